@@ -1,0 +1,27 @@
+// Running commands of the table: for their effect (SysCmd, in modes), for
+// their output (GetCmdResponse), or as a command text (GetCmd).
+#pragma once
+
+constexpr int CMDLINE_SIZE = 4096;
+
+// Mode of SysCmd.
+constexpr int MODE_QUIET = 0; // output discarded, nothing reported
+constexpr int MODE_WARN = 1;  // logged; a failure is a warning in the log
+constexpr int MODE_FATAL = 2; // logged; a failure ends the run with status 1
+
+// One output line of GetCmdResponse, allocated in one piece with its text.
+struct ResponseLine {
+    ResponseLine *pNextLine;
+    char *pText; // points behind the two fields; keeps the line's newline
+};
+
+// Runs command id (negative: quietly; 0/1: the text is the whole line) with
+// the formatted arguments. Returns 0 or the failure's code.
+int SysCmd(int id, int mode, const char *format, ...) __attribute__((format(printf, 3, 4)));
+// "dir/name opts" of a row (allocator-owned), or null when not located.
+char *GetCmd(int id);
+// Output lines of the command that contain pattern (all when null or ""),
+// or null.
+ResponseLine *GetCmdResponse(int id, const char *pattern, const char *format, ...)
+    __attribute__((format(printf, 3, 4)));
+void FreeResponseList(ResponseLine *first);
