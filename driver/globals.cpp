@@ -1,0 +1,15 @@
+// Definitions of the run-wide globals; main writes them during start-up and
+// every later step reads them.
+#include "driver/globals.h"
+
+char *pVarenInstallDir = nullptr;
+char *pPathToSetup = nullptr;
+// The program's name until main takes it from argv[0].
+static char defaultName[] = "setup";
+char *my_name = defaultName;
+char *pCmdLineInstallDir = nullptr;
+char *pCurrentInstallDir = nullptr;
+char *pTargetInstallDir = nullptr;
+char *pAppDir = nullptr;
+uint8_t flCreatedTmpDir = 0;
+const char pBinaryInstanceCheckList[] = ",tvadmin,tvqadmin,tolvar,tvrtvxxtty,TVQ,TVRM,vsf,";
