@@ -1,4 +1,14 @@
 // The installer's command line: [WORKDIR] [install BASE] [-v].
 #pragma once
 
+// Reads the arguments from argv[1] on, left to right: sets pVarenInstallDir
+// (creating a missing work-area directory), pCmdLineInstallDir and
+// flCreatedTmpDir. Ends the process with status 0 after printing the version
+// for "-v", and with status 2 for a work-area directory that cannot be made
+// or for a path holding characters the shell would interpret (checked for
+// every path before any is used).
 void parseCommandLineOptions(int argc, char **argv);
+
+// True when path holds only ASCII letters, digits, bytes of 128 and above and
+// the characters / . _ - + , = : @ %, which a shell takes literally.
+bool IsShellSafePath(const char *path);

@@ -2,6 +2,27 @@
 #pragma once
 
 constexpr int NLS_COUNT = 71;
+
+// Message ids the installer shows; the same id means the same message in
+// every language table.
+constexpr int MSG_UNSAFE_PATH = 1;       // "%s": a command-line path the shell would interpret
+constexpr int MSG_NO_ANSWER = 2;         // no reply could be read from standard input
+constexpr int MSG_CANT_OPEN = 3;         // "%s": work-area directory that cannot be made
+constexpr int MSG_PLACE_FULL = 4;        // "%s": the install location has no room at all
+constexpr int MSG_NO_DISKS = 21;         // "%s": can't open the disks list
+constexpr int MSG_NOT_ROOT = 35;         // "%s %s": user name, program name
+constexpr int MSG_WORK_TOO_SMALL = 49;   // "%s %e": work area, size needed
+constexpr int MSG_INST_TOO_SMALL = 55;   // "%s %e": install base, size needed
+constexpr int MSG_SHARED_TOO_SMALL = 56; // "%s %s %e": work area, install base, size needed
+constexpr int MSG_NO_VERSION = 60;
+constexpr int MSG_OLD_DAEMON = 62; // "%s %s %s %s"
+constexpr int MSG_CONTINUE = 63;   // the continue question
+constexpr int MSG_NO_ISIZE = 65;   // a size file cannot be read
+constexpr int MSG_RUNNING = 66;    // the running-programs menu, 66 to 70
+constexpr int MSG_WOULD_YOU = 67;
+constexpr int MSG_CHOICE_WAIT = 68;
+constexpr int MSG_CHOICE_QUIT = 69;
+constexpr int MSG_SELECT = 70;
 extern const char *const NLS_ENGLISH[NLS_COUNT];
 extern const char *const NLS_SPANISH[NLS_COUNT];
 extern const char *const NLS_ITALIAN[NLS_COUNT];

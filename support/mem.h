@@ -8,6 +8,7 @@
 // goes back to the system as soon as its last allocation is released.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 constexpr int MEM_NODE_SIZE = 32;
@@ -17,8 +18,8 @@ static_assert(MEM_BLOCK_SIZE == 65536, "a normal block holds 64 KiB");
 
 // One allocation record per node index: where an allocation begins.
 struct MemAlloc {
-    uint16_t Nodes;  // nodes of the allocation that begins here, 0 if none
-    char *pMemory;   // its address (pData + 32 * index), null if none
+    uint16_t Nodes; // nodes of the allocation that begins here, 0 if none
+    char *pMemory;  // its address (pData + 32 * index), null if none
 };
 
 // Block descriptor; kept apart from the block's data area.
@@ -31,7 +32,10 @@ struct MemBlock {
     char *pData;
     MemAlloc Alloc[MEM_NODES];
     char MAT[MEM_NODES + 1];
-    bool fromHeap;         // both pieces came from the heap (zero device unavailable)
+    // Where each piece came from: the heap when the zero device could not be
+    // opened (heap pieces go back with free, mapped pieces with munmap).
+    bool fDescFromHeap;
+    bool fDataFromHeap;
 };
 
 extern MemBlock *pMemB; // head of the chain, oldest block first
@@ -48,9 +52,21 @@ void *GetMem(int32_t len);
 void PutMem(void *p);
 
 // Internal block operations, exposed for the allocator's own tests.
+
+// New block with a data area of len bytes, at least 65536, appended at the
+// tail of the chain; null (after the out-of-memory line) when refused.
 MemBlock *GetNewBlock(int32_t len);
-void *MapBlock(int32_t len);
+// Obtains whole pages covering len bytes and one page more (MapLength); from
+// the zero device, or from the heap when it cannot be opened (then *fromHeap
+// is set). Returns null when the system refuses.
+void *MapBlock(int32_t len, bool *fromHeap);
+// Byte length that MapBlock obtains for len bytes: (len / page + 1) * page.
+size_t MapLength(int32_t len);
+// Appends block at the tail of the chain; null changes nothing.
 void PushBlock(MemBlock *block);
+// Unlinks block (which must be in the chain) from the chain.
 void PopBlock(MemBlock *block);
+// First block of the chain whose data area holds p, or null.
 MemBlock *FindBlock(const void *p);
+// Unlinks block and gives both of its pieces back to the system.
 void FreeBlock(MemBlock *block);

@@ -17,8 +17,8 @@ extern ComEntry ComList[COM_COUNT];
 
 // Command ids: the row index in ComList. Call sites use these names.
 enum CmdId : int {
-    CMD_NONE = 0,   // caller's text is the whole line, not logged
-    CMD_LINE = 1,   // caller's text is the whole line, logged
+    CMD_NONE = 0, // caller's text is the whole line, not logged
+    CMD_LINE = 1, // caller's text is the whole line, logged
     CMD_CANCEL = 2,
     CMD_CAT = 3,
     CMD_CHGRP = 4,
@@ -26,8 +26,8 @@ enum CmdId : int {
     CMD_CHOWN = 6,
     CMD_CLEAR = 7,
     CMD_COMPRESS = 8,
-    CMD_CP = 9,      // cp -p
-    CMD_CP_R = 10,   // cp -pr
+    CMD_CP = 9,    // cp -p
+    CMD_CP_R = 10, // cp -pr
     CMD_CUPSD = 11,
     CMD_ID = 12,
     CMD_ECHO = 13,
@@ -42,23 +42,23 @@ enum CmdId : int {
     CMD_LPSTAT = 22,
     CMD_LS = 23,
     CMD_KILL = 24,
-    CMD_MV = 25,     // mv -f
-    CMD_MKDIR = 26,  // mkdir -p
+    CMD_MV = 25,    // mv -f
+    CMD_MKDIR = 26, // mkdir -p
     CMD_MORE = 27,
     CMD_PING = 28,
-    CMD_RM = 29,     // rm -f
-    CMD_RM_R = 30,   // rm -rf
+    CMD_RM = 29,   // rm -f
+    CMD_RM_R = 30, // rm -rf
     CMD_SH = 31,
     CMD_SLEEP = 32,
-    CMD_TAR_C = 33,  // tar cvfp
-    CMD_TAR_X = 34,  // tar xvfp
+    CMD_TAR_C = 33, // tar cvfp
+    CMD_TAR_X = 34, // tar xvfp
     CMD_TOUCH = 35,
     CMD_UNCOMPRESS = 36,
     CMD_WHOAMI = 37,
     CMD_ZCAT = 38,
     CMD_UNAME = 39,
     CMD_SED = 40,
-    CMD_DU = 41,     // du -s
+    CMD_DU = 41, // du -s
     CMD_CHECKPC = 42,
     CMD_LPD = 43,
     CMD_PKGADD = 44,
@@ -72,7 +72,7 @@ enum CmdId : int {
     CMD_LPSCHED = 52,
     CMD_LPSHUT = 53,
     CMD_LPSYSTEM = 54,
-    CMD_PS = 55,     // ps -ace
+    CMD_PS = 55, // ps -ace
     CMD_BAR = 56,
     CMD_DF = 57,
     CMD_LPQ = 58,
@@ -99,13 +99,13 @@ enum CmdId : int {
     CMD_STARTSRC = 79,
     CMD_STOPSRC = 80,
     CMD_LSSRC = 81,
-    CMD_END = 82,    // end record
+    CMD_END = 82, // end record
 };
 
-extern char SearchPaths[44];   // "/usr/sbin:/usr/bin:/bin:/sbin:/etc:/usr/etc"
-extern char *FullSearchPath;   // SearchPaths ":" PATH, for the on-demand lookup
-extern bool flInitSysCmd;      // true until InitSysCmdList ran
-extern bool flSysCmdLog;       // commands are logged with a progress dot
+extern char SearchPaths[44]; // "/usr/sbin:/usr/bin:/bin:/sbin:/etc:/usr/etc"
+extern char *FullSearchPath; // SearchPaths ":" PATH, for the on-demand lookup
+extern bool flInitSysCmd;    // true until InitSysCmdList ran
+extern bool flSysCmdLog;     // commands are logged with a progress dot
 
 // Locates every command, exports SHELL, writes the first log line.
 void InitSysCmdList();
@@ -116,6 +116,9 @@ bool FillCmdPaths(const char *dir);
 bool FillCmdPath(int id);
 // True when id >= 2 and the command was located.
 bool TestCmd(int id);
+// Directory of the shell for command lines and SHELL: where sh was located,
+// else /bin.
+const char *ShellDir();
 // " . .. name1 name2 " listing of dir (allocator-owned), or null.
 char *GetDirFileList(const char *dir);
 // Name of the next entry of an open directory stream, or null.

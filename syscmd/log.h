@@ -4,12 +4,16 @@
 
 #include <cstdint>
 
-extern uint8_t flUseLog;   // logging on; set by main first thing
+extern uint8_t flUseLog;     // logging on; set by main first thing
+extern bool flLogFirstWrite; // the next log write is the run's first (truncates)
 constexpr int LINE_SIZE = 262143;
 extern char Line[LINE_SIZE]; // shared work buffer of ErrorMsg and the process query
 
 // Appends one formatted message to /tmp/<my_name>.log; the first write of the
-// run truncates the log.
+// run truncates the log. The log is never opened through a link: at the first
+// write anything there that is not a regular file is removed; a new log is
+// created with mode 0666. When it cannot be opened, "ERROR: couldn't open
+// <path>" goes to standard error and the message is lost.
 void PutLogMsg(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 // "\n<my_name>: ", the message, " : ", the system's error text; exit status 1.
@@ -17,12 +21,15 @@ void PutLogMsg(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 // type 1: "WARNING: %s\n" on standard error; type 2: "ERROR: %s\n" and exit
 // with status; any other type only formats into Line.
-void ErrorMsg(int type, int status, const char *format, ...)
-    __attribute__((format(printf, 3, 4)));
+void ErrorMsg(int type, int status, const char *format, ...) __attribute__((format(printf, 3, 4)));
 
-// Directory that holds the running program, from argv[0] (allocator-owned).
+// Directory that holds the running program, from argv[0] (allocator-owned):
+// the directory part of an absolute path; the working directory for a bare
+// name or ./name; else the working directory, "/" and the path's directory.
 char *GetToolPath(const char *path);
 // Allocator-owned copy of an environment value, or null when unset.
 char *GetEnv(const char *name);
-// Allocator-owned user name (first line of whoami), or null.
+// Allocator-owned user name (first line of whoami), or null when whoami
+// cannot be run or prints nothing. Without whoami: "root" for uid 0, else
+// "User ID:  <uid>".
 char *GetUserName();

@@ -1,0 +1,188 @@
+// Checks before installing: enough room for the work area and the
+// installation, and none of the suite's programs running.
+#include "driver/checks.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+#include "driver/globals.h"
+#include "driver/nls.h"
+#include "support/files.h"
+#include "support/mem.h"
+#include "support/savestr.h"
+#include "syscmd/query.h"
+
+// Added to each size read from the install medium.
+constexpr double SizeMargin = 40;
+// The nearest existing directory of the install location must have more
+// than this much room.
+constexpr double ProbeThreshold = 17;
+// Waiting for running programs: steps of this many seconds, at most this
+// many steps for one choice of the wait.
+constexpr unsigned WaitStepSeconds = 5;
+constexpr int WaitSteps = 6;
+
+// The decimal number at the start of text (leading white space skipped), or
+// 0 when there is none. Hexadecimal, "inf" and "nan" are no decimal numbers.
+static double LeadingDecimal(const char *text) {
+    const char *p = text;
+    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\f' || *p == '\v') {
+        p++;
+    }
+    const char *digits = (*p == '+' || *p == '-') ? p + 1 : p;
+    bool decimal = (*digits >= '0' && *digits <= '9') || *digits == '.';
+    if (!decimal || (digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))) {
+        return 0;
+    }
+    return strtod(p, nullptr);
+}
+
+// The size a file of the install site asks for, plus the margin. Ends the
+// run with message 65 (status 0) when the file cannot be read.
+static double ReadSizeFile(const char *name) {
+    if (!GetFileContent(pPathToSetup, name)) {
+        fputs(nlsSetupStrCvt(MSG_NO_ISIZE), stdout);
+        fflush(stdout);
+        exit(0);
+    }
+    return LeadingDecimal(LineBuf) + SizeMargin;
+}
+
+// Prints a stop message with its arguments and ends the run with status 0.
+[[noreturn]] static void StopForSpace(int id, const char *place, double need) {
+    printf(nlsSetupStrCvt(id), place, need);
+    fflush(stdout);
+    exit(0);
+}
+
+void FreeSpaceForInstall(const char *workArea, const char *installBase, const char *vendorDir) {
+    double needInstall = ReadSizeFile("isize");
+    double needWork = ReadSizeFile("tsize");
+
+    // Work-area side. A work area left over from an earlier run is removed
+    // before use, so the room it takes counts as free.
+    int workExists = 0;
+    char *workPath = FindExistingPath(workArea, &workExists);
+    DiskSpaceInfo workFs;
+    memset(&workFs, 0, sizeof workFs);
+    bool haveWork = GetDiskSpace(workPath, &workFs);
+    PutMem(workPath);
+    if (!haveWork) {
+        return;
+    }
+    if (workExists) {
+        workFs.Avail += DUPath(workArea);
+    }
+
+    // Install side: the application directory when it exists (its room
+    // counts as free, it is replaced), else its nearest existing parent
+    // among the maker's directory, the base and "/".
+    char *app = SaveStr("%s/%s/%s", installBase, vendorDir, "tvxx");
+    char *vendor = SaveStr("%s/%s", installBase, vendorDir);
+    const char *instPath = "/";
+    const char *probe = "/";
+    bool appExists = FindFile(app, "");
+    if (appExists) {
+        instPath = app;
+        probe = "";
+    } else if (FindFile(vendor, "")) {
+        instPath = vendor;
+        probe = vendor;
+    } else if (FindFile(installBase, "")) {
+        instPath = installBase;
+        probe = installBase;
+    }
+    DiskSpaceInfo instFs;
+    memset(&instFs, 0, sizeof instFs);
+    GetDiskSpace(instPath, &instFs);
+    if (appExists) {
+        instFs.Avail += DUPath(app);
+    }
+
+    if (probe[0] != '\0') {
+        DiskSpaceInfo probeFs;
+        memset(&probeFs, 0, sizeof probeFs);
+        GetDiskSpace(probe, &probeFs);
+        if (probeFs.Avail <= ProbeThreshold) {
+            printf(nlsSetupStrCvt(MSG_PLACE_FULL), probe);
+            fflush(stdout);
+            exit(0);
+        }
+    }
+
+    double work = workFs.Avail;
+    double inst = instFs.Avail;
+    if (strcmp(workFs.DfLine, instFs.DfLine) == 0) {
+        // One file system for both: the free space is counted once, plus
+        // what the old work area and the old application directory hold.
+        DiskSpaceInfo nowFs;
+        memset(&nowFs, 0, sizeof nowFs);
+        GetDiskSpace(instPath, &nowFs);
+        double now = nowFs.Avail;
+        double available = (now < work || now < inst) ? work + inst - now : MaxD(work, inst);
+        double need = needInstall + needWork;
+        if (available < need) {
+            printf(nlsSetupStrCvt(MSG_SHARED_TOO_SMALL), workArea, pTargetInstallDir, need);
+            fflush(stdout);
+            exit(0);
+        }
+    } else {
+        if (work < needWork) {
+            StopForSpace(MSG_WORK_TOO_SMALL, pVarenInstallDir, needWork);
+        }
+        if (inst < needInstall) {
+            StopForSpace(MSG_INST_TOO_SMALL, pTargetInstallDir, needInstall);
+        }
+    }
+    PutMem(vendor);
+    PutMem(app);
+}
+
+// Shows the running programs and the menu, and reads the reply character.
+// The menu texts take no arguments and hold no "%", so they are written as
+// they are.
+// End of input is the answer to quit that could not be given: the run ends
+// with status 1 after saying so on standard error.
+static char AskAboutRunningPrograms(const char *running) {
+    fputs(nlsSetupStrCvt(MSG_RUNNING), stdout);
+    printf("%s\n", running);
+    fputs(nlsSetupStrCvt(MSG_WOULD_YOU), stdout);
+    fputs(nlsSetupStrCvt(MSG_CHOICE_WAIT), stdout);
+    fputs(nlsSetupStrCvt(MSG_CHOICE_QUIT), stdout);
+    fputs(nlsSetupStrCvt(MSG_SELECT), stdout);
+    fflush(stdout);
+    char reply = 0;
+    if (scanf("%c%*c", &reply) < 1) {
+        fputs(nlsSetupStrCvt(MSG_NO_ANSWER), stderr);
+        fflush(stderr);
+        exit(1);
+    }
+    return reply;
+}
+
+int QuitForRunningProcesses(const char *list) {
+    for (;;) {
+        char *running = CheckProcTableForExecs(list);
+        if (running == nullptr) {
+            return 0;
+        }
+        char reply = AskAboutRunningPrograms(running);
+        PutMem(running);
+        if (reply == '2') {
+            return 1;
+        }
+        if (reply != '1') {
+            continue;
+        }
+        for (int step = 0; step < WaitSteps; step++) {
+            sleep(WaitStepSeconds);
+            char *still = CheckProcTableForExecs(list);
+            if (still == nullptr) {
+                return 0;
+            }
+            PutMem(still);
+        }
+    }
+}

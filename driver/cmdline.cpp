@@ -1,0 +1,120 @@
+// The installer's command line: an optional work-area directory, "install"
+// followed by an installation base, and "-v" for the version, in any order.
+#include "driver/cmdline.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "driver/globals.h"
+#include "driver/nls.h"
+#include "support/files.h"
+#include "support/savestr.h"
+#include "support/token.h"
+
+// The keywords, as a delimiter list, and their positions in it.
+static constexpr char CommandKeywords[] = ",install,-v";
+constexpr int KEY_INSTALL = 1;
+constexpr int KEY_VERSION = 2;
+
+static constexpr char SetupVersion[] = "3.01.67";
+
+// Characters besides ASCII letters, digits and bytes of 128 and above that a
+// path may hold: none of them means anything to the shell inside a word.
+static constexpr char SafePathPunctuation[] = "/._-+,=:@%";
+
+bool IsShellSafePath(const char *path) {
+    for (const unsigned char *p = (const unsigned char *)path; *p != '\0'; p++) {
+        unsigned char c = *p;
+        bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        bool digit = c >= '0' && c <= '9';
+        if (c >= 128 || letter || digit || strchr(SafePathPunctuation, c) != nullptr) {
+            continue;
+        }
+        return false;
+    }
+    return true;
+}
+
+// Shows the refusal of path and ends the run with status 2.
+[[noreturn]] static void RefusePath(const char *path) {
+    printf(nlsSetupStrCvt(MSG_UNSAFE_PATH), path);
+    fflush(stdout);
+    exit(2);
+}
+
+// Walks the arguments as the parse below does and refuses any path that
+// would be pasted into a command line, before any of them is used. Words
+// after "-v" are never looked at, as in the parse.
+static void CheckCommandLinePaths(int argc, char **argv) {
+    for (int i = 1; i < argc; i++) {
+        int key = FindToken(argv[i], CommandKeywords);
+        if (key == KEY_VERSION) {
+            return;
+        }
+        if (key == KEY_INSTALL) {
+            if (i + 1 < argc) {
+                i++;
+                if (!IsShellSafePath(argv[i])) {
+                    RefusePath(argv[i]);
+                }
+            }
+            continue;
+        }
+        if (!IsShellSafePath(argv[i])) {
+            RefusePath(argv[i]);
+        }
+    }
+}
+
+// True when dir holds nothing but slashes (or nothing): the root directory,
+// which every host has but no directory listing shows.
+static bool IsRootDirectory(const char *dir) {
+    return dir[strspn(dir, "/")] == '\0';
+}
+
+// A work-area directory DIR: the work area becomes DIR/VarenInstall, and DIR
+// is created when it does not exist. Ends the run with status 2 when it still
+// does not exist afterwards.
+static void UseWorkAreaDirectory(const char *arg) {
+    // A word that begins with "-" names a directory in the current one; the
+    // "./" in front keeps every command from taking it for an option.
+    char *dir = arg[0] == '-' ? SaveStr("./%s", arg) : SaveStr("%s", arg);
+    size_t len = strlen(dir);
+    if (len > 0 && dir[len - 1] == '/') {
+        dir[len - 1] = '\0';
+    }
+    pVarenInstallDir = SaveStr("%s/%sInstall", dir, "Varen");
+    if (IsRootDirectory(dir) || FindFile(dir, "")) {
+        pCreatedWorkDir = nullptr;
+        return;
+    }
+    flCreatedTmpDir = 1;
+    CreateFile(dir, nullptr, nullptr, nullptr, nullptr);
+    if (!FindFile(dir, "")) {
+        printf(nlsSetupStrCvt(MSG_CANT_OPEN), dir);
+        printf("\n\n");
+        fflush(stdout);
+        exit(2);
+    }
+    pCreatedWorkDir = dir;
+}
+
+void parseCommandLineOptions(int argc, char **argv) {
+    CheckCommandLinePaths(argc, argv);
+    for (int i = 1; i < argc; i++) {
+        int key = FindToken(argv[i], CommandKeywords);
+        if (key == KEY_INSTALL) {
+            if (i + 1 < argc) {
+                i++;
+                pCmdLineInstallDir = StripToBaseName(SaveStr("%s", argv[i]));
+            }
+            continue;
+        }
+        if (key == KEY_VERSION) {
+            fprintf(stderr, "%s %s\n", my_name, SetupVersion);
+            exit(0);
+        }
+        UseWorkAreaDirectory(argv[i]);
+    }
+}

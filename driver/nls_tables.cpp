@@ -1,0 +1,722 @@
+// The installer's message tables: one array of 71 texts per language, indexed
+// by message id. Texts are ISO 8859-1, written byte for byte; accented letters
+// are octal escapes so that the source stays ASCII. Ids that the installer
+// does not show hold the empty text.
+#include "driver/nls.h"
+
+// True when every one of the NLS_COUNT slots holds a text: a table with too
+// few initialisers would leave null slots behind.
+static constexpr bool AllTextsPresent(const char *const *table) {
+    for (int id = 0; id < NLS_COUNT; id++) {
+        if (table[id] == nullptr) {
+            return false;
+        }
+    }
+    return true;
+}
+
+constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
+    /*  0 */ "",
+    /*  1 */
+    "ERROR: the path %s contains characters that are not allowed. Use only letters, "
+    "digits and the characters / . _ - + , = : @\n",
+    /*  2 */ "No answer could be read from standard input; the installation is stopped.\n",
+    /*  3 */ "ERROR: couldn't open %s",
+    /*  4 */
+    "There isn't enough space in %s to perform the installation activities. Free "
+    "some space there or choose another install area.\n",
+    /*  5 */ "",
+    /*  6 */ "",
+    /*  7 */ "",
+    /*  8 */ "",
+    /*  9 */ "",
+    /* 10 */ "",
+    /* 11 */ "",
+    /* 12 */ "",
+    /* 13 */ "",
+    /* 14 */ "",
+    /* 15 */ "",
+    /* 16 */ "",
+    /* 17 */ "",
+    /* 18 */ "",
+    /* 19 */ "",
+    /* 20 */ "",
+    /* 21 */ "can't open file, %sInstall/disks",
+    /* 22 */ "",
+    /* 23 */ "",
+    /* 24 */ "",
+    /* 25 */ "",
+    /* 26 */ "",
+    /* 27 */ "",
+    /* 28 */ "",
+    /* 29 */ "",
+    /* 30 */ "",
+    /* 31 */ "",
+    /* 32 */ "",
+    /* 33 */ "",
+    /* 34 */ "",
+    /* 35 */
+    "%s is logged in\n"
+    "You must become root to run %s\n",
+    /* 36 */ "",
+    /* 37 */ "",
+    /* 38 */ "",
+    /* 39 */ "",
+    /* 40 */ "",
+    /* 41 */ "",
+    /* 42 */ "",
+    /* 43 */ "",
+    /* 44 */ "",
+    /* 45 */ "",
+    /* 46 */ "",
+    /* 47 */ "",
+    /* 48 */ "",
+    /* 49 */
+    "There isn't enough space in %s to perform the installation activities. The "
+    "temporary work area should be at least %e bytes. Restart the installation "
+    "procedure using a work area that has enough space. \n"
+    "ie: 1. Use /new_work_area_path in place of /tmp\n"
+    "    2. Run `setup /new_work_area_path`\n",
+    /* 50 */ "",
+    /* 51 */ "",
+    /* 52 */ "",
+    /* 53 */ "",
+    /* 54 */ "",
+    /* 55 */
+    "There isn't enough space in %s to perform the installation activities. The "
+    "install area should be at least %e bytes. Restart the installation procedure "
+    "using an install area that has enough space. \n"
+    "ie: 1. Use /new_install_path in place of the default location\n"
+    "    2. Run 'setup install /new_install_path'\n",
+    /* 56 */
+    "There isn't enough space to perform the installation activities. As you are "
+    "using a working directory, %s on the same partition as the install directory "
+    "you have selected, %s this install requires %e bytes free. Please re-run the "
+    "install specifing a different location for a working directory or install "
+    "directory. Please see the readme if you need help with the syntax.",
+    /* 57 */ "",
+    /* 58 */ "",
+    /* 59 */ "",
+    /* 60 */ "failed ts get version",
+    /* 61 */ "",
+    /* 62 */
+    "\n"
+    "If you currently have %s printer software installed that uses TolvarD\n"
+    "print daemon, you must delete all your %s print queues prior to installing\n"
+    "this package.\n"
+    "\n"
+    "NOTE: TolvarD is located in <install directory>/%s/%s\n",
+    /* 63 */
+    "\n"
+    "Do You want to continue with the installation? [yn] ",
+    /* 64 */ "",
+    /* 65 */ "Could not determine how much space needed for install, missing isize.\n",
+    /* 66 */
+    "\n"
+    "The following processes are running.\n"
+    "The installer can not continue until these terminate:\n",
+    /* 67 */ "Would you like to:\n",
+    /* 68 */ "1.  Wait 30 seconds for these processes to terminate\n",
+    /* 69 */ "2.  Quit the installation\n",
+    /* 70 */
+    "\n"
+    "Enter a selection:  ",
+};
+static_assert(AllTextsPresent(NLS_ENGLISH), "NLS_ENGLISH needs 71 texts");
+
+constexpr const char *NLS_SPANISH[NLS_COUNT] = {
+    /*  0 */ "",
+    /*  1 */
+    "ERROR: la ruta %s contiene caracteres no permitidos. Utilice s\363lo letras, "
+    "d\355gitos y los caracteres / . _ - + , = : @\n",
+    /*  2 */
+    "No se pudo leer ninguna respuesta de la entrada est\341ndar; la instalaci\363n "
+    "se detiene.\n",
+    /*  3 */ "ERROR: no se pudo abrir %s",
+    /*  4 */
+    "No hay espacio suficiente en %s para realizar las actividades de "
+    "instalaci\363n. Libere espacio all\355 o elija otra \341rea de instalaci\363n.\n",
+    /*  5 */ "",
+    /*  6 */ "",
+    /*  7 */ "",
+    /*  8 */ "",
+    /*  9 */ "",
+    /* 10 */ "",
+    /* 11 */ "",
+    /* 12 */ "",
+    /* 13 */ "",
+    /* 14 */ "",
+    /* 15 */ "",
+    /* 16 */ "",
+    /* 17 */ "",
+    /* 18 */ "",
+    /* 19 */ "",
+    /* 20 */ "",
+    /* 21 */ "no se puede abrir el archivo, instalaci\363n%s/discos",
+    /* 22 */ "",
+    /* 23 */ "",
+    /* 24 */ "",
+    /* 25 */ "",
+    /* 26 */ "",
+    /* 27 */ "",
+    /* 28 */ "",
+    /* 29 */ "",
+    /* 30 */ "",
+    /* 31 */ "",
+    /* 32 */ "",
+    /* 33 */ "",
+    /* 34 */ "",
+    /* 35 */
+    "%s est\341 conectado\n"
+    "Debe convertirse en ra\355z para ejecutar %s\n",
+    /* 36 */ "",
+    /* 37 */ "",
+    /* 38 */ "",
+    /* 39 */ "",
+    /* 40 */ "",
+    /* 41 */ "",
+    /* 42 */ "",
+    /* 43 */ "",
+    /* 44 */ "",
+    /* 45 */ "",
+    /* 46 */ "",
+    /* 47 */ "",
+    /* 48 */ "",
+    /* 49 */
+    "No hay espacio suficiente en %s para realizar las actividades de "
+    "instalaci\363n. El \341rea de espacio provisional debe tener al menos %e bytes. "
+    "Reinicie el procedimiento de instalaci\363n utilizando un \341rea de trabajo "
+    "que tenga espacio suficiente. \n"
+    "Es decir: 1. Utilice /ruta_de_\341rea_de_trabajo_nueva en lugar de /tmp\n"
+    "    2. Ejecute `setup /ruta_de_\341rea_de_trabajo_nueva`\n",
+    /* 50 */ "",
+    /* 51 */ "",
+    /* 52 */ "",
+    /* 53 */ "",
+    /* 54 */ "",
+    /* 55 */
+    "No hay espacio suficiente en %s para realizar las actividades de "
+    "instalaci\363n. El \341rea de instalaci\363n debe tener al menos %e bytes. "
+    "Reinicie el procedimiento de instalaci\363n utilizando un \341rea de "
+    "instalaci\363n que tenga espacio suficiente. \n"
+    "Es decir: 1. Utilice /ruta_de_instalaci\363n_nueva en lugar de la "
+    "localizaci\363n prefijada\n"
+    "    2. Ejecute 'setup install /ruta_de_instalaci\363n_nueva'\n",
+    /* 56 */
+    "No hay espacio suficiente para realizar las actividades de instalaci\363n. Ya "
+    "que est\341 utilizando un directorio de trabajo, %s en la misma partici\363n "
+    "que el directorio de instalaci\363n que ha seleccionado, %s esta instalaci\363n "
+    "requiere %e bytes disponibles. Vuelva a ejecutar la instalaci\363n "
+    "especificando una localizaci\363n diferente para el directorio de trabajo o el "
+    "directorio de instalaci\363n. Consulte el archivo L\351ame si necesita ayuda "
+    "con la sintaxis.",
+    /* 57 */ "",
+    /* 58 */ "",
+    /* 59 */ "",
+    /* 60 */ "no se pudo obtener la versi\363n",
+    /* 61 */ "",
+    /* 62 */
+    "\n"
+    "Si actualmente tiene instalado el software de la impresora %s que utiliza el "
+    "daemon de impresi\363n TolvarD\n"
+    ", debe eliminar todas las colas de impresi\363n %s antes de instalar\n"
+    "este paquete.\n"
+    "\n"
+    "NOTA: TolvarD se encuentra en <directorio de instalaci\363n>/%s/%s\n",
+    /* 63 */
+    "\n"
+    "\277Desea continuar con la instalaci\363n? [sn] ",
+    /* 64 */ "",
+    /* 65 */
+    "No se pudo determinar el espacio necesario para la instalaci\363n, falta "
+    "itama\361o.\n",
+    /* 66 */
+    "\n"
+    "Se est\341n ejecutando los procesos siguientes.\n"
+    "El instalador no puede continuar hasta que terminen:\n",
+    /* 67 */ "Desea:\n",
+    /* 68 */ "1.  \277esperar 30 segundos para que estos procesos terminen?\n",
+    /* 69 */ "2.  \277abandonar la instalaci\363n?\n",
+    /* 70 */
+    "\n"
+    "Introduzca una selecci\363n:  ",
+};
+static_assert(AllTextsPresent(NLS_SPANISH), "NLS_SPANISH needs 71 texts");
+
+constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
+    /*  0 */ "",
+    /*  1 */
+    "ERRORE: il percorso %s contiene caratteri non consentiti. Utilizzare solo "
+    "lettere, cifre e i caratteri / . _ - + , = : @\n",
+    /*  2 */
+    "Impossibile leggere una risposta dallo standard input; l'installazione viene "
+    "interrotta.\n",
+    /*  3 */ "ERRORE: impossibile aprire %s",
+    /*  4 */
+    "Non c'\350 abbastanza spazio in %s per eseguire le attivit\340 d'installazione. "
+    "Liberare spazio o scegliere un'altra area di installazione.\n",
+    /*  5 */ "",
+    /*  6 */ "",
+    /*  7 */ "",
+    /*  8 */ "",
+    /*  9 */ "",
+    /* 10 */ "",
+    /* 11 */ "",
+    /* 12 */ "",
+    /* 13 */ "",
+    /* 14 */ "",
+    /* 15 */ "",
+    /* 16 */ "",
+    /* 17 */ "",
+    /* 18 */ "",
+    /* 19 */ "",
+    /* 20 */ "",
+    /* 21 */ "non \350 possibile aprire il file, %sInstall/disks",
+    /* 22 */ "",
+    /* 23 */ "",
+    /* 24 */ "",
+    /* 25 */ "",
+    /* 26 */ "",
+    /* 27 */ "",
+    /* 28 */ "",
+    /* 29 */ "",
+    /* 30 */ "",
+    /* 31 */ "",
+    /* 32 */ "",
+    /* 33 */ "",
+    /* 34 */ "",
+    /* 35 */
+    "%s \350 registrato\n"
+    "Si deve diventare root per eseguire %s\n",
+    /* 36 */ "",
+    /* 37 */ "",
+    /* 38 */ "",
+    /* 39 */ "",
+    /* 40 */ "",
+    /* 41 */ "",
+    /* 42 */ "",
+    /* 43 */ "",
+    /* 44 */ "",
+    /* 45 */ "",
+    /* 46 */ "",
+    /* 47 */ "",
+    /* 48 */ "",
+    /* 49 */
+    "Non c'\350 abbastanza spazio in %s per eseguire le attivit\340 d'installazione. "
+    "L'area di lavoro temporanea deve essere almeno di %e byte. Ricominciare la "
+    "procedura d'installazione utilizzando un'area di lavoro che abbia spazio "
+    "sufficiente. \n"
+    "cio\350: 1. Utilizzare /nuovo_percorso_area_di_lavoro al posto di /tmp\n"
+    "      2. Eseguire `setup /nuovo_percorso_area_di_lavoro`\n",
+    /* 50 */ "",
+    /* 51 */ "",
+    /* 52 */ "",
+    /* 53 */ "",
+    /* 54 */ "",
+    /* 55 */
+    "Non c'\350 abbastanza spazio in %s per eseguire le attivit\340 d'installazione. "
+    "L'area di installazione deve essere almeno di %e byte. Ricominciare la "
+    "procedura d'installazione utilizzando un'area di installazione che abbia spazio "
+    "sufficiente. \n"
+    "cio\350: 1. Utilizzare /nuovo_percorso_di_installazione al posto della "
+    "locazione predefinita\n"
+    "      2. Eseguire 'setup install /nuovo_percorso_di_installazione'\n",
+    /* 56 */
+    "Non c'\350 abbastanza spazio per eseguire le attivit\340 d'installazione. Dal "
+    "momento che si sta utilizzando una directory di lavoro, %s, sulla stessa "
+    "partizione della directory d'installazione selezionata, %s, questa "
+    "installazione richiede %e byte liberi. Eseguire nuovamente l'installazione "
+    "specificando una posizione diversa per la directory di lavoro o la directory "
+    "d'installazione. Leggere il file leggimi nel caso in cui servisse aiuto con la "
+    "sintassi.",
+    /* 57 */ "",
+    /* 58 */ "",
+    /* 59 */ "",
+    /* 60 */ "versione non trovata",
+    /* 61 */ "",
+    /* 62 */
+    "\n"
+    "Nel caso in cui attualmente sia installato il software della stampante %s che "
+    "utilizza TolvarD\n"
+    "print daemon, si devono eliminare tutte le code di stampa %s prima "
+    "d'installare\n"
+    "questo pacchetto software.\n"
+    "\n"
+    "NOTA: TolvarD si trova in <directory d'installazione>/%s/%s\n",
+    /* 63 */
+    "\n"
+    "Si vuole continuare con l'installazione? [yn] ",
+    /* 64 */ "",
+    /* 65 */
+    "Non \350 possibile determinare quanto spazio \350 necessario per "
+    "l'installazione, manca isize.\n",
+    /* 66 */
+    "\n"
+    "Sono in corso le seguenti procedure.\n"
+    "L'installazione non pu\362 continuare fino a quando non sono terminate:\n",
+    /* 67 */ "Si desidera:\n",
+    /* 68 */ "1.  Attendere 30 secondi per consentire alle procedure di terminare\n",
+    /* 69 */ "2.  Uscire dall'installazione\n",
+    /* 70 */
+    "\n"
+    "Effettuare una selezione:  ",
+};
+static_assert(AllTextsPresent(NLS_ITALIAN), "NLS_ITALIAN needs 71 texts");
+
+constexpr const char *NLS_FRENCH[NLS_COUNT] = {
+    /*  0 */ "",
+    /*  1 */
+    "ERREUR : le chemin %s contient des caract\350res non autoris\351s. Utilisez "
+    "uniquement des lettres, des chiffres et les caract\350res / . _ - + , = : @\n",
+    /*  2 */
+    "Aucune r\351ponse n'a pu \352tre lue sur l'entr\351e standard ; l'installation "
+    "est arr\352t\351e.\n",
+    /*  3 */ "ERREUR : impossible d'ouvrir %s",
+    /*  4 */
+    "Il n'y a pas suffisamment d'espace dans %s pour effectuer l'installation. "
+    "Lib\351rez de l'espace ou choisissez une autre zone d'installation.\n",
+    /*  5 */ "",
+    /*  6 */ "",
+    /*  7 */ "",
+    /*  8 */ "",
+    /*  9 */ "",
+    /* 10 */ "",
+    /* 11 */ "",
+    /* 12 */ "",
+    /* 13 */ "",
+    /* 14 */ "",
+    /* 15 */ "",
+    /* 16 */ "",
+    /* 17 */ "",
+    /* 18 */ "",
+    /* 19 */ "",
+    /* 20 */ "",
+    /* 21 */ "impossible d'ouvrir le fichier, %sInstaller/disques",
+    /* 22 */ "",
+    /* 23 */ "",
+    /* 24 */ "",
+    /* 25 */ "",
+    /* 26 */ "",
+    /* 27 */ "",
+    /* 28 */ "",
+    /* 29 */ "",
+    /* 30 */ "",
+    /* 31 */ "",
+    /* 32 */ "",
+    /* 33 */ "",
+    /* 34 */ "",
+    /* 35 */
+    "%s est connect\351\n"
+    "Vous devez vous d\351finir comme racine pour pouvoir executer %s\n",
+    /* 36 */ "",
+    /* 37 */ "",
+    /* 38 */ "",
+    /* 39 */ "",
+    /* 40 */ "",
+    /* 41 */ "",
+    /* 42 */ "",
+    /* 43 */ "",
+    /* 44 */ "",
+    /* 45 */ "",
+    /* 46 */ "",
+    /* 47 */ "",
+    /* 48 */ "",
+    /* 49 */
+    "Il n'y a pas suffisamment d'espace dans %s pour effectuer l'installation. La "
+    "zone de travail temporaire n\351cessite au moins %e octets. Relancez la "
+    "proc\351dure d'installation en utilisant une zone de travail qui a suffisamment "
+    "d'espace. \n"
+    "p. ex.: 1. Utilisez /nouveau_chemin_zone_travail au lieu de /tmp\n"
+    "    2. Ex\351cutez `setup /nouveau_chemin_zone_travail`\n",
+    /* 50 */ "",
+    /* 51 */ "",
+    /* 52 */ "",
+    /* 53 */ "",
+    /* 54 */ "",
+    /* 55 */
+    "Il n'y a pas suffisamment d'espace dans %s pour effectuer l'installation. La "
+    "zone d'installation n\351cessite au moins %e octets. Relancez la proc\351dure "
+    "d'installation en utilisant une zone d'installation qui a suffisamment "
+    "d'espace. \n"
+    "p. ex.: 1. Utilisez /nouveau_chemin_installation au lieu de l'emplacement par "
+    "d\351faut\n"
+    "    2. Ex\351cutez 'setup install /nouveau_chemin_installation'\n",
+    /* 56 */
+    "Il n'y a pas suffisamment d'espace pour effectuer l'installation. Comme vous "
+    "utilisez un r\351pertoire de travail, %s, sur la m\352me partition que le "
+    "r\351pertoire d'installation s\351lectionn\351, %s, cette installation "
+    "n\351cessite %e octets libres. Relancez l'installation en indiquant un autre "
+    "emplacement pour le r\351pertoire de travail ou le r\351pertoire "
+    "d'installation. Consultez le fichier Lisezmoi si vous avez besoin d'aide pour "
+    "la syntaxe.",
+    /* 57 */ "",
+    /* 58 */ "",
+    /* 59 */ "",
+    /* 60 */ "impossible de d\351terminer version",
+    /* 61 */ "",
+    /* 62 */
+    "\n"
+    "Si un logiciel d'impression %s utilisant le d\351mon d'impression TolvarD\n"
+    " est install\351, vous devez supprimer toutes vos files d'attente d'impression "
+    "%s avant d'installer \n"
+    "ce progiciel.\n"
+    "\n"
+    "REMARQUE : TolvarD se trouve dans le <r\351pertoire d'installation>/%s/%s\n",
+    /* 63 */
+    "\n"
+    "Souhaitez-vous continuer avec l'installation ? [on] ",
+    /* 64 */ "",
+    /* 65 */
+    "Impossible de d\351terminer l'espace n\351cessaire pour l'installation, isize "
+    "manquant.\n",
+    /* 66 */
+    "\n"
+    "Les processus suivants sont en cours.\n"
+    "Le programme d'installation ne peut pas continuer tant qu'ils ne sont pas "
+    "termin\351s :\n",
+    /* 67 */ "Souhaitez-vous :\n",
+    /* 68 */ "1.  attendre 30 secondes jusqu'\340 la fin de ces processus\n",
+    /* 69 */ "2.  Quitter l'installation\n",
+    /* 70 */
+    "\n"
+    "Entrez une s\351lection :  ",
+};
+static_assert(AllTextsPresent(NLS_FRENCH), "NLS_FRENCH needs 71 texts");
+
+constexpr const char *NLS_GERMAN[NLS_COUNT] = {
+    /*  0 */ "",
+    /*  1 */
+    "FEHLER: Der Pfad %s enth\344lt unzul\344ssige Zeichen. Nur Buchstaben, Ziffern "
+    "und die Zeichen / . _ - + , = : @ verwenden.\n",
+    /*  2 */
+    "Von der Standardeingabe konnte keine Antwort gelesen werden; die Installation "
+    "wird abgebrochen.\n",
+    /*  3 */ "FEHLER: %s konnte nicht ge\366ffnet werden",
+    /*  4 */
+    "%s enth\344lt nicht gen\374gend Kapazit\344t zur Durchf\374hrung der "
+    "Installationsvorg\344nge. Platz freigeben oder einen anderen "
+    "Installationsbereich w\344hlen.\n",
+    /*  5 */ "",
+    /*  6 */ "",
+    /*  7 */ "",
+    /*  8 */ "",
+    /*  9 */ "",
+    /* 10 */ "",
+    /* 11 */ "",
+    /* 12 */ "",
+    /* 13 */ "",
+    /* 14 */ "",
+    /* 15 */ "",
+    /* 16 */ "",
+    /* 17 */ "",
+    /* 18 */ "",
+    /* 19 */ "",
+    /* 20 */ "",
+    /* 21 */ "Datei kann nicht ge\366ffnet werden, %sInstallieren/Disketten",
+    /* 22 */ "",
+    /* 23 */ "",
+    /* 24 */ "",
+    /* 25 */ "",
+    /* 26 */ "",
+    /* 27 */ "",
+    /* 28 */ "",
+    /* 29 */ "",
+    /* 30 */ "",
+    /* 31 */ "",
+    /* 32 */ "",
+    /* 33 */ "",
+    /* 34 */ "",
+    /* 35 */
+    "%s ist angemeldet\n"
+    "Zum Ausf\374hren von %s muss man root sein\n",
+    /* 36 */ "",
+    /* 37 */ "",
+    /* 38 */ "",
+    /* 39 */ "",
+    /* 40 */ "",
+    /* 41 */ "",
+    /* 42 */ "",
+    /* 43 */ "",
+    /* 44 */ "",
+    /* 45 */ "",
+    /* 46 */ "",
+    /* 47 */ "",
+    /* 48 */ "",
+    /* 49 */
+    "%s enth\344lt nicht gen\374gend Kapazit\344t zur Durchf\374hrung der "
+    "Installationsvorg\344nge. Der zeitweilige Arbeitsbereich sollte mindestens %e "
+    "Bytes umfassen. Das Installationsverfahren in einem Arbeitsbereich mit der "
+    "erforderlichen Kapazit\344t erneut beginnen. \n"
+    "z. B.: 1. /neuer_Arbeitsbereich_Pfad anstelle von /tmp verwenden. 2. `setup "
+    "neuer_Arbeitsbereich_Pfad` ausf\374hren\n",
+    /* 50 */ "",
+    /* 51 */ "",
+    /* 52 */ "",
+    /* 53 */ "",
+    /* 54 */ "",
+    /* 55 */
+    "%s enth\344lt nicht gen\374gend Kapazit\344t zur Durchf\374hrung der "
+    "Installationsvorg\344nge. Der Installationsbereich sollte mindestens %e Bytes "
+    "umfassen. Das Installationsverfahren in einem Arbeitsbereich mit der "
+    "erforderlichen Kapazit\344t erneut beginnen. \n"
+    "z. B.: 1. /neuer_Installations_Pfad anstelle der Standardposition verwenden\n"
+    "     2. `setup installieren /neuer_Installations_Pfad` ausf\374hren\n",
+    /* 56 */
+    "Es ist nicht gen\374gend Kapazit\344t zur Durchf\374hrung der "
+    "Installationsvorg\344nge vorhanden. Da ein Arbeitsverzeichnis %s auf der "
+    "gleichen Partition wie das gew\344hlte Installationsverzeichnis %s verwendet "
+    "wird, erfordert diese Installation %e freie Bytes. Bitte die Installation "
+    "wiederholen, dabei eine andere Position f\374r das Arbeitsverzeichnis bzw. das "
+    "Installationsverzeichnis festlegen. F\374r Hilfe mit der entsprechenden Syntax "
+    "siehe die Readme-Datei (Liesmich-Datei).",
+    /* 57 */ "",
+    /* 58 */ "",
+    /* 59 */ "",
+    /* 60 */ "Version konnte nicht festgestellt werden.",
+    /* 61 */ "",
+    /* 62 */
+    "\n"
+    "Wenn gegenw\344rtig %s-Druckersoftware installiert ist, die den TolvarD\n"
+    "print Daemon verwendet, m\374ssen alle %s-Druckwarteschlangen vor der "
+    "Installation dieser Software gel\366scht werden.\n"
+    "\n"
+    "HINWEIS: TolvarD befindet sich in <Installationsverzeichnis>/%s/%s\n",
+    /* 63 */
+    "\n"
+    "Weiter mit der Installation? [jn] ",
+    /* 64 */ "",
+    /* 65 */
+    "Erforderlicher Platz f\374r Installation konnte nicht festgestellt werden, "
+    "isize fehlt.\n",
+    /* 66 */
+    "\n"
+    "Die folgenden Prozesse laufen.\n"
+    "Der Installierer kann erst fortfahren, wenn sie beendet werden:\n",
+    /* 67 */ "M\366chten Sie:\n",
+    /* 68 */ "1.  30 Sekunden darauf warten, dass diese Verfahren beendet werden?\n",
+    /* 69 */ "2.  die Installation verlassen?\n",
+    /* 70 */
+    "\n"
+    "eine Wahl eingeben:  ",
+};
+static_assert(AllTextsPresent(NLS_GERMAN), "NLS_GERMAN needs 71 texts");
+
+constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
+    /*  0 */ "",
+    /*  1 */
+    "ERRO: o caminho %s cont\351m caracteres n\343o permitidos. Utilize apenas "
+    "letras, d\355gitos e os caracteres / . _ - + , = : @\n",
+    /*  2 */
+    "Nenhuma resposta p\364de ser lida da entrada padr\343o; a instala\347\343o foi "
+    "interrompida.\n",
+    /*  3 */ "ERRO: imposs\355vel abrir %s",
+    /*  4 */
+    "N\343o h\341 espa\347o suficiente em %s para executar as atividades de "
+    "instala\347\343o. Libere espa\347o ou escolha outra \341rea de "
+    "instala\347\343o.\n",
+    /*  5 */ "",
+    /*  6 */ "",
+    /*  7 */ "",
+    /*  8 */ "",
+    /*  9 */ "",
+    /* 10 */ "",
+    /* 11 */ "",
+    /* 12 */ "",
+    /* 13 */ "",
+    /* 14 */ "",
+    /* 15 */ "",
+    /* 16 */ "",
+    /* 17 */ "",
+    /* 18 */ "",
+    /* 19 */ "",
+    /* 20 */ "",
+    /* 21 */ "imposs\355vel abrir o arquivo, Instalar/discos%s",
+    /* 22 */ "",
+    /* 23 */ "",
+    /* 24 */ "",
+    /* 25 */ "",
+    /* 26 */ "",
+    /* 27 */ "",
+    /* 28 */ "",
+    /* 29 */ "",
+    /* 30 */ "",
+    /* 31 */ "",
+    /* 32 */ "",
+    /* 33 */ "",
+    /* 34 */ "",
+    /* 35 */
+    "%s fez login\n"
+    "Voc\352 deve tornar-se root para executar %s\n",
+    /* 36 */ "",
+    /* 37 */ "",
+    /* 38 */ "",
+    /* 39 */ "",
+    /* 40 */ "",
+    /* 41 */ "",
+    /* 42 */ "",
+    /* 43 */ "",
+    /* 44 */ "",
+    /* 45 */ "",
+    /* 46 */ "",
+    /* 47 */ "",
+    /* 48 */ "",
+    /* 49 */
+    "N\343o h\341 espa\347o suficiente em %s para executar as atividades de "
+    "instala\347\343o. A \341rea de trabalho tempor\341ria deve ter pelo menos %e "
+    "bytes. Reinicie o procedimento de instala\347\343o usando uma \341rea de "
+    "trabalho com espa\347o suficiente. \n"
+    "ie: 1. Utilize o /caminho_nova_\341rea_trabalho em vez de /tmp\n"
+    "    2. Execute `configura\347\343o /caminho_nova_\341rea_trabalho`\n",
+    /* 50 */ "",
+    /* 51 */ "",
+    /* 52 */ "",
+    /* 53 */ "",
+    /* 54 */ "",
+    /* 55 */
+    "N\343o h\341 espa\347o suficiente em %s para executar as atividades de "
+    "instala\347\343o. A \341rea de instala\347\343o deve ter pelo menos %e bytes. "
+    "Reinicie o procedimento de instala\347\343o usando uma \341rea com espa\347o "
+    "suficiente. \n"
+    "ie: 1. Utilize /novo_caminho_instala\347\343o em vez da localiza\347\343o "
+    "padr\343o\n"
+    "    2. Execute 'configura\347\343o instalar /novo_caminho_instala\347\343o'\n",
+    /* 56 */
+    "N\343o h\341 espa\347o suficiente para executar as atividades de "
+    "instala\347\343o. Como voc\352 est\341 usando um diret\363rio de trabalho, %s, "
+    "na mesma parti\347\343o do diret\363rio de instala\347\343o selecionado, %s, "
+    "esta instala\347\343o requer %e bytes livres. Execute novamente a "
+    "instala\347\343o especificando um local diferente para o diret\363rio de "
+    "trabalho ou o diret\363rio de instala\347\343o. Consulte o arquivo Leiame se "
+    "precisar de ajuda com a sintaxe.",
+    /* 57 */ "",
+    /* 58 */ "",
+    /* 59 */ "",
+    /* 60 */ "falha ts ao obter vers\343o",
+    /* 61 */ "",
+    /* 62 */
+    "\n"
+    "Se o software da impressora %s que utiliza o daemon de impress\343o\n"
+    "TolvarD estiver atualmente instalado, voc\352 dever\341 excluir todas as filas "
+    "de impress\343o %s antes de instalar\n"
+    "este pacote.\n"
+    "\n"
+    "NOTA: TolvarD est\341 localizado no <diret\363rio de instala\347\343o>/%s/%s\n",
+    /* 63 */
+    "\n"
+    "Deseja continuar com a instala\347\343o? [sn] ",
+    /* 64 */ "",
+    /* 65 */
+    "Imposs\355vel determinar a quantidade de espa\347o necess\341ria "
+    "\340 instala\347\343o, tamanho ausente.\n",
+    /* 66 */
+    "\n"
+    "Os seguintes processos est\343o em execu\347\343o.\n"
+    "O instalador n\343o poder\341 prosseguir at\351 que sejam conclu\355dos:\n",
+    /* 67 */ "Voc\352 gostaria de:\n",
+    /* 68 */ "1.  Aguardar 30 segundos, at\351 que os processos sejam conclu\355dos\n",
+    /* 69 */ "2.  Sair da instala\347\343o\n",
+    /* 70 */
+    "\n"
+    "Digite uma sele\347\343o:  ",
+};
+static_assert(AllTextsPresent(NLS_PORTUGUESE), "NLS_PORTUGUESE needs 71 texts");

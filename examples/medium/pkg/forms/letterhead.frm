@@ -1,0 +1,3 @@
+# page form: letterhead
+top-margin 40
+header "Varen tvxx sample letterhead"

@@ -1,0 +1,289 @@
+// File and path operations: splitting paths, existence by listing the parent
+// directory, the current input file read line by line, small files read
+// whole, text files written, and directories created, changed and removed
+// through the commands of the command table.
+#include "support/files.h"
+
+#include <cstdarg>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "support/mem.h"
+#include "support/savestr.h"
+#include "support/token.h"
+#include "syscmd/cmdtable.h"
+#include "syscmd/log.h"
+#include "syscmd/run.h"
+
+char LineBuf[LINEBUF_SIZE];
+const char common_115[] = "can't open file, %s";
+const char common_114[] = "ERROR: can't open file, %s\n";
+const char common_007[] = "ERROR: couldn't open %s\n";
+
+constexpr int STRIP_PATH_SIZE = 128;
+constexpr int STRIP_FN_SIZE = 256;
+// Working size for paths inside this module; longer paths are refused.
+constexpr size_t PATH_BUF_SIZE = 4096;
+// Longest physical line piece GetFileLine reads at once.
+constexpr int LINE_PIECE = 510;
+constexpr int FILE_CONTENT_MAX = LINEBUF_SIZE - 1;
+
+// The current input file of OpenInputFile and GetFileLine.
+static FILE *pIn = nullptr;
+
+// Copies len characters of text into out (size bytes), cutting what does not
+// fit. Returns whether all of it fitted.
+static bool CopyPart(char *out, size_t size, const char *text, size_t len) {
+    bool fits = len < size;
+    if (!fits)
+        len = size - 1;
+    memcpy(out, text, len);
+    out[len] = '\0';
+    return fits;
+}
+
+// Last "/"-separated non-empty piece of path; path itself when it has none
+// (empty, or slashes only).
+static bool LastPart(const char *path, char *out, size_t size) {
+    size_t end = strlen(path);
+    while (end > 0 && path[end - 1] == '/')
+        end--;
+    if (end == 0)
+        return CopyPart(out, size, path, strlen(path));
+    size_t begin = end;
+    while (begin > 0 && path[begin - 1] != '/')
+        begin--;
+    return CopyPart(out, size, path + begin, end - begin);
+}
+
+// Everything before the last "/" of path; "/" when that is the first
+// character; "." when path is empty or has no "/".
+static bool DirPart(const char *path, char *out, size_t size) {
+    const char *slash = strrchr(path, '/');
+    if (!slash)
+        return CopyPart(out, size, ".", 1);
+    if (slash == path)
+        return CopyPart(out, size, "/", 1);
+    return CopyPart(out, size, path, static_cast<size_t>(slash - path));
+}
+
+const char *StripPath(const char *path) {
+    static char buf[STRIP_PATH_SIZE];
+    // A last piece longer than 127 characters is cut to fit.
+    LastPart(path ? path : "", buf, sizeof(buf));
+    return buf;
+}
+
+const char *StripFn(const char *path) {
+    static char buf[STRIP_FN_SIZE];
+    // A directory part longer than 255 characters is cut to fit.
+    DirPart(path ? path : "", buf, sizeof(buf));
+    return buf;
+}
+
+bool FindFile(const char *dir, const char *name) {
+    if (!dir && (!name || !name[0]))
+        return false;
+    if (!dir) {
+        dir = name;
+        name = nullptr;
+    }
+
+    // The directory to list and the entry to look for in it.
+    const char *where = dir;
+    const char *what = name;
+    char joined[PATH_BUF_SIZE];
+    char dirPart[PATH_BUF_SIZE];
+    char lastPart[PATH_BUF_SIZE];
+    if (name && name[0]) {
+        if (strchr(name, '/')) {
+            int n = snprintf(joined, sizeof(joined), "%s/%s", dir, name);
+            if (n < 0 || static_cast<size_t>(n) >= sizeof(joined))
+                return false;
+            char *slash = strrchr(joined, '/');
+            *slash = '\0';
+            where = joined[0] ? joined : "/";
+            what = slash + 1;
+        }
+    } else {
+        if (!DirPart(dir, dirPart, sizeof(dirPart)) || !LastPart(dir, lastPart, sizeof(lastPart)))
+            return false;
+        where = dirPart;
+        what = lastPart;
+    }
+    // An empty name would match the empty element after the listing's final
+    // blank; no entry has an empty name.
+    if (!what[0])
+        return false;
+
+    char *list = GetDirFileList(where);
+    if (!list)
+        return false;
+    bool found = FindToken(what, list) != 0;
+    PutMem(list);
+    return found;
+}
+
+int GetFileType(const char *path) {
+    struct stat st;
+    if (!path || lstat(path, &st) != 0)
+        return 0;
+    if (S_ISDIR(st.st_mode))
+        return 1;
+    if (S_ISLNK(st.st_mode))
+        return 2;
+    return 3;
+}
+
+FILE *OpenFile(FILE *stream, const char *path, const char *mode, int report) {
+    if (stream)
+        fclose(stream);
+    FILE *f = fopen(path, mode);
+    if (f)
+        return f;
+    if (report == 2)
+        SysError(common_115, path);
+    if (report == 1)
+        fprintf(stderr, common_114, path);
+    return nullptr;
+}
+
+bool OpenInputFile(const char *path, int severity) {
+    CloseInputFile();
+    pIn = fopen(path, "rt");
+    if (pIn)
+        return true;
+    ErrorMsg(severity, 0, common_115, path);
+    LineBuf[0] = '\0';
+    return false;
+}
+
+bool GetFileLine() {
+    if (!pIn)
+        return false;
+    if (!fgets(LineBuf, LINE_PIECE + 1, pIn)) {
+        CloseInputFile();
+        return false;
+    }
+
+    // A piece holding backslash-newline continues on the next line, read
+    // directly behind it as far as LineBuf reaches.
+    char *piece = LineBuf;
+    while (strstr(piece, "\\\n")) {
+        size_t used = strlen(LineBuf);
+        size_t room = LINEBUF_SIZE - used;
+        if (room < 2)
+            break;
+        piece = LineBuf + used;
+        if (!fgets(piece, static_cast<int>(room), pIn))
+            break;
+    }
+    return true;
+}
+
+void CloseInputFile() {
+    if (!pIn)
+        return;
+    fclose(pIn);
+    pIn = nullptr;
+}
+
+bool GetFileContent(const char *dir, const char *name) {
+    if (!dir)
+        return false;
+    const char *path = dir;
+    if (name) {
+        int n = snprintf(LineBuf, sizeof(LineBuf), "%s/%s", dir, name);
+        if (n < 0 || static_cast<size_t>(n) >= sizeof(LineBuf))
+            return false;
+        path = LineBuf;
+    }
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+
+    size_t got = 0;
+    while (got < static_cast<size_t>(FILE_CONTENT_MAX)) {
+        ssize_t n = read(fd, LineBuf + got, FILE_CONTENT_MAX - got);
+        if (n <= 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    LineBuf[got] = '\0';
+    close(fd);
+    return true;
+}
+
+bool CreateTextFile(const char *path, const char *mode, int permissions, const char *format, ...) {
+    FILE *f = fopen(path, mode);
+    if (!f) {
+        fprintf(stderr, common_007, path);
+        return false;
+    }
+    va_list ap;
+    va_start(ap, format);
+    vfprintf(f, format, ap);
+    va_end(ap);
+    if (permissions != 0)
+        fchmod(fileno(f), static_cast<mode_t>(permissions));
+    fclose(f);
+    return true;
+}
+
+void CreateFile(const char *dir, const char *name, const char *mode, const char *owner,
+                const char *group) {
+    if (!dir)
+        return;
+    if (!FindFile(dir, nullptr))
+        SysCmd(CMD_MKDIR, MODE_FATAL, "%s", dir);
+
+    char *target = name ? SaveStr("%s/%s", dir, name) : SaveStr("%s", dir);
+    if (name)
+        SysCmd(CMD_TOUCH, MODE_FATAL, "%s", target);
+    if (mode)
+        SysCmd(CMD_CHMOD, MODE_FATAL, "%s %s", mode, target);
+    if (owner)
+        SysCmd(CMD_CHOWN, MODE_FATAL, "%s %s", owner, target);
+    if (group)
+        SysCmd(CMD_CHGRP, MODE_FATAL, "%s %s", group, target);
+    PutMem(target);
+}
+
+void DeleteFile(const char *dir, const char *name) {
+    if (!dir) {
+        dir = name;
+        name = nullptr;
+    }
+    if (!dir || !FindFile(dir, name))
+        return;
+    SysCmd(CMD_RM_R, MODE_WARN, "%s%s%s", dir, name ? "/" : "", name ? name : "");
+}
+
+char *FindExistingPath(const char *path, int *flag) {
+    if (!path)
+        path = "";
+    char buf[PATH_BUF_SIZE];
+    char up[PATH_BUF_SIZE];
+    // A path too long for the buffer starts the walk at an ancestor that fits.
+    if (!CopyPart(buf, sizeof(buf), path, strlen(path))) {
+        DirPart(buf, up, sizeof(up));
+        CopyPart(buf, sizeof(buf), up, strlen(up));
+    }
+
+    while (!FindFile(buf, nullptr) && strcmp(buf, "/") != 0) {
+        DirPart(buf, up, sizeof(up));
+        // "." of an unreadable working directory has no further parent.
+        if (strcmp(up, buf) == 0)
+            break;
+        CopyPart(buf, sizeof(buf), up, strlen(up));
+    }
+    if (flag && strcmp(buf, path) == 0)
+        *flag = 1;
+    return SaveStr("%s", buf);
+}
+
+double MaxD(double a, double b) {
+    return a > b ? a : b;
+}

@@ -1,0 +1,40 @@
+// The error reporters SysError and ErrorMsg, and the shared work buffer Line.
+#include "driver/globals.h"
+#include "syscmd/log.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+char Line[LINE_SIZE];
+
+void SysError(const char *format, ...) {
+    // The writes below may change errno; the report is about the error before.
+    int savedErrno = errno;
+    fprintf(stderr, "\n%s: ", my_name != nullptr ? my_name : "");
+    va_list args;
+    va_start(args, format);
+    vfprintf(stderr, format, args);
+    va_end(args);
+    fputs(" : ", stderr);
+    errno = savedErrno;
+    perror(nullptr);
+    exit(1);
+}
+
+void ErrorMsg(int type, int status, const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    // Bounded: a longer message is cut at the end of Line.
+    vsnprintf(Line, sizeof(Line), format, args);
+    va_end(args);
+    if (type == 1) {
+        fprintf(stderr, "WARNING: %s\n", Line);
+        return;
+    }
+    if (type == 2) {
+        fprintf(stderr, "ERROR: %s\n", Line);
+        exit(status);
+    }
+}

@@ -1,0 +1,147 @@
+// Host queries built on ps, df and du: which of the suite's programs run, how
+// much room a file system has, how much a tree takes.
+#include "syscmd/query.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+#include "support/mem.h"
+#include "support/savestr.h"
+#include "support/token.h"
+#include "syscmd/cmdtable.h"
+#include "syscmd/log.h"
+#include "syscmd/run.h"
+
+// Field separators of ps and df output.
+constexpr char FIELD_SEPARATORS[] = " \t\n";
+// Field of a ps -ace line that holds the command name (1-based).
+constexpr int PS_NAME_FIELD = 6;
+
+char *GetSysPsIdList(const char *name) {
+    Line[0] = '\0';
+    if (!name)
+        return nullptr;
+
+    ResponseLine *lines = GetCmdResponse(CMD_PS, name, "%s", "");
+    size_t used = 0;
+    for (ResponseLine *l = lines; l; l = l->pNextLine) {
+        const char *field = GetTokenN(l->pText, FIELD_SEPARATORS, PS_NAME_FIELD);
+        // A line of fewer than six fields gives null and does not match.
+        if (!field || strcmp(field, name) != 0)
+            continue;
+        const char *pid = GetToken(l->pText, FIELD_SEPARATORS);
+        if (!pid)
+            continue;
+        // Room for " pid" and the final blank and NUL; a list that would not
+        // fit Line keeps the ids gathered so far.
+        size_t len = strlen(pid);
+        if (used + 1 + len + 2 > sizeof(Line))
+            break;
+        Line[used] = ' ';
+        memcpy(Line + used + 1, pid, len + 1);
+        used += 1 + len;
+    }
+    FreeResponseList(lines);
+
+    if (used == 0)
+        return nullptr;
+    Line[used] = ' ';
+    Line[used + 1] = '\0';
+    return SaveStr("%s", Line);
+}
+
+char *CheckProcTableForExecs(const char *names) {
+    if (!names)
+        return nullptr;
+
+    // The list is walked in place with pointers (no tokenizer cursor, which
+    // GetSysPsIdList uses), and the report grows as a saved string, so lists
+    // and reports of any length are complete.
+    char *report = nullptr;
+    int count = 0;
+    const char *p = names;
+    while (*p) {
+        size_t len = strcspn(p, ",");
+        if (len > 0) {
+            char *name = SaveStr("%.*s", static_cast<int>(len), p);
+            char *ids = GetSysPsIdList(name);
+            if (ids) {
+                char *longer = SaveStr("%s%s (%s)\n", report ? report : "", name, ids);
+                PutMem(report);
+                report = longer;
+                PutMem(ids);
+                count++;
+            }
+            PutMem(name);
+        }
+        p += len;
+        if (*p == ',')
+            p++;
+    }
+    return count > 0 ? report : nullptr;
+}
+
+// Column (from 0) of the first header field that begins with "avail" in any
+// case, or -1.
+static int AvailColumn(char *header) {
+    char *save = nullptr;
+    int column = 0;
+    for (char *f = strtok_r(header, FIELD_SEPARATORS, &save); f;
+         f = strtok_r(nullptr, FIELD_SEPARATORS, &save), column++) {
+        if (strncasecmp(f, "avail", 5) == 0)
+            return column;
+    }
+    return -1;
+}
+
+// The field at column (from 0) of line, cut in place, or null.
+static char *FieldAt(char *line, int column) {
+    char *save = nullptr;
+    char *f = strtok_r(line, FIELD_SEPARATORS, &save);
+    for (int i = 0; f && i < column; i++)
+        f = strtok_r(nullptr, FIELD_SEPARATORS, &save);
+    return f;
+}
+
+bool GetDiskSpace(const char *path, DiskSpaceInfo *info) {
+    if (!info)
+        return false;
+    info->Avail = 0;
+    if (!path)
+        return false;
+
+    ResponseLine *lines = GetCmdResponse(CMD_DF, nullptr, "%s", path);
+    if (!lines)
+        return false;
+
+    bool answer = false;
+    int column = AvailColumn(lines->pText);
+    if (column >= 0) {
+        ResponseLine *data = lines->pNextLine;
+        if (!data) {
+            answer = true;
+        } else {
+            // DfLine keeps the line as read; the response's copy is split.
+            snprintf(info->DfLine, sizeof(info->DfLine), "%s", data->pText);
+            char *field = FieldAt(data->pText, column);
+            if (field) {
+                info->Avail = strtod(field, nullptr);
+                answer = true;
+            }
+        }
+    }
+    FreeResponseList(lines);
+    return answer;
+}
+
+double DUPath(const char *path) {
+    if (!path)
+        return 0;
+    ResponseLine *lines = GetCmdResponse(CMD_DU, nullptr, "%s", path);
+    // No output (the path vanished, du failed): nothing to add to a total.
+    double size = lines ? strtod(lines->pText, nullptr) : 0;
+    FreeResponseList(lines);
+    return size;
+}

@@ -1,0 +1,268 @@
+// Running commands of the table: through the shell for their effect, in one of
+// three modes (SysCmd), through a pipe for their output lines
+// (GetCmdResponse), or handing out the command text (GetCmd).
+#include "syscmd/run.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "driver/globals.h"
+#include "support/mem.h"
+#include "support/savestr.h"
+#include "syscmd/cmdtable.h"
+#include "syscmd/log.h"
+#include "syscmd/query.h"
+
+// Highest command id a caller may name.
+constexpr int CMD_LAST = CMD_END - 1;
+// Retries of the wait for a process after a row whose Delay is -1.
+constexpr int WAIT_RETRIES = 10;
+constexpr int DELAY_WAIT_FOR_PROCESS = -1;
+
+// A command line being built in a fixed buffer. Whatever does not fit sets
+// overflow and leaves the buffer as it was, so a line is never run cut short.
+struct LineText {
+    char *buf;
+    size_t size;
+    size_t len;
+    bool overflow;
+};
+
+static void AppendV(LineText *t, const char *format, va_list ap) {
+    if (t->overflow)
+        return;
+    size_t room = t->size - t->len;
+    int n = vsnprintf(t->buf + t->len, room, format, ap);
+    if (n < 0 || static_cast<size_t>(n) >= room) {
+        t->overflow = true;
+        t->buf[t->len] = '\0';
+        return;
+    }
+    t->len += static_cast<size_t>(n);
+}
+
+static void Append(LineText *t, const char *format, ...) __attribute__((format(printf, 2, 3)));
+static void Append(LineText *t, const char *format, ...) {
+    va_list ap;
+    va_start(ap, format);
+    AppendV(t, format, ap);
+    va_end(ap);
+}
+
+// While the table has not been initialised, locates the command (and, for
+// command lines run through the shell, sh) on its first use.
+static void LocateOnFirstUse(int id, bool withShell) {
+    if (!flInitSysCmd)
+        return;
+    if (id > CMD_LINE && !ComList[id].pPath)
+        FillCmdPath(id);
+    if (withShell && !ComList[CMD_SH].pPath)
+        FillCmdPath(CMD_SH);
+}
+
+// Ends the run when command id (2 or more) was not located: the installation
+// cannot go on without it.
+static void RequireLocated(int id) {
+    if (ComList[id].pPath)
+        return;
+    fprintf(stderr, "ERROR: unable to locate system command '%s'\n", ComList[id].pName);
+    exit(1);
+}
+
+// Reports a failed command in the shape of its mode: a warning line in the log
+// (mode 1), or an error line in the log and on standard output and the end of
+// the run with status 1 (mode 2). Other modes report nothing.
+static void ReportFailure(int mode, const char *why) {
+    if (mode == MODE_WARN) {
+        PutLogMsg("%s: %s\n", "WARNING_MSG", why);
+        return;
+    }
+    if (mode == MODE_FATAL) {
+        PutLogMsg("%s: %s\n", "ERROR", why);
+        printf("%s: %s\n", "ERROR", why);
+        fflush(stdout);
+        exit(1);
+    }
+}
+
+// Judges the status system() returned. Returns 0 for success; otherwise the
+// code SysCmd returns, with the reason written into why: the system's error
+// text when the shell could not be run, else the exit status or the signal.
+static int JudgeStatus(int status, int savedErrno, char *why, size_t whySize) {
+    if (status == -1) {
+        int code = savedErrno ? savedErrno : ECHILD;
+        snprintf(why, whySize, "%s", strerror(code));
+        return code;
+    }
+    if (WIFEXITED(status)) {
+        if (WEXITSTATUS(status) == 0)
+            return 0;
+        snprintf(why, whySize, "exit status %d", WEXITSTATUS(status));
+        return WEXITSTATUS(status);
+    }
+    if (WIFSIGNALED(status)) {
+        snprintf(why, whySize, "killed by signal %d (%s)", WTERMSIG(status),
+                 strsignal(WTERMSIG(status)));
+        return 128 + WTERMSIG(status);
+    }
+    snprintf(why, whySize, "unexpected status %d", status);
+    return status;
+}
+
+// Waits until a process named name runs: 11 questions, 1 second apart.
+static void WaitForProcess(const char *name) {
+    char *ids = GetSysPsIdList(name);
+    for (int retries = 0; !ids && retries < WAIT_RETRIES; retries++) {
+        sleep(1);
+        ids = GetSysPsIdList(name);
+    }
+    if (ids) {
+        PutMem(ids);
+        return;
+    }
+    PutLogMsg("ERROR: Time out for command %s\n", name);
+}
+
+// The row's after-run rule: a pause of Delay seconds, or the wait for the
+// process when Delay is -1.
+static void AfterRun(int id) {
+    int delay = ComList[id].Delay;
+    if (delay > 0)
+        sleep(static_cast<unsigned>(delay));
+    else if (delay == DELAY_WAIT_FOR_PROCESS)
+        WaitForProcess(ComList[id].pName);
+}
+
+int SysCmd(int id, int mode, const char *format, ...) {
+    if (id < -CMD_LAST || id > CMD_LAST || !format)
+        return EINVAL;
+    bool quiet = id <= CMD_NONE;
+    if (id < 0)
+        id = -id;
+
+    LocateOnFirstUse(id, true);
+    if (id >= CMD_CANCEL)
+        RequireLocated(id);
+
+    char line[CMDLINE_SIZE];
+    line[0] = '\0';
+    LineText text = {line, sizeof(line), 0, false};
+    const ComEntry &row = ComList[id];
+    if (id >= CMD_CANCEL)
+        Append(&text, "%s/%s -c \"%s/%s %s ", ShellDir(), ComList[CMD_SH].pName, row.pPath,
+               row.pName, row.pOpts);
+    va_list ap;
+    va_start(ap, format);
+    AppendV(&text, format, ap);
+    va_end(ap);
+    size_t shownLen = text.len;
+
+    bool logged = (mode == MODE_WARN || mode == MODE_FATAL) && !quiet;
+    if (mode == MODE_QUIET)
+        Append(&text, " 1>/dev/null 2>/dev/null");
+    else if (logged && flUseLog)
+        Append(&text, " 1>>/tmp/%s.log 2>>/tmp/%s.log", my_name, my_name);
+    else if (logged)
+        Append(&text, " 1>>/dev/null 2>>/dev/null");
+    if (id >= CMD_CANCEL)
+        Append(&text, "\"");
+
+    if (text.overflow) {
+        ReportFailure(mode, strerror(E2BIG));
+        return E2BIG;
+    }
+
+    if (logged && flSysCmdLog) {
+        fputs(".", stdout);
+        fflush(stdout);
+        PutLogMsg("%.*s\n", static_cast<int>(shownLen), line);
+    }
+
+    errno = 0;
+    int status = system(line);
+    int savedErrno = errno;
+    char why[128];
+    int result = JudgeStatus(status, savedErrno, why, sizeof(why));
+    if (result != 0)
+        ReportFailure(mode, why);
+
+    AfterRun(id);
+    return result;
+}
+
+char *GetCmd(int id) {
+    if (id < CMD_NONE || id > CMD_LAST)
+        return nullptr;
+    LocateOnFirstUse(id, false);
+    if (id < CMD_CANCEL || !ComList[id].pPath)
+        return nullptr;
+    return SaveStr("%s/%s %s", ComList[id].pPath, ComList[id].pName, ComList[id].pOpts);
+}
+
+// Appends one output piece as a new node behind *last. A failed allocation
+// drops the piece.
+static void KeepLine(ResponseLine **first, ResponseLine **last, const char *piece) {
+    size_t len = strlen(piece);
+    auto *node =
+        static_cast<ResponseLine *>(GetMem(static_cast<int32_t>(sizeof(ResponseLine) + len + 1)));
+    if (!node)
+        return;
+    node->pText = reinterpret_cast<char *>(node + 1);
+    memcpy(node->pText, piece, len + 1);
+    node->pNextLine = nullptr;
+    if (*last)
+        (*last)->pNextLine = node;
+    else
+        *first = node;
+    *last = node;
+}
+
+ResponseLine *GetCmdResponse(int id, const char *pattern, const char *format, ...) {
+    if (id < CMD_NONE || id > CMD_LAST || !format)
+        return nullptr;
+    LocateOnFirstUse(id, false);
+    if (id >= CMD_CANCEL)
+        RequireLocated(id);
+
+    char line[CMDLINE_SIZE];
+    line[0] = '\0';
+    LineText text = {line, sizeof(line), 0, false};
+    if (id >= CMD_CANCEL)
+        Append(&text, "%s/%s %s ", ComList[id].pPath, ComList[id].pName, ComList[id].pOpts);
+    va_list ap;
+    va_start(ap, format);
+    AppendV(&text, format, ap);
+    va_end(ap);
+    if (text.overflow)
+        return nullptr;
+
+    FILE *pipe = popen(line, "r");
+    if (!pipe)
+        return nullptr;
+
+    // The buffer that held the command line now takes the output, so a line
+    // longer than 4095 characters arrives in several pieces.
+    ResponseLine *first = nullptr;
+    ResponseLine *last = nullptr;
+    while (fgets(line, sizeof(line), pipe)) {
+        if (pattern && pattern[0] && !strstr(line, pattern))
+            continue;
+        KeepLine(&first, &last, line);
+    }
+    pclose(pipe);
+    return first;
+}
+
+void FreeResponseList(ResponseLine *first) {
+    while (first) {
+        ResponseLine *next = first->pNextLine;
+        PutMem(first);
+        first = next;
+    }
+}

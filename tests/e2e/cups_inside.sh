@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Runs inside the sandbox (see cups_test.sh): installs the sample suite from
+# /mnt/cd, starts a private CUPS scheduler that listens on a local socket
+# only, makes one queue per interface script from the suite's printer
+# descriptions, prints a job on each as an ordinary user, waits for both to
+# finish and stops the scheduler by its process id. Everything worth
+# checking is left in /tmp/cups-run for the after script to copy out.
+set -uo pipefail
+run=/tmp/cups-run
+conf=/tmp/cups
+mkdir -p "$run" "$conf"/{log,spool,state,cache,tmp}
+chmod 755 "$conf"
+note() { echo "$*" >>"$run/steps"; }
+
+# 1. The installation, with no terminal: no question may be asked. The
+# arguments of this script go to setup.
+/mnt/cd/setup "$@" </dev/null >"$run/setup.out" 2>&1
+echo $? >"$run/setup.status"
+note "setup ended with status $(cat "$run/setup.status")"
+
+# 2. The scheduler: its own configuration, state and spool below /tmp (a
+# private overlay), a Unix socket as its only listener, debug logging so that
+# the arguments and environment given to each filter are in its log.
+cat >"$conf/cupsd.conf" <<CONF
+LogLevel debug
+Listen $conf/cups.sock
+Browsing Off
+WebInterface No
+DefaultAuthType None
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+CONF
+cat >"$conf/cups-files.conf" <<CONF
+FileDevice Yes
+ServerRoot $conf
+StateDir $conf/state
+CacheDir $conf/cache
+RequestRoot $conf/spool
+TempDir $conf/tmp
+ErrorLog $conf/log/error_log
+AccessLog $conf/log/access_log
+PageLog $conf/log/page_log
+User lp
+Group lp
+SystemGroup root
+CONF
+export CUPS_SERVER=$conf/cups.sock
+cupsd -f -c "$conf/cupsd.conf" -s "$conf/cups-files.conf" &
+cupsd_pid=$!
+note "cupsd started as process $cupsd_pid"
+
+stop_cupsd() {
+    kill -TERM "$cupsd_pid" 2>/dev/null || return 0
+    local _
+    for _ in $(seq 50); do
+        kill -0 "$cupsd_pid" 2>/dev/null || break
+        sleep 0.2
+    done
+    kill -KILL "$cupsd_pid" 2>/dev/null
+    wait "$cupsd_pid" 2>/dev/null
+    note "cupsd stopped"
+}
+trap stop_cupsd EXIT
+
+up=0
+for _ in $(seq 75); do
+    if [ -S "$conf/cups.sock" ] && lpstat -r >/dev/null 2>&1; then
+        up=1
+        break
+    fi
+    kill -0 "$cupsd_pid" 2>/dev/null || break
+    sleep 0.2
+done
+if [ "$up" != 1 ]; then
+    note "cupsd did not come up"
+    exit 1
+fi
+
+# 3. Two queues whose printer descriptions name the interface scripts
+# /usr/Varen/tvxx/VarenPrinttvxx and /usr/Varen/tvxx/VarenVSF as filters.
+app=/usr/Varen/tvxx
+for q in tvxx vsf; do
+    lpadmin -p "varen-$q" -E -v file:///dev/null -P "$app/varen-$q.ppd" >>"$run/lpadmin.out" 2>&1
+    note "lpadmin varen-$q: status $?"
+done
+
+# 4. The next vsf call fails once, so that VarenVSF has to run it again.
+: >/var/log/varen-tvxx/vsf.fail
+
+# 5. One job per queue, sent by the unprivileged user nobody, with a title
+# holding a blank, two copies and an option of the suite.
+printf 'first line of the report\nsecond line\n' >"$run/report.txt"
+printf 'spool file for vsf\n' >"$run/spool.txt"
+chmod 644 "$run/report.txt" "$run/spool.txt"
+as_nobody() { setpriv --reuid=nobody --regid=nogroup --clear-groups -- "$@"; }
+as_nobody lp -d varen-tvxx -t "Quarterly report" -n 2 -o tvxx-form=letterhead "$run/report.txt" \
+    >"$run/lp-tvxx.out" 2>&1
+as_nobody lp -d varen-vsf -t "Spool title" -n 2 -o tvxx-form=invoice "$run/spool.txt" \
+    >"$run/lp-vsf.out" 2>&1
+
+# 6. Wait (bounded: 30 seconds) until no job is left unfinished.
+done_all=0
+for _ in $(seq 150); do
+    if [ -z "$(lpstat -o 2>/dev/null)" ]; then
+        done_all=1
+        break
+    fi
+    sleep 0.2
+done
+note "all jobs finished: $done_all"
+lpstat -W completed -o >"$run/completed" 2>&1
+lpstat -p >"$run/printers" 2>&1
+lpstat -o >"$run/pending" 2>&1
+stop_cupsd
+trap - EXIT
+
+# What the scheduler handed to the filters, for the record.
+grep -E '\[Job [0-9]+\] (argv|envp)\[' "$conf/log/error_log" >"$run/filter-calls" 2>/dev/null
+cp "$conf/log/error_log" "$run/error_log" 2>/dev/null
+exit 0

@@ -1,0 +1,299 @@
+#!/usr/bin/env bash
+# Whole runs that install: the first installation as the installer's road of
+# one run describes it, a first installation under /opt, an upgrade in place,
+# a user who is not root, the spooler detection, and the continue question
+# that an earlier release's print daemon raises.
+# shellcheck source=tests/e2e/lib.sh
+. "$(dirname "$0")/lib.sh"
+
+W=/tmp/VarenInstall
+A=/usr/Varen/tvxx
+YEAR=$(date +%Y)
+MEDIUM=$(make_medium split2 --pieces 2)
+
+# Checks shared by every complete installation into APP ($1).
+expect_installed_tree() {
+    local app=$1
+    expect_node "$app/tvqadmin" f 755
+    expect_node "$app/tvrtvxxtty" f 4755
+    expect_node "$app/vsf" f 4755
+    expect_node "$app/tvadmin" f 755
+    expect_node "$app/lib/forms.txt" f 644
+    expect_node "$app/tvxx.cfg" f 644
+    expect_eq "edited tvxx.cfg" "$(file_text "$app/tvxx.cfg")" "level=3.01.67"
+    expect_node "$app/.tv_cfg" f 644
+    expect_node "$app/VarenPrinttvxx" f 755
+    expect_node "$app/VarenVSF" f 755
+    expect_node /usr/bin/tvadmin f 755
+    expect_absent "$W"
+    expect_eq "tvqadmin calls" "$(file_text /tmp/tvqadmin.calls)" \
+        "tvqadmin -upgrade LANG=unset cwd=/
+tvqadmin -clean LANG=unset cwd=/"
+    expect_lacks "log" "$LOG" "WARNING_MSG"
+    expect_lacks "log" "$LOG" "ERROR"
+}
+
+# The head and the fixed values of a generated interface script.
+expect_script() {
+    local path=$1 app=$2 text
+    text=$(file_text "$path")
+    expect_eq "line 1 of $path" "$(sed -n 1p <<<"$text")" "#!/bin/sh"
+    expect_eq "banner of $path" "$(sed -n 2p <<<"$text")" "$(printf '%63s' '' | tr ' ' '#')"
+    expect_contains "banner of $path" "$(sed -n 4p <<<"$text")" "$YEAR"
+    expect_contains "$path" "$text" "
+ToolPath=\"$app\"
+"
+    expect_eq "end of $path" "$(tail -c 5 "$R$path")" "
+esac"
+    sh -n "$R$path" || fail "$path is no valid shell script"
+}
+
+# ---- the road of one run: first installation, LPRng host -------------------
+fresh
+SEED="$SPOOLER_LPRNG
+mkdir -p /usr/share/printconf/util"
+# The installed pieces working together: the wrapper command, and the
+# LPRng branch of the interface script handing a job to the print tool.
+AFTER='
+cd /var/tmp && /usr/bin/tvadmin -x >/tmp/e2e.tvadmin
+cd /var/tmp && CONTROL="Hhost1
+Palice
+Jreport
+Zduplex,a4
+" PRINTER=q1 /usr/Varen/tvxx/VarenPrinttvxx -Ajob1 && cp /tmp/tvrtvxxtty.calls /tmp/e2e.lprng
+'"$COMMON_AFTER"
+run road
+expect_status 0
+expect_eq "first log line" "$(head -n 1 <<<"$LOG")" "initializing system"
+expect_log_order \
+    "/usr/bin/cp -p /mnt/cd/disks $W" \
+    "/usr/bin/cp -p /mnt/cd/pkg_tar.001 $W" \
+    "/usr/bin/cp -p /mnt/cd/pkg_tar.002 $W" \
+    "/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z" \
+    "/usr/bin/tar xvfp $W/Linuxi386Tvxx.tar" \
+    "/usr/bin/rm -rf $W/Linuxi386Tvxx.tar" \
+    "/usr/bin/mkdir -p $A" \
+    "/usr/bin/chmod  755 $A" \
+    "/usr/bin/ln  -s $A/VarenPrinttvxx /usr/share/printconf/util/VarenPrinttvxx" \
+    "/usr/bin/mkdir -p /var/spool/Varen" \
+    "/usr/bin/chmod  775 /var/spool/Varen" \
+    "/usr/bin/mkdir -p /var/spool/Varen/tvxx/__tva_download__" \
+    "/usr/bin/chmod  777 /var/spool/Varen/tvxx/__tva_download__" \
+    "/usr/bin/cp -p $W/pkg/tvqadmin $A" \
+    "/usr/bin/chmod  755 $A/tvqadmin" \
+    "/usr/bin/cp -p $W/pkg/tvadmin $A" \
+    "/usr/bin/cp -pr $W/pkg/lib $A" \
+    "/usr/bin/mkdir -p $A/queues" \
+    "/usr/bin/chmod  775 $A/queues" \
+    "/usr/bin/chmod  777 $A/queues" \
+    "/usr/bin/chmod  644 $A/tvxx.cfg" \
+    "/usr/bin/chmod  4755 $A/tvrtvxxtty" \
+    "/usr/bin/chmod  4755 $A/vsf" \
+    "/usr/bin/rm -rf  $W"
+expect_eq "last command of the log" "$(log_commands | tail -n 1)" "/usr/bin/rm -rf  $W"
+expect_dots_of_full_run
+expect_eq "standard error" "$ERR" ""
+expect_node /usr/Varen d 755
+expect_node $A d 755
+expect_installed_tree $A
+expect_node $A/queues d 777
+expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " LPRng "
+expect_eq ".tv_cfg bytes" "$(wc -c <"$R$A/.tv_cfg")" 7
+expect_script $A/VarenPrinttvxx $A
+expect_script $A/VarenVSF $A
+expect_contains "VarenVSF" "$(file_text $A/VarenVSF)" 'SpoolDir="/var/spool/Varen/tvxx"'
+expect_link /usr/share/printconf/util/VarenPrinttvxx $A/VarenPrinttvxx
+expect_node /var/spool/Varen d 775
+expect_node /var/spool/Varen/tvxx d 755
+expect_node /var/spool/Varen/tvxx/__tva_download__ d 777
+expect_node /tmp/setup.log f 666
+expect_eq "wrapper command run" "$(file_text /tmp/e2e.tvadmin)" "tvadmin -x cwd=$A from=/var/tmp"
+expect_eq "LPRng job handed to tvrtvxxtty" "$(file_text /tmp/e2e.lprng)" \
+    "tvrtvxxtty -dq1 -f -oduplex -oa4 report
+TolvarFileSourceDir=/var/tmp
+TolvarHost_name=host1
+TolvarUser_name=alice"
+
+# ---- first installation under /opt, CUPS host -----------------------------
+fresh
+SEED=$SPOOLER_CUPS
+# The CUPS branches of both interface scripts, the VSF one with a print tool
+# that fails once and is run again.
+AFTER='
+echo job-data >/var/tmp/job
+PRINTER=q2 /opt/Varen/tvxx/VarenPrinttvxx 17 bob "My title" 2 media=a4 /var/tmp/job &&
+    cp /tmp/tvrtvxxtty.calls /tmp/e2e.cups
+: >/tmp/vsf.fail-once
+PRINTER=q2 /opt/Varen/tvxx/VarenVSF 18 bob title 1 none /var/tmp/job && cp /tmp/vsf.calls /tmp/e2e.vsf
+'"$COMMON_AFTER"
+run first_opt install /opt
+expect_status 0
+expect_node /opt/Varen d 755
+expect_node /opt/Varen/tvxx d 775
+expect_node /usr/Varen d 775
+expect_link /usr/Varen/tvxx /opt/Varen/tvxx
+expect_log_order "/usr/bin/mkdir -p /opt/Varen/tvxx" "/usr/bin/chmod  775 /opt/Varen/tvxx" \
+    "/usr/bin/mkdir -p /usr/Varen" "/usr/bin/chmod  775 /usr/Varen" \
+    "/usr/bin/ln  -s /opt/Varen/tvxx /usr/Varen/tvxx"
+expect_installed_tree /opt/Varen/tvxx
+expect_node /opt/Varen/tvxx/queues d 777
+expect_eq ".tv_cfg" "$(file_text /opt/Varen/tvxx/.tv_cfg)" " CUPS "
+expect_script /opt/Varen/tvxx/VarenPrinttvxx /opt/Varen/tvxx
+expect_contains "wrapper" "$(file_text /usr/bin/tvadmin)" "
+cd /opt/Varen/tvxx
+exec /opt/Varen/tvxx/tvadmin \$*"
+expect_dots_of_full_run
+expect_eq "CUPS job handed to tvrtvxxtty" "$(file_text /tmp/e2e.cups)" \
+    "tvrtvxxtty -dq2 -i /var/tmp/job
+TolvarCopies=2
+TolvarOption_list=media=a4
+TolvarPrinter=q2
+TolvarRequest_id=17
+TolvarTitle=My title
+TolvarUser_name=bob"
+expect_eq "VSF retries until vsf succeeds" "$(file_text /tmp/e2e.vsf)" \
+    "vsf /var/tmp/job
+job job-data
+vsf /var/tmp/job
+job job-data"
+
+# ---- upgrade in place: spool left alone, scripts rewritten ----------------
+fresh
+SEED="$(seed_installation /usr)
+mkdir -p /var/spool/Varen/tvxx && chmod 700 /var/spool/Varen && echo kept >/var/spool/Varen/tvxx/job.1"
+run upgrade
+expect_status 0
+expect_installed_tree $A
+expect_eq "queue data" "$(file_text $A/queues/q1)" "queue data"
+# newdir leaves a directory that exists alone, mode included.
+expect_node $A/queues d 755
+expect_script $A/VarenPrinttvxx $A
+expect_node /var/spool/Varen d 700
+expect_eq "spool content" "$(file_text /var/spool/Varen/tvxx/job.1)" "kept"
+[ -z "$(ls -A "$SCRATCH_ROOT/runs/upgrade/sandbox/upper/var")" ] ||
+    fail "the upgrade changed something below /var"
+expect_lacks "log" "$(log_commands)" "mkdir -p /var/spool"
+expect_lacks "log" "$(log_commands)" "mkdir -p $A"
+expect_dots_of_full_run
+
+# ---- not root -------------------------------------------------------------
+fresh
+AS_USER=1
+run not_root
+expect_status 0
+expect_contains "standard output" "$OUT" "nobody is logged in
+You must become root to run setup
+"
+expect_absent /usr/Varen
+expect_absent "$W"
+expect_absent /tmp/tvqadmin.calls
+expect_lacks "log" "$(log_commands)" "tar xvfp"
+expect_node /tmp/setup.log f 666
+
+# ---- spooler detection ----------------------------------------------------
+# A BSD lpd that rejects -V, no cupsd: " BSD ", and no printconf link.
+fresh
+SEED="$SPOOLER_BSD
+mkdir -p /usr/share/printconf/util"
+run spooler_bsd
+expect_status 0
+expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " BSD "
+expect_absent /usr/share/printconf/util/VarenPrinttvxx
+# LPRng and cupsd both present: CUPS wins, and the LPRng probe still links.
+fresh
+SEED="$SPOOLER_LPRNG
+printf '#!/bin/sh\n' >/usr/sbin/cupsd && chmod 755 /usr/sbin/cupsd
+mkdir -p /usr/share/printconf/util"
+run spooler_both
+expect_status 0
+expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " CUPS "
+expect_link /usr/share/printconf/util/VarenPrinttvxx $A/VarenPrinttvxx
+
+# ---- the continue question (earlier daemon present in APP) ----------------
+MSG62="
+If you currently have Varen printer software installed that uses TolvarD
+print daemon, you must delete all your Varen print queues prior to installing
+this package.
+
+NOTE: TolvarD is located in <install directory>/Varen/tvxx
+"
+MSG63="
+Do You want to continue with the installation? [yn] "
+DAEMON_SEED="$(seed_installation /usr)
+touch $A/TolvarD
+mkdir -p /etc/rc2.d
+ln -s ../init.d/VarenPrintD /etc/rc2.d/KVarenPrintD
+ln -s ../init.d/VarenPrintD /etc/rc2.d/SVarenPrintD"
+
+count_of() {
+    local text=$1 part=$2 n=0
+    while [[ $text == *"$part"* ]]; do
+        text=${text#*"$part"}
+        n=$((n + 1))
+    done
+    echo "$n"
+}
+
+# Declined: nothing installed, the links stay, no clean-up.
+expect_declined() {
+    expect_absent /tmp/tvqadmin.calls
+    expect_eq "old script kept" "$(file_text $A/VarenPrinttvxx)" "old"
+    expect_exists /etc/rc2.d/KVarenPrintD
+    expect_exists /etc/rc2.d/SVarenPrintD
+    expect_lacks "log" "$(log_commands)" "tar xvfp"
+}
+
+# Accepted: the daemon's links are removed and the upgrade completes.
+expect_accepted() {
+    expect_absent /etc/rc2.d/KVarenPrintD
+    expect_absent /etc/rc2.d/SVarenPrintD
+    expect_installed_tree $A
+    expect_script $A/VarenPrinttvxx $A
+}
+
+fresh
+SEED=$DAEMON_SEED INPUT=$'y\n'
+run continue_y
+expect_status 0
+expect_eq "questions asked" "$(count_of "$OUT" "$MSG62$MSG63")" 1
+expect_accepted
+expect_log_order "/usr/bin/rm -rf /etc/rc2.d/KVarenPrintD" "/usr/bin/rm -rf /etc/rc2.d/SVarenPrintD" \
+    "/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z"
+
+# Anything but y, yes, n, no asks again (case counts; an empty line too).
+fresh
+SEED=$DAEMON_SEED INPUT=$'maybe\nY\n\nyes\n'
+run continue_again_yes
+expect_status 0
+expect_eq "message 62 shown" "$(count_of "$OUT" "$MSG62")" 1
+expect_eq "question asked" "$(count_of "$OUT" "$MSG63")" 4
+expect_accepted
+
+fresh
+SEED=$DAEMON_SEED INPUT=$'no\n'
+run continue_no
+expect_status 0
+expect_eq "question asked" "$(count_of "$OUT" "$MSG63")" 1
+expect_declined
+
+# "n" stops like "no"; the Spanish prompt shows "[sn]" but "s" is no answer.
+fresh
+SEED=$DAEMON_SEED INPUT=$'s\nn\n'
+ENVS=(LANG=es_ES)
+run continue_n_spanish
+expect_status 0
+expect_eq "Spanish question asked" \
+    "$(count_of "$OUT" $'\n\xbfDesea continuar con la instalaci\xf3n? [sn] ')" 2
+expect_declined
+
+# End of input: as "no", with a line on standard error, and status 1.
+fresh
+SEED=$DAEMON_SEED
+run continue_eof
+expect_status 1
+expect_eq "question asked" "$(count_of "$OUT" "$MSG63")" 1
+expect_eq "standard error" "$ERR" "No answer could be read from standard input; the installation is stopped.
+"
+expect_declined
+
+finish

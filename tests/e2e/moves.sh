@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Whole runs that find an earlier installation and move it, or must not:
+# /usr to /opt, /opt back to /usr, another spelling of the same place, and
+# an installation under /opt upgraded where it is.
+# shellcheck source=tests/e2e/lib.sh
+. "$(dirname "$0")/lib.sh"
+
+MEDIUM=$(make_medium whole --whole)
+
+# The installation's own data survived and the upgrade ran in APP ($1).
+expect_kept_and_upgraded() {
+    expect_eq "queue data in $1" "$(file_text "$1/queues/q1")" "queue data"
+    expect_node "$1/vsf" f 4755
+    expect_contains "$1/VarenPrinttvxx" "$(file_text "$1/VarenPrinttvxx")" "ToolPath=\"$1\""
+    expect_eq "tvqadmin calls" "$(file_text /tmp/tvqadmin.calls)" \
+        "tvqadmin -upgrade LANG=unset cwd=/
+tvqadmin -clean LANG=unset cwd=/"
+}
+
+fresh
+SEED=$(seed_installation /usr)
+run usr_to_opt install /opt
+expect_status 0
+expect_log_order \
+    "/usr/bin/rm -rf  /opt/Varen/tvxx" \
+    "/usr/bin/mkdir -p /opt/Varen" \
+    "/usr/bin/chmod  755 /opt/Varen" \
+    "/usr/bin/mv -f -f /usr/Varen/tvxx /opt/Varen" \
+    "/usr/bin/rm -f /usr/Varen/tvxx" \
+    "/usr/bin/ln  -s /opt/Varen/tvxx /usr/Varen/tvxx" \
+    "/usr/bin/cp -p /mnt/cd/disks /tmp/VarenInstall"
+expect_link /usr/Varen/tvxx /opt/Varen/tvxx
+expect_node /opt/Varen d 755
+expect_node /opt/Varen/tvxx d 755
+expect_kept_and_upgraded /opt/Varen/tvxx
+
+fresh
+SEED=$(seed_installation /opt)
+run opt_to_usr install /usr
+expect_status 0
+expect_log_order \
+    "/usr/bin/rm -rf  /usr/Varen/tvxx" \
+    "/usr/bin/chmod  755 /usr/Varen" \
+    "/usr/bin/mv -f -f /opt/Varen/tvxx /usr/Varen"
+expect_lacks "log" "$(log_commands)" "ln  -s"
+expect_lacks "log" "$(log_commands)" "rm -f /usr/Varen/tvxx"
+expect_node /usr/Varen/tvxx d 755
+expect_absent /opt/Varen/tvxx
+expect_kept_and_upgraded /usr/Varen/tvxx
+
+# install /usr/. names the place the installation is in: nothing is removed
+# or moved, the upgrade runs in place.
+fresh
+SEED=$(seed_installation /usr)
+run same_place install /usr/.
+expect_status 0
+expect_lacks "log" "$(log_commands)" "mv -f"
+expect_lacks "log" "$(log_commands)" "rm -rf  /usr/./Varen/tvxx"
+expect_node /usr/Varen/tvxx d 755
+expect_eq "queue data" "$(file_text /usr/Varen/tvxx/queues/q1)" "queue data"
+expect_node /usr/Varen/tvxx/vsf f 4755
+expect_exists /tmp/tvqadmin.calls
+
+# The link at the fixed place leads to /opt and no base is given: the
+# installation stays under /opt and the link stays.
+fresh
+SEED=$(seed_installation /opt)
+run upgrade_opt
+expect_status 0
+expect_lacks "log" "$(log_commands)" "mv -f"
+expect_link /usr/Varen/tvxx /opt/Varen/tvxx
+expect_kept_and_upgraded /opt/Varen/tvxx
+
+finish

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# The sandbox runner that every whole-run test relies on: the real machine is
+# never changed by a run (checked around a complete installation, a move and
+# a command that writes into every tree), COMMAND's status, a timeout that
+# ends everything, the clean environment, standard input, and the upper
+# layers showing only what COMMAND changed.
+# shellcheck source=tests/e2e/lib.sh
+. "$(dirname "$0")/lib.sh"
+
+readonly TREES=(/usr /etc /var /opt /tmp /run)
+readonly WATCHED=(/usr/Varen /opt/Varen /var/spool/Varen /usr/bin/tvadmin /tmp/setup.log
+    /tmp/VarenInstall /tmp/tvqadmin.calls /usr/share/printconf /etc/rc2.d /usr/sbin/cupsd
+    /usr/sbin/lpd /usr/bin/df /usr/bin/du)
+
+# What the watched places of the real machine hold: kinds, modes, owners,
+# sizes, times, link targets and checksums.
+snapshot() {
+    local p
+    for p in "${WATCHED[@]}" "${TREES[@]/%//e2e-probe}"; do
+        if [ -e "$p" ] || [ -L "$p" ]; then
+            find "$p" -printf '%y %m %u %g %s %T@ %p -> %l\n' | LC_ALL=C sort
+            find "$p" -type f -exec sha256sum {} + | LC_ALL=C sort
+        else
+            echo "absent $p"
+        fi
+    done
+}
+
+before=$(snapshot)
+
+MEDIUM=$(make_medium split --pieces 2)
+fresh
+SEED="$SPOOLER_LPRNG
+mkdir -p /usr/share/printconf/util /etc/rc2.d
+cat >/usr/bin/du <<'EOF'
+#!/bin/sh
+echo 1 \$1
+EOF"
+run host_install
+expect_status 0
+expect_node /usr/Varen/tvxx/vsf f 4755
+
+fresh
+SEED=$(seed_installation /usr)
+run host_move install /opt
+expect_status 0
+expect_link /usr/Varen/tvxx /opt/Varen/tvxx
+
+# A command that writes into every tree and removes a command.
+probe_cmd="for d in ${TREES[*]}; do echo probe >\$d/e2e-probe || exit 1; done; rm /usr/bin/df"
+dir=$SCRATCH_ROOT/runs/probe
+scenario=probe
+"$SANDBOX" --scratch "$dir" -- sh -c "$probe_cmd" </dev/null 2>"$dir.err"
+expect_eq "status of the probe" "$?" 0
+for t in "${TREES[@]}"; do
+    expect_eq "probe in the upper layer of $t" "$(cat "$dir/upper$t/e2e-probe" 2>/dev/null)" probe
+done
+expect_eq "removed df in the upper layer" "$(stat -c '%F %t:%T' "$dir/upper/usr/bin/df" 2>&1)" \
+    "character special file 0:0"
+
+scenario=host
+after=$(snapshot)
+expect_eq "the real machine's watched places" "$after" "$before"
+
+# Status, environment and standard input.
+scenario=runner
+dir=$SCRATCH_ROOT/runs/runner
+got=$(printf 'line one\n' | "$SANDBOX" --scratch "$dir" --env LANG=fr_FR --env 'X=a b' -- \
+    sh -c 'read -r l; echo "$l"; env | LC_ALL=C sort; exit 7' 2>/dev/null)
+expect_eq "status" "$?" 7
+expect_eq "input and environment" "$got" "line one
+LANG=fr_FR
+PATH=/usr/sbin:/usr/bin:/sbin:/bin
+PWD=/
+X=a b"
+
+# The seed's changes are not in the upper layers; COMMAND's are.
+printf 'mkdir -p /opt/seeded && echo s >/opt/seeded/file\n' >"$dir.seed"
+"$SANDBOX" --scratch "$dir" --seed "$dir.seed" -- sh -c 'cat /opt/seeded/file >/opt/seen' \
+    </dev/null 2>/dev/null
+expect_eq "upper layer of /opt" "$(cd "$dir/upper/opt" && find . | LC_ALL=C sort)" ".
+./seen"
+expect_eq "seeded file seen" "$(cat "$dir/upper/opt/seen")" s
+
+# The timeout ends COMMAND and what it left running, within the bound.
+start=$SECONDS
+"$SANDBOX" --scratch "$dir" --timeout 2 -- sh -c '(sleep 100 &); sleep 100' </dev/null 2>/dev/null
+expect_eq "status after the timeout" "$?" 124
+[ $((SECONDS - start)) -lt 20 ] || fail "the timeout took $((SECONDS - start)) seconds"
+
+finish
