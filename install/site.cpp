@@ -102,14 +102,16 @@ void CopyLineNames(const char *line, const char *work) {
     FreeWords(names);
 }
 
-// Writes the no-answer message (no answer could be read) as one line on standard error.
-void ReportNoAnswer() {
+// Ends the run with status 1 when the continue question gets no answer (end
+// of input), saying so in one line on standard error.
+[[noreturn]] void EndForNoAnswer() {
     const char *text = nlsSetupStrCvt(MSG_NO_ANSWER);
     size_t len = strlen(text);
     fputs(text, stderr);
     if (len == 0 || text[len - 1] != '\n') {
         fputc('\n', stderr);
     }
+    exit(1);
 }
 
 } // namespace
@@ -175,8 +177,7 @@ bool readyForInstallation() {
         printf("%s", nlsSetupStrCvt(MSG_CONTINUE));
         fflush(stdout);
         if (fgets(LineBuf, REPLY_MAX + 1, stdin) == nullptr) {
-            ReportNoAnswer();
-            exit(1);
+            EndForNoAnswer();
         }
         switch (FindToken(GetToken(LineBuf, " \t\r\n"), ANSWERS)) {
         case ANSWER_Y:

@@ -74,7 +74,6 @@ TEST(CommandLine, VersionEndsTheRunOnlyAsAWordOfItsOwn) {
 TEST(CommandLine, InstallBaseIsReducedToItsBase) {
     EXPECT_EQ(Parse({"install", "/opt/Varen/tvxx/"}).out,
               "work=/tmp/VarenInstall created=0 base=/opt");
-    EXPECT_EQ(Parse({"install", "/opt/"}).out, "work=/tmp/VarenInstall created=0 base=/opt");
     EXPECT_EQ(Parse({"install"}).out, "work=/tmp/VarenInstall created=0 base=(none)");
     EXPECT_EQ(Parse({}).out, "work=/tmp/VarenInstall created=0 base=(none)");
 }

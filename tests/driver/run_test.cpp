@@ -39,7 +39,7 @@ TEST(StripToBaseName, CutsAtProductThenVendorThenOneSlash) {
 // prepare has laid out /usr/Varen; gives its answer, "(none)" for null.
 std::string LocateWith(const std::function<void()> &prepare) {
     ChildRun run = RunInChild([&] {
-        if (!EmptyUsr()) {
+        if (!PrivateUsr()) {
             return 3;
         }
         mkdir("/usr/Varen", 0755);
@@ -91,7 +91,7 @@ void SetMove(const std::string &cur, const std::string &target) {
 TEST(MoveInstallation, OutOfUsrAndBackKeepsTheFilesAndRemakesTheLink) {
     std::string t = MakeTempDir();
     ChildRun run = RunInChild([&] {
-        if (!OverlayUsr(t)) {
+        if (!PrivateUsr(t)) {
             return 3;
         }
         umask(077); // the vendor directory must get 755 from the move itself
@@ -124,7 +124,7 @@ TEST(MoveInstallation, OutOfUsrAndBackKeepsTheFilesAndRemakesTheLink) {
 TEST(MoveInstallation, AnotherSpellingOfTheSamePlaceMovesNothing) {
     std::string t = MakeTempDir();
     ChildRun run = RunInChild([&] {
-        if (!OverlayUsr(t)) {
+        if (!PrivateUsr(t)) {
             return 3;
         }
         mkdir("/usr/Varen", 0755);

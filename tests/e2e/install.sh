@@ -158,11 +158,14 @@ vsf /var/tmp/job
 job job-data"
 
 # ---- upgrade in place: spool left alone, scripts rewritten ----------------
+# A link planted at the sed step's temporary file must not be written through.
 fresh
 SEED="$(seed_installation /usr)
-mkdir -p /var/spool/Varen/tvxx && chmod 700 /var/spool/Varen && echo kept >/var/spool/Varen/tvxx/job.1"
+mkdir -p /var/spool/Varen/tvxx && chmod 700 /var/spool/Varen && echo kept >/var/spool/Varen/tvxx/job.1
+echo original >/etc/e2e.victim && ln -s /etc/e2e.victim /tmp/setup.tmp"
 run upgrade
 expect_status 0
+expect_eq "file behind the planted link" "$(file_text /etc/e2e.victim)" "original"
 expect_installed_tree $A
 expect_eq "queue data" "$(file_text $A/queues/q1)" "queue data"
 # newdir leaves a directory that exists alone, mode included.

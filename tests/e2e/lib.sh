@@ -3,6 +3,7 @@
 # scripts/make-medium, and checks its output, status and the files it left.
 # Sourced by each tests/e2e/*.sh with the arguments SETUP_BINARY SCRATCH_DIR.
 # shellcheck shell=bash
+# shellcheck disable=SC2034 # the scripts that source this file use them
 
 set -uo pipefail
 export LC_ALL=C
@@ -25,6 +26,9 @@ FIXTURE=$TOP/tests/e2e/medium-src
 rm -rf -- "$SCRATCH_ROOT"
 mkdir -p -- "$SCRATCH_ROOT"
 SCRATCH_ROOT=$(realpath -- "$SCRATCH_ROOT")
+# Temporary files of the tools (make-medium) stay out of the machine's /tmp.
+export TMPDIR=$SCRATCH_ROOT/tmp
+mkdir -p -- "$TMPDIR"
 
 failures=0
 scenario=setup
@@ -124,7 +128,7 @@ readonly COMMON_AFTER='
 mkdir -p "$SANDBOX_OUT/root"
 for p in /usr/Varen /opt/Varen /var/spool/Varen /usr/bin/tvadmin /tmp/setup.log \
     /tmp/VarenInstall /tmp/*.calls /tmp/e2e.* /usr/share/printconf /etc/rc2.d \
-    /var/tmp/e2e*; do
+    /etc/e2e.* /var/tmp/e2e*; do
     if [ -e "$p" ] || [ -L "$p" ]; then
         cp -a --parents "$p" "$SANDBOX_OUT/root/"
     fi

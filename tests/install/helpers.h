@@ -28,8 +28,8 @@
 
 namespace insttest {
 
-constexpr int TIMED_OUT = -1000;
-constexpr int KILLED = -2000;
+constexpr int TIMED_OUT = -1000; // status of a child killed at its time limit
+constexpr int KILLED = -2000;    // status of a child ended by a signal
 
 inline std::string MakeTempDir() {
     char tmpl[] = "/tmp/insttestXXXXXX";
@@ -181,20 +181,16 @@ inline ChildRun RunInChild(const std::function<int()> &body, const std::string &
     }
     struct timespec pause = {0, 20 * 1000 * 1000};
     int status = 0;
-    for (int waited = 0;; ++waited) {
-        if (waitpid(pid, &status, WNOHANG) == pid) {
-            break;
-        }
-        if (waited >= timeoutSec * 50) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            run.out = ReadFile(outPath);
-            run.err = ReadFile(errPath);
-            return run;
-        }
+    int waited = 0;
+    while (waitpid(pid, &status, WNOHANG) != pid && waited++ < timeoutSec * 50) {
         nanosleep(&pause, nullptr);
     }
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : KILLED;
+    if (waited > timeoutSec * 50) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    } else {
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : KILLED;
+    }
     run.out = ReadFile(outPath);
     run.err = ReadFile(errPath);
     return run;

@@ -107,51 +107,41 @@ class SequenceTest : public ::testing::Test {
     std::vector<std::string> strings_;
 };
 
-TEST_F(SequenceTest, DirectoriesUnderUsr) {
-    ChildRun run = RunInChild(
-        [&] {
-            createInstallationDirectories("/usr");
-            return 0;
-        },
-        "", scratch_);
-    ASSERT_EQ(0, run.status) << run.out << run.err;
-    EXPECT_TRUE(IsDir(Upper("/usr/Varen/tvxx")));
-    EXPECT_EQ(0755, ModeOf(Upper("/usr/Varen/tvxx")));
-}
-
-TEST_F(SequenceTest, DirectoriesElsewhereWithLink) {
+// The layout of a first installation: directly under /usr the application
+// directory itself (755); elsewhere 775, /usr/Varen (775, unless it exists
+// already) and the link /usr/Varen/tvxx.
+TEST_F(SequenceTest, InstallationDirectories) {
     std::string base = root_ + "/opt";
     mkdir(base.c_str(), 0755);
-    Use(base, nullptr);
-    ChildRun run = RunInChild(
-        [&] {
-            createInstallationDirectories(base.c_str());
-            return 0;
-        },
-        "", scratch_);
-    ASSERT_EQ(0, run.status) << run.out << run.err;
-    EXPECT_EQ(0775, ModeOf(base + "/Varen/tvxx"));
-    EXPECT_EQ(0775, ModeOf(Upper("/usr/Varen")));
-    EXPECT_EQ(base + "/Varen/tvxx", LinkTarget(Upper("/usr/Varen/tvxx")));
-}
-
-TEST_F(SequenceTest, ExistingUsrVarenIsLeftAlone) {
-    std::string base = root_ + "/opt";
-    mkdir(base.c_str(), 0755);
-    Use(base, nullptr);
-    ChildRun run = RunInChild(
-        [&] {
-            if (Sh("mkdir -p /usr/Varen && chmod 700 /usr/Varen") != 0) {
-                return 90;
-            }
-            createInstallationDirectories(base.c_str());
-            return 0;
-        },
-        "", scratch_);
-    ASSERT_EQ(0, run.status) << run.out << run.err;
-    EXPECT_EQ(0700, ModeOf(Upper("/usr/Varen")));
-    EXPECT_EQ(base + "/Varen/tvxx", LinkTarget(Upper("/usr/Varen/tvxx")));
-    EXPECT_EQ(std::string::npos, ReadLog().find("chmod  775 /usr/Varen\n"));
+    struct Case {
+        std::string base, seed;
+        int usrVarenMode;
+    };
+    for (const Case &c : {Case{"/usr", "", 0755}, Case{base, "", 0775},
+                          Case{base, "mkdir -p /usr/Varen && chmod 700 /usr/Varen", 0700}}) {
+        SCOPED_TRACE(c.base + " " + c.seed);
+        Use(c.base, nullptr);
+        scratch_ = MakeTempDir();
+        ChildRun run = RunInChild(
+            [&] {
+                if (!c.seed.empty() && Sh(c.seed) != 0) {
+                    return 90;
+                }
+                createInstallationDirectories(c.base.c_str());
+                return 0;
+            },
+            "", scratch_);
+        ASSERT_EQ(0, run.status) << run.out << run.err;
+        if (c.base == "/usr") {
+            EXPECT_TRUE(IsDir(Upper("/usr/Varen/tvxx")));
+            EXPECT_EQ(0755, ModeOf(Upper("/usr/Varen/tvxx")));
+            continue;
+        }
+        EXPECT_EQ(0775, ModeOf(base + "/Varen/tvxx"));
+        EXPECT_EQ(c.usrVarenMode, ModeOf(Upper("/usr/Varen")));
+        EXPECT_EQ(base + "/Varen/tvxx", LinkTarget(Upper("/usr/Varen/tvxx")));
+        Sh("rm -rf " + base + "/Varen");
+    }
 }
 
 // A first installation under /usr from a split medium, end to end at the

@@ -23,8 +23,7 @@ TEST(SysError, NameMessageAndSystemTextThenStatus1) {
                 "^\nsetup: can't open file, /x/y : No such file or directory\n$");
 }
 
-// Child of a death test: the reporter under another program name, with an
-// error number that its own writes must not disturb.
+// Child of a death test: the reporter under another program name.
 [[noreturn]] void ReportUnderOtherName() {
     static char name[] = "other";
     my_name = name;
@@ -32,9 +31,19 @@ TEST(SysError, NameMessageAndSystemTextThenStatus1) {
     SysError("%d%%", 100);
 }
 
+// Child of a death test: writing the message itself fails (a wide character
+// that the C locale cannot encode) and sets errno on its own; the report
+// still names the error the caller met.
+[[noreturn]] void ReportWithFailingMessage() {
+    errno = EACCES;
+    SysError("%ls", L"\x263a");
+}
+
 TEST(SysError, UsesTheProgramsNameAndTheErrorAtEntry) {
     EXPECT_EXIT(ReportUnderOtherName(), testing::ExitedWithCode(1),
                 "^\nother: 100% : Permission denied\n$");
+    EXPECT_EXIT(ReportWithFailingMessage(), testing::ExitedWithCode(1),
+                "^\nsetup:  : Permission denied\n$");
 }
 
 TEST(ErrorMsg, WarningIsWrittenAndTheRunGoesOn) {
