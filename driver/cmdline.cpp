@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
 #include "driver/globals.h"
 #include "driver/nls.h"
@@ -36,8 +37,7 @@ bool IsShellSafePath(const char *path) {
     return true;
 }
 
-// Shows the refusal of path and ends the run with status 2.
-[[noreturn]] static void RefusePath(const char *path) {
+[[noreturn]] void RefusePath(const char *path) {
     printf(nlsSetupStrCvt(MSG_UNSAFE_PATH), path);
     fflush(stdout);
     exit(2);
@@ -73,13 +73,31 @@ static bool IsRootDirectory(const char *dir) {
     return dir[strspn(dir, "/")] == '\0';
 }
 
+// A saved copy of path; a relative path (not the empty word) is joined to the
+// working directory. The installer changes its working directory before it
+// uses these paths, so they must not depend on it. Refuses (status 2) a
+// working directory the shell would interpret or that cannot be read.
+static char *AbsolutePath(const char *path) {
+    if (path[0] == '\0' || path[0] == '/') {
+        return SaveStr("%s", path);
+    }
+    char cwd[512];
+    if (getcwd(cwd, sizeof cwd) == nullptr) {
+        RefusePath(path);
+    }
+    char *joined = SaveStr("%s/%s", strcmp(cwd, "/") == 0 ? "" : cwd, path);
+    if (!IsShellSafePath(joined)) {
+        RefusePath(joined);
+    }
+    return joined;
+}
+
 // A work-area directory DIR: the work area becomes DIR/VarenInstall, and DIR
 // is created when it does not exist. Ends the run with status 2 when it still
 // does not exist afterwards.
 static void UseWorkAreaDirectory(const char *arg) {
-    // A word that begins with "-" names a directory in the current one; the
-    // "./" in front keeps every command from taking it for an option.
-    char *dir = arg[0] == '-' ? SaveStr("./%s", arg) : SaveStr("%s", arg);
+    // Made absolute, a word beginning with "-" is never taken for an option.
+    char *dir = AbsolutePath(arg);
     size_t len = strlen(dir);
     if (len > 0 && dir[len - 1] == '/') {
         dir[len - 1] = '\0';
@@ -107,7 +125,7 @@ void parseCommandLineOptions(int argc, char **argv) {
         if (key == KEY_INSTALL) {
             if (i + 1 < argc) {
                 i++;
-                pCmdLineInstallDir = StripToBaseName(SaveStr("%s", argv[i]));
+                pCmdLineInstallDir = StripToBaseName(AbsolutePath(argv[i]));
             }
             continue;
         }

@@ -12,3 +12,6 @@ void parseCommandLineOptions(int argc, char **argv);
 // True when path holds only ASCII letters, digits, bytes of 128 and above and
 // the characters / . _ - + , = : @ %, which a shell takes literally.
 bool IsShellSafePath(const char *path);
+// Shows message 1 (a path the shell would interpret) for path on standard
+// output and ends the run with status 2.
+[[noreturn]] void RefusePath(const char *path);

@@ -28,6 +28,11 @@
     parseCommandLineOptions(argc, argv);
 
     pCurrentInstallDir = locatePreviousInstallation();
+    // The base read from the link at the fixed place goes into command lines
+    // just as a base from the command line does.
+    if (pCurrentInstallDir != nullptr && !IsShellSafePath(pCurrentInstallDir)) {
+        RefusePath(pCurrentInstallDir);
+    }
     if (pCmdLineInstallDir != nullptr) {
         pTargetInstallDir = pCmdLineInstallDir;
     } else if (pCurrentInstallDir != nullptr) {

@@ -19,7 +19,7 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     /*  0 */ "",
     /*  1 */
     "ERROR: the path %s contains characters that are not allowed. Use only letters, "
-    "digits and the characters / . _ - + , = : @\n",
+    "digits and the characters / . _ - + , = : @ %%\n",
     /*  2 */ "No answer could be read from standard input; the installation is stopped.\n",
     /*  3 */ "ERROR: couldn't open %s",
     /*  4 */
@@ -128,7 +128,7 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     /*  0 */ "",
     /*  1 */
     "ERROR: la ruta %s contiene caracteres no permitidos. Utilice s\363lo letras, "
-    "d\355gitos y los caracteres / . _ - + , = : @\n",
+    "d\355gitos y los caracteres / . _ - + , = : @ %%\n",
     /*  2 */
     "No se pudo leer ninguna respuesta de la entrada est\341ndar; la instalaci\363n "
     "se detiene.\n",
@@ -247,7 +247,7 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     /*  0 */ "",
     /*  1 */
     "ERRORE: il percorso %s contiene caratteri non consentiti. Utilizzare solo "
-    "lettere, cifre e i caratteri / . _ - + , = : @\n",
+    "lettere, cifre e i caratteri / . _ - + , = : @ %%\n",
     /*  2 */
     "Impossibile leggere una risposta dallo standard input; l'installazione viene "
     "interrotta.\n",
@@ -367,7 +367,7 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     /*  0 */ "",
     /*  1 */
     "ERREUR : le chemin %s contient des caract\350res non autoris\351s. Utilisez "
-    "uniquement des lettres, des chiffres et les caract\350res / . _ - + , = : @\n",
+    "uniquement des lettres, des chiffres et les caract\350res / . _ - + , = : @ %%\n",
     /*  2 */
     "Aucune r\351ponse n'a pu \352tre lue sur l'entr\351e standard ; l'installation "
     "est arr\352t\351e.\n",
@@ -487,7 +487,7 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     /*  0 */ "",
     /*  1 */
     "FEHLER: Der Pfad %s enth\344lt unzul\344ssige Zeichen. Nur Buchstaben, Ziffern "
-    "und die Zeichen / . _ - + , = : @ verwenden.\n",
+    "und die Zeichen / . _ - + , = : @ %% verwenden.\n",
     /*  2 */
     "Von der Standardeingabe konnte keine Antwort gelesen werden; die Installation "
     "wird abgebrochen.\n",
@@ -605,7 +605,7 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     /*  0 */ "",
     /*  1 */
     "ERRO: o caminho %s cont\351m caracteres n\343o permitidos. Utilize apenas "
-    "letras, d\355gitos e os caracteres / . _ - + , = : @\n",
+    "letras, d\355gitos e os caracteres / . _ - + , = : @ %%\n",
     /*  2 */
     "Nenhuma resposta p\364de ser lida da entrada padr\343o; a instala\347\343o foi "
     "interrompida.\n",

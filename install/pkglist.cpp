@@ -58,6 +58,20 @@ enum Operator : int {
     OP_GE = 5,
 };
 
+// Number of elements of a delimiter list (a trailing delimiter ends the list).
+constexpr int ElementCount(const char *list) {
+    int count = 0;
+    for (int i = 0; list[i] != '\0'; ++i) {
+        if (list[i] == list[0] && list[i + 1] != '\0') {
+            ++count;
+        }
+    }
+    return count;
+}
+static_assert(ElementCount(DIRECTIVES) == DIR_CHECKPS, "one enumerator per directive");
+static_assert(ElementCount(ATTRIBUTES) == ATTR_SED, "one enumerator per attribute");
+static_assert(ElementCount(OPERATORS) == OP_GE, "one enumerator per operator");
+
 constexpr char WORD_SEPARATORS[] = " \n\r"; // a tab belongs to the word
 
 // One list line: its text as read, a copy cut into words in place, and the

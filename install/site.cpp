@@ -30,6 +30,7 @@ constexpr int ANSWER_YES = 2;
 constexpr int ANSWER_N = 3;
 constexpr int ANSWER_NO = 4;
 constexpr int REPLY_MAX = 510; // characters of one reply line
+static_assert(sizeof(ANSWERS) == 13, "the four answers, each between commas");
 
 // Names of a list text, saved one by one, so that the tokenizer walk is over
 // before any command runs (the commands use the tokenizer and LineBuf too).

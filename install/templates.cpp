@@ -221,7 +221,6 @@ constexpr char VarenVSFScript[] =
     "\t\t\t\tf)\n"
     "\t\t\t\t\tfiles=\"$files $OPTARG\"\n"
     "\t\t\t\t\t;;\n"
-    "\n"
     "\t\t\t\t*)\n"
     "\t\t\t\t\t;;\n"
     "\t\t\tesac\n"

@@ -140,7 +140,7 @@ int GetFileType(const char *path) {
 FILE *OpenFile(FILE *stream, const char *path, const char *mode, int report) {
     if (stream)
         fclose(stream);
-    FILE *f = fopen(path, mode);
+    FILE *f = path && mode ? fopen(path, mode) : nullptr;
     if (f)
         return f;
     if (report == 2)
@@ -152,7 +152,7 @@ FILE *OpenFile(FILE *stream, const char *path, const char *mode, int report) {
 
 bool OpenInputFile(const char *path, int severity) {
     CloseInputFile();
-    pIn = fopen(path, "rt");
+    pIn = path ? fopen(path, "rt") : nullptr;
     if (pIn)
         return true;
     ErrorMsg(severity, 0, common_115, path);
@@ -217,7 +217,7 @@ bool GetFileContent(const char *dir, const char *name) {
 }
 
 bool CreateTextFile(const char *path, const char *mode, int permissions, const char *format, ...) {
-    FILE *f = fopen(path, mode);
+    FILE *f = path && mode ? fopen(path, mode) : nullptr;
     if (!f) {
         fprintf(stderr, common_007, path);
         return false;

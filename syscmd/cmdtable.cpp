@@ -275,6 +275,8 @@ char *GetDirFileList(const char *dir) {
 }
 
 const char *ReadDir(DIR *handle) {
+    if (!handle)
+        return nullptr;
     struct dirent *entry = readdir(handle);
     return entry ? entry->d_name : nullptr;
 }

@@ -4,7 +4,6 @@
 #include "syscmd/run.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -66,29 +65,29 @@ static void LocateOnFirstUse(int id, bool withShell) {
         FillCmdPath(CMD_SH);
 }
 
-// Ends the run when command id (2 or more) was not located: the installation
-// cannot go on without it.
-static void RequireLocated(int id) {
-    if (ComList[id].pPath)
-        return;
-    fprintf(stderr, "ERROR: unable to locate system command '%s'\n", ComList[id].pName);
+// Ends the run for a command of the table that was not located: the
+// installation cannot go on without it.
+[[noreturn]] static void ExitUnlocated(const char *name) {
+    fprintf(stderr, "ERROR: unable to locate system command '%s'\n", name);
+    exit(1);
+}
+
+// Ends the run for a command that failed in mode 2: the error line goes to
+// the log and to standard output.
+[[noreturn]] static void ExitFailed(const char *why) {
+    PutLogMsg("%s: %s\n", "ERROR", why);
+    printf("%s: %s\n", "ERROR", why);
+    fflush(stdout);
     exit(1);
 }
 
 // Reports a failed command in the shape of its mode: a warning line in the log
-// (mode 1), or an error line in the log and on standard output and the end of
-// the run with status 1 (mode 2). Other modes report nothing.
+// (mode 1), or the end of the run (mode 2). Other modes report nothing.
 static void ReportFailure(int mode, const char *why) {
-    if (mode == MODE_WARN) {
+    if (mode == MODE_WARN)
         PutLogMsg("%s: %s\n", "WARNING_MSG", why);
-        return;
-    }
-    if (mode == MODE_FATAL) {
-        PutLogMsg("%s: %s\n", "ERROR", why);
-        printf("%s: %s\n", "ERROR", why);
-        fflush(stdout);
-        exit(1);
-    }
+    else if (mode == MODE_FATAL)
+        ExitFailed(why);
 }
 
 // Judges the status system() returned. Returns 0 for success; otherwise the
@@ -147,8 +146,8 @@ int SysCmd(int id, int mode, const char *format, ...) {
         id = -id;
 
     LocateOnFirstUse(id, true);
-    if (id >= CMD_CANCEL)
-        RequireLocated(id);
+    if (id >= CMD_CANCEL && !ComList[id].pPath)
+        ExitUnlocated(ComList[id].pName);
 
     char line[CMDLINE_SIZE];
     line[0] = '\0';
@@ -227,8 +226,8 @@ ResponseLine *GetCmdResponse(int id, const char *pattern, const char *format, ..
     if (id < CMD_NONE || id > CMD_LAST || !format)
         return nullptr;
     LocateOnFirstUse(id, false);
-    if (id >= CMD_CANCEL)
-        RequireLocated(id);
+    if (id >= CMD_CANCEL && !ComList[id].pPath)
+        ExitUnlocated(ComList[id].pName);
 
     char line[CMDLINE_SIZE];
     line[0] = '\0';

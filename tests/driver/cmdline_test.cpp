@@ -55,7 +55,8 @@ TEST(CommandLine, VersionEndsTheRunOnlyAsAWordOfItsOwn) {
     // After "install" it is the base; nothing is printed.
     run = Parse({"install", "-v"});
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out, "work=/tmp/VarenInstall created=0 base=-v");
+    EXPECT_EQ(run.out, "work=/tmp/VarenInstall created=0 base=/-v")
+        << "a relative base is taken in the working directory";
 
     // Arguments before it have taken effect, those after it are never seen.
     run = Parse({t + "/before", "-v", t + "/after"});
@@ -66,7 +67,8 @@ TEST(CommandLine, VersionEndsTheRunOnlyAsAWordOfItsOwn) {
 
     run = Parse({"-V", "Install"}, t);
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out, "work=Install/VarenInstall created=1 base=(none)");
+    EXPECT_EQ(run.out, "work=" + t + "/Install/VarenInstall created=1 base=(none)")
+        << "a relative work-area directory is made absolute";
     EXPECT_TRUE(Exists(t + "/-V")) << "a word beginning with - is a directory";
     EXPECT_TRUE(Exists(t + "/Install"));
 }
@@ -118,8 +120,9 @@ TEST(CommandLine, PathsTheShellWouldInterpretAreRefusedBeforeAnyIsUsed) {
     std::string t = MakeTempDir();
     std::string english = NLS_ENGLISH[MSG_UNSAFE_PATH];
     auto refusal = [&](const std::string &path) {
-        return english.substr(0, english.find("%s")) + path +
-               english.substr(english.find("%s") + 2);
+        std::string rest = english.substr(english.find("%s") + 2);
+        rest.replace(rest.find("%%"), 2, "%");
+        return english.substr(0, english.find("%s")) + path + rest;
     };
 
     ChildRun run = Parse({t + "/first", t + "/a b"});

@@ -46,7 +46,7 @@ TEST(MessageTables, EveryTranslationTakesTheEnglishPlaceholdersInOrder) {
     }
     // The placeholders the callers pass, for the messages with arguments.
     using V = std::vector<std::string>;
-    EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_UNSAFE_PATH]), V{"%s"});
+    EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_UNSAFE_PATH]), (V{"%s", "%%"})) << "a literal %, escaped";
     EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_PLACE_FULL]), V{"%s"});
     EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_WORK_TOO_SMALL]), (V{"%s", "%e"}));
     EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_SHARED_TOO_SMALL]), (V{"%s", "%s", "%e"}));

@@ -264,8 +264,9 @@ expect_log_order "/usr/bin/rm -rf /etc/rc2.d/KVarenPrintD" "/usr/bin/rm -rf /etc
     "/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z"
 
 # Anything but y, yes, n, no asks again (case counts; an empty line too).
+# The daemon's stop script alone raises the question as well.
 fresh
-SEED=$DAEMON_SEED INPUT=$'maybe\nY\n\nyes\n'
+SEED=${DAEMON_SEED/TolvarD/TolvarDStop} INPUT=$'maybe\nY\n\nyes\n'
 run continue_again_yes
 expect_status 0
 expect_eq "message 62 shown" "$(count_of "$OUT" "$MSG62")" 1

@@ -100,6 +100,11 @@ file_text() {
 
 # ---- media and runs ------------------------------------------------------
 
+# The fixture with the modes of a release, whatever mask the checkout had.
+FIXTURE_COPY=$SCRATCH_ROOT/medium-src
+cp -r -- "$FIXTURE" "$FIXTURE_COPY"
+chmod -R go-w -- "$FIXTURE_COPY"
+
 # make_medium NAME [make-medium options]: builds a medium from the fixture
 # into $SCRATCH_ROOT/media/NAME and prints its path.
 make_medium() {
@@ -107,7 +112,7 @@ make_medium() {
     shift
     local dir=$SCRATCH_ROOT/media/$name
     rm -rf -- "$dir"
-    "$MAKE_MEDIUM" --setup "$SETUP_BIN" "$@" "$FIXTURE" "$dir" >&2 || {
+    "$MAKE_MEDIUM" --setup "$SETUP_BIN" "$@" "$FIXTURE_COPY" "$dir" >&2 || {
         echo "make-medium failed for $name" >&2
         exit 2
     }
@@ -228,7 +233,7 @@ run() {
     OUT=$(cat "$dir/stdout"; printf x)
     OUT=${OUT%x}
     # The runner's own lines are not the installer's standard error.
-    ERR=$(grep -v '^sandbox: \|/scripts/sandbox: line ' "$dir/stderr"; printf x)
+    ERR=$(grep -v '^sandbox: ' "$dir/stderr"; printf x)
     ERR=${ERR%x}
     R=$dir/sandbox/out/root
     LOG=$(cat "$R/tmp/setup.log" 2>/dev/null; printf x)
@@ -245,8 +250,8 @@ fresh() {
     ENVS=()
 }
 
-# The command lines of the log (without the commands' own output), with the
-# located directory of the shell and of the commands shown as they run here.
+# The command lines of the log (not the commands' own output), without the
+# shell that runs them (/usr/bin/sh -c " on this system).
 log_commands() {
     printf '%s' "$LOG" | grep '^/usr/bin/sh -c "' | sed 's|^/usr/bin/sh -c "||'
 }
@@ -257,12 +262,12 @@ expect_log_order() {
     local rest want
     rest=$(log_commands)
     for want in "$@"; do
-        local tail
-        tail=$(printf '%s\n' "$rest" | grep -n -m1 -F -x -- "$want") || {
+        local hit
+        hit=$(printf '%s\n' "$rest" | grep -n -m1 -F -x -- "$want") || {
             fail "log lacks, in order: $want"
             return
         }
-        rest=$(printf '%s\n' "$rest" | sed "1,${tail%%:*}d")
+        rest=$(printf '%s\n' "$rest" | sed "1,${hit%%:*}d")
     done
 }
 

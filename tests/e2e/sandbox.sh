@@ -74,6 +74,13 @@ PATH=/usr/sbin:/usr/bin:/sbin:/bin
 PWD=/
 X=a b"
 
+# The medium and the installer at /mnt/cd.
+mkdir -p "$dir.medium" && echo m >"$dir.medium/isize" && printf '#!/bin/sh\n' >"$dir.setup"
+got=$("$SANDBOX" --scratch "$dir" --medium "$dir.medium" --setup "$dir.setup" -- \
+    find /mnt/cd -mindepth 1 -printf '%P %m\n' </dev/null 2>/dev/null | LC_ALL=C sort)
+expect_eq "medium" "$got" "isize 644
+setup 755"
+
 # The seed's changes are not in the upper layers; COMMAND's are.
 printf 'mkdir -p /opt/seeded && echo s >/opt/seeded/file\n' >"$dir.seed"
 "$SANDBOX" --scratch "$dir" --seed "$dir.seed" -- sh -c 'cat /opt/seeded/file >/opt/seen' \

@@ -151,16 +151,9 @@ TEST_F(SiteTest, ListNotNamingItselfEndsAtJoin) {
     EXPECT_EQ("P", ReadFile(work_ + "/pkg_tar.001"));
 }
 
-TEST_F(SiteTest, RootWithoutEarlierDaemonGoesOnSilently) {
-    UserIs("root");
-    testing::internal::CaptureStdout();
-    EXPECT_TRUE(readyForInstallation());
-    EXPECT_EQ("", testing::internal::GetCapturedStdout());
-}
-
 // The continue question, in a sandbox with the earlier daemon's links in
-// /etc/rc2.d. The child reports 7 when readyForInstallation returned true,
-// and whether the links are still there in the sandbox.
+// /etc/rc2.d. The child ends with 7 when readyForInstallation returned true
+// and both links are gone, with 8 otherwise (unless the question ends it).
 class ContinueQuestionTest : public SiteTest {
   protected:
     ChildRun Ask(const std::string &input) {
@@ -216,6 +209,7 @@ TEST_F(ContinueQuestionTest, EndOfInputEndsWithStatusOne) {
         SCOPED_TRACE(input);
         ChildRun run = Ask(input);
         EXPECT_EQ(1, run.status);
+        ASSERT_FALSE(run.err.empty());
         EXPECT_EQ(std::string(NLS_ENGLISH[MSG_NO_ANSWER]), run.err);
         EXPECT_EQ('\n', run.err.back());
         EXPECT_EQ(1, Count(run.err, "\n"));

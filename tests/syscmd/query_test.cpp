@@ -79,22 +79,23 @@ TEST_F(Query, DiskSpaceAndUsage) {
         const char *dfLine;
     } cases[] = {
         {head + "/dev/sda1 1000 400 600 40% /\n", true, 600, "/dev/sda1 1000 400 600 40% /\n"},
-        {"Filesystem Size Used AVAIL Use%\ntmpfs 2.0G 0 1.5G 0%\n", true, 1.5, nullptr},
+        {"Filesystem Size Used AVAIL Use%\ntmpfs 2.0G 0 1.5G 0%\n", true, 1.5,
+         "tmpfs 2.0G 0 1.5G 0%\n"},
         // A long device name alone on the data line gives no answer.
         {head + "/dev/mapper/long-name\n  1000 400 600 40% /\n", false, 0,
          "/dev/mapper/long-name\n"},
-        {head, true, 0, nullptr},
-        {"Filesystem Size Used Free\n/dev/sda1 1 2 3\n", false, 0, nullptr},
-        {"", false, 0, nullptr},
+        {head, true, 0, ""},
+        {"Filesystem Size Used Free\n/dev/sda1 1 2 3\n", false, 0, ""},
+        {"", false, 0, ""},
     };
     for (const auto &c : cases) {
         Output(c.out);
         DiskSpaceInfo info;
         info.Avail = 5;
+        info.DfLine[0] = '\0';
         EXPECT_EQ(c.answer, GetDiskSpace("/tmp/x", &info)) << c.out;
         EXPECT_EQ(c.avail, info.Avail) << c.out;
-        if (c.dfLine)
-            EXPECT_STREQ(c.dfLine, info.DfLine);
+        EXPECT_STREQ(c.dfLine, info.DfLine) << c.out;
     }
     EXPECT_EQ("/tmp/x", Args());
     Output("Avail x\n7 " + std::string(5000, 'd') + "\n"); // longer than DfLine
