@@ -23,8 +23,11 @@ static int64_t NodeRoundedSize(int32_t len) {
     return (size + MEM_NODE_SIZE - 1) / MEM_NODE_SIZE * MEM_NODE_SIZE;
 }
 
+// The out-of-memory line; errno is kept for a caller that reports it too.
 static void ReportOutOfMem() {
+    int savedErrno = errno;
     fprintf(stderr, "ERROR: %s\n", OutOfMem);
+    errno = savedErrno;
 }
 
 static bool IsDedicated(const MemBlock *block) {

@@ -56,9 +56,9 @@ void PutMem(void *p);
 // New block with a data area of len bytes, at least 65536, appended at the
 // tail of the chain; null (after the out-of-memory line) when refused.
 MemBlock *GetNewBlock(int32_t len);
-// Obtains whole pages covering len bytes and one page more (MapLength); from
-// the zero device, or from the heap when it cannot be opened (then *fromHeap
-// is set). Returns null when the system refuses.
+// Obtains MapLength(len) bytes, always more than len: a private mapping of
+// the zero device, or heap memory when the device cannot be opened (then
+// *fromHeap is set). Returns null when the system refuses.
 void *MapBlock(int32_t len, bool *fromHeap);
 // Byte length that MapBlock obtains for len bytes: (len / page + 1) * page.
 size_t MapLength(int32_t len);

@@ -3,7 +3,7 @@
 // a command used before that is located on demand along the same search path.
 #include "syscmd/cmdtable.h"
 
-#include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -249,7 +249,7 @@ char *GetDirFileList(const char *dir) {
         size_t total = 0;
         for (const char *name = ReadDir(handle); name; name = ReadDir(handle))
             total += strlen(name) + 1;
-        if (total + 3 > 0x7fffffff)
+        if (total + 3 > static_cast<size_t>(INT32_MAX))
             break;
 
         char *list = static_cast<char *>(GetMem(static_cast<int32_t>(total + 3)));
