@@ -6,8 +6,8 @@
 // finished before another begins.
 #pragma once
 
-constexpr int TOKEN_BUF_SIZE = 255;  // a token of at most 254 characters
-constexpr int TOKEN_WORD_MAX = 512;  // longest word FindToken looks up
+constexpr int TOKEN_BUF_SIZE = 255; // a token of at most 254 characters
+constexpr int TOKEN_WORD_MAX = 512; // longest word FindToken looks up
 
 extern char GetTokenBuf[TOKEN_BUF_SIZE];
 
@@ -26,7 +26,9 @@ char *StrStr(const char *text, const char *pattern);
 char *GetToken(const char *input, const char *delimiters);
 
 // The same walk in place: NULs are written into input, the token is returned
-// as a pointer into it. No escape translation.
+// as a pointer into it. No escape translation: a backslash and the character
+// after it stay in the token. The text walked must be writable, also when a
+// null input continues a walk that GetToken began.
 char *GetTokenParse(char *input, const char *delimiters);
 
 // The n-th token (1-based; n <= 1 gives the first) as GetToken gives it.
