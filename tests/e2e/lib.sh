@@ -33,6 +33,9 @@ mkdir -p -- "$TMPDIR"
 failures=0
 scenario=setup
 
+# The installer's refusal of a path that the shell would interpret.
+MSG1='ERROR: the path %s contains characters that are not allowed. Use only letters, digits and the characters / . _ - + , = : @ %%\n'
+
 # ---- assertions ----------------------------------------------------------
 
 fail() {
@@ -142,7 +145,10 @@ done
 
 # Seed snippets for the host's print spooler. The real machine has cupsd;
 # inside the sandbox it may be removed and a stand-in lpd put in its place.
-readonly SPOOLER_CUPS=': CUPS scheduler of the host stays'
+readonly SPOOLER_CUPS='
+rm -f /usr/sbin/lpd
+[ -e /usr/sbin/cupsd ] || { printf "#!/bin/sh\n" >/usr/sbin/cupsd && chmod 755 /usr/sbin/cupsd; }
+'
 readonly SPOOLER_LPRNG='
 rm -f /usr/sbin/cupsd
 printf "%s\n" "#!/bin/sh" "echo \"lpd: unknown option -V\" >&2" "echo \"LPRng-3.8.28, Copyright 1988-2003\" >&2" >/usr/sbin/lpd

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Whole runs that find an earlier installation and move it, or must not:
-# /usr to /opt, /opt back to /usr, another spelling of the same place, and
-# an installation under /opt upgraded where it is.
+# /usr to /opt, /opt back to /usr, another spelling of the same place, an
+# installation under /opt upgraded where it is (absolute and relative link),
+# and a link whose target the shell would interpret.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -70,5 +71,30 @@ expect_status 0
 expect_lacks "log" "$(log_commands)" "mv -f"
 expect_link /usr/Varen/tvxx /opt/Varen/tvxx
 expect_kept_and_upgraded /opt/Varen/tvxx
+
+# A relative link target is taken relative to /usr: the base is
+# /usr/../../opt, the same as the target, so nothing moves.
+fresh
+SEED="$(seed_installation /opt)
+rm /usr/Varen/tvxx && ln -s ../../opt/Varen/tvxx /usr/Varen/tvxx"
+run relative_link
+expect_status 0
+expect_lacks "log" "$(log_commands)" "mv -f"
+expect_link /usr/Varen/tvxx ../../opt/Varen/tvxx
+expect_eq "queue data" "$(file_text /opt/Varen/tvxx/queues/q1)" "queue data"
+expect_node /opt/Varen/tvxx/vsf f 4755
+
+# A link whose target the shell would interpret is refused before any
+# command runs.
+fresh
+SEED="mkdir -p '/opt/a b/Varen/tvxx' /usr/Varen && ln -s '/opt/a b/Varen/tvxx' /usr/Varen/tvxx"
+run unsafe_link
+expect_status 2
+# shellcheck disable=SC2059 # the message text is the format
+expect_eq "standard output" "$OUT" "$(printf "$MSG1" "/opt/a b")
+"
+expect_eq "log" "$LOG" "initializing system
+"
+expect_link /usr/Varen/tvxx "/opt/a b/Varen/tvxx"
 
 finish

@@ -95,4 +95,15 @@ start=$SECONDS
 expect_eq "status after the timeout" "$?" 124
 [ $((SECONDS - start)) -lt 20 ] || fail "the timeout took $((SECONDS - start)) seconds"
 
+# A TERM to the runner ends the sandbox and everything in it at once.
+start=$SECONDS
+"$SANDBOX" --scratch "$dir" -- sh -c 'sleep 100' </dev/null 2>/dev/null &
+runner=$!
+sleep 1
+kill -TERM "$runner"
+wait "$runner"
+status=$?
+[ "$status" -ne 0 ] || fail "a terminated sandbox returned 0"
+[ $((SECONDS - start)) -lt 20 ] || fail "TERM took $((SECONDS - start)) seconds"
+
 finish
