@@ -9,47 +9,42 @@
 
 namespace {
 
+using Words = std::vector<std::string>;
+
 // All tokens GetToken yields for text, in order.
-std::vector<std::string> Tokens(const char *text, const char *delimiters) {
-    std::vector<std::string> out;
+Words Tokens(const char *text, const char *delimiters) {
+    Words out;
     for (char *t = GetToken(text, delimiters); t != nullptr; t = GetToken(nullptr, delimiters))
         out.push_back(t);
     return out;
 }
 
-using Words = std::vector<std::string>;
-
 TEST(FindToken, PositionsOfWholeElements) {
-    EXPECT_EQ(FindToken("install", ",install,-v"), 1);
-    EXPECT_EQ(FindToken("-v", ",install,-v"), 2); // last element, no closing delimiter
-    EXPECT_EQ(FindToken("-V", ",install,-v"), 0);
-    EXPECT_EQ(FindToken("no", ",y,yes,n,no,"), 4);
-    EXPECT_EQ(FindToken("ye", ",y,yes,n,no,"), 0);
-    EXPECT_EQ(FindToken("n", ",y,yes,n,no,"), 3); // not the start of "no"
-    EXPECT_EQ(FindToken("pr_BR", ",en_US,es_ES,it_IT,fr_FR,ge_GE,pr_BR"), 6);
-    EXPECT_EQ(FindToken("a", ",,a,"), 2);
-    EXPECT_EQ(FindToken("x", " . .. x "), 3);
-    EXPECT_EQ(FindToken("..", " . .. x "), 2);
-    EXPECT_EQ(FindToken("b", ",a,b,b"), 2);        // leftmost match wins
-    EXPECT_EQ(FindToken("-v", ",install,x-v"), 0); // last element must match whole
-}
+    struct {
+        const char *word, *list;
+        int pos;
+    } cases[] = {
+        {"install", ",install,-v", 1},
+        {"-v", ",install,-v", 2},  // last element, no closing delimiter
+        {"-v", ",install,x-v", 0}, // the last element must match whole
+        {"-V", ",install,-v", 0},
+        {"ye", ",y,yes,n,no,", 0},
+        {"n", ",y,yes,n,no,", 3}, // not the start of "no"
+        {"b", ",a,b,b", 2},       // leftmost match wins
+        {"..", " . .. x ", 2},
+        {"", ",y,yes,n,no,", 5},
+        {"", ",a,b", 0},
+        {"x", ",", 0},
+        {"x", "", 0},
+        {nullptr, ",x", 0},
+        {"x", nullptr, 0},
+        {"b", "ab", 1}, // the first character is the delimiter
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(FindToken(c.word, c.list), c.pos)
+            << (c.word ? c.word : "null") << " in " << (c.list ? c.list : "null");
 
-TEST(FindToken, EmptyWordsAndDegenerateLists) {
-    EXPECT_EQ(FindToken("", ",y,yes,n,no,"), 5);
-    EXPECT_EQ(FindToken("", ",a,,b"), 2);
-    EXPECT_EQ(FindToken("", ",a,b"), 0);
-    EXPECT_EQ(FindToken("", ","), 1);
-    EXPECT_EQ(FindToken("x", ","), 0);
-    EXPECT_EQ(FindToken("x", ""), 0);
-    EXPECT_EQ(FindToken(nullptr, ",x"), 0);
-    EXPECT_EQ(FindToken("x", nullptr), 0);
-    EXPECT_EQ(FindToken("b", "ab"), 1); // the first character is the delimiter
-}
-
-TEST(FindToken, LongestWordIsFoundLongerWordIsRefused) {
     std::string word(TOKEN_WORD_MAX, 'w');
-    std::string list = ",a," + word + ",";
-    EXPECT_EQ(FindToken(word.c_str(), list.c_str()), 2);
     EXPECT_EQ(FindToken(word.c_str(), (",a," + word).c_str()), 2);
     std::string longer = word + "w";
     EXPECT_EQ(FindToken(longer.c_str(), (",a," + longer + ",").c_str()), 0);
@@ -60,72 +55,54 @@ TEST(FindToken, LongestWordIsFoundLongerWordIsRefused) {
 TEST(StrStr, LeftmostOccurrence) {
     const char *text = "aab";
     EXPECT_EQ(StrStr(text, "ab"), text + 1);
-    EXPECT_EQ(StrStr(text, "aab"), text);
     EXPECT_EQ(StrStr(text, "b"), text + 2);
     EXPECT_EQ(StrStr(text, "aabb"), nullptr); // never beyond the end of text
-    EXPECT_EQ(StrStr(text, "ba"), nullptr);
     EXPECT_EQ(StrStr(text, ""), nullptr);
-    EXPECT_EQ(StrStr("", "a"), nullptr);
     EXPECT_EQ(StrStr(nullptr, "a"), nullptr);
     EXPECT_EQ(StrStr(text, nullptr), nullptr);
     const char *mat = "UU U  U   U";
     EXPECT_EQ(StrStr(mat, "   "), mat + 7);
 }
 
-TEST(GetToken, DelimiterRunsAndEmptyElementsYieldNoTokens) {
+TEST(GetToken, RunsEscapesAndTheEnd) {
     EXPECT_EQ(Tokens("  a  b ", " "), (Words{"a", "b"}));
     EXPECT_EQ(Tokens(",a,,b,", ","), (Words{"a", "b"}));
-    EXPECT_EQ(Tokens("usr:bin", ":"), (Words{"usr", "bin"}));
     EXPECT_EQ(Tokens("a\tb\r\nc", " \t\r\n"), (Words{"a", "b", "c"}));
-    EXPECT_EQ(Tokens("", " "), Words{});
     EXPECT_EQ(Tokens("   ", " "), Words{});
     EXPECT_EQ(Tokens("abc", ""), Words{"abc"});
+    EXPECT_EQ(Tokens("a\\,b,c", ","), (Words{"a,b", "c"}));
+    EXPECT_EQ(Tokens("\\n\\r\\q\\\\x\\ty", " "), (Words{"\n\rq\\x\ty"}));
+    EXPECT_EQ(Tokens(",\\,,", ","), (Words{","})); // an escaped delimiter starts a token
+    EXPECT_EQ(Tokens("a\\", ","), (Words{"a"}));   // a final backslash ends the text
+    EXPECT_EQ(Tokens("\\", ","), Words{});
     // After the last token the cursor rests at the end.
     EXPECT_EQ(GetToken("x", " "), std::string("x"));
     EXPECT_EQ(GetToken(nullptr, " "), nullptr);
     EXPECT_EQ(GetToken(nullptr, " "), nullptr);
 }
 
-TEST(GetToken, BackslashEscapes) {
-    EXPECT_EQ(Tokens("a\\,b,c", ","), (Words{"a,b", "c"}));
-    EXPECT_EQ(Tokens("x\\ty", " "), (Words{"x\ty"}));
-    EXPECT_EQ(Tokens("\\n\\r\\q\\\\", " "), (Words{"\n\rq\\"}));
-    EXPECT_EQ(Tokens(",\\,,", ","), (Words{","})); // an escaped delimiter starts a token
-    EXPECT_EQ(Tokens("a\\", ","), (Words{"a"}));   // a final backslash ends the text
-    EXPECT_EQ(Tokens("\\", ","), Words{});
-    EXPECT_EQ(Tokens("a\\ b c", " "), (Words{"a b", "c"}));
-}
-
 TEST(GetToken, OverlongTokenIsCutAndConsumedWhole) {
     std::string exact(TOKEN_BUF_SIZE - 1, 'e');
     EXPECT_EQ(Tokens((exact + " z").c_str(), " "), (Words{exact, "z"}));
-
     std::string longer(1000, 'l');
     longer[500] = '\\'; // an escape beyond the cut is consumed too
     longer[501] = ' ';
-    Words got = Tokens(("a " + longer + " z").c_str(), " ");
-    EXPECT_EQ(got, (Words{"a", std::string(TOKEN_BUF_SIZE - 1, 'l'), "z"}));
+    EXPECT_EQ(Tokens(("a " + longer + " z").c_str(), " "),
+              (Words{"a", std::string(TOKEN_BUF_SIZE - 1, 'l'), "z"}));
 }
 
 TEST(GetTokenParse, SplitsInPlaceWithoutTranslatingEscapes) {
     char text[] = "usr:bin::etc";
     EXPECT_STREQ(GetTokenParse(text, ":"), "usr");
     EXPECT_STREQ(GetTokenParse(nullptr, ":"), "bin");
-    char *etc = GetTokenParse(nullptr, ":");
-    EXPECT_EQ(etc, text + 9);
-    EXPECT_STREQ(etc, "etc");
+    EXPECT_EQ(GetTokenParse(nullptr, ":"), text + 9);
     EXPECT_EQ(GetTokenParse(nullptr, ":"), nullptr);
     EXPECT_EQ(std::string(text, sizeof text - 1), std::string("usr\0bin\0\0etc", 12));
 
-    char escaped[] = ",a\\,b\\n,c";
+    char escaped[] = ",a\\,b\\n,c\\";
     EXPECT_STREQ(GetTokenParse(escaped, ","), "a\\,b\\n");
-    EXPECT_STREQ(GetTokenParse(nullptr, ","), "c");
+    EXPECT_STREQ(GetTokenParse(nullptr, ","), "c\\");
     EXPECT_EQ(GetTokenParse(nullptr, ","), nullptr);
-
-    char trailing[] = "a b\\";
-    EXPECT_STREQ(GetTokenParse(trailing, " "), "a");
-    EXPECT_STREQ(GetTokenParse(nullptr, " "), "b\\");
-    EXPECT_EQ(GetTokenParse(nullptr, " "), nullptr);
 
     // No buffer is involved: a long token is returned whole.
     std::string longer(1000, 'l');
@@ -135,8 +112,6 @@ TEST(GetTokenParse, SplitsInPlaceWithoutTranslatingEscapes) {
 }
 
 TEST(GetTokenN, NthTokenAndSharedCursor) {
-    EXPECT_STREQ(GetTokenN("p1 p2 p3", " ", 2), "p2");
-    EXPECT_STREQ(GetTokenN("p1 p2 p3", " ", 1), "p1");
     EXPECT_STREQ(GetTokenN("p1 p2 p3", " ", 0), "p1");
     EXPECT_STREQ(GetTokenN("p1 p2 p3", " ", -3), "p1");
     EXPECT_STREQ(GetTokenN("p1 p2 p3", " ", 3), "p3");
@@ -146,8 +121,6 @@ TEST(GetTokenN, NthTokenAndSharedCursor) {
     // The walk goes on after the token GetTokenN returned.
     EXPECT_STREQ(GetTokenN("p1 p2 p3 p4", " ", 2), "p2");
     EXPECT_STREQ(GetToken(nullptr, " "), "p3");
-    EXPECT_STREQ(GetToken(nullptr, " "), "p4");
-    EXPECT_EQ(GetToken(nullptr, " "), nullptr);
 
     // The splitters share one cursor: a walk begun in place continues in
     // the token buffer, and the other way round.

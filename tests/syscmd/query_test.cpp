@@ -3,50 +3,26 @@
 // wrapped, short and overlong df output.
 #include "syscmd/query.h"
 
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <fstream>
-#include <string>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include "support/mem.h"
-#include "syscmd/cmdtable.h"
+#include "testutil.h"
 
 namespace {
+
+using tu::Take;
 
 // ps, df and du are one fake that prints the file "out" of a temporary
 // directory and records its arguments in "args".
 class Query : public testing::Test {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/qXXXXXX";
-        dir = mkdtemp(tmpl);
-        for (int id : {CMD_PS, CMD_DF, CMD_DU}) {
-            std::string path = dir + "/" + ComList[id].pName;
-            std::ofstream(path) << "#!/bin/sh\necho \"$*\" > " << dir << "/args\ncat " << dir
-                                << "/out\n";
-            chmod(path.c_str(), 0755);
-            ComList[id].pPath = dir.c_str();
-        }
+        for (int id : {CMD_PS, CMD_DF, CMD_DU})
+            tu::FakeCmd(id, dir, "echo \"$*\" > " + dir + "/args\ncat " + dir + "/out");
         ComList[CMD_SH].pPath = "/bin";
         flInitSysCmd = false;
     }
-    void Output(const std::string &text) { std::ofstream(dir + "/out") << text; }
-    std::string Args() {
-        std::string line;
-        std::getline(std::ifstream(dir + "/args"), line);
-        return line;
-    }
-    std::string dir;
+    void Output(const std::string &text) { tu::WriteFile(dir + "/out", text); }
+    std::string Args() { return tu::ReadFile(dir + "/args"); }
+    std::string dir = tu::MakeTempDir();
 };
-
-std::string Take(char *text) {
-    std::string s = text ? text : "(null)";
-    PutMem(text);
-    return s;
-}
 
 TEST_F(Query, ProcessIdsByExactName) {
     Output("  PID TTY STAT TIME CMD\n"
@@ -57,7 +33,7 @@ TEST_F(Query, ProcessIdsByExactName) {
            " 1040 pts/1 R  0:00 y\ttvadmin\n"
            "   77 ?   S    0:00 z tvqadmin\n");
     EXPECT_EQ(" 812 1040 ", Take(GetSysPsIdList("tvadmin")));
-    EXPECT_EQ("-ace", Args());
+    EXPECT_EQ("-ace\n", Args());
     EXPECT_EQ("(null)", Take(GetSysPsIdList("tvadmi")));
     EXPECT_EQ("tvqadmin ( 77 )\ntvadmin ( 812 1040 )\n",
               Take(CheckProcTableForExecs(",tvqadmin,tolvar,,tvadmin,TVQ,TVRM,xx,")));
@@ -97,7 +73,7 @@ TEST_F(Query, DiskSpaceAndUsage) {
         EXPECT_EQ(c.avail, info.Avail) << c.out;
         EXPECT_STREQ(c.dfLine, info.DfLine) << c.out;
     }
-    EXPECT_EQ("/tmp/x", Args());
+    EXPECT_EQ("/tmp/x\n", Args());
     Output("Avail x\n7 " + std::string(5000, 'd') + "\n"); // longer than DfLine
     DiskSpaceInfo info;
     EXPECT_TRUE(GetDiskSpace("/", &info));
@@ -106,7 +82,7 @@ TEST_F(Query, DiskSpaceAndUsage) {
 
     Output("1234\t/opt/x\n");
     EXPECT_EQ(1234, DUPath("/opt/x"));
-    EXPECT_EQ("-s /opt/x", Args());
+    EXPECT_EQ("-s /opt/x\n", Args());
     Output("");
     EXPECT_EQ(0, DUPath("/gone"));
 }

@@ -4,35 +4,20 @@
 // rules and the output reader.
 #include "syscmd/run.h"
 
-#include <gtest/gtest.h>
+#include "testutil.h"
 
-#include <cerrno>
 #include <chrono>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include "syscmd/cmdtable.h"
-#include "syscmd/log.h"
 
 namespace {
 
-const char LOG[] = "/tmp/setup.log";
+using tu::ReadFile;
 
-std::string Read(const std::string &path) {
-    std::stringstream s;
-    s << std::ifstream(path).rdbuf();
-    return s.str();
-}
+const char LOG[] = "/tmp/setup.log";
 
 // Logging on, sh and the real commands in /bin, a fresh log per test.
 class Run : public testing::Test {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/runXXXXXX";
-        dir = mkdtemp(tmpl);
         for (ComEntry &row : ComList)
             row.pPath = nullptr;
         for (int id : {CMD_SH, CMD_RM_R, CMD_CAT, CMD_ECHO})
@@ -48,16 +33,11 @@ class Run : public testing::Test {
         flSysCmdLog = false;
         ComList[CMD_ECHO].Delay = 0;
     }
-    // A fake command in dir that runs body.
-    void Fake(int id, const std::string &body) {
-        std::string path = dir + "/" + ComList[id].pName;
-        std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
-        chmod(path.c_str(), 0755);
-        ComList[id].pPath = dir.c_str();
-    }
-    std::string dir;
+    std::string dir = tu::MakeTempDir();
 };
 
+// Failure is judged by the exit status or signal, never by errno; the rm
+// line is the byte-exact example of a logged table command.
 TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
     std::string victim = dir + "/x";
     mkdir(victim.c_str(), 0755);
@@ -69,12 +49,12 @@ TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
     EXPECT_EQ(128 + 9, SysCmd(CMD_LINE, MODE_WARN, "kill -KILL $$"));
     EXPECT_EQ(5, SysCmd(CMD_LINE, MODE_QUIET, "sh -c 'echo hidden; exit 5'"));
     EXPECT_EQ(".....", testing::internal::GetCapturedStdout());
-    EXPECT_NE(0, access(victim.c_str(), F_OK));
+    EXPECT_FALSE(tu::Exists(victim));
     EXPECT_EQ("/bin/sh -c \"/bin/rm -rf  " + victim +
                   "\nsh -c 'echo out; echo err >&2'\nout\nerr\n"
                   "false\nWARNING_MSG: exit status 1\nsh -c 'exit 3'\nWARNING_MSG: exit status 3\n"
                   "kill -KILL $$\nWARNING_MSG: killed by signal 9 (Killed)\n",
-              Read(LOG));
+              ReadFile(LOG));
 
     // Mode 2 ends the run with status 1 and says why on standard output.
     std::string out = dir + "/stdout";
@@ -84,19 +64,19 @@ TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
             SysCmd(CMD_LINE, MODE_FATAL, "exit 4");
         },
         testing::ExitedWithCode(1), "");
-    EXPECT_EQ(".ERROR: exit status 4\n", Read(out));
-    EXPECT_NE(std::string::npos, Read(LOG).find("\nexit 4\nERROR: exit status 4\n"));
+    EXPECT_EQ(".ERROR: exit status 4\n", ReadFile(out));
+    EXPECT_NE(std::string::npos, ReadFile(LOG).find("\nexit 4\nERROR: exit status 4\n"));
 }
 
 TEST_F(Run, QuietCallsAreNeitherLoggedNorRedirected) {
     std::string src = dir + "/src", dst = dir + "/dst";
-    std::ofstream(src) << "data\n";
+    tu::WriteFile(src, "data\n");
     testing::internal::CaptureStdout();
     EXPECT_EQ(0, SysCmd(-CMD_CAT, MODE_FATAL, " %s >> %s", src.c_str(), dst.c_str()));
     EXPECT_EQ(0, SysCmd(CMD_NONE, MODE_WARN, "echo shown"));
     EXPECT_EQ("shown\n", testing::internal::GetCapturedStdout());
-    EXPECT_EQ("data\n", Read(dst));
-    EXPECT_NE(0, access(LOG, F_OK));
+    EXPECT_EQ("data\n", ReadFile(dst));
+    EXPECT_FALSE(tu::Exists(LOG));
     EXPECT_EXIT(SysCmd(-CMD_CAT, MODE_FATAL, " %s/missing", dir.c_str()),
                 testing::ExitedWithCode(1), "");
 }
@@ -109,23 +89,23 @@ TEST_F(Run, UnlocatedCommandEndsTheRunWithStatusOne) {
     EXPECT_EQ(nullptr, GetCmd(CMD_LPSTAT));
 }
 
-TEST_F(Run, LinesThatDoNotFitAreNeverRun) {
+TEST_F(Run, OverlongLinesAreNeverRun) {
     // Mode 0 adds " 1>/dev/null 2>/dev/null" (24 characters): 4095
     // characters in all fit the buffer, one more does not.
     std::string made = dir + "/made";
     std::string fits = "touch " + made;
     fits.resize(4095 - 24, ' ');
     EXPECT_EQ(E2BIG, SysCmd(CMD_NONE, MODE_QUIET, "%s ", fits.c_str()));
-    EXPECT_NE(0, access(made.c_str(), F_OK));
+    EXPECT_FALSE(tu::Exists(made));
     EXPECT_EQ(0, SysCmd(CMD_NONE, MODE_QUIET, "%s", fits.c_str()));
     EXPECT_EQ(0, unlink(made.c_str()));
 
     std::string longer = "touch " + made + " #" + std::string(5000, 'a');
     EXPECT_EQ(E2BIG, SysCmd(CMD_LINE, MODE_WARN, "%s", longer.c_str()));
-    EXPECT_EQ("WARNING_MSG: Argument list too long\n", Read(LOG));
+    EXPECT_EQ("WARNING_MSG: Argument list too long\n", ReadFile(LOG));
     EXPECT_EXIT(SysCmd(CMD_ECHO, MODE_FATAL, "%s", longer.c_str()), testing::ExitedWithCode(1), "");
     EXPECT_EQ(nullptr, GetCmdResponse(CMD_LINE, nullptr, "%s", longer.c_str()));
-    EXPECT_NE(0, access(made.c_str(), F_OK));
+    EXPECT_FALSE(tu::Exists(made));
 }
 
 TEST_F(Run, AfterRunPauseAndProcessWait) {
@@ -139,20 +119,21 @@ TEST_F(Run, AfterRunPauseAndProcessWait) {
     // (this one does from its third call on), at most 11 times.
     ComList[CMD_ECHO].Delay = -1;
     std::string calls = dir + "/calls";
-    Fake(CMD_PS,
-         "echo >> " + calls + "; [ $(wc -l < " + calls + ") -ge 3 ] && echo ' 42 ? S 0:00 0 echo'");
+    tu::FakeCmd(CMD_PS, dir,
+                "echo >> " + calls + "; [ $(wc -l < " + calls +
+                    ") -ge 3 ] && echo ' 42 ? S 0:00 0 echo'");
     SysCmd(CMD_ECHO, MODE_QUIET, "x");
-    EXPECT_EQ("\n\n\n", Read(calls));
-    EXPECT_NE(0, access(LOG, F_OK));
-    Fake(CMD_PS, "echo >> " + calls);
+    EXPECT_EQ("\n\n\n", ReadFile(calls));
+    EXPECT_FALSE(tu::Exists(LOG));
+    tu::FakeCmd(CMD_PS, dir, "echo >> " + calls);
     unlink(calls.c_str());
     SysCmd(CMD_ECHO, MODE_QUIET, "x");
-    EXPECT_EQ(std::string(11, '\n'), Read(calls));
-    EXPECT_EQ("ERROR: Time out for command echo\n", Read(LOG));
+    EXPECT_EQ(std::string(11, '\n'), ReadFile(calls));
+    EXPECT_EQ("ERROR: Time out for command echo\n", ReadFile(LOG));
 }
 
 TEST_F(Run, ResponseLinesInPieces) {
-    Fake(CMD_PS, "echo \"$*\"; echo LPRng; head -c 5000 /dev/zero | tr '\\0' a; echo");
+    tu::FakeCmd(CMD_PS, dir, "echo \"$*\"; echo LPRng; head -c 5000 /dev/zero | tr '\\0' a; echo");
     ResponseLine *all = GetCmdResponse(CMD_PS, "", "%s", "arg");
     std::string got;
     for (ResponseLine *l = all; l; l = l->pNextLine)

@@ -1,0 +1,283 @@
+// Helpers shared by all unit tests: temporary directories and files, stand-in
+// commands in the command table, the log, an empty allocator chain per test,
+// and children that run with captured output, a time limit and, where the
+// code under test writes fixed system places, overlays over /usr, /etc and
+// /var.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sched.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+
+#include "driver/globals.h"
+#include "driver/nls.h"
+#include "support/mem.h"
+#include "support/savestr.h"
+#include "syscmd/cmdtable.h"
+#include "syscmd/log.h"
+
+extern char **environ;
+
+namespace tu {
+
+constexpr int TIMED_OUT = -1000; // status of a child killed at its time limit
+constexpr int KILLED = -2000;    // status of a child ended by a signal otherwise
+
+inline std::string MakeTempDir() {
+    char tmpl[] = "/tmp/utXXXXXX";
+    char *dir = mkdtemp(tmpl);
+    return dir != nullptr ? std::string(dir) : std::string();
+}
+
+inline std::string ReadFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+inline void WriteFile(const std::string &path, const std::string &text, mode_t mode = 0644) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+    chmod(path.c_str(), mode);
+}
+
+inline bool Exists(const std::string &path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+// Permission bits (with set-user-id) of path, or -1 when it is missing.
+inline int ModeOf(const std::string &path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) != 0 ? -1 : static_cast<int>(st.st_mode & 07777);
+}
+
+inline std::string LinkTarget(const std::string &path) {
+    char buf[4096];
+    ssize_t n = readlink(path.c_str(), buf, sizeof(buf) - 1);
+    return n < 0 ? std::string() : std::string(buf, static_cast<size_t>(n));
+}
+
+// Runs a shell command line with /bin/sh; its exit status.
+inline int Sh(const std::string &command) {
+    fflush(nullptr);
+    int status = system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Number of occurrences of what in text.
+inline int Count(const std::string &text, const std::string &what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++n;
+    }
+    return n;
+}
+
+// The text of an allocator string, which is released; "(null)" for null.
+inline std::string Take(char *text) {
+    std::string s = text != nullptr ? text : "(null)";
+    PutMem(text);
+    return s;
+}
+
+// An English message formatted as the installer prints it.
+template <class... Args> std::string Msg(int id, Args... args) {
+    char buf[2048];
+    snprintf(buf, sizeof buf, NLS_ENGLISH[id], args...);
+    return buf;
+}
+
+// Writes a shell script running body as dir/NAME of row id and points the
+// row at dir, which must outlive its use.
+inline void FakeCmd(int id, const std::string &dir, const std::string &body) {
+    WriteFile(dir + "/" + ComList[id].pName, "#!/bin/sh\n" + body + "\n", 0755);
+    ComList[id].pPath = dir.c_str();
+}
+
+// The command table located once per test program, logging on, English.
+inline void InitInstallerOnce() {
+    static bool done = false;
+    if (done) {
+        return;
+    }
+    done = true;
+    unsetenv("LANG");
+    flUseLog = 1;
+    InitSysCmdList();
+    nlsSetupStrCvt(0);
+}
+
+inline std::string LogPath() {
+    return std::string("/tmp/") + (my_name != nullptr ? my_name : "setup") + ".log";
+}
+inline void ClearLog() {
+    WriteFile(LogPath(), "", 0666);
+}
+inline std::string ReadLog() {
+    return ReadFile(LogPath());
+}
+
+// Points the run's directory globals at SITE, WORK, BASE and APP, as saved
+// strings that stay valid for the rest of the program; no earlier
+// installation.
+inline void UseDirs(const std::string &site, const std::string &work, const std::string &base,
+                    const std::string &app) {
+    pPathToSetup = SaveStr("%s", site.c_str());
+    pVarenInstallDir = SaveStr("%s", work.c_str());
+    pTargetInstallDir = SaveStr("%s", base.c_str());
+    pAppDir = SaveStr("%s", app.c_str());
+    pCurrentInstallDir = nullptr;
+}
+
+// Saves a command table row's directory and puts it back at scope end.
+class RowPath {
+  public:
+    explicit RowPath(int id) : id_(id), saved_(ComList[id].pPath) {}
+    ~RowPath() { ComList[id_].pPath = saved_; }
+    RowPath(const RowPath &) = delete;
+    RowPath &operator=(const RowPath &) = delete;
+
+  private:
+    int id_;
+    const char *saved_;
+};
+
+// A process of the given name (a copy of sleep in dir) that runs until this
+// object goes, for the checks of running programs; pid is 0 when it could not
+// be started.
+class Sleeper {
+  public:
+    Sleeper(const std::string &dir, const std::string &name) {
+        std::string prog = dir + "/" + name;
+        char *args[] = {prog.data(), const_cast<char *>("30"), nullptr};
+        if (Sh("cp /bin/sleep " + prog) != 0 ||
+            posix_spawn(&pid, prog.c_str(), nullptr, nullptr, args, environ) != 0) {
+            pid = 0;
+        }
+    }
+    ~Sleeper() {
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+    Sleeper(const Sleeper &) = delete;
+    Sleeper &operator=(const Sleeper &) = delete;
+    pid_t pid = 0;
+};
+
+// Each test starts from an empty allocator chain; blocks that other tests of
+// the program keep alive are set aside and put back afterwards.
+class EmptyChain : public testing::Test {
+  protected:
+    void SetUp() override {
+        saved_ = pMemB;
+        pMemB = nullptr;
+    }
+    void TearDown() override {
+        while (pMemB != nullptr) {
+            FreeBlock(pMemB);
+        }
+        pMemB = saved_;
+    }
+
+  private:
+    MemBlock *saved_ = nullptr;
+};
+
+// In a child: a mount namespace of its own with overlays over /usr, /etc and
+// /var whose changes land in scratch/upper/<tree>. The real trees stay as
+// they are; their commands remain usable.
+inline bool EnterSandbox(const std::string &scratch) {
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr)) {
+        return false;
+    }
+    mkdir((scratch + "/upper").c_str(), 0755);
+    mkdir((scratch + "/work").c_str(), 0755);
+    for (std::string tree : {"usr", "etc", "var"}) {
+        std::string upper = scratch + "/upper/" + tree, work = scratch + "/work/" + tree;
+        mkdir(upper.c_str(), 0755);
+        mkdir(work.c_str(), 0755);
+        std::string opts = "lowerdir=/" + tree + ",upperdir=" + upper + ",workdir=" + work;
+        if (mount("overlay", ("/" + tree).c_str(), "overlay", 0, opts.c_str()) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+struct ChildRun {
+    int status = TIMED_OUT; // exit status, TIMED_OUT or KILLED
+    std::string out, err;   // what it wrote on standard output and error
+};
+
+// Runs body in a forked child with input on standard input (at its end at
+// once when empty) and standard output and error captured; with a non-empty
+// sandbox directory the child first enters EnterSandbox(sandbox). The child
+// ends with body's value unless body ends the process itself; after
+// timeoutSec seconds it is killed.
+inline ChildRun RunInChild(const std::function<int()> &body, const std::string &input = "",
+                           const std::string &sandbox = "", int timeoutSec = 60) {
+    ChildRun run;
+    std::string dir = MakeTempDir();
+    WriteFile(dir + "/in", input);
+    fflush(nullptr);
+    pid_t pid = fork();
+    if (pid < 0) {
+        return run;
+    }
+    if (pid == 0) {
+        int in = open((dir + "/in").c_str(), O_RDONLY);
+        int out = open((dir + "/out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = open((dir + "/err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 ||
+            dup2(err, 2) < 0) {
+            _exit(125);
+        }
+        clearerr(stdin);
+        if (!sandbox.empty() && !EnterSandbox(sandbox)) {
+            fprintf(stderr, "sandbox: %s\n", strerror(errno));
+            _exit(126);
+        }
+        exit(body());
+    }
+    struct timespec pause = {0, 20 * 1000 * 1000};
+    int status = 0;
+    int waited = 0;
+    while (waitpid(pid, &status, WNOHANG) != pid) {
+        if (waited++ >= timeoutSec * 50) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            run.status = TIMED_OUT;
+            pid = -1;
+            break;
+        }
+        nanosleep(&pause, nullptr);
+    }
+    if (pid > 0) {
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : KILLED;
+    }
+    run.out = ReadFile(dir + "/out");
+    run.err = ReadFile(dir + "/err");
+    return run;
+}
+
+} // namespace tu
