@@ -13,8 +13,7 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
-static bool IsolateTmp()
-{
+static bool IsolateTmp() {
     if (unshare(CLONE_NEWNS) != 0) {
         fprintf(stderr, "test: unshare(CLONE_NEWNS): %s\n", strerror(errno));
         return false;
@@ -30,8 +29,7 @@ static bool IsolateTmp()
     return true;
 }
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     if (!IsolateTmp()) {
         fprintf(stderr, "test: cannot isolate /tmp (run as root); not running tests\n");
         return 1;
