@@ -140,6 +140,12 @@ void FreeSpaceForInstall(const char *workArea, const char *installBase, const ch
     PutMem(app);
 }
 
+void EndForNoAnswer() {
+    fputs(nlsSetupStrCvt(MSG_NO_ANSWER), stderr);
+    fflush(stderr);
+    exit(1);
+}
+
 // Shows the running programs and the menu, and reads the reply character.
 // The menu texts take no arguments and hold no "%", so they are written as
 // they are.
@@ -155,9 +161,7 @@ static char AskAboutRunningPrograms(const char *running) {
     fflush(stdout);
     char reply = 0;
     if (scanf("%c%*c", &reply) < 1) {
-        fputs(nlsSetupStrCvt(MSG_NO_ANSWER), stderr);
-        fflush(stderr);
-        exit(1);
+        EndForNoAnswer();
     }
     return reply;
 }

@@ -13,6 +13,7 @@
 #include "support/files.h"
 #include "support/mem.h"
 #include "support/savestr.h"
+#include "support/token.h"
 #include "syscmd/cmdtable.h"
 #include "syscmd/run.h"
 
@@ -124,20 +125,9 @@ static bool IsEmptyDirectory(const char *dir) {
         return false;
     }
     bool empty = true;
-    const char *p = list;
-    while (*p != '\0' && empty) {
-        while (*p == ' ') {
-            p++;
-        }
-        const char *word = p;
-        while (*p != '\0' && *p != ' ') {
-            p++;
-        }
-        size_t len = (size_t)(p - word);
-        bool dots = (len == 1 && word[0] == '.') || (len == 2 && word[0] == '.' && word[1] == '.');
-        if (len > 0 && !dots) {
-            empty = false;
-        }
+    for (char *name = GetTokenParse(list, " "); name != nullptr && empty;
+         name = GetTokenParse(nullptr, " ")) {
+        empty = strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
     }
     PutMem(list);
     return empty;

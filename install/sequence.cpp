@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr char ARCHIVE_NAME[] = "Linuxi386Tvxx";
 constexpr char VENDOR[] = "Varen";
 constexpr char PRODUCT[] = "tvxx";
 constexpr char PKG_DIR[] = "pkg";

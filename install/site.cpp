@@ -3,6 +3,7 @@
 // question that guard the installation.
 #include "install/site.h"
 
+#include "driver/checks.h"
 #include "driver/globals.h"
 #include "driver/nls.h"
 #include "install/sequence.h"
@@ -23,7 +24,6 @@
 namespace {
 
 constexpr char END_MARKER[] = "end_of_list";
-constexpr char ARCHIVE_NAME[] = "Linuxi386Tvxx";
 constexpr char ANSWERS[] = ",y,yes,n,no,";
 constexpr int ANSWER_Y = 1;
 constexpr int ANSWER_YES = 2;
@@ -101,18 +101,6 @@ void CopyLineNames(const char *line, const char *work) {
         SysCmd(CMD_CP, MODE_FATAL, "%s/%s %s", pPathToSetup, names.words[i], work);
     }
     FreeWords(names);
-}
-
-// Ends the run with status 1 when the continue question gets no answer (end
-// of input), saying so in one line on standard error.
-[[noreturn]] void EndForNoAnswer() {
-    const char *text = nlsSetupStrCvt(MSG_NO_ANSWER);
-    size_t len = strlen(text);
-    fputs(text, stderr);
-    if (len == 0 || text[len - 1] != '\n') {
-        fputc('\n', stderr);
-    }
-    exit(1);
 }
 
 } // namespace

@@ -72,6 +72,15 @@ static void LocateOnFirstUse(int id, bool withShell) {
     exit(1);
 }
 
+// The row of id, located on first use (with the shell when the line runs
+// through it). A command of the table that was not located ends the run.
+static const ComEntry &RowToRun(int id, bool withShell) {
+    LocateOnFirstUse(id, withShell);
+    if (id >= CMD_CANCEL && !ComList[id].pPath)
+        ExitUnlocated(ComList[id].pName);
+    return ComList[id];
+}
+
 // Ends the run for a command that failed in mode 2: the error line goes to
 // the log and to standard output.
 [[noreturn]] static void ExitFailed(const char *why) {
@@ -145,14 +154,10 @@ int SysCmd(int id, int mode, const char *format, ...) {
     if (id < 0)
         id = -id;
 
-    LocateOnFirstUse(id, true);
-    if (id >= CMD_CANCEL && !ComList[id].pPath)
-        ExitUnlocated(ComList[id].pName);
-
+    const ComEntry &row = RowToRun(id, true);
     char line[CMDLINE_SIZE];
     line[0] = '\0';
     LineText text = {line, sizeof(line), 0, false};
-    const ComEntry &row = ComList[id];
     if (id >= CMD_CANCEL)
         Append(&text, "%s/%s -c \"%s/%s %s ", ShellDir(), ComList[CMD_SH].pName, row.pPath,
                row.pName, row.pOpts);
@@ -225,15 +230,12 @@ static void KeepLine(ResponseLine **first, ResponseLine **last, const char *piec
 ResponseLine *GetCmdResponse(int id, const char *pattern, const char *format, ...) {
     if (id < CMD_NONE || id > CMD_LAST || !format)
         return nullptr;
-    LocateOnFirstUse(id, false);
-    if (id >= CMD_CANCEL && !ComList[id].pPath)
-        ExitUnlocated(ComList[id].pName);
-
+    const ComEntry &row = RowToRun(id, false);
     char line[CMDLINE_SIZE];
     line[0] = '\0';
     LineText text = {line, sizeof(line), 0, false};
     if (id >= CMD_CANCEL)
-        Append(&text, "%s/%s %s ", ComList[id].pPath, ComList[id].pName, ComList[id].pOpts);
+        Append(&text, "%s/%s %s ", row.pPath, row.pName, row.pOpts);
     va_list ap;
     va_start(ap, format);
     AppendV(&text, format, ap);
