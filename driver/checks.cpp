@@ -1,5 +1,5 @@
 // Checks before installing: enough room for the work area and the
-// installation, and none of the suite's programs running.
+// installation. The running-programs check is in install/running.cpp.
 #include "driver/checks.h"
 
 #include <cstdio>
@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "driver/globals.h"
-#include "driver/nls.h"
+#include "install/nls.h"
 #include "support/files.h"
 #include "support/mem.h"
 #include "support/savestr.h"
@@ -19,10 +19,6 @@ constexpr double SizeMargin = 40;
 // The nearest existing directory of the install location must have more
 // than this much room.
 constexpr double ProbeThreshold = 17;
-// Waiting for running programs: steps of this many seconds, at most this
-// many steps for one choice of the wait.
-constexpr unsigned WaitStepSeconds = 5;
-constexpr int WaitSteps = 6;
 
 // The decimal number at the start of text (leading white space skipped), or
 // 0 when there is none. Hexadecimal, "inf" and "nan" are no decimal numbers.
@@ -138,55 +134,4 @@ void FreeSpaceForInstall(const char *workArea, const char *installBase, const ch
     }
     PutMem(vendor);
     PutMem(app);
-}
-
-void EndForNoAnswer() {
-    fputs(nlsSetupStrCvt(MSG_NO_ANSWER), stderr);
-    fflush(stderr);
-    exit(1);
-}
-
-// Shows the running programs and the menu, and reads the reply character.
-// The menu texts take no arguments and hold no "%", so they are written as
-// they are.
-// End of input is the answer to quit that could not be given: the run ends
-// with status 1 after saying so on standard error.
-static char AskAboutRunningPrograms(const char *running) {
-    fputs(nlsSetupStrCvt(MSG_RUNNING), stdout);
-    printf("%s\n", running);
-    fputs(nlsSetupStrCvt(MSG_WOULD_YOU), stdout);
-    fputs(nlsSetupStrCvt(MSG_CHOICE_WAIT), stdout);
-    fputs(nlsSetupStrCvt(MSG_CHOICE_QUIT), stdout);
-    fputs(nlsSetupStrCvt(MSG_SELECT), stdout);
-    fflush(stdout);
-    char reply = 0;
-    if (scanf("%c%*c", &reply) < 1) {
-        EndForNoAnswer();
-    }
-    return reply;
-}
-
-int QuitForRunningProcesses(const char *list) {
-    for (;;) {
-        char *running = CheckProcTableForExecs(list);
-        if (running == nullptr) {
-            return 0;
-        }
-        char reply = AskAboutRunningPrograms(running);
-        PutMem(running);
-        if (reply == '2') {
-            return 1;
-        }
-        if (reply != '1') {
-            continue;
-        }
-        for (int step = 0; step < WaitSteps; step++) {
-            sleep(WaitStepSeconds);
-            char *still = CheckProcTableForExecs(list);
-            if (still == nullptr) {
-                return 0;
-            }
-            PutMem(still);
-        }
-    }
 }

@@ -8,8 +8,9 @@
 #include <unistd.h>
 
 #include "driver/globals.h"
-#include "driver/nls.h"
+#include "install/nls.h"
 #include "support/files.h"
+#include "syscmd/fileops.h"
 #include "support/savestr.h"
 #include "support/token.h"
 

@@ -4,9 +4,10 @@
 #include <cstring>
 
 #include "driver/checks.h"
+#include "install/running.h"
 #include "driver/cmdline.h"
 #include "driver/globals.h"
-#include "driver/nls.h"
+#include "install/nls.h"
 #include "install/site.h"
 #include "support/files.h"
 #include "support/savestr.h"

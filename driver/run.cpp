@@ -15,6 +15,7 @@
 #include "support/savestr.h"
 #include "support/token.h"
 #include "syscmd/cmdtable.h"
+#include "syscmd/fileops.h"
 #include "syscmd/run.h"
 
 // The pieces of the application directory BASE/Varen/tvxx and of the fixed

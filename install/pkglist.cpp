@@ -4,15 +4,17 @@
 // group, link, rename, stream edit) right after reading it.
 #include "install/pkglist.h"
 
-#include "driver/checks.h"
-#include "driver/globals.h"
-#include "driver/nls.h"
+#include "install/running.h"
+#include "support/errors.h"
+#include "support/globals.h"
+#include "install/nls.h"
 #include "install/scripts.h"
 #include "support/files.h"
 #include "support/mem.h"
 #include "support/savestr.h"
 #include "support/token.h"
 #include "syscmd/cmdtable.h"
+#include "syscmd/fileops.h"
 #include "syscmd/log.h"
 #include "syscmd/run.h"
 

@@ -3,7 +3,7 @@
 // and the wrapper commands that the package list asks for.
 #include "install/scripts.h"
 
-#include "driver/globals.h"
+#include "support/globals.h"
 #include "install/spooler.h"
 #include "support/files.h"
 #include "support/mem.h"

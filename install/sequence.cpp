@@ -1,23 +1,39 @@
-// The install sequence: unpack the joined archive in the work area, lay out
+// The install sequence: the root check and the continue question that guard
+// it, then unpack the joined archive in the work area, lay out
 // the directories of a first installation, write the flags file and the
 // interface scripts, run the package list, set the set-user-id modes.
 #include "install/sequence.h"
 
-#include "driver/globals.h"
+#include "support/globals.h"
 #include "install/pkglist.h"
 #include "install/scripts.h"
-#include "install/site.h"
+#include "install/medium.h"
+#include "install/nls.h"
+#include "install/running.h"
 #include "install/spooler.h"
 #include "support/files.h"
+#include "support/token.h"
 #include "support/mem.h"
 #include "support/savestr.h"
 #include "syscmd/cmdtable.h"
+#include "syscmd/fileops.h"
+#include "syscmd/log.h"
 #include "syscmd/run.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <unistd.h>
 
 namespace {
+
+constexpr char ANSWERS[] = ",y,yes,n,no,";
+constexpr int ANSWER_Y = 1;
+constexpr int ANSWER_YES = 2;
+constexpr int ANSWER_N = 3;
+constexpr int ANSWER_NO = 4;
+constexpr int REPLY_MAX = 510; // characters of one reply line
+static_assert(sizeof(ANSWERS) == 13, "the four answers, each between commas");
 
 constexpr char VENDOR[] = "Varen";
 constexpr char PRODUCT[] = "tvxx";
@@ -45,6 +61,41 @@ void createInstallationDirectories(const char *base) {
 
     SysCmd(CMD_LN, MODE_FATAL, "-s %s/%s/%s %s/%s/%s", base, VENDOR, PRODUCT, "/usr", VENDOR,
            PRODUCT);
+}
+
+bool readyForInstallation() {
+    char *user = GetUserName();
+    if (user == nullptr || strcmp(user, "root") != 0) {
+        printf(nlsSetupStrCvt(MSG_NOT_ROOT), user != nullptr ? user : "", my_name);
+        fflush(stdout);
+        PutMem(user);
+        return false;
+    }
+    PutMem(user);
+
+    if (!FindFile(pAppDir, "TolvarD") && !FindFile(pAppDir, "TolvarDStop")) {
+        return true;
+    }
+    printf(nlsSetupStrCvt(MSG_OLD_DAEMON), "Varen", "Varen", "Varen", "tvxx");
+    for (;;) {
+        printf("%s", nlsSetupStrCvt(MSG_CONTINUE));
+        fflush(stdout);
+        if (fgets(LineBuf, REPLY_MAX + 1, stdin) == nullptr) {
+            EndForNoAnswer();
+        }
+        switch (FindToken(GetToken(LineBuf, " \t\r\n"), ANSWERS)) {
+        case ANSWER_Y:
+        case ANSWER_YES:
+            DeleteFile("/etc/rc2.d", "KVarenPrintD");
+            DeleteFile("/etc/rc2.d", "SVarenPrintD");
+            return true;
+        case ANSWER_N:
+        case ANSWER_NO:
+            exit(0);
+        default:
+            break;
+        }
+    }
 }
 
 // Runs the install sequence in its fixed order. 0 when it ran to its end or

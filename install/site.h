@@ -1,12 +1,7 @@
-// Install site and media: copying the medium into the work area, joining the
-// archive pieces, the root check and the continue question.
+// Install site: copying the medium into the work area and running the
+// install sequence.
 #pragma once
 
-// Base name of the installation archive: the pieces are joined into
-// WORK/Linuxi386Tvxx.tar.Z, which is uncompressed and unpacked there.
-constexpr char ARCHIVE_NAME[] = "Linuxi386Tvxx";
-
+// Recreates the work area, copies every file that SITE's list names into it,
+// and runs the install sequence. Returns 0 always.
 int installFromSite(const char *work);
-void GetDisksData(const char *dir);
-void genZFile();
-bool readyForInstallation();

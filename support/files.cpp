@@ -1,10 +1,11 @@
 // File and path operations: splitting paths, existence by listing the parent
 // directory, the current input file read line by line, small files read
-// whole, text files written, and directories created, changed and removed
-// through the commands of the command table.
+// whole, and text files written. Creating, changing and removing through
+// commands lives in syscmd/fileops.cpp.
 #include "support/files.h"
 
 #include <cstdarg>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,9 +14,7 @@
 #include "support/mem.h"
 #include "support/savestr.h"
 #include "support/token.h"
-#include "syscmd/cmdtable.h"
-#include "syscmd/log.h"
-#include "syscmd/run.h"
+#include "support/errors.h"
 
 char LineBuf[LINEBUF_SIZE];
 const char common_115[] = "can't open file, %s";
@@ -232,33 +231,62 @@ bool CreateTextFile(const char *path, const char *mode, int permissions, const c
     return true;
 }
 
-void CreateFile(const char *dir, const char *name, const char *mode, const char *owner,
-                const char *group) {
-    if (!dir)
-        return;
-    if (!FindFile(dir, nullptr))
-        SysCmd(CMD_MKDIR, MODE_FATAL, "%s", dir);
-
-    char *target = name ? SaveStr("%s/%s", dir, name) : SaveStr("%s", dir);
-    if (name)
-        SysCmd(CMD_TOUCH, MODE_FATAL, "%s", target);
-    if (mode)
-        SysCmd(CMD_CHMOD, MODE_FATAL, "%s %s", mode, target);
-    if (owner)
-        SysCmd(CMD_CHOWN, MODE_FATAL, "%s %s", owner, target);
-    if (group)
-        SysCmd(CMD_CHGRP, MODE_FATAL, "%s %s", group, target);
-    PutMem(target);
+// Appends " name" to list (capacity size, NUL-terminated). False when it does
+// not fit; list is then unchanged.
+static bool AppendName(char *list, size_t size, size_t *used, const char *name) {
+    size_t len = strlen(name);
+    if (*used + 1 + len + 1 > size)
+        return false;
+    list[*used] = ' ';
+    memcpy(list + *used + 1, name, len + 1);
+    *used += 1 + len;
+    return true;
 }
 
-void DeleteFile(const char *dir, const char *name) {
-    if (!dir) {
-        dir = name;
-        name = nullptr;
+// Number of attempts at a listing whose directory grows between the passes.
+constexpr int LIST_ATTEMPTS = 4;
+
+char *GetDirFileList(const char *dir) {
+    if (!dir)
+        return nullptr;
+    DIR *handle = opendir(dir);
+    if (!handle)
+        return nullptr;
+
+    for (int attempt = 0; attempt < LIST_ATTEMPTS; attempt++) {
+        size_t total = 0;
+        for (const char *name = ReadDir(handle); name; name = ReadDir(handle))
+            total += strlen(name) + 1;
+        if (total + 3 > static_cast<size_t>(INT32_MAX))
+            break;
+
+        char *list = static_cast<char *>(GetMem(static_cast<int32_t>(total + 3)));
+        if (!list)
+            break;
+
+        // The directory may change between the passes: a second pass that
+        // does not fit any more starts the listing again.
+        rewinddir(handle);
+        size_t used = 0;
+        bool fits = true;
+        for (const char *name = ReadDir(handle); name && fits; name = ReadDir(handle))
+            fits = AppendName(list, total + 3, &used, name);
+        if (fits && AppendName(list, total + 3, &used, "")) {
+            closedir(handle);
+            return list;
+        }
+        PutMem(list);
+        rewinddir(handle);
     }
-    if (!dir || !FindFile(dir, name))
-        return;
-    SysCmd(CMD_RM_R, MODE_WARN, "%s%s%s", dir, name ? "/" : "", name ? name : "");
+    closedir(handle);
+    return nullptr;
+}
+
+const char *ReadDir(DIR *handle) {
+    if (!handle)
+        return nullptr;
+    struct dirent *entry = readdir(handle);
+    return entry ? entry->d_name : nullptr;
 }
 
 char *FindExistingPath(const char *path, int *flag) {

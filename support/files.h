@@ -1,9 +1,9 @@
 // File and path operations: splitting paths, existence by directory listing,
-// reading input files, writing text files, and creating, changing and removing
-// through the commands of the command table.
+// reading input files, writing text files.
 #pragma once
 
 #include <cstdio>
+#include <dirent.h>
 
 constexpr int LINEBUF_SIZE = 4096;
 // The shared line and file buffer; each use overwrites the last.
@@ -17,6 +17,10 @@ extern const char common_007[]; // "ERROR: couldn't open %s\n"
 const char *StripPath(const char *path);
 // Directory part of path, in a 256-character buffer of its own.
 const char *StripFn(const char *path);
+// " . .. name1 name2 " listing of dir (allocator-owned), or null.
+char *GetDirFileList(const char *dir);
+// Name of the next entry of an open directory stream, or null.
+const char *ReadDir(DIR *handle);
 // Whether the entry exists: exact, case-sensitive, by listing the parent.
 bool FindFile(const char *dir, const char *name);
 // 0 missing, 1 directory, 2 symbolic link, 3 anything else (lstat).
@@ -34,11 +38,6 @@ void CloseInputFile();
 bool GetFileContent(const char *dir, const char *name);
 bool CreateTextFile(const char *path, const char *mode, int permissions, const char *format, ...)
     __attribute__((format(printf, 4, 5)));
-// mkdir -p when dir is missing, then touch/chmod/chown/chgrp as given (mode 2).
-void CreateFile(const char *dir, const char *name, const char *mode, const char *owner,
-                const char *group);
-// rm -rf of dir[/name] when it exists (mode 1).
-void DeleteFile(const char *dir, const char *name);
 // Nearest existing path (saved string); *flag = 1 when that is path itself.
 char *FindExistingPath(const char *path, int *flag);
 double MaxD(double a, double b);

@@ -3,7 +3,7 @@
 #include "support/savestr.h"
 
 #include "support/mem.h"
-#include "syscmd/log.h"
+#include "support/errors.h"
 
 #include <cstdarg>
 #include <cstdint>

@@ -119,7 +119,3 @@ bool TestCmd(int id);
 // Directory of the shell for command lines and SHELL: where sh was located,
 // else /bin.
 const char *ShellDir();
-// " . .. name1 name2 " listing of dir (allocator-owned), or null.
-char *GetDirFileList(const char *dir);
-// Name of the next entry of an open directory stream, or null.
-const char *ReadDir(DIR *handle);

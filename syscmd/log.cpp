@@ -1,5 +1,6 @@
 // The run's log /tmp/<my_name>.log, and the small host queries of start-up:
 // the installer's own directory, environment values and the user's name.
+#include "support/errors.h"
 #include "syscmd/log.h"
 
 #include <cerrno>
@@ -11,7 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "driver/globals.h"
+#include "support/globals.h"
 #include "support/mem.h"
 #include "support/savestr.h"
 #include "syscmd/cmdtable.h"

@@ -1,4 +1,4 @@
-// The run's log file and the error reporters, and small host queries needed
+// The run's log file and small host queries needed
 // at start-up: the installer's own directory, environment values, the user.
 #pragma once
 
@@ -6,8 +6,6 @@
 
 extern uint8_t flUseLog;     // logging on; set by main first thing
 extern bool flLogFirstWrite; // the next log write is the run's first (truncates)
-constexpr int LINE_SIZE = 262143;
-extern char Line[LINE_SIZE]; // shared work buffer of ErrorMsg and the process query
 
 // Appends one formatted message to /tmp/<my_name>.log; the first write of the
 // run truncates the log. The log is never opened through a link: at the first
@@ -15,13 +13,6 @@ extern char Line[LINE_SIZE]; // shared work buffer of ErrorMsg and the process q
 // created with mode 0666. When it cannot be opened, "ERROR: couldn't open
 // <path>" goes to standard error and the message is lost.
 void PutLogMsg(const char *format, ...) __attribute__((format(printf, 1, 2)));
-
-// "\n<my_name>: ", the message, " : ", the system's error text; exit status 1.
-[[noreturn]] void SysError(const char *format, ...) __attribute__((format(printf, 1, 2)));
-
-// type 1: "WARNING: %s\n" on standard error; type 2: "ERROR: %s\n" and exit
-// with status; any other type only formats into Line.
-void ErrorMsg(int type, int status, const char *format, ...) __attribute__((format(printf, 3, 4)));
 
 // Directory that holds the running program, from argv[0] (allocator-owned):
 // the directory part of an absolute path; the working directory for a bare

@@ -1,5 +1,6 @@
 // Host queries built on ps, df and du: which of the suite's programs run, how
 // much room a file system has, how much a tree takes.
+#include "support/errors.h"
 #include "syscmd/query.h"
 
 #include <cstdio>

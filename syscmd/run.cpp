@@ -1,6 +1,7 @@
 // Running commands of the table: through the shell for their effect, in one of
 // three modes (SysCmd), through a pipe for their output lines
 // (GetCmdResponse), or handing out the command text (GetCmd).
+#include "support/errors.h"
 #include "syscmd/run.h"
 
 #include <cerrno>
@@ -11,7 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "driver/globals.h"
+#include "support/globals.h"
 #include "support/mem.h"
 #include "support/savestr.h"
 #include "syscmd/cmdtable.h"

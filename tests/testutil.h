@@ -27,7 +27,9 @@
 #include <string>
 
 #include "driver/globals.h"
-#include "driver/nls.h"
+#include "install/nls.h"
+#include "support/errors.h"
+#include "support/files.h"
 #include "support/mem.h"
 #include "support/savestr.h"
 #include "syscmd/cmdtable.h"

@@ -1,7 +1,9 @@
 // Tests of the checks before installing, with fake df, du and ps commands
 // whose canned output the tests choose, and the reply on standard input.
 #include "driver/checks.h"
+#include "install/running.h"
 
+#include "support/errors.h"
 #include "support/savestr.h"
 #include "testutil.h"
 

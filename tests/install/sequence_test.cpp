@@ -4,6 +4,8 @@
 // installations are checked by the end-to-end tests.
 #include "install/scripts.h"
 #include "install/sequence.h"
+#include "install/medium.h"
+#include "install/sequence.h"
 #include "install/site.h"
 
 #include "testutil.h"

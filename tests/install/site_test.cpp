@@ -1,6 +1,8 @@
 // Tests of the install site: reading the disks list, copying the medium into
 // the work area, joining the archive pieces, the root check and the continue
 // question.
+#include "install/medium.h"
+#include "install/sequence.h"
 #include "install/site.h"
 
 #include "support/files.h"

@@ -2,6 +2,7 @@
 // line reading with continuation and 510-character pieces, whole-file reads,
 // the commands CreateFile and DeleteFile run, and the nearest existing path.
 #include "support/files.h"
+#include "syscmd/fileops.h"
 
 #include "testutil.h"
 

@@ -1,5 +1,5 @@
 // Choice of the message language from LANG and the lookup of texts by id.
-#include "driver/nls.h"
+#include "install/nls.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,6 +1,6 @@
 // The error reporters SysError and ErrorMsg, and the shared work buffer Line.
-#include "driver/globals.h"
-#include "syscmd/log.h"
+#include "support/globals.h"
+#include "support/errors.h"
 
 #include <cerrno>
 #include <cstdarg>

@@ -1,5 +1,5 @@
 // Tests of the message tables and of the language choice from LANG.
-#include "driver/nls.h"
+#include "install/nls.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Definitions of the run-wide globals; main writes them during start-up and
 // every later step reads them.
-#include "driver/globals.h"
+#include "support/globals.h"
 
 char *pVarenInstallDir = nullptr;
 char *pPathToSetup = nullptr;

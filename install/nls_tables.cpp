@@ -2,7 +2,7 @@
 // by message id. Texts are ISO 8859-1, written byte for byte; accented letters
 // are octal escapes so that the source stays ASCII. Ids that the installer
 // does not show hold the empty text.
-#include "driver/nls.h"
+#include "install/nls.h"
 
 // True when every one of the NLS_COUNT slots holds a text: a table with too
 // few initialisers would leave null slots behind.

@@ -1,0 +1,67 @@
+// The running-programs check (the menu that waits for the suite's programs
+// or lets the user quit) and the stop for a question that gets no answer.
+#include "install/running.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+#include "install/nls.h"
+#include "support/mem.h"
+#include "syscmd/query.h"
+
+// Waiting for running programs: steps of this many seconds, at most this
+// many steps for one choice of the wait.
+constexpr unsigned WaitStepSeconds = 5;
+constexpr int WaitSteps = 6;
+
+void EndForNoAnswer() {
+    fputs(nlsSetupStrCvt(MSG_NO_ANSWER), stderr);
+    fflush(stderr);
+    exit(1);
+}
+
+// Shows the running programs and the menu, and reads the reply character.
+// The menu texts take no arguments and hold no "%", so they are written as
+// they are.
+// End of input is the answer to quit that could not be given: the run ends
+// with status 1 after saying so on standard error.
+static char AskAboutRunningPrograms(const char *running) {
+    fputs(nlsSetupStrCvt(MSG_RUNNING), stdout);
+    printf("%s\n", running);
+    fputs(nlsSetupStrCvt(MSG_WOULD_YOU), stdout);
+    fputs(nlsSetupStrCvt(MSG_CHOICE_WAIT), stdout);
+    fputs(nlsSetupStrCvt(MSG_CHOICE_QUIT), stdout);
+    fputs(nlsSetupStrCvt(MSG_SELECT), stdout);
+    fflush(stdout);
+    char reply = 0;
+    if (scanf("%c%*c", &reply) < 1) {
+        EndForNoAnswer();
+    }
+    return reply;
+}
+
+int QuitForRunningProcesses(const char *list) {
+    for (;;) {
+        char *running = CheckProcTableForExecs(list);
+        if (running == nullptr) {
+            return 0;
+        }
+        char reply = AskAboutRunningPrograms(running);
+        PutMem(running);
+        if (reply == '2') {
+            return 1;
+        }
+        if (reply != '1') {
+            continue;
+        }
+        for (int step = 0; step < WaitSteps; step++) {
+            sleep(WaitStepSeconds);
+            char *still = CheckProcTableForExecs(list);
+            if (still == nullptr) {
+                return 0;
+            }
+            PutMem(still);
+        }
+    }
+}
