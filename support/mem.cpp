@@ -3,7 +3,6 @@
 // requests, memory mapped privately from /dev/zero with the heap as fallback.
 #include "support/mem.h"
 
-#include "support/token.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,6 +11,9 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 MemBlock *pMemB = nullptr;
 int MemId = -1;
@@ -121,6 +123,7 @@ MemBlock *GetNewBlock(int32_t len) {
     block->Size = dataSize;
     block->pData = static_cast<char *>(data);
     block->FreeNodeCount = MEM_NODES;
+    block->LongestFree = MEM_NODES; // RunFrom: all 0, from the memset above
     return block;
 }
 
@@ -160,25 +163,137 @@ static void *GetDedicated(int64_t size) {
         memset(block->pData, 0, static_cast<size_t>(size));
     memset(block->MAT, 'U', MEM_NODES);
     block->FreeNodeCount = 0;
+    block->LongestFree = 0;
     block->UsedSize = static_cast<int32_t>(size);
     return block->pData;
 }
 
+// The hints are kept non-decreasing in m (a run of m + 1 free nodes holds a
+// run of m at the same start), so both updates stop at the first hint that
+// already agrees.
+
+// Lowers the hints for runs of 1 to n nodes to index from: a run of that many
+// free nodes may now begin there.
+static void LowerHints(MemBlock *block, int from, int n) {
+    for (int m = n < MEM_RUN_HINTS ? n : MEM_RUN_HINTS; m >= 1 && block->RunFrom[m] > from; m--)
+        block->RunFrom[m] = static_cast<int16_t>(from);
+}
+
+// Raises the hints for runs of n nodes and more to index from: none of them
+// begins below it.
+static void RaiseHints(MemBlock *block, int from, int n) {
+    for (int m = n; m <= MEM_RUN_HINTS && block->RunFrom[m] < from; m++)
+        block->RunFrom[m] = static_cast<int16_t>(from);
+}
+
+// Bit k set when node k of the 64 nodes whose MAT characters begin at mat is
+// free (a blank): 64 MAT characters compared at once.
+static uint64_t FreeBits(const char *mat) {
+#if defined(__SSE2__)
+    const __m128i blank = _mm_set1_epi8(' ');
+    auto bits16 = [&](int k) -> uint64_t {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(mat + 16 * k));
+        return static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank)));
+    };
+    return bits16(0) | bits16(1) << 16 | bits16(2) << 32 | bits16(3) << 48;
+#else
+    uint64_t bits = 0;
+    for (int k = 0; k < 64; k++)
+        bits |= static_cast<uint64_t>(mat[k] == ' ') << k;
+    return bits;
+#endif
+}
+
+// Bits p of free for which bits p to p + n - 1 are all set: the starts of the
+// runs of n free nodes that lie wholly within these 64 nodes (1 <= n <= 64).
+static uint64_t RunStarts(uint64_t free, int n) {
+    // Doubling: after each step the bits mark the starts of runs of len.
+    int len = 1;
+    while (2 * len <= n && free != 0) {
+        free &= free >> len;
+        len *= 2;
+    }
+    if (len < n)
+        free &= free >> (n - len);
+    return free;
+}
+
+// Index of the leftmost run of n free nodes in block's MAT, or -1. The MAT is
+// read a group of 64 characters at a time as a bit mask of free nodes, from
+// the hint for n on; a run that crosses from one group into the next is
+// carried over as its start and length. A failed walk tightens the hints.
+static int FindFreeRun(MemBlock *block, int n) {
+    if (block->FreeNodeCount < n || block->LongestFree < n)
+        return -1;
+    int from = block->RunFrom[n < MEM_RUN_HINTS ? n : MEM_RUN_HINTS];
+    int carryStart = 0; // start of the free run that reaches the group's start
+    int carry = 0;      // its length so far
+    for (int base = from / MEM_GROUP * MEM_GROUP; base < MEM_NODES; base += MEM_GROUP) {
+        uint64_t free = FreeBits(block->MAT + base);
+        if (base < from)
+            free &= ~uint64_t{0} << (from - base);
+        if (carry > 0) {
+            int lead = free == ~uint64_t{0} ? MEM_GROUP : __builtin_ctzll(~free);
+            if (carry + lead >= n)
+                return carryStart;
+            if (lead == MEM_GROUP) {
+                carry += MEM_GROUP;
+                continue;
+            }
+        }
+        if (n <= MEM_GROUP) {
+            uint64_t starts = RunStarts(free, n);
+            if (starts != 0)
+                return base + __builtin_ctzll(starts);
+        }
+        carry = free == ~uint64_t{0} ? MEM_GROUP : __builtin_clzll(~free);
+        carryStart = base + MEM_GROUP - carry;
+    }
+    // Every run is shorter than n.
+    block->LongestFree = static_cast<int16_t>(n - 1);
+    RaiseHints(block, MEM_NODES, n);
+    return -1;
+}
+
 // Takes n nodes in block if it holds a run of n free ones (leftmost run).
-static void *TakeNodes(MemBlock *block, int n, const char *pattern) {
-    if (block->FreeNodeCount < n)
+static void *TakeNodes(MemBlock *block, int n) {
+    int i = FindFreeRun(block, n);
+    if (i < 0)
         return nullptr;
-    const char *run = StrStr(block->MAT, pattern);
-    if (run == nullptr)
-        return nullptr;
-    int i = static_cast<int>(run - block->MAT);
     memset(block->MAT + i, 'U', static_cast<size_t>(n));
+    // No run of n or more nodes began below i, and none begins in the nodes
+    // just taken.
+    RaiseHints(block, i + n, n);
     char *p = block->pData + MEM_NODE_SIZE * i;
     block->Alloc[i].Nodes = static_cast<uint16_t>(n);
     block->Alloc[i].pMemory = p;
     memset(p, 0, static_cast<size_t>(n) * MEM_NODE_SIZE);
     block->FreeNodeCount -= n;
     return p;
+}
+
+// Marks nodes i to i + n - 1 of block free and widens the hints to the run
+// of free nodes they now belong to.
+static void ReleaseNodes(MemBlock *block, int i, int n) {
+    char *mat = block->MAT;
+    memset(mat + i, ' ', static_cast<size_t>(n));
+    block->FreeNodeCount += n;
+    // The free run the released nodes now belong to: [start, stop).
+    int start = i;
+    if (start > 0 && mat[start - 1] == ' ') {
+        const char *used = static_cast<const char *>(memrchr(mat, 'U', static_cast<size_t>(start)));
+        start = used ? static_cast<int>(used + 1 - mat) : 0;
+    }
+    int stop = i + n;
+    if (stop < MEM_NODES && mat[stop] == ' ') {
+        const char *used =
+            static_cast<const char *>(memchr(mat + stop, 'U', static_cast<size_t>(MEM_NODES - stop)));
+        stop = used ? static_cast<int>(used - mat) : MEM_NODES;
+    }
+    int run = stop - start;
+    LowerHints(block, start, run);
+    if (run > block->LongestFree)
+        block->LongestFree = static_cast<int16_t>(run);
 }
 
 void *GetMem(int32_t len) {
@@ -192,13 +307,9 @@ void *GetMem(int32_t len) {
     if (pMemB == nullptr && GetNewBlock(static_cast<int32_t>(size)) == nullptr)
         return nullptr;
 
-    char pattern[MEM_NODES + 1];
-    memset(pattern, ' ', static_cast<size_t>(n));
-    pattern[n] = '\0';
-
     MemBlock *block = pMemB;
     for (;;) {
-        void *p = TakeNodes(block, n, pattern);
+        void *p = TakeNodes(block, n);
         if (p != nullptr)
             return p;
         if (block->pNext == nullptr) {
@@ -223,8 +334,7 @@ void PutMem(void *p) {
     MemAlloc *rec = &block->Alloc[i];
     if (rec->Nodes == 0 || rec->pMemory == nullptr)
         return;
-    block->FreeNodeCount += rec->Nodes;
-    memset(block->MAT + i, ' ', rec->Nodes);
+    ReleaseNodes(block, i, rec->Nodes);
     rec->Nodes = 0;
     rec->pMemory = nullptr;
     // No node in use any more (the MAT holds no 'U'): the block goes back.

@@ -15,6 +15,12 @@ constexpr int MEM_NODE_SIZE = 32;
 constexpr int MEM_NODES = 2048;
 constexpr int MEM_BLOCK_SIZE = MEM_NODE_SIZE * MEM_NODES; // 65536
 static_assert(MEM_BLOCK_SIZE == 65536, "a normal block holds 64 KiB");
+// Nodes whose MAT characters the search reads at once, as one 64-bit mask.
+constexpr int MEM_GROUP = 64;
+static_assert(MEM_NODES % MEM_GROUP == 0, "the MAT is read in whole groups");
+// Request sizes, in nodes, that keep a search hint of their own.
+constexpr int MEM_RUN_HINTS = 16;
+static_assert(MEM_RUN_HINTS >= 1 && MEM_RUN_HINTS <= MEM_NODES, "hints for 1 to 2048 nodes");
 
 // One allocation record per node index: where an allocation begins.
 struct MemAlloc {
@@ -32,6 +38,14 @@ struct MemBlock {
     char *pData;
     MemAlloc Alloc[MEM_NODES];
     char MAT[MEM_NODES + 1];
+    // Search hints, kept so that they never change which run is found:
+    // RunFrom[m] (m from 1 to MEM_RUN_HINTS) is an index below which no run
+    // of m free nodes begins, and no run of free nodes is longer than
+    // LongestFree. A search for n nodes begins at RunFrom[n] (at
+    // RunFrom[MEM_RUN_HINTS] for longer runs, which hold such a run too), and
+    // a request for more than LongestFree nodes passes the block by.
+    int16_t RunFrom[MEM_RUN_HINTS + 1];
+    int16_t LongestFree;
     // Where each piece came from: the heap when the zero device could not be
     // opened (heap pieces go back with free, mapped pieces with munmap).
     bool fDescFromHeap;
