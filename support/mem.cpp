@@ -168,27 +168,63 @@ static void *GetDedicated(int64_t size) {
     return block->pData;
 }
 
-// The hints are kept non-decreasing in m (a run of m + 1 free nodes holds a
-// run of m at the same start), so both updates stop at the first hint that
-// already agrees.
+// The hints are updated all at once: lane m - 1 of the two vectors holds
+// the hint for runs of m nodes.
+static_assert(MEM_RUN_HINTS == 16, "the hints fill two vectors of 8 lanes");
 
 // Lowers the hints for runs of 1 to n nodes to index from: a run of that many
-// free nodes may now begin there.
+// free nodes may begin there.
 static void LowerHints(MemBlock *block, int from, int n) {
-    for (int m = n < MEM_RUN_HINTS ? n : MEM_RUN_HINTS; m >= 1 && block->RunFrom[m] > from; m--)
-        block->RunFrom[m] = static_cast<int16_t>(from);
+#if defined(__SSE2__)
+    const __m128i limit = _mm_set1_epi16(static_cast<int16_t>(n < MEM_RUN_HINTS ? n + 1 : 17));
+    const __m128i value = _mm_set1_epi16(static_cast<int16_t>(from));
+    const __m128i keep = _mm_set1_epi16(INT16_MAX);
+    for (int half = 0; half < 2; half++) {
+        __m128i *at = reinterpret_cast<__m128i *>(block->RunFrom + 8 * half);
+        __m128i m = _mm_setr_epi16(1, 2, 3, 4, 5, 6, 7, 8);
+        m = _mm_add_epi16(m, _mm_set1_epi16(static_cast<int16_t>(8 * half)));
+        __m128i lanes = _mm_cmplt_epi16(m, limit); // m <= n
+        __m128i bound = _mm_or_si128(_mm_and_si128(lanes, value), _mm_andnot_si128(lanes, keep));
+        _mm_storeu_si128(at, _mm_min_epi16(_mm_loadu_si128(at), bound));
+    }
+#else
+    for (int m = 1; m <= n && m <= MEM_RUN_HINTS; m++) {
+        if (block->RunFrom[m - 1] > from)
+            block->RunFrom[m - 1] = static_cast<int16_t>(from);
+    }
+#endif
 }
 
 // Raises the hints for runs of n nodes and more to index from: none of them
 // begins below it.
 static void RaiseHints(MemBlock *block, int from, int n) {
-    for (int m = n; m <= MEM_RUN_HINTS && block->RunFrom[m] < from; m++)
-        block->RunFrom[m] = static_cast<int16_t>(from);
+#if defined(__SSE2__)
+    const __m128i first = _mm_set1_epi16(static_cast<int16_t>(n - 1));
+    const __m128i value = _mm_set1_epi16(static_cast<int16_t>(from));
+    for (int half = 0; half < 2; half++) {
+        __m128i *at = reinterpret_cast<__m128i *>(block->RunFrom + 8 * half);
+        __m128i m = _mm_setr_epi16(1, 2, 3, 4, 5, 6, 7, 8);
+        m = _mm_add_epi16(m, _mm_set1_epi16(static_cast<int16_t>(8 * half)));
+        __m128i lanes = _mm_cmpgt_epi16(m, first); // m >= n
+        __m128i bound = _mm_and_si128(lanes, value); // 0 leaves a hint as it is
+        _mm_storeu_si128(at, _mm_max_epi16(_mm_loadu_si128(at), bound));
+    }
+#else
+    for (int m = n < 1 ? 1 : n; m <= MEM_RUN_HINTS; m++) {
+        if (block->RunFrom[m - 1] < from)
+            block->RunFrom[m - 1] = static_cast<int16_t>(from);
+    }
+#endif
+}
+
+// The hint for runs of n nodes.
+static int HintFor(const MemBlock *block, int n) {
+    return block->RunFrom[(n < MEM_RUN_HINTS ? n : MEM_RUN_HINTS) - 1];
 }
 
 // Bit k set when node k of the 64 nodes whose MAT characters begin at mat is
 // free (a blank): 64 MAT characters compared at once.
-static uint64_t FreeBits(const char *mat) {
+static inline uint64_t FreeBits(const char *mat) {
 #if defined(__SSE2__)
     const __m128i blank = _mm_set1_epi8(' ');
     auto bits16 = [&](int k) -> uint64_t {
@@ -204,18 +240,19 @@ static uint64_t FreeBits(const char *mat) {
 #endif
 }
 
-// Bits p of free for which bits p to p + n - 1 are all set: the starts of the
-// runs of n free nodes that lie wholly within these 64 nodes (1 <= n <= 64).
-static uint64_t RunStarts(uint64_t free, int n) {
-    // Doubling: after each step the bits mark the starts of runs of len.
+// The shifts that turn a mask of free nodes into the starts of runs of n
+// (1 <= n <= 64): each step doubles the run length the bits stand for, the
+// last one tops it up to n. Returns the number of shifts.
+static int RunShifts(int n, int shifts[7]) {
+    int count = 0;
     int len = 1;
-    while (2 * len <= n && free != 0) {
-        free &= free >> len;
+    while (2 * len <= n) {
+        shifts[count++] = len;
         len *= 2;
     }
     if (len < n)
-        free &= free >> (n - len);
-    return free;
+        shifts[count++] = n - len;
+    return count;
 }
 
 // Index of the leftmost run of n free nodes in block's MAT, or -1. The MAT is
@@ -225,9 +262,11 @@ static uint64_t RunStarts(uint64_t free, int n) {
 static int FindFreeRun(MemBlock *block, int n) {
     if (block->FreeNodeCount < n || block->LongestFree < n)
         return -1;
-    int from = block->RunFrom[n < MEM_RUN_HINTS ? n : MEM_RUN_HINTS];
+    int from = HintFor(block, n);
     int carryStart = 0; // start of the free run that reaches the group's start
     int carry = 0;      // its length so far
+    int shifts[7];
+    int shiftCount = n <= MEM_GROUP ? RunShifts(n, shifts) : 0;
     for (int base = from / MEM_GROUP * MEM_GROUP; base < MEM_NODES; base += MEM_GROUP) {
         uint64_t free = FreeBits(block->MAT + base);
         if (base < from)
@@ -242,7 +281,11 @@ static int FindFreeRun(MemBlock *block, int n) {
             }
         }
         if (n <= MEM_GROUP) {
-            uint64_t starts = RunStarts(free, n);
+            // Bits p for which bits p to p + n - 1 are all set: the starts of
+            // the runs of n free nodes that lie wholly within the group.
+            uint64_t starts = free;
+            for (int k = 0; k < shiftCount; k++)
+                starts &= starts >> shifts[k];
             if (starts != 0)
                 return base + __builtin_ctzll(starts);
         }
@@ -272,26 +315,61 @@ static void *TakeNodes(MemBlock *block, int n) {
     return p;
 }
 
+// Free nodes from index at on, counted up to limit (< 64).
+static int FreeFrom(const char *mat, int at, int limit) {
+    int count = 0;
+    while (count < limit && at < MEM_NODES) {
+        int base = at / MEM_GROUP * MEM_GROUP;
+        int width = MEM_GROUP - (at - base);
+        uint64_t free = FreeBits(mat + base) >> (at - base);
+        int run = free == ~uint64_t{0} ? MEM_GROUP : __builtin_ctzll(~free);
+        if (run > width)
+            run = width;
+        count += run;
+        if (run < width)
+            break;
+        at += width;
+    }
+    return count < limit ? count : limit;
+}
+
+// Free nodes just below index at, counted up to limit (< 64).
+static int FreeBefore(const char *mat, int at, int limit) {
+    int count = 0;
+    while (count < limit && at > 0) {
+        int base = (at - 1) / MEM_GROUP * MEM_GROUP;
+        int width = at - base;
+        uint64_t free = FreeBits(mat + base) << (MEM_GROUP - width);
+        int run = free == ~uint64_t{0} ? MEM_GROUP : __builtin_clzll(~free);
+        if (run > width)
+            run = width;
+        count += run;
+        if (run < width)
+            break;
+        at = base;
+    }
+    return count < limit ? count : limit;
+}
+
 // Marks nodes i to i + n - 1 of block free and widens the hints to the run
 // of free nodes they now belong to.
 static void ReleaseNodes(MemBlock *block, int i, int n) {
     char *mat = block->MAT;
     memset(mat + i, ' ', static_cast<size_t>(n));
     block->FreeNodeCount += n;
-    // The free run the released nodes now belong to: [start, stop).
-    int start = i;
-    if (start > 0 && mat[start - 1] == ' ') {
-        const char *used = static_cast<const char *>(memrchr(mat, 'U', static_cast<size_t>(start)));
-        start = used ? static_cast<int>(used + 1 - mat) : 0;
-    }
-    int stop = i + n;
-    if (stop < MEM_NODES && mat[stop] == ' ') {
-        const char *used =
-            static_cast<const char *>(memchr(mat + stop, 'U', static_cast<size_t>(MEM_NODES - stop)));
-        stop = used ? static_cast<int>(used - mat) : MEM_NODES;
-    }
-    int run = stop - start;
+    // The free nodes beside the released ones, counted up to the longest
+    // run a hint is kept for: new runs of up to that many nodes begin no
+    // lower than start.
+    constexpr int REACH = MEM_RUN_HINTS - 1;
+    int before = i > 0 && mat[i - 1] == ' ' ? FreeBefore(mat, i, REACH) : 0;
+    int after = i + n < MEM_NODES && mat[i + n] == ' ' ? FreeFrom(mat, i + n, REACH) : 0;
+    int start = i - before;
+    int run = before + n + after;
     LowerHints(block, start, run);
+    // A free neighbour run that reaches further leaves the longest run
+    // unknown: the next search that fails measures it again.
+    if (before == REACH || after == REACH)
+        run = MEM_NODES;
     if (run > block->LongestFree)
         block->LongestFree = static_cast<int16_t>(run);
 }

@@ -39,12 +39,12 @@ struct MemBlock {
     MemAlloc Alloc[MEM_NODES];
     char MAT[MEM_NODES + 1];
     // Search hints, kept so that they never change which run is found:
-    // RunFrom[m] (m from 1 to MEM_RUN_HINTS) is an index below which no run
-    // of m free nodes begins, and no run of free nodes is longer than
-    // LongestFree. A search for n nodes begins at RunFrom[n] (at
-    // RunFrom[MEM_RUN_HINTS] for longer runs, which hold such a run too), and
-    // a request for more than LongestFree nodes passes the block by.
-    int16_t RunFrom[MEM_RUN_HINTS + 1];
+    // RunFrom[m - 1] (m from 1 to MEM_RUN_HINTS) is an index below which no
+    // run of m free nodes begins, and no run of free nodes is longer than
+    // LongestFree. A search for n nodes begins at the hint for n (for longer
+    // runs at the last hint, since they hold such a run too), and a request
+    // for more than LongestFree nodes passes the block by.
+    int16_t RunFrom[MEM_RUN_HINTS];
     int16_t LongestFree;
     // Where each piece came from: the heap when the zero device could not be
     // opened (heap pieces go back with free, mapped pieces with munmap).
