@@ -3,7 +3,6 @@
 // requests, memory mapped privately from /dev/zero with the heap as fallback.
 #include "support/mem.h"
 
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -205,7 +204,7 @@ static void RaiseHints(MemBlock *block, int from, int n) {
         __m128i *at = reinterpret_cast<__m128i *>(block->RunFrom + 8 * half);
         __m128i m = _mm_setr_epi16(1, 2, 3, 4, 5, 6, 7, 8);
         m = _mm_add_epi16(m, _mm_set1_epi16(static_cast<int16_t>(8 * half)));
-        __m128i lanes = _mm_cmpgt_epi16(m, first); // m >= n
+        __m128i lanes = _mm_cmpgt_epi16(m, first);   // m >= n
         __m128i bound = _mm_and_si128(lanes, value); // 0 leaves a hint as it is
         _mm_storeu_si128(at, _mm_max_epi16(_mm_loadu_si128(at), bound));
     }

@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "support/files.h"
-#include "support/mem.h"
 #include "support/savestr.h"
 #include "support/token.h"
 #include "syscmd/log.h"
@@ -130,6 +129,58 @@ ComEntry ComList[] = {
 };
 static_assert(sizeof(ComList) / sizeof(ComList[0]) == COM_COUNT, "ComList has 83 rows");
 
+// Index of the command names for the start-up lookup: open addressing over
+// NAME_SLOTS slots, each holding a command id or -1. Built at compile time,
+// so each directory entry is looked up by its hash instead of every name
+// being searched for in every listing.
+constexpr int NAME_SLOTS = 256;
+static_assert(NAME_SLOTS >= 2 * COM_COUNT, "the index stays at most half full");
+
+struct NameIndex {
+    int16_t ids[NAME_SLOTS];
+};
+
+constexpr size_t NameLength(const char *name) {
+    size_t len = 0;
+    while (name[len] != '\0')
+        len++;
+    return len;
+}
+
+// FNV-1a over the name's characters, reduced to a slot.
+constexpr int NameSlot(const char *name, size_t len) {
+    uint32_t hash = 2166136261u;
+    for (size_t i = 0; i < len; i++)
+        hash = (hash ^ static_cast<unsigned char>(name[i])) * 16777619u;
+    return static_cast<int>(hash % NAME_SLOTS);
+}
+
+constexpr size_t LongestName() {
+    size_t longest = 0;
+    for (int id = CMD_CANCEL; id < CMD_END; id++) {
+        size_t len = NameLength(ComRows[id].pName);
+        longest = len > longest ? len : longest;
+    }
+    return longest;
+}
+constexpr size_t LONGEST_NAME = LongestName();
+
+// Every command row from id 2 on, in the probe sequence of its name's slot.
+// Rows that share a name (cp -p and cp -pr, say) each have a slot.
+constexpr NameIndex BuildNameIndex() {
+    NameIndex index{};
+    for (int16_t &slot : index.ids)
+        slot = -1;
+    for (int id = CMD_CANCEL; id < CMD_END; id++) {
+        int slot = NameSlot(ComRows[id].pName, NameLength(ComRows[id].pName));
+        while (index.ids[slot] != -1)
+            slot = (slot + 1) % NAME_SLOTS;
+        index.ids[slot] = static_cast<int16_t>(id);
+    }
+    return index;
+}
+constexpr NameIndex ComNameIndex = BuildNameIndex();
+
 char SearchPaths[44] = "/usr/sbin:/usr/bin:/bin:/sbin:/etc:/usr/etc";
 static_assert(sizeof("/usr/sbin:/usr/bin:/bin:/sbin:/etc:/usr/etc") == sizeof(SearchPaths),
               "SearchPaths holds the fixed directories exactly");
@@ -183,19 +234,34 @@ void InitSysCmdList() {
     }
 }
 
+// Records dir for every unlocated row whose name is exactly name.
+static void LocateName(const char *name, const char *dir) {
+    size_t len = strnlen(name, LONGEST_NAME + 1);
+    if (len == 0 || len > LONGEST_NAME)
+        return;
+    for (int slot = NameSlot(name, len); ComNameIndex.ids[slot] != -1;
+         slot = (slot + 1) % NAME_SLOTS) {
+        ComEntry &row = ComList[ComNameIndex.ids[slot]];
+        if (!row.pPath && strcmp(row.pName, name) == 0)
+            row.pPath = dir;
+    }
+}
+
 bool FillCmdPaths(const char *dir) {
-    char *list = GetDirFileList(dir);
-    if (!list)
+    // One pass over the directory: each entry is looked up in the index of
+    // the command names (exact, case-sensitive, any kind of entry).
+    DIR *handle = dir ? opendir(dir) : nullptr;
+    if (!handle)
         return true;
+    for (const char *name = ReadDir(handle); name; name = ReadDir(handle))
+        LocateName(name, dir);
+    closedir(handle);
 
     bool missing = false;
     for (int id = CMD_CANCEL; ComList[id].pName && ComList[id].pName[0]; id++) {
-        if (!ComList[id].pPath && FindToken(ComList[id].pName, list) != 0)
-            ComList[id].pPath = dir;
         if (!ComList[id].pPath)
             missing = true;
     }
-    PutMem(list);
     return missing;
 }
 

@@ -218,7 +218,9 @@ TEST_F(Mem, RandomisedAgainstReferenceModel) {
         // Mostly short strings (the allocator's search hints are kept per
         // node count up to 16), some up to 4000 bytes, a few dedicated.
         uint32_t kind = rng() % 100;
-        int32_t len = 1 + static_cast<int32_t>(rng() % (kind < 60 ? 500 : kind < 95 ? 4000 : 200000));
+        int32_t len = 1 + static_cast<int32_t>(rng() % (kind < 60   ? 500
+                                                        : kind < 95 ? 4000
+                                                                    : 200000));
         int n = (len + 1 + 31) / 32;
         char *expect = nullptr;
         ModelBlock *where = nullptr;

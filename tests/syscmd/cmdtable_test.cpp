@@ -1,7 +1,7 @@
 // Tests of the command lookup against fake directories: fixed directories
-// before PATH, first directory wins, any kind of entry counts, empty PATH
-// components are not ".", the SHELL export, the first log line and
-// directory listings of any size.
+// before PATH, first directory wins, any kind of entry counts, only exact
+// names count, empty PATH components are not ".", the SHELL export, the
+// first log line and directory listings of any size.
 #include "syscmd/cmdtable.h"
 
 #include "testutil.h"
@@ -37,7 +37,8 @@ class CmdTable : public testing::Test {
 };
 
 TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
-    for (const char *f : {"/f1/cat", "/f2/cat", "/p1/cat", "/p1/chmod", "/f1/CHGRP", "/cwd/mkque"})
+    for (const char *f : {"/f1/cat", "/f2/cat", "/p1/cat", "/p1/chmod", "/f1/CHGRP", "/cwd/mkque",
+                          "/f1/lpstat2", "/f1/xlpr", "/f2/rm x", "/f2/lpq", "/p1/lp"})
         Touch(top + f);
     mkdir((top + "/f1/ls").c_str(), 0755);             // a subdirectory counts
     symlink("/nonexistent", (top + "/f2/cp").c_str()); // so does a dangling link
@@ -54,6 +55,10 @@ TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
     EXPECT_EQ(top + "/f2", ComList[CMD_CP_R].pPath);
     EXPECT_FALSE(TestCmd(CMD_CHGRP));
     EXPECT_FALSE(TestCmd(CMD_MKQUE));
+    // Only an entry of exactly the name counts: not one it begins or ends
+    // (lp in lpq), nor a word of a name with a blank.
+    EXPECT_EQ(top + "/p1", ComList[CMD_LP].pPath);
+    EXPECT_FALSE(TestCmd(CMD_LPSTAT) || TestCmd(CMD_LPR) || TestCmd(CMD_RM));
     EXPECT_EQ(top + "/f1:" + top + "/f2:" + path, FullSearchPath);
     // sh was found nowhere: the shell is /bin/sh.
     EXPECT_STREQ("/bin/sh", getenv("SHELL"));
