@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 
 #include "support/files.h"
 #include "support/savestr.h"
@@ -203,35 +204,31 @@ static char *BuildFullSearchPath() {
     return path;
 }
 
-// Offers every ":"-separated directory of list (cut in place) to FillCmdPaths
-// until no command is missing. Returns whether some command is still missing.
-static bool WalkDirs(char *list, bool missing) {
-    for (char *dir = GetTokenParse(list, ":"); dir; dir = GetTokenParse(nullptr, ":")) {
-        if (!missing)
-            break;
-        missing = FillCmdPaths(dir);
+// The directories the start-up lookup has read, by device and inode: a
+// directory reached again under another name (/bin as a link to /usr/bin, a
+// PATH entry that repeats a fixed directory) can locate nothing new, so it
+// is not read again. Past MAX_DIRS_READ directories the rest are all read.
+constexpr int MAX_DIRS_READ = 64;
+struct DirsRead {
+    dev_t dev[MAX_DIRS_READ];
+    ino_t ino[MAX_DIRS_READ];
+    int count;
+};
+
+// Whether the open directory was read before; if not, it is noted as read.
+static bool ReadBefore(DIR *handle, DirsRead *read) {
+    struct stat st;
+    if (!read || fstat(dirfd(handle), &st) != 0)
+        return false;
+    for (int k = 0; k < read->count; k++) {
+        if (read->dev[k] == st.st_dev && read->ino[k] == st.st_ino)
+            return true;
     }
-    return missing;
-}
-
-void InitSysCmdList() {
-    bool missing = true;
-    flInitSysCmd = false;
-
-    // The copy of PATH and the cut SearchPaths are never freed: the located
-    // directories point into them for the rest of the run.
-    char *path = BuildFullSearchPath();
-    missing = WalkDirs(SearchPaths, missing);
-    if (missing && path)
-        WalkDirs(path, missing);
-
-    // The environment keeps this pointer, so the text is never freed.
-    putenv(SaveStr("SHELL=%s/%s", ShellDir(), ComList[CMD_SH].pName));
-
-    if (flUseLog) {
-        flSysCmdLog = true;
-        PutLogMsg("initializing system\n");
+    if (read->count < MAX_DIRS_READ) {
+        read->dev[read->count] = st.st_dev;
+        read->ino[read->count++] = st.st_ino;
     }
+    return false;
 }
 
 // Records dir for every unlocated row whose name is exactly name.
@@ -247,14 +244,18 @@ static void LocateName(const char *name, const char *dir) {
     }
 }
 
-bool FillCmdPaths(const char *dir) {
+// FillCmdPaths, passing over a directory in read (when given) that was read
+// before.
+static bool FillFromDir(const char *dir, DirsRead *read) {
     // One pass over the directory: each entry is looked up in the index of
     // the command names (exact, case-sensitive, any kind of entry).
     DIR *handle = dir ? opendir(dir) : nullptr;
     if (!handle)
         return true;
-    for (const char *name = ReadDir(handle); name; name = ReadDir(handle))
-        LocateName(name, dir);
+    if (!ReadBefore(handle, read)) {
+        for (const char *name = ReadDir(handle); name; name = ReadDir(handle))
+            LocateName(name, dir);
+    }
     closedir(handle);
 
     bool missing = false;
@@ -263,6 +264,42 @@ bool FillCmdPaths(const char *dir) {
             missing = true;
     }
     return missing;
+}
+
+bool FillCmdPaths(const char *dir) {
+    return FillFromDir(dir, nullptr);
+}
+
+// Offers every ":"-separated directory of list (cut in place) to FillFromDir
+// until no command is missing. Returns whether some command is still missing.
+static bool WalkDirs(char *list, bool missing, DirsRead *read) {
+    for (char *dir = GetTokenParse(list, ":"); dir; dir = GetTokenParse(nullptr, ":")) {
+        if (!missing)
+            break;
+        missing = FillFromDir(dir, read);
+    }
+    return missing;
+}
+
+void InitSysCmdList() {
+    bool missing = true;
+    flInitSysCmd = false;
+
+    // The copy of PATH and the cut SearchPaths are never freed: the located
+    // directories point into them for the rest of the run.
+    char *path = BuildFullSearchPath();
+    DirsRead read{};
+    missing = WalkDirs(SearchPaths, missing, &read);
+    if (missing && path)
+        WalkDirs(path, missing, &read);
+
+    // The environment keeps this pointer, so the text is never freed.
+    putenv(SaveStr("SHELL=%s/%s", ShellDir(), ComList[CMD_SH].pName));
+
+    if (flUseLog) {
+        flSysCmdLog = true;
+        PutLogMsg("initializing system\n");
+    }
 }
 
 bool FillCmdPath(int id) {
