@@ -1,7 +1,7 @@
 // Text templates of the generated shell scripts: the shell line, the maker's
 // banner, the two print-queue interface scripts and the wrapper command.
 // Each body is a printf format; its "%s" placeholders are filled by the
-// writers in scripts.cpp, and it holds no other "%".
+// writers in scripts.cpp, and "%%" stands for a "%" of the script.
 #include "install/scripts.h"
 
 #include <cstddef>
@@ -17,6 +17,13 @@ constexpr char ScriptCopyRight[] =
     "##                                                           ##\n"
     "###############################################################\n"
     "\n";
+
+// The options with which LPRng starts a queue filter, for getopts: every
+// letter takes a value (-Jtitle, -nuser, -Zopt=1,...) except the flag -c;
+// the leading ":" keeps getopts quiet about anything else.
+#define LPRNG_FILTER_OPTIONS                                                                  \
+    ":A:B:C:D:E:F:G:H:I:J:K:L:M:N:O:P:Q:R:S:T:U:V:W:X:Y:Z:a:b:cd:e:f:g:h:i:j:k:l:m:n:o:p:q:r:s:t:" \
+    "u:v:w:x:y:z:"
 
 // Values: APP; "tvxx"; "tolvartvxx"; "tolvartvxx"; "tvxx"; "tvxx".
 constexpr char VarenPrinttvxxScript[] =
@@ -65,8 +72,52 @@ constexpr char VarenPrinttvxxScript[] =
     "\t\tfi\n"
     "\t\tFileCnt=\"0\"\n"
     "\t\tControlFile=\"0\"\n"
+    "\t\tCtlText=\"$CONTROL $*\"\n"
     "\n"
-    "\t\techo \"$CONTROL $*\" | while read var\n"
+    "\t\t## Without a CONTROL text (LPRng 3.8) the same attributes come as the\n"
+    "\t\t## filter's options -LETTERvalue: H host, n user, Z options, Q queue,\n"
+    "\t\t## J title, N file name, e data file; the job is printed at once.\n"
+    "\t\tif [ -z \"$CONTROL\" ]\n"
+    "\t\tthen\n"
+    "\t\t\twhile getopts " LPRNG_FILTER_OPTIONS " opt\n"
+    "\t\t\tdo\n"
+    "\t\t\t\tcase $opt in\n"
+    "\t\t\t\t\tH)\n"
+    "\t\t\t\t\t\tTolvarHost_name=$OPTARG\n"
+    "\t\t\t\t\t\texport TolvarHost_name\n"
+    "\t\t\t\t\t\t;;\n"
+    "\t\t\t\t\tn)\n"
+    "\t\t\t\t\t\tTolvarUser_name=$OPTARG\n"
+    "\t\t\t\t\t\texport TolvarUser_name\n"
+    "\t\t\t\t\t\t;;\n"
+    "\t\t\t\t\tZ)\n"
+    "\t\t\t\t\t\topt=`printf '%%s\\n' \"$OPTARG\" | sed -e \"s/^/-o/\" -e \"s/,/ -o/g\"`\n"
+    "\t\t\t\t\t\toptions=\"$options $opt\"\n"
+    "\t\t\t\t\t\t;;\n"
+    "\t\t\t\t\tQ)\n"
+    "\t\t\t\t\t\tTolvarQueue=$OPTARG\n"
+    "\t\t\t\t\t\texport TolvarQueue\n"
+    "\t\t\t\t\t\t;;\n"
+    "\t\t\t\t\tJ)\n"
+    "\t\t\t\t\t\tFFL=$OPTARG\n"
+    "\t\t\t\t\t\t;;\n"
+    "\t\t\t\t\tN)\n"
+    "\t\t\t\t\t\tTolvarJob_title=$OPTARG\n"
+    "\t\t\t\t\t\texport TolvarJob_title\n"
+    "\t\t\t\t\t\t;;\n"
+    "\t\t\t\t\te)\n"
+    "\t\t\t\t\t\tTolvarControl_file=\"c`printf '%%s\\n' \"$OPTARG\" | cut -c2-`\"\n"
+    "\t\t\t\t\t\texport TolvarControl_file\n"
+    "\t\t\t\t\t\t;;\n"
+    "\t\t\t\tesac\n"
+    "\t\t\tdone\n"
+    "\t\t\tCtlText=\"-A\"\n"
+    "\t\tfi\n"
+    "\n"
+    "\t\t## The tool reads the job from the filter's standard input, not\n"
+    "\t\t## from the pipe that feeds the loop.\n"
+    "\t\texec 3<&0\n"
+    "\t\techo \"$CtlText\" | while read var\n"
     "\t\tdo\n"
     "\t\t\tcase $var in\n"
     "\t\t\t\tH*)\n"
@@ -109,8 +160,14 @@ constexpr char VarenPrinttvxxScript[] =
     "\t\t\t\t\t;;\n"
     "\n"
     "\t\t\t\t-A*)\n"
-    "\t\t\t\t\t${ToolPath}/tvrtvxxtty -d${TolvarQueue} -f $options $FFL 1>>/dev/null "
-    "2>>/dev/null\n"
+    "\t\t\t\t\t${ToolPath}/tvrtvxxtty -d${TolvarQueue} -f $options ${FFL:+\"$FFL\"} "
+    "1>>/dev/null 2>>/dev/null <&3\n"
+    "\t\t\t\t\t_exitVal=$?\n"
+    "\t\t\t\t\tif [ $_exitVal -ne 0 ]\n"
+    "\t\t\t\t\tthen\n"
+    "\t\t\t\t\t\techo \"ERROR: VarenPrinttvxx: tvrtvxxtty ended with exit status $_exitVal\" >&2\n"
+    "\t\t\t\t\t\texit 1\n"
+    "\t\t\t\t\tfi\n"
     "\n"
     "\t\t\t\t\t## Exit Script\n"
     "\t\t\t\t\texit 0\n"
@@ -160,6 +217,29 @@ constexpr char VarenVSFScript[] =
     "CfgFlags=`cat ${ToolPath}/.tv_cfg`\n"
     "SpoolDir=\"%s\"\n"
     "\n"
+    "# Runs a print tool until it succeeds, 5 times at most, with pauses of 1,\n"
+    "# 2, 4 and 8 seconds between the tries. When the last try fails too, it\n"
+    "# names the tool and its exit status on standard error and returns 1, so\n"
+    "# that the spooler marks the job failed and applies its own retry policy.\n"
+    "RetryTool()\n"
+    "{\n"
+    "\tfor _pause in 1 2 4 8 0\n"
+    "\tdo\n"
+    "\t\t\"$@\"\n"
+    "\t\t_exitVal=$?\n"
+    "\t\tif [ $_exitVal -eq 0 ]\n"
+    "\t\tthen\n"
+    "\t\t\treturn 0\n"
+    "\t\tfi\n"
+    "\t\tif [ $_pause -ne 0 ]\n"
+    "\t\tthen\n"
+    "\t\t\tsleep $_pause\n"
+    "\t\tfi\n"
+    "\tdone\n"
+    "\techo \"ERROR: VarenVSF: $1 failed 5 times, last exit status $_exitVal\" >&2\n"
+    "\treturn 1\n"
+    "}\n"
+    "\n"
     "# Determine configuration\n"
     "for flag in ${CfgFlags}\n"
     "do\n"
@@ -180,12 +260,7 @@ constexpr char VarenVSFScript[] =
     "\t\t# The name says it all... native lpd subsystems\n"
     "\t\tcd ${ToolPath}\n"
     "\n"
-    "\t\t_exitVal=1\n"
-    "\t\twhile [ $_exitVal -ne 0 ]\n"
-    "\t\tdo\n"
-    "\t\t\t${ToolPath}/vsf $*\n"
-    "\t\t\t_exitVal=$?\n"
-    "\t\tdone\n"
+    "\t\tRetryTool ${ToolPath}/vsf $*\n"
     "\n"
     "\t\t;;\n"
     "\n"
@@ -197,15 +272,12 @@ constexpr char VarenVSFScript[] =
     "\t\t# Store STDIN in temporary file\n"
     "\t\tcat <&0 > ${SpoolDir}/${TolvarPrinter}/${TolvarPrinter}.$$\n"
     "\n"
-    "\t\t_exitVal=1\n"
-    "\t\twhile [ $_exitVal -ne 0 ]\n"
-    "\t\tdo\n"
-    "\t\t\t${ToolPath}/vsf ${SpoolDir}/${TolvarPrinter}/${TolvarPrinter}.$$\n"
-    "\t\t\t_exitVal=$?\n"
-    "\t\tdone\n"
+    "\t\tRetryTool ${ToolPath}/vsf ${SpoolDir}/${TolvarPrinter}/${TolvarPrinter}.$$\n"
+    "\t\t_result=$?\n"
     "\n"
     "\t\t# Remove temporary file\n"
     "\t\trm -f ${SpoolDir}/${TolvarPrinter}/${TolvarPrinter}.$$\n"
+    "\t\texit $_result\n"
     "\t\t;;\n"
     "\n"
     "\tLPRng)\n"
@@ -215,7 +287,7 @@ constexpr char VarenVSFScript[] =
     "\n"
     "\t\t# OK... what are we looking for\n"
     "\t\tfiles=\n"
-    "\t\twhile getopts C:A:F:H:J:L:P:Q:a:d:e:f:h:j:k:l:n:s:w:y:t:x: opt\n"
+    "\t\twhile getopts " LPRNG_FILTER_OPTIONS " opt\n"
     "\t\tdo\n"
     "\t\t\tcase $opt in\n"
     "\t\t\t\tf)\n"
@@ -226,12 +298,15 @@ constexpr char VarenVSFScript[] =
     "\t\t\tesac\n"
     "\t\tdone\n"
     "\n"
-    "\t\t# Store STDIN in temporary file if needed...\n"
+    "\t\t# Store STDIN in temporary file if needed: the job comes on standard\n"
+    "\t\t# input when -f says (stdin) or (STDIN), or names a file of the\n"
+    "\t\t# submitting host that cannot be read here.\n"
     "\t\tpJob=\n"
     "\t\tflRemoveJob=\"False\"\n"
     "\t\tfor file in $files\n"
     "\t\tdo\n"
-    "\t\t\tif [ \"$file\" = \"(stdin)\" ]\n"
+    "\t\t\tif [ \"$file\" = \"(stdin)\" ] || [ \"$file\" = \"(STDIN)\" ] || [ ! -f \"$file\" ] ||\n"
+    "\t\t\t\t[ ! -r \"$file\" ]\n"
     "\t\t\tthen\n"
     "\t\t\t\tcat <&0 > ${SPOOL_DIR}/${TolvarPrinter}.$$\n"
     "\t\t\t\tpJob=\"${SPOOL_DIR}/${TolvarPrinter}.$$\"\n"
@@ -241,19 +316,16 @@ constexpr char VarenVSFScript[] =
     "\t\t\tfi\n"
     "\t\tdone\n"
     "\n"
-    "\t\t# Continue until vsf does the job\n"
-    "\t\t_exitVal=1\n"
-    "\t\twhile [ $_exitVal -ne 0 ]\n"
-    "\t\tdo\n"
-    "\t\t\t${ToolPath}/vsf $pJob\n"
-    "\t\t\t_exitVal=$?\n"
-    "\t\tdone\n"
+    "\t\t# Continue until vsf does the job, or the tries are used up\n"
+    "\t\tRetryTool ${ToolPath}/vsf $pJob\n"
+    "\t\t_result=$?\n"
     "\n"
     "\t\t# Remove temporary file if needed...\n"
     "\t\tif [ \"${flRemoveJob:-False}\" = \"True\" ]\n"
     "\t\tthen\n"
     "\t\t\trm -f $pJob\n"
     "\t\tfi\n"
+    "\t\texit $_result\n"
     "\t\t;;\n"
     "\n"
     "\tV5)\n"
@@ -271,12 +343,7 @@ constexpr char VarenVSFScript[] =
     "\t\tshift 5\n"
     "\n"
     "\t\tcd ${ToolPath}\n"
-    "\t\t_exitVal=1\n"
-    "\t\twhile [ $_exitVal -ne 0 ]\n"
-    "\t\tdo\n"
-    "\t\t\t${ToolPath}/vsf $*\n"
-    "\t\t\t_exitVal=$?\n"
-    "\t\tdone\n"
+    "\t\tRetryTool ${ToolPath}/vsf $*\n"
     "\t\t;;\n"
     "\n"
     "\tCUPS)\n"
@@ -294,12 +361,7 @@ constexpr char VarenVSFScript[] =
     "\t\tshift 5\n"
     "\n"
     "\t\tcd ${ToolPath}\n"
-    "\t\t_exitVal=1\n"
-    "\t\twhile [ $_exitVal -ne 0 ]\n"
-    "\t\tdo\n"
-    "\t\t\t${ToolPath}/vsf $*\n"
-    "\t\t\t_exitVal=$?\n"
-    "\t\tdone\n"
+    "\t\tRetryTool ${ToolPath}/vsf $*\n"
     "\t\t;;\n"
     "esac";
 
@@ -312,17 +374,18 @@ constexpr char SimpleScript[] = "\n"
                                 "cd %s\n"
                                 "exec %s/%s $*\n";
 
-// Number of "%s" in a template; -1 when it holds any other "%".
+// Number of "%s" in a template; -1 when it holds any other "%" than "%%".
 constexpr int CountStringPlaceholders(const char *text) {
     int count = 0;
     for (std::size_t i = 0; text[i] != '\0'; ++i) {
         if (text[i] != '%') {
             continue;
         }
-        if (text[i + 1] != 's') {
+        if (text[i + 1] == 's') {
+            ++count;
+        } else if (text[i + 1] != '%') {
             return -1;
         }
-        ++count;
         ++i;
     }
     return count;
