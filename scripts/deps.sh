@@ -22,27 +22,15 @@ ensure_packages() {
     apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
-# fetch_lprng DIR: prints the path of Debian's lprng package in DIR, after
-# downloading it there when it is missing; fails when it cannot be had. The
-# whole-run test of the LPRng spooler installs it inside the sandbox only,
-# never on this machine (its lp and lpstat clash with those of CUPS).
+# fetch_lprng DIR: downloads Debian's lprng package into DIR unless it is
+# there; fails when it cannot be had. The whole-run test of the LPRng spooler
+# (tests/e2e/lprng.sh, which looks for it in build/debs) installs it inside
+# the sandbox only, never on this machine, whose CUPS client it conflicts with.
 fetch_lprng() {
-    local dir=$1 deb try
-    mkdir -p "$dir" || return 1
-    for try in cached fetched updated; do
-        for deb in "$dir"/lprng_*.deb; do
-            if [ -f "$deb" ]; then
-                printf '%s\n' "$deb"
-                return 0
-            fi
-        done
-        case $try in
-        cached) (cd "$dir" && apt-get download lprng) >&2 ;;
-        fetched)
-            [ "$(id -u)" = 0 ] || return 1
-            apt-get update >&2 && (cd "$dir" && apt-get download lprng) >&2
-            ;;
-        esac
+    local dir=$1 deb
+    for deb in "$dir"/lprng_*.deb; do
+        [ -f "$deb" ] && return 0
     done
-    return 1
+    mkdir -p "$dir" && (cd "$dir" && apt-get download lprng) && return 0
+    [ "$(id -u)" = 0 ] && apt-get update && (cd "$dir" && apt-get download lprng)
 }
