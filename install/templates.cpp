@@ -72,6 +72,8 @@ constexpr char VarenPrinttvxxScript[] =
     "\t\tfi\n"
     "\t\tFileCnt=\"0\"\n"
     "\t\tControlFile=\"0\"\n"
+    "\t\toptions=\n"
+    "\t\tFFL=\n"
     "\t\tCtlText=\"$CONTROL $*\"\n"
     "\n"
     "\t\t## Without a CONTROL text (LPRng 3.8) the same attributes come as the\n"
