@@ -100,7 +100,7 @@ print_run() {
     if [ -e "$out/lp-fail.out" ]; then
         fail_id=$(sed -n 's/^request id is varen-vsf-\([0-9][0-9]*\) .*/\1/p' "$out/lp-fail.out")
         tries="$tries""5 failed on purpose (the job says so) "
-        if ! grep -q "^E .* \[Job $fail_id\] VarenVSF: /usr/Varen/tvxx/vsf failed 5 times, last exit status 1$" "$out/error_log" ||
+        if ! grep -q "^E .* \[Job $fail_id\] VarenVSF: /opt/Varen/tvxx/vsf failed 5 times, last exit status 1$" "$out/error_log" ||
             ! grep -q "\[Job $fail_id\] PID [0-9]* (/usr/Varen/tvxx/VarenVSF) stopped with status 1\.$" "$out/error_log"; then
             bad "the scheduler did not log VarenVSF's failure for good"
         fi
