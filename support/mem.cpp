@@ -1,6 +1,7 @@
-// Block memory allocator: 64-KiB blocks of 32-byte nodes found by a substring
-// search of blanks in each block's MAT text, dedicated blocks for large
-// requests, memory mapped privately from /dev/zero with the heap as fallback.
+// Block memory allocator: 64-KiB blocks of 32-byte nodes, first fit found in
+// each block's MAT text read as bit masks from per-size hints, dedicated
+// blocks for large requests, memory mapped privately from /dev/zero with the
+// heap as fallback.
 #include "support/mem.h"
 
 #include <cerrno>
@@ -209,7 +210,7 @@ static void RaiseHints(MemBlock *block, int from, int n) {
         _mm_storeu_si128(at, _mm_max_epi16(_mm_loadu_si128(at), bound));
     }
 #else
-    for (int m = n < 1 ? 1 : n; m <= MEM_RUN_HINTS; m++) {
+    for (int m = n; m <= MEM_RUN_HINTS; m++) {
         if (block->RunFrom[m - 1] < from)
             block->RunFrom[m - 1] = static_cast<int16_t>(from);
     }

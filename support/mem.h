@@ -1,9 +1,10 @@
 // Block memory allocator: every piece of dynamic memory of the installer.
 //
 // Memory is taken from the system in blocks. A normal block has a 64-KiB data
-// area cut into 2048 nodes of 32 bytes; a request is served by a run of
-// consecutive free nodes, found by a substring search for blanks in the
-// block's allocation table text MAT (blank = free node, 'U' = used node).
+// area cut into 2048 nodes of 32 bytes; a request is served by the leftmost
+// run of consecutive free nodes in the block's allocation table text MAT
+// (blank = free node, 'U' = used node), which the search reads 64 characters
+// at a time, starting where the block's hints say such a run can begin.
 // Requests of 65536 bytes or more get a dedicated block of their own. A block
 // goes back to the system as soon as its last allocation is released.
 #pragma once
@@ -20,7 +21,6 @@ constexpr int MEM_GROUP = 64;
 static_assert(MEM_NODES % MEM_GROUP == 0, "the MAT is read in whole groups");
 // Request sizes, in nodes, that keep a search hint of their own.
 constexpr int MEM_RUN_HINTS = 16;
-static_assert(MEM_RUN_HINTS >= 1 && MEM_RUN_HINTS <= MEM_NODES, "hints for 1 to 2048 nodes");
 
 // One allocation record per node index: where an allocation begins.
 struct MemAlloc {
