@@ -169,12 +169,17 @@ static void *GetDedicated(int64_t size) {
 }
 
 // The hints are updated all at once: lane m - 1 of the two vectors holds
-// the hint for runs of m nodes.
+// the hint for runs of m nodes. Both updates keep the hints non-decreasing
+// in m (a run of m + 1 free nodes holds a run of m at the same start).
 static_assert(MEM_RUN_HINTS == 16, "the hints fill two vectors of 8 lanes");
 
 // Lowers the hints for runs of 1 to n nodes to index from: a run of that many
 // free nodes may begin there.
 static void LowerHints(MemBlock *block, int from, int n) {
+    // The hints never decrease with the run length: when the one for n is
+    // low enough already, so are all below it.
+    if (block->RunFrom[(n < MEM_RUN_HINTS ? n : MEM_RUN_HINTS) - 1] <= from)
+        return;
 #if defined(__SSE2__)
     const __m128i limit = _mm_set1_epi16(static_cast<int16_t>(n < MEM_RUN_HINTS ? n + 1 : 17));
     const __m128i value = _mm_set1_epi16(static_cast<int16_t>(from));
@@ -242,18 +247,37 @@ static inline uint64_t FreeBits(const char *mat) {
 
 // The shifts that turn a mask of free nodes into the starts of runs of n
 // (1 <= n <= 64): each step doubles the run length the bits stand for, the
-// last one tops it up to n. Returns the number of shifts.
-static int RunShifts(int n, int shifts[7]) {
-    int count = 0;
+// last one tops it up to n.
+struct RunShifts {
+    int count;
+    int shift[6];
+};
+
+constexpr RunShifts MakeRunShifts(int n) {
+    RunShifts r{};
     int len = 1;
     while (2 * len <= n) {
-        shifts[count++] = len;
+        r.shift[r.count++] = len;
         len *= 2;
     }
     if (len < n)
-        shifts[count++] = n - len;
-    return count;
+        r.shift[r.count++] = n - len;
+    return r;
 }
+
+struct RunShiftTable {
+    RunShifts of[MEM_GROUP + 1]; // by n; of[0] has no shifts
+};
+
+constexpr RunShiftTable MakeRunShiftTable() {
+    RunShiftTable t{};
+    for (int n = 1; n <= MEM_GROUP; n++)
+        t.of[n] = MakeRunShifts(n);
+    return t;
+}
+constexpr RunShiftTable RUN_SHIFTS = MakeRunShiftTable();
+static_assert(RUN_SHIFTS.of[MEM_GROUP].count == 6 && RUN_SHIFTS.of[63].count == 6,
+              "runs of up to 64 nodes take at most 6 shifts");
 
 // Index of the leftmost run of n free nodes in block's MAT, or -1. The MAT is
 // read a group of 64 characters at a time as a bit mask of free nodes, from
@@ -265,8 +289,7 @@ static int FindFreeRun(MemBlock *block, int n) {
     int from = HintFor(block, n);
     int carryStart = 0; // start of the free run that reaches the group's start
     int carry = 0;      // its length so far
-    int shifts[7];
-    int shiftCount = n <= MEM_GROUP ? RunShifts(n, shifts) : 0;
+    const RunShifts &shifts = RUN_SHIFTS.of[n <= MEM_GROUP ? n : 0];
     for (int base = from / MEM_GROUP * MEM_GROUP; base < MEM_NODES; base += MEM_GROUP) {
         uint64_t free = FreeBits(block->MAT + base);
         if (base < from)
@@ -280,12 +303,16 @@ static int FindFreeRun(MemBlock *block, int n) {
                 continue;
             }
         }
+        if (free == 0) {
+            carry = 0;
+            continue;
+        }
         if (n <= MEM_GROUP) {
             // Bits p for which bits p to p + n - 1 are all set: the starts of
             // the runs of n free nodes that lie wholly within the group.
             uint64_t starts = free;
-            for (int k = 0; k < shiftCount; k++)
-                starts &= starts >> shifts[k];
+            for (int k = 0; k < shifts.count; k++)
+                starts &= starts >> shifts.shift[k];
             if (starts != 0)
                 return base + __builtin_ctzll(starts);
         }
