@@ -25,8 +25,13 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     /*  4 */
     "There isn't enough space in %s to perform the installation activities. Free "
     "some space there or choose another install area.\n",
-    /*  5 */ "",
-    /*  6 */ "",
+    /*  5 */
+    "ERROR: the work area %s is not this run's own directory (it could not be "
+    "created anew, or it is not a directory of this user closed to others); "
+    "nothing is installed.\n",
+    /*  6 */
+    "ERROR: another installation is under way (%s is locked); try again when it "
+    "has ended.\n",
     /*  7 */ "",
     /*  8 */ "",
     /*  9 */ "",
@@ -136,8 +141,13 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     /*  4 */
     "No hay espacio suficiente en %s para realizar las actividades de "
     "instalaci\363n. Libere espacio all\355 o elija otra \341rea de instalaci\363n.\n",
-    /*  5 */ "",
-    /*  6 */ "",
+    /*  5 */
+    "ERROR: el \341rea de trabajo %s no es un directorio propio de esta "
+    "ejecuci\363n (no se pudo crear de nuevo, o no es un directorio de este "
+    "usuario cerrado a los dem\341s); no se instala nada.\n",
+    /*  6 */
+    "ERROR: otra instalaci\363n est\341 en curso (%s est\341 bloqueado); vuelva a "
+    "intentarlo cuando haya terminado.\n",
     /*  7 */ "",
     /*  8 */ "",
     /*  9 */ "",
@@ -255,8 +265,13 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     /*  4 */
     "Non c'\350 abbastanza spazio in %s per eseguire le attivit\340 d'installazione. "
     "Liberare spazio o scegliere un'altra area di installazione.\n",
-    /*  5 */ "",
-    /*  6 */ "",
+    /*  5 */
+    "ERRORE: l'area di lavoro %s non \350 una directory propria di questa "
+    "esecuzione (non \350 stato possibile crearla di nuovo, oppure non \350 una "
+    "directory di questo utente chiusa agli altri); non viene installato nulla.\n",
+    /*  6 */
+    "ERRORE: \350 in corso un'altra installazione (%s \350 bloccato); riprovare "
+    "quando sar\340 terminata.\n",
     /*  7 */ "",
     /*  8 */ "",
     /*  9 */ "",
@@ -375,8 +390,13 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     /*  4 */
     "Il n'y a pas suffisamment d'espace dans %s pour effectuer l'installation. "
     "Lib\351rez de l'espace ou choisissez une autre zone d'installation.\n",
-    /*  5 */ "",
-    /*  6 */ "",
+    /*  5 */
+    "ERREUR : la zone de travail %s n'est pas un r\351pertoire propre \340 cette "
+    "ex\351cution (impossible de la cr\351er \340 nouveau, ou ce n'est pas un "
+    "r\351pertoire de cet utilisateur ferm\351 aux autres) ; rien n'est install\351.\n",
+    /*  6 */
+    "ERREUR : une autre installation est en cours (%s est verrouill\351) ; "
+    "r\351essayez lorsqu'elle sera termin\351e.\n",
     /*  7 */ "",
     /*  8 */ "",
     /*  9 */ "",
@@ -496,8 +516,13 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     "%s enth\344lt nicht gen\374gend Kapazit\344t zur Durchf\374hrung der "
     "Installationsvorg\344nge. Platz freigeben oder einen anderen "
     "Installationsbereich w\344hlen.\n",
-    /*  5 */ "",
-    /*  6 */ "",
+    /*  5 */
+    "FEHLER: Der Arbeitsbereich %s ist kein eigenes Verzeichnis dieses Laufs (er "
+    "konnte nicht neu angelegt werden, oder er ist kein f\374r andere gesperrtes "
+    "Verzeichnis dieses Benutzers); es wird nichts installiert.\n",
+    /*  6 */
+    "FEHLER: Eine andere Installation l\344uft bereits (%s ist gesperrt); versuchen "
+    "Sie es erneut, wenn sie beendet ist.\n",
     /*  7 */ "",
     /*  8 */ "",
     /*  9 */ "",
@@ -614,8 +639,13 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     "N\343o h\341 espa\347o suficiente em %s para executar as atividades de "
     "instala\347\343o. Libere espa\347o ou escolha outra \341rea de "
     "instala\347\343o.\n",
-    /*  5 */ "",
-    /*  6 */ "",
+    /*  5 */
+    "ERRO: a \341rea de trabalho %s n\343o \351 um diret\363rio pr\363prio desta "
+    "execu\347\343o (n\343o p\364de ser criada de novo, ou n\343o \351 um diret\363rio "
+    "deste usu\341rio fechado aos outros); nada \351 instalado.\n",
+    /*  6 */
+    "ERRO: outra instala\347\343o est\341 em andamento (%s est\341 bloqueado); tente "
+    "novamente quando ela terminar.\n",
     /*  7 */ "",
     /*  8 */ "",
     /*  9 */ "",

@@ -130,16 +130,18 @@ void WarnIncomplete(const PkgLine &line, const char *missing) {
               static_cast<int>(LengthToLineEnd(line.text)), line.text);
 }
 
-// Edits APP/name with the sed arguments script through /tmp/MYNAME.tmp.
+// Edits APP/name with the sed arguments script through WORK/MYNAME.tmp: the
+// work area is the run's own directory, which nobody else can write to.
 // Whatever stands at that path is removed first, so the redirection always
-// creates a fresh file and never writes through a link planted there.
+// creates a fresh file.
 void EditWithSed(const char *script, const char *name) {
     char *tmpName = SaveStr("%s.tmp", my_name);
-    DeleteFile("/tmp", tmpName);
+    DeleteFile(pVarenInstallDir, tmpName);
     PutMem(tmpName);
-    SysCmd(-CMD_SED, MODE_FATAL, "%s %s/%s > /tmp/%s.tmp", script, pAppDir, name, my_name);
-    SysCmd(CMD_CP, MODE_QUIET, "/tmp/%s.tmp %s/%s", my_name, pAppDir, name);
-    SysCmd(CMD_RM, MODE_QUIET, "/tmp/%s.tmp", my_name);
+    SysCmd(-CMD_SED, MODE_FATAL, "%s %s/%s > %s/%s.tmp", script, pAppDir, name, pVarenInstallDir,
+           my_name);
+    SysCmd(CMD_CP, MODE_QUIET, "%s/%s.tmp %s/%s", pVarenInstallDir, my_name, pAppDir, name);
+    SysCmd(CMD_RM, MODE_QUIET, "%s/%s.tmp", pVarenInstallDir, my_name);
 }
 
 // Carries out the attribute pairs from word index first on, acting on

@@ -4,6 +4,7 @@
 
 #include "support/globals.h"
 #include "install/medium.h"
+#include "install/nls.h"
 #include "install/sequence.h"
 #include "support/files.h"
 #include "support/mem.h"
@@ -11,6 +12,7 @@
 #include "support/token.h"
 #include "syscmd/cmdtable.h"
 #include "syscmd/fileops.h"
+#include "syscmd/log.h"
 #include "syscmd/run.h"
 
 #include <cstdio>
@@ -57,13 +59,60 @@ void CopyLineNames(const char *line, const char *work) {
     FreeWords(names);
 }
 
+// Permission bits that let others than the owner write.
+constexpr mode_t OTHERS_WRITE = S_IWGRP | S_IWOTH;
+
+// True when the directory holding work lets nobody else rename or replace
+// entries in it: it belongs to root or to the running user, and is either
+// closed to others' writes or sticky.
+bool SafeParent(const char *work) {
+    char *parent = SaveStr("%s", StripFn(work));
+    struct stat st;
+    bool safe = stat(parent, &st) == 0 && S_ISDIR(st.st_mode) &&
+                (st.st_uid == 0 || st.st_uid == geteuid()) &&
+                ((st.st_mode & OTHERS_WRITE) == 0 || (st.st_mode & S_ISVTX) != 0);
+    PutMem(parent);
+    return safe;
+}
+
+// Ends the run with message 5 (status 1): the work area is not this run's own.
+[[noreturn]] void RefuseWorkArea(const char *work) {
+    printf(nlsSetupStrCvt(MSG_WORK_NOT_OWN), work);
+    fflush(stdout);
+    PutLogMsg(nlsSetupStrCvt(MSG_WORK_NOT_OWN), work);
+    exit(1);
+}
+
+// Creates the work area as this run's own: a new directory (a name that
+// reappeared after the removal is never adopted), owned by the running user,
+// closed to others' writes, in a directory where nobody else can replace it.
+// Otherwise ends the run before anything is copied.
+void CreateOwnWorkArea(const char *work) {
+    if (mkdir(work, 0755) != 0) {
+        RefuseWorkArea(work);
+    }
+    struct stat st;
+    bool own = lstat(work, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() &&
+               (st.st_mode & OTHERS_WRITE) == 0;
+    if (!own || !SafeParent(work)) {
+        if (own) {
+            rmdir(work);
+        }
+        RefuseWorkArea(work);
+    }
+}
+
 } // namespace
 
 // Recreates the work area, copies every file that SITE's list names into it,
 // and runs the install sequence. Returns 0 always.
 int installFromSite(const char *work) {
-    DeleteFile(work, nullptr);
-    mkdir(work, 0777);
+    // A user who is not root removes only a work area of his own: one that
+    // a root run made stays untouched (and this run stops below).
+    if (OwnedByThisUser(work)) {
+        DeleteFile(work, nullptr);
+    }
+    CreateOwnWorkArea(work);
     GetDisksData(pPathToSetup);
 
     char *text = SaveStr("%s", LineBuf);

@@ -4,6 +4,7 @@
 // commands lives in syscmd/fileops.cpp.
 #include "support/files.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdint>
 #include <cstring>
@@ -134,6 +135,42 @@ int GetFileType(const char *path) {
     if (S_ISLNK(st.st_mode))
         return 2;
     return 3;
+}
+
+bool OwnedByThisUser(const char *path) {
+    struct stat st;
+    return geteuid() == 0 || lstat(path, &st) != 0 || st.st_uid == geteuid();
+}
+
+// Directory levels RemoveEntry descends at most; each holds a descriptor.
+constexpr int REMOVE_DEPTH = 256;
+
+// Removes name in the directory dirfd, a directory with everything in it.
+// Never follows a link: a directory is opened with O_NOFOLLOW and emptied
+// through its descriptor.
+static bool RemoveAt(int dirfd, const char *name, int depth) {
+    if (unlinkat(dirfd, name, 0) == 0 || errno == ENOENT)
+        return true;
+    if ((errno != EISDIR && errno != EPERM) || depth <= 0)
+        return false;
+    int fd = openat(dirfd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT;
+    DIR *dir = fdopendir(fd);
+    if (!dir) {
+        close(fd);
+        return false;
+    }
+    for (struct dirent *e = readdir(dir); e; e = readdir(dir)) {
+        if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0)
+            RemoveAt(fd, e->d_name, depth - 1);
+    }
+    closedir(dir);
+    return unlinkat(dirfd, name, AT_REMOVEDIR) == 0 || errno == ENOENT;
+}
+
+bool RemoveEntry(const char *path) {
+    return path && RemoveAt(AT_FDCWD, path, REMOVE_DEPTH);
 }
 
 FILE *OpenFile(FILE *stream, const char *path, const char *mode, int report) {

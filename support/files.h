@@ -25,6 +25,14 @@ const char *ReadDir(DIR *handle);
 bool FindFile(const char *dir, const char *name);
 // 0 missing, 1 directory, 2 symbolic link, 3 anything else (lstat).
 int GetFileType(const char *path);
+// True when the program runs as root, when nothing is at path, or when the
+// entry at path (not followed) belongs to the running user: whether this run
+// may remove what is there.
+bool OwnedByThisUser(const char *path);
+// Removes the entry at path without following any link: a file, a link or a
+// whole directory tree (through descriptors, never by name below path).
+// True when nothing is left at path.
+bool RemoveEntry(const char *path);
 // Opens path with mode after closing stream; report 2 ends the run, 1 writes
 // a line on standard error, else silent. Null on failure.
 FILE *OpenFile(FILE *stream, const char *path, const char *mode, int report);

@@ -171,7 +171,7 @@ int SysCmd(int id, int mode, const char *format, ...) {
     bool logged = (mode == MODE_WARN || mode == MODE_FATAL) && !quiet;
     if (mode == MODE_QUIET)
         Append(&text, " 1>/dev/null 2>/dev/null");
-    else if (logged && flUseLog)
+    else if (logged && flUseLog && LogIsOwn())
         Append(&text, " 1>>/tmp/%s.log 2>>/tmp/%s.log", my_name, my_name);
     else if (logged)
         Append(&text, " 1>>/dev/null 2>>/dev/null");

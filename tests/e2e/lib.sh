@@ -205,7 +205,8 @@ EOF
 # run NAME [ARG...]: runs /mnt/cd/setup ARG... in a fresh sandbox. Reads the
 # variables MEDIUM (medium directory), SEED and AFTER (extra bash text),
 # ENVS (array of NAME=VALUE), INPUT (standard input; unset means none),
-# AS_USER (run as the unprivileged user nobody) and TIMEOUT. Sets STATUS,
+# AS_USER (run as the unprivileged user nobody), TIMEOUT and PROGRAM (the
+# command to run instead of /mnt/cd/setup). Sets STATUS,
 # OUT, ERR (standard output and error), LOG (the installer's log) and R (the
 # copy of the sandbox's final state).
 run() {
@@ -216,7 +217,7 @@ run() {
     mkdir -p -- "$dir"
     printf '%s\n%s\n' "$COMMON_SEED" "${SEED-}" >"$dir/seed.sh"
     printf '%s\n%s\n' "$COMMON_AFTER" "${AFTER-}" >"$dir/after.sh"
-    local -a envargs=() cmd=(/mnt/cd/setup "$@")
+    local -a envargs=() cmd=("${PROGRAM:-/mnt/cd/setup}" "$@")
     local e
     for e in "${ENVS[@]+"${ENVS[@]}"}"; do
         envargs+=(--env "$e")
@@ -251,7 +252,7 @@ run() {
 
 # Resets the per-scenario inputs of run.
 fresh() {
-    SEED="" AFTER="" INPUT="" AS_USER="" TIMEOUT=30
+    SEED="" AFTER="" INPUT="" AS_USER="" TIMEOUT=30 PROGRAM=""
     unset INPUT
     ENVS=()
 }

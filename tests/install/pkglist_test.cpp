@@ -124,23 +124,22 @@ TEST_F(PkgListTest, SedFirstTakesRestOfLineLaterTakesOneWord) {
     EXPECT_FALSE(Exists("/tmp/setup.tmp"));
 }
 
-// Whatever stands at /tmp/NAME.tmp is removed before the edit: a planted
-// link is never written through, a planted directory does not block it.
-TEST_F(PkgListTest, SedNeverWritesThroughPlantedLink) {
-    std::string victim = root_ + "/victim";
+// The sed attribute's temporary file lives in the work area: whatever stands
+// at its name there (a link, a directory) is removed, never written through.
+TEST_F(PkgListTest, SedTemporaryFileInTheWorkArea) {
+    std::string victim = root_ + "/victim", tmp = work_ + "/setup.tmp";
     WriteFile(victim, "SAFE\n");
-    unlink("/tmp/setup.tmp");
-    ASSERT_EQ(0, symlink(victim.c_str(), "/tmp/setup.tmp"));
+    ASSERT_EQ(0, symlink(victim.c_str(), tmp.c_str()));
     WriteFile(app_ + "/script", "x\n");
     EXPECT_EQ(0, RunList("m script sed s/x/y/\n"));
     EXPECT_EQ("SAFE\n", ReadFile(victim));
     EXPECT_EQ("y\n", ReadFile(app_ + "/script"));
-    EXPECT_FALSE(Exists("/tmp/setup.tmp"));
+    EXPECT_FALSE(Exists(tmp));
 
-    ASSERT_EQ(0, mkdir("/tmp/setup.tmp", 0755));
+    ASSERT_EQ(0, mkdir(tmp.c_str(), 0755));
     EXPECT_EQ(0, RunInChild([&] { return RunList("m script sed s/y/z/\n"); }).status);
     EXPECT_EQ("z\n", ReadFile(app_ + "/script"));
-    EXPECT_FALSE(Exists("/tmp/setup.tmp"));
+    EXPECT_FALSE(Exists(tmp));
 }
 
 // Release conditions compare the running system's release as strings (not
