@@ -45,8 +45,9 @@ bool IsShellSafePath(const char *path) {
 }
 
 // Walks the arguments as the parse below does and refuses any path that
-// would be pasted into a command line, before any of them is used. Words
-// after "-v" are never looked at, as in the parse.
+// would be pasted into a command line, and the empty word (which names no
+// directory), before any of them is used. Words after "-v" are never looked
+// at, as in the parse.
 static void CheckCommandLinePaths(int argc, char **argv) {
     for (int i = 1; i < argc; i++) {
         int key = FindToken(argv[i], CommandKeywords);
@@ -56,13 +57,13 @@ static void CheckCommandLinePaths(int argc, char **argv) {
         if (key == KEY_INSTALL) {
             if (i + 1 < argc) {
                 i++;
-                if (!IsShellSafePath(argv[i])) {
+                if (argv[i][0] == '\0' || !IsShellSafePath(argv[i])) {
                     RefusePath(argv[i]);
                 }
             }
             continue;
         }
-        if (!IsShellSafePath(argv[i])) {
+        if (argv[i][0] == '\0' || !IsShellSafePath(argv[i])) {
             RefusePath(argv[i]);
         }
     }
@@ -100,8 +101,8 @@ static void UseWorkAreaDirectory(const char *arg) {
     // Made absolute, a word beginning with "-" is never taken for an option.
     char *dir = AbsolutePath(arg);
     size_t len = strlen(dir);
-    if (len > 0 && dir[len - 1] == '/') {
-        dir[len - 1] = '\0';
+    while (len > 0 && dir[len - 1] == '/') {
+        dir[--len] = '\0';
     }
     pVarenInstallDir = SaveStr("%s/%sInstall", dir, "Varen");
     if (IsRootDirectory(dir) || FindFile(dir, "")) {
