@@ -60,6 +60,7 @@ expect_kept_and_upgraded /usr/Varen/tvxx
 # Within one file system the move is a single rename, then the commit.
 fresh
 SEED=$(seed_installation /opt/a)
+# shellcheck disable=SC2016 # expanded inside the sandbox
 AFTER='cp -a --parents /opt/a /opt/b "$SANDBOX_OUT/root/"'
 run one_file_system install /opt/b
 expect_status 0

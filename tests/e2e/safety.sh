@@ -12,9 +12,7 @@
 shopt -s extglob
 
 MEDIUM=$(make_medium whole --whole)
-# shellcheck disable=SC2059 # the message texts are the formats
-MSG2=$(printf 'No answer could be read from standard input; the installation is stopped.')
-msg5() { printf "ERROR: the work area %s is not this run's own directory (it could not be created anew, or it is not a directory of this user closed to others); nothing is installed." "$1"; }
+MSG2='No answer could be read from standard input; the installation is stopped.'
 
 # ---- the racer: nobody recreates the shared names in a tight loop ----------
 fresh
@@ -184,7 +182,7 @@ echo "menu: ${PIPESTATUS[0]} $(grep -o "Enter a selection" /tmp/e2e.out | wc -l)
 '
 run together -c "$TOGETHER"
 expect_status 0
-# shellcheck disable=SC2059 # the message text is the format
+# shellcheck disable=SC2059,SC2016 # the message text is the format; a literal $(...)
 expect_eq "output" "$OUT" "$(printf "$MSG1" "/mnt/cd a")
 status 2
 $(printf "$MSG1" '/mnt/x$(touch /tmp/e2e.pwned)')
