@@ -66,7 +66,12 @@ constexpr mode_t OTHERS_WRITE = S_IWGRP | S_IWOTH;
 // entries in it: it belongs to root or to the running user, and is either
 // closed to others' writes or sticky.
 bool SafeParent(const char *work) {
-    char *parent = SaveStr("%s", StripFn(work));
+    // The work area's path is absolute: cut it after its last "/" but one.
+    char *parent = SaveStr("%s", work);
+    char *slash = strrchr(parent, '/');
+    if (slash != nullptr) {
+        slash[slash == parent ? 1 : 0] = '\0';
+    }
     struct stat st;
     bool safe = stat(parent, &st) == 0 && S_ISDIR(st.st_mode) &&
                 (st.st_uid == 0 || st.st_uid == geteuid()) &&
