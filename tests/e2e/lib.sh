@@ -270,7 +270,9 @@ expect_log_order() {
     rest=$(log_commands)
     for want in "$@"; do
         local hit
-        hit=$(printf '%s\n' "$rest" | grep -n -m1 -F -x -- "$want") || {
+        # A here-string, not a pipe: grep -m1 may end before a writer has
+        # written all, which pipefail would take for a miss.
+        hit=$(grep -n -m1 -F -x -- "$want" <<<"$rest") || {
             fail "log lacks, in order: $want"
             return
         }
