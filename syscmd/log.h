@@ -14,6 +14,9 @@ extern bool flLogFirstWrite; // the next log write is the run's first (truncates
 // <path>" goes to standard error and the message is lost.
 void PutLogMsg(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
+// Path of the run's log (allocator-owned).
+char *GetLogPath();
+
 // Directory that holds the running program, from argv[0] (allocator-owned):
 // the directory part of an absolute path; the working directory for a bare
 // name or ./name; else the working directory, "/" and the path's directory.

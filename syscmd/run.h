@@ -25,3 +25,14 @@ char *GetCmd(int id);
 ResponseLine *GetCmdResponse(int id, const char *pattern, const char *format, ...)
     __attribute__((format(printf, 3, 4)));
 void FreeResponseList(ResponseLine *first);
+
+// How many failed steps the run keeps the text of.
+constexpr int FAILURES_KEPT = 3;
+// Counts one failed step of the run: a mode-1 command that failed (SysCmd
+// counts those itself), a file that could not be written, a skipped line.
+// The formatted text, the step as logged, is kept for the first few.
+void CountFailure(const char *format, ...) __attribute__((format(printf, 1, 2)));
+// Number of failed steps so far.
+int FailureCount();
+// Text of failed step i (0-based), or null beyond those kept.
+const char *FailedStep(int i);
