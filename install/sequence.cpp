@@ -1,7 +1,8 @@
 // The install sequence: the root check and the continue question that guard
 // it, then unpack the joined archive in the work area, lay out
 // the directories of a first installation, write the flags file and the
-// interface scripts, run the package list, set the set-user-id modes.
+// interface scripts (on a CUPS host in directories only root may write), run
+// the package list, set the set-user-id modes.
 #include "install/sequence.h"
 
 #include "support/globals.h"
@@ -23,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -41,21 +43,50 @@ constexpr char PKG_DIR[] = "pkg";
 
 } // namespace
 
+// The mode of the directories that hold the interface scripts outside /usr
+// (BASE/Varen/tvxx and /usr/Varen). CUPS runs a queue's filter only from a
+// directory that neither group nor others may write, so on a CUPS host they
+// get 755; under the other spoolers the group may write them (775).
+static const char *ScriptDirMode() {
+    return SniffCUPS() ? "755" : "775";
+}
+
+// On a CUPS host, gives 755 to each of APP, BASE/Varen and /usr/Varen that is
+// a real directory writable by group or others: an earlier installation
+// under another base made them 775 (and a move keeps the mode), and CUPS
+// would refuse to run the interface scripts from there. Others stay as they
+// are.
+static void SecureScriptDirs() {
+    if (!SniffCUPS()) {
+        return;
+    }
+    char *dirs[] = {SaveStr("%s", pAppDir), SaveStr("%s/%s", pTargetInstallDir, VENDOR),
+                    SaveStr("%s/%s", "/usr", VENDOR)};
+    for (char *dir : dirs) {
+        struct stat st;
+        if (lstat(dir, &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & (S_IWGRP | S_IWOTH))) {
+            SysCmd(CMD_CHMOD, MODE_WARN, "755 %s", dir);
+        }
+        PutMem(dir);
+    }
+}
+
 // Lays out the application directory of a first installation: directly under
-// /usr with 755, elsewhere with 775 plus /usr/Varen (775, when missing) and
-// the link /usr/Varen/tvxx to it.
+// /usr with 755, elsewhere with the mode of ScriptDirMode plus /usr/Varen
+// (the same mode, when missing) and the link /usr/Varen/tvxx to it.
 void createInstallationDirectories(const char *base) {
     if (strcmp(base, "/usr") == 0) {
         CreateFile(pAppDir, nullptr, "755", nullptr, nullptr);
         return;
     }
+    const char *mode = ScriptDirMode();
     char *appDir = SaveStr("%s/%s/%s", base, VENDOR, PRODUCT);
-    CreateFile(appDir, nullptr, "775", nullptr, nullptr);
+    CreateFile(appDir, nullptr, mode, nullptr, nullptr);
     PutMem(appDir);
 
     char *usrVendor = SaveStr("%s/%s", "/usr", VENDOR);
     if (GetFileType(usrVendor) == 0) {
-        CreateFile(usrVendor, nullptr, "775", nullptr, nullptr);
+        CreateFile(usrVendor, nullptr, mode, nullptr, nullptr);
     }
     PutMem(usrVendor);
 
@@ -128,6 +159,7 @@ int Install() {
         createQueueScripts(spool);
     }
     PutMem(spool);
+    SecureScriptDirs();
     if (ProcessPkgList(PKG_DIR) != 0) {
         return 1;
     }

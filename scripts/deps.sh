@@ -1,7 +1,8 @@
 # Packages the project needs to build, test and try out, installed on demand.
 # Sourced by scripts/test and scripts/try-install.
 SETUP_PACKAGES=(cmake g++ make libgtest-dev libbenchmark-dev ncompress procps util-linux
-    coreutils tar gzip sed shellcheck groff-base man-db cups-daemon cups-client)
+    coreutils tar gzip sed shellcheck groff-base man-db cups-daemon cups-client
+    ansible-core ansible-lint)
 
 ensure_packages() {
     local missing=() p

@@ -17,6 +17,7 @@ note() { echo "$*" >>"$run/steps"; }
 /mnt/cd/setup "$@" </dev/null >"$run/setup.out" 2>&1
 echo $? >"$run/setup.status"
 note "setup ended with status $(cat "$run/setup.status")"
+stat -c '%a %n' /opt/Varen /opt/Varen/tvxx /usr/Varen >"$run/modes" 2>&1
 
 # 2. The scheduler: its own configuration, state and spool below /tmp (a
 # private overlay), a Unix socket as its only listener, debug logging so that

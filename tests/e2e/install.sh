@@ -129,11 +129,11 @@ PRINTER=q2 /opt/Varen/tvxx/VarenVSF 18 bob title 1 none /var/tmp/job && cp /tmp/
 run first_opt install /opt
 expect_status 0
 expect_node /opt/Varen d 755
-expect_node /opt/Varen/tvxx d 775
-expect_node /usr/Varen d 775
+expect_node /opt/Varen/tvxx d 755
+expect_node /usr/Varen d 755
 expect_link /usr/Varen/tvxx /opt/Varen/tvxx
-expect_log_order "/usr/bin/mkdir -p /opt/Varen/tvxx" "/usr/bin/chmod  775 /opt/Varen/tvxx" \
-    "/usr/bin/mkdir -p /usr/Varen" "/usr/bin/chmod  775 /usr/Varen" \
+expect_log_order "/usr/bin/mkdir -p /opt/Varen/tvxx" "/usr/bin/chmod  755 /opt/Varen/tvxx" \
+    "/usr/bin/mkdir -p /usr/Varen" "/usr/bin/chmod  755 /usr/Varen" \
     "/usr/bin/ln  -s /opt/Varen/tvxx /usr/Varen/tvxx"
 expect_installed_tree /opt/Varen/tvxx
 expect_node /opt/Varen/tvxx/queues d 777
@@ -194,13 +194,16 @@ expect_lacks "log" "$(log_commands)" "tar xvfp"
 expect_node /tmp/setup.log f 666
 
 # ---- spooler detection ----------------------------------------------------
-# A BSD lpd that rejects -V, no cupsd: " BSD ", and no printconf link.
+# A BSD lpd that rejects -V, no cupsd: " BSD ", no printconf link, and
+# the directories of a base other than /usr group-writable.
 fresh
 SEED="$SPOOLER_BSD
 mkdir -p /usr/share/printconf/util"
-run spooler_bsd
+run spooler_bsd install /opt
 expect_status 0
-expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " BSD "
+expect_eq ".tv_cfg" "$(file_text /opt/Varen/tvxx/.tv_cfg)" " BSD "
+expect_node /opt/Varen/tvxx d 775
+expect_node /usr/Varen d 775
 expect_absent /usr/share/printconf/util/VarenPrinttvxx
 # LPRng and cupsd both present: CUPS wins, and the LPRng probe still links.
 fresh

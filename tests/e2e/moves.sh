@@ -63,13 +63,18 @@ expect_node /usr/Varen/tvxx/vsf f 4755
 expect_exists /tmp/tvqadmin.calls
 
 # The link at the fixed place leads to /opt and no base is given: the
-# installation stays under /opt and the link stays.
+# installation stays under /opt and the link stays. On a CUPS host its
+# group-writable directories become 755.
 fresh
-SEED=$(seed_installation /opt)
+SEED="$SPOOLER_CUPS
+$(seed_installation /opt)
+chmod 775 /opt/Varen/tvxx /usr/Varen"
 run upgrade_opt
 expect_status 0
 expect_lacks "log" "$(log_commands)" "mv -f"
 expect_link /usr/Varen/tvxx /opt/Varen/tvxx
+expect_node /opt/Varen/tvxx d 755
+expect_node /usr/Varen d 755
 expect_kept_and_upgraded /opt/Varen/tvxx
 
 # A relative link target is taken relative to /usr: the base is

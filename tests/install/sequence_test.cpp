@@ -28,23 +28,31 @@ class SequenceTest : public ::testing::Test {
                 work_ = root_ + "/work/VarenInstall", scratch_ = MakeTempDir();
 };
 
-// Outside /usr the application directory gets 775 and the link
-// /usr/Varen/tvxx leads to it; /usr/Varen is made 775 unless it exists
-// already.
+// Outside /usr the application directory gets 775 (755 on a CUPS host) and
+// the link /usr/Varen/tvxx leads to it; /usr/Varen gets the same mode unless
+// it exists already.
 TEST_F(SequenceTest, InstallationDirectoriesOutsideUsr) {
-    for (int usrVarenMode : {0775, 0700}) {
+    struct Case {
+        bool cups;
+        int usrVarenBefore, appMode, usrVarenMode;
+    } cases[] = {{false, 0, 0775, 0775}, {false, 0700, 0775, 0700}, {true, 0, 0755, 0755}};
+    for (const Case &c : cases) {
         scratch_ = MakeTempDir();
         ChildRun run = RunInChild(
             [&] {
-                if (usrVarenMode != 0775 && Sh("mkdir -p /usr/Varen && chmod 700 /usr/Varen"))
+                if (c.cups)
+                    FakeCmd(CMD_CUPSD, root_, "true");
+                else
+                    ComList[CMD_CUPSD].pPath = nullptr;
+                if (c.usrVarenBefore && Sh("mkdir -p /usr/Varen && chmod 700 /usr/Varen"))
                     return 90;
                 createInstallationDirectories(base_.c_str());
                 return 0;
             },
             "", scratch_);
         ASSERT_EQ(0, run.status) << run.out << run.err;
-        EXPECT_EQ(0775, ModeOf(base_ + "/Varen/tvxx"));
-        EXPECT_EQ(usrVarenMode, ModeOf(Upper("/usr/Varen")));
+        EXPECT_EQ(c.appMode, ModeOf(base_ + "/Varen/tvxx")) << c.cups;
+        EXPECT_EQ(c.usrVarenMode, ModeOf(Upper("/usr/Varen"))) << c.cups;
         EXPECT_EQ(base_ + "/Varen/tvxx", LinkTarget(Upper("/usr/Varen/tvxx")));
         Sh("rm -rf " + base_ + "/Varen");
     }
