@@ -6,7 +6,7 @@ constexpr int CMDLINE_SIZE = 4096;
 
 // Mode of SysCmd.
 constexpr int MODE_QUIET = 0; // output discarded, nothing reported
-constexpr int MODE_WARN = 1;  // logged; a failure is a warning in the log
+constexpr int MODE_WARN = 1;  // logged; a failure is a warning in the log and a failed step
 constexpr int MODE_FATAL = 2; // logged; a failure ends the run with status 1
 
 // One output line of GetCmdResponse, allocated in one piece with its text.
