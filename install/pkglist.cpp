@@ -133,10 +133,9 @@ struct ListPlace {
 // Logs that a line is skipped, and why, and counts it as a failed step.
 void SkipLine(const ListPlace &at, const char *why, const char *detail) {
     const char *colon = detail[0] != '\0' ? ": " : "";
-    PutLogMsg("WARNING: package list %s line %d skipped, %s%s%s\n", at.path, at.number, why,
-              colon, detail);
-    CountFailure("package list %s line %d skipped, %s%s%s", at.path, at.number, why, colon,
-                 detail);
+    PutLogMsg("WARNING: package list %s line %d skipped, %s%s%s\n", at.path, at.number, why, colon,
+              detail);
+    CountFailure("package list %s line %d skipped, %s%s%s", at.path, at.number, why, colon, detail);
 }
 
 // Logs that a line lacks a word it needs; the line is then skipped.

@@ -1,5 +1,6 @@
 // Install site: copying the files that the medium's disks list names into the
-// work area, then running the install sequence.
+// work area, checking the copies against the medium's checksum file when it
+// has one, then running the install sequence.
 #include "install/site.h"
 
 #include "support/globals.h"
@@ -56,9 +57,8 @@ void CheckCopies(const char *work, const char *sums) {
     }
     // The check printed "NAME: FAILED" for each copy that does not match;
     // ask once more for the first of them.
-    ResponseLine *failed =
-        GetCmdResponse(CMD_SHA256SUM, ": FAILED", "--strict --quiet %s/%s 2>/dev/null",
-                       pPathToSetup, sums);
+    ResponseLine *failed = GetCmdResponse(CMD_SHA256SUM, ": FAILED",
+                                          "--strict --quiet %s/%s 2>/dev/null", pPathToSetup, sums);
     char *name = SaveStr("%s", failed != nullptr ? failed->pText : sums);
     FreeResponseList(failed);
     char *end = StrStr(name, ": FAILED");

@@ -35,7 +35,6 @@ static int lineFault = LINE_FINE;
 static int lineStart = 0;
 static int linesRead = 0;
 
-
 // Copies len characters of text into out (size bytes), cutting what does not
 // fit. Returns whether all of it fitted.
 static bool CopyPart(char *out, size_t size, const char *text, size_t len) {

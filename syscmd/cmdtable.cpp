@@ -127,8 +127,7 @@ ComEntry ComList[] = {
     ComRows[56], ComRows[57], ComRows[58], ComRows[59], ComRows[60], ComRows[61], ComRows[62],
     ComRows[63], ComRows[64], ComRows[65], ComRows[66], ComRows[67], ComRows[68], ComRows[69],
     ComRows[70], ComRows[71], ComRows[72], ComRows[73], ComRows[74], ComRows[75], ComRows[76],
-    ComRows[77], ComRows[78], ComRows[79], ComRows[80], ComRows[81], ComRows[82],
-    ComRows[83],
+    ComRows[77], ComRows[78], ComRows[79], ComRows[80], ComRows[81], ComRows[82], ComRows[83],
 };
 static_assert(sizeof(ComList) / sizeof(ComList[0]) == COM_COUNT, "ComList has 84 rows");
 

@@ -51,9 +51,8 @@ TEST_F(Files, FindFileListsTheParent) {
 // NUL byte is read to its end and delivered empty with its fault, never in
 // pieces; the number is that of the line's first physical line.
 TEST_F(Files, InputLinesWholeOrRefused) {
-    WriteFile(dir + "/in", "one \\\ntwo\n" + std::string(1100, 'x') + "\n" +
-                               std::string(510, 'y') + "\nn" + std::string(1, '\0') +
-                               "ul\nlast");
+    WriteFile(dir + "/in", "one \\\ntwo\n" + std::string(1100, 'x') + "\n" + std::string(510, 'y') +
+                               "\nn" + std::string(1, '\0') + "ul\nlast");
     ASSERT_TRUE(OpenInputFile((dir + "/in").c_str(), 2));
     std::string lines;
     while (GetFileLine())

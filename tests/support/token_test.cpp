@@ -38,7 +38,7 @@ TEST(FindToken, PositionsOfWholeElements) {
         {"x", "", 0},
         {nullptr, ",x", 0},
         {"x", nullptr, 0},
-        {"b", "ab", 1}, // the first character is the delimiter
+        {"b", "ab", 1},               // the first character is the delimiter
         {"y,yes", ",y,yes,n,no,", 0}, // a word holding the delimiter is no element
         {"yes,n", ",y,yes,n,no,", 0},
         {"no,", ",y,yes,n,no,", 0},
