@@ -142,6 +142,10 @@ expect_eq "last command" "$(log_commands | tail -n 1)" "/usr/bin/uncompress  $W/
 expect_eq "standard error" "$ERR" "failed command: /usr/bin/sh -c \"/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z
 "
 
+# A medium that setup could not read (over 999 piece names) is not written.
+"$MAKE_MEDIUM" --setup "$SETUP_BIN" --piece-size 1 "$FIXTURE_COPY" "$SCRATCH_ROOT/media/tiny" \
+    2>/dev/null && fail "make-medium wrote a medium of more than 999 pieces"
+
 # A suite of 20 MB of random bytes (a compressed archive of about 26 MB) on
 # a medium made with make-medium's defaults: a few pieces, installed whole.
 SRC=$SCRATCH_ROOT/big-src
