@@ -294,7 +294,8 @@ char *ReadWholeFile(const char *dir, const char *name) {
     if (!dir)
         return nullptr;
     char *path = name ? SaveStr("%s/%s", dir, name) : SaveStr("%s", dir);
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO planted there is refused rather than waited on.
+    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     PutMem(path);
     if (fd < 0)
         return nullptr;
