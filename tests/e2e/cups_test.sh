@@ -8,7 +8,8 @@
 # modes of the directories above the scripts and what the suite's stand-in
 # print tools received from the scripts: the queue name after -d, -i and the
 # job file, the Tolvar* variables of the CUPS branch, the user the scheduler
-# runs filters as, and the VarenVSF retry after a failing vsf.
+# runs filters as, and the VarenVSF retry after a failing vsf; in the first,
+# also the job that the scheduler stops when vsf fails for good.
 # Usage: cups_test.sh SETUP   (run as root; leaves its files in the current
 # directory, below cups_test.*)
 set -uo pipefail
@@ -90,19 +91,27 @@ print_run() {
     has "$log" "  job file $job (37 bytes): first line of the report"
     check_vars "$log" varen-tvxx "$tvxx_id" "Quarterly report" tvxx-form=letterhead
 
-    # VarenVSF: vsf fails once and is run again with the same job file.
+    # VarenVSF: vsf fails once and is run again with the same job file; on a
+    # job that fails for good it runs five times and the filter exits with 1.
     log=$out/vsf.log
-    calls=$(grep -c '^vsf ' "$log" 2>/dev/null)
-    [ "$calls" = 2 ] || bad "vsf was called ${calls:-0} times, not twice (one failure, one retry)"
-    job=$(sed -n 's|^vsf \(/[^ ]*\)$|\1|p' "$log" 2>/dev/null | sort -u)
-    [ "$(printf '%s\n' "$job" | grep -c .)" = 1 ] || bad "vsf did not get the same single job file each time: $job"
-    has "$log" "  job file $job (19 bytes): spool file for vsf"
-    [ "$(grep -E '^  (failed on purpose|done)' "$log" 2>/dev/null | tr '\n' '|')" = \
-        "  failed on purpose (vsf.fail was present)|  done|" ] || bad "vsf did not fail once and then succeed"
+    job=$(sed -n 's|^  job file \(/[^ ]*\) (19 bytes): spool file for vsf$|\1|p' "$log" 2>/dev/null)
+    [ "$(printf '%s\n' "$job" | sort -u | grep -c .)" = 1 ] || bad "vsf did not get the same single job file each time: $job"
+    local fail_id="" tries=" 1 failed on purpose (vsf.fail was present) 1 done "
+    if [ -e "$out/lp-fail.out" ]; then
+        fail_id=$(sed -n 's/^request id is varen-vsf-\([0-9][0-9]*\) .*/\1/p' "$out/lp-fail.out")
+        tries="$tries""5 failed on purpose (the job says so) "
+        if ! grep -q "^E .* \[Job $fail_id\] VarenVSF: /opt/Varen/tvxx/vsf failed 5 times, last exit status 1$" "$out/error_log" ||
+            ! grep -q "\[Job $fail_id\] PID [0-9]* (/usr/Varen/tvxx/VarenVSF) stopped with status 1\.$" "$out/error_log"; then
+            bad "the scheduler did not log VarenVSF's failure for good"
+        fi
+    fi
+    [ "$(grep -E '^  (failed on purpose|done)' "$log" 2>/dev/null | uniq -c | tr -s ' \n' ' ')" = "$tries" ] ||
+        bad "vsf did not fail once and then succeed (then fail five times)"
+    [ "$(cut -d' ' -f1 "$out/pending")" = "${fail_id:+varen-vsf-$fail_id}" ] || bad "jobs left: $(cat "$out/pending")"
     check_vars "$log" varen-vsf "$vsf_id" "Spool title" tvxx-form=invoice
 }
 
-print_run first_opt "" install /opt
+print_run first_opt "echo 'fail for good' >/tmp/fail.txt" install /opt
 # An earlier release moved back from /opt left group-writable directories.
 print_run usr_to_opt "/mnt/cd/setup </dev/null >/dev/null && chmod 775 /usr/Varen/tvxx /usr/Varen" \
     install /opt

@@ -10,8 +10,8 @@ namespace {
 using namespace tu;
 
 // A stand-in print tool: appends "CALLn:" with its arguments in brackets, its
-// working directory, the content of argument files and the job variables to
-// the record; fails until call number succeedAt.
+// working directory, the content of argument files, the job variables and
+// its standard input to the record; fails until call number succeedAt.
 std::string StandIn(const std::string &record, const std::string &counter, int succeedAt) {
     return "#!/bin/sh\nn=`cat " + counter + " 2>/dev/null || echo 0`; n=$((n + 1)); echo $n > " +
            counter +
@@ -22,6 +22,7 @@ std::string StandIn(const std::string &record, const std::string &counter, int s
            "  for v in TolvarPrinter TolvarRequest_id TolvarUser_name TolvarTitle TolvarCopies "
            "TolvarOption_list TolvarHost_name TolvarJob_title TolvarControl_file "
            "TolvarFileSourceDir; do eval \"echo $v=\\${$v-}\"; done\n"
+           "  echo \"STDIN=`cat`\"\n"
            "} >> " +
            record + "\necho tool-output\n[ $n -ge " + std::to_string(succeedAt) + " ]\n";
 }
@@ -113,25 +114,46 @@ TEST_F(ScriptsTest, PrinttvxxBsd) {
 
 // LPRng: the control text is read line by line; host, user, options, queue,
 // title and the first data file reach the tool at the -A line. Without a Q
-// line the queue is PRINTER, else the last part of SPOOL_DIR.
+// line the queue is PRINTER, else the last part of SPOOL_DIR. Without a
+// control text the same come from the options as LPRng 3.8 passes them. The
+// tool reads the job from the filter's standard input either way; when it
+// fails the filter says so and ends with status 1.
 TEST_F(ScriptsTest, PrinttvxxLprng) {
     Prepare(" LPRng ");
     std::string from = root_ + "/from";
     std::string control = "'CONTROL=Hhost1\nPbob\nZduplex,a4\nQlpq\nJmy title\nNjob7\n"
                           "UdfA001host1\nUdfB002host1\n'";
-    ASSERT_EQ(
-        0, Run(from, control + " SPOOL_DIR=/s/other", app_ + "/VarenPrinttvxx", "-Ajob1 -Pqueue"));
-    Recorded("CALL1:[-dlpq][-f][-oduplex][-oa4][my][title]\nPWD=" + app_ + "\n");
+    ASSERT_EQ(0, Run(from, control + " SPOOL_DIR=/s/other", app_ + "/VarenPrinttvxx",
+                     "-Ajob1 -Pqueue", "JOB1"));
+    Recorded("CALL1:[-dlpq][-f][-oduplex][-oa4][my title]\nPWD=" + app_ + "\n");
     Recorded("TolvarUser_name=bob\n");
     Recorded("TolvarHost_name=host1\nTolvarJob_title=job7\nTolvarControl_file=cfA001host1\n"
              "TolvarFileSourceDir=" +
-             from + "\n");
+             from + "\nSTDIN=JOB1\n");
 
     ASSERT_EQ(0, Run(root_, "'CONTROL=Hh\n' PRINTER=pr1 SPOOL_DIR=/s/sd1", app_ + "/VarenPrinttvxx",
                      "-Aj1"));
     ASSERT_EQ(0, Run(root_, "'CONTROL=Hh\n' SPOOL_DIR=/s/sd2", app_ + "/VarenPrinttvxx", "-Aj2"));
     Recorded("CALL2:[-dpr1][-f]\n");
     Recorded("CALL3:[-dsd2][-f]\n");
+
+    std::string spool = root_ + "/lpd/pq";
+    ASSERT_EQ(0, Run(spool, "PRINTER=pq SPOOL_DIR=" + spool, app_ + "/VarenPrinttvxx",
+                     "-Aroot@h9+7 -CA -Ff -Hh9.example '-JMy Title' -Nfile.txt -Ppq -Qq9 "
+                     "-Zopt1=1,opt2=2 -d" + spool + " -edfA007h9 -f'(STDIN)' -hh9 -j7 -nalice acct",
+                     "JOB4"));
+    Recorded("CALL4:[-dq9][-f][-oopt1=1][-oopt2=2][My Title]\nPWD=" + app_ + "\n");
+    Recorded("TolvarUser_name=alice\nTolvarTitle=\nTolvarCopies=\nTolvarOption_list=\n"
+             "TolvarHost_name=h9.example\nTolvarJob_title=file.txt\n"
+             "TolvarControl_file=cfA007h9\nTolvarFileSourceDir=" +
+             spool + "\nSTDIN=JOB4\n");
+
+    Prepare(" LPRng ", 99);
+    WriteFile(root_ + "/n", "0");
+    EXPECT_EQ(1, Run(spool, "", app_ + "/VarenPrinttvxx", "-Aj5 -Qq5"));
+    EXPECT_EQ(1, Run(spool, "'CONTROL=Hh\n' PRINTER=pr6", app_ + "/VarenPrinttvxx", "-Aj6"));
+    Recorded("CALL1:[-dq5][-f]\n");
+    Recorded("CALL2:[-dpr6][-f]\n");
 }
 
 // VSF, System V and CUPS: vsf runs again until it succeeds (here at the third
@@ -160,25 +182,31 @@ TEST_F(ScriptsTest, VsfBsdStoresJobFromStdin) {
     EXPECT_EQ(0, Sh("[ -z \"$(ls -A " + spool_ + "/queueB)\" ]"));
 }
 
-// VSF, LPRng: with -f (stdin) the job is stored as ${SPOOL_DIR}/QUEUE.PID,
-// printed and removed; named -f files are gathered and kept. Other options
-// are skipped.
+// VSF, LPRng: with -f (STDIN), or a -f that names no readable file, the job
+// on standard input is stored as ${SPOOL_DIR}/QUEUE.PID, printed and removed;
+// named readable -f files are gathered and kept. Other options, as LPRng 3.8
+// passes them (-Nfile.txt), are skipped.
 TEST_F(ScriptsTest, VsfLprngStdinAndNamedFiles) {
     Prepare(" LPRng ", 2);
     std::string spoolDir = root_ + "/lprspool";
     ASSERT_EQ(0, Sh("mkdir -p " + spoolDir));
     ASSERT_EQ(0, Run(root_ + "/lpr/queueL", "SPOOL_DIR=" + spoolDir, app_ + "/VarenVSF",
-                     "-P queueL -H host -f '(stdin)' -J title", "STDINJOB"));
+                     "-Pqueue -H host '-f(STDIN)' -N'(STDIN)' -J title acct", "STDINJOB"));
     Recorded("CALL2:[" + spoolDir + "/queueL.");
     EXPECT_EQ(2, Count(ReadFile(root_ + "/record"), "CONTENT=STDINJOB\n"));
-    EXPECT_EQ(0, Sh("[ -z \"$(ls -A " + spoolDir + ")\" ]"));
 
     WriteFile(root_ + "/j1", "ONE");
     WriteFile(root_ + "/j2", "TWO");
     ASSERT_EQ(0, Run(root_, "SPOOL_DIR=" + spoolDir, app_ + "/VarenVSF",
-                     "-Q q -f " + root_ + "/j1 -x y -f " + root_ + "/j2"));
+                     "-Q q -f " + root_ + "/j1 -Nfoo.txt -Zx=1 -f " + root_ + "/j2"));
     Recorded("CALL3:[" + root_ + "/j1][" + root_ + "/j2]\n");
     EXPECT_TRUE(Exists(root_ + "/j1") && Exists(root_ + "/j2"));
+
+    ASSERT_EQ(0, Run(root_ + "/lpr/queueM", "SPOOL_DIR=" + spoolDir, app_ + "/VarenVSF",
+                     "-f/elsewhere/report.txt", "NAMEDJOB"));
+    Recorded("CALL4:[" + spoolDir + "/queueM.");
+    Recorded("CONTENT=NAMEDJOB\n");
+    EXPECT_EQ(0, Sh("[ -z \"$(ls -A " + spoolDir + ")\" ]"));
 }
 
 // A wrapper command changes to APP, remembers the starting directory and

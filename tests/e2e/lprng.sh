@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# The queue interface scripts under a real LPRng spooler: Debian's lprng
+# package is installed inside the sandbox (its overlays keep dpkg's writes),
+# the sample suite (examples/medium) is installed with setup, and lpd prints
+# through two printcap queues whose :if= filters are VarenPrinttvxx and
+# VarenVSF. Checks what the suite's stand-in tools received (title, user,
+# host and options; the job's bytes, for a named job and one from standard
+# input) and that a vsf that always fails makes VarenVSF give up with status
+# 1 after five tries, so that lpd marks the job failed.
+# Usage: lprng.sh SETUP_BINARY SCRATCH_DIR
+# shellcheck source=tests/e2e/lib.sh
+. "$(dirname "$0")/lib.sh"
+
+debs=("$TOP"/build/debs/lprng_*.deb)
+[ -f "${debs[0]}" ] || {
+    echo "$(basename "$0"): skipped, no lprng package in $TOP/build/debs:" \
+        "scripts/test downloads it there (apt-get download lprng) when it can" >&2
+    exit 77
+}
+MEDIUM=$SCRATCH_ROOT/medium
+"$MAKE_MEDIUM" --setup "$SETUP_BIN" "$TOP/examples/medium" "$MEDIUM" >/dev/null || exit 2
+cp "${debs[0]}" "$MEDIUM/lprng.deb"
+
+# CUPS's client conflicts with lprng; setup would take CUPS while cupsd is
+# there. No service is started by the package scripts.
+SEED='
+export DEBIAN_FRONTEND=noninteractive
+printf "#!/bin/sh\nexit 101\n" >/usr/sbin/policy-rc.d && chmod 755 /usr/sbin/policy-rc.d
+dpkg --no-triggers --force-depends -r cups-client >/dev/null &&
+    dpkg --no-triggers -i /mnt/cd/lprng.deb >/dev/null && rm -f /usr/sbin/cupsd
+'
+# After the installation: two queues, lpd without a TCP port, five jobs sent
+# by the user nobody, a bounded wait (45 s) until both queues are idle.
+AFTER='
+q=/tmp/e2e.lprng
+mkdir -p $q
+for name in tvxx vsf; do
+    s=/var/spool/lpd/varen-$name
+    case $name in tvxx) f=VarenPrinttvxx ;; vsf) f=VarenVSF ;; esac
+    echo "varen-$name:lp=/dev/null:sd=$s:if=/usr/Varen/tvxx/$f:sh:send_try=1" >>/etc/printcap
+done
+checkpc -f >/dev/null 2>&1
+lpd -F -p off >$q/lpd.out 2>&1 &
+for _ in $(seq 50); do [ -S /run/lprng/socket ] && break; sleep 0.1; done
+printf "first line of the report\nsecond line\n" >$q/report.txt
+chown nobody $q/report.txt && chmod 600 $q/report.txt
+as_nobody() { (cd $q && setpriv --reuid=nobody --regid=nogroup --clear-groups -- "$@"); }
+as_nobody lpr -P varen-tvxx -J "Quarterly report" -Z opt1=1,opt2=2 report.txt
+echo "from standard input" | as_nobody lpr -P varen-tvxx -J Piped -Z opt3=3
+as_nobody lpr -P varen-vsf -J Named report.txt
+echo "from standard input" | as_nobody lpr -P varen-vsf
+echo "fail for good" | as_nobody lpr -P varen-vsf
+for _ in $(seq 450); do
+    [ "$(lpq -a 2>/dev/null | grep -c "no printable jobs")" = 2 ] && break
+    sleep 0.1
+done
+for name in tvxx vsf; do lpq -L -P varen-$name >$q/lpq-$name; done
+ls -A /var/spool/lpd/varen-vsf >$q/spool-vsf
+cp /var/log/varen-tvxx/*.log $q/
+'"$COMMON_AFTER"
+TIMEOUT=60
+run lprng
+expect_status 0
+expect_eq ".tv_cfg" "$(file_text /usr/Varen/tvxx/.tv_cfg)" " LPRng "
+q=/tmp/e2e.lprng
+host=$(sed -n "s/.*'nobody@\([^+']*\)+.*/\1/p" "$R$q/lpq-tvxx" | head -n 1)
+[ -n "$host" ] || fail "lpq of varen-tvxx names no job of nobody"
+expect_eq "tvrtvxxtty's calls, as daemon, with the job on standard input" \
+    "$(grep -v '^  Tolvar\(Control_file\|Host_name\)' "$R$q/tvrtvxxtty.log")" \
+    "tvrtvxxtty -dvaren-tvxx -f -oopt1=1 -oopt2=2 Quarterly report
+  user: daemon  cwd: /usr/Varen/tvxx
+  TolvarFileSourceDir=/var/spool/lpd/varen-tvxx
+  TolvarJob_title=report.txt
+  TolvarQueue=varen-tvxx
+  TolvarUser_name=nobody
+  title: Quarterly report
+  job on standard input (36 bytes): first line of the report
+tvrtvxxtty -dvaren-tvxx -f -oopt3=3 Piped
+  user: daemon  cwd: /usr/Varen/tvxx
+  TolvarFileSourceDir=/var/spool/lpd/varen-tvxx
+  TolvarJob_title=(STDIN)
+  TolvarQueue=varen-tvxx
+  TolvarUser_name=nobody
+  title: Piped
+  job on standard input (19 bytes): from standard input"
+expect_eq "host and control file of both jobs" \
+    "$(grep '^  Tolvar\(Control_file\|Host_name\)' "$R$q/tvrtvxxtty.log" | sed 's/cfA[0-9]*/cfA#/' | sort -u)" \
+    "  TolvarControl_file=cfA#$host
+  TolvarHost_name=$host"
+vsf=$(file_text $q/vsf.log)
+expect_eq "vsf's job files" "$(sed -n 's|^  job file /var/spool/lpd/varen-vsf/varen-vsf\.[0-9]* ||p' <<<"$vsf")" \
+    "(37 bytes): first line of the report
+(20 bytes): from standard input
+(14 bytes): fail for good
+(14 bytes): fail for good
+(14 bytes): fail for good
+(14 bytes): fail for good
+(14 bytes): fail for good"
+expect_eq "temporary job files left" "$(file_text $q/spool-vsf | grep '^varen-vsf\.')" ""
+expect_contains "lpq of varen-vsf" "$(file_text $q/lpq-vsf)" \
+    "filter msg - 'ERROR: VarenVSF: /usr/Varen/tvxx/vsf failed 5 times, last exit status 1'"
+expect_contains "lpq of varen-vsf" "$(file_text $q/lpq-vsf)" "filter exit status 'JFAIL'"
+# Five tries with pauses of 1, 2, 4 and 8 seconds: the failing job took 15 s.
+secs=$(grep -E "size 14, .*VarenVSF|exit status 'JFAIL'" "$R$q/lpq-vsf" | sed 's/.* at //' |
+    awk -F: '{ t = $1 * 3600 + $2 * 60 + $3 } NR == 1 { s = t } END { print int(t - s) }')
+if [ "${secs:-0}" -lt 15 ] || [ "$secs" -gt 20 ]; then
+    fail "the failing job took ${secs:-no} s, not 15 to 20"
+fi
+expect_contains "lpq of varen-vsf" "$(file_text $q/lpq-vsf)" "error  nobody@$host+"
+finish
