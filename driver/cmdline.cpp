@@ -21,23 +21,6 @@ constexpr int KEY_VERSION = 2;
 
 static constexpr char SetupVersion[] = "3.01.67";
 
-// Characters besides ASCII letters, digits and bytes of 128 and above that a
-// path may hold: none of them means anything to the shell inside a word.
-static constexpr char SafePathPunctuation[] = "/._-+,=:@%";
-
-bool IsShellSafePath(const char *path) {
-    for (const unsigned char *p = (const unsigned char *)path; *p != '\0'; p++) {
-        unsigned char c = *p;
-        bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-        bool digit = c >= '0' && c <= '9';
-        if (c >= 128 || letter || digit || strchr(SafePathPunctuation, c) != nullptr) {
-            continue;
-        }
-        return false;
-    }
-    return true;
-}
-
 [[noreturn]] void RefusePath(const char *path) {
     printf(nlsSetupStrCvt(MSG_UNSAFE_PATH), path);
     fflush(stdout);

@@ -1,6 +1,7 @@
 // Entry of setup: one pass from start-up through the checks, the move of an
 // earlier installation and the site installation to the clean-up.
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -17,6 +18,26 @@
 #include "support/savestr.h"
 #include "syscmd/cmdtable.h"
 #include "syscmd/log.h"
+#include "syscmd/run.h"
+
+// Exit status of a run that went to its end but in which some steps failed.
+constexpr int STATUS_STEPS_FAILED = 3;
+
+// The end of a run that got through: status 0 when no step failed; else a
+// summary on standard error (how many, the first of them as logged, the
+// log's path) and status 3.
+static int EndOfRunStatus() {
+    int failed = FailureCount();
+    if (failed == 0) {
+        return 0;
+    }
+    fprintf(stderr, nlsSetupStrCvt(MSG_FAILED_STEPS), failed);
+    for (int i = 0; FailedStep(i) != nullptr; i++) {
+        fprintf(stderr, "  %s\n", FailedStep(i));
+    }
+    fprintf(stderr, nlsSetupStrCvt(MSG_SEE_LOG), GetLogPath());
+    return STATUS_STEPS_FAILED;
+}
 
 // Runs the installer; never returns (every end of the run is an exit).
 [[noreturn]] static void RunInstaller(int argc, char **argv) {
@@ -74,7 +95,7 @@
     // Whatever the site installation reports, the clean-up follows.
     installFromSite(pVarenInstallDir);
     VarenClean(pVarenInstallDir);
-    exit(0);
+    exit(EndOfRunStatus());
 }
 
 // Opens every closed standard descriptor (0, 1, 2) on /dev/null, so that

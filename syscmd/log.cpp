@@ -138,6 +138,10 @@ void PutLogMsg(const char *format, ...) {
     fclose(log);
 }
 
+char *GetLogPath() {
+    return SaveStr("%s/%s.log", LOG_DIR, my_name);
+}
+
 char *GetToolPath(const char *path) {
     if (!path || !path[0])
         path = ".";

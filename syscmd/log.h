@@ -19,6 +19,9 @@ void PutLogMsg(const char *format, ...) __attribute__((format(printf, 1, 2)));
 // and when it could not, commands must not send their output there.
 bool LogIsOwn();
 
+// Path of the run's log (allocator-owned).
+char *GetLogPath();
+
 // Directory that holds the running program, from argv[0] (allocator-owned):
 // the directory part of an absolute path; the working directory for a bare
 // name or ./name; else the working directory, "/" and the path's directory.

@@ -109,13 +109,14 @@ cp -r -- "$FIXTURE" "$FIXTURE_COPY"
 chmod -R go-w -- "$FIXTURE_COPY"
 
 # make_medium NAME [make-medium options]: builds a medium from the fixture
-# into $SCRATCH_ROOT/media/NAME and prints its path.
+# (or from the folder SRC names) into $SCRATCH_ROOT/media/NAME and prints
+# its path.
 make_medium() {
     local name=$1
     shift
     local dir=$SCRATCH_ROOT/media/$name
     rm -rf -- "$dir"
-    "$MAKE_MEDIUM" --setup "$SETUP_BIN" "$@" "$FIXTURE_COPY" "$dir" >&2 || {
+    "$MAKE_MEDIUM" --setup "$SETUP_BIN" "$@" "${SRC:-$FIXTURE_COPY}" "$dir" >&2 || {
         echo "make-medium failed for $name" >&2
         exit 2
     }
@@ -205,8 +206,9 @@ EOF
 # run NAME [ARG...]: runs /mnt/cd/setup ARG... in a fresh sandbox. Reads the
 # variables MEDIUM (medium directory), SEED and AFTER (extra bash text),
 # ENVS (array of NAME=VALUE), INPUT (standard input; unset means none),
-# AS_USER (run as the unprivileged user nobody), TIMEOUT and PROGRAM (the
-# command to run instead of /mnt/cd/setup). Sets STATUS,
+# AS_USER (run as the unprivileged user nobody), PRE (bash text run just
+# before setup, in its mount namespace: mounts stay), TIMEOUT and PROGRAM
+# (the command to run instead of /mnt/cd/setup). Sets STATUS,
 # OUT, ERR (standard output and error), LOG (the installer's log) and R (the
 # copy of the sandbox's final state).
 run() {
@@ -228,6 +230,9 @@ run() {
     fi
     if [ -n "${AS_USER-}" ]; then
         cmd=(setpriv --reuid=65534 --regid=65534 --clear-groups -- "${cmd[@]}")
+    fi
+    if [ -n "${PRE-}" ]; then
+        cmd=(bash -c "$PRE"$'\n''exec "$@"' bash "${cmd[@]}")
     fi
     local -a sb=("$SANDBOX" --scratch "$dir/sandbox" --medium "$MEDIUM" --seed "$dir/seed.sh"
         --after "$dir/after.sh" --timeout "${TIMEOUT-30}" "${envargs[@]}" -- "${cmd[@]}")
@@ -252,7 +257,7 @@ run() {
 
 # Resets the per-scenario inputs of run.
 fresh() {
-    SEED="" AFTER="" INPUT="" AS_USER="" TIMEOUT=30 PROGRAM=""
+    SEED="" AFTER="" INPUT="" AS_USER="" PRE="" TIMEOUT=30 PROGRAM=""
     unset INPUT
     ENVS=()
 }
