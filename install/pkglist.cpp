@@ -224,7 +224,12 @@ void EditWithSed(const char *script, const char *name) {
     PutMem(tmpName);
     SysCmd(-CMD_SED, MODE_FATAL, "%s %s/%s > %s/%s.tmp", script, pAppDir, name, pVarenInstallDir,
            my_name);
-    SysCmd(CMD_CP, MODE_QUIET, "%s/%s.tmp %s/%s", pVarenInstallDir, my_name, pAppDir, name);
+    // The copy back is not logged, but a copy that fails (a full file system
+    // leaves the file cut short) is a failed step of the run.
+    if (SysCmd(CMD_CP, MODE_QUIET, "%s/%s.tmp %s/%s", pVarenInstallDir, my_name, pAppDir, name) !=
+        0) {
+        CountFailure("cp %s/%s.tmp %s/%s", pVarenInstallDir, my_name, pAppDir, name);
+    }
     SysCmd(CMD_RM, MODE_QUIET, "%s/%s.tmp", pVarenInstallDir, my_name);
 }
 
