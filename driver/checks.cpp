@@ -2,6 +2,7 @@
 // installation. The running-programs check is in install/running.cpp.
 #include "driver/checks.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,30 +21,43 @@ constexpr double SizeMargin = 40;
 // than this much room.
 constexpr double ProbeThreshold = 17;
 
-// The decimal number at the start of text (leading white space skipped), or
-// 0 when there is none. Hexadecimal, "inf" and "nan" are no decimal numbers.
-static double LeadingDecimal(const char *text) {
+// Reads the decimal number at the start of text (leading white space
+// skipped) into *value, 0 when there is none; hexadecimal is no decimal
+// number. False for a number that is negative or not finite ("inf", "nan",
+// "1e999"): no room can be reckoned from it.
+static bool LeadingDecimal(const char *text, double *value) {
     const char *p = text;
     while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\f' || *p == '\v') {
         p++;
     }
+    *value = 0;
     const char *digits = (*p == '+' || *p == '-') ? p + 1 : p;
-    bool decimal = (*digits >= '0' && *digits <= '9') || *digits == '.';
-    if (!decimal || (digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))) {
-        return 0;
+    if (digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+        return true;
     }
-    return strtod(p, nullptr);
+    char *end = nullptr;
+    double number = strtod(p, &end);
+    if (end == p) {
+        return true;
+    }
+    if (!std::isfinite(number) || number < 0) {
+        return false;
+    }
+    *value = number;
+    return true;
 }
 
 // The size a file of the install site asks for, plus the margin. Ends the
-// run with message 65 (status 0) when the file cannot be read.
+// run with message 65 (status 0) when the file cannot be read or its number
+// is negative or not finite.
 static double ReadSizeFile(const char *name) {
-    if (!GetFileContent(pPathToSetup, name)) {
+    double size = 0;
+    if (!GetFileContent(pPathToSetup, name) || !LeadingDecimal(LineBuf, &size)) {
         fputs(nlsSetupStrCvt(MSG_NO_ISIZE), stdout);
         fflush(stdout);
         exit(0);
     }
-    return LeadingDecimal(LineBuf) + SizeMargin;
+    return size + SizeMargin;
 }
 
 // Prints a stop message with its arguments and ends the run with status 0.

@@ -21,23 +21,6 @@ constexpr int KEY_VERSION = 2;
 
 static constexpr char SetupVersion[] = "3.01.67";
 
-// Characters besides ASCII letters, digits and bytes of 128 and above that a
-// path may hold: none of them means anything to the shell inside a word.
-static constexpr char SafePathPunctuation[] = "/._-+,=:@%";
-
-bool IsShellSafePath(const char *path) {
-    for (const unsigned char *p = (const unsigned char *)path; *p != '\0'; p++) {
-        unsigned char c = *p;
-        bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-        bool digit = c >= '0' && c <= '9';
-        if (c >= 128 || letter || digit || strchr(SafePathPunctuation, c) != nullptr) {
-            continue;
-        }
-        return false;
-    }
-    return true;
-}
-
 [[noreturn]] void RefusePath(const char *path) {
     printf(nlsSetupStrCvt(MSG_UNSAFE_PATH), path);
     fflush(stdout);
@@ -45,8 +28,9 @@ bool IsShellSafePath(const char *path) {
 }
 
 // Walks the arguments as the parse below does and refuses any path that
-// would be pasted into a command line, before any of them is used. Words
-// after "-v" are never looked at, as in the parse.
+// would be pasted into a command line, and the empty word (which names no
+// directory), before any of them is used. Words after "-v" are never looked
+// at, as in the parse.
 static void CheckCommandLinePaths(int argc, char **argv) {
     for (int i = 1; i < argc; i++) {
         int key = FindToken(argv[i], CommandKeywords);
@@ -56,13 +40,13 @@ static void CheckCommandLinePaths(int argc, char **argv) {
         if (key == KEY_INSTALL) {
             if (i + 1 < argc) {
                 i++;
-                if (!IsShellSafePath(argv[i])) {
+                if (argv[i][0] == '\0' || !IsShellSafePath(argv[i])) {
                     RefusePath(argv[i]);
                 }
             }
             continue;
         }
-        if (!IsShellSafePath(argv[i])) {
+        if (argv[i][0] == '\0' || !IsShellSafePath(argv[i])) {
             RefusePath(argv[i]);
         }
     }
@@ -100,8 +84,8 @@ static void UseWorkAreaDirectory(const char *arg) {
     // Made absolute, a word beginning with "-" is never taken for an option.
     char *dir = AbsolutePath(arg);
     size_t len = strlen(dir);
-    if (len > 0 && dir[len - 1] == '/') {
-        dir[len - 1] = '\0';
+    while (len > 0 && dir[len - 1] == '/') {
+        dir[--len] = '\0';
     }
     pVarenInstallDir = SaveStr("%s/%sInstall", dir, "Varen");
     if (IsRootDirectory(dir) || FindFile(dir, "")) {

@@ -1,6 +1,8 @@
 // The installer's command line: [WORKDIR] [install BASE] [-v].
 #pragma once
 
+#include "support/files.h" // IsShellSafePath, the rule for paths in command lines
+
 // Reads the arguments from argv[1] on, left to right: sets pVarenInstallDir
 // (creating a missing work-area directory), pCmdLineInstallDir and
 // flCreatedTmpDir. Ends the process with status 0 after printing the version
@@ -9,9 +11,6 @@
 // every path before any is used).
 void parseCommandLineOptions(int argc, char **argv);
 
-// True when path holds only ASCII letters, digits, bytes of 128 and above and
-// the characters / . _ - + , = : @ %, which a shell takes literally.
-bool IsShellSafePath(const char *path);
 // Shows message 1 (a path the shell would interpret) for path on standard
 // output and ends the run with status 2.
 [[noreturn]] void RefusePath(const char *path);

@@ -1,18 +1,43 @@
 // Entry of setup: one pass from start-up through the checks, the move of an
 // earlier installation and the site installation to the clean-up.
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "driver/checks.h"
 #include "install/running.h"
 #include "driver/cmdline.h"
 #include "driver/globals.h"
+#include "driver/lock.h"
 #include "install/nls.h"
 #include "install/site.h"
 #include "support/files.h"
 #include "support/savestr.h"
 #include "syscmd/cmdtable.h"
 #include "syscmd/log.h"
+#include "syscmd/run.h"
+
+// Exit status of a run that went to its end but in which some steps failed.
+constexpr int STATUS_STEPS_FAILED = 3;
+
+// The end of a run that got through: status 0 when no step failed; else a
+// summary on standard error (how many, the first of them as logged, the
+// log's path) and status 3.
+static int EndOfRunStatus() {
+    int failed = FailureCount();
+    if (failed == 0) {
+        return 0;
+    }
+    fprintf(stderr, nlsSetupStrCvt(MSG_FAILED_STEPS), failed);
+    for (int i = 0; FailedStep(i) != nullptr; i++) {
+        fprintf(stderr, "  %s\n", FailedStep(i));
+    }
+    fprintf(stderr, nlsSetupStrCvt(MSG_SEE_LOG), GetLogPath());
+    return STATUS_STEPS_FAILED;
+}
 
 // Runs the installer; never returns (every end of the run is an exit).
 [[noreturn]] static void RunInstaller(int argc, char **argv) {
@@ -22,12 +47,27 @@
     const char *self = (argc > 0 && argv[0] != nullptr) ? argv[0] : "setup";
     pPathToSetup = GetToolPath(self);
     my_name = SaveStr("%s", StripPath(self));
+    // Both reach command lines and the log's name: checked before any
+    // command runs and before the log is written.
+    if (!IsShellSafePath(pPathToSetup)) {
+        RefusePath(pPathToSetup);
+    }
+    if (my_name[0] == '\0' || !IsShellSafePath(my_name)) {
+        RefusePath(my_name);
+    }
+    // A second run ends here, before it has written anything.
+    TakeRunLock();
     InitSysCmdList();
     // The first request picks the language (and shortens LANG) before any
     // command of the command line runs.
     nlsSetupStrCvt(0);
     parseCommandLineOptions(argc, argv);
 
+    // A move that an earlier run left half done is finished (or undone)
+    // before the fixed place is read. Only root can change it.
+    if (geteuid() == 0) {
+        finishInterruptedMove();
+    }
     pCurrentInstallDir = locatePreviousInstallation();
     // The base read from the link at the fixed place goes into command lines
     // just as a base from the command line does.
@@ -55,9 +95,27 @@
     // Whatever the site installation reports, the clean-up follows.
     installFromSite(pVarenInstallDir);
     VarenClean(pVarenInstallDir);
-    exit(0);
+    exit(EndOfRunStatus());
+}
+
+// Opens every closed standard descriptor (0, 1, 2) on /dev/null, so that
+// the first file the program opens cannot become standard input or output:
+// a closed input then reads as end of input. Ends the run with status 1 when
+// /dev/null cannot be opened.
+static void OpenStandardDescriptors() {
+    for (int fd = 0; fd <= 2; fd++) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) {
+            continue;
+        }
+        // The lowest free descriptor is fd itself: those below it are open.
+        int opened = open("/dev/null", O_RDWR);
+        if (opened != fd) {
+            _exit(1);
+        }
+    }
 }
 
 int main(int argc, char **argv) {
+    OpenStandardDescriptors();
     RunInstaller(argc, argv);
 }

@@ -9,7 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "driver/cmdline.h"
 #include "driver/globals.h"
+#include "driver/lock.h"
 #include "support/files.h"
 #include "support/mem.h"
 #include "support/savestr.h"
@@ -23,23 +25,36 @@
 static constexpr char DefaultBase[] = "/usr";
 static constexpr char VendorDir[] = "Varen";
 static constexpr char ProductDir[] = "tvxx";
+static constexpr char FixedPlace[] = "/usr/Varen/tvxx";
+
+// Removes every final "/" but the one that names the root directory.
+static void DropTrailingSlashes(char *path) {
+    size_t len = strlen(path);
+    while (len > 1 && path[len - 1] == '/') {
+        path[--len] = '\0';
+    }
+}
+
+// Cuts the last component of path (given without trailing slashes) when it
+// is exactly name, together with the slashes before it.
+static void CutLastComponent(char *path, const char *name) {
+    size_t len = strlen(path);
+    size_t nameLen = strlen(name);
+    if (len <= nameLen || path[len - nameLen - 1] != '/' ||
+        strcmp(path + len - nameLen, name) != 0) {
+        return;
+    }
+    path[len - nameLen] = '\0';
+    DropTrailingSlashes(path);
+}
 
 char *StripToBaseName(char *path) {
     if (path == nullptr) {
         return nullptr;
     }
-    char *cut = strstr(path, ProductDir);
-    if (cut != nullptr) {
-        *cut = '\0';
-    }
-    cut = strstr(path, VendorDir);
-    if (cut != nullptr) {
-        *cut = '\0';
-    }
-    size_t len = strlen(path);
-    if (len > 1 && path[len - 1] == '/') {
-        path[len - 1] = '\0';
-    }
+    DropTrailingSlashes(path);
+    CutLastComponent(path, ProductDir);
+    CutLastComponent(path, VendorDir);
     return path;
 }
 
@@ -89,6 +104,102 @@ static bool SameResolvedPath(const char *a, const char *b) {
     return strcmp(ra, rb) == 0;
 }
 
+// Names next to the fixed place that a move uses while it runs; a run that
+// finds them knows that an earlier move was interrupted. The pending link
+// points to the new application directory before anything is copied, and is
+// renamed over the fixed place to commit the move. The set-aside name holds
+// what stood at the fixed place (the old directory, or the old link) from
+// just before the commit until the old copy is removed. A copy to another
+// file system is made under the staging suffix and renamed when complete.
+static constexpr char PendingLink[] = "/usr/Varen/tvxx.link";
+static constexpr char SetAside[] = "/usr/Varen/tvxx.old";
+static constexpr char StagingSuffix[] = ".partial";
+
+// True when something is at path (a final link is not followed).
+static bool Present(const char *path) {
+    struct stat st;
+    return lstat(path, &st) == 0;
+}
+
+// True when path leads to an existing entry: a directory, or a link whose
+// target exists.
+static bool Stands(const char *path) {
+    struct stat st;
+    return stat(path, &st) == 0;
+}
+
+// True when both paths lead (links followed) to one existing entry.
+static bool SameTarget(const char *a, const char *b) {
+    struct stat sa;
+    struct stat sb;
+    return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// True when the entry at a (not followed) and the directory b lie on one file
+// system, so that a rename moves a to b's directory.
+static bool SameFileSystem(const char *a, const char *b) {
+    struct stat sa;
+    struct stat sb;
+    return lstat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev;
+}
+
+// Removes the old copy a move set aside: the old directory itself, or the old
+// link and the directory it leads to. What the fixed place leads to is never
+// removed.
+static void RemoveSetAside() {
+    if (!Present(SetAside)) {
+        return;
+    }
+    char old[PATH_MAX];
+    bool viaLink = GetFileType(SetAside) == 2;
+    if (viaLink && realpath(SetAside, old) != nullptr && IsShellSafePath(old) &&
+        !SameTarget(old, FixedPlace)) {
+        SysCmd(CMD_RM_R, MODE_FATAL, " %s", old);
+    }
+    if (viaLink) {
+        SysCmd(CMD_RM, MODE_FATAL, "%s", SetAside);
+    } else if (!SameTarget(SetAside, FixedPlace)) {
+        SysCmd(CMD_RM_R, MODE_FATAL, " %s", SetAside);
+    }
+}
+
+void finishInterruptedMove() {
+    // Nothing usable at the fixed place: commit the new copy when it was
+    // complete (the pending link leads to it), else put back what was set
+    // aside.
+    if (!Stands(FixedPlace)) {
+        if (GetFileType(PendingLink) == 2 && Stands(PendingLink)) {
+            SysCmd(CMD_MV, MODE_FATAL, "-T %s %s", PendingLink, FixedPlace);
+        } else if (Stands(SetAside)) {
+            SysCmd(CMD_MV, MODE_FATAL, "-T %s %s", SetAside, FixedPlace);
+        }
+    }
+    // A pending link left while the fixed place stands belongs to a move
+    // that never reached its commit: its staging copy and the copy it leads
+    // to are surplus.
+    if (Present(PendingLink)) {
+        char target[PATH_MAX];
+        ssize_t len = readlink(PendingLink, target, sizeof target - 1);
+        if (len > 0 && target[0] == '/') {
+            target[len] = '\0';
+            if (IsShellSafePath(target)) {
+                char *staging = SaveStr("%s%s", target, StagingSuffix);
+                DeleteFile(staging, nullptr);
+                PutMem(staging);
+                if (Present(target) && !SameTarget(target, FixedPlace)) {
+                    SysCmd(CMD_RM_R, MODE_FATAL, " %s", target);
+                }
+            }
+        }
+        SysCmd(CMD_RM, MODE_FATAL, "%s", PendingLink);
+    }
+    RemoveSetAside();
+    char *staging = SaveStr("%s%s", FixedPlace, StagingSuffix);
+    DeleteFile(staging, nullptr);
+    PutMem(staging);
+}
+
 void moveInstallation() {
     const char *cur = pCurrentInstallDir;
     const char *dest = pTargetInstallDir;
@@ -96,27 +207,48 @@ void moveInstallation() {
     // names the installation itself: removing the target would destroy it.
     char *curApp = SaveStr("%s/%s/%s", cur, VendorDir, ProductDir);
     bool samePlace = SameEntry(curApp, pAppDir) || SameResolvedPath(cur, dest);
-    PutMem(curApp);
     if (samePlace) {
+        PutMem(curApp);
         return;
     }
-    SysCmd(CMD_RM_R, MODE_WARN, " %s", pAppDir);
+    // Whether the application comes to stand at the fixed place itself (by
+    // name, or by another spelling of /usr) or elsewhere behind a link.
+    bool toFixed = strcmp(FixedPlace, pAppDir) == 0 || SameEntry(FixedPlace, pAppDir);
+    char *staging = SaveStr("%s%s", pAppDir, StagingSuffix);
     char *vendor = SaveStr("%s/%s", dest, VendorDir);
-    CreateFile(vendor, nullptr, "755", nullptr, nullptr);
-    PutMem(vendor);
-    SysCmd(CMD_MV, MODE_FATAL, "-f %s/%s/%s %s/%s", cur, VendorDir, ProductDir, dest, VendorDir);
 
-    // The fixed place needs a link unless the application now stands there
-    // itself (by name, or by another spelling of /usr).
-    char *fixed = SaveStr("%s/%s/%s", DefaultBase, VendorDir, ProductDir);
-    bool atFixedPlace = strcmp(fixed, pAppDir) == 0 || SameEntry(fixed, pAppDir);
-    PutMem(fixed);
-    if (atFixedPlace) {
-        return;
+    if (!toFixed) {
+        SysCmd(CMD_RM_R, MODE_WARN, " %s", pAppDir);
     }
-    SysCmd(CMD_RM, MODE_WARN, "%s/%s/%s", DefaultBase, VendorDir, ProductDir);
-    SysCmd(CMD_LN, MODE_FATAL, "-s %s/%s/%s %s/%s/%s", dest, VendorDir, ProductDir, DefaultBase,
-           VendorDir, ProductDir);
+    DeleteFile(staging, nullptr);
+    CreateFile(vendor, nullptr, "755", nullptr, nullptr);
+    bool oneFileSystem = SameFileSystem(curApp, vendor);
+
+    if (!toFixed) {
+        // The pending link names the new place before anything is moved.
+        DeleteFile(PendingLink, nullptr);
+        SysCmd(CMD_LN, MODE_FATAL, "-s %s %s", pAppDir, PendingLink);
+        if (oneFileSystem) {
+            SysCmd(CMD_MV, MODE_FATAL, "-T %s %s", curApp, pAppDir);
+        } else {
+            SysCmd(CMD_CP_R, MODE_FATAL, "%s %s", curApp, staging);
+            SysCmd(CMD_MV, MODE_FATAL, "-T %s %s", staging, pAppDir);
+            SysCmd(CMD_MV, MODE_FATAL, "-T %s %s", FixedPlace, SetAside);
+        }
+        // The commit: one rename puts the new link at the fixed place.
+        SysCmd(CMD_MV, MODE_FATAL, "-T %s %s", PendingLink, FixedPlace);
+    } else if (oneFileSystem) {
+        SysCmd(CMD_MV, MODE_FATAL, "-T %s %s", FixedPlace, SetAside);
+        SysCmd(CMD_MV, MODE_FATAL, "-T %s %s", curApp, FixedPlace);
+    } else {
+        SysCmd(CMD_CP_R, MODE_FATAL, "%s %s", curApp, staging);
+        SysCmd(CMD_MV, MODE_FATAL, "-T %s %s", FixedPlace, SetAside);
+        SysCmd(CMD_MV, MODE_FATAL, "-T %s %s", staging, FixedPlace);
+    }
+    RemoveSetAside();
+    PutMem(vendor);
+    PutMem(staging);
+    PutMem(curApp);
 }
 
 // True when dir can be listed and holds nothing but "." and "..".
@@ -155,10 +287,16 @@ static void ChangeDirectory(const char *dir) {
 
 void VarenClean(const char *workArea) {
     ChangeDirectory("/");
-    SysCmd(CMD_RM_R, MODE_WARN, " %s", workArea);
+    // Only a work area of this user's is removed: a run that is not root
+    // never touches one that a root run made at the same name.
+    if (OwnedByThisUser(workArea)) {
+        SysCmd(CMD_RM_R, MODE_WARN, " %s", workArea);
+    }
     if (flCreatedTmpDir) {
         ChangeDirectory(DefaultBase);
-        SysCmd(CMD_RM_R, MODE_WARN, " %s", pVarenInstallDir);
+        if (OwnedByThisUser(pVarenInstallDir)) {
+            SysCmd(CMD_RM_R, MODE_WARN, " %s", pVarenInstallDir);
+        }
         // The directory the installer made for the work area goes too, but
         // only when nothing else was put there. A relative name no longer
         // names it after the change of directory, so only absolute ones.
@@ -167,6 +305,7 @@ void VarenClean(const char *workArea) {
             SysCmd(CMD_RM_R, MODE_WARN, " %s", pCreatedWorkDir);
         }
     }
+    KeepRunLockFromChildren();
     RunSuiteTool("-upgrade");
     RunSuiteTool("-clean");
     fputs("\n", stdout);

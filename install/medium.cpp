@@ -16,6 +16,9 @@
 #include "syscmd/cmdtable.h"
 #include "syscmd/run.h"
 
+// The path of the list file read, for messages: dir/name.
+static char *listPath = nullptr;
+
 WordList CollectWords(const char *text, const char *delimiters) {
     WordList list{nullptr, 0};
     int capacity = static_cast<int>(strlen(text) / 2) + 1;
@@ -25,6 +28,11 @@ WordList CollectWords(const char *text, const char *delimiters) {
     }
     for (const char *word = GetToken(text, delimiters); word != nullptr && list.count < capacity;
          word = GetToken(nullptr, delimiters)) {
+        if (GetTokenCut()) {
+            // A cut name would copy or join some other file.
+            ErrorMsg(2, 1, nlsSetupStrCvt(MSG_LONG_NAME), listPath != nullptr ? listPath : "",
+                     TOKEN_BUF_SIZE - 1, word);
+        }
         if (strcmp(word, END_MARKER) == 0) {
             break;
         }
@@ -42,22 +50,88 @@ void FreeWords(WordList &list) {
     list.count = 0;
 }
 
-// Reads dir/disks, or else dir/DISKS upper-cased up to the end marker, into
-// LineBuf. Ends the run with message 21 (status 1) when neither can be read.
-void GetDisksData(const char *dir) {
-    if (GetFileContent(dir, "disks")) {
-        return;
+// Cuts the next line (separators LF and CR, empty lines skipped) out of the
+// writable text at *cursor, in place. As for the in-place tokenizer, a
+// backslash keeps the character after it from ending the line. Null at the end.
+static char *NextLine(char **cursor) {
+    char *p = *cursor;
+    while (*p == '\n' || *p == '\r') {
+        ++p;
     }
-    if (!GetFileContent(dir, "DISKS")) {
+    if (*p == '\0') {
+        *cursor = p;
+        return nullptr;
+    }
+    char *start = p;
+    while (*p != '\0' && *p != '\n' && *p != '\r') {
+        if (*p == '\\' && p[1] != '\0') {
+            ++p;
+        }
+        ++p;
+    }
+    if (*p != '\0') {
+        *p++ = '\0';
+    }
+    *cursor = p;
+    return start;
+}
+
+WordList ListedNames(const char *text) {
+    WordList all{nullptr, 0};
+    char *copy = SaveStr("%s", text);
+    int capacity = static_cast<int>(strlen(copy) / 2) + 1;
+    all.words = static_cast<char **>(GetMem(capacity * static_cast<int>(sizeof(char *))));
+    char *cursor = copy;
+    for (char *line = NextLine(&cursor); line != nullptr && all.words != nullptr;
+         line = NextLine(&cursor)) {
+        if (strcmp(line, END_MARKER) == 0) {
+            break;
+        }
+        WordList names = CollectWords(line, DISKS_SEPARATORS);
+        for (int i = 0; i < names.count && all.count < capacity; ++i) {
+            all.words[all.count++] = names.words[i];
+        }
+        PutMem(names.words);
+    }
+    PutMem(copy);
+    return all;
+}
+
+char *GetDisksData(const char *dir) {
+    const char *name = "disks";
+    char *text = ReadWholeFile(dir, name);
+    if (text == nullptr) {
+        name = "DISKS";
+        text = ReadWholeFile(dir, name);
+    }
+    if (text == nullptr) {
         ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NO_DISKS), "Varen");
         exit(1); // not reached: ErrorMsg of type 2 ends the run
     }
-    const char *marker = StrStr(LineBuf, END_MARKER);
-    for (char *p = LineBuf; *p != '\0' && p != marker; ++p) {
-        if (*p >= 'a' && *p <= 'z') {
-            *p = static_cast<char>(*p - 'a' + 'A');
+    if (name[0] == 'D') {
+        const char *marker = StrStr(text, END_MARKER);
+        for (char *p = text; *p != '\0' && p != marker; ++p) {
+            if (*p >= 'a' && *p <= 'z') {
+                *p = static_cast<char>(*p - 'a' + 'A');
+            }
         }
     }
+
+    // Every name is pasted into a copy command and names a file of dir: a
+    // plain file name of the characters allowed in command lines.
+    PutMem(listPath);
+    listPath = SaveStr("%s/%s", dir, name);
+    WordList names = ListedNames(text);
+    if (names.count == 0) {
+        ErrorMsg(2, 1, nlsSetupStrCvt(MSG_EMPTY_DISKS), listPath);
+    }
+    for (int i = 0; i < names.count; ++i) {
+        if (!IsPlainFileName(names.words[i])) {
+            ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NOT_PLAIN_NAME), listPath, names.words[i]);
+        }
+    }
+    FreeWords(names);
+    return text;
 }
 
 // Appends the pieces named by the work area's copy of the list, in list
@@ -66,9 +140,8 @@ void genZFile() {
     if (chdir(pVarenInstallDir) != 0) {
         // The directory was just created; the copies below report any trouble.
     }
-    GetDisksData(pVarenInstallDir);
-    char *text = SaveStr("%s", LineBuf);
-    WordList words = CollectWords(text, " \r\n");
+    char *text = GetDisksData(pVarenInstallDir);
+    WordList words = CollectWords(text, DISKS_SEPARATORS);
     PutMem(text);
     for (int i = 0; i < words.count; ++i) {
         const char *word = words.words[i];

@@ -14,14 +14,24 @@ struct WordList {
     int count;
 };
 
+// Separators of the names of a list line, for the copy and the join alike.
+constexpr char DISKS_SEPARATORS[] = " \t\r\n";
+
 // Splits text with GetToken at delimiters, up to the first word that is the
-// end marker. The words are saved strings; FreeWords releases them.
+// end marker. The words are saved strings; FreeWords releases them. A word
+// longer than the token buffer ends the run (message 9, status 1).
 WordList CollectWords(const char *text, const char *delimiters);
 void FreeWords(WordList &list);
+// The names the copy takes from a list text: line by line up to a line that
+// is exactly the end marker, each line up to the marker as a word.
+WordList ListedNames(const char *text);
 
-// Reads dir/disks, or else dir/DISKS upper-cased up to the end marker, into
-// LineBuf. Ends the run with message 21 (status 1) when neither can be read.
-void GetDisksData(const char *dir);
+// Reads the whole of dir/disks, or else of dir/DISKS upper-cased up to the
+// end marker, into a saved text (the caller frees it). Ends the run with
+// status 1 when neither can be read (message 21), when the list names no
+// file (10), a name longer than the name limit (9) or a name that is not a
+// plain file name of the characters allowed in command lines (11).
+char *GetDisksData(const char *dir);
 // Appends the pieces named by the work area's copy of the list, in list
 // order, to WORK/Linuxi386Tvxx.tar.Z. Leaves the current directory at WORK.
 void genZFile();

@@ -25,14 +25,19 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     /*  4 */
     "There isn't enough space in %s to perform the installation activities. Free "
     "some space there or choose another install area.\n",
-    /*  5 */ "",
-    /*  6 */ "",
-    /*  7 */ "",
-    /*  8 */ "",
-    /*  9 */ "",
-    /* 10 */ "",
-    /* 11 */ "",
-    /* 12 */ "",
+    /*  5 */
+    "ERROR: the work area %s is not this run's own directory (it could not be "
+    "created anew, or it is not a directory of this user closed to others); "
+    "nothing is installed.\n",
+    /*  6 */
+    "ERROR: another installation is under way (%s is locked); try again when it "
+    "has ended.\n",
+    /*  7 */ "%d step(s) of the installation failed; the first of them, as logged:\n",
+    /*  8 */ "Every failure is in the log %s.\n",
+    /*  9 */ "the list file %s names a file longer than %d characters: %s",
+    /* 10 */ "the list file %s names no file to copy",
+    /* 11 */ "the list file %s names %s, which is not a plain file name of its directory",
+    /* 12 */ "%s is missing or damaged: it does not match the checksum file %s",
     /* 13 */ "",
     /* 14 */ "",
     /* 15 */ "",
@@ -136,14 +141,22 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     /*  4 */
     "No hay espacio suficiente en %s para realizar las actividades de "
     "instalaci\363n. Libere espacio all\355 o elija otra \341rea de instalaci\363n.\n",
-    /*  5 */ "",
-    /*  6 */ "",
-    /*  7 */ "",
-    /*  8 */ "",
-    /*  9 */ "",
-    /* 10 */ "",
-    /* 11 */ "",
-    /* 12 */ "",
+    /*  5 */
+    "ERROR: el \341rea de trabajo %s no es un directorio propio de esta "
+    "ejecuci\363n (no se pudo crear de nuevo, o no es un directorio de este "
+    "usuario cerrado a los dem\341s); no se instala nada.\n",
+    /*  6 */
+    "ERROR: otra instalaci\363n est\341 en curso (%s est\341 bloqueado); vuelva a "
+    "intentarlo cuando haya terminado.\n",
+    /*  7 */
+    "%d paso(s) de la instalaci\363n fallaron; el primero de ellos, tal como consta en el "
+    "registro:\n",
+    /*  8 */ "Todos los fallos constan en el registro %s.\n",
+    /*  9 */ "el archivo de lista %s nombra un archivo de m\341s de %d caracteres: %s",
+    /* 10 */ "el archivo de lista %s no nombra ning\372n archivo que copiar",
+    /* 11 */
+    "el archivo de lista %s nombra %s, que no es un nombre de archivo simple de su directorio",
+    /* 12 */ "%s falta o est\341 da\361ado: no coincide con el archivo de sumas de control %s",
     /* 13 */ "",
     /* 14 */ "",
     /* 15 */ "",
@@ -255,14 +268,21 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     /*  4 */
     "Non c'\350 abbastanza spazio in %s per eseguire le attivit\340 d'installazione. "
     "Liberare spazio o scegliere un'altra area di installazione.\n",
-    /*  5 */ "",
-    /*  6 */ "",
-    /*  7 */ "",
-    /*  8 */ "",
-    /*  9 */ "",
-    /* 10 */ "",
-    /* 11 */ "",
-    /* 12 */ "",
+    /*  5 */
+    "ERRORE: l'area di lavoro %s non \350 una directory propria di questa "
+    "esecuzione (non \350 stato possibile crearla di nuovo, oppure non \350 una "
+    "directory di questo utente chiusa agli altri); non viene installato nulla.\n",
+    /*  6 */
+    "ERRORE: \350 in corso un'altra installazione (%s \350 bloccato); riprovare "
+    "quando sar\340 terminata.\n",
+    /*  7 */
+    "%d passo/i dell'installazione non sono riusciti; il primo di essi, come registrato:\n",
+    /*  8 */ "Tutti gli errori sono nel registro %s.\n",
+    /*  9 */ "il file elenco %s nomina un file di oltre %d caratteri: %s",
+    /* 10 */ "il file elenco %s non nomina alcun file da copiare",
+    /* 11 */
+    "il file elenco %s nomina %s, che non \350 un semplice nome di file della sua directory",
+    /* 12 */ "%s manca o \350 danneggiato: non corrisponde al file dei checksum %s",
     /* 13 */ "",
     /* 14 */ "",
     /* 15 */ "",
@@ -375,14 +395,23 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     /*  4 */
     "Il n'y a pas suffisamment d'espace dans %s pour effectuer l'installation. "
     "Lib\351rez de l'espace ou choisissez une autre zone d'installation.\n",
-    /*  5 */ "",
-    /*  6 */ "",
-    /*  7 */ "",
-    /*  8 */ "",
-    /*  9 */ "",
-    /* 10 */ "",
-    /* 11 */ "",
-    /* 12 */ "",
+    /*  5 */
+    "ERREUR : la zone de travail %s n'est pas un r\351pertoire propre \340 cette "
+    "ex\351cution (impossible de la cr\351er \340 nouveau, ou ce n'est pas un "
+    "r\351pertoire de cet utilisateur ferm\351 aux autres) ; rien n'est install\351.\n",
+    /*  6 */
+    "ERREUR : une autre installation est en cours (%s est verrouill\351) ; "
+    "r\351essayez lorsqu'elle sera termin\351e.\n",
+    /*  7 */
+    "%d \351tape(s) de l'installation ont \351chou\351 ; la premi\350re d'entre elles, "
+    "telle que journalis\351e :\n",
+    /*  8 */ "Toutes les erreurs figurent dans le journal %s.\n",
+    /*  9 */ "le fichier liste %s nomme un fichier de plus de %d caract\350res : %s",
+    /* 10 */ "le fichier liste %s ne nomme aucun fichier \340 copier",
+    /* 11 */
+    "le fichier liste %s nomme %s, qui n'est pas un simple nom de fichier de son r\351pertoire",
+    /* 12 */
+    "%s est manquant ou endommag\351 : il ne correspond pas au fichier de sommes de contr\364le %s",
     /* 13 */ "",
     /* 14 */ "",
     /* 15 */ "",
@@ -496,14 +525,21 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     "%s enth\344lt nicht gen\374gend Kapazit\344t zur Durchf\374hrung der "
     "Installationsvorg\344nge. Platz freigeben oder einen anderen "
     "Installationsbereich w\344hlen.\n",
-    /*  5 */ "",
-    /*  6 */ "",
-    /*  7 */ "",
-    /*  8 */ "",
-    /*  9 */ "",
-    /* 10 */ "",
-    /* 11 */ "",
-    /* 12 */ "",
+    /*  5 */
+    "FEHLER: Der Arbeitsbereich %s ist kein eigenes Verzeichnis dieses Laufs (er "
+    "konnte nicht neu angelegt werden, oder er ist kein f\374r andere gesperrtes "
+    "Verzeichnis dieses Benutzers); es wird nichts installiert.\n",
+    /*  6 */
+    "FEHLER: Eine andere Installation l\344uft bereits (%s ist gesperrt); versuchen "
+    "Sie es erneut, wenn sie beendet ist.\n",
+    /*  7 */
+    "%d Schritt(e) der Installation sind fehlgeschlagen; der erste davon, wie protokolliert:\n",
+    /*  8 */ "Alle Fehler stehen im Protokoll %s.\n",
+    /*  9 */ "die Listendatei %s nennt eine Datei mit mehr als %d Zeichen: %s",
+    /* 10 */ "die Listendatei %s nennt keine zu kopierende Datei",
+    /* 11 */ "die Listendatei %s nennt %s, das kein einfacher Dateiname ihres Verzeichnisses ist",
+    /* 12 */
+    "%s fehlt oder ist besch\344digt: es stimmt nicht mit der Pr\374fsummendatei %s \374berein",
     /* 13 */ "",
     /* 14 */ "",
     /* 15 */ "",
@@ -614,14 +650,23 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     "N\343o h\341 espa\347o suficiente em %s para executar as atividades de "
     "instala\347\343o. Libere espa\347o ou escolha outra \341rea de "
     "instala\347\343o.\n",
-    /*  5 */ "",
-    /*  6 */ "",
-    /*  7 */ "",
-    /*  8 */ "",
-    /*  9 */ "",
-    /* 10 */ "",
-    /* 11 */ "",
-    /* 12 */ "",
+    /*  5 */
+    "ERRO: a \341rea de trabalho %s n\343o \351 um diret\363rio pr\363prio desta "
+    "execu\347\343o (n\343o p\364de ser criada de novo, ou n\343o \351 um diret\363rio "
+    "deste usu\341rio fechado aos outros); nada \351 instalado.\n",
+    /*  6 */
+    "ERRO: outra instala\347\343o est\341 em andamento (%s est\341 bloqueado); tente "
+    "novamente quando ela terminar.\n",
+    /*  7 */ "%d etapa(s) da instala\347\343o falharam; a primeira delas, conforme registrada:\n",
+    /*  8 */ "Todas as falhas est\343o no registro %s.\n",
+    /*  9 */ "o arquivo de lista %s nomeia um arquivo com mais de %d caracteres: %s",
+    /* 10 */ "o arquivo de lista %s n\343o nomeia nenhum arquivo a copiar",
+    /* 11 */
+    "o arquivo de lista %s nomeia %s, que n\343o \351 um nome de arquivo simples do seu "
+    "diret\363rio",
+    /* 12 */
+    "%s est\341 ausente ou danificado: n\343o confere com o arquivo de somas de "
+    "verifica\347\343o %s",
     /* 13 */ "",
     /* 14 */ "",
     /* 15 */ "",

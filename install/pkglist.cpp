@@ -124,22 +124,113 @@ char *RestOfLine(const PkgLine &line, int index) {
     return SaveStr("%.*s", static_cast<int>(LengthToLineEnd(start)), start);
 }
 
-// Logs that a line lacks a word it needs; the line is then skipped.
-void WarnIncomplete(const PkgLine &line, const char *missing) {
-    PutLogMsg("WARNING: package list line skipped, no %s: %.*s\n", missing,
-              static_cast<int>(LengthToLineEnd(line.text)), line.text);
+// Where a line stands: the list's path and the line's number, for warnings.
+struct ListPlace {
+    const char *path;
+    int number;
+};
+
+// Logs that a line is skipped, and why, and counts it as a failed step.
+void SkipLine(const ListPlace &at, const char *why, const char *detail) {
+    const char *colon = detail[0] != '\0' ? ": " : "";
+    PutLogMsg("WARNING: package list %s line %d skipped, %s%s%s\n", at.path, at.number, why, colon,
+              detail);
+    CountFailure("package list %s line %d skipped, %s%s%s", at.path, at.number, why, colon, detail);
 }
 
-// Edits APP/name with the sed arguments script through /tmp/MYNAME.tmp.
+// Logs that a line lacks a word it needs; the line is then skipped.
+void WarnIncomplete(const ListPlace &at, const PkgLine &line, const char *missing) {
+    char *why = SaveStr("no %s", missing);
+    char *text = SaveStr("%.*s", static_cast<int>(LengthToLineEnd(line.text)), line.text);
+    SkipLine(at, why, text);
+    PutMem(text);
+    PutMem(why);
+}
+
+// A NAME (or the new name of "name") stays inside APP: relative, no "..".
+bool NameAllowed(const char *word) {
+    return word[0] != '/' && IsDescendingPath(word);
+}
+
+// A saved copy of the first value of the attribute pairs from index first on
+// that may not reach a command line, or null when all may. The rest of the
+// line that a leading sed takes counts as one value.
+char *RefusedAttribute(const PkgLine &line, int first) {
+    for (int a = first; a + 1 < line.count; a += 2) {
+        const char *value = line.words[a + 1];
+        bool allowed = true;
+        switch (FindToken(line.words[a], ATTRIBUTES)) {
+        case ATTR_MODE:
+        case ATTR_OWNER:
+        case ATTR_GROUP:
+        case ATTR_LINK:
+            allowed = IsShellSafePath(value);
+            break;
+        case ATTR_NAME:
+            allowed = NameAllowed(value);
+            break;
+        case ATTR_BAT: // a command in /usr/bin, not below or beside it
+            allowed = IsPlainFileName(value);
+            break;
+        case ATTR_SED:
+            if (a == first) {
+                char *script = RestOfLine(line, a + 1);
+                if (IsSafeSedScript(script)) {
+                    PutMem(script);
+                    return nullptr;
+                }
+                return script;
+            }
+            allowed = IsSafeSedScript(value);
+            break;
+        default: // passed over, never used
+            break;
+        }
+        if (!allowed) {
+            return SaveStr("%s", value);
+        }
+    }
+    return nullptr;
+}
+
+// Checks every word of a line that would reach a command line: NAME, DEST
+// (null when the directive has none) and the attribute values from index
+// first on. A line with a word that is not allowed is skipped whole: true.
+bool LineRefused(const ListPlace &at, const PkgLine &line, const char *name, const char *dest,
+                 int first) {
+    char *word = nullptr;
+    if (!NameAllowed(name)) {
+        word = SaveStr("%s", name);
+    } else if (dest != nullptr && !IsDescendingPath(dest)) {
+        word = SaveStr("%s", dest);
+    } else {
+        word = RefusedAttribute(line, first);
+    }
+    if (word == nullptr) {
+        return false;
+    }
+    SkipLine(at, "word not allowed", word);
+    PutMem(word);
+    return true;
+}
+
+// Edits APP/name with the sed arguments script through WORK/MYNAME.tmp: the
+// work area is the run's own directory, which nobody else can write to.
 // Whatever stands at that path is removed first, so the redirection always
-// creates a fresh file and never writes through a link planted there.
+// creates a fresh file.
 void EditWithSed(const char *script, const char *name) {
     char *tmpName = SaveStr("%s.tmp", my_name);
-    DeleteFile("/tmp", tmpName);
+    DeleteFile(pVarenInstallDir, tmpName);
     PutMem(tmpName);
-    SysCmd(-CMD_SED, MODE_FATAL, "%s %s/%s > /tmp/%s.tmp", script, pAppDir, name, my_name);
-    SysCmd(CMD_CP, MODE_QUIET, "/tmp/%s.tmp %s/%s", my_name, pAppDir, name);
-    SysCmd(CMD_RM, MODE_QUIET, "/tmp/%s.tmp", my_name);
+    SysCmd(-CMD_SED, MODE_FATAL, "%s %s/%s > %s/%s.tmp", script, pAppDir, name, pVarenInstallDir,
+           my_name);
+    // The copy back is not logged, but a copy that fails (a full file system
+    // leaves the file cut short) is a failed step of the run.
+    if (SysCmd(CMD_CP, MODE_QUIET, "%s/%s.tmp %s/%s", pVarenInstallDir, my_name, pAppDir, name) !=
+        0) {
+        CountFailure("cp %s/%s.tmp %s/%s", pVarenInstallDir, my_name, pAppDir, name);
+    }
+    SysCmd(CMD_RM, MODE_QUIET, "%s/%s.tmp", pVarenInstallDir, my_name);
 }
 
 // Carries out the attribute pairs from word index first on, acting on
@@ -204,7 +295,7 @@ bool ReleaseMatches(const char *op, const char *current, const char *release) {
 }
 
 // Carries out one list line. True when a process check asked to stop.
-bool RunLine(const PkgLine &line, const char *pkg) {
+bool RunLine(const ListPlace &at, const PkgLine &line, const char *pkg) {
     if (line.count == 0) {
         return false;
     }
@@ -212,13 +303,15 @@ bool RunLine(const PkgLine &line, const char *pkg) {
     int directive = FindToken(line.words[k], DIRECTIVES);
     while (directive == DIR_RELEASE) {
         if (k + 2 >= line.count) {
-            WarnIncomplete(line, "OP or RELEASE");
+            WarnIncomplete(at, line, "OP or RELEASE");
             return false;
         }
         struct utsname host {};
         if (uname(&host) != 0) {
             perror(nlsSetupStrCvt(MSG_NO_VERSION));
-            RunAttributes(line, line.words[k + 1], k + 2);
+            if (!LineRefused(at, line, line.words[k + 1], nullptr, k + 2)) {
+                RunAttributes(line, line.words[k + 1], k + 2);
+            }
             return false;
         }
         if (!ReleaseMatches(line.words[k + 1], host.release, line.words[k + 2]) ||
@@ -234,28 +327,35 @@ bool RunLine(const PkgLine &line, const char *pkg) {
     }
     if (directive == DIR_CHECKPS) {
         if (k + 1 >= line.count) {
-            WarnIncomplete(line, "checkps list");
+            WarnIncomplete(at, line, "checkps list");
             return false;
         }
         return QuitForRunningProcesses(line.words[k + 1]) == 1;
     }
     if (k + 1 >= line.count) {
-        WarnIncomplete(line, "NAME");
+        WarnIncomplete(at, line, "NAME");
         return false;
     }
     const char *name = line.words[k + 1];
+    const char *dest = nullptr;
     int attributes = k + 2;
+    if (directive == DIR_DIRTO) {
+        if (k + 2 >= line.count) {
+            WarnIncomplete(at, line, "DEST");
+            return false;
+        }
+        dest = line.words[k + 2];
+        attributes = k + 3;
+    }
+    if (LineRefused(at, line, name, dest, attributes)) {
+        return false;
+    }
     switch (directive) {
     case DIR_DIR:
         SysCmd(CMD_CP_R, MODE_WARN, "%s/%s/%s %s", pVarenInstallDir, pkg, name, pAppDir);
         break;
     case DIR_DIRTO:
-        if (k + 2 >= line.count) {
-            WarnIncomplete(line, "DEST");
-            return false;
-        }
-        SysCmd(CMD_CP_R, MODE_WARN, "%s/%s/%s %s", pVarenInstallDir, pkg, name, line.words[k + 2]);
-        attributes = k + 3;
+        SysCmd(CMD_CP_R, MODE_WARN, "%s/%s/%s %s", pVarenInstallDir, pkg, name, dest);
         break;
     case DIR_TOUCH:
         SysCmd(CMD_TOUCH, MODE_WARN, "%s/%s", pAppDir, name);
@@ -295,16 +395,54 @@ int ProcessPkgList(const char *pkg) {
         ErrorMsg(2, 1, common_115, path);
         exit(1); // not reached: ErrorMsg of type 2 ends the run
     }
-    PutMem(path);
 
-    while (GetFileLine()) {
-        PkgLine line = SplitLine(LineBuf);
-        bool stop = RunLine(line, pkg);
-        FreeLine(line);
-        if (stop) {
-            CloseInputFile();
-            return 1;
+    // A line too long for the line buffer, or holding a NUL byte, is
+    // skipped whole: carried out in pieces or cut short it would do what
+    // nobody wrote.
+    bool stop = false;
+    while (!stop && GetFileLine()) {
+        ListPlace at{path, GetFileLineNumber()};
+        int fault = GetFileLineFault();
+        if (fault == LINE_TOO_LONG) {
+            SkipLine(at, "longer than the line limit", "");
+            continue;
         }
+        if (fault == LINE_HAS_NUL) {
+            SkipLine(at, "holds a NUL byte", "");
+            continue;
+        }
+        PkgLine line = SplitLine(LineBuf);
+        stop = RunLine(at, line, pkg);
+        FreeLine(line);
+    }
+    PutMem(path);
+    if (stop) {
+        CloseInputFile();
+        return 1;
     }
     return 0;
+}
+
+bool IsSafeSedScript(const char *script) {
+    bool quoted = false;
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(script); *p != '\0';
+         p++) {
+        unsigned char c = *p;
+        if (c == '\\' && p[1] == '\n') {
+            p++;
+            continue;
+        }
+        if (c == '\'') {
+            quoted = !quoted;
+            continue;
+        }
+        if (c < ' ' || c == 127 || c == '$' || c == '`' || c == '"') {
+            return false;
+        }
+        char one[2] = {static_cast<char>(c), '\0'};
+        if (!quoted && c != ' ' && !IsShellSafePath(one)) {
+            return false;
+        }
+    }
+    return !quoted;
 }

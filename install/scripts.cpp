@@ -9,6 +9,7 @@
 #include "support/mem.h"
 #include "support/savestr.h"
 #include "syscmd/cmdtable.h"
+#include "syscmd/log.h"
 #include "syscmd/run.h"
 
 #include <cstdio>
@@ -26,13 +27,20 @@ int CurrentYear() {
     return local.tm_year + 1900;
 }
 
+// Logs a script that could not be written and counts it as a failed step.
+void ScriptFailed(const char *path) {
+    PutLogMsg("WARNING: couldn't write %s\n", path);
+    CountFailure("couldn't write %s", path);
+}
+
 // Opens path for a new script and writes its head (shell line, banner with
 // the year, empty line). Null when the file cannot be opened; OpenFile has
-// then reported it on standard error.
+// then reported it on standard error, and it counts as a failed step.
 FILE *StartScript(const char *path, const char *shell) {
     int year = CurrentYear();
     FILE *out = OpenFile(nullptr, path, "w+", 1);
     if (out == nullptr) {
+        ScriptFailed(path);
         return nullptr;
     }
     fprintf(out, "%s\n", shell);
@@ -40,9 +48,14 @@ FILE *StartScript(const char *path, const char *shell) {
     return out;
 }
 
-// Closes a written script and makes it executable (failure not reported).
+// Closes a written script and makes it executable (a failing chmod is not
+// reported). A script that could not be written whole (a full file system)
+// counts as a failed step.
 void FinishScript(FILE *out, const char *path) {
-    fclose(out);
+    bool written = !ferror(out);
+    if (fclose(out) != 0 || !written) {
+        ScriptFailed(path);
+    }
     SysCmd(CMD_CHMOD, MODE_QUIET, "755 %s", path);
 }
 

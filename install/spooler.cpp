@@ -7,6 +7,7 @@
 #include "support/savestr.h"
 #include "support/token.h"
 #include "syscmd/cmdtable.h"
+#include "syscmd/log.h"
 #include "syscmd/run.h"
 
 // True when the located lpd names LPRng in its version answer (standard
@@ -42,6 +43,9 @@ void createPrintingSubsystemFile(const char *dir) {
         flags = " CUPS ";
     }
     char *path = SaveStr("%s/.tv_cfg", dir);
-    CreateTextFile(path, "wt", 0644, "%s", flags);
+    if (!CreateTextFile(path, "wt", 0644, "%s", flags)) {
+        PutLogMsg("WARNING: couldn't write %s\n", path);
+        CountFailure("couldn't write %s", path);
+    }
     PutMem(path);
 }

@@ -4,6 +4,7 @@
 // commands lives in syscmd/fileops.cpp.
 #include "support/files.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdint>
 #include <cstring>
@@ -25,12 +26,15 @@ constexpr int STRIP_PATH_SIZE = 128;
 constexpr int STRIP_FN_SIZE = 256;
 // Working size for paths inside this module; longer paths are refused.
 constexpr size_t PATH_BUF_SIZE = 4096;
-// Longest physical line piece GetFileLine reads at once.
-constexpr int LINE_PIECE = 510;
 constexpr int FILE_CONTENT_MAX = LINEBUF_SIZE - 1;
 
 // The current input file of OpenInputFile and GetFileLine.
 static FILE *pIn = nullptr;
+// Fault and first physical line number of the line GetFileLine delivered
+// last, and the number of physical lines read from the current input file.
+static int lineFault = LINE_FINE;
+static int lineStart = 0;
+static int linesRead = 0;
 
 // Copies len characters of text into out (size bytes), cutting what does not
 // fit. Returns whether all of it fitted.
@@ -66,6 +70,40 @@ static bool DirPart(const char *path, char *out, size_t size) {
     if (slash == path)
         return CopyPart(out, size, "/", 1);
     return CopyPart(out, size, path, static_cast<size_t>(slash - path));
+}
+
+// Characters besides ASCII letters, digits and bytes of 128 and above that a
+// path may hold: none of them means anything to the shell inside a word.
+static constexpr char SafePathPunctuation[] = "/._-+,=:@%";
+
+bool IsShellSafePath(const char *path) {
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(path); *p != '\0'; p++) {
+        unsigned char c = *p;
+        bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        bool digit = c >= '0' && c <= '9';
+        if (c >= 128 || letter || digit || strchr(SafePathPunctuation, c) != nullptr)
+            continue;
+        return false;
+    }
+    return true;
+}
+
+bool IsPlainFileName(const char *name) {
+    return name[0] != '\0' && strchr(name, '/') == nullptr && strcmp(name, ".") != 0 &&
+           strcmp(name, "..") != 0 && IsShellSafePath(name);
+}
+
+bool IsDescendingPath(const char *path) {
+    if (!IsShellSafePath(path))
+        return false;
+    for (const char *part = path; *part != '\0';) {
+        size_t len = strcspn(part, "/");
+        if (len == 2 && part[0] == '.' && part[1] == '.')
+            return false;
+        part += len;
+        part += strspn(part, "/");
+    }
+    return true;
 }
 
 const char *StripPath(const char *path) {
@@ -136,6 +174,42 @@ int GetFileType(const char *path) {
     return 3;
 }
 
+bool OwnedByThisUser(const char *path) {
+    struct stat st;
+    return geteuid() == 0 || lstat(path, &st) != 0 || st.st_uid == geteuid();
+}
+
+// Directory levels RemoveEntry descends at most; each holds a descriptor.
+constexpr int REMOVE_DEPTH = 256;
+
+// Removes name in the directory dirfd, a directory with everything in it.
+// Never follows a link: a directory is opened with O_NOFOLLOW and emptied
+// through its descriptor.
+static bool RemoveAt(int dirfd, const char *name, int depth) {
+    if (unlinkat(dirfd, name, 0) == 0 || errno == ENOENT)
+        return true;
+    if ((errno != EISDIR && errno != EPERM) || depth <= 0)
+        return false;
+    int fd = openat(dirfd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT;
+    DIR *dir = fdopendir(fd);
+    if (!dir) {
+        close(fd);
+        return false;
+    }
+    for (struct dirent *e = readdir(dir); e; e = readdir(dir)) {
+        if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0)
+            RemoveAt(fd, e->d_name, depth - 1);
+    }
+    closedir(dir);
+    return unlinkat(dirfd, name, AT_REMOVEDIR) == 0 || errno == ENOENT;
+}
+
+bool RemoveEntry(const char *path) {
+    return path && RemoveAt(AT_FDCWD, path, REMOVE_DEPTH);
+}
+
 FILE *OpenFile(FILE *stream, const char *path, const char *mode, int report) {
     if (stream)
         fclose(stream);
@@ -152,6 +226,7 @@ FILE *OpenFile(FILE *stream, const char *path, const char *mode, int report) {
 bool OpenInputFile(const char *path, int severity) {
     CloseInputFile();
     pIn = path ? fopen(path, "rt") : nullptr;
+    linesRead = 0;
     if (pIn)
         return true;
     ErrorMsg(severity, 0, common_115, path);
@@ -159,27 +234,64 @@ bool OpenInputFile(const char *path, int severity) {
     return false;
 }
 
+// Reads one physical line of the input file behind LineBuf[*used], with its
+// newline. A line over LINE_LIMIT characters, one that would not fit LineBuf,
+// or one holding a NUL byte sets *fault and is read to its end without being
+// kept. *continues tells whether the line ended in backslash-newline. False
+// at the end of the file, when nothing was read.
+static bool ReadPhysicalLine(size_t *used, int *fault, bool *continues) {
+    size_t len = 0;
+    int c = EOF;
+    int last = EOF;
+    bool any = false;
+    while ((c = getc(pIn)) != EOF) {
+        any = true;
+        if (c == '\n')
+            break;
+        last = c;
+        len++;
+        if (c == '\0' && *fault == LINE_FINE)
+            *fault = LINE_HAS_NUL;
+        // Room for this character, a newline and the terminating NUL.
+        if ((len > LINE_LIMIT || *used + 3 > LINEBUF_SIZE) && *fault == LINE_FINE)
+            *fault = LINE_TOO_LONG;
+        if (*fault == LINE_FINE)
+            LineBuf[(*used)++] = static_cast<char>(c);
+    }
+    *continues = c == '\n' && last == '\\';
+    if (c == '\n' && *fault == LINE_FINE)
+        LineBuf[(*used)++] = '\n';
+    LineBuf[*used] = '\0';
+    return any;
+}
+
 bool GetFileLine() {
+    lineFault = LINE_FINE;
     if (!pIn)
         return false;
-    if (!fgets(LineBuf, LINE_PIECE + 1, pIn)) {
+    size_t used = 0;
+    bool continues = false;
+    lineStart = linesRead + 1;
+    if (!ReadPhysicalLine(&used, &lineFault, &continues)) {
         CloseInputFile();
         return false;
     }
-
-    // A piece holding backslash-newline continues on the next line, read
-    // directly behind it as far as LineBuf reaches.
-    char *piece = LineBuf;
-    while (strstr(piece, "\\\n")) {
-        size_t used = strlen(LineBuf);
-        size_t room = LINEBUF_SIZE - used;
-        if (room < 2)
-            break;
-        piece = LineBuf + used;
-        if (!fgets(piece, static_cast<int>(room), pIn))
-            break;
-    }
+    linesRead++;
+    // A line ending in backslash-newline goes on with the next one, read
+    // directly behind it.
+    while (continues && ReadPhysicalLine(&used, &lineFault, &continues))
+        linesRead++;
+    if (lineFault != LINE_FINE)
+        LineBuf[0] = '\0';
     return true;
+}
+
+int GetFileLineFault() {
+    return lineFault;
+}
+
+int GetFileLineNumber() {
+    return lineStart;
 }
 
 void CloseInputFile() {
@@ -215,6 +327,39 @@ bool GetFileContent(const char *dir, const char *name) {
     return true;
 }
 
+char *ReadWholeFile(const char *dir, const char *name) {
+    if (!dir)
+        return nullptr;
+    char *path = name ? SaveStr("%s/%s", dir, name) : SaveStr("%s", dir);
+    // Non-blocking, so that a FIFO planted there is refused rather than waited on.
+    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    PutMem(path);
+    if (fd < 0)
+        return nullptr;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size >= INT32_MAX) {
+        close(fd);
+        return nullptr;
+    }
+    size_t size = static_cast<size_t>(st.st_size);
+    char *text = static_cast<char *>(GetMem(static_cast<int32_t>(size + 1)));
+    if (!text) {
+        close(fd);
+        return nullptr;
+    }
+    // A file that shrinks meanwhile ends early; what it grew by is not read.
+    size_t got = 0;
+    while (got < size) {
+        ssize_t n = read(fd, text + got, size - got);
+        if (n <= 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    text[got] = '\0';
+    close(fd);
+    return text;
+}
+
 bool CreateTextFile(const char *path, const char *mode, int permissions, const char *format, ...) {
     FILE *f = path && mode ? fopen(path, mode) : nullptr;
     if (!f) {
@@ -227,8 +372,9 @@ bool CreateTextFile(const char *path, const char *mode, int permissions, const c
     va_end(ap);
     if (permissions != 0)
         fchmod(fileno(f), static_cast<mode_t>(permissions));
-    fclose(f);
-    return true;
+    // A text that could not be written whole (a full file system) is a failure.
+    bool written = !ferror(f);
+    return fclose(f) == 0 && written;
 }
 
 // Appends " name" to list (capacity size, NUL-terminated). False when it does

@@ -13,6 +13,16 @@ extern const char common_115[]; // "can't open file, %s"
 extern const char common_114[]; // "ERROR: can't open file, %s\n"
 extern const char common_007[]; // "ERROR: couldn't open %s\n"
 
+// True when path holds only ASCII letters, digits, bytes of 128 and above and
+// the characters / . _ - + , = : @ %, which a shell takes literally.
+bool IsShellSafePath(const char *path);
+// True when name is a plain file name of one directory: the characters of
+// IsShellSafePath, no "/", not empty, not "." or "..".
+bool IsPlainFileName(const char *name);
+// True when path is shell-safe and none of its "/"-separated components is
+// "..": it cannot climb out of the directory it is joined to.
+bool IsDescendingPath(const char *path);
+
 // Last component of path, in a 128-character buffer of its own.
 const char *StripPath(const char *path);
 // Directory part of path, in a 256-character buffer of its own.
@@ -25,17 +35,43 @@ const char *ReadDir(DIR *handle);
 bool FindFile(const char *dir, const char *name);
 // 0 missing, 1 directory, 2 symbolic link, 3 anything else (lstat).
 int GetFileType(const char *path);
+// True when the program runs as root, when nothing is at path, or when the
+// entry at path (not followed) belongs to the running user: whether this run
+// may remove what is there.
+bool OwnedByThisUser(const char *path);
+// Removes the entry at path without following any link: a file, a link or a
+// whole directory tree (through descriptors, never by name below path).
+// True when nothing is left at path.
+bool RemoveEntry(const char *path);
 // Opens path with mode after closing stream; report 2 ends the run, 1 writes
 // a line on standard error, else silent. Null on failure.
 FILE *OpenFile(FILE *stream, const char *path, const char *mode, int report);
 // Makes path the current input file; severity 2 ends the run (status 0).
 bool OpenInputFile(const char *path, int severity);
-// Next logical line into LineBuf (510-character pieces, backslash-newline
-// joins the next line). False at the end, which closes the file.
+// Longest physical line GetFileLine delivers.
+constexpr int LINE_LIMIT = 510;
+// What GetFileLine found wrong with the line it just read.
+enum LineFault : int {
+    LINE_FINE = 0,
+    LINE_TOO_LONG = 1, // a physical line over LINE_LIMIT, or a joined line over LineBuf
+    LINE_HAS_NUL = 2,  // a NUL byte within the line
+};
+// Next logical line into LineBuf (backslash-newline joins the next line). A
+// line is never split: one too long or holding a NUL byte is read to its end
+// and delivered empty, with GetFileLineFault telling why. False at the end,
+// which closes the file.
 bool GetFileLine();
+// Fault of the line GetFileLine delivered last (LINE_FINE, ...).
+int GetFileLineFault();
+// Number (1-based) of the physical line on which that line began.
+int GetFileLineNumber();
 void CloseInputFile();
 // Reads at most 4095 bytes of dir/name (or dir alone) into LineBuf.
 bool GetFileContent(const char *dir, const char *name);
+// The whole of dir/name, whatever its length, as allocator memory ending in
+// a NUL (the caller frees it with PutMem), or null when it cannot be read.
+char *ReadWholeFile(const char *dir, const char *name);
+// Writes the formatted text to path; false when it cannot be opened or written whole.
 bool CreateTextFile(const char *path, const char *mode, int permissions, const char *format, ...)
     __attribute__((format(printf, 4, 5)));
 // Nearest existing path (saved string); *flag = 1 when that is path itself.

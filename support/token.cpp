@@ -10,6 +10,8 @@ char GetTokenBuf[TOKEN_BUF_SIZE];
 // character to read, null before the first walk. It never moves past the
 // terminating NUL of the text it walks.
 static char *szIn = nullptr;
+// The last token GetToken returned was longer than its buffer and was cut.
+static bool tokenCut = false;
 
 static bool IsDelimiter(char c, const char *delimiters) {
     return c != '\0' && delimiters != nullptr && strchr(delimiters, c) != nullptr;
@@ -54,6 +56,9 @@ int FindToken(const char *word, const char *list) {
     if (wordLen > TOKEN_WORD_MAX)
         return 0;
     char d = list[0];
+    // A word holding the delimiter would match several elements together.
+    if (strchr(word, d) != nullptr)
+        return 0;
 
     // The word with a delimiter on both sides: a whole element of the list.
     char probe[TOKEN_WORD_MAX + 3];
@@ -78,6 +83,7 @@ char *GetToken(const char *input, const char *delimiters) {
     if (input != nullptr)
         szIn = const_cast<char *>(input);
     GetTokenBuf[0] = '\0';
+    tokenCut = false;
     if (szIn == nullptr)
         return nullptr;
 
@@ -103,9 +109,15 @@ char *GetToken(const char *input, const char *delimiters) {
         // Characters beyond the buffer are consumed but not kept.
         if (len < TOKEN_BUF_SIZE - 1)
             GetTokenBuf[len++] = c;
+        else
+            tokenCut = true;
     }
     GetTokenBuf[len] = '\0';
     return len > 0 ? GetTokenBuf : nullptr;
+}
+
+bool GetTokenCut() {
+    return tokenCut;
 }
 
 char *GetTokenParse(char *input, const char *delimiters) {

@@ -12,7 +12,8 @@ constexpr int TOKEN_WORD_MAX = 512; // longest word FindToken looks up
 extern char GetTokenBuf[TOKEN_BUF_SIZE];
 
 // 1-based position of word among the elements of list, 0 when absent (also
-// for a null word or list, an empty list, or a word over 512 characters).
+// for a null word or list, an empty list, a word over 512 characters, or a
+// word that holds the list's delimiter).
 int FindToken(const char *word, const char *list);
 
 // Leftmost occurrence of pattern in text, or null (null arguments, empty text
@@ -24,6 +25,10 @@ char *StrStr(const char *text, const char *pattern);
 // itself. A token longer than 254 characters is cut at 254; the rest of it is
 // consumed.
 char *GetToken(const char *input, const char *delimiters);
+
+// True when the token GetToken returned last was longer than 254 characters
+// and was cut.
+bool GetTokenCut();
 
 // The same walk in place: NULs are written into input, the token is returned
 // as a pointer into it. No escape translation: a backslash and the character

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/files.h"
 #include "support/globals.h"
 #include "support/mem.h"
 #include "support/savestr.h"
@@ -28,44 +29,90 @@ constexpr mode_t LOG_MODE = 0666;
 constexpr size_t CWD_SIZE = 4096;
 constexpr size_t USER_LINE_SIZE = 256;
 
-// Opens the log for one message without ever following a link: /tmp is
-// writable by everyone and we run as root. At the run's first write anything
-// there that is not a regular file is removed and a regular file is
-// truncated; a new file is created exclusively and given mode 0666 whatever
-// the umask. Returns the stream, or null.
+// Attempts at making the log this run's own while something else keeps
+// appearing at its path.
+constexpr int LOG_TRIES = 20;
+
+// The log file this run made its own (device and inode), once it has.
+static bool LogOwn = false;
+static dev_t LogDev;
+static ino_t LogIno;
+
+// True for a regular file of the running user's with no other name: nobody
+// else can have put it there or reach it through another path.
+static bool IsOwnFile(const struct stat &st) {
+    return S_ISREG(st.st_mode) && st.st_uid == geteuid() && st.st_nlink == 1;
+}
+
+// Opens an existing file at path for writing without following a link and
+// without blocking on a FIFO; the descriptor when it is the run's own file,
+// else -1. When first, the file is emptied (after the check, never before).
+static int OpenOwnFile(const char *path, bool first, struct stat *st) {
+    int fd = open(path, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (first ? 0 : O_APPEND));
+    if (fd < 0)
+        return -1;
+    bool own = fstat(fd, st) == 0 && IsOwnFile(*st) &&
+               (first || (st->st_dev == LogDev && st->st_ino == LogIno));
+    if (!own || (first && ftruncate(fd, 0) != 0)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// At the run's first write: keeps a file of the running user's that has no
+// other name (emptied), removes anything else at path (a file of another
+// user's, a link, a FIFO, a directory with whatever it holds) and creates the
+// log anew, exclusively, with mode 0666 whatever the umask. Returns the
+// descriptor, or -1.
+static int MakeOwnLog(const char *path) {
+    for (int tries = 0; tries < LOG_TRIES; tries++) {
+        struct stat st;
+        if (lstat(path, &st) == 0) {
+            int fd = IsOwnFile(st) ? OpenOwnFile(path, true, &st) : -1;
+            if (fd >= 0)
+                return fd;
+            RemoveEntry(path);
+            continue;
+        }
+        int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, LOG_MODE);
+        if (fd >= 0) {
+            fchmod(fd, LOG_MODE);
+            return fd;
+        }
+    }
+    return -1;
+}
+
+// Opens the log for one message. The first write of the run makes the log
+// the run's own; later writes open only that same file. Returns the stream,
+// or null.
 static FILE *OpenLog(const char *path, bool first) {
     struct stat st;
-    bool exists = lstat(path, &st) == 0;
-    if (exists && first && !S_ISREG(st.st_mode)) {
-        if (S_ISDIR(st.st_mode))
-            rmdir(path);
-        else
-            unlink(path);
-        exists = false;
-    }
-
-    int fd;
-    if (!exists) {
-        fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, LOG_MODE);
-        if (fd >= 0)
-            fchmod(fd, LOG_MODE);
-    } else {
-        int flags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (first ? O_TRUNC : O_APPEND);
-        fd = open(path, flags);
+    int fd = -1;
+    if (first) {
+        fd = MakeOwnLog(path);
+        LogOwn = fd >= 0 && fstat(fd, &st) == 0;
+        if (LogOwn) {
+            LogDev = st.st_dev;
+            LogIno = st.st_ino;
+        }
+    } else if (LogOwn) {
+        fd = OpenOwnFile(path, false, &st);
     }
     if (fd < 0)
         return nullptr;
-
-    // Whatever was opened must be a regular file (it may have been swapped
-    // between the test and the open).
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return nullptr;
-    }
     FILE *log = fdopen(fd, first ? "w" : "a");
     if (!log)
         close(fd);
     return log;
+}
+
+bool LogIsOwn() {
+    // Before the run's first line, the first (empty) write makes the log.
+    if (flUseLog && flLogFirstWrite)
+        PutLogMsg("%s", "");
+    return LogOwn;
 }
 
 void PutLogMsg(const char *format, ...) {
@@ -89,6 +136,10 @@ void PutLogMsg(const char *format, ...) {
     vfprintf(log, format, ap);
     va_end(ap);
     fclose(log);
+}
+
+char *GetLogPath() {
+    return SaveStr("%s/%s.log", LOG_DIR, my_name);
 }
 
 char *GetToolPath(const char *path) {

@@ -82,22 +82,51 @@ static const ComEntry &RowToRun(int id, bool withShell) {
     return ComList[id];
 }
 
+// The failed steps of the run: how many, and the first FAILURES_KEPT of them
+// as logged (saved strings, kept until the process ends).
+static int failureCount = 0;
+static char *failuresKept[FAILURES_KEPT];
+
+void CountFailure(const char *format, ...) {
+    if (failureCount < FAILURES_KEPT) {
+        char text[CMDLINE_SIZE];
+        va_list ap;
+        va_start(ap, format);
+        vsnprintf(text, sizeof(text), format, ap);
+        va_end(ap);
+        failuresKept[failureCount] = SaveStr("%s", text);
+    }
+    failureCount++;
+}
+
+int FailureCount() {
+    return failureCount;
+}
+
+const char *FailedStep(int i) {
+    return i >= 0 && i < failureCount && i < FAILURES_KEPT ? failuresKept[i] : nullptr;
+}
+
 // Ends the run for a command that failed in mode 2: the error line goes to
-// the log and to standard output.
-[[noreturn]] static void ExitFailed(const char *why) {
+// the log and to standard output, the command as logged to standard error.
+[[noreturn]] static void ExitFailed(const char *why, const char *command) {
     PutLogMsg("%s: %s\n", "ERROR", why);
     printf("%s: %s\n", "ERROR", why);
     fflush(stdout);
+    fprintf(stderr, "failed command: %s\n", command);
     exit(1);
 }
 
-// Reports a failed command in the shape of its mode: a warning line in the log
-// (mode 1), or the end of the run (mode 2). Other modes report nothing.
-static void ReportFailure(int mode, const char *why) {
-    if (mode == MODE_WARN)
+// Reports a failed command in the shape of its mode: a warning line in the
+// log and one more failed step (mode 1), or the end of the run (mode 2).
+// Other modes report nothing. command is the command line as logged.
+static void ReportFailure(int mode, const char *why, const char *command) {
+    if (mode == MODE_WARN) {
         PutLogMsg("%s: %s\n", "WARNING_MSG", why);
-    else if (mode == MODE_FATAL)
-        ExitFailed(why);
+        CountFailure("%s", command);
+    } else if (mode == MODE_FATAL) {
+        ExitFailed(why, command);
+    }
 }
 
 // Judges the status system() returned. Returns 0 for success; otherwise the
@@ -171,7 +200,7 @@ int SysCmd(int id, int mode, const char *format, ...) {
     bool logged = (mode == MODE_WARN || mode == MODE_FATAL) && !quiet;
     if (mode == MODE_QUIET)
         Append(&text, " 1>/dev/null 2>/dev/null");
-    else if (logged && flUseLog)
+    else if (logged && flUseLog && LogIsOwn())
         Append(&text, " 1>>/tmp/%s.log 2>>/tmp/%s.log", my_name, my_name);
     else if (logged)
         Append(&text, " 1>>/dev/null 2>>/dev/null");
@@ -179,7 +208,9 @@ int SysCmd(int id, int mode, const char *format, ...) {
         Append(&text, "\"");
 
     if (text.overflow) {
-        ReportFailure(mode, strerror(E2BIG));
+        // What was built of the line, which never runs cut.
+        line[shownLen] = '\0';
+        ReportFailure(mode, strerror(E2BIG), line);
         return E2BIG;
     }
 
@@ -194,8 +225,10 @@ int SysCmd(int id, int mode, const char *format, ...) {
     int savedErrno = errno;
     char why[128];
     int result = JudgeStatus(status, savedErrno, why, sizeof(why));
-    if (result != 0)
-        ReportFailure(mode, why);
+    if (result != 0) {
+        line[shownLen] = '\0';
+        ReportFailure(mode, why, line);
+    }
 
     AfterRun(id);
     return result;

@@ -6,7 +6,7 @@ constexpr int CMDLINE_SIZE = 4096;
 
 // Mode of SysCmd.
 constexpr int MODE_QUIET = 0; // output discarded, nothing reported
-constexpr int MODE_WARN = 1;  // logged; a failure is a warning in the log
+constexpr int MODE_WARN = 1;  // logged; a failure is a warning in the log and a failed step
 constexpr int MODE_FATAL = 2; // logged; a failure ends the run with status 1
 
 // One output line of GetCmdResponse, allocated in one piece with its text.
@@ -25,3 +25,14 @@ char *GetCmd(int id);
 ResponseLine *GetCmdResponse(int id, const char *pattern, const char *format, ...)
     __attribute__((format(printf, 3, 4)));
 void FreeResponseList(ResponseLine *first);
+
+// How many failed steps the run keeps the text of.
+constexpr int FAILURES_KEPT = 3;
+// Counts one failed step of the run: a mode-1 command that failed (SysCmd
+// counts those itself), a file that could not be written, a skipped line.
+// The formatted text, the step as logged, is kept for the first few.
+void CountFailure(const char *format, ...) __attribute__((format(printf, 1, 2)));
+// Number of failed steps so far.
+int FailureCount();
+// Text of failed step i (0-based), or null beyond those kept.
+const char *FailedStep(int i);

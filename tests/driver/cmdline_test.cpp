@@ -51,17 +51,17 @@ TEST(CommandLine, KeywordsAndWorkAreaDirectories) {
 
     // The last directory wins; every missing one is created.
     mkdir((t + "/exist").c_str(), 0755);
-    EXPECT_EQ(Parse({t + "/exist/"}).out,
+    EXPECT_EQ(Parse({t + "/exist///"}).out,
               "work=" + t + "/exist/VarenInstall created=0 base=(none)");
     run = Parse({t + "/new/deep", "install", "/srv", t + "/exist"});
     EXPECT_EQ(run.out, "work=" + t + "/exist/VarenInstall created=1 base=/srv");
     EXPECT_TRUE(Exists(t + "/new/deep"));
     EXPECT_FALSE(Exists(t + "/exist/VarenInstall")) << "the work area itself is made later";
 
-    // A mkdir that would leave a trace: none may run for the root or "".
+    // A mkdir that would leave a trace: none may run for the root.
     tu::WriteFile(t + "/mkdir", "#!/bin/sh\necho \"$@\" >> " + t + "/ran\n", 0755);
     EXPECT_EQ(Parse({"/"}, "/", t.c_str()).out, "work=/VarenInstall created=0 base=(none)");
-    EXPECT_EQ(Parse({""}, "/", t.c_str()).out, "work=/VarenInstall created=0 base=(none)");
+    EXPECT_EQ(Parse({"//"}, "/", t.c_str()).out, "work=/VarenInstall created=0 base=(none)");
     EXPECT_FALSE(Exists(t + "/ran"));
 
     // A mkdir that reports success but makes nothing: status 2.
@@ -82,11 +82,16 @@ TEST(CommandLine, UnsafePathsAreRefusedBeforeAnyIsUsed) {
     for (std::string bad :
          {"/opt;rm", "/opt x", "/o$(id)", "/o`id`", "/o'",   "/o\"", "/o\\x", "/o*",
           "/o?",     "/o[a]",  "/o&",     "/o|x",   "/o>x",  "/o<x", "/o~",   "/o#",
-          "/o!",     "/o{a}",  "/o(",     "/o\tx",  "/o\nx", "/o^"}) {
+          "/o!",     "/o{a}",  "/o(",     "/o\tx",  "/o\nx", "/o^", ""}) {
         run = Parse({"install", bad});
         EXPECT_EQ(run.status, 2) << bad;
         EXPECT_EQ(run.out, refusal(bad)) << bad;
     }
+    // The empty word names no directory: refused as a work area too.
+    run = Parse({t + "/second", ""});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, refusal(""));
+    EXPECT_FALSE(Exists(t + "/second"));
 }
 
 } // namespace

@@ -11,12 +11,16 @@ using tu::Exists;
 using tu::ReadFile;
 using tu::WriteFile;
 
-TEST(StripToBaseName, CutsAtProductThenVendorThenOneSlash) {
-    const char *cases[][2] = {{"/opt/Varen/tvxx", "/opt"},  {"/opt", "/opt"},
-                              {"/opt/Varen/tvxx/", "/opt"}, {"/opt/Varen", "/opt"},
-                              {"/opt//", "/opt/"},          {"/", "/"},
-                              {"/Varen/tvxx", "/"},         {"/data/tvxxhome/x", "/data"},
-                              {"/srv/Varenx/tvxx", "/srv"}};
+TEST(StripToBaseName, CutsWholeTrailingComponentsOnly) {
+    const char *cases[][2] = {
+        {"/opt", "/opt"},           {"/opt/", "/opt"},
+        {"/opt/Varen", "/opt"},     {"/opt/Varen/", "/opt"},
+        {"/opt/Varen/tvxx", "/opt"}, {"/opt/Varen/tvxx//", "/opt"},
+        {"/opt//", "/opt"},         {"/", "/"},
+        {"///", "/"},               {"/Varen/tvxx", "/"},
+        {"/opt/tvxx-suite", "/opt/tvxx-suite"}, {"/opt/Varen-2026", "/opt/Varen-2026"},
+        {"/data/tvxxhome/x", "/data/tvxxhome/x"}, {"/srv/Varenx/tvxx", "/srv/Varenx"},
+        {"/srv/tvxx/Varen", "/srv/tvxx"}, {"/srv/xtvxx", "/srv/xtvxx"}};
     for (const auto &c : cases) {
         char *copy = SaveStr("%s", c[0]);
         EXPECT_EQ(StripToBaseName(copy), copy) << "works in place";

@@ -109,13 +109,14 @@ cp -r -- "$FIXTURE" "$FIXTURE_COPY"
 chmod -R go-w -- "$FIXTURE_COPY"
 
 # make_medium NAME [make-medium options]: builds a medium from the fixture
-# into $SCRATCH_ROOT/media/NAME and prints its path.
+# (or from the folder SRC names) into $SCRATCH_ROOT/media/NAME and prints
+# its path.
 make_medium() {
     local name=$1
     shift
     local dir=$SCRATCH_ROOT/media/$name
     rm -rf -- "$dir"
-    "$MAKE_MEDIUM" --setup "$SETUP_BIN" "$@" "$FIXTURE_COPY" "$dir" >&2 || {
+    "$MAKE_MEDIUM" --setup "$SETUP_BIN" "$@" "${SRC:-$FIXTURE_COPY}" "$dir" >&2 || {
         echo "make-medium failed for $name" >&2
         exit 2
     }
@@ -205,7 +206,9 @@ EOF
 # run NAME [ARG...]: runs /mnt/cd/setup ARG... in a fresh sandbox. Reads the
 # variables MEDIUM (medium directory), SEED and AFTER (extra bash text),
 # ENVS (array of NAME=VALUE), INPUT (standard input; unset means none),
-# AS_USER (run as the unprivileged user nobody) and TIMEOUT. Sets STATUS,
+# AS_USER (run as the unprivileged user nobody), PRE (bash text run just
+# before setup, in its mount namespace: mounts stay), TIMEOUT and PROGRAM
+# (the command to run instead of /mnt/cd/setup). Sets STATUS,
 # OUT, ERR (standard output and error), LOG (the installer's log) and R (the
 # copy of the sandbox's final state).
 run() {
@@ -216,7 +219,7 @@ run() {
     mkdir -p -- "$dir"
     printf '%s\n%s\n' "$COMMON_SEED" "${SEED-}" >"$dir/seed.sh"
     printf '%s\n%s\n' "$COMMON_AFTER" "${AFTER-}" >"$dir/after.sh"
-    local -a envargs=() cmd=(/mnt/cd/setup "$@")
+    local -a envargs=() cmd=("${PROGRAM:-/mnt/cd/setup}" "$@")
     local e
     for e in "${ENVS[@]+"${ENVS[@]}"}"; do
         envargs+=(--env "$e")
@@ -227,6 +230,9 @@ run() {
     fi
     if [ -n "${AS_USER-}" ]; then
         cmd=(setpriv --reuid=65534 --regid=65534 --clear-groups -- "${cmd[@]}")
+    fi
+    if [ -n "${PRE-}" ]; then
+        cmd=(bash -c "$PRE"$'\n''exec "$@"' bash "${cmd[@]}")
     fi
     local -a sb=("$SANDBOX" --scratch "$dir/sandbox" --medium "$MEDIUM" --seed "$dir/seed.sh"
         --after "$dir/after.sh" --timeout "${TIMEOUT-30}" "${envargs[@]}" -- "${cmd[@]}")
@@ -251,7 +257,7 @@ run() {
 
 # Resets the per-scenario inputs of run.
 fresh() {
-    SEED="" AFTER="" INPUT="" AS_USER="" TIMEOUT=30
+    SEED="" AFTER="" INPUT="" AS_USER="" PRE="" TIMEOUT=30 PROGRAM=""
     unset INPUT
     ENVS=()
 }
@@ -269,7 +275,9 @@ expect_log_order() {
     rest=$(log_commands)
     for want in "$@"; do
         local hit
-        hit=$(printf '%s\n' "$rest" | grep -n -m1 -F -x -- "$want") || {
+        # A here-string, not a pipe: grep -m1 may end before a writer has
+        # written all, which pipefail would take for a miss.
+        hit=$(grep -n -m1 -F -x -- "$want" <<<"$rest") || {
             fail "log lacks, in order: $want"
             return
         }

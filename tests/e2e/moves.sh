@@ -22,13 +22,18 @@ fresh
 SEED=$(seed_installation /usr)
 run usr_to_opt install /opt
 expect_status 0
+# /usr and /opt are separate file systems in the sandbox: the copy is made
+# under a staging name, the link committed, the old copy removed last.
 expect_log_order \
     "/usr/bin/rm -rf  /opt/Varen/tvxx" \
     "/usr/bin/mkdir -p /opt/Varen" \
     "/usr/bin/chmod  755 /opt/Varen" \
-    "/usr/bin/mv -f -f /usr/Varen/tvxx /opt/Varen" \
-    "/usr/bin/rm -f /usr/Varen/tvxx" \
-    "/usr/bin/ln  -s /opt/Varen/tvxx /usr/Varen/tvxx" \
+    "/usr/bin/ln  -s /opt/Varen/tvxx /usr/Varen/tvxx.link" \
+    "/usr/bin/cp -pr /usr/Varen/tvxx /opt/Varen/tvxx.partial" \
+    "/usr/bin/mv -f -T /opt/Varen/tvxx.partial /opt/Varen/tvxx" \
+    "/usr/bin/mv -f -T /usr/Varen/tvxx /usr/Varen/tvxx.old" \
+    "/usr/bin/mv -f -T /usr/Varen/tvxx.link /usr/Varen/tvxx" \
+    "/usr/bin/rm -rf  /usr/Varen/tvxx.old" \
     "/usr/bin/cp -p /mnt/cd/disks /tmp/VarenInstall"
 expect_link /usr/Varen/tvxx /opt/Varen/tvxx
 expect_node /opt/Varen d 755
@@ -40,14 +45,32 @@ SEED=$(seed_installation /opt)
 run opt_to_usr install /usr
 expect_status 0
 expect_log_order \
-    "/usr/bin/rm -rf  /usr/Varen/tvxx" \
     "/usr/bin/chmod  755 /usr/Varen" \
-    "/usr/bin/mv -f -f /opt/Varen/tvxx /usr/Varen"
+    "/usr/bin/cp -pr /opt/Varen/tvxx /usr/Varen/tvxx.partial" \
+    "/usr/bin/mv -f -T /usr/Varen/tvxx /usr/Varen/tvxx.old" \
+    "/usr/bin/mv -f -T /usr/Varen/tvxx.partial /usr/Varen/tvxx" \
+    "/usr/bin/rm -rf  /opt/Varen/tvxx" \
+    "/usr/bin/rm -f /usr/Varen/tvxx.old"
 expect_lacks "log" "$(log_commands)" "ln  -s"
-expect_lacks "log" "$(log_commands)" "rm -f /usr/Varen/tvxx"
 expect_node /usr/Varen/tvxx d 755
+expect_eq "left in /usr/Varen" "$(ls -A "$R/usr/Varen")" tvxx
 expect_absent /opt/Varen/tvxx
 expect_kept_and_upgraded /usr/Varen/tvxx
+
+# Within one file system the move is a single rename, then the commit.
+fresh
+SEED=$(seed_installation /opt/a)
+# shellcheck disable=SC2016 # expanded inside the sandbox
+AFTER='cp -a --parents /opt/a /opt/b "$SANDBOX_OUT/root/"'
+run one_file_system install /opt/b
+expect_status 0
+expect_log_order "/usr/bin/ln  -s /opt/b/Varen/tvxx /usr/Varen/tvxx.link" \
+    "/usr/bin/mv -f -T /opt/a/Varen/tvxx /opt/b/Varen/tvxx" \
+    "/usr/bin/mv -f -T /usr/Varen/tvxx.link /usr/Varen/tvxx"
+expect_lacks "log" "$(log_commands)" "cp -pr /opt/a"
+expect_link /usr/Varen/tvxx /opt/b/Varen/tvxx
+expect_absent /opt/a/Varen/tvxx
+expect_kept_and_upgraded /opt/b/Varen/tvxx
 
 # install /usr/. names the place the installation is in: nothing is removed
 # or moved, the upgrade runs in place.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Whole runs of the free-space checks with a stand-in df: each stop with its
-# message (in the languages LANG selects), the boundary that passes, and the
-# missing size file. The medium asks for 1000 (install) and 500 (work area),
+# message (in the languages LANG selects), the boundary that passes, and
+# size files that are missing or hold a negative or infinite number. The medium asks for 1000 (install) and 500 (work area),
 # so with the margin of 40 the needs are 1040 and 540.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
@@ -82,10 +82,13 @@ SEED=$(seed_df 5000 17)
 run probe_full
 expect_stop "$MSG4_EN" /usr
 
-fresh
-SEED="rm /mnt/cd/isize"
-run missing_isize
-expect_stop "$MSG65_EN"
+# A missing size file, and numbers no room can be reckoned from.
+for c in "missing|rm /mnt/cd/isize" "negative|echo -1 >/mnt/cd/isize" "infinite|echo inf >/mnt/cd/tsize"; do
+    fresh
+    SEED=${c#*|}
+    run "size_file_${c%%|*}"
+    expect_stop "$MSG65_EN"
+done
 
 # Exactly enough passes, on two file systems and on one.
 fresh

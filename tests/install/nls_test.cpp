@@ -38,8 +38,8 @@ std::vector<std::string> Conversions(const char *text) {
 // Every translation takes the English placeholders in kind and order, and
 // exactly the messages the installer shows have texts.
 TEST(MessageTables, PlaceholdersAndShownTextsInEveryLanguage) {
-    const std::set<int> shown = {1,  2,  3,  4,  21, 35, 49, 55, 56,
-                                 60, 62, 63, 65, 66, 67, 68, 69, 70};
+    const std::set<int> shown = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 21,
+                                 35, 49, 55, 56, 60, 62, 63, 65, 66, 67, 68, 69, 70};
     for (int lang = 0; lang < 6; lang++) {
         for (int id = 0; id < NLS_COUNT; id++) {
             ASSERT_NE(Tables[lang][id], nullptr) << Names[lang] << " " << id;
@@ -54,9 +54,14 @@ TEST(MessageTables, PlaceholdersAndShownTextsInEveryLanguage) {
     using V = std::vector<std::string>;
     EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_UNSAFE_PATH]), (V{"%s", "%%"}));
     EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_PLACE_FULL]), V{"%s"});
+    EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_WORK_NOT_OWN]), V{"%s"});
+    EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_OTHER_RUN]), V{"%s"});
     EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_WORK_TOO_SMALL]), (V{"%s", "%e"}));
     EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_SHARED_TOO_SMALL]), (V{"%s", "%s", "%e"}));
     EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_OLD_DAEMON]), (V{"%s", "%s", "%s", "%s"}));
+    EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_FAILED_STEPS]), V{"%d"});
+    EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_LONG_NAME]), (V{"%s", "%d", "%s"}));
+    EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_BAD_PIECE]), (V{"%s", "%s"}));
 }
 
 // The letters of the continue question differ by language; accented letters

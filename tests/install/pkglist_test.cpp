@@ -124,23 +124,22 @@ TEST_F(PkgListTest, SedFirstTakesRestOfLineLaterTakesOneWord) {
     EXPECT_FALSE(Exists("/tmp/setup.tmp"));
 }
 
-// Whatever stands at /tmp/NAME.tmp is removed before the edit: a planted
-// link is never written through, a planted directory does not block it.
-TEST_F(PkgListTest, SedNeverWritesThroughPlantedLink) {
-    std::string victim = root_ + "/victim";
+// The sed attribute's temporary file lives in the work area: whatever stands
+// at its name there (a link, a directory) is removed, never written through.
+TEST_F(PkgListTest, SedTemporaryFileInTheWorkArea) {
+    std::string victim = root_ + "/victim", tmp = work_ + "/setup.tmp";
     WriteFile(victim, "SAFE\n");
-    unlink("/tmp/setup.tmp");
-    ASSERT_EQ(0, symlink(victim.c_str(), "/tmp/setup.tmp"));
+    ASSERT_EQ(0, symlink(victim.c_str(), tmp.c_str()));
     WriteFile(app_ + "/script", "x\n");
     EXPECT_EQ(0, RunList("m script sed s/x/y/\n"));
     EXPECT_EQ("SAFE\n", ReadFile(victim));
     EXPECT_EQ("y\n", ReadFile(app_ + "/script"));
-    EXPECT_FALSE(Exists("/tmp/setup.tmp"));
+    EXPECT_FALSE(Exists(tmp));
 
-    ASSERT_EQ(0, mkdir("/tmp/setup.tmp", 0755));
+    ASSERT_EQ(0, mkdir(tmp.c_str(), 0755));
     EXPECT_EQ(0, RunInChild([&] { return RunList("m script sed s/y/z/\n"); }).status);
     EXPECT_EQ("z\n", ReadFile(app_ + "/script"));
-    EXPECT_FALSE(Exists("/tmp/setup.tmp"));
+    EXPECT_FALSE(Exists(tmp));
 }
 
 // Release conditions compare the running system's release as strings (not
@@ -175,19 +174,50 @@ TEST_F(PkgListTest, ReleaseConditions) {
 
 // Lines lacking a word they need are skipped with a WARNING line in the log
 // and the list goes on. Odd word counts leave the last attribute word alone;
-// a tab is part of a word, so "tool<TAB>mode" is one NAME and 755 has no pair.
+// a tab is part of a word, so "tool<TAB>mode" is one NAME, which a command
+// line may not hold: that line is skipped too.
 TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) {
     EXPECT_EQ(0, RunList("c\ndirto tree\nv\nv <\nv >= 0 v\ncheckps\nnewdir\nt\nm\n"
                          "c a mode\nc tool\tmode 755\nc b group\n"));
     EXPECT_TRUE(Exists(app_ + "/a"));
     EXPECT_TRUE(Exists(app_ + "/b"));
-    EXPECT_TRUE(Exists(app_ + "/tool"));
+    EXPECT_FALSE(Exists(app_ + "/tool"));
     std::string log = ReadLog();
-    EXPECT_EQ(9, Count(log, "WARNING: ")) << log;
+    EXPECT_EQ(10, Count(log, "WARNING: ")) << log;
     EXPECT_FALSE(Logged("cp -pr"));
     EXPECT_FALSE(Logged("chmod"));
     EXPECT_FALSE(Logged("chgrp"));
-    EXPECT_TRUE(Logged(pkg_ + "/tool\tmode " + app_ + "\n"));
+    EXPECT_TRUE(Logged("pkg.list line 11 skipped, word not allowed: tool\tmode\n"));
+}
+
+// The value of sed: sed's own characters within single quotes, nothing the
+// shell acts on inside the command line's double quotes, quotes paired.
+TEST(SedScript, WhatMayReachTheCommandLine) {
+    struct {
+        const char *script;
+        bool safe;
+    } cases[] = {
+        {"-e 's|@SPOOL@|/var/spool/Varen/tvxx|' -e 's|@LOG@|/var/log/varen-tvxx|'", true},
+        {"s/@LEVEL@/3.01.67/", true},
+        {"-e s/OLD/NEW/g -e 's/one/two three/'", true},
+        {"'s/a;b/[x]*&<>(){}#!~?\\\\./'", true},
+        {"s/a/b/ \\\n-e s/c/d/", true}, // a continued line
+        {"s/a/\xe9/", true},
+        {"s/a/b/;rm", false},
+        {"s/a/b/|x", false},
+        {"s/a/b/&", false},
+        {"s/a/b/>x", false},
+        {"'s/$/x/'", false},
+        {"'s/a/`id`/'", false},
+        {"'s/a/\"/'", false},
+        {"'s/a/b/", false},
+        {"s/a/b/\n", false},
+        {"'s/a/\tb/'", false},
+        {"s/a/*/", false},
+        {"\\;", false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.safe, IsSafeSedScript(c.script)) << c.script;
 }
 
 // checkps passes at once when its programs do not run (words after the list

@@ -32,18 +32,15 @@ class SiteTest : public ::testing::Test {
 // upper-case marker is no marker); no list at all ends the run.
 TEST_F(SiteTest, DisksList) {
     WriteFile(site_ + "/DISKS", "DISKS pkg_tar.001\nend_of_list\nafter marker\n");
-    GetDisksData(site_.c_str());
-    EXPECT_STREQ("DISKS PKG_TAR.001\nend_of_list\nafter marker\n", LineBuf);
+    EXPECT_EQ("DISKS PKG_TAR.001\nend_of_list\nafter marker\n", Take(GetDisksData(site_.c_str())));
     WriteFile(site_ + "/DISKS", "a END_OF_LIST b\n");
-    GetDisksData(site_.c_str());
-    EXPECT_STREQ("A END_OF_LIST B\n", LineBuf);
+    EXPECT_EQ("A END_OF_LIST B\n", Take(GetDisksData(site_.c_str())));
     WriteFile(site_ + "/disks", "disks pkg_tar.001\nend_of_list\n");
-    GetDisksData(site_.c_str());
-    EXPECT_STREQ("disks pkg_tar.001\nend_of_list\n", LineBuf);
+    EXPECT_EQ("disks pkg_tar.001\nend_of_list\n", Take(GetDisksData(site_.c_str())));
 
     std::string empty = MakeTempDir();
     ChildRun run = RunInChild([&] {
-        GetDisksData(empty.c_str());
+        Take(GetDisksData(empty.c_str()));
         return 0;
     });
     EXPECT_EQ(1, run.status);

@@ -47,25 +47,32 @@ TEST_F(Files, FindFileListsTheParent) {
     EXPECT_EQ(2, GetFileType((dir + "/dirlink").c_str()));
 }
 
-TEST_F(Files, InputLinesContinuationAndPieces) {
-    WriteFile(dir + "/in", "one \\\ntwo\n" + std::string(1100, 'x') + "\nlast");
+// Lines come whole, continuations joined; a line over the limit or holding a
+// NUL byte is read to its end and delivered empty with its fault, never in
+// pieces; the number is that of the line's first physical line.
+TEST_F(Files, InputLinesWholeOrRefused) {
+    WriteFile(dir + "/in", "one \\\ntwo\n" + std::string(1100, 'x') + "\n" + std::string(510, 'y') +
+                               "\nn" + std::string(1, '\0') + "ul\nlast");
     ASSERT_TRUE(OpenInputFile((dir + "/in").c_str(), 2));
     std::string lines;
     while (GetFileLine())
-        lines += std::string(LineBuf) + "|";
-    EXPECT_EQ("one \\\ntwo\n|" + std::string(510, 'x') + "|" + std::string(510, 'x') + "|" +
-                  std::string(80, 'x') + "\n|last|",
-              lines);
+        lines += std::string(LineBuf) + "|" + std::to_string(GetFileLineFault()) + "@" +
+                 std::to_string(GetFileLineNumber()) + " ";
+    EXPECT_EQ("one \\\ntwo\n|0@1 |1@3 " + std::string(510, 'y') + "\n|0@4 |2@5 last|0@6 ", lines);
     EXPECT_FALSE(GetFileLine());
 
-    // Continuations beyond LineBuf stop at its end.
+    // Continuations beyond LineBuf make one line too long as a whole.
     std::string cont;
     for (int i = 0; i < 600; i++)
         cont += "abcdefgh\\\n";
-    WriteFile(dir + "/cont", cont);
+    WriteFile(dir + "/cont", cont + "\nnext\n");
     ASSERT_TRUE(OpenInputFile((dir + "/cont").c_str(), 1));
     ASSERT_TRUE(GetFileLine());
-    EXPECT_EQ(4095u, strlen(LineBuf));
+    EXPECT_EQ(LINE_TOO_LONG, GetFileLineFault());
+    EXPECT_STREQ("", LineBuf);
+    ASSERT_TRUE(GetFileLine());
+    EXPECT_STREQ("next\n", LineBuf);
+    EXPECT_EQ(602, GetFileLineNumber());
     CloseInputFile();
 
     EXPECT_EXIT(OpenInputFile((dir + "/none").c_str(), 2), testing::ExitedWithCode(0),

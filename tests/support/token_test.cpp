@@ -39,7 +39,13 @@ TEST(FindToken, PositionsOfWholeElements) {
         {"x", "", 0},
         {nullptr, ",x", 0},
         {"x", nullptr, 0},
-        {"b", "ab", 1}, // the first character is the delimiter
+        {"b", "ab", 1},               // the first character is the delimiter
+        {"y,yes", ",y,yes,n,no,", 0}, // a word holding the delimiter is no element
+        {"yes,n", ",y,yes,n,no,", 0},
+        {"no,", ",y,yes,n,no,", 0},
+        {",", ",y,,n", 0},
+        {"a b", " a b ", 0},
+        {"x y", ",x y,", 1}, // another list's delimiter is an ordinary character
     };
     for (const auto &c : cases)
         EXPECT_EQ(FindToken(c.word, c.list), c.pos)

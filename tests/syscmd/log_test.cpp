@@ -1,5 +1,5 @@
 // Tests of the log (truncation by a new run, mode 0666 of a new file, links at
-// the log path never followed) and of GetToolPath and GetUserName.
+// the log path never followed, anything not the run's own replaced) and of GetToolPath and GetUserName.
 #include "syscmd/log.h"
 
 #include "testutil.h"
@@ -59,6 +59,28 @@ TEST_F(Log, PlantedLinksAreNeverFollowed) {
     PutLogMsg("later\n");
     EXPECT_EQ("ERROR: couldn't open /tmp/setup.log\n", testing::internal::GetCapturedStderr());
     EXPECT_EQ("precious\n", ReadFile(target));
+
+    // A new run removes whatever is not a file of its own with one name: a
+    // directory with content, a second name of another file, another user's
+    // file; the log is made anew and the other file never emptied.
+    for (int kind = 0; kind < 3; kind++) {
+        unlink(LOG);
+        if (kind == 0) {
+            mkdir(LOG, 0777);
+            tu::WriteFile(std::string(LOG) + "/x", "x");
+        } else if (kind == 1) {
+            link(target.c_str(), LOG);
+        } else {
+            tu::WriteFile(LOG, "theirs\n");
+            ASSERT_EQ(0, chown(LOG, 65534, 65534));
+        }
+        flLogFirstWrite = true;
+        PutLogMsg("own %d\n", kind);
+        EXPECT_EQ("own " + std::to_string(kind) + "\n", ReadFile(LOG)) << kind;
+        EXPECT_EQ("precious\n", ReadFile(target)) << kind;
+        struct stat st;
+        EXPECT_TRUE(lstat(LOG, &st) == 0 && st.st_uid == geteuid() && st.st_nlink == 1) << kind;
+    }
 }
 
 TEST(ToolPath, DirectoryOfTheRunningProgram) {

@@ -41,6 +41,7 @@ class Run : public testing::Test {
 TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
     std::string victim = dir + "/x";
     mkdir(victim.c_str(), 0755);
+    int failedBefore = FailureCount();
     testing::internal::CaptureStdout();
     EXPECT_EQ(0, SysCmd(CMD_RM_R, MODE_WARN, " %s", victim.c_str()));
     EXPECT_EQ(0, SysCmd(CMD_LINE, MODE_FATAL, "sh -c 'echo out; echo err >&2'"));
@@ -55,15 +56,21 @@ TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
                   "false\nWARNING_MSG: exit status 1\nsh -c 'exit 3'\nWARNING_MSG: exit status 3\n"
                   "kill -KILL $$\nWARNING_MSG: killed by signal 9 (Killed)\n",
               ReadFile(LOG));
+    // The mode-1 failures are counted, with their lines as logged.
+    EXPECT_EQ(failedBefore + 3, FailureCount());
+    if (failedBefore == 0) {
+        EXPECT_STREQ("kill -KILL $$", FailedStep(2));
+    }
 
-    // Mode 2 ends the run with status 1 and says why on standard output.
+    // Mode 2 ends the run with status 1, says why on standard output and
+    // names the command on standard error.
     std::string out = dir + "/stdout";
     EXPECT_EXIT(
         {
             freopen(out.c_str(), "w", stdout);
             SysCmd(CMD_LINE, MODE_FATAL, "exit 4");
         },
-        testing::ExitedWithCode(1), "");
+        testing::ExitedWithCode(1), "^failed command: exit 4\n$");
     EXPECT_EQ(".ERROR: exit status 4\n", ReadFile(out));
     EXPECT_NE(std::string::npos, ReadFile(LOG).find("\nexit 4\nERROR: exit status 4\n"));
 }

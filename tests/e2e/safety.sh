@@ -1,0 +1,241 @@
+#!/usr/bin/env bash
+# Whole runs as a hostile local user and an unlucky administrator would try
+# them: an unprivileged racer recreating the work area, the log and the old
+# sed temporary name while the installer runs; a move to another file system
+# interrupted at each step (SIGINT to the process group, SIGKILL to the
+# installer alone) and run again; two runs at once; closed standard input at
+# both questions; install media whose directory or name the shell would
+# interpret; and the installation bases. Each group shares one sandbox run,
+# driven by a bash script that prints one line per case.
+# shellcheck source=tests/e2e/lib.sh
+. "$(dirname "$0")/lib.sh"
+shopt -s extglob
+
+MEDIUM=$(make_medium whole --whole)
+MSG2='No answer could be read from standard input; the installation is stopped.'
+
+# ---- the racer: nobody recreates the shared names in a tight loop ----------
+fresh
+SEED='echo original >/etc/e2e.victim'
+PROGRAM=/bin/bash
+# shellcheck disable=SC2016 # expanded inside the sandbox
+RACE='
+racer=$(cat <<"PERL"
+my ($area, $log) = @ARGV;
+while (1) {
+    if ($area ne "") {
+        mkdir $area;
+        open(my $w, ">", "/tmp/e2e.won") if -e "$area/disks" && (lstat $area)[4] == $<;
+    }
+    symlink "/etc/e2e.victim", "/tmp/setup.tmp";
+    next unless $log;
+    if (rand() < 0.5) { mkdir "/tmp/setup.log"; open(my $f, ">", "/tmp/setup.log/x"); }
+    else { symlink "/etc/e2e.victim", "/tmp/setup.log"; }
+}
+PERL
+)
+race() {   # race NAME AREA LOG ARG...: one run while nobody races on AREA (and the log)
+    local name=$1 area=$2 log=$3 outcome
+    shift 3
+    rm -rf /usr/Varen /var/spool/Varen /tmp/setup.* /tmp/VarenInstall /var/tmp/VarenInstall
+    setpriv --reuid=65534 --regid=65534 --clear-groups perl -e "$racer" "$area" "$log" &
+    local pid=$!
+    sleep 0.3
+    /mnt/cd/setup "$@" </dev/null >/tmp/e2e.out 2>&1
+    local status=$?
+    kill $pid; wait $pid 2>/dev/null
+    outcome="status $status: $(head -c 400 /tmp/e2e.out)"
+    if [ $status = 0 ] && [ -u /usr/Varen/tvxx/vsf ] &&
+        [ "$(stat -c "%U %a %F" /tmp/setup.log; head -n 1 /tmp/setup.log)" = "root 666 regular file
+initializing system" ]; then
+        outcome=installed
+    elif [ $status = 1 ] && ! [ -e /usr/Varen ] && grep -q "work area $area is not" /tmp/e2e.out; then
+        outcome=refused
+    fi
+    echo "$name: $outcome"
+}
+race tmp /tmp/VarenInstall ""
+race vartmp /var/tmp/VarenInstall log /var/tmp
+race logonly "" log
+echo "victim: $(cat /etc/e2e.victim), won: $(ls /tmp/e2e.won 2>/dev/null | wc -l)"
+echo "owned by nobody: $(find /usr /etc /var /opt /run -path /var/tmp -prune -o -user nobody -print -quit)"
+'
+TIMEOUT=60
+run racer -c "$RACE"
+expect_status 0
+# The racer may win the race for the work-area name (the run then stops) or
+# lose it (the run installs); it never gets anything of the run's.
+want='tmp: @(refused|installed)
+vartmp: @(refused|installed)
+logonly: installed
+victim: original, won: 0
+owned by nobody: 
+'
+# shellcheck disable=SC2053 # a pattern
+[[ $OUT == $want ]] || fail "racer runs: $OUT"
+[ -z "$(ls -A "$SCRATCH_ROOT/runs/racer/sandbox/upper/etc")" ] || fail "something below /etc changed"
+
+# ---- a move to another file system, interrupted, then run again ----------
+# Stand-ins for cp, mv and rm in /usr/sbin (searched before /usr/bin) run the
+# real command; at the call E2E_STOP names they leave it half done (a partial
+# copy, a half-removed old copy) and interrupt the installer as E2E_SIG says.
+fresh
+SEED="$(seed_installation /usr)
+mkdir /usr/Varen/tvxx/queues/sub
+for i in \$(seq 200); do head -c \$((i * 53)) /dev/urandom >/usr/Varen/tvxx/queues/sub/d\$i; done
+ln -s sub/d1 /usr/Varen/tvxx/queues/link && chmod 600 /usr/Varen/tvxx/queues/sub/d7
+cp -a /usr/Varen /var/tmp/e2e.orig
+cat >/usr/sbin/cp <<'EOF'
+#!/bin/bash
+name=\${0##*/}
+if [ \"\$name \$*\" = \"\${E2E_STOP-}\" ] && mkdir /tmp/e2e.fired 2>/dev/null; then
+    [ \$name = rm ] || /usr/bin/\$name \"\$@\"
+    [ \$name = mv ] || find \"\${@: -1}\" -type f | head -n 100 | xargs /usr/bin/rm -f
+    pgid=\$(ps -o pgid= -p \$\$ | tr -d ' ')
+    if [ \"\$E2E_SIG\" = INT ]; then
+        (sleep 0.2; kill -INT -- -\$pgid) &
+        exec sleep 5
+    fi
+    kill -KILL \$pgid
+    sleep 1
+fi
+exec /usr/bin/\$name \"\$@\"
+EOF
+chmod 755 /usr/sbin/cp && ln -s cp /usr/sbin/mv && ln -s cp /usr/sbin/rm"
+# shellcheck disable=SC2016 # expanded inside the sandbox
+INTERRUPT='
+listing() { cd "$1" && find . -printf "%p %y %m %s %l\n" | sort && find . -type f -exec md5sum {} + | sort; }
+orig=$(listing /var/tmp/e2e.orig/tvxx/queues)
+interrupt() {   # interrupt NAME FROM SIGNAL STOP RERUN-ARG...
+    local name=$1 from=$2 sig=$3 stop=$4 to=/opt first where data again
+    shift 4
+    rm -rf /usr/Varen /opt/Varen /tmp/e2e.fired
+    if [ "$from" = /usr ]; then
+        cp -a /var/tmp/e2e.orig /usr/Varen
+    else
+        to=/usr
+        cp -a /var/tmp/e2e.orig /opt/Varen && mkdir /usr/Varen && ln -s /opt/Varen/tvxx /usr/Varen/tvxx
+    fi
+    # (a command started with & ignores interrupts unless told otherwise)
+    E2E_STOP=$stop E2E_SIG=$sig env --default-signal=INT setsid /mnt/cd/setup install $to \
+        </dev/null >/dev/null 2>&1 &
+    local pid=$!
+    wait $pid
+    first=$?
+    for _ in $(seq 50); do pgrep -s $pid >/dev/null || break; sleep 0.1; done
+    /mnt/cd/setup "$@" </dev/null >/dev/null 2>&1
+    local again=$?
+    where=$(readlink /usr/Varen/tvxx || echo /usr)
+    data=differs
+    [ "$(listing /usr/Varen/tvxx/queues)" = "$orig" ] && data=same
+    echo "$name: $first $(ls -d /tmp/e2e.fired) $again $where $data [$(ls -A /usr/Varen)] [$(ls -A /opt/Varen)]"
+}
+interrupt copy_int /usr INT "cp -pr /usr/Varen/tvxx /opt/Varen/tvxx.partial" install /opt
+interrupt copy_kill /usr KILL "cp -pr /usr/Varen/tvxx /opt/Varen/tvxx.partial"
+interrupt aside_int /usr INT "mv -f -T /usr/Varen/tvxx /usr/Varen/tvxx.old" install /opt
+interrupt aside_kill /usr KILL "mv -f -T /usr/Varen/tvxx /usr/Varen/tvxx.old"
+interrupt remove_int /usr INT "rm -rf /usr/Varen/tvxx.old" install /opt
+interrupt remove_kill /usr KILL "rm -rf /usr/Varen/tvxx.old"
+interrupt back_int /opt INT "mv -f -T /usr/Varen/tvxx /usr/Varen/tvxx.old" install /usr
+interrupt back_kill /opt KILL "rm -rf /opt/Varen/tvxx"
+'
+PROGRAM=/bin/bash
+TIMEOUT=100
+run interrupt -c "$INTERRUPT"
+expect_status 0
+# After the rerun the data stand complete and unchanged at one place, with
+# nothing of the interrupted move left anywhere.
+expect_eq "interrupted moves" "$OUT" "copy_int: 1 /tmp/e2e.fired 0 /opt/Varen/tvxx same [tvxx] [tvxx]
+copy_kill: 137 /tmp/e2e.fired 0 /usr same [tvxx] []
+aside_int: 1 /tmp/e2e.fired 0 /opt/Varen/tvxx same [tvxx] [tvxx]
+aside_kill: 137 /tmp/e2e.fired 0 /opt/Varen/tvxx same [tvxx] [tvxx]
+remove_int: 1 /tmp/e2e.fired 0 /opt/Varen/tvxx same [tvxx] [tvxx]
+remove_kill: 137 /tmp/e2e.fired 0 /opt/Varen/tvxx same [tvxx] [tvxx]
+back_int: 1 /tmp/e2e.fired 0 /usr same [tvxx] []
+back_kill: 137 /tmp/e2e.fired 0 /usr same [tvxx] []
+"
+
+# ---- unsafe install media, two runs at once, closed standard input --------
+fresh
+PROGRAM=/bin/bash
+# shellcheck disable=SC2016 # expanded inside the sandbox
+TOGETHER='
+for dir in "/mnt/cd a" "/mnt/x\$(touch /tmp/e2e.pwned)"; do
+    mkdir -p "$dir" && cp -a /mnt/cd/. "$dir/"
+    "$dir/setup"; echo "status $?"
+done
+cp /mnt/cd/setup "/mnt/cd/set up" && "/mnt/cd/set up"; echo "status $?"
+ls /tmp/setup.log /tmp/e2e.pwned 2>&1 | sed "s/^ls: //"
+/mnt/cd/setup >/tmp/e2e.o1 2>&1 & p1=$!
+/mnt/cd/setup >/tmp/e2e.o2 2>&1 & p2=$!
+wait $p1; s1=$?; wait $p2; s2=$?
+echo "together: $(printf "%s\n" $s1 $s2 | sort | paste -s -d " ") $(grep -c "^initializing system$" /tmp/setup.log) $(ls /usr/Varen/tvxx/vsf)"
+grep -h -v "^\.*$" /tmp/e2e.o1 /tmp/e2e.o2
+touch /usr/Varen/tvxx/TolvarD
+/mnt/cd/setup <&- 2>/tmp/e2e.err | head -c 4000 >/tmp/e2e.out
+echo "question: ${PIPESTATUS[0]} $(grep -o "continue with the installation" /tmp/e2e.out | wc -l) $(cat /tmp/e2e.err)"
+rm /usr/Varen/tvxx/TolvarD
+printf "#!/bin/sh\nsleep 30\n" >/tmp/tvqadmin && chmod 755 /tmp/tvqadmin && /tmp/tvqadmin &
+sleep 0.3
+/mnt/cd/setup <&- 2>/tmp/e2e.err | head -c 4000 >/tmp/e2e.out
+echo "menu: ${PIPESTATUS[0]} $(grep -o "Enter a selection" /tmp/e2e.out | wc -l) $(cat /tmp/e2e.err)"
+'
+run together -c "$TOGETHER"
+expect_status 0
+# shellcheck disable=SC2059,SC2016 # the message text is the format; a literal $(...)
+expect_eq "output" "$OUT" "$(printf "$MSG1" "/mnt/cd a")
+status 2
+$(printf "$MSG1" '/mnt/x$(touch /tmp/e2e.pwned)')
+status 2
+$(printf "$MSG1" "set up")
+status 2
+cannot access '/tmp/setup.log': No such file or directory
+cannot access '/tmp/e2e.pwned': No such file or directory
+together: 0 1 1 /usr/Varen/tvxx/vsf
+ERROR: another installation is under way (/run/VarenInstall.lock is locked); try again when it has ended.
+question: 1 1 $MSG2
+menu: 1 1 $MSG2
+"
+
+# ---- installation bases: only whole trailing components are cut ----------
+# The install area is too small, so each run stops at once, naming its base.
+fresh
+MEDIUM=$(make_medium sized --whole --isize 1000 --tsize 500)
+SEED=$(seed_df 5000 100)
+PROGRAM=/bin/bash
+# shellcheck disable=SC2016 # expanded inside the sandbox
+BASES='
+base() {
+    /mnt/cd/setup "$@" </dev/null >/tmp/e2e.out 2>&1
+    local status=$?
+    printf "[%s]" "$@"
+    echo " $status $(sed -n -e "s/^There isn.t enough space in \(.*\) to perform .*/\1/p" \
+        -e "s/^ERROR: the path \(.*\) contains .*/refused \"\1\"/p" -e "s/^setup 3/version 3/p" /tmp/e2e.out)"
+}
+for b in /opt /opt/ /opt/Varen /opt/Varen/ /opt/Varen/tvxx /opt/Varen/tvxx// /opt/tvxx-suite \
+    /opt/Varen-2026 /opt/Varen-2026/Varen/tvxx ""; do
+    base install "$b"
+done
+base ""
+base /var/tmp// -v
+mkdir -p /usr/Varen && ln -s /opt/Varen-2026/Varen/tvxx/ /usr/Varen/tvxx
+base
+'
+run bases -c "$BASES"
+expect_status 0
+expect_eq "bases" "$OUT" '[install][/opt] 0 /opt
+[install][/opt/] 0 /opt
+[install][/opt/Varen] 0 /opt
+[install][/opt/Varen/] 0 /opt
+[install][/opt/Varen/tvxx] 0 /opt
+[install][/opt/Varen/tvxx//] 0 /opt
+[install][/opt/tvxx-suite] 0 /opt/tvxx-suite
+[install][/opt/Varen-2026] 0 /opt/Varen-2026
+[install][/opt/Varen-2026/Varen/tvxx] 0 /opt/Varen-2026
+[install][] 2 refused ""
+[] 2 refused ""
+[/var/tmp//][-v] 0 version 3.01.67
+[] 0 /opt/Varen-2026
+'
+
+finish
