@@ -1,8 +1,7 @@
 // Helpers shared by all unit tests: temporary directories and files, stand-in
 // commands in the command table, the log, an empty allocator chain per test,
-// and children that run with captured output, a time limit and, where the
-// code under test writes fixed system places, overlays over /usr, /etc and
-// /var.
+// and children that run with captured output, a time limit and, where needed,
+// overlays over /usr, /etc and /var.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,7 +9,6 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -34,8 +32,6 @@
 #include "support/savestr.h"
 #include "syscmd/cmdtable.h"
 #include "syscmd/log.h"
-
-extern char **environ;
 
 namespace tu {
 
@@ -148,43 +144,6 @@ inline void UseDirs(const std::string &site, const std::string &work, const std:
     pAppDir = SaveStr("%s", app.c_str());
     pCurrentInstallDir = nullptr;
 }
-
-// Saves a command table row's directory and puts it back at scope end.
-class RowPath {
-  public:
-    explicit RowPath(int id) : id_(id), saved_(ComList[id].pPath) {}
-    ~RowPath() { ComList[id_].pPath = saved_; }
-    RowPath(const RowPath &) = delete;
-    RowPath &operator=(const RowPath &) = delete;
-
-  private:
-    int id_;
-    const char *saved_;
-};
-
-// A process of the given name (a copy of sleep in dir) that runs until this
-// object goes, for the checks of running programs; pid is 0 when it could not
-// be started.
-class Sleeper {
-  public:
-    Sleeper(const std::string &dir, const std::string &name) {
-        std::string prog = dir + "/" + name;
-        char *args[] = {prog.data(), const_cast<char *>("30"), nullptr};
-        if (Sh("cp /bin/sleep " + prog) != 0 ||
-            posix_spawn(&pid, prog.c_str(), nullptr, nullptr, args, environ) != 0) {
-            pid = 0;
-        }
-    }
-    ~Sleeper() {
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-    Sleeper(const Sleeper &) = delete;
-    Sleeper &operator=(const Sleeper &) = delete;
-    pid_t pid = 0;
-};
 
 // Each test starts from an empty allocator chain; blocks that other tests of
 // the program keep alive are set aside and put back afterwards.

@@ -198,55 +198,15 @@ TEST(SedScript, WhatMayReachTheCommandLine) {
         bool safe;
     } cases[] = {
         {"-e 's|@SPOOL@|/var/spool/Varen/tvxx|' -e 's|@LOG@|/var/log/varen-tvxx|'", true},
-        {"s/@LEVEL@/3.01.67/", true},
-        {"-e s/OLD/NEW/g -e 's/one/two three/'", true},
-        {"'s/a;b/[x]*&<>(){}#!~?\\\\./'", true},
-        {"s/a/b/ \\\n-e s/c/d/", true}, // a continued line
-        {"s/a/\xe9/", true},
-        {"s/a/b/;rm", false},
-        {"s/a/b/|x", false},
-        {"s/a/b/&", false},
-        {"s/a/b/>x", false},
-        {"'s/$/x/'", false},
-        {"'s/a/`id`/'", false},
-        {"'s/a/\"/'", false},
-        {"'s/a/b/", false},
-        {"s/a/b/\n", false},
-        {"'s/a/\tb/'", false},
-        {"s/a/*/", false},
+        {"s/@LEVEL@/3.01.67/", true}, {"-e s/OLD/NEW/g -e 's/one/two three/'", true},
+        {"'s/a;b/[x]*&<>(){}#!~?\\\\./'", true}, {"s/a/b/ \\\n-e s/c/d/", true},
+        {"s/a/\xe9/", true}, {"s/a/b/;rm", false}, {"s/a/b/|x", false}, {"s/a/b/&", false},
+        {"s/a/b/>x", false}, {"'s/$/x/'", false}, {"'s/a/`id`/'", false}, {"'s/a/\"/'", false},
+        {"'s/a/b/", false}, {"s/a/b/\n", false}, {"'s/a/\tb/'", false}, {"s/a/*/", false},
         {"\\;", false},
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.safe, IsSafeSedScript(c.script)) << c.script;
-}
-
-// checkps passes at once when its programs do not run (words after the list
-// are ignored); with one running and the reply "2" (quit) the processing
-// returns 1 at once and later lines are not read.
-TEST_F(PkgListTest, Checkps) {
-    EXPECT_EQ(0, RunList("checkps ,nosuchprogzz,otherzz, c b\nc a\n"));
-    EXPECT_TRUE(Exists(app_ + "/a"));
-    EXPECT_FALSE(Exists(app_ + "/b"));
-
-    ChildRun run;
-    {
-        Sleeper running(root_, "tvzzchk");
-        ASSERT_NE(0, running.pid);
-        run = RunInChild([&] { return RunList("c d\ncheckps ,tvzzchk,\nc e\n") == 1 ? 7 : 8; },
-                         "2\n");
-    }
-    EXPECT_EQ(7, run.status) << run.out << run.err;
-    EXPECT_NE(std::string::npos, run.out.find("tvzzchk (")) << run.out;
-    EXPECT_TRUE(Exists(app_ + "/d"));
-    EXPECT_FALSE(Exists(app_ + "/e"));
-}
-
-// A list that cannot be opened: the error line, and status 1 (the
-// installation is incomplete).
-TEST_F(PkgListTest, MissingListEndsWithStatusOne) {
-    ChildRun run = RunInChild([] { return ProcessPkgList("nopkg"); });
-    EXPECT_EQ(1, run.status);
-    EXPECT_EQ("ERROR: can't open file, " + work_ + "/nopkg/pkg.list\n", run.err);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // Tests of the install site: reading the disks list, copying the medium into
-// the work area, joining the archive pieces, the root check and the continue
-// question.
+// the work area, joining the archive pieces and the root check. The continue
+// question is checked by whole runs.
 #include "install/medium.h"
 #include "install/sequence.h"
 #include "install/site.h"
@@ -25,11 +25,10 @@ class SiteTest : public ::testing::Test {
 
     std::string root_ = MakeTempDir(), site_ = root_ + "/site", work_ = root_ + "/VarenInstall",
                 app_ = root_ + "/app", bin_ = root_ + "/bin";
-    RowPath whoami_{CMD_WHOAMI};
 };
 
 // "disks" is preferred; a "DISKS" list is upper-cased up to the marker (an
-// upper-case marker is no marker); no list at all ends the run.
+// upper-case marker is no marker).
 TEST_F(SiteTest, DisksList) {
     WriteFile(site_ + "/DISKS", "DISKS pkg_tar.001\nend_of_list\nafter marker\n");
     EXPECT_EQ("DISKS PKG_TAR.001\nend_of_list\nafter marker\n", Take(GetDisksData(site_.c_str())));
@@ -38,13 +37,6 @@ TEST_F(SiteTest, DisksList) {
     WriteFile(site_ + "/disks", "disks pkg_tar.001\nend_of_list\n");
     EXPECT_EQ("disks pkg_tar.001\nend_of_list\n", Take(GetDisksData(site_.c_str())));
 
-    std::string empty = MakeTempDir();
-    ChildRun run = RunInChild([&] {
-        Take(GetDisksData(empty.c_str()));
-        return 0;
-    });
-    EXPECT_EQ(1, run.status);
-    EXPECT_EQ("ERROR: can't open file, VarenInstall/disks\n", run.err);
 }
 
 // The joining walk takes pieces in list order, stops at the first marker
@@ -86,57 +78,6 @@ TEST_F(SiteTest, CopyWalkAndNotRoot) {
     EXPECT_FALSE(Exists(work_ + "/g"));
     EXPECT_FALSE(Exists(work_ + "/stale"));
     EXPECT_FALSE(Exists(work_ + "/Linuxi386Tvxx.tar.Z"));
-}
-
-// The continue question, in a sandbox with the earlier daemon's links in
-// /etc/rc2.d. The child ends with 7 when readyForInstallation returned true
-// and both links are gone, with 8 otherwise (unless the question ends it).
-class ContinueQuestionTest : public SiteTest {
-  protected:
-    ChildRun Ask(const std::string &input) {
-        WriteFile(app_ + "/TolvarDStop", "");
-        UserIs("root");
-        ClearLog();
-        return RunInChild(
-            [&] {
-                if (Sh("mkdir -p /etc/rc2.d && touch /etc/rc2.d/KVarenPrintD "
-                       "/etc/rc2.d/SVarenPrintD") != 0)
-                    return 90;
-                bool ready = readyForInstallation();
-                bool gone =
-                    !Exists("/etc/rc2.d/KVarenPrintD") && !Exists("/etc/rc2.d/SVarenPrintD");
-                return ready && gone ? 7 : 8;
-            },
-            input, MakeTempDir());
-    }
-};
-
-TEST_F(ContinueQuestionTest, YesRemovesDaemonLinksAfterAskingAgain) {
-    ChildRun run = Ask("Yes\n\n   \tYES\nyes please\n");
-    EXPECT_EQ(7, run.status) << run.out << run.err;
-    std::string daemon =
-        "\nIf you currently have Varen printer software installed that uses TolvarD\n";
-    EXPECT_EQ(0u, run.out.find(daemon)) << run.out;
-    EXPECT_EQ(1, Count(run.out, daemon));
-    EXPECT_EQ(4, Count(run.out, NLS_ENGLISH[MSG_CONTINUE]));
-    std::string log = ReadLog();
-    EXPECT_NE(std::string::npos, log.find("rm -rf /etc/rc2.d/KVarenPrintD\n")) << log;
-    EXPECT_NE(std::string::npos, log.find("rm -rf /etc/rc2.d/SVarenPrintD\n")) << log;
-    EXPECT_EQ(7, Ask("y\n").status);
-}
-
-// "n" or "no" ends at once with status 0 and nothing removed; end of input
-// ends with status 1 and one line on standard error.
-TEST_F(ContinueQuestionTest, NoAndEndOfInput) {
-    const std::string noAnswer = NLS_ENGLISH[MSG_NO_ANSWER];
-    const std::pair<const char *, int> cases[] = {
-        {"no\n", 0}, {"n\n", 0}, {"maybe\nn\ny\n", 0}, {"", 1}, {"maybe\n", 1}};
-    for (auto [input, status] : cases) {
-        ChildRun run = Ask(input);
-        EXPECT_EQ(status, run.status) << input << run.err;
-        EXPECT_EQ(status == 1 ? noAnswer : "", run.err) << input;
-        EXPECT_EQ(std::string::npos, ReadLog().find("rc2.d")) << input;
-    }
 }
 
 } // namespace
