@@ -64,19 +64,6 @@ TEST(MessageTables, PlaceholdersAndShownTextsInEveryLanguage) {
     EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_BAD_PIECE]), (V{"%s", "%s"}));
 }
 
-// The letters of the continue question differ by language; accented letters
-// are single bytes; in German the placeholder of message 3 comes first.
-TEST(MessageTables, TellingTextsByteForByte) {
-    const char *letters[] = {"[yn] ", "[sn] ", "[yn] ", "[on] ", "[jn] ", "[sn] "};
-    for (int lang = 0; lang < 6; lang++) {
-        std::string text = Tables[lang][MSG_CONTINUE];
-        EXPECT_EQ(text.substr(text.size() - 5), letters[lang]) << Names[lang];
-    }
-    EXPECT_STREQ(NLS_FRENCH[70], "\nEntrez une s\xe9lection :  ");
-    EXPECT_STREQ(NLS_GERMAN[3], "FEHLER: %s konnte nicht ge\xf6"
-                                "ffnet werden");
-}
-
 // Starts the language choice afresh with LANG set to value (null: unset).
 const char *const *ChooseWith(const char *value) {
     if (value == nullptr)

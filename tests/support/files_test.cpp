@@ -1,6 +1,6 @@
 // Tests of the file and path operations: the splitters, existence by listing,
-// line reading with continuation and 510-character pieces, whole-file reads,
-// the commands CreateFile and DeleteFile run, and the nearest existing path.
+// line reading with continuation and 510-character pieces, whole-file reads
+// and the nearest existing path.
 #include "support/files.h"
 #include "syscmd/fileops.h"
 
@@ -80,26 +80,6 @@ TEST_F(Files, InputLinesWholeOrRefused) {
     WriteFile(dir + "/big", std::string(10000, 'b'));
     ASSERT_TRUE(GetFileContent(dir.c_str(), "big"));
     EXPECT_EQ(std::string(4095, 'b'), LineBuf);
-}
-
-// Every command CreateFile and DeleteFile may run is a fake that records its
-// name and arguments.
-TEST_F(Files, CreateAndDeleteRunExactlyTheirCommands) {
-    std::string fakes = dir + "/bin", record = dir + "/record";
-    mkdir(fakes.c_str(), 0755);
-    for (int id : {CMD_MKDIR, CMD_TOUCH, CMD_CHMOD, CMD_CHOWN, CMD_CHGRP, CMD_RM_R})
-        tu::FakeCmd(id, fakes, "echo \"${0##*/} $*\" >> " + record);
-    ComList[CMD_SH].pPath = "/bin";
-    flInitSysCmd = false;
-
-    CreateFile(fakes.c_str(), nullptr, "755", nullptr, nullptr);
-    CreateFile((dir + "/app").c_str(), "f", "644", "lp", "sys");
-    DeleteFile(nullptr, (dir + "/none").c_str());
-    DeleteFile(dir.c_str(), "bin");
-    std::string f = dir + "/app/f";
-    EXPECT_EQ("chmod 755 " + fakes + "\nmkdir -p " + dir + "/app\ntouch " + f + "\nchmod 644 " + f +
-                  "\nchown lp " + f + "\nchgrp sys " + f + "\nrm -rf " + fakes + "\n",
-              tu::ReadFile(record));
 }
 
 TEST_F(Files, NearestExistingPath) {

@@ -1,5 +1,6 @@
 // Tests of the log (truncation by a new run, mode 0666 of a new file, links at
-// the log path never followed, anything not the run's own replaced) and of GetToolPath and GetUserName.
+// the log path never followed, anything not the run's own replaced) and of
+// GetToolPath.
 #include "syscmd/log.h"
 
 #include "testutil.h"
@@ -95,17 +96,6 @@ TEST(ToolPath, DirectoryOfTheRunningProgram) {
     EXPECT_EQ(cwd + "/../dir", Take(GetToolPath("../dir/setup")));
     ASSERT_EQ(0, chdir("/"));
     EXPECT_EQ("/sub", Take(GetToolPath("sub/setup")));
-}
-
-TEST(UserName, FromWhoamiOrTheUserId) {
-    std::string dir = tu::MakeTempDir();
-    tu::FakeCmd(CMD_WHOAMI, dir, "printf 'bob\\r\\nsecond\\n'");
-    flInitSysCmd = false;
-    EXPECT_EQ("bob", Take(GetUserName()));
-    ComList[CMD_WHOAMI].pPath = nullptr;
-    EXPECT_EQ("root", Take(GetUserName()));
-    EXPECT_EXIT(exit(setuid(500) == 0 && Take(GetUserName()) == "User ID:  500" ? 0 : 1),
-                testing::ExitedWithCode(0), "");
 }
 
 } // namespace
