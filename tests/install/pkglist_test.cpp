@@ -34,65 +34,43 @@ class PkgListTest : public ::testing::Test {
 
 // "c" and any unlisted first word copy into APP; "#" alone is a comment, "#c"
 // is not; dir, dirto and t do what they name; m and s act only on files APP
-// holds; the attributes of each line follow.
-TEST_F(PkgListTest, DirectivesAndComments) {
-    std::string dest = root_ + "/elsewhere";
+// holds; newdir creates with 775, then applies its attributes, and leaves an
+// existing directory alone. After "name", later attributes still act on the
+// old NAME; owner and group work recursively. A failing attribute command
+// ends the run with status 1.
+TEST_F(PkgListTest, DirectivesAndAttributes) {
+    std::string dest = root_ + "/elsewhere", link = root_ + "/toollink";
     mkdir(dest.c_str(), 0755);
-    EXPECT_EQ(
-        0, RunList("c a mode 751\n#c b\n# c d\nx e mode 700\n\ndir tree\ndirto tree " + dest +
-                   " mode 750\nt stamp\nt fresh mode 600\nm absent mode 700\ns stamp mode 711\n"));
-    EXPECT_EQ(0751, ModeOf(app_ + "/a"));
+    EXPECT_EQ(0, RunList("c a mode 751\n#c b\n# c d\nx e mode 700\n\ndir tree owner root group root\n"
+                         "dirto tree " + dest + " mode 750\nt stamp\nt fresh mode 600\nm absent mode 700\n"
+                         "s stamp mode 711\nnewdir spool mode 777\nc tool name tool2 link " + link + "\n"));
+    for (auto [name, mode] : {std::pair{"a", 0751}, {"e", 0700}, {"tree", 0750}, {"stamp", 0711},
+                              {"fresh", 0600}, {"spool", 0777}, {"b", 0644}, {"tool2", 0644}})
+        EXPECT_EQ(mode, ModeOf(app_ + "/" + name)) << name; // dirto's attributes act on APP/NAME
     EXPECT_EQ("file a\n", ReadFile(app_ + "/a"));
-    EXPECT_TRUE(Exists(app_ + "/b"));
-    EXPECT_FALSE(Exists(app_ + "/d"));
-    EXPECT_EQ(0700, ModeOf(app_ + "/e"));
+    EXPECT_FALSE(Exists(app_ + "/d") || Exists(app_ + "/absent") || Exists(app_ + "/tool"));
     EXPECT_EQ("inner\n", ReadFile(app_ + "/tree/sub/inner"));
     EXPECT_EQ("inner\n", ReadFile(dest + "/tree/sub/inner"));
-    EXPECT_EQ(0750, ModeOf(app_ + "/tree")); // dirto's attributes act on APP/NAME
     EXPECT_EQ("", ReadFile(app_ + "/stamp"));
-    EXPECT_EQ(0711, ModeOf(app_ + "/stamp"));
-    EXPECT_EQ(0600, ModeOf(app_ + "/fresh"));
-    EXPECT_FALSE(Exists(app_ + "/absent"));
-    EXPECT_TRUE(Logged("cp -p " + pkg_ + "/a " + app_ + "\n"));
-    EXPECT_TRUE(Logged("cp -pr " + pkg_ + "/tree " + dest + "\n"));
-    EXPECT_TRUE(Logged("chmod  751 " + app_ + "/a\n"));
-    EXPECT_FALSE(Logged("absent"));
-}
-
-// newdir creates with 775 and then applies its attributes; a directory that
-// exists already is left alone, attributes included.
-TEST_F(PkgListTest, NewdirOnlyWhenMissing) {
-    EXPECT_EQ(0, RunList("newdir spool mode 777\n"));
-    EXPECT_EQ(0777, ModeOf(app_ + "/spool"));
+    EXPECT_EQ(app_ + "/tool", LinkTarget(link));
     std::string log = ReadLog();
-    size_t first = log.find("chmod  775 " + app_ + "/spool\n");
-    ASSERT_NE(std::string::npos, first) << log;
-    EXPECT_NE(std::string::npos, log.find("chmod  777 " + app_ + "/spool\n", first)) << log;
+    for (std::string line : {"cp -p " + pkg_ + "/a " + app_ + "\n", "cp -pr " + pkg_ + "/tree " + dest + "\n",
+                             "chmod  751 " + app_ + "/a\n", "chown  -R root " + app_ + "/tree\n",
+                             "chgrp  -R root " + app_ + "/tree\n", "chmod  775 " + app_ + "/spool\n"})
+        EXPECT_NE(std::string::npos, log.find(line)) << line;
+    EXPECT_LT(log.find("chmod  775 " + app_ + "/spool\n"), log.find("chmod  777 " + app_ + "/spool\n"));
+    EXPECT_FALSE(Logged("absent"));
 
     chmod((app_ + "/spool").c_str(), 0700);
     ClearLog();
     EXPECT_EQ(0, RunList("newdir spool mode 777\n"));
     EXPECT_EQ(0700, ModeOf(app_ + "/spool"));
     EXPECT_EQ("", ReadLog());
-}
 
-// After "name", later attributes still act on the old NAME: the link points
-// at APP/tool, which is gone. owner and group work recursively.
-TEST_F(PkgListTest, RenameOwnerGroupAndLink) {
-    std::string link = root_ + "/toollink";
-    EXPECT_EQ(0, RunList("c tool name tool2 link " + link + "\ndir tree owner root group root\n"));
-    EXPECT_TRUE(Exists(app_ + "/tool2"));
-    EXPECT_FALSE(Exists(app_ + "/tool"));
-    EXPECT_EQ(app_ + "/tool", LinkTarget(link));
-    EXPECT_TRUE(Logged("chown  -R root " + app_ + "/tree\n"));
-    EXPECT_TRUE(Logged("chgrp  -R root " + app_ + "/tree\n"));
-
-    // A failing attribute command ends the run with status 1: here the chmod
-    // of the file that was just renamed away.
-    ChildRun run = RunInChild([&] { return RunList("c a name a2 mode 755\nc b\n"); });
+    ChildRun run = RunInChild([&] { return RunList("c a name a2 mode 755\nc d\n"); });
     EXPECT_EQ(1, run.status) << run.out << run.err;
     EXPECT_NE(std::string::npos, run.out.find("ERROR: ")) << run.out;
-    EXPECT_FALSE(Exists(app_ + "/b"));
+    EXPECT_FALSE(Exists(app_ + "/d"));
 }
 
 // "sed" as the first attribute takes the rest of the line, blanks included,
