@@ -18,7 +18,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -34,9 +33,6 @@
 #include "syscmd/log.h"
 
 namespace tu {
-
-constexpr int TIMED_OUT = -1000; // status of a child killed at its time limit
-constexpr int KILLED = -2000;    // status of a child ended by a signal otherwise
 
 inline std::string MakeTempDir() {
     char tmpl[] = "/tmp/utXXXXXX";
@@ -67,7 +63,7 @@ inline int ModeOf(const std::string &path) {
     return lstat(path.c_str(), &st) != 0 ? -1 : static_cast<int>(st.st_mode & 07777);
 }
 
-inline std::string LinkTarget(const std::string &path) {
+inline std::string LinkTarget(const std::string &path) { // "" for no link
     char buf[4096];
     ssize_t n = readlink(path.c_str(), buf, sizeof(buf) - 1);
     return n < 0 ? std::string() : std::string(buf, static_cast<size_t>(n));
@@ -123,15 +119,8 @@ inline void InitInstallerOnce() {
     nlsSetupStrCvt(0);
 }
 
-inline std::string LogPath() {
-    return std::string("/tmp/") + (my_name != nullptr ? my_name : "setup") + ".log";
-}
-inline void ClearLog() {
-    WriteFile(LogPath(), "", 0666);
-}
-inline std::string ReadLog() {
-    return ReadFile(LogPath());
-}
+inline void ClearLog() { WriteFile("/tmp/setup.log", "", 0666); }
+inline std::string ReadLog() { return ReadFile("/tmp/setup.log"); }
 
 // Points the run's directory globals at SITE, WORK, BASE and APP, as saved
 // strings that stay valid for the rest of the program; no earlier
@@ -186,8 +175,8 @@ inline bool EnterSandbox(const std::string &scratch) {
 }
 
 struct ChildRun {
-    int status = TIMED_OUT; // exit status, TIMED_OUT or KILLED
-    std::string out, err;   // what it wrote on standard output and error
+    int status = -1;      // exit status; -1 when killed at its time limit or by a signal
+    std::string out, err; // what it wrote on standard output and error
 };
 
 // Runs body in a forked child with input on standard input (at its end at
@@ -220,22 +209,16 @@ inline ChildRun RunInChild(const std::function<int()> &body, const std::string &
         }
         exit(body());
     }
-    struct timespec pause = {0, 20 * 1000 * 1000};
     int status = 0;
-    int waited = 0;
-    while (waitpid(pid, &status, WNOHANG) != pid) {
-        if (waited++ >= timeoutSec * 50) {
+    for (int waited = 0; waitpid(pid, &status, WNOHANG) != pid; waited++) {
+        if (waited >= timeoutSec * 50) {
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
-            run.status = TIMED_OUT;
-            pid = -1;
             break;
         }
-        nanosleep(&pause, nullptr);
+        usleep(20 * 1000);
     }
-    if (pid > 0) {
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : KILLED;
-    }
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.out = ReadFile(dir + "/out");
     run.err = ReadFile(dir + "/err");
     return run;
