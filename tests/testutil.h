@@ -1,15 +1,12 @@
 // Helpers shared by all unit tests: temporary directories and files, stand-in
 // commands in the command table, the log, an empty allocator chain per test,
-// and children that run with captured output, a time limit and, where needed,
-// overlays over /usr, /etc and /var.
+// and children that run with captured output and a time limit.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sched.h>
 #include <signal.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -153,39 +150,17 @@ class EmptyChain : public testing::Test {
     MemBlock *saved_ = nullptr;
 };
 
-// In a child: a mount namespace of its own with overlays over /usr, /etc and
-// /var whose changes land in scratch/upper/<tree>. The real trees stay as
-// they are; their commands remain usable.
-inline bool EnterSandbox(const std::string &scratch) {
-    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr)) {
-        return false;
-    }
-    mkdir((scratch + "/upper").c_str(), 0755);
-    mkdir((scratch + "/work").c_str(), 0755);
-    for (std::string tree : {"usr", "etc", "var"}) {
-        std::string upper = scratch + "/upper/" + tree, work = scratch + "/work/" + tree;
-        mkdir(upper.c_str(), 0755);
-        mkdir(work.c_str(), 0755);
-        std::string opts = "lowerdir=/" + tree + ",upperdir=" + upper + ",workdir=" + work;
-        if (mount("overlay", ("/" + tree).c_str(), "overlay", 0, opts.c_str()) != 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
 struct ChildRun {
     int status = -1;      // exit status; -1 when killed at its time limit or by a signal
     std::string out, err; // what it wrote on standard output and error
 };
 
 // Runs body in a forked child with input on standard input (at its end at
-// once when empty) and standard output and error captured; with a non-empty
-// sandbox directory the child first enters EnterSandbox(sandbox). The child
-// ends with body's value unless body ends the process itself; after
-// timeoutSec seconds it is killed.
+// once when empty) and standard output and error captured. The child ends
+// with body's value unless body ends the process itself; after timeoutSec
+// seconds it is killed.
 inline ChildRun RunInChild(const std::function<int()> &body, const std::string &input = "",
-                           const std::string &sandbox = "", int timeoutSec = 60) {
+                           int timeoutSec = 60) {
     ChildRun run;
     std::string dir = MakeTempDir();
     WriteFile(dir + "/in", input);
@@ -203,10 +178,6 @@ inline ChildRun RunInChild(const std::function<int()> &body, const std::string &
             _exit(125);
         }
         clearerr(stdin);
-        if (!sandbox.empty() && !EnterSandbox(sandbox)) {
-            fprintf(stderr, "sandbox: %s\n", strerror(errno));
-            _exit(126);
-        }
         exit(body());
     }
     int status = 0;

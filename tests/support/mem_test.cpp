@@ -9,7 +9,9 @@
 #include <malloc.h>
 #include <map>
 #include <random>
+#include <sched.h>
 #include <sys/mman.h>
+#include <sys/mount.h>
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
