@@ -1,6 +1,6 @@
-// Tests of the install site: reading the disks list, copying the medium into
-// the work area, joining the archive pieces and the root check. The continue
-// question is checked by whole runs.
+// Tests of the install site: copying the medium into the work area, joining
+// the archive pieces and the root check. Reading the lists and the continue
+// question are checked by whole runs.
 #include "install/medium.h"
 #include "install/sequence.h"
 #include "install/site.h"
@@ -26,18 +26,6 @@ class SiteTest : public ::testing::Test {
     std::string root_ = MakeTempDir(), site_ = root_ + "/site", work_ = root_ + "/VarenInstall",
                 app_ = root_ + "/app", bin_ = root_ + "/bin";
 };
-
-// "disks" is preferred; a "DISKS" list is upper-cased up to the marker (an
-// upper-case marker is no marker).
-TEST_F(SiteTest, DisksList) {
-    WriteFile(site_ + "/DISKS", "DISKS pkg_tar.001\nend_of_list\nafter marker\n");
-    EXPECT_EQ("DISKS PKG_TAR.001\nend_of_list\nafter marker\n", Take(GetDisksData(site_.c_str())));
-    WriteFile(site_ + "/DISKS", "a END_OF_LIST b\n");
-    EXPECT_EQ("A END_OF_LIST B\n", Take(GetDisksData(site_.c_str())));
-    WriteFile(site_ + "/disks", "disks pkg_tar.001\nend_of_list\n");
-    EXPECT_EQ("disks pkg_tar.001\nend_of_list\n", Take(GetDisksData(site_.c_str())));
-
-}
 
 // The joining walk takes pieces in list order, stops at the first marker
 // word wherever it stands, and passes over other names and missing pieces.

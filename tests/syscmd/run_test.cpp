@@ -28,11 +28,7 @@ class Run : public testing::Test {
         flLogFirstWrite = true;
         unlink(LOG);
     }
-    void TearDown() override {
-        flUseLog = 0;
-        flSysCmdLog = false;
-        ComList[CMD_ECHO].Delay = 0;
-    }
+    void TearDown() override { flUseLog = 0; flSysCmdLog = false; ComList[CMD_ECHO].Delay = 0; }
     std::string dir = tu::MakeTempDir();
 };
 
@@ -75,7 +71,9 @@ TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
     EXPECT_NE(std::string::npos, ReadFile(LOG).find("\nexit 4\nERROR: exit status 4\n"));
 }
 
-TEST_F(Run, QuietCallsAreNeitherLoggedNorRedirected) {
+// Quiet calls are neither logged nor redirected; a command that was not
+// found ends the run with status 1.
+TEST_F(Run, QuietCallsAndUnlocatedCommands) {
     std::string src = dir + "/src", dst = dir + "/dst";
     tu::WriteFile(src, "data\n");
     testing::internal::CaptureStdout();
@@ -86,9 +84,6 @@ TEST_F(Run, QuietCallsAreNeitherLoggedNorRedirected) {
     EXPECT_FALSE(tu::Exists(LOG));
     EXPECT_EXIT(SysCmd(-CMD_CAT, MODE_FATAL, " %s/missing", dir.c_str()),
                 testing::ExitedWithCode(1), "");
-}
-
-TEST_F(Run, UnlocatedCommandEndsTheRunWithStatusOne) {
     EXPECT_EXIT(SysCmd(CMD_LPSTAT, MODE_QUIET, " -a"), testing::ExitedWithCode(1),
                 "^ERROR: unable to locate system command 'lpstat'\n$");
     EXPECT_EXIT(GetCmdResponse(CMD_DF, nullptr, "/"), testing::ExitedWithCode(1),
