@@ -6,29 +6,20 @@
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
-W=/tmp/VarenInstall
-A=/usr/Varen/tvxx
 YEAR=$(date +%Y)
 MEDIUM=$(make_medium split2 --pieces 2)
 
 # Checks shared by every complete installation into APP ($1).
 expect_installed_tree() {
-    local app=$1
-    expect_node "$app/tvqadmin" f 755
-    expect_node "$app/tvrtvxxtty" f 4755
-    expect_node "$app/vsf" f 4755
-    expect_node "$app/tvadmin" f 755
-    expect_node "$app/lib/forms.txt" f 644
-    expect_node "$app/tvxx.cfg" f 644
-    expect_eq "edited tvxx.cfg" "$(file_text "$app/tvxx.cfg")" "level=3.01.67"
-    expect_node "$app/.tv_cfg" f 644
-    expect_node "$app/VarenPrinttvxx" f 755
-    expect_node "$app/VarenVSF" f 755
+    local n
+    for n in tvqadmin:755 tvrtvxxtty:4755 vsf:4755 tvadmin:755 lib/forms.txt:644 tvxx.cfg:644 \
+        .tv_cfg:644 VarenPrinttvxx:755 VarenVSF:755; do
+        expect_node "$1/${n%:*}" f "${n#*:}"
+    done
+    expect_eq "edited tvxx.cfg" "$(file_text "$1/tvxx.cfg")" "level=3.01.67"
     expect_node /usr/bin/tvadmin f 755
     expect_absent "$W"
-    expect_eq "tvqadmin calls" "$(file_text /tmp/tvqadmin.calls)" \
-        "tvqadmin -upgrade LANG=unset cwd=/
-tvqadmin -clean LANG=unset cwd=/"
+    expect_eq "tvqadmin calls" "$(file_text /tmp/tvqadmin.calls)" "$CALLS"
     expect_lacks "log" "$LOG" "WARNING_MSG"
     expect_lacks "log" "$LOG" "ERROR"
 }
@@ -61,7 +52,7 @@ Palice
 Jreport
 Zduplex,a4
 " PRINTER=q1 /usr/Varen/tvxx/VarenPrinttvxx -Ajob1 && cp /tmp/tvrtvxxtty.calls /tmp/e2e.lprng
-'"$COMMON_AFTER"
+'
 run road
 expect_status 0
 expect_eq "first log line" "$(head -n 1 <<<"$LOG")" "initializing system"
@@ -125,7 +116,7 @@ PRINTER=q2 /opt/Varen/tvxx/VarenPrinttvxx 17 bob "My title" 2 media=a4 /var/tmp/
     cp /tmp/tvrtvxxtty.calls /tmp/e2e.cups
 : >/tmp/vsf.fail-once
 PRINTER=q2 /opt/Varen/tvxx/VarenVSF 18 bob title 1 none /var/tmp/job && cp /tmp/vsf.calls /tmp/e2e.vsf
-'"$COMMON_AFTER"
+'
 run first_opt install /opt
 expect_status 0
 expect_node /opt/Varen d 755
@@ -197,8 +188,9 @@ expect_node /tmp/setup.log f 666
 # A BSD lpd that rejects -V, no cupsd: " BSD ", no printconf link, and
 # the directories of a base other than /usr group-writable.
 fresh
-SEED="$SPOOLER_BSD
-mkdir -p /usr/share/printconf/util"
+SEED='rm -f /usr/sbin/cupsd
+printf "#!/bin/sh\necho \"lpd: illegal option -- V\" >&2\nexit 1\n" >/usr/sbin/lpd && chmod 755 /usr/sbin/lpd
+mkdir -p /usr/share/printconf/util'
 run spooler_bsd install /opt
 expect_status 0
 expect_eq ".tv_cfg" "$(file_text /opt/Varen/tvxx/.tv_cfg)" " BSD "
@@ -215,7 +207,7 @@ expect_status 0
 expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " CUPS "
 expect_link /usr/share/printconf/util/VarenPrinttvxx $A/VarenPrinttvxx
 
-# ---- the continue question (earlier daemon present in APP) ----------------
+# ---- the continue question (an earlier daemon in APP) -----------------------
 MSG62="
 If you currently have Varen printer software installed that uses TolvarD
 print daemon, you must delete all your Varen print queues prior to installing
@@ -223,84 +215,46 @@ this package.
 
 NOTE: TolvarD is located in <install directory>/Varen/tvxx
 "
-MSG63="
-Do You want to continue with the installation? [yn] "
-DAEMON_SEED="$(seed_installation /usr)
-touch $A/TolvarD
-mkdir -p /etc/rc2.d
-ln -s ../init.d/VarenPrintD /etc/rc2.d/KVarenPrintD
-ln -s ../init.d/VarenPrintD /etc/rc2.d/SVarenPrintD"
-
-count_of() {
-    local text=$1 part=$2 n=0
-    while [[ $text == *"$part"* ]]; do
-        text=${text#*"$part"}
-        n=$((n + 1))
-    done
-    echo "$n"
-}
-
-# Declined: nothing installed, the links stay, no clean-up.
-expect_declined() {
+MSG63=$'\nDo You want to continue with the installation? [yn] '
+# NAME|DAEMON FILE|INPUT (%b; "-": none)|LANG|STATUS|QUESTIONS|ACCEPTED. The
+# question is asked again for anything but y, yes, n, no (case counts); the
+# Spanish prompt shows [sn] but "s" is no answer; end of input is a "no"
+# with a line on standard error and status 1.
+while IFS='|' read -r name daemon input lang status asked accepted; do
+    fresh
+    SEED="$(seed_installation /usr)
+touch $A/$daemon && mkdir -p /etc/rc2.d
+ln -s ../init.d/VarenPrintD /etc/rc2.d/KVarenPrintD && ln -s ../init.d/VarenPrintD /etc/rc2.d/SVarenPrintD"
+    [ "$input" = - ] || INPUT=$(printf '%b' "$input")
+    [ -z "$lang" ] || ENVS=("LANG=$lang")
+    run "continue_$name"
+    expect_status "$status"
+    if [ -z "$lang" ]; then
+        pat=$(printf '%s' "$MSG62$MSG63" | tr '\n' '~')
+        expect_eq "message 62 with the question" "$(tr '\n' '~' <<<"$OUT" | grep -oF -- "$pat" | wc -l)" 1
+    fi
+    expect_eq "questions asked" "$(grep -o "continuar con la\|continue with the" <<<"$OUT" | wc -l)" "$asked"
+    want=""
+    [ "$input" != - ] || want=$MSG2$'\n'
+    expect_eq "standard error" "$ERR" "$want"
+    if [ "$accepted" = yes ]; then
+        expect_absent /etc/rc2.d/KVarenPrintD /etc/rc2.d/SVarenPrintD
+        expect_installed_tree $A
+        expect_script $A/VarenPrinttvxx $A
+        expect_log_order "/usr/bin/rm -rf /etc/rc2.d/KVarenPrintD" "/usr/bin/rm -rf /etc/rc2.d/SVarenPrintD" \
+            "/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z"
+        continue
+    fi
     expect_absent /tmp/tvqadmin.calls
     expect_eq "old script kept" "$(file_text $A/VarenPrinttvxx)" "old"
-    expect_exists /etc/rc2.d/KVarenPrintD
-    expect_exists /etc/rc2.d/SVarenPrintD
+    expect_exists /etc/rc2.d/KVarenPrintD /etc/rc2.d/SVarenPrintD
     expect_lacks "log" "$(log_commands)" "tar xvfp"
-}
-
-# Accepted: the daemon's links are removed and the upgrade completes.
-expect_accepted() {
-    expect_absent /etc/rc2.d/KVarenPrintD
-    expect_absent /etc/rc2.d/SVarenPrintD
-    expect_installed_tree $A
-    expect_script $A/VarenPrinttvxx $A
-}
-
-fresh
-SEED=$DAEMON_SEED INPUT=$'y\n'
-run continue_y
-expect_status 0
-expect_eq "questions asked" "$(count_of "$OUT" "$MSG62$MSG63")" 1
-expect_accepted
-expect_log_order "/usr/bin/rm -rf /etc/rc2.d/KVarenPrintD" "/usr/bin/rm -rf /etc/rc2.d/SVarenPrintD" \
-    "/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z"
-
-# Anything but y, yes, n, no asks again (case counts; an empty line too).
-# The daemon's stop script alone raises the question as well.
-fresh
-SEED=${DAEMON_SEED/TolvarD/TolvarDStop} INPUT=$'maybe\nY\n\nyes\n'
-run continue_again_yes
-expect_status 0
-expect_eq "message 62 shown" "$(count_of "$OUT" "$MSG62")" 1
-expect_eq "question asked" "$(count_of "$OUT" "$MSG63")" 4
-expect_accepted
-
-fresh
-SEED=$DAEMON_SEED INPUT=$'no\n'
-run continue_no
-expect_status 0
-expect_eq "question asked" "$(count_of "$OUT" "$MSG63")" 1
-expect_declined
-
-# "n" stops like "no"; the Spanish prompt shows "[sn]" but "s" is no answer.
-fresh
-SEED=$DAEMON_SEED INPUT=$'s\nn\n'
-ENVS=(LANG=es_ES)
-run continue_n_spanish
-expect_status 0
-expect_eq "Spanish question asked" \
-    "$(count_of "$OUT" $'\n\xbfDesea continuar con la instalaci\xf3n? [sn] ')" 2
-expect_declined
-
-# End of input: as "no", with a line on standard error, and status 1.
-fresh
-SEED=$DAEMON_SEED
-run continue_eof
-expect_status 1
-expect_eq "question asked" "$(count_of "$OUT" "$MSG63")" 1
-expect_eq "standard error" "$ERR" "No answer could be read from standard input; the installation is stopped.
-"
-expect_declined
+done <<'CASES'
+y|TolvarD|y\n||0|1|yes
+again_yes|TolvarDStop|maybe\nY\n\nyes\n||0|4|yes
+no|TolvarD|no\n||0|1|no
+n_spanish|TolvarD|s\nn\n|es_ES|0|2|no
+eof|TolvarD|-||1|1|no
+CASES
 
 finish

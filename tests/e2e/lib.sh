@@ -55,7 +55,7 @@ expect_contains() {
 }
 expect_lacks() { case $2 in *"$3"*) fail "$1 holds $(printf '%q' "$3")" ;; esac; }
 present() { [ -e "$R$1" ] || [ -L "$R$1" ]; }
-expect_exists() { present "$1" || fail "$1 is missing"; }
+expect_exists() { local p; for p; do present "$p" || fail "$p is missing"; done; }
 expect_absent() { local p; for p; do ! present "$p" || fail "$p exists but should not"; done; }
 # expect_node PATH TYPE MODE: TYPE is find's %y, MODE octal.
 expect_node() {
@@ -97,7 +97,7 @@ rm -rf /usr/Varen /opt/Varen /var/spool/Varen /tmp/VarenInstall /tmp/setup.log \
 '
 # The final state that the checks look at, copied out with types and modes.
 readonly COMMON_AFTER='
-mkdir -p "$SANDBOX_OUT/root"
+cd / && mkdir -p "$SANDBOX_OUT/root"
 for p in /usr/Varen /opt/Varen /var/spool/Varen /usr/bin/tvadmin /tmp/setup.log \
     /tmp/VarenInstall /tmp/*.calls /tmp/e2e.* /usr/share/printconf /etc/rc2.d \
     /etc/e2e.* /var/tmp/e2e* /var/log/varen-tvxx /usr/bin/tvqadmin; do
