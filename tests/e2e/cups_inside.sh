@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
-# Runs inside the sandbox (see cups_test.sh): installs the sample suite from
-# /mnt/cd, starts a private CUPS scheduler that listens on a local socket
-# only, makes one queue per interface script from the suite's printer
-# descriptions, prints a job on each as an ordinary user, waits for both to
-# finish and stops the scheduler by its process id. Everything worth
-# checking is left in /tmp/cups-run for the after script to copy out.
+# Runs inside the sandbox (see cups.sh): installs the sample suite from
+# /mnt/cd, starts a private CUPS scheduler on a local socket, makes one queue
+# per interface script from the suite's printer descriptions, prints a job on
+# each as an ordinary user, waits for them and stops the scheduler. What is
+# worth checking is left in /tmp/e2e.cups.
 set -uo pipefail
-run=/tmp/cups-run
+run=/tmp/e2e.cups
 conf=/tmp/cups
 mkdir -p "$run" "$conf"/{log,spool,state,cache,tmp}
 chmod 755 "$conf"
@@ -132,7 +131,5 @@ lpstat -o >"$run/pending" 2>&1
 stop_cupsd
 trap - EXIT
 
-# What the scheduler handed to the filters, for the record.
-grep -E '\[Job [0-9]+\] (argv|envp)\[' "$conf/log/error_log" >"$run/filter-calls" 2>/dev/null
 cp "$conf/log/error_log" "$run/error_log" 2>/dev/null
 exit 0

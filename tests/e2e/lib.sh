@@ -100,7 +100,7 @@ readonly COMMON_AFTER='
 cd / && mkdir -p "$SANDBOX_OUT/root"
 for p in /usr/Varen /opt/Varen /var/spool/Varen /usr/bin/tvadmin /tmp/setup.log \
     /tmp/VarenInstall /tmp/*.calls /tmp/e2e.* /usr/share/printconf /etc/rc2.d \
-    /etc/e2e.* /var/tmp/e2e* /var/log/varen-tvxx /usr/bin/tvqadmin; do
+    /etc/e2e.* /var/tmp/e2e* /usr/bin/tvqadmin; do
     if [ -e "$p" ] || [ -L "$p" ]; then cp -a --parents "$p" "$SANDBOX_OUT/root/"; fi
 done
 '
