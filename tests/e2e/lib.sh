@@ -62,6 +62,8 @@ expect_node() {
     present "$1" || { fail "$1 is missing"; return; }
     expect_eq "type and mode of $1" "$(find "$R$1" -maxdepth 0 -printf '%y %m')" "$2 $3"
 }
+# expect_nodes PATH TYPE MODE [PATH TYPE MODE...]
+expect_nodes() { while [ $# -ge 3 ]; do expect_node "$1" "$2" "$3"; shift 3; done; }
 expect_link() {
     [ -L "$R$1" ] || { fail "$1 is not a symbolic link"; return; }
     expect_eq "target of $1" "$(readlink "$R$1")" "$2"
@@ -192,6 +194,18 @@ expect_log_order() {
         hit=$(grep -n -m1 -F -x -- "$want" <<<"$rest") || { fail "log lacks, in order: $want"; return; }
         rest=$(printf '%s\n' "$rest" | sed "1,${hit%%:*}d")
     done
+}
+
+# expect_log "LINE;LINE;!TEXT": these command lines in this order, and none
+# holding TEXT.
+expect_log() {
+    local l
+    local -a lines inorder=()
+    IFS=';' read -r -a lines <<<"$1"
+    for l in "${lines[@]+"${lines[@]}"}"; do
+        case $l in "!"*) expect_lacks "log" "$(log_commands)" "${l#"!"}" ;; *) inorder+=("$l") ;; esac
+    done
+    expect_log_order "${inorder[@]+"${inorder[@]}"}"
 }
 
 # Standard output: one dot per logged command, two for the tvqadmin runs.
