@@ -12,8 +12,7 @@ readonly WATCHED=(/usr/Varen /opt/Varen /var/spool/Varen /usr/bin/tvadmin /tmp/s
     /tmp/VarenInstall /tmp/tvqadmin.calls /usr/share/printconf /etc/rc2.d /usr/sbin/cupsd
     /usr/sbin/lpd /usr/bin/df /usr/bin/du)
 
-# What the watched places of the real machine hold: kinds, modes, owners,
-# sizes, times, link targets and checksums.
+# What the watched places of the real machine hold.
 snapshot() {
     local p
     for p in "${WATCHED[@]}" "${TREES[@]/%//e2e-probe}"; do
@@ -32,19 +31,16 @@ MEDIUM=$(make_medium split --pieces 2)
 fresh
 SEED="$SPOOLER_LPRNG
 mkdir -p /usr/share/printconf/util /etc/rc2.d
-cat >/usr/bin/du <<'EOF'
-#!/bin/sh
-echo 1 \$1
-EOF"
+printf '#!/bin/sh\necho 1 \$1\n' >/usr/bin/du"
 run host_install
 expect_status 0
-expect_node /usr/Varen/tvxx/vsf f 4755
+expect_node $A/vsf f 4755
 
 fresh
 SEED=$(seed_installation /usr)
 run host_move install /opt
 expect_status 0
-expect_link /usr/Varen/tvxx /opt/Varen/tvxx
+expect_link $A /opt/Varen/tvxx
 
 # A command that writes into every tree and removes a command.
 probe_cmd="for d in ${TREES[*]}; do echo probe >\$d/e2e-probe || exit 1; done; rm /usr/bin/df"
