@@ -34,7 +34,7 @@ tvqadmin -clean LANG=unset cwd=/"
 MSG1='ERROR: the path %s contains characters that are not allowed. Use only letters, digits and the characters / . _ - + , = : @ %%\n'
 MSG2='No answer could be read from standard input; the installation is stopped.'
 
-# need CMD...: the tools a test needs are installed (scripts/deps.sh).
+# need CMD...: the tools a test needs (scripts/deps.sh installs them).
 need() {
     local c
     for c in "$@"; do
@@ -117,9 +117,8 @@ printf "%s\n" "#!/bin/sh" "echo \"lpd: unknown option -V\" >&2" "echo \"LPRng-3.
 chmod 755 /usr/sbin/lpd
 '
 
-# seed_df WORK_AVAIL INSTALL_AVAIL [shared]: a stand-in df reporting
-# WORK_AVAIL below /tmp and INSTALL_AVAIL elsewhere, on two file systems (one
-# with "shared").
+# seed_df WORK INSTALL [shared]: a stand-in df with WORK available below /tmp
+# and INSTALL elsewhere, on two file systems (one with "shared").
 seed_df() {
     local work_line="tmpfs 1000000 0 $1 1% /tmp" inst_line="/dev/root 1000000 0 $2 1% /"
     [ "${3-}" != shared ] || work_line=$inst_line
@@ -128,8 +127,8 @@ seed_df() {
         "chmod 755 /usr/bin/df"
 }
 
-# seed_installation BASE: an earlier installation at BASE/Varen/tvxx (with the
-# link at the fixed place when BASE is not /usr), with data a move must keep.
+# seed_installation BASE: an earlier installation at BASE/Varen/tvxx (and the
+# link at /usr/Varen/tvxx), with data a move must keep.
 seed_installation() {
     printf 'mkdir -p %s/Varen/tvxx/queues\necho "queue data" >%s/Varen/tvxx/queues/q1\n' "$1" "$1"
     printf 'echo old >%s/Varen/tvxx/VarenPrinttvxx\nchmod 755 %s/Varen %s/Varen/tvxx\n' "$1" "$1" "$1"

@@ -4,7 +4,7 @@
 # files that are missing or hold a negative or infinite number. The medium
 # asks for 1000 (install) and 500 (work area): with the margin of 40 the
 # needs are 1040 and 540.
-# shellcheck source=tests/e2e/lib.sh
+# shellcheck source=tests/e2e/lib.sh disable=SC2034 # messages are read as ${!msg}
 . "$(dirname "$0")/lib.sh"
 
 MEDIUM=$(make_medium whole --whole --isize 1000 --tsize 500)
