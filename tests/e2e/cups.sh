@@ -1,14 +1,11 @@
 #!/usr/bin/env bash
-# The sample suite (examples/medium) under a real CUPS scheduler: in one
-# sandbox each, cups_inside.sh installs it with setup and prints through two
-# CUPS queues whose filters are the generated VarenPrinttvxx and VarenVSF.
-# Two runs, both ending under /opt: a first installation there, and the move
-# of an installation with group-writable directories from /usr to /opt.
-# Checks the modes above the scripts, what the stand-in print tools got (the
-# queue after -d, -i and the job file, the Tolvar* variables, the filter's
-# user), the VarenVSF retry after a failing vsf and, in the first run, the
-# job the scheduler stops when vsf fails for good. The generated scripts
-# pass sh -n and shellcheck at error severity.
+# The sample suite (examples/medium) under a real CUPS scheduler: in each of
+# two sandboxes (a first installation under /opt; a move there of one with
+# group-writable directories) cups_inside.sh installs it and prints through
+# two queues whose filters are the generated VarenPrinttvxx and VarenVSF.
+# Checks the modes above the scripts, what the stand-in tools got, the
+# VarenVSF retry, the job stopped when vsf fails for good, and that the
+# generated scripts pass sh -n and shellcheck at error severity.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 PATH=$PATH:/usr/sbin:/sbin

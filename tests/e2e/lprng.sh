@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
-# The queue interface scripts under a real LPRng spooler: Debian's lprng
-# package is installed inside the sandbox (its overlays keep dpkg's writes),
-# the sample suite (examples/medium) is installed with setup, and lpd prints
-# through two printcap queues whose :if= filters are VarenPrinttvxx and
-# VarenVSF. Checks what the suite's stand-in tools received (title, user,
-# host and options; the job's bytes, for a named job and one from standard
-# input) and that a vsf that always fails makes VarenVSF give up with status
-# 1 after five tries, so that lpd marks the job failed.
+# The interface scripts under a real LPRng spooler: Debian's lprng package is
+# installed inside the sandbox, the sample suite with setup, and lpd prints
+# through two queues whose :if= filters are VarenPrinttvxx and VarenVSF.
+# Checks what the stand-in tools received (title, user, host, options, the
+# job's bytes, named and from standard input) and that a vsf that always
+# fails makes VarenVSF give up after five tries, so lpd marks the job failed.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 

@@ -1,10 +1,6 @@
 #!/usr/bin/env bash
-# Whole runs from odd install media built by scripts/make-medium: upper-case
-# media, pieces named out of order, the end marker with a trailing blank and
-# with lines after it, a list that does not name itself, lists with names
-# that may not be used, a missing or damaged piece with and without the
-# checksum file, a damaged archive, and a suite of 20 MB on a medium made
-# with the defaults.
+# Whole runs from odd install media built by scripts/make-medium, and a suite
+# of 20 MB on a medium made with the defaults.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
