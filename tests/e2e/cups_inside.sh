@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs inside the sandbox (see cups.sh): installs the sample suite from
+# Runs inside the sandbox (see cups_test.sh): installs the sample suite from
 # /mnt/cd, starts a private CUPS scheduler on a local socket, makes one queue
 # per interface script from the suite's printer descriptions, prints a job on
 # each as an ordinary user, waits for them and stops the scheduler. What is
