@@ -36,10 +36,9 @@ race() {   # race NAME AREA LOG ARG...: one run while nobody races on AREA (and 
     shift 3
     rm -rf /usr/Varen /var/spool/Varen /tmp/setup.* /tmp/VarenInstall /var/tmp/VarenInstall
     setpriv --reuid=65534 --regid=65534 --clear-groups perl -e "$racer" "$area" "$log" &
-    local pid=$!
+    local pid=$! status
     sleep 0.3
-    /mnt/cd/setup "$@" </dev/null >/tmp/e2e.out 2>&1
-    local status=$?
+    /mnt/cd/setup "$@" </dev/null >/tmp/e2e.out 2>&1; status=$?
     kill $pid; wait $pid 2>/dev/null
     outcome="status $status: $(head -c 400 /tmp/e2e.out)"
     if [ $status = 0 ] && [ -u /usr/Varen/tvxx/vsf ] &&
@@ -70,7 +69,7 @@ owned by nobody:
 '
 # shellcheck disable=SC2053 # a pattern
 [[ $OUT == $want ]] || fail "racer runs: $OUT"
-[ -z "$(ls -A "$SCRATCH_ROOT/runs/racer/sandbox/upper/etc")" ] || fail "something below /etc changed"
+expect_unchanged etc
 
 # ---- a move to another file system, interrupted, then run again ----------
 # Stand-ins for cp, mv and rm in /usr/sbin (searched before /usr/bin) run the
@@ -107,24 +106,17 @@ interrupt() {   # interrupt NAME FROM SIGNAL STOP RERUN-ARG...
     local name=$1 from=$2 sig=$3 stop=$4 to=/opt first where data again
     shift 4
     rm -rf /usr/Varen /opt/Varen /tmp/e2e.fired
-    if [ "$from" = /usr ]; then
-        cp -a /var/tmp/e2e.orig /usr/Varen
-    else
-        to=/usr
-        cp -a /var/tmp/e2e.orig /opt/Varen && mkdir /usr/Varen && ln -s /opt/Varen/tvxx /usr/Varen/tvxx
-    fi
+    cp -a /var/tmp/e2e.orig $from/Varen
+    [ $from = /usr ] || { to=/usr; mkdir /usr/Varen && ln -s /opt/Varen/tvxx /usr/Varen/tvxx; }
     # (a command started with & ignores interrupts unless told otherwise)
     E2E_STOP=$stop E2E_SIG=$sig env --default-signal=INT setsid /mnt/cd/setup install $to \
         </dev/null >/dev/null 2>&1 &
     local pid=$!
-    wait $pid
-    first=$?
+    wait $pid; first=$?
     for _ in $(seq 50); do pgrep -s $pid >/dev/null || break; sleep 0.1; done
-    /mnt/cd/setup "$@" </dev/null >/dev/null 2>&1
-    local again=$?
+    /mnt/cd/setup "$@" </dev/null >/dev/null 2>&1; again=$?
     where=$(readlink /usr/Varen/tvxx || echo /usr)
-    data=differs
-    [ "$(listing /usr/Varen/tvxx/queues)" = "$orig" ] && data=same
+    data=differs; [ "$(listing /usr/Varen/tvxx/queues)" = "$orig" ] && data=same
     echo "$name: $first $(ls -d /tmp/e2e.fired) $again $where $data [$(ls -A /usr/Varen)] [$(ls -A /opt/Varen)]"
 }
 interrupt copy_int /usr INT "cp -pr /usr/Varen/tvxx /opt/Varen/tvxx.partial" install /opt
@@ -136,8 +128,7 @@ interrupt remove_kill /usr KILL "rm -rf /usr/Varen/tvxx.old"
 interrupt back_int /opt INT "mv -f -T /usr/Varen/tvxx /usr/Varen/tvxx.old" install /usr
 interrupt back_kill /opt KILL "rm -rf /opt/Varen/tvxx"
 '
-PROGRAM=/bin/bash
-TIMEOUT=100
+PROGRAM=/bin/bash TIMEOUT=100
 run interrupt -c "$INTERRUPT"
 expect_status 0
 # After the rerun the data stand complete and unchanged at one place, with
