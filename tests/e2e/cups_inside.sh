@@ -1,27 +1,24 @@
 #!/usr/bin/env bash
 # Runs inside the sandbox (see cups_test.sh): installs the sample suite from
-# /mnt/cd, starts a private CUPS scheduler that listens on a local socket
-# only, makes one queue per interface script from the suite's printer
-# descriptions, prints a job on each as an ordinary user, waits for both to
-# finish and stops the scheduler by its process id. Everything worth
-# checking is left in /tmp/cups-run for the after script to copy out.
+# /mnt/cd, starts a private CUPS scheduler on a local socket, makes one queue
+# per interface script from the suite's printer descriptions, prints a job on
+# each as an ordinary user, waits for them and stops the scheduler. What is
+# worth checking is left in /tmp/e2e.cups.
 set -uo pipefail
-run=/tmp/cups-run
+run=/tmp/e2e.cups
 conf=/tmp/cups
 mkdir -p "$run" "$conf"/{log,spool,state,cache,tmp}
 chmod 755 "$conf"
 note() { echo "$*" >>"$run/steps"; }
 
-# 1. The installation, with no terminal: no question may be asked. The
-# arguments of this script go to setup.
+# 1. The installation (this script's arguments), with no terminal.
 /mnt/cd/setup "$@" </dev/null >"$run/setup.out" 2>&1
 echo $? >"$run/setup.status"
 note "setup ended with status $(cat "$run/setup.status")"
 stat -c '%a %n' /opt/Varen /opt/Varen/tvxx /usr/Varen >"$run/modes" 2>&1
 
-# 2. The scheduler: its own configuration, state and spool below /tmp (a
-# private overlay), a Unix socket as its only listener, debug logging so that
-# the arguments and environment given to each filter are in its log.
+# 2. The scheduler: its own files below /tmp, a Unix socket as its only
+# listener, debug logging (each filter's arguments and environment).
 cat >"$conf/cupsd.conf" <<CONF
 LogLevel debug
 Listen $conf/cups.sock
@@ -59,30 +56,18 @@ note "cupsd started as process $cupsd_pid"
 
 stop_cupsd() {
     kill -TERM "$cupsd_pid" 2>/dev/null || return 0
-    local _
-    for _ in $(seq 50); do
-        kill -0 "$cupsd_pid" 2>/dev/null || break
-        sleep 0.2
-    done
+    for _ in $(seq 50); do kill -0 "$cupsd_pid" 2>/dev/null || break; sleep 0.2; done
     kill -KILL "$cupsd_pid" 2>/dev/null
     wait "$cupsd_pid" 2>/dev/null
     note "cupsd stopped"
 }
 trap stop_cupsd EXIT
-
-up=0
 for _ in $(seq 75); do
-    if [ -S "$conf/cups.sock" ] && lpstat -r >/dev/null 2>&1; then
-        up=1
-        break
-    fi
+    [ -S "$conf/cups.sock" ] && lpstat -r >/dev/null 2>&1 && break
     kill -0 "$cupsd_pid" 2>/dev/null || break
     sleep 0.2
 done
-if [ "$up" != 1 ]; then
-    note "cupsd did not come up"
-    exit 1
-fi
+lpstat -r >/dev/null 2>&1 || { note "cupsd did not come up"; exit 1; }
 
 # 3. Two queues whose printer descriptions name the interface scripts
 # /usr/Varen/tvxx/VarenPrinttvxx and /usr/Varen/tvxx/VarenVSF as filters.
@@ -101,10 +86,8 @@ printf 'first line of the report\nsecond line\n' >"$run/report.txt"
 printf 'spool file for vsf\n' >"$run/spool.txt"
 chmod 644 "$run/report.txt" "$run/spool.txt"
 as_nobody() { setpriv --reuid=nobody --regid=nogroup --clear-groups -- "$@"; }
-as_nobody lp -d varen-tvxx -t "Quarterly report" -n 2 -o tvxx-form=letterhead "$run/report.txt" \
-    >"$run/lp-tvxx.out" 2>&1
-as_nobody lp -d varen-vsf -t "Spool title" -n 2 -o tvxx-form=invoice "$run/spool.txt" \
-    >"$run/lp-vsf.out" 2>&1
+as_nobody lp -d varen-tvxx -t "Quarterly report" -n 2 -o tvxx-form=letterhead "$run/report.txt" >"$run/lp-tvxx.out" 2>&1
+as_nobody lp -d varen-vsf -t "Spool title" -n 2 -o tvxx-form=invoice "$run/spool.txt" >"$run/lp-vsf.out" 2>&1
 # A job on which vsf fails for good, when the seed left one: VarenVSF gives
 # up after 15 seconds and the scheduler stops the job.
 left=""
@@ -127,12 +110,8 @@ for _ in $(seq 225); do
 done
 note "all jobs finished: $done_all"
 lpstat -W completed -o >"$run/completed" 2>&1
-lpstat -p >"$run/printers" 2>&1
 lpstat -o >"$run/pending" 2>&1
 stop_cupsd
 trap - EXIT
-
-# What the scheduler handed to the filters, for the record.
-grep -E '\[Job [0-9]+\] (argv|envp)\[' "$conf/log/error_log" >"$run/filter-calls" 2>/dev/null
 cp "$conf/log/error_log" "$run/error_log" 2>/dev/null
 exit 0

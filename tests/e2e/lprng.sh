@@ -1,24 +1,16 @@
 #!/usr/bin/env bash
-# The queue interface scripts under a real LPRng spooler: Debian's lprng
-# package is installed inside the sandbox (its overlays keep dpkg's writes),
-# the sample suite (examples/medium) is installed with setup, and lpd prints
-# through two printcap queues whose :if= filters are VarenPrinttvxx and
-# VarenVSF. Checks what the suite's stand-in tools received (title, user,
-# host and options; the job's bytes, for a named job and one from standard
-# input) and that a vsf that always fails makes VarenVSF give up with status
-# 1 after five tries, so that lpd marks the job failed.
-# Usage: lprng.sh SETUP_BINARY SCRATCH_DIR
+# The interface scripts under a real LPRng spooler: Debian's lprng package is
+# installed inside the sandbox, the sample suite with setup, and lpd prints
+# through two queues whose :if= filters are VarenPrinttvxx and VarenVSF.
+# Checks what the stand-in tools received (title, user, host, options, the
+# job's bytes, named and from standard input) and that a vsf that always
+# fails makes VarenVSF give up after five tries, so lpd marks the job failed.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
 debs=("$TOP"/build/debs/lprng_*.deb)
-[ -f "${debs[0]}" ] || {
-    echo "$(basename "$0"): skipped, no lprng package in $TOP/build/debs:" \
-        "scripts/test downloads it there (apt-get download lprng) when it can" >&2
-    exit 77
-}
-MEDIUM=$SCRATCH_ROOT/medium
-"$MAKE_MEDIUM" --setup "$SETUP_BIN" "$TOP/examples/medium" "$MEDIUM" >/dev/null || exit 2
+[ -f "${debs[0]}" ] || { echo "lprng.sh: skipped, no lprng package in $TOP/build/debs (scripts/test gets it)" >&2; exit 77; }
+MEDIUM=$(SRC=$TOP/examples/medium make_medium sample)
 cp "${debs[0]}" "$MEDIUM/lprng.deb"
 
 # CUPS's client conflicts with lprng; setup would take CUPS while cupsd is
@@ -56,8 +48,7 @@ for _ in $(seq 450); do
 done
 for name in tvxx vsf; do lpq -L -P varen-$name >$q/lpq-$name; done
 ls -A /var/spool/lpd/varen-vsf >$q/spool-vsf
-cp /var/log/varen-tvxx/*.log $q/
-'"$COMMON_AFTER"
+'
 TIMEOUT=60
 run lprng
 expect_status 0
@@ -66,7 +57,7 @@ q=/tmp/e2e.lprng
 host=$(sed -n "s/.*'nobody@\([^+']*\)+.*/\1/p" "$R$q/lpq-tvxx" | head -n 1)
 [ -n "$host" ] || fail "lpq of varen-tvxx names no job of nobody"
 expect_eq "tvrtvxxtty's calls, as daemon, with the job on standard input" \
-    "$(grep -v '^  Tolvar\(Control_file\|Host_name\)' "$R$q/tvrtvxxtty.log")" \
+    "$(grep -v '^  Tolvar\(Control_file\|Host_name\)' "$R$A/log/tvrtvxxtty.log")" \
     "tvrtvxxtty -dvaren-tvxx -f -oopt1=1 -oopt2=2 Quarterly report
   user: daemon  cwd: /usr/Varen/tvxx
   TolvarFileSourceDir=/var/spool/lpd/varen-tvxx
@@ -84,10 +75,10 @@ tvrtvxxtty -dvaren-tvxx -f -oopt3=3 Piped
   title: Piped
   job on standard input (19 bytes): from standard input"
 expect_eq "host and control file of both jobs" \
-    "$(grep '^  Tolvar\(Control_file\|Host_name\)' "$R$q/tvrtvxxtty.log" | sed 's/cfA[0-9]*/cfA#/' | sort -u)" \
+    "$(grep '^  Tolvar\(Control_file\|Host_name\)' "$R$A/log/tvrtvxxtty.log" | sed 's/cfA[0-9]*/cfA#/' | sort -u)" \
     "  TolvarControl_file=cfA#$host
   TolvarHost_name=$host"
-vsf=$(file_text $q/vsf.log)
+vsf=$(file_text $A/log/vsf.log)
 expect_eq "vsf's job files" "$(sed -n 's|^  job file /var/spool/lpd/varen-vsf/varen-vsf\.[0-9]* ||p' <<<"$vsf")" \
     "(37 bytes): first line of the report
 (20 bytes): from standard input

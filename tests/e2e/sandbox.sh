@@ -12,8 +12,7 @@ readonly WATCHED=(/usr/Varen /opt/Varen /var/spool/Varen /usr/bin/tvadmin /tmp/s
     /tmp/VarenInstall /tmp/tvqadmin.calls /usr/share/printconf /etc/rc2.d /usr/sbin/cupsd
     /usr/sbin/lpd /usr/bin/df /usr/bin/du)
 
-# What the watched places of the real machine hold: kinds, modes, owners,
-# sizes, times, link targets and checksums.
+# What the watched places of the real machine hold.
 snapshot() {
     local p
     for p in "${WATCHED[@]}" "${TREES[@]/%//e2e-probe}"; do
@@ -28,23 +27,17 @@ snapshot() {
 
 before=$(snapshot)
 
+# A first installation, then its move to /opt, in one sandbox.
 MEDIUM=$(make_medium split --pieces 2)
 fresh
 SEED="$SPOOLER_LPRNG
 mkdir -p /usr/share/printconf/util /etc/rc2.d
-cat >/usr/bin/du <<'EOF'
-#!/bin/sh
-echo 1 \$1
-EOF"
-run host_install
+printf '#!/bin/sh\necho 1 \$1\n' >/usr/bin/du"
+PROGRAM=bash
+run host_install_move -c '/mnt/cd/setup </dev/null && /mnt/cd/setup install /opt </dev/null'
 expect_status 0
-expect_node /usr/Varen/tvxx/vsf f 4755
-
-fresh
-SEED=$(seed_installation /usr)
-run host_move install /opt
-expect_status 0
-expect_link /usr/Varen/tvxx /opt/Varen/tvxx
+expect_node /opt/Varen/tvxx/vsf f 4755
+expect_link $A /opt/Varen/tvxx
 
 # A command that writes into every tree and removes a command.
 probe_cmd="for d in ${TREES[*]}; do echo probe >\$d/e2e-probe || exit 1; done; rm /usr/bin/df"
@@ -62,29 +55,23 @@ scenario=host
 after=$(snapshot)
 expect_eq "the real machine's watched places" "$after" "$before"
 
-# Status, environment and standard input.
+# Status, environment, standard input, the medium and the installer at
+# /mnt/cd; the seed's changes are seen but not in the upper layers.
 scenario=runner
 dir=$SCRATCH_ROOT/runs/runner
-got=$(printf 'line one\n' | "$SANDBOX" --scratch "$dir" --env LANG=fr_FR --env 'X=a b' -- \
-    sh -c 'read -r l; echo "$l"; env | LC_ALL=C sort; exit 7' 2>/dev/null)
+mkdir -p "$dir.medium" && echo m >"$dir.medium/isize" && printf '#!/bin/sh\n' >"$dir.setup"
+printf 'mkdir -p /opt/seeded && echo s >/opt/seeded/file\n' >"$dir.seed"
+got=$(printf 'line one\n' | "$SANDBOX" --scratch "$dir" --env LANG=fr_FR --env 'X=a b' --medium "$dir.medium" \
+    --setup "$dir.setup" --seed "$dir.seed" -- sh -c 'read -r l; echo "$l"; env | LC_ALL=C sort
+        find /mnt/cd -mindepth 1 -printf "%P %m\n" | LC_ALL=C sort; cat /opt/seeded/file >/opt/seen; exit 7' 2>/dev/null)
 expect_eq "status" "$?" 7
-expect_eq "input and environment" "$got" "line one
+expect_eq "input, environment and medium" "$got" "line one
 LANG=fr_FR
 PATH=/usr/sbin:/usr/bin:/sbin:/bin
 PWD=/
-X=a b"
-
-# The medium and the installer at /mnt/cd.
-mkdir -p "$dir.medium" && echo m >"$dir.medium/isize" && printf '#!/bin/sh\n' >"$dir.setup"
-got=$("$SANDBOX" --scratch "$dir" --medium "$dir.medium" --setup "$dir.setup" -- \
-    find /mnt/cd -mindepth 1 -printf '%P %m\n' </dev/null 2>/dev/null | LC_ALL=C sort)
-expect_eq "medium" "$got" "isize 644
+X=a b
+isize 644
 setup 755"
-
-# The seed's changes are not in the upper layers; COMMAND's are.
-printf 'mkdir -p /opt/seeded && echo s >/opt/seeded/file\n' >"$dir.seed"
-"$SANDBOX" --scratch "$dir" --seed "$dir.seed" -- sh -c 'cat /opt/seeded/file >/opt/seen' \
-    </dev/null 2>/dev/null
 expect_eq "upper layer of /opt" "$(cd "$dir/upper/opt" && find . | LC_ALL=C sort)" ".
 ./seen"
 expect_eq "seeded file seen" "$(cat "$dir/upper/opt/seen")" s
@@ -101,9 +88,7 @@ start=$SECONDS
 runner=$!
 sleep 1
 kill -TERM "$runner"
-wait "$runner"
-status=$?
-[ "$status" -ne 0 ] || fail "a terminated sandbox returned 0"
+wait "$runner" && fail "a terminated sandbox returned 0"
 [ $((SECONDS - start)) -lt 20 ] || fail "TERM took $((SECONDS - start)) seconds"
 
 finish
