@@ -301,6 +301,19 @@ void CloseInputFile() {
     pIn = nullptr;
 }
 
+// Reads from fd into buf until max bytes, the end of the file or an error;
+// gives the number of bytes read.
+static size_t ReadUpTo(int fd, char *buf, size_t max) {
+    size_t got = 0;
+    while (got < max) {
+        ssize_t n = read(fd, buf + got, max - got);
+        if (n <= 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    return got;
+}
+
 bool GetFileContent(const char *dir, const char *name) {
     if (!dir)
         return false;
@@ -315,13 +328,7 @@ bool GetFileContent(const char *dir, const char *name) {
     if (fd < 0)
         return false;
 
-    size_t got = 0;
-    while (got < static_cast<size_t>(FILE_CONTENT_MAX)) {
-        ssize_t n = read(fd, LineBuf + got, FILE_CONTENT_MAX - got);
-        if (n <= 0)
-            break;
-        got += static_cast<size_t>(n);
-    }
+    size_t got = ReadUpTo(fd, LineBuf, static_cast<size_t>(FILE_CONTENT_MAX));
     LineBuf[got] = '\0';
     close(fd);
     return true;
@@ -348,13 +355,7 @@ char *ReadWholeFile(const char *dir, const char *name) {
         return nullptr;
     }
     // A file that shrinks meanwhile ends early; what it grew by is not read.
-    size_t got = 0;
-    while (got < size) {
-        ssize_t n = read(fd, text + got, size - got);
-        if (n <= 0)
-            break;
-        got += static_cast<size_t>(n);
-    }
+    size_t got = ReadUpTo(fd, text, size);
     text[got] = '\0';
     close(fd);
     return text;
