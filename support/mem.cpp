@@ -1,5 +1,5 @@
 // Block memory allocator: 64-KiB blocks of 32-byte nodes, first fit found in
-// each block's MAT text read as bit masks from per-size hints, dedicated
+// the bit mask that mirrors each block's MAT, from per-size hints; dedicated
 // blocks for large requests, memory mapped privately from /dev/zero with the
 // heap as fallback.
 #include "support/mem.h"
@@ -117,6 +117,7 @@ MemBlock *GetNewBlock(int32_t len) {
     memset(block, 0, sizeof(MemBlock));
     memset(block->MAT, ' ', MEM_NODES);
     block->MAT[MEM_NODES] = '\0';
+    memset(block->FreeMask, 0xff, sizeof block->FreeMask);
     block->fDescFromHeap = descFromHeap;
     block->fDataFromHeap = dataFromHeap;
     PushBlock(block);
@@ -162,6 +163,7 @@ static void *GetDedicated(int64_t size) {
     if (block->fDataFromHeap)
         memset(block->pData, 0, static_cast<size_t>(size));
     memset(block->MAT, 'U', MEM_NODES);
+    memset(block->FreeMask, 0, sizeof block->FreeMask);
     block->FreeNodeCount = 0;
     block->LongestFree = 0;
     block->UsedSize = static_cast<int32_t>(size);
@@ -176,10 +178,6 @@ static_assert(MEM_RUN_HINTS == 16, "the hints fill two vectors of 8 lanes");
 // Lowers the hints for runs of 1 to n nodes to index from: a run of that many
 // free nodes may begin there.
 static void LowerHints(MemBlock *block, int from, int n) {
-    // The hints never decrease with the run length: when the one for n is
-    // low enough already, so are all below it.
-    if (block->RunFrom[(n < MEM_RUN_HINTS ? n : MEM_RUN_HINTS) - 1] <= from)
-        return;
 #if defined(__SSE2__)
     const __m128i limit = _mm_set1_epi16(static_cast<int16_t>(n < MEM_RUN_HINTS ? n + 1 : 17));
     const __m128i value = _mm_set1_epi16(static_cast<int16_t>(from));
@@ -227,27 +225,42 @@ static int HintFor(const MemBlock *block, int n) {
     return block->RunFrom[(n < MEM_RUN_HINTS ? n : MEM_RUN_HINTS) - 1];
 }
 
-// Bit k set when node k of the 64 nodes whose MAT characters begin at mat is
-// free (a blank): 64 MAT characters compared at once.
-static inline uint64_t FreeBits(const char *mat) {
+// Marks nodes i to i + n - 1 of block free or used, in the MAT and in its
+// bit mask alike. The common short runs take no branch on their length: up
+// to 16 MAT characters are blended in one vector, and up to 64 bits of the
+// mask are set or cleared with one or two word operations.
+static void MarkNodes(MemBlock *block, int i, int n, bool free) {
+    const char mark = free ? ' ' : 'U';
 #if defined(__SSE2__)
-    const __m128i blank = _mm_set1_epi8(' ');
-    auto bits16 = [&](int k) -> uint64_t {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(mat + 16 * k));
-        return static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank)));
-    };
-    return bits16(0) | bits16(1) << 16 | bits16(2) << 32 | bits16(3) << 48;
-#else
-    uint64_t bits = 0;
-    for (int k = 0; k < 64; k++)
-        bits |= static_cast<uint64_t>(mat[k] == ' ') << k;
-    return bits;
+    if (n <= 16 && i + 16 <= MEM_NODES) {
+        __m128i *at = reinterpret_cast<__m128i *>(block->MAT + i);
+        __m128i lanes = _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(n)),
+                                       _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+        __m128i old = _mm_loadu_si128(at);
+        _mm_storeu_si128(at, _mm_or_si128(_mm_and_si128(lanes, _mm_set1_epi8(mark)),
+                                          _mm_andnot_si128(lanes, old)));
+    } else
 #endif
+        memset(block->MAT + i, mark, static_cast<size_t>(n));
+    for (; n > 0; i += MEM_GROUP, n -= MEM_GROUP) {
+        // Up to 64 bits from node i on: the low ones in node i's group, the
+        // rest at the start of the next (only when the run straddles).
+        int width = n < MEM_GROUP ? n : MEM_GROUP;
+        int offset = i % MEM_GROUP;
+        uint64_t ones = width == MEM_GROUP ? ~uint64_t{0} : (uint64_t{1} << width) - 1;
+        uint64_t *word = block->FreeMask + i / MEM_GROUP;
+        uint64_t low = ones << offset;
+        word[0] = free ? word[0] | low : word[0] & ~low;
+        if (offset + width > MEM_GROUP) {
+            uint64_t high = ones >> (MEM_GROUP - offset);
+            word[1] = free ? word[1] | high : word[1] & ~high;
+        }
+    }
 }
 
 // The shifts that turn a mask of free nodes into the starts of runs of n
 // (1 <= n <= 64): each step doubles the run length the bits stand for, the
-// last one tops it up to n.
+// last one tops it up to n; the steps not needed are shifts by 0.
 struct RunShifts {
     int count;
     int shift[6];
@@ -279,8 +292,8 @@ constexpr RunShiftTable RUN_SHIFTS = MakeRunShiftTable();
 static_assert(RUN_SHIFTS.of[MEM_GROUP].count == 6 && RUN_SHIFTS.of[63].count == 6,
               "runs of up to 64 nodes take at most 6 shifts");
 
-// Index of the leftmost run of n free nodes in block's MAT, or -1. The MAT is
-// read a group of 64 characters at a time as a bit mask of free nodes, from
+// Index of the leftmost run of n free nodes in block's MAT, or -1. The MAT's
+// bit mask is read a group of 64 nodes at a time, from
 // the hint for n on; a run that crosses from one group into the next is
 // carried over as its start and length. A failed walk tightens the hints.
 static int FindFreeRun(MemBlock *block, int n) {
@@ -290,10 +303,10 @@ static int FindFreeRun(MemBlock *block, int n) {
     int carryStart = 0; // start of the free run that reaches the group's start
     int carry = 0;      // its length so far
     const RunShifts &shifts = RUN_SHIFTS.of[n <= MEM_GROUP ? n : 0];
+    uint64_t below = ~uint64_t{0} << (from % MEM_GROUP); // hides nodes below from
     for (int base = from / MEM_GROUP * MEM_GROUP; base < MEM_NODES; base += MEM_GROUP) {
-        uint64_t free = FreeBits(block->MAT + base);
-        if (base < from)
-            free &= ~uint64_t{0} << (from - base);
+        uint64_t free = block->FreeMask[base / MEM_GROUP] & below;
+        below = ~uint64_t{0};
         if (carry > 0) {
             int lead = free == ~uint64_t{0} ? MEM_GROUP : __builtin_ctzll(~free);
             if (carry + lead >= n)
@@ -310,9 +323,15 @@ static int FindFreeRun(MemBlock *block, int n) {
         if (n <= MEM_GROUP) {
             // Bits p for which bits p to p + n - 1 are all set: the starts of
             // the runs of n free nodes that lie wholly within the group.
+            // Always six steps: unused ones shift by 0 and change nothing,
+            // so the loop never mispredicts on the request's size.
             uint64_t starts = free;
-            for (int k = 0; k < shifts.count; k++)
-                starts &= starts >> shifts.shift[k];
+            starts &= starts >> shifts.shift[0];
+            starts &= starts >> shifts.shift[1];
+            starts &= starts >> shifts.shift[2];
+            starts &= starts >> shifts.shift[3];
+            starts &= starts >> shifts.shift[4];
+            starts &= starts >> shifts.shift[5];
             if (starts != 0)
                 return base + __builtin_ctzll(starts);
         }
@@ -330,7 +349,7 @@ static void *TakeNodes(MemBlock *block, int n) {
     int i = FindFreeRun(block, n);
     if (i < 0)
         return nullptr;
-    memset(block->MAT + i, 'U', static_cast<size_t>(n));
+    MarkNodes(block, i, n, false);
     // No run of n or more nodes began below i, and none begins in the nodes
     // just taken.
     RaiseHints(block, i + n, n);
@@ -343,12 +362,12 @@ static void *TakeNodes(MemBlock *block, int n) {
 }
 
 // Free nodes from index at on, counted up to limit (< 64).
-static int FreeFrom(const char *mat, int at, int limit) {
+static int FreeFrom(const uint64_t *mask, int at, int limit) {
     int count = 0;
     while (count < limit && at < MEM_NODES) {
         int base = at / MEM_GROUP * MEM_GROUP;
         int width = MEM_GROUP - (at - base);
-        uint64_t free = FreeBits(mat + base) >> (at - base);
+        uint64_t free = mask[base / MEM_GROUP] >> (at - base);
         int run = free == ~uint64_t{0} ? MEM_GROUP : __builtin_ctzll(~free);
         if (run > width)
             run = width;
@@ -361,12 +380,12 @@ static int FreeFrom(const char *mat, int at, int limit) {
 }
 
 // Free nodes just below index at, counted up to limit (< 64).
-static int FreeBefore(const char *mat, int at, int limit) {
+static int FreeBefore(const uint64_t *mask, int at, int limit) {
     int count = 0;
     while (count < limit && at > 0) {
         int base = (at - 1) / MEM_GROUP * MEM_GROUP;
         int width = at - base;
-        uint64_t free = FreeBits(mat + base) << (MEM_GROUP - width);
+        uint64_t free = mask[base / MEM_GROUP] << (MEM_GROUP - width);
         int run = free == ~uint64_t{0} ? MEM_GROUP : __builtin_clzll(~free);
         if (run > width)
             run = width;
@@ -381,15 +400,15 @@ static int FreeBefore(const char *mat, int at, int limit) {
 // Marks nodes i to i + n - 1 of block free and widens the hints to the run
 // of free nodes they now belong to.
 static void ReleaseNodes(MemBlock *block, int i, int n) {
-    char *mat = block->MAT;
-    memset(mat + i, ' ', static_cast<size_t>(n));
+    const uint64_t *mask = block->FreeMask;
+    MarkNodes(block, i, n, true);
     block->FreeNodeCount += n;
     // The free nodes beside the released ones, counted up to the longest
     // run a hint is kept for: new runs of up to that many nodes begin no
     // lower than start.
     constexpr int REACH = MEM_RUN_HINTS - 1;
-    int before = i > 0 && mat[i - 1] == ' ' ? FreeBefore(mat, i, REACH) : 0;
-    int after = i + n < MEM_NODES && mat[i + n] == ' ' ? FreeFrom(mat, i + n, REACH) : 0;
+    int before = FreeBefore(mask, i, REACH);
+    int after = FreeFrom(mask, i + n, REACH);
     int start = i - before;
     int run = before + n + after;
     LowerHints(block, start, run);

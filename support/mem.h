@@ -3,8 +3,9 @@
 // Memory is taken from the system in blocks. A normal block has a 64-KiB data
 // area cut into 2048 nodes of 32 bytes; a request is served by the leftmost
 // run of consecutive free nodes in the block's allocation table text MAT
-// (blank = free node, 'U' = used node), which the search reads 64 characters
-// at a time, starting where the block's hints say such a run can begin.
+// (blank = free node, 'U' = used node). The search reads a bit mask that
+// mirrors the MAT, 64 nodes at a time, starting where the block's hints say
+// such a run can begin.
 // Requests of 65536 bytes or more get a dedicated block of their own. A block
 // goes back to the system as soon as its last allocation is released.
 #pragma once
@@ -38,6 +39,10 @@ struct MemBlock {
     char *pData;
     MemAlloc Alloc[MEM_NODES];
     char MAT[MEM_NODES + 1];
+    // The MAT again as bits, kept equal to it at every step: bit k of
+    // FreeMask[g] is set when node 64 * g + k is free. The searches read
+    // these words instead of comparing MAT characters.
+    uint64_t FreeMask[MEM_NODES / MEM_GROUP];
     // Search hints, kept so that they never change which run is found:
     // RunFrom[m - 1] (m from 1 to MEM_RUN_HINTS) is an index below which no
     // run of m free nodes begins, and no run of free nodes is longer than
