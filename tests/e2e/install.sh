@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Whole runs that install: the first installation as the installer's road of
 # one run describes it, a first installation under /opt, an upgrade in place,
-# a user who is not root, the spooler detection, and the continue question
-# that an earlier release's print daemon raises.
+# a user who is not root, the spooler detection, and the questions: the menu
+# that running programs of the suite raise, the continue question that an
+# earlier release's print daemon raises.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -118,9 +119,11 @@ expect_eq "VSF retries until vsf succeeds" "$(file_text /tmp/e2e.vsf)" "$(printf
 
 # ---- upgrade in place: spool left alone, scripts rewritten ----------------
 # A link planted at the sed step's temporary file is not written through;
-# newdir leaves a directory that exists alone, mode included.
+# newdir leaves a directory that exists alone, mode included; a longer old
+# script leaves no tail behind.
 fresh
 SEED="$(seed_installation /usr)
+head -c 30000 /dev/zero | tr '\\0' '#' >>$A/VarenVSF
 mkdir -p $S/tvxx && chmod 700 $S && echo kept >$S/tvxx/job.1
 echo original >/etc/e2e.victim && ln -s /etc/e2e.victim /tmp/setup.tmp"
 run upgrade
@@ -130,27 +133,32 @@ expect_installed_tree $A
 expect_eq "queue data" "$(file_text $A/queues/q1)" "queue data"
 expect_nodes $A/queues d 755 $S d 700
 expect_script $A/VarenPrinttvxx $A
+expect_script $A/VarenVSF $A
 expect_eq "spool content" "$(file_text $S/tvxx/job.1)" "kept"
 expect_unchanged var
 expect_log "!mkdir -p /var/spool;!mkdir -p $A"
 expect_dots_of_full_run
 
-# ---- not root -------------------------------------------------------------
+# ---- not root: named, and without whoami the user id ---------------------
 fresh
-AS_USER=1
-run not_root
+PROGRAM=/bin/bash
+# shellcheck disable=SC2016 # expanded inside the sandbox
+run not_root -c 'nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups -- /mnt/cd/setup; }
+nobody; rm /usr/bin/whoami; nobody'
 expect_status 0
 expect_contains "standard output" "$OUT" "nobody is logged in
+You must become root to run setup
+"
+expect_contains "standard output" "$OUT" "User ID:  65534 is logged in
 You must become root to run setup
 "
 expect_absent /usr/Varen "$W" /tmp/tvqadmin.calls
 expect_log "!tar xvfp"
 expect_node /tmp/setup.log f 666
 
-# ---- spooler detection ----------------------------------------------------
-# A BSD lpd that rejects -V, no cupsd: " BSD ", no printconf link, and the
-# directories of a base other than /usr group-writable. LPRng and cupsd both
-# present: CUPS wins, and the LPRng probe still links.
+# ---- spooler detection: a BSD lpd that rejects -V, no cupsd: " BSD ", no
+# printconf link, the directories of a base other than /usr group-writable.
+# LPRng and cupsd both present: CUPS wins, and the LPRng probe still links.
 fresh
 SEED='rm -f /usr/sbin/cupsd
 printf "#!/bin/sh\necho \"lpd: illegal option -- V\" >&2\nexit 1\n" >/usr/sbin/lpd && chmod 755 /usr/sbin/lpd
@@ -160,6 +168,7 @@ expect_status 0
 expect_eq ".tv_cfg" "$(file_text $O/.tv_cfg)" " BSD "
 expect_nodes $O d 775 /usr/Varen d 775
 expect_absent /usr/share/printconf/util/VarenPrinttvxx
+
 fresh
 SEED="$SPOOLER_LPRNG
 printf '#!/bin/sh\n' >/usr/sbin/cupsd && chmod 755 /usr/sbin/cupsd
@@ -169,7 +178,18 @@ expect_status 0
 expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " CUPS "
 expect_link /usr/share/printconf/util/VarenPrinttvxx $A/VarenPrinttvxx
 
-# ---- the continue question (an earlier daemon in APP) -----------------------
+# ---- the questions: programs of the suite running, an earlier daemon ------
+menu() {   # menu LANG PID: the running-programs menu
+    if [ "$1" = es_ES ]; then
+        printf '\nSe est\xe1n ejecutando los procesos siguientes.\nEl instalador no puede continuar hasta que terminen:\n'
+        printf 'tvqadmin ( %s )\n\n' "$2"
+        printf 'Desea:\n1.  \xbfesperar 30 segundos para que estos procesos terminen?\n2.  \xbfabandonar la instalaci\xf3n?\n\nIntroduzca una selecci\xf3n:  '
+    else
+        printf '\nThe following processes are running.\nThe installer can not continue until these terminate:\n'
+        printf 'tvqadmin ( %s )\n\n' "$2"
+        printf 'Would you like to:\n1.  Wait 30 seconds for these processes to terminate\n2.  Quit the installation\n\nEnter a selection:  '
+    fi
+}
 MSG62="
 If you currently have Varen printer software installed that uses TolvarD
 print daemon, you must delete all your Varen print queues prior to installing
@@ -178,44 +198,61 @@ this package.
 NOTE: TolvarD is located in <install directory>/Varen/tvxx
 "
 MSG63=$'\nDo You want to continue with the installation? [yn] '
-# NAME|DAEMON FILE|INPUT (%b; "-": none)|LANG|STATUS|QUESTIONS|ACCEPTED. The
-# question is asked again for anything but y, yes, n, no (case counts); the
-# Spanish prompt shows [sn] but "s" is no answer; end of input is a "no"
-# with a line on standard error and status 1.
-while IFS='|' read -r name daemon input lang status asked accepted; do
+# NAME|CAUSE ("run N": tvqadmin runs N seconds; else the daemon file in APP)|
+# INPUT (%b; "-": none)|LANG|STATUS|QUESTIONS|ACCEPTED. The menu takes 1
+# (wait: the program ends within the first wait) or 2 (quit). The question
+# is asked again for anything but y, yes, n, no (case counts); the Spanish
+# prompt shows [sn] but "s" is no answer; end of input is a "no" with a line
+# on standard error and status 1.
+while IFS='|' read -r name cause input lang status asked accepted; do
     fresh
     SEED="$(seed_installation /usr)
-touch $A/$daemon && mkdir -p /etc/rc2.d
-ln -s ../init.d/VarenPrintD /etc/rc2.d/KVarenPrintD && ln -s ../init.d/VarenPrintD /etc/rc2.d/SVarenPrintD"
+mkdir -p /etc/rc2.d && ln -s ../init.d/VarenPrintD /etc/rc2.d/KVarenPrintD && ln -s ../init.d/VarenPrintD /etc/rc2.d/SVarenPrintD"
+    case $cause in
+    run*) SEED+="
+mkdir -p /usr/local/lib/e2e && printf '#!/bin/sh\nsleep ${cause#run }\n' >/usr/local/lib/e2e/tvqadmin
+chmod 755 /usr/local/lib/e2e/tvqadmin
+/usr/local/lib/e2e/tvqadmin </dev/null >/dev/null 2>&1 & echo \$! >/tmp/e2e.pid" ;;
+    *) SEED+=" && touch $A/$cause" ;;
+    esac
     [ "$input" = - ] || INPUT=$(printf '%b' "$input")
     [ -z "$lang" ] || ENVS=("LANG=$lang")
-    run "continue_$name"
+    run "$name"
     expect_status "$status"
-    if [ -z "$lang" ]; then
-        pat=$(printf '%s' "$MSG62$MSG63" | tr '\n' '~')
-        expect_eq "message 62 with the question" "$(tr '\n' '~' <<<"$OUT" | grep -oF -- "$pat" | wc -l)" 1
-    fi
-    expect_eq "questions asked" "$(grep -o "continuar con la\|continue with the" <<<"$OUT" | wc -l)" "$asked"
     want=""
     [ "$input" != - ] || want=$MSG2$'\n'
     expect_eq "standard error" "$ERR" "$want"
+    expect_eq "questions asked" "$(grep -o "continuar con la\|continue with the\|Enter a sel\|Introduzca una" <<<"$OUT" | wc -l)" "$asked"
+    if [ "${cause%% *}" = run ]; then
+        m=$(menu "$lang" "$(file_text /tmp/e2e.pid)")
+        expect_eq "menus shown" "${OUT:0:$((${#m} * asked))}" "$(for _ in $(seq "$asked"); do printf '%s' "$m"; done)"
+        expect_eq "after the menus" "$(tr -d . <<<"${OUT:$((${#m} * asked))}")" ""
+    elif [ -z "$lang" ]; then
+        pat=$(printf '%s' "$MSG62$MSG63" | tr '\n' '~')
+        expect_eq "message 62 with the question" "$(tr '\n' '~' <<<"$OUT" | grep -oF -- "$pat" | wc -l)" 1
+    fi
     if [ "$accepted" = yes ]; then
-        expect_absent /etc/rc2.d/KVarenPrintD /etc/rc2.d/SVarenPrintD
         expect_installed_tree $A
         expect_script $A/VarenPrinttvxx $A
-        expect_log "/usr/bin/rm -rf /etc/rc2.d/KVarenPrintD;/usr/bin/rm -rf /etc/rc2.d/SVarenPrintD;/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z"
+        [ "${cause%% *}" = run ] || { expect_absent /etc/rc2.d/KVarenPrintD /etc/rc2.d/SVarenPrintD
+            expect_log "/usr/bin/rm -rf /etc/rc2.d/KVarenPrintD;/usr/bin/rm -rf /etc/rc2.d/SVarenPrintD;/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z"; }
         continue
     fi
     expect_absent /tmp/tvqadmin.calls
     expect_eq "old script kept" "$(file_text $A/VarenPrinttvxx)" "old"
     expect_exists /etc/rc2.d/KVarenPrintD /etc/rc2.d/SVarenPrintD
     expect_log "!tar xvfp"
+    [ "${cause%% *}" != run ] || expect_eq "log" "$LOG" "$FIRST_LINE_ONLY"
 done <<'CASES'
-y|TolvarD|y\n||0|1|yes
-again_yes|TolvarDStop|maybe\nY\n\nyes\n||0|4|yes
-no|TolvarD|no\n||0|1|no
-n_spanish|TolvarD|s\nn\n|es_ES|0|2|no
-eof|TolvarD|-||1|1|no
+menu_quit|run 60|2\n||0|1|no
+menu_other_then_quit_spanish|run 60|x\n2\n|es_ES|0|2|no
+menu_eof|run 60|-||1|1|no
+menu_wait_then_go_on|run 2|1\n||0|1|yes
+continue_y|TolvarD|y\n||0|1|yes
+continue_again_yes|TolvarDStop|maybe\nY\n\nyes\n||0|4|yes
+continue_no|TolvarD|no\n||0|1|no
+continue_n_spanish|TolvarD|s\nn\n|es_ES|0|2|no
+continue_eof|TolvarD|-||1|1|no
 CASES
 
 finish

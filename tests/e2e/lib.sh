@@ -1,7 +1,6 @@
 # Shared part of the whole-run tests: runs the built installer in the
 # throwaway sandbox (scripts/sandbox) from media made by scripts/make-medium
-# and checks its output, status and the files it left. Sourced by each
-# tests/e2e/*.sh with the arguments SETUP_BINARY SCRATCH_DIR.
+# and checks what it left. Sourced with the arguments SETUP_BINARY SCRATCH_DIR.
 # shellcheck shell=bash
 # shellcheck disable=SC2034 # the scripts that source this file use them
 set -uo pipefail
@@ -35,18 +34,10 @@ MSG1='ERROR: the path %s contains characters that are not allowed. Use only lett
 MSG2='No answer could be read from standard input; the installation is stopped.'
 
 # need CMD...: the tools a test needs (scripts/deps.sh installs them).
-need() {
-    local c
-    for c in "$@"; do
-        command -v "$c" >/dev/null || { echo "FAIL: $c is missing (scripts/deps.sh installs it)" >&2; exit 1; }
-    done
-}
+need() { local c; for c; do command -v "$c" >/dev/null || { echo "FAIL: $c is missing" >&2; exit 1; }; done; }
 
 # ---- assertions (paths are looked up in R, the copy of the final state) ---
-fail() {
-    echo "FAIL [$scenario]: $*" >&2
-    failures=$((failures + 1))
-}
+fail() { echo "FAIL [$scenario]: $*" >&2; failures=$((failures + 1)); }
 # expect_eq WHAT GOT WANT: byte-exact, shown escaped on failure.
 expect_eq() { [ "$2" = "$3" ] || fail "$1: got $(printf '%q' "$2"), want $(printf '%q' "$3")"; }
 expect_status() { expect_eq "exit status" "$STATUS" "$1"; }
@@ -57,13 +48,14 @@ expect_lacks() { case $2 in *"$3"*) fail "$1 holds $(printf '%q' "$3")" ;; esac;
 present() { [ -e "$R$1" ] || [ -L "$R$1" ]; }
 expect_exists() { local p; for p; do present "$p" || fail "$p is missing"; done; }
 expect_absent() { local p; for p; do ! present "$p" || fail "$p exists but should not"; done; }
-# expect_node PATH TYPE MODE: TYPE is find's %y, MODE octal.
-expect_node() {
-    present "$1" || { fail "$1 is missing"; return; }
-    expect_eq "type and mode of $1" "$(find "$R$1" -maxdepth 0 -printf '%y %m')" "$2 $3"
+# expect_nodes PATH TYPE MODE [PATH TYPE MODE...]: TYPE is find's %y, MODE octal.
+expect_nodes() {
+    while [ $# -ge 3 ]; do
+        expect_eq "type and mode of $1" "$(find "$R$1" -maxdepth 0 -printf '%y %m' 2>&1)" "$2 $3"
+        shift 3
+    done
 }
-# expect_nodes PATH TYPE MODE [PATH TYPE MODE...]
-expect_nodes() { while [ $# -ge 3 ]; do expect_node "$1" "$2" "$3"; shift 3; done; }
+expect_node() { expect_nodes "$@"; }
 expect_link() {
     [ -L "$R$1" ] || { fail "$1 is not a symbolic link"; return; }
     expect_eq "target of $1" "$(readlink "$R$1")" "$2"
@@ -84,10 +76,8 @@ chmod -R go-w -- "$FIXTURE_COPY"
 # $SCRATCH_ROOT/media/NAME; prints its path.
 make_medium() {
     local dir=$SCRATCH_ROOT/media/$1
-    shift
     rm -rf -- "$dir"
-    "$MAKE_MEDIUM" --setup "$SETUP_BIN" "$@" "${SRC:-$FIXTURE_COPY}" "$dir" >&2 ||
-        { echo "make-medium failed for $dir" >&2; exit 2; }
+    "$MAKE_MEDIUM" --setup "$SETUP_BIN" "${@:2}" "${SRC:-$FIXTURE_COPY}" "$dir" >&2 || { echo "make-medium failed" >&2; exit 2; }
     printf '%s\n' "$dir"
 }
 
@@ -143,13 +133,11 @@ seed_installation() {
 run() {
     scenario=$1
     shift
-    local dir=$SCRATCH_ROOT/runs/$scenario
-    rm -rf -- "$dir"
-    mkdir -p -- "$dir"
+    local dir=$SCRATCH_ROOT/runs/$scenario e
+    rm -rf -- "$dir" && mkdir -p -- "$dir"
     printf '%s\n%s\n' "$COMMON_SEED" "${SEED-}" >"$dir/seed.sh"
     printf 'mkdir -p "$SANDBOX_OUT/root"\n%s\n%s\n' "${AFTER-}" "$COMMON_AFTER" >"$dir/after.sh"
     local -a envargs=() cmd=("${PROGRAM:-/mnt/cd/setup}" "$@")
-    local e
     for e in "${ENVS[@]+"${ENVS[@]}"}" ${ASAN_OPTIONS:+"ASAN_OPTIONS=$ASAN_OPTIONS"}; do
         envargs+=(--env "$e")
     done
@@ -175,36 +163,24 @@ run() {
 }
 
 # Resets the inputs of run.
-fresh() {
-    SEED="" AFTER="" AS_USER="" PRE="" TIMEOUT=30 PROGRAM=""
-    unset INPUT
-    ENVS=()
-}
+fresh() { SEED="" AFTER="" AS_USER="" PRE="" TIMEOUT=30 PROGRAM="" ENVS=(); unset INPUT; }
 
 # The command lines of the log, without the shell that runs them.
 log_commands() { printf '%s' "$LOG" | grep '^/usr/bin/sh -c "' | sed 's|^/usr/bin/sh -c "||'; }
 
-# expect_log_order LINE...: the log's command lines hold these in this order.
-expect_log_order() {
-    local rest want hit
-    rest=$(log_commands)
-    for want in "$@"; do
-        # A here-string: grep -m1 may end before a pipe's writer.
-        hit=$(grep -n -m1 -F -x -- "$want" <<<"$rest") || { fail "log lacks, in order: $want"; return; }
-        rest=$(printf '%s\n' "$rest" | sed "1,${hit%%:*}d")
-    done
-}
-
-# expect_log "LINE;LINE;!TEXT": these command lines in this order, and none
-# holding TEXT.
+# expect_log "LINE;LINE;!TEXT": the log's command lines hold these in this
+# order, and none holds TEXT.
 expect_log() {
-    local l
-    local -a lines inorder=()
+    local l rest hit
+    local -a lines
+    rest=$(log_commands)
     IFS=';' read -r -a lines <<<"$1"
     for l in "${lines[@]+"${lines[@]}"}"; do
-        case $l in "!"*) expect_lacks "log" "$(log_commands)" "${l#"!"}" ;; *) inorder+=("$l") ;; esac
+        case $l in "!"*) expect_lacks "log" "$(log_commands)" "${l#"!"}"; continue ;; esac
+        # A here-string: grep -m1 may end before a pipe's writer.
+        hit=$(grep -n -m1 -F -x -- "$l" <<<"$rest") || { fail "log lacks, in order: $l"; return; }
+        rest=$(sed "1,${hit%%:*}d" <<<"$rest")
     done
-    expect_log_order "${inorder[@]+"${inorder[@]}"}"
 }
 
 # Standard output: one dot per logged command, two for the tvqadmin runs.
@@ -215,8 +191,7 @@ expect_dots_of_full_run() {
 
 finish() {
     [ "$failures" -eq 0 ] || { echo "$(basename "$0"): $failures check(s) failed" >&2; exit 1; }
-    echo "$(basename "$0"): all checks passed"
-    exit 0
+    echo "$(basename "$0"): all checks passed" && exit 0
 }
 
 fresh
