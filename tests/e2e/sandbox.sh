@@ -8,28 +8,20 @@
 . "$(dirname "$0")/lib.sh"
 
 readonly TREES=(/usr /etc /var /opt /tmp /run)
-readonly WATCHED=(/usr/Varen /opt/Varen /var/spool/Varen /usr/bin/tvadmin /tmp/setup.log
-    /tmp/VarenInstall /tmp/tvqadmin.calls /usr/share/printconf /etc/rc2.d /usr/sbin/cupsd
-    /usr/sbin/lpd /usr/bin/df /usr/bin/du)
-
 # What the watched places of the real machine hold.
 snapshot() {
     local p
-    for p in "${WATCHED[@]}" "${TREES[@]/%//e2e-probe}"; do
-        if [ -e "$p" ] || [ -L "$p" ]; then
-            find "$p" -printf '%y %m %u %g %s %T@ %p -> %l\n' | LC_ALL=C sort
-            find "$p" -type f -exec sha256sum {} + | LC_ALL=C sort
-        else
-            echo "absent $p"
-        fi
+    for p in /usr/Varen /opt/Varen /var/spool/Varen /usr/bin/tvadmin /tmp/setup.log /tmp/VarenInstall \
+        /tmp/tvqadmin.calls /usr/share/printconf /etc/rc2.d /usr/sbin/cupsd /usr/sbin/lpd /usr/bin/df \
+        /usr/bin/du "${TREES[@]/%//e2e-probe}"; do
+        find "$p" -printf '%y %m %u %g %s %T@ %p -> %l\n' 2>&1 | LC_ALL=C sort
+        find "$p" -type f -exec sha256sum {} + 2>/dev/null | LC_ALL=C sort
     done
 }
-
 before=$(snapshot)
 
 # A first installation, then its move to /opt, in one sandbox.
 MEDIUM=$(make_medium split --pieces 2)
-fresh
 SEED="$SPOOLER_LPRNG
 mkdir -p /usr/share/printconf/util /etc/rc2.d
 printf '#!/bin/sh\necho 1 \$1\n' >/usr/bin/du"
@@ -40,25 +32,17 @@ expect_node /opt/Varen/tvxx/vsf f 4755
 expect_link $A /opt/Varen/tvxx
 
 # A command that writes into every tree and removes a command.
-probe_cmd="for d in ${TREES[*]}; do echo probe >\$d/e2e-probe || exit 1; done; rm /usr/bin/df"
-dir=$SCRATCH_ROOT/runs/probe
-scenario=probe
-"$SANDBOX" --scratch "$dir" -- sh -c "$probe_cmd" </dev/null 2>"$dir.err"
+scenario=probe dir=$SCRATCH_ROOT/runs/probe
+"$SANDBOX" --scratch "$dir" -- sh -c "for d in ${TREES[*]}; do echo probe >\$d/e2e-probe || exit 1; done; rm /usr/bin/df" </dev/null 2>/dev/null
 expect_eq "status of the probe" "$?" 0
-for t in "${TREES[@]}"; do
-    expect_eq "probe in the upper layer of $t" "$(cat "$dir/upper$t/e2e-probe" 2>/dev/null)" probe
-done
-expect_eq "removed df in the upper layer" "$(stat -c '%F %t:%T' "$dir/upper/usr/bin/df" 2>&1)" \
-    "character special file 0:0"
-
+for t in "${TREES[@]}"; do expect_eq "probe in the upper layer of $t" "$(cat "$dir/upper$t/e2e-probe" 2>&1)" probe; done
+expect_eq "removed df in the upper layer" "$(stat -c '%F %t:%T' "$dir/upper/usr/bin/df" 2>&1)" "character special file 0:0"
 scenario=host
-after=$(snapshot)
-expect_eq "the real machine's watched places" "$after" "$before"
+expect_eq "the real machine's watched places" "$(snapshot)" "$before"
 
 # Status, environment, standard input, the medium and the installer at
 # /mnt/cd; the seed's changes are seen but not in the upper layers.
-scenario=runner
-dir=$SCRATCH_ROOT/runs/runner
+scenario=runner dir=$SCRATCH_ROOT/runs/runner
 mkdir -p "$dir.medium" && echo m >"$dir.medium/isize" && printf '#!/bin/sh\n' >"$dir.setup"
 printf 'mkdir -p /opt/seeded && echo s >/opt/seeded/file\n' >"$dir.seed"
 got=$(printf 'line one\n' | "$SANDBOX" --scratch "$dir" --env LANG=fr_FR --env 'X=a b' --medium "$dir.medium" \
@@ -72,23 +56,16 @@ PWD=/
 X=a b
 isize 644
 setup 755"
-expect_eq "upper layer of /opt" "$(cd "$dir/upper/opt" && find . | LC_ALL=C sort)" ".
-./seen"
+expect_eq "upper layer of /opt" "$(cd "$dir/upper/opt" && find . -type f)" "./seen"
 expect_eq "seeded file seen" "$(cat "$dir/upper/opt/seen")" s
 
-# The timeout ends COMMAND and what it left running, within the bound.
+# The timeout, and a TERM to the runner, end COMMAND and what it left running
+# at once.
 start=$SECONDS
 "$SANDBOX" --scratch "$dir" --timeout 2 -- sh -c '(sleep 100 &); sleep 100' </dev/null 2>/dev/null
 expect_eq "status after the timeout" "$?" 124
-[ $((SECONDS - start)) -lt 20 ] || fail "the timeout took $((SECONDS - start)) seconds"
-
-# A TERM to the runner ends the sandbox and everything in it at once.
-start=$SECONDS
 "$SANDBOX" --scratch "$dir" -- sh -c 'sleep 100' </dev/null 2>/dev/null &
-runner=$!
-sleep 1
-kill -TERM "$runner"
-wait "$runner" && fail "a terminated sandbox returned 0"
-[ $((SECONDS - start)) -lt 20 ] || fail "TERM took $((SECONDS - start)) seconds"
-
+sleep 1 && kill -TERM $!
+wait $! && fail "a terminated sandbox returned 0"
+[ $((SECONDS - start)) -lt 30 ] || fail "the timeout and TERM took $((SECONDS - start)) seconds"
 finish
