@@ -15,7 +15,8 @@ MEDIUM=$(make_medium sized --whole --isize 1000 --tsize 500)
 # One sandbox run of many command lines; the install area is too small, so
 # each run stops before any change, naming its base. Each line: the words,
 # the status, the log's lines (a made work-area directory is logged), and
-# the base, the refused path or the version.
+# the base, the refused path or the version. Last, the base an earlier
+# installation's link names, and one the shell would interpret.
 fresh
 SEED=$(seed_df 5000 100)
 PROGRAM=/bin/bash
@@ -39,6 +40,8 @@ base /var/tmp/e2e-new -v
 base "/var/tmp/e2e a"
 ls -d /var/tmp/e2e* /tmp/e2e.pwned /tmp/VarenInstall 2>&1 | sed "s/^ls: //"
 mkdir -p /usr/Varen && ln -s /opt/Varen-2026/Varen/tvxx/ /usr/Varen/tvxx
+base
+ln -sfn "/opt/a b/Varen/tvxx" /usr/Varen/tvxx
 base
 '
 run bases -c "$CASES"
@@ -64,6 +67,7 @@ cannot access '\''/tmp/e2e.pwned'\'': No such file or directory
 cannot access '\''/tmp/VarenInstall'\'': No such file or directory
 /var/tmp/e2e-new
 [] 0 1 /opt/Varen-2026
+[] 2 1 refused "/opt/a b"
 '
 
 # A French installation into a work-area directory that did not exist, its

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# The interface scripts under a real LPRng spooler: Debian's lprng package is
-# installed inside the sandbox, the sample suite with setup, and lpd prints
-# through two queues whose :if= filters are VarenPrinttvxx and VarenVSF.
-# Checks what the stand-in tools received (title, user, host, options, the
-# job's bytes, named and from standard input) and that a vsf that always
-# fails makes VarenVSF give up after five tries, so lpd marks the job failed.
+# The interface scripts under a real LPRng spooler: the lprng package and
+# the sample suite installed in the sandbox, lpd prints through two queues
+# whose :if= filters are VarenPrinttvxx and VarenVSF. Checks what the
+# stand-in tools got (title, user, host, options, the job's bytes, named and
+# from standard input), and that VarenVSF gives up on a vsf that always
+# fails after five tries, so lpd marks the job failed.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -56,37 +56,23 @@ expect_eq ".tv_cfg" "$(file_text /usr/Varen/tvxx/.tv_cfg)" " LPRng "
 q=/tmp/e2e.lprng
 host=$(sed -n "s/.*'nobody@\([^+']*\)+.*/\1/p" "$R$q/lpq-tvxx" | head -n 1)
 [ -n "$host" ] || fail "lpq of varen-tvxx names no job of nobody"
-expect_eq "tvrtvxxtty's calls, as daemon, with the job on standard input" \
-    "$(grep -v '^  Tolvar\(Control_file\|Host_name\)' "$R$A/log/tvrtvxxtty.log")" \
-    "tvrtvxxtty -dvaren-tvxx -f -oopt1=1 -oopt2=2 Quarterly report
-  user: daemon  cwd: /usr/Varen/tvxx
-  TolvarFileSourceDir=/var/spool/lpd/varen-tvxx
-  TolvarJob_title=report.txt
-  TolvarQueue=varen-tvxx
-  TolvarUser_name=nobody
-  title: Quarterly report
-  job on standard input (36 bytes): first line of the report
-tvrtvxxtty -dvaren-tvxx -f -oopt3=3 Piped
-  user: daemon  cwd: /usr/Varen/tvxx
-  TolvarFileSourceDir=/var/spool/lpd/varen-tvxx
-  TolvarJob_title=(STDIN)
-  TolvarQueue=varen-tvxx
-  TolvarUser_name=nobody
-  title: Piped
-  job on standard input (19 bytes): from standard input"
+# call OPTIONS TITLE JOB-TITLE BYTES TEXT: one call of tvrtvxxtty, as daemon, the job on standard input.
+call() {
+    printf 'tvrtvxxtty -dvaren-tvxx -f %s %s\n  user: daemon  cwd: /usr/Varen/tvxx\n' "$1" "$2"
+    printf '  TolvarFileSourceDir=/var/spool/lpd/varen-tvxx\n  TolvarJob_title=%s\n  TolvarQueue=varen-tvxx\n' "$3"
+    printf '  TolvarUser_name=nobody\n  title: %s\n  job on standard input (%s bytes): %s\n' "$2" "$4" "$5"
+}
+expect_eq "tvrtvxxtty's calls" "$(grep -v '^  Tolvar\(Control_file\|Host_name\)' "$R$A/log/tvrtvxxtty.log")" \
+    "$(call "-oopt1=1 -oopt2=2" "Quarterly report" report.txt 36 "first line of the report"
+    call -oopt3=3 Piped "(STDIN)" 19 "from standard input")"
 expect_eq "host and control file of both jobs" \
     "$(grep '^  Tolvar\(Control_file\|Host_name\)' "$R$A/log/tvrtvxxtty.log" | sed 's/cfA[0-9]*/cfA#/' | sort -u)" \
     "  TolvarControl_file=cfA#$host
   TolvarHost_name=$host"
 vsf=$(file_text $A/log/vsf.log)
 expect_eq "vsf's job files" "$(sed -n 's|^  job file /var/spool/lpd/varen-vsf/varen-vsf\.[0-9]* ||p' <<<"$vsf")" \
-    "(37 bytes): first line of the report
-(20 bytes): from standard input
-(14 bytes): fail for good
-(14 bytes): fail for good
-(14 bytes): fail for good
-(14 bytes): fail for good
-(14 bytes): fail for good"
+    "$(printf '(%s bytes): %s\n' 37 "first line of the report" 20 "from standard input" 14 "fail for good" \
+        14 "fail for good" 14 "fail for good" 14 "fail for good" 14 "fail for good")"
 expect_eq "temporary job files left" "$(file_text $q/spool-vsf | grep '^varen-vsf\.')" ""
 expect_contains "lpq of varen-vsf" "$(file_text $q/lpq-vsf)" \
     "filter msg - 'ERROR: VarenVSF: /usr/Varen/tvxx/vsf failed 5 times, last exit status 1'"
