@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Whole runs that install: the first installation as the installer's road of
 # one run describes it, a first installation under /opt, an upgrade in place,
-# a user who is not root, the spooler detection, and the questions: the menu
-# that running programs of the suite raise, the continue question that an
-# earlier release's print daemon raises.
+# a user who is not root, the spooler detection, the moves of an earlier
+# installation, and the questions: the menu that running programs of the
+# suite raise, the continue question that an earlier release's daemon raises.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
+shopt -s extglob
 
 YEAR=$(date +%Y)
 MEDIUM=$(make_medium split2 --pieces 2)
@@ -83,40 +84,6 @@ TolvarFileSourceDir=/var/tmp
 TolvarHost_name=host1
 TolvarUser_name=alice"
 
-# ---- first installation under /opt, CUPS host -----------------------------
-# The CUPS branches of both interface scripts, run; vsf fails once and is run
-# again.
-fresh
-SEED=$SPOOLER_CUPS
-AFTER='
-echo job-data >/var/tmp/job
-PRINTER=q2 /opt/Varen/tvxx/VarenPrinttvxx 17 bob "My title" 2 media=a4 /var/tmp/job &&
-    cp /tmp/tvrtvxxtty.calls /tmp/e2e.cups
-: >/tmp/vsf.fail-once
-PRINTER=q2 /opt/Varen/tvxx/VarenVSF 18 bob title 1 none /var/tmp/job && cp /tmp/vsf.calls /tmp/e2e.vsf
-'
-run first_opt install /opt
-O=/opt/Varen/tvxx
-expect_status 0
-expect_nodes /opt/Varen d 755 $O d 755 /usr/Varen d 755 $O/queues d 777
-expect_link $A $O
-expect_log "/usr/bin/mkdir -p $O;$C  755 $O;/usr/bin/mkdir -p /usr/Varen;$C  755 /usr/Varen;/usr/bin/ln  -s $O $A"
-expect_installed_tree $O
-expect_eq ".tv_cfg" "$(file_text $O/.tv_cfg)" " CUPS "
-expect_script $O/VarenPrinttvxx $O
-expect_contains "wrapper" "$(file_text /usr/bin/tvadmin)" "
-cd $O
-exec $O/tvadmin \$*"
-expect_dots_of_full_run
-expect_eq "CUPS job handed to tvrtvxxtty" "$(file_text /tmp/e2e.cups)" "tvrtvxxtty -dq2 -i /var/tmp/job
-TolvarCopies=2
-TolvarOption_list=media=a4
-TolvarPrinter=q2
-TolvarRequest_id=17
-TolvarTitle=My title
-TolvarUser_name=bob"
-expect_eq "VSF retries until vsf succeeds" "$(file_text /tmp/e2e.vsf)" "$(printf 'vsf /var/tmp/job\njob job-data\n%.0s' 1 2)"
-
 # ---- upgrade in place: spool left alone, scripts rewritten ----------------
 # A link planted at the sed step's temporary file is not written through;
 # newdir leaves a directory that exists alone, mode included; a longer old
@@ -156,27 +123,81 @@ expect_absent /usr/Varen "$W" /tmp/tvqadmin.calls
 expect_log "!tar xvfp"
 expect_node /tmp/setup.log f 666
 
-# ---- spooler detection: a BSD lpd that rejects -V, no cupsd: " BSD ", no
-# printconf link, the directories of a base other than /usr group-writable.
-# LPRng and cupsd both present: CUPS wins, and the LPRng probe still links.
-fresh
-SEED='rm -f /usr/sbin/cupsd
-printf "#!/bin/sh\necho \"lpd: illegal option -- V\" >&2\nexit 1\n" >/usr/sbin/lpd && chmod 755 /usr/sbin/lpd
-mkdir -p /usr/share/printconf/util'
-run spooler_bsd install /opt
-expect_status 0
-expect_eq ".tv_cfg" "$(file_text $O/.tv_cfg)" " BSD "
-expect_nodes $O d 775 /usr/Varen d 775
-expect_absent /usr/share/printconf/util/VarenPrinttvxx
+# ---- first installations under /opt and the spooler detection -------------
+# NAME|SEED (bash)|ARGUMENTS|.tv_cfg|MODE ABOVE APP|PRINTCONF LINK. A BSD lpd
+# that rejects -V, no cupsd: " BSD ", no printconf link, the directories of a
+# base other than /usr group-writable. LPRng and cupsd both present: CUPS
+# wins, and the LPRng probe still links.
+O=/opt/Varen/tvxx
+while IFS='|' read -r name seed args cfg mode link; do
+    fresh
+    SEED=$(eval "$seed")
+    # shellcheck disable=SC2086 # the arguments are words
+    run "$name" $args
+    app=$A
+    [ -z "$args" ] || { app=$O; expect_nodes /opt/Varen d 755 /usr/Varen d "$mode" $O/queues d 777; }
+    expect_status 0
+    expect_installed_tree $app
+    expect_script $app/VarenPrinttvxx $app
+    expect_eq ".tv_cfg" "$(file_text $app/.tv_cfg)" "$cfg"
+    expect_node $app d "$mode"
+    if [ "$link" = yes ]; then expect_link /usr/share/printconf/util/VarenPrinttvxx $app/VarenPrinttvxx
+    else expect_absent /usr/share/printconf/util/VarenPrinttvxx; fi
+    expect_dots_of_full_run
+    [ -n "$args" ] || continue
+    expect_link $A $O
+    expect_log "/usr/bin/mkdir -p $O;$C  $mode $O;/usr/bin/mkdir -p /usr/Varen;$C  $mode /usr/Varen;/usr/bin/ln  -s $O $A"
+    expect_contains "wrapper" "$(file_text /usr/bin/tvadmin)" "
+cd $O
+exec $O/tvadmin \$*"
+done <<'CASES'
+first_opt|echo "$SPOOLER_CUPS"|install /opt| CUPS |755|no
+spooler_bsd|echo 'rm -f /usr/sbin/cupsd; printf "#!/bin/sh\necho \"lpd: illegal option -- V\" >&2\nexit 1\n" >/usr/sbin/lpd; chmod 755 /usr/sbin/lpd; mkdir -p /usr/share/printconf/util'|install /opt| BSD |775|no
+spooler_both|echo "$SPOOLER_LPRNG"; echo 'printf "#!/bin/sh\n" >/usr/sbin/cupsd; chmod 755 /usr/sbin/cupsd; mkdir -p /usr/share/printconf/util'|| CUPS |755|yes
+CASES
 
-fresh
-SEED="$SPOOLER_LPRNG
-printf '#!/bin/sh\n' >/usr/sbin/cupsd && chmod 755 /usr/sbin/cupsd
-mkdir -p /usr/share/printconf/util"
-run spooler_both
-expect_status 0
-expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " CUPS "
-expect_link /usr/share/printconf/util/VarenPrinttvxx $A/VarenPrinttvxx
+# ---- moves: an earlier installation found and moved, or not ---------------
+# /usr to /opt and back (separate file systems in the sandbox: a copy under
+# a staging name, the link committed, the old copy removed last), a move
+# within one file system (one rename), other spellings of the same place, an
+# installation under /opt upgraded where it is (absolute link, on a CUPS host
+# whose group-writable directories become 755; relative link, taken relative
+# to /usr).
+# NAME|SEED (bash)|ARGUMENTS|APP AFTERWARDS|LINK AT /usr/Varen/tvxx ("-": none)|
+# COMMAND LINES OF THE LOG in this order, separated by ";" ("!TEXT": none holds TEXT)
+while IFS='|' read -r name seed args app link order; do
+    fresh
+    SEED=$(eval "$seed")
+    AFTER='cp -a --parents /opt/a /opt/b "$SANDBOX_OUT/root/" 2>/dev/null; true'
+    # shellcheck disable=SC2086 # the arguments are words
+    run "$name" $args
+    expect_status 0
+    expect_log "$order"
+    if [ "$link" = - ]; then expect_node $A d 755; else expect_link $A "$link"; fi
+    expect_node "$app" d 755
+    expect_node "$app/vsf" f 4755
+    expect_eq "queue data in $app" "$(file_text "$app/queues/q1")" "queue data"
+    # (another spelling of the place is kept in the scripts)
+    [[ $name == @(same_place*|relative_link) ]] ||
+        expect_contains "$app/VarenPrinttvxx" "$(file_text "$app/VarenPrinttvxx")" "ToolPath=\"$app\""
+    expect_eq "tvqadmin calls" "$(file_text /tmp/tvqadmin.calls)" "$CALLS"
+done <<CASES
+usr_to_opt|seed_installation /usr|install /opt|$O|$O|/usr/bin/rm -rf  $O;/usr/bin/mkdir -p /opt/Varen;/usr/bin/chmod  755 /opt/Varen;/usr/bin/ln  -s $O $A.link;/usr/bin/cp -pr $A $O.partial;/usr/bin/mv -f -T $O.partial $O;/usr/bin/mv -f -T $A $A.old;/usr/bin/mv -f -T $A.link $A;/usr/bin/rm -rf  $A.old;/usr/bin/cp -p /mnt/cd/disks $W
+opt_to_usr|seed_installation /opt|install /usr|$A|-|/usr/bin/chmod  755 /usr/Varen;/usr/bin/cp -pr $O $A.partial;/usr/bin/mv -f -T $A $A.old;/usr/bin/mv -f -T $A.partial $A;/usr/bin/rm -rf  $O;/usr/bin/rm -f $A.old;!ln  -s
+one_file_system|seed_installation /opt/a|install /opt/b|/opt/b/Varen/tvxx|/opt/b/Varen/tvxx|/usr/bin/ln  -s /opt/b/Varen/tvxx $A.link;/usr/bin/mv -f -T /opt/a/Varen/tvxx /opt/b/Varen/tvxx;/usr/bin/mv -f -T $A.link $A;!cp -pr /opt/a
+same_place|seed_installation /usr|install /usr/.|$A|-|!mv -f;!rm -rf  /usr/./Varen/tvxx
+same_place_dotdot|seed_installation /usr|install /usr/Varen/..|$A|-|!mv -f;!rm -rf  /usr/Varen/..
+same_place_link|seed_installation /usr; echo ln -s /usr /opt/e2e.usr|install /opt/e2e.usr|$A|-|!mv -f;!rm -rf  /opt
+upgrade_opt|echo "\$SPOOLER_CUPS"; seed_installation /opt; echo chmod 775 $O /usr/Varen||$O|$O|!mv -f
+relative_link|seed_installation /opt; echo rm $A; echo ln -s ../../opt/Varen/tvxx $A||$O|../../opt/Varen/tvxx|!mv -f
+CASES
+expect_node /usr/Varen d 755
+scenario=opt_to_usr R=$SCRATCH_ROOT/runs/opt_to_usr/sandbox/out/root
+expect_eq "left in /usr/Varen" "$(ls -A "$R/usr/Varen")" tvxx
+expect_absent $O
+scenario=one_file_system R=$SCRATCH_ROOT/runs/one_file_system/sandbox/out/root
+expect_absent /opt/a/Varen/tvxx
+
 
 # ---- the questions: programs of the suite running, an earlier daemon ------
 menu() {   # menu LANG PID: the running-programs menu
