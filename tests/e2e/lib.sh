@@ -6,24 +6,16 @@
 set -uo pipefail
 export LC_ALL=C
 [ $# -eq 2 ] || { echo "usage: $0 SETUP_BINARY SCRATCH_DIR" >&2; exit 2; }
-if [ "$(id -u)" != 0 ]; then
-    echo "$(basename "$0"): skipped, the sandbox needs root" >&2
-    exit 77
-fi
+[ "$(id -u)" = 0 ] || { echo "$(basename "$0"): skipped, the sandbox needs root" >&2; exit 77; }
 SETUP_BIN=$(realpath -- "$1")
-SCRATCH_ROOT=$2
 TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 HERE=$TOP/tests/e2e
 SANDBOX=$TOP/scripts/sandbox
 MAKE_MEDIUM=$TOP/scripts/make-medium
-rm -rf -- "$SCRATCH_ROOT"
-mkdir -p -- "$SCRATCH_ROOT"
-SCRATCH_ROOT=$(realpath -- "$SCRATCH_ROOT")
+rm -rf -- "$2" && mkdir -p -- "$2/tmp" && SCRATCH_ROOT=$(realpath -- "$2")
 # Temporary files of the tools stay out of the machine's /tmp.
 export TMPDIR=$SCRATCH_ROOT/tmp
-mkdir -p -- "$TMPDIR"
-failures=0
-scenario=setup
+failures=0 scenario=setup
 W=/tmp/VarenInstall
 A=/usr/Varen/tvxx
 FIRST_LINE_ONLY="initializing system
@@ -41,9 +33,7 @@ fail() { echo "FAIL [$scenario]: $*" >&2; failures=$((failures + 1)); }
 # expect_eq WHAT GOT WANT: byte-exact, shown escaped on failure.
 expect_eq() { [ "$2" = "$3" ] || fail "$1: got $(printf '%q' "$2"), want $(printf '%q' "$3")"; }
 expect_status() { expect_eq "exit status" "$STATUS" "$1"; }
-expect_contains() {
-    case $2 in *"$3"*) ;; *) fail "$1 lacks $(printf '%q' "$3"); it is $(printf '%q' "$2")" ;; esac
-}
+expect_contains() { case $2 in *"$3"*) ;; *) fail "$1 lacks $(printf '%q' "$3"); it is $(printf '%q' "$2")" ;; esac; }
 expect_lacks() { case $2 in *"$3"*) fail "$1 holds $(printf '%q' "$3")" ;; esac; }
 present() { [ -e "$R$1" ] || [ -L "$R$1" ]; }
 expect_exists() { local p; for p; do present "$p" || fail "$p is missing"; done; }
@@ -56,15 +46,10 @@ expect_nodes() {
     done
 }
 expect_node() { expect_nodes "$@"; }
-expect_link() {
-    [ -L "$R$1" ] || { fail "$1 is not a symbolic link"; return; }
-    expect_eq "target of $1" "$(readlink "$R$1")" "$2"
-}
+expect_link() { expect_eq "link $1" "$(readlink "$R$1" || echo "no link")" "$2"; }
 file_text() { cat -- "$R$1" 2>/dev/null; }
 # expect_unchanged TREE: the run changed nothing below /TREE.
-expect_unchanged() {
-    [ -z "$(ls -A "$SCRATCH_ROOT/runs/$scenario/sandbox/upper/$1")" ] || fail "the run changed /$1"
-}
+expect_unchanged() { [ -z "$(ls -A "$SCRATCH_ROOT/runs/$scenario/sandbox/upper/$1")" ] || fail "the run changed /$1"; }
 
 # ---- media and runs ------------------------------------------------------
 # The fixture with the modes of a release, whatever mask the checkout had.
@@ -89,7 +74,7 @@ rm -rf /usr/Varen /opt/Varen /var/spool/Varen /tmp/VarenInstall /tmp/setup.log \
 '
 # The final state that the checks look at, copied out with types and modes.
 readonly COMMON_AFTER='
-cd / && mkdir -p "$SANDBOX_OUT/root"
+cd /
 for p in /usr/Varen /opt/Varen /var/spool/Varen /usr/bin/tvadmin /tmp/setup.log \
     /tmp/VarenInstall /tmp/*.calls /tmp/e2e.* /usr/share/printconf /etc/rc2.d \
     /etc/e2e.* /var/tmp/e2e* /usr/bin/tvqadmin; do
@@ -127,8 +112,8 @@ seed_installation() {
 
 # run NAME [ARG...]: runs PROGRAM (default /mnt/cd/setup) ARG... in a fresh
 # sandbox with the medium MEDIUM. Reads SEED and AFTER (bash text), ENVS
-# (NAME=VALUE array), INPUT (standard input; unset: none), AS_USER (run as
-# nobody), PRE (bash text run just before, in its mount namespace), TIMEOUT.
+# (NAME=VALUE array), INPUT (standard input), PRE (bash text run just
+# before, in its mount namespace), TIMEOUT.
 # Sets STATUS, OUT, ERR, LOG (the installer's log) and R (the final state).
 run() {
     scenario=$1
@@ -138,32 +123,22 @@ run() {
     printf '%s\n%s\n' "$COMMON_SEED" "${SEED-}" >"$dir/seed.sh"
     printf 'mkdir -p "$SANDBOX_OUT/root"\n%s\n%s\n' "${AFTER-}" "$COMMON_AFTER" >"$dir/after.sh"
     local -a envargs=() cmd=("${PROGRAM:-/mnt/cd/setup}" "$@")
-    for e in "${ENVS[@]+"${ENVS[@]}"}" ${ASAN_OPTIONS:+"ASAN_OPTIONS=$ASAN_OPTIONS"}; do
-        envargs+=(--env "$e")
-    done
-    [ -z "${AS_USER-}" ] || cmd=(setpriv --reuid=65534 --regid=65534 --clear-groups -- "${cmd[@]}")
+    for e in "${ENVS[@]+"${ENVS[@]}"}" ${ASAN_OPTIONS:+"ASAN_OPTIONS=$ASAN_OPTIONS"}; do envargs+=(--env "$e"); done
     [ -z "${PRE-}" ] || cmd=(bash -c "$PRE"$'\n''exec "$@"' bash "${cmd[@]}")
     local -a sb=("$SANDBOX" --scratch "$dir/sandbox" --medium "$MEDIUM" --seed "$dir/seed.sh"
         --after "$dir/after.sh" --timeout "${TIMEOUT-30}" "${envargs[@]}" -- "${cmd[@]}")
-    if [ -n "${INPUT+set}" ]; then
-        printf '%s' "$INPUT" | "${sb[@]}" >"$dir/stdout" 2>"$dir/stderr"
-    else
-        "${sb[@]}" </dev/null >"$dir/stdout" 2>"$dir/stderr"
-    fi
+    "${sb[@]}" < <(printf '%s' "$INPUT") >"$dir/stdout" 2>"$dir/stderr"
     STATUS=$?
-    OUT=$(cat "$dir/stdout"; printf x)
-    OUT=${OUT%x}
+    OUT=$(cat "$dir/stdout"; printf x) && OUT=${OUT%x}
     # The runner's own lines are not the installer's standard error.
-    ERR=$(grep -v '^sandbox: ' "$dir/stderr"; printf x)
-    ERR=${ERR%x}
+    ERR=$(grep -v '^sandbox: ' "$dir/stderr"; printf x) && ERR=${ERR%x}
     R=$dir/sandbox/out/root
-    LOG=$(cat "$R/tmp/setup.log" 2>/dev/null; printf x)
-    LOG=${LOG%x}
+    LOG=$(cat "$R/tmp/setup.log" 2>/dev/null; printf x) && LOG=${LOG%x}
     [ "$STATUS" != 124 ] && [ "$STATUS" != 125 ] || fail "the sandbox ended with $STATUS: $(tail -n 3 "$dir/stderr")"
 }
 
 # Resets the inputs of run.
-fresh() { SEED="" AFTER="" AS_USER="" PRE="" TIMEOUT=30 PROGRAM="" ENVS=(); unset INPUT; }
+fresh() { SEED="" AFTER="" PRE="" TIMEOUT=30 PROGRAM="" INPUT="" ENVS=(); }
 
 # The command lines of the log, without the shell that runs them.
 log_commands() { printf '%s' "$LOG" | grep '^/usr/bin/sh -c "' | sed 's|^/usr/bin/sh -c "||'; }
