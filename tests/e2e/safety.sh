@@ -4,7 +4,6 @@
 # a move interrupted at each step (SIGINT to the process group, SIGKILL to the
 # installer alone) and run again; two runs at once; closed standard input at
 # both questions; media whose directory or name the shell would interpret.
-# Each group is one sandbox run printing one line per case.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 shopt -s extglob
@@ -85,12 +84,8 @@ if [ \"\$name \$*\" = \"\${E2E_STOP-}\" ] && mkdir /tmp/e2e.fired 2>/dev/null; t
     [ \$name = rm ] || /usr/bin/\$name \"\$@\"
     [ \$name = mv ] || find \"\${@: -1}\" -type f | head -n 100 | xargs /usr/bin/rm -f
     pgid=\$(ps -o pgid= -p \$\$ | tr -d ' ')
-    if [ \"\$E2E_SIG\" = INT ]; then
-        (sleep 0.2; kill -INT -- -\$pgid) &
-        exec sleep 5
-    fi
-    kill -KILL \$pgid
-    sleep 1
+    [ \"\$E2E_SIG\" != INT ] || { (sleep 0.2; kill -INT -- -\$pgid) & exec sleep 5; }
+    kill -KILL \$pgid; sleep 1
 fi
 exec /usr/bin/\$name \"\$@\"
 EOF
@@ -106,8 +101,7 @@ interrupt() {   # interrupt NAME FROM SIGNAL STOP RERUN-ARG...
     cp -a /var/tmp/e2e.orig $from/Varen
     [ $from = /usr ] || { to=/usr; mkdir /usr/Varen && ln -s /opt/Varen/tvxx /usr/Varen/tvxx; }
     # (a command started with & ignores interrupts unless told otherwise)
-    E2E_STOP=$stop E2E_SIG=$sig env --default-signal=INT setsid /mnt/cd/setup install $to \
-        </dev/null >/dev/null 2>&1 &
+    E2E_STOP=$stop E2E_SIG=$sig env --default-signal=INT setsid /mnt/cd/setup install $to </dev/null >/dev/null 2>&1 &
     local pid=$!
     wait $pid; first=$?
     for _ in $(seq 50); do pgrep -s $pid >/dev/null || break; sleep 0.1; done
