@@ -84,28 +84,6 @@ TolvarFileSourceDir=/var/tmp
 TolvarHost_name=host1
 TolvarUser_name=alice"
 
-# ---- upgrade in place: spool left alone, scripts rewritten ----------------
-# A link planted at the sed step's temporary file is not written through;
-# newdir leaves a directory that exists alone, mode included; a longer old
-# script leaves no tail behind.
-fresh
-SEED="$(seed_installation /usr)
-head -c 30000 /dev/zero | tr '\\0' '#' >>$A/VarenVSF
-mkdir -p $S/tvxx && chmod 700 $S && echo kept >$S/tvxx/job.1
-echo original >/etc/e2e.victim && ln -s /etc/e2e.victim /tmp/setup.tmp"
-run upgrade
-expect_status 0
-expect_eq "file behind the planted link" "$(file_text /etc/e2e.victim)" "original"
-expect_installed_tree $A
-expect_eq "queue data" "$(file_text $A/queues/q1)" "queue data"
-expect_nodes $A/queues d 755 $S d 700
-expect_script $A/VarenPrinttvxx $A
-expect_script $A/VarenVSF $A
-expect_eq "spool content" "$(file_text $S/tvxx/job.1)" "kept"
-expect_unchanged var
-expect_log "!mkdir -p /var/spool;!mkdir -p $A"
-expect_dots_of_full_run
-
 # ---- not root: named, and without whoami the user id ---------------------
 fresh
 PROGRAM=/bin/bash
@@ -199,7 +177,10 @@ scenario=one_file_system R=$SCRATCH_ROOT/runs/one_file_system/sandbox/out/root
 expect_absent /opt/a/Varen/tvxx
 
 
-# ---- the questions: programs of the suite running, an earlier daemon ------
+# ---- upgrades in place after the questions: programs of the suite running,
+# an earlier daemon. A link planted at the sed step's temporary file is not
+# written through; the spool is left alone; newdir leaves a directory that
+# exists alone, mode included; a longer old script leaves no tail behind.
 menu() {   # menu LANG PID: the running-programs menu
     if [ "$1" = es_ES ]; then
         printf '\nSe est\xe1n ejecutando los procesos siguientes.\nEl instalador no puede continuar hasta que terminen:\n'
@@ -228,6 +209,9 @@ MSG63=$'\nDo You want to continue with the installation? [yn] '
 while IFS='|' read -r name cause input lang status asked accepted; do
     fresh
     SEED="$(seed_installation /usr)
+head -c 30000 /dev/zero | tr '\\0' '#' >>$A/VarenVSF
+mkdir -p $S/tvxx && chmod 700 $S && echo kept >$S/tvxx/job.1
+echo original >/etc/e2e.victim && ln -s /etc/e2e.victim /tmp/setup.tmp
 mkdir -p /etc/rc2.d && ln -s ../init.d/VarenPrintD /etc/rc2.d/KVarenPrintD && ln -s ../init.d/VarenPrintD /etc/rc2.d/SVarenPrintD"
     case $cause in
     run*) SEED+="
@@ -252,9 +236,15 @@ chmod 755 /usr/local/lib/e2e/tvqadmin
         pat=$(printf '%s' "$MSG62$MSG63" | tr '\n' '~')
         expect_eq "message 62 with the question" "$(tr '\n' '~' <<<"$OUT" | grep -oF -- "$pat" | wc -l)" 1
     fi
+    expect_eq "file behind the planted link" "$(file_text /etc/e2e.victim)" "original"
+    expect_eq "spool content" "$(file_text $S/tvxx/job.1)" "kept"
+    expect_eq "queue data" "$(file_text $A/queues/q1)" "queue data"
     if [ "$accepted" = yes ]; then
         expect_installed_tree $A
         expect_script $A/VarenPrinttvxx $A
+        expect_script $A/VarenVSF $A
+        expect_nodes $A/queues d 755 $S d 700
+        expect_log "!mkdir -p /var/spool;!mkdir -p $A"; expect_unchanged var
         [ "${cause%% *}" = run ] || { expect_absent /etc/rc2.d/KVarenPrintD /etc/rc2.d/SVarenPrintD
             expect_log "/usr/bin/rm -rf /etc/rc2.d/KVarenPrintD;/usr/bin/rm -rf /etc/rc2.d/SVarenPrintD;/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z"; }
         continue

@@ -94,9 +94,9 @@ chmod 755 /usr/sbin/cp && ln -s cp /usr/sbin/mv && ln -s cp /usr/sbin/rm"
 INTERRUPT='
 listing() { cd "$1" && find . -printf "%p %y %m %s %l\n" | sort && find . -type f -exec md5sum {} + | sort; }
 orig=$(listing /var/tmp/e2e.orig/tvxx/queues)
-interrupt() {   # interrupt NAME FROM SIGNAL STOP RERUN-ARG...
-    local name=$1 from=$2 sig=$3 stop=$4 to=/opt first where data again
-    shift 4
+interrupt() {   # interrupt NAME FROM SIGNAL STOP WHERE-AFTER RERUN-ARG...
+    local name=$1 from=$2 sig=$3 stop=$4 want=$5 to=/opt first where data again
+    shift 5
     rm -rf /usr/Varen /opt/Varen /tmp/e2e.fired
     cp -a /var/tmp/e2e.orig $from/Varen
     [ $from = /usr ] || { to=/usr; mkdir /usr/Varen && ln -s /opt/Varen/tvxx /usr/Varen/tvxx; }
@@ -108,30 +108,26 @@ interrupt() {   # interrupt NAME FROM SIGNAL STOP RERUN-ARG...
     /mnt/cd/setup "$@" </dev/null >/dev/null 2>&1; again=$?
     where=$(readlink /usr/Varen/tvxx || echo /usr)
     data=differs; [ "$(listing /usr/Varen/tvxx/queues)" = "$orig" ] && data=same
-    echo "$name: $first $(ls -d /tmp/e2e.fired) $again $where $data [$(ls -A /usr/Varen)] [$(ls -A /opt/Varen)]"
+    got="$first $(ls -d /tmp/e2e.fired) $again $where $data [$(ls -A /usr/Varen)] [$(ls -A /opt/Varen)]"
+    want="$([ $sig = INT ] && echo 1 || echo 137) /tmp/e2e.fired 0 $want same [tvxx] [$([ $want = /usr ] || echo tvxx)]"
+    [ "$got" = "$want" ] || echo "$name: $got, want $want"
 }
-interrupt copy_int /usr INT "cp -pr /usr/Varen/tvxx /opt/Varen/tvxx.partial" install /opt
-interrupt copy_kill /usr KILL "cp -pr /usr/Varen/tvxx /opt/Varen/tvxx.partial"
-interrupt aside_int /usr INT "mv -f -T /usr/Varen/tvxx /usr/Varen/tvxx.old" install /opt
-interrupt aside_kill /usr KILL "mv -f -T /usr/Varen/tvxx /usr/Varen/tvxx.old"
-interrupt remove_int /usr INT "rm -rf /usr/Varen/tvxx.old" install /opt
-interrupt remove_kill /usr KILL "rm -rf /usr/Varen/tvxx.old"
-interrupt back_int /opt INT "mv -f -T /usr/Varen/tvxx /usr/Varen/tvxx.old" install /usr
-interrupt back_kill /opt KILL "rm -rf /opt/Varen/tvxx"
+interrupt copy_int /usr INT "cp -pr /usr/Varen/tvxx /opt/Varen/tvxx.partial" /opt/Varen/tvxx install /opt
+interrupt copy_kill /usr KILL "cp -pr /usr/Varen/tvxx /opt/Varen/tvxx.partial" /usr
+interrupt aside_int /usr INT "mv -f -T /usr/Varen/tvxx /usr/Varen/tvxx.old" /opt/Varen/tvxx install /opt
+interrupt aside_kill /usr KILL "mv -f -T /usr/Varen/tvxx /usr/Varen/tvxx.old" /opt/Varen/tvxx
+interrupt remove_int /usr INT "rm -rf /usr/Varen/tvxx.old" /opt/Varen/tvxx install /opt
+interrupt remove_kill /usr KILL "rm -rf /usr/Varen/tvxx.old" /opt/Varen/tvxx
+interrupt back_int /opt INT "mv -f -T /usr/Varen/tvxx /usr/Varen/tvxx.old" /usr install /usr
+interrupt back_kill /opt KILL "rm -rf /opt/Varen/tvxx" /usr
+echo done
 '
 PROGRAM=/bin/bash TIMEOUT=100
 run interrupt -c "$INTERRUPT"
 expect_status 0
 # After the rerun the data stand complete and unchanged at one place, with
 # nothing of the interrupted move left anywhere.
-expect_eq "interrupted moves" "$OUT" "copy_int: 1 /tmp/e2e.fired 0 /opt/Varen/tvxx same [tvxx] [tvxx]
-copy_kill: 137 /tmp/e2e.fired 0 /usr same [tvxx] []
-aside_int: 1 /tmp/e2e.fired 0 /opt/Varen/tvxx same [tvxx] [tvxx]
-aside_kill: 137 /tmp/e2e.fired 0 /opt/Varen/tvxx same [tvxx] [tvxx]
-remove_int: 1 /tmp/e2e.fired 0 /opt/Varen/tvxx same [tvxx] [tvxx]
-remove_kill: 137 /tmp/e2e.fired 0 /opt/Varen/tvxx same [tvxx] [tvxx]
-back_int: 1 /tmp/e2e.fired 0 /usr same [tvxx] []
-back_kill: 137 /tmp/e2e.fired 0 /usr same [tvxx] []
+expect_eq "interrupted moves" "$OUT" "done
 "
 
 # ---- unsafe install media, two runs at once, closed standard input --------
