@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Whole runs from odd install media built by scripts/make-medium, a suite of
-# 20 MB on a medium made with the defaults, and runs whose exit status and
-# last lines must tell the truth: steps that fail on a full install base or a
+# 20 MB, and runs whose exit status and last lines must tell the truth: steps that fail on a full install base or a
 # read-only /usr (status 3 and a summary), a command that fails and stops the
 # run (named on standard error), and a package list with lines that are too
 # long, hold a NUL byte or hold words a command line may not (skipped whole,
@@ -69,31 +68,12 @@ expect_contains "output" "$OUT" "ERROR: "
 "$MAKE_MEDIUM" --setup "$SETUP_BIN" --piece-size 1 "$FIXTURE_COPY" "$SCRATCH_ROOT/media/tiny" \
     2>/dev/null && fail "make-medium wrote a medium of more than 999 pieces"
 
-# A suite of 20 MB of random bytes (a compressed archive of about 26 MB) on
-# a medium made with make-medium's defaults: a few pieces, installed whole.
-SRC=$SCRATCH_ROOT/big-src
-cp -r -- "$FIXTURE_COPY" "$SRC"
-head -c 20M /dev/urandom >"$SRC/pkg/big.bin"
-echo "c big.bin" >>"$SRC/pkg/pkg.list"
-fresh
-MEDIUM=$(make_medium big)
-run big_suite
-expect_status 0
-expect_eq "standard error" "$ERR" ""
-expect_eq "pieces" "$(cd "$MEDIUM" && echo pkg_tar.*)" "pkg_tar.001 pkg_tar.002 pkg_tar.003"
-cmp -s "$SRC/pkg/big.bin" "$R$A/big.bin" || fail "big.bin is not installed byte for byte"
-
-
-# ---- outcomes: exit status and last lines tell the truth -----------------
 LIST=$W/pkg/pkg.list
 SH='/usr/bin/sh -c "'
 SEE_LOG="Every failure is in the log /tmp/setup.log."
 
 # src NAME BASH: a copy of the fixture, changed by BASH run in its folder.
-src() {
-    SRC=$SCRATCH_ROOT/src/$1
-    mkdir -p -- "$SCRATCH_ROOT/src" && cp -r -- "$FIXTURE_COPY" "$SRC" && (cd "$SRC" && eval "$2")
-}
+src() { SRC=$SCRATCH_ROOT/src/$1 && mkdir -p -- "$SRC" && cp -r -- "$FIXTURE_COPY/." "$SRC" && (cd "$SRC" && eval "$2"); }
 
 # ---- a full install base: the copies that find no room are counted -------
 fresh
@@ -135,18 +115,21 @@ expect_eq "standard error" "$ERR" "failed command: ${SH}/usr/bin/tar xvfp $W/Lin
 "
 expect_absent /usr/Varen
 
-# ---- package-list lines skipped whole ---------------------------------------
-# A comment whose tail beyond 510 characters would make a line of its own, a
-# NUL byte, a command substitution in a mode and a name that climbs out of
-# the application directory; the lines after them are carried out.
+# ---- a suite of 20 MB, package-list lines skipped whole ------------------
+# 20 MB of random bytes (a compressed archive of about 26 MB) on a medium
+# made with make-medium's defaults: a few pieces, installed whole. In the
+# list a comment whose tail beyond 510 characters would make a line of its
+# own, a NUL byte, a command substitution in a mode and a name that climbs
+# out of the application directory; the lines after them are carried out.
 fresh
-src badlist "{ printf '# %0508d t e2e.tail mode 644 %090d\n' 0 0
+src big "head -c 20M /dev/urandom >pkg/big.bin
+  { printf '# %0508d t e2e.tail mode 644 %090d\n' 0 0
   printf 't e2e.nul\0 mode 600\n'
   printf 't e2e.mode mode \$(touch\${IFS}/etc/e2e.pwned)\n'
   printf 't ../../../../etc/e2e.dotdot\n'
-  cat pkg/pkg.list; } >pkg/new.list && mv pkg/new.list pkg/pkg.list"
-MEDIUM=$(make_medium badlist)
-run bad_list
+  cat pkg/pkg.list; echo c big.bin; } >pkg/new.list && mv pkg/new.list pkg/pkg.list"
+MEDIUM=$(make_medium big)
+run big_bad_list
 expect_status 3
 expect_eq "standard error" "$ERR" "4 step(s) of the installation failed; the first of them, as logged:
   package list $LIST line 1 skipped, longer than the line limit
@@ -158,6 +141,7 @@ expect_contains "log" "$LOG" "WARNING: package list $LIST line 4 skipped, word n
 expect_absent /etc/e2e.pwned /etc/e2e.dotdot $A/e2e.tail $A/e2e.nul $A/e2e.mode
 expect_eq "edited tvxx.cfg" "$(file_text $A/tvxx.cfg)" "level=3.01.67"
 expect_unchanged etc
-
+expect_eq "pieces" "$(cd "$MEDIUM" && echo pkg_tar.*)" "pkg_tar.001 pkg_tar.002 pkg_tar.003"
+cmp -s "$SRC/pkg/big.bin" "$R$A/big.bin" || fail "big.bin is not installed byte for byte"
 
 finish
