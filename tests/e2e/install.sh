@@ -8,7 +8,6 @@
 . "$(dirname "$0")/lib.sh"
 shopt -s extglob
 
-YEAR=$(date +%Y)
 MEDIUM=$(make_medium split2 --pieces 2)
 
 # Checks shared by every complete installation into APP ($1).
@@ -26,19 +25,20 @@ expect_installed_tree() {
     expect_lacks "log" "$LOG" "ERROR"
 }
 
-# The head and the fixed values of a generated interface script.
+# The head with this year's banner, the application directory and the end
+# of a generated interface script, which is valid shell.
+HEAD="#!/bin/sh
+$(printf '%63s' '' | tr ' ' '#')
+##$(printf '%59s' '')##
+##      Copyright (c) $(date +%Y) Varen.  All rights reserved.      ##"
 expect_script() {
-    local path=$1 app=$2 text
-    text=$(file_text "$path")
-    expect_eq "line 1 of $path" "$(sed -n 1p <<<"$text")" "#!/bin/sh"
-    expect_eq "banner of $path" "$(sed -n 2p <<<"$text")" "$(printf '%63s' '' | tr ' ' '#')"
-    expect_contains "banner of $path" "$(sed -n 4p <<<"$text")" "$YEAR"
-    expect_contains "$path" "$text" "
-ToolPath=\"$app\"
-"
-    expect_eq "end of $path" "$(tail -c 5 "$R$path")" "
+    expect_eq "head and end of $1" "$(head -n 4 "$R$1"; tail -c 5 "$R$1")" "$HEAD
+
 esac"
-    sh -n "$R$path" || fail "$path is no valid shell script"
+    expect_contains "$1" "$(file_text "$1")" "
+ToolPath=\"$2\"
+"
+    sh -n "$R$1" || fail "$1 is no valid shell script"
 }
 
 # ---- the road of one run: first installation, LPRng host -------------------

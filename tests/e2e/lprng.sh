@@ -26,11 +26,8 @@ dpkg --no-triggers --force-depends -r cups-client >/dev/null &&
 AFTER='
 q=/tmp/e2e.lprng
 mkdir -p $q
-for name in tvxx vsf; do
-    s=/var/spool/lpd/varen-$name
-    case $name in tvxx) f=VarenPrinttvxx ;; vsf) f=VarenVSF ;; esac
-    echo "varen-$name:lp=/dev/null:sd=$s:if=/usr/Varen/tvxx/$f:sh:send_try=1" >>/etc/printcap
-done
+echo "varen-tvxx:lp=/dev/null:sd=/var/spool/lpd/varen-tvxx:if=/usr/Varen/tvxx/VarenPrinttvxx:sh:send_try=1
+varen-vsf:lp=/dev/null:sd=/var/spool/lpd/varen-vsf:if=/usr/Varen/tvxx/VarenVSF:sh:send_try=1" >>/etc/printcap
 checkpc -f >/dev/null 2>&1
 lpd -F -p off >$q/lpd.out 2>&1 &
 for _ in $(seq 50); do [ -S /run/lprng/socket ] && break; sleep 0.1; done
@@ -42,10 +39,7 @@ echo "from standard input" | as_nobody lpr -P varen-tvxx -J Piped -Z opt3=3
 as_nobody lpr -P varen-vsf -J Named report.txt
 echo "from standard input" | as_nobody lpr -P varen-vsf
 echo "fail for good" | as_nobody lpr -P varen-vsf
-for _ in $(seq 450); do
-    [ "$(lpq -a 2>/dev/null | grep -c "no printable jobs")" = 2 ] && break
-    sleep 0.1
-done
+for _ in $(seq 450); do [ "$(lpq -a 2>/dev/null | grep -c "no printable jobs")" = 2 ] && break; sleep 0.1; done
 for name in tvxx vsf; do lpq -L -P varen-$name >$q/lpq-$name; done
 ls -A /var/spool/lpd/varen-vsf >$q/spool-vsf
 '
