@@ -73,27 +73,28 @@ cannot access '\''/tmp/VarenInstall'\'': No such file or directory
 # A French installation into a work-area directory that did not exist, its
 # name made of the other allowed characters: it is created, used, removed
 # again, and every command sees the shortened LANG (the clean-up runs in
-# /usr). A work-area directory that exists already is kept.
+# /usr). Then a work-area directory that exists already, and a made one
+# that holds someone else's file at the end (a stand-in uncompress leaves
+# it): both are kept.
 WORKDIR=/var/tmp/e2e.dir_1-2+3,4=5:6@7
 fresh
-ENVS=(LANG=fr_FR.ISO8859-1)
-run french_workdir "$WORKDIR"
+SEED='mv /usr/bin/uncompress /usr/bin/uncompress.real && mkdir -p /var/tmp/e2e-keep && touch /var/tmp/e2e-keep/mine
+printf "%s\n" "#!/bin/sh" "! [ -d /var/tmp/e2e-new ] || { touch /var/tmp/e2e-new/theirs && chown 65534 /var/tmp/e2e-new/theirs; }" \
+    "exec /usr/bin/uncompress.real \"\$@\"" >/usr/bin/uncompress && chmod 755 /usr/bin/uncompress'
+PROGRAM=/bin/bash
+run workdirs -c "LANG=fr_FR.ISO8859-1 /mnt/cd/setup '$WORKDIR' && cp /tmp/setup.log /tmp/e2e.log1 && mv /tmp/tvqadmin.calls /tmp/e2e.calls &&
+    /mnt/cd/setup /var/tmp/e2e-keep/ && cp /tmp/setup.log /tmp/e2e.log2 && /mnt/cd/setup /var/tmp/e2e-new"
 expect_status 0
-expect_log_order "/usr/bin/mkdir -p $WORKDIR" "/usr/bin/cp -p /mnt/cd/disks $WORKDIR/VarenInstall" \
-    "/usr/bin/cp -p /mnt/cd/Linuxi386Tvxx.tar.Z $WORKDIR/VarenInstall" "/usr/bin/rm -rf  $WORKDIR/VarenInstall"
-expect_absent "$WORKDIR" $W
+expect_lacks "log of the second run" "$(file_text /tmp/e2e.log2)" "mkdir -p /var/tmp/e2e-keep"
+expect_contains "log of the third run" "$LOG" "mkdir -p /var/tmp/e2e-new"
+expect_exists /var/tmp/e2e-keep/mine /var/tmp/e2e-new/theirs
+expect_absent "$WORKDIR" $W /var/tmp/e2e-keep/VarenInstall /var/tmp/e2e-new/VarenInstall
+LOG=$(file_text /tmp/e2e.log1)
+expect_log "/usr/bin/mkdir -p $WORKDIR;/usr/bin/cp -p /mnt/cd/disks $WORKDIR/VarenInstall;\
+/usr/bin/cp -p /mnt/cd/Linuxi386Tvxx.tar.Z $WORKDIR/VarenInstall;/usr/bin/rm -rf  $WORKDIR/VarenInstall"
 expect_node $A/vsf f 4755
-expect_eq "tvqadmin calls" "$(file_text /tmp/tvqadmin.calls)" \
-    "tvqadmin -upgrade LANG=fr_FR cwd=/usr
+expect_eq "tvqadmin calls" "$(file_text /tmp/e2e.calls)" "tvqadmin -upgrade LANG=fr_FR cwd=/usr
 tvqadmin -clean LANG=fr_FR cwd=/usr"
-
-fresh
-SEED="mkdir -p /var/tmp/e2e-keep && touch /var/tmp/e2e-keep/mine"
-run existing_workdir /var/tmp/e2e-keep/
-expect_status 0
-expect_lacks "log" "$(log_commands)" "mkdir -p /var/tmp/e2e-keep"
-expect_exists /var/tmp/e2e-keep/mine
-expect_absent /var/tmp/e2e-keep/VarenInstall
 
 MSG49='There isn'\''t enough space in /tmp/VarenInstall to perform the installation activities. The temporary work area should be at least 5.400000e+02 bytes. Restart the installation procedure using a work area that has enough space. 
 ie: 1. Use /new_work_area_path in place of /tmp
