@@ -15,8 +15,9 @@ MEDIUM=$(make_medium sized --whole --isize 1000 --tsize 500)
 # One sandbox run of many command lines; the install area is too small, so
 # each run stops before any change, naming its base. Each line: the words,
 # the status, the log's lines (a made work-area directory is logged), and
-# the base, the refused path or the version. Last, the base an earlier
-# installation's link names, and one the shell would interpret.
+# the base, the refused path or the version. Then the base an earlier
+# installation's link names, one the shell would interpret, and with room
+# enough a user who is not root (named by the user id without whoami).
 fresh
 SEED=$(seed_df 5000 100)
 PROGRAM=/bin/bash
@@ -43,6 +44,12 @@ mkdir -p /usr/Varen && ln -s /opt/Varen-2026/Varen/tvxx/ /usr/Varen/tvxx
 base
 ln -sfn "/opt/a b/Varen/tvxx" /usr/Varen/tvxx
 base
+rm /usr/Varen/tvxx && sed -i "s/ 0 100 / 0 5000 /" /usr/bin/df
+nobody() {
+    rm /tmp/setup.log; setpriv --reuid=65534 --regid=65534 --clear-groups -- /mnt/cd/setup | sed "s/^\.*//; /^$/d"
+    echo "${PIPESTATUS[0]} $(stat -c "%a %U" /tmp/setup.log) [$(ls -A /usr/Varen)] $(grep -c "tar xvfp" /tmp/setup.log)"
+}
+nobody && rm /usr/bin/whoami && nobody
 '
 run bases -c "$CASES"
 expect_status 0
@@ -68,6 +75,12 @@ cannot access '\''/tmp/VarenInstall'\'': No such file or directory
 /var/tmp/e2e-new
 [] 0 1 /opt/Varen-2026
 [] 2 1 refused "/opt/a b"
+nobody is logged in
+You must become root to run setup
+0 666 nobody [] 0
+User ID:  65534 is logged in
+You must become root to run setup
+0 666 nobody [] 0
 '
 
 # A French installation into a work-area directory that did not exist, its

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Whole runs that install: the first installation as the installer's road of
-# one run describes it, a first installation under /opt, an upgrade in place,
-# a user who is not root, the spooler detection, the moves of an earlier
-# installation, and the questions: the menu that running programs of the
-# suite raise, the continue question that an earlier release's daemon raises.
+# one run describes it, first installations under /opt, the spooler
+# detection, the moves of an earlier installation, and the questions: the
+# menu that running programs of the suite raise, the continue question that
+# an earlier release's daemon raises.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 shopt -s extglob
@@ -83,23 +83,6 @@ expect_eq "LPRng job handed to tvrtvxxtty" "$(file_text /tmp/e2e.lprng)" "tvrtvx
 TolvarFileSourceDir=/var/tmp
 TolvarHost_name=host1
 TolvarUser_name=alice"
-
-# ---- not root: named, and without whoami the user id ---------------------
-fresh
-PROGRAM=/bin/bash
-# shellcheck disable=SC2016 # expanded inside the sandbox
-run not_root -c 'nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups -- /mnt/cd/setup; }
-nobody; rm /usr/bin/whoami; nobody'
-expect_status 0
-expect_contains "standard output" "$OUT" "nobody is logged in
-You must become root to run setup
-"
-expect_contains "standard output" "$OUT" "User ID:  65534 is logged in
-You must become root to run setup
-"
-expect_absent /usr/Varen "$W" /tmp/tvqadmin.calls
-expect_log "!tar xvfp"
-expect_node /tmp/setup.log f 666
 
 # ---- first installations under /opt and the spooler detection -------------
 # NAME|SEED (bash)|ARGUMENTS|.tv_cfg|MODE ABOVE APP|PRINTCONF LINK. A BSD lpd
