@@ -109,6 +109,7 @@ expect_node $A/vsf f 4755
 expect_eq "tvqadmin calls" "$(file_text /tmp/e2e.calls)" "tvqadmin -upgrade LANG=fr_FR cwd=/usr
 tvqadmin -clean LANG=fr_FR cwd=/usr"
 
+# shellcheck disable=SC2016 # a literal command in backquotes
 MSG49='There isn'\''t enough space in /tmp/VarenInstall to perform the installation activities. The temporary work area should be at least 5.400000e+02 bytes. Restart the installation procedure using a work area that has enough space. 
 ie: 1. Use /new_work_area_path in place of /tmp
     2. Run `setup /new_work_area_path`

@@ -4,8 +4,8 @@
 # and prints, in the sandbox, through two queues whose filters are
 # the generated VarenPrinttvxx and VarenVSF. Checks the modes above the
 # scripts, what the stand-in tools got, the VarenVSF retry, the job stopped
-# when vsf fails for good, and that the generated scripts pass sh -n and
-# shellcheck at error severity.
+# when vsf fails for good, and that the generated scripts pass sh -n and a
+# shell linter at error severity.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 PATH=$PATH:/usr/sbin:/sbin
