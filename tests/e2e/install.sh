@@ -159,7 +159,6 @@ expect_absent $O
 scenario=one_file_system R=$SCRATCH_ROOT/runs/one_file_system/sandbox/out/root
 expect_absent /opt/a/Varen/tvxx
 
-
 # ---- upgrades in place after the questions: programs of the suite running,
 # an earlier daemon. A link planted at the sed step's temporary file is not
 # written through; the spool is left alone; newdir leaves a directory that
