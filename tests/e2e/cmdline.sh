@@ -105,7 +105,7 @@ expect_absent "$WORKDIR" $W /var/tmp/e2e-keep/VarenInstall /var/tmp/e2e-new/Vare
 LOG=$(file_text /tmp/e2e.log1)
 expect_log "/usr/bin/mkdir -p $WORKDIR;/usr/bin/cp -p /mnt/cd/disks $WORKDIR/VarenInstall;\
 /usr/bin/cp -p /mnt/cd/Linuxi386Tvxx.tar.Z $WORKDIR/VarenInstall;/usr/bin/rm -rf  $WORKDIR/VarenInstall"
-expect_node $A/vsf f 4755
+expect_nodes $A/vsf f 4755
 expect_eq "tvqadmin calls" "$(file_text /tmp/e2e.calls)" "tvqadmin -upgrade LANG=fr_FR cwd=/usr
 tvqadmin -clean LANG=fr_FR cwd=/usr"
 
@@ -125,7 +125,7 @@ while IFS='|' read -r name seed lang words args; do
     run "$name"
     expect_status 0
     if [ -z "$words" ]; then
-        expect_node $A/vsf f 4755
+        expect_nodes $A/vsf f 4755
         expect_dots_of_full_run
         continue
     fi

@@ -15,10 +15,10 @@ expect_installed_tree() {
     local n
     for n in tvqadmin:755 tvrtvxxtty:4755 vsf:4755 tvadmin:755 lib/forms.txt:644 tvxx.cfg:644 \
         .tv_cfg:644 VarenPrinttvxx:755 VarenVSF:755; do
-        expect_node "$1/${n%:*}" f "${n#*:}"
+        expect_nodes "$1/${n%:*}" f "${n#*:}"
     done
     expect_eq "edited tvxx.cfg" "$(file_text "$1/tvxx.cfg")" "level=3.01.67"
-    expect_node /usr/bin/tvadmin f 755
+    expect_nodes /usr/bin/tvadmin f 755
     expect_absent "$W"
     expect_eq "tvqadmin calls" "$(file_text /tmp/tvqadmin.calls)" "$CALLS"
     expect_lacks "log" "$LOG" "WARNING_MSG"
@@ -101,7 +101,7 @@ while IFS='|' read -r name seed args cfg mode link; do
     expect_installed_tree $app
     expect_script $app/VarenPrinttvxx $app
     expect_eq ".tv_cfg" "$(file_text $app/.tv_cfg)" "$cfg"
-    expect_node $app d "$mode"
+    expect_nodes $app d "$mode"
     if [ "$link" = yes ]; then expect_link /usr/share/printconf/util/VarenPrinttvxx $app/VarenPrinttvxx
     else expect_absent /usr/share/printconf/util/VarenPrinttvxx; fi
     expect_dots_of_full_run
@@ -134,9 +134,9 @@ while IFS='|' read -r name seed args app link order; do
     run "$name" $args
     expect_status 0
     expect_log "$order"
-    if [ "$link" = - ]; then expect_node $A d 755; else expect_link $A "$link"; fi
-    expect_node "$app" d 755
-    expect_node "$app/vsf" f 4755
+    if [ "$link" = - ]; then expect_nodes $A d 755; else expect_link $A "$link"; fi
+    expect_nodes "$app" d 755
+    expect_nodes "$app/vsf" f 4755
     expect_eq "queue data in $app" "$(file_text "$app/queues/q1")" "queue data"
     # (another spelling of the place is kept in the scripts)
     [[ $name == @(same_place*|relative_link) ]] ||
@@ -152,7 +152,7 @@ same_place_link|seed_installation /usr; echo ln -s /usr /opt/e2e.usr|install /op
 upgrade_opt|echo "\$SPOOLER_CUPS"; seed_installation /opt; echo chmod 775 $O /usr/Varen||$O|$O|!mv -f
 relative_link|seed_installation /opt; echo rm $A; echo ln -s ../../opt/Varen/tvxx $A||$O|../../opt/Varen/tvxx|!mv -f
 CASES
-expect_node /usr/Varen d 755
+expect_nodes /usr/Varen d 755
 scenario=opt_to_usr R=$SCRATCH_ROOT/runs/opt_to_usr/sandbox/out/root
 expect_eq "left in /usr/Varen" "$(ls -A "$R/usr/Varen")" tvxx
 expect_absent $O

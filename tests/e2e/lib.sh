@@ -1,6 +1,5 @@
-# Shared part of the whole-run tests: runs the built installer in the
-# throwaway sandbox (scripts/sandbox) from media made by scripts/make-medium
-# and checks what it left. Sourced with the arguments SETUP_BINARY SCRATCH_DIR.
+# Shared part of the whole-run tests: runs the installer in the throwaway sandbox
+# (scripts/sandbox) from media of scripts/make-medium. Sourced with SETUP_BINARY SCRATCH_DIR.
 # shellcheck shell=bash
 # shellcheck disable=SC2034 # the scripts that source this file use them
 set -uo pipefail
@@ -13,8 +12,7 @@ HERE=$TOP/tests/e2e
 SANDBOX=$TOP/scripts/sandbox
 MAKE_MEDIUM=$TOP/scripts/make-medium
 rm -rf -- "$2" && mkdir -p -- "$2/tmp" && SCRATCH_ROOT=$(realpath -- "$2")
-# Temporary files of the tools stay out of the machine's /tmp.
-export TMPDIR=$SCRATCH_ROOT/tmp
+export TMPDIR=$SCRATCH_ROOT/tmp # the tools' temporary files stay out of the machine's /tmp
 failures=0 scenario=setup
 W=/tmp/VarenInstall
 A=/usr/Varen/tvxx
@@ -25,7 +23,6 @@ tvqadmin -clean LANG=unset cwd=/"
 MSG1='ERROR: the path %s contains characters that are not allowed. Use only letters, digits and the characters / . _ - + , = : @ %%\n'
 MSG2='No answer could be read from standard input; the installation is stopped.'
 
-# need CMD...: the tools a test needs (scripts/deps.sh installs them).
 need() { local c; for c; do command -v "$c" >/dev/null || { echo "FAIL: $c is missing" >&2; exit 1; }; done; }
 
 # ---- assertions (paths are looked up in R, the copy of the final state) ---
@@ -39,26 +36,16 @@ present() { [ -e "$R$1" ] || [ -L "$R$1" ]; }
 expect_exists() { local p; for p; do present "$p" || fail "$p is missing"; done; }
 expect_absent() { local p; for p; do ! present "$p" || fail "$p exists but should not"; done; }
 # expect_nodes PATH TYPE MODE [PATH TYPE MODE...]: TYPE is find's %y, MODE octal.
-expect_nodes() {
-    while [ $# -ge 3 ]; do
-        expect_eq "type and mode of $1" "$(find "$R$1" -maxdepth 0 -printf '%y %m' 2>&1)" "$2 $3"
-        shift 3
-    done
-}
-expect_node() { expect_nodes "$@"; }
+expect_nodes() { while [ $# -ge 3 ]; do expect_eq "type and mode of $1" "$(find "$R$1" -maxdepth 0 -printf '%y %m' 2>&1)" "$2 $3"; shift 3; done; }
 expect_link() { expect_eq "link $1" "$(readlink "$R$1" || echo "no link")" "$2"; }
 file_text() { cat -- "$R$1" 2>/dev/null; }
-# expect_unchanged TREE: the run changed nothing below /TREE.
 expect_unchanged() { [ -z "$(ls -A "$SCRATCH_ROOT/runs/$scenario/sandbox/upper/$1")" ] || fail "the run changed /$1"; }
 
-# ---- media and runs ------------------------------------------------------
 # The fixture with the modes of a release, whatever mask the checkout had.
 FIXTURE_COPY=$SCRATCH_ROOT/medium-src
-cp -r -- "$HERE/medium-src" "$FIXTURE_COPY"
-chmod -R go-w -- "$FIXTURE_COPY"
+cp -r -- "$HERE/medium-src" "$FIXTURE_COPY" && chmod -R go-w -- "$FIXTURE_COPY"
 
-# make_medium NAME [OPTION...]: a medium from the fixture (or from SRC) in
-# $SCRATCH_ROOT/media/NAME; prints its path.
+# make_medium NAME [OPTION...]: a medium from the fixture (or SRC) in media/NAME; prints its path.
 make_medium() {
     local dir=$SCRATCH_ROOT/media/$1
     rm -rf -- "$dir"
@@ -66,34 +53,19 @@ make_medium() {
     printf '%s\n' "$dir"
 }
 
-# Every run starts from a clean slate inside the sandbox.
-readonly COMMON_SEED='
-rm -rf /usr/Varen /opt/Varen /var/spool/Varen /tmp/VarenInstall /tmp/setup.log \
-    /tmp/setup.tmp /tmp/*.calls /usr/bin/tvadmin /usr/share/printconf \
-    /etc/rc2.d/KVarenPrintD /etc/rc2.d/SVarenPrintD
-'
-# The final state that the checks look at, copied out with types and modes.
-readonly COMMON_AFTER='
-cd /
-for p in /usr/Varen /opt/Varen /var/spool/Varen /usr/bin/tvadmin /tmp/setup.log \
-    /tmp/VarenInstall /tmp/*.calls /tmp/e2e.* /usr/share/printconf /etc/rc2.d \
-    /etc/e2e.* /var/tmp/e2e* /usr/bin/tvqadmin; do
-    if [ -e "$p" ] || [ -L "$p" ]; then cp -a --parents "$p" "$SANDBOX_OUT/root/"; fi
-done
-'
+# Every run starts from a clean slate; the final state is copied out with types and modes.
+readonly COMMON_SEED='rm -rf /usr/Varen /opt/Varen /var/spool/Varen /tmp/VarenInstall /tmp/setup.log /tmp/setup.tmp \
+    /tmp/*.calls /usr/bin/tvadmin /usr/share/printconf /etc/rc2.d/KVarenPrintD /etc/rc2.d/SVarenPrintD'
+readonly COMMON_AFTER='cd / && for p in /usr/Varen /opt/Varen /var/spool/Varen /usr/bin/tvadmin /tmp/setup.log /tmp/VarenInstall \
+    /tmp/*.calls /tmp/e2e.* /usr/share/printconf /etc/rc2.d /etc/e2e.* /var/tmp/e2e* /usr/bin/tvqadmin; do
+    if [ -e "$p" ] || [ -L "$p" ]; then cp -a --parents "$p" "$SANDBOX_OUT/root/"; fi; done'
 # The host's print spooler: the real cupsd, or a stand-in lpd.
-readonly SPOOLER_CUPS='
-rm -f /usr/sbin/lpd
-[ -e /usr/sbin/cupsd ] || { printf "#!/bin/sh\n" >/usr/sbin/cupsd && chmod 755 /usr/sbin/cupsd; }
-'
-readonly SPOOLER_LPRNG='
-rm -f /usr/sbin/cupsd
+readonly SPOOLER_CUPS='rm -f /usr/sbin/lpd; [ -e /usr/sbin/cupsd ] || { printf "#!/bin/sh\n" >/usr/sbin/cupsd && chmod 755 /usr/sbin/cupsd; }'
+readonly SPOOLER_LPRNG='rm -f /usr/sbin/cupsd
 printf "%s\n" "#!/bin/sh" "echo \"lpd: unknown option -V\" >&2" "echo \"LPRng-3.8.28, Copyright 1988-2003\" >&2" >/usr/sbin/lpd
-chmod 755 /usr/sbin/lpd
-'
+chmod 755 /usr/sbin/lpd'
 
-# seed_df WORK INSTALL [shared]: a stand-in df with WORK available below /tmp
-# and INSTALL elsewhere, on two file systems (one with "shared").
+# seed_df WORK INSTALL [shared]: a stand-in df, WORK available below /tmp and INSTALL elsewhere.
 seed_df() {
     local work_line="tmpfs 1000000 0 $1 1% /tmp" inst_line="/dev/root 1000000 0 $2 1% /"
     [ "${3-}" != shared ] || work_line=$inst_line
@@ -102,22 +74,18 @@ seed_df() {
         "chmod 755 /usr/bin/df"
 }
 
-# seed_installation BASE: an earlier installation at BASE/Varen/tvxx (and the
-# link at /usr/Varen/tvxx), with data a move must keep.
+# seed_installation BASE: an earlier installation at BASE/Varen/tvxx (and its link), with data.
 seed_installation() {
     printf 'mkdir -p %s/Varen/tvxx/queues\necho "queue data" >%s/Varen/tvxx/queues/q1\n' "$1" "$1"
     printf 'echo old >%s/Varen/tvxx/VarenPrinttvxx\nchmod 755 %s/Varen %s/Varen/tvxx\n' "$1" "$1" "$1"
     [ "$1" = /usr ] || printf 'mkdir -p /usr/Varen\nln -s %s/Varen/tvxx /usr/Varen/tvxx\n' "$1"
 }
 
-# run NAME [ARG...]: runs PROGRAM (default /mnt/cd/setup) ARG... in a fresh
-# sandbox with the medium MEDIUM. Reads SEED and AFTER (bash text), ENVS
-# (NAME=VALUE array), INPUT (standard input), PRE (bash text run just
-# before, in its mount namespace), TIMEOUT.
-# Sets STATUS, OUT, ERR, LOG (the installer's log) and R (the final state).
+# run NAME [ARG...]: PROGRAM (default /mnt/cd/setup) ARG... in a fresh sandbox with MEDIUM. Reads SEED,
+# AFTER, PRE (bash text; PRE runs just before, in its mount namespace), ENVS (NAME=VALUE), INPUT,
+# TIMEOUT. Sets STATUS, OUT, ERR, LOG (the installer's log) and R (the final state).
 run() {
-    scenario=$1
-    shift
+    scenario=$1 && shift
     local dir=$SCRATCH_ROOT/runs/$scenario e
     rm -rf -- "$dir" && mkdir -p -- "$dir"
     printf '%s\n%s\n' "$COMMON_SEED" "${SEED-}" >"$dir/seed.sh"
@@ -131,20 +99,17 @@ run() {
     STATUS=$?
     OUT=$(cat "$dir/stdout"; printf x) && OUT=${OUT%x}
     # The runner's own lines are not the installer's standard error.
-    ERR=$(grep -v '^sandbox: ' "$dir/stderr"; printf x) && ERR=${ERR%x}
-    R=$dir/sandbox/out/root
+    ERR=$(grep -v '^sandbox: ' "$dir/stderr"; printf x) && ERR=${ERR%x} R=$dir/sandbox/out/root
     LOG=$(cat "$R/tmp/setup.log" 2>/dev/null; printf x) && LOG=${LOG%x}
     [ "$STATUS" != 124 ] && [ "$STATUS" != 125 ] || fail "the sandbox ended with $STATUS: $(tail -n 3 "$dir/stderr")"
 }
 
-# Resets the inputs of run.
 fresh() { SEED="" AFTER="" PRE="" TIMEOUT=30 PROGRAM="" INPUT="" ENVS=(); }
 
-# The command lines of the log, without the shell that runs them.
+# The log's command lines, without the shell that runs them.
 log_commands() { printf '%s' "$LOG" | grep '^/usr/bin/sh -c "' | sed 's|^/usr/bin/sh -c "||'; }
 
-# expect_log "LINE;LINE;!TEXT": the log's command lines hold these in this
-# order, and none holds TEXT.
+# expect_log "LINE;LINE;!TEXT": the log's command lines hold these in this order, none holds TEXT.
 expect_log() {
     local l rest hit
     local -a lines
@@ -164,9 +129,6 @@ expect_dots_of_full_run() {
 "
 }
 
-finish() {
-    [ "$failures" -eq 0 ] || { echo "$(basename "$0"): $failures check(s) failed" >&2; exit 1; }
-    echo "$(basename "$0"): all checks passed" && exit 0
-}
+finish() { [ "$failures" -eq 0 ] || { echo "$(basename "$0"): $failures check(s) failed" >&2; exit 1; }; echo "$(basename "$0"): all checks passed"; exit 0; }
 
 fresh

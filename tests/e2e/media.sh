@@ -28,7 +28,7 @@ while IFS='|' read -r name opts tweak status err order; do
     run "$name"
     expect_status "$status"
     if [ "$status" = 0 ]; then
-        expect_node $A/vsf f 4755
+        expect_nodes $A/vsf f 4755
         expect_eq "edited tvxx.cfg" "$(file_text $A/tvxx.cfg)" "level=3.01.67"
         expect_exists /tmp/tvqadmin.calls
         expect_absent $W

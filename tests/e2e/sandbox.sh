@@ -1,15 +1,11 @@
 #!/usr/bin/env bash
-# The sandbox runner that every whole-run test relies on (they check its
-# status, standard input, medium and seed): the real machine is never changed
-# by a run (checked around a command that writes into every tree, while the
-# other whole-run tests may run too), the upper layers show what COMMAND
-# changed, the clean environment, a timeout and a TERM that end everything.
+# The sandbox runner: the real machine is never changed (also while other whole-run tests run),
+# the upper layers show the changes, the environment is clean, a timeout and a TERM end everything.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
 readonly TREES=(/usr /etc /var /opt /tmp /run)
-# What the watched places of the real machine hold.
-snapshot() {
+snapshot() {   # what the watched places of the real machine hold
     local p
     for p in /usr/Varen /opt/Varen /var/spool/Varen /usr/bin/tvadmin /tmp/setup.log /tmp/VarenInstall \
         /usr/share/printconf /etc/rc2.d /usr/sbin/cupsd /usr/sbin/lpd /usr/bin/df "${TREES[@]/%//e2e-probe}"; do
@@ -18,8 +14,6 @@ snapshot() {
     done
 }
 before=$(snapshot)
-
-# A command that writes into every tree and removes a command.
 scenario=probe dir=$SCRATCH_ROOT/runs/probe
 "$SANDBOX" --scratch "$dir" -- sh -c "for d in ${TREES[*]}; do echo probe >\$d/e2e-probe || exit 1; done; rm /usr/bin/df" </dev/null 2>/dev/null
 expect_eq "status of the probe" "$?" 0
@@ -27,16 +21,12 @@ for t in "${TREES[@]}"; do expect_eq "probe in the upper layer of $t" "$(cat "$d
 expect_eq "removed df in the upper layer" "$(stat -c '%F %t:%T' "$dir/upper/usr/bin/df" 2>&1)" "character special file 0:0"
 scenario=host
 expect_eq "the real machine's watched places" "$(snapshot)" "$before"
-
-# The environment is the clean one and --env's values, nothing of the host's.
 scenario=runner
 got=$(HOST_ONLY=1 "$SANDBOX" --scratch "$dir" --env LANG=fr_FR --env 'X=a b' -- env </dev/null 2>/dev/null | LC_ALL=C sort)
 expect_eq "environment" "$got" "LANG=fr_FR
 PATH=/usr/sbin:/usr/bin:/sbin:/bin
 X=a b"
 
-# The timeout, and a TERM to the runner, end COMMAND and what it left running
-# at once.
 start=$SECONDS
 "$SANDBOX" --scratch "$dir" --timeout 2 -- sh -c '(sleep 100 &); sleep 100' </dev/null 2>/dev/null
 expect_eq "status after the timeout" "$?" 124
