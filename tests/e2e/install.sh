@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# Whole runs that install: the first installation as the installer's road of
-# one run describes it, first installations under /opt, the spooler
-# detection, the moves of an earlier installation, and the questions: the
-# menu that running programs of the suite raise, the continue question that
-# an earlier release's daemon raises.
+# Whole runs that install: a first installation step by step, first installations under /opt and the
+# spooler detection, moves of an earlier installation, the questions (running programs, an old daemon).
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 shopt -s extglob
@@ -12,53 +9,34 @@ MEDIUM=$(make_medium split2 --pieces 2)
 
 # Checks shared by every complete installation into APP ($1).
 expect_installed_tree() {
-    local n
-    for n in tvqadmin:755 tvrtvxxtty:4755 vsf:4755 tvadmin:755 lib/forms.txt:644 tvxx.cfg:644 \
-        .tv_cfg:644 VarenPrinttvxx:755 VarenVSF:755; do
-        expect_nodes "$1/${n%:*}" f "${n#*:}"
-    done
+    expect_nodes "$1/tvqadmin" f 755 "$1/tvrtvxxtty" f 4755 "$1/vsf" f 4755 "$1/tvadmin" f 755 "$1/lib/forms.txt" f 644 \
+        "$1/tvxx.cfg" f 644 "$1/.tv_cfg" f 644 "$1/VarenPrinttvxx" f 755 "$1/VarenVSF" f 755 /usr/bin/tvadmin f 755
     expect_eq "edited tvxx.cfg" "$(file_text "$1/tvxx.cfg")" "level=3.01.67"
-    expect_nodes /usr/bin/tvadmin f 755
     expect_absent "$W"
     expect_eq "tvqadmin calls" "$(file_text /tmp/tvqadmin.calls)" "$CALLS"
-    expect_lacks "log" "$LOG" "WARNING_MSG"
-    expect_lacks "log" "$LOG" "ERROR"
+    expect_lacks "log" "$LOG" "WARNING_MSG"; expect_lacks "log" "$LOG" "ERROR"
 }
 
-# The head with this year's banner, the application directory and the end
-# of a generated interface script, which is valid shell.
+# The head with this year's banner, ToolPath and the end of a generated script, which is valid shell.
 HEAD="#!/bin/sh
 $(printf '%63s' '' | tr ' ' '#')
 ##$(printf '%59s' '')##
 ##      Copyright (c) $(date +%Y) Varen.  All rights reserved.      ##"
 expect_script() {
-    expect_eq "head and end of $1" "$(head -n 4 "$R$1"; tail -c 5 "$R$1")" "$HEAD
-
-esac"
-    expect_contains "$1" "$(file_text "$1")" "
-ToolPath=\"$2\"
-"
+    expect_eq "head and end of $1" "$(head -n 4 "$R$1"; tail -c 5 "$R$1")" "$HEAD"$'\n\nesac'
+    expect_contains "$1" "$(file_text "$1")" $'\nToolPath="'"$2"$'"\n'
     sh -n "$R$1" || fail "$1 is no valid shell script"
 }
 
-# ---- the road of one run: first installation, LPRng host -------------------
-# The wrapper command and the LPRng branch of the interface script, run.
-fresh
+# ---- a first installation on an LPRng host; the wrapper command and the LPRng branch run after it
 SEED="$SPOOLER_LPRNG
 mkdir -p /usr/share/printconf/util"
-AFTER='
-cd /var/tmp && /usr/bin/tvadmin -x >/tmp/e2e.tvadmin
-cd /var/tmp && CONTROL="Hhost1
-Palice
-Jreport
-Zduplex,a4
-" PRINTER=q1 /usr/Varen/tvxx/VarenPrinttvxx -Ajob1 && cp /tmp/tvrtvxxtty.calls /tmp/e2e.lprng
-'
+AFTER='cd /var/tmp && /usr/bin/tvadmin -x >/tmp/e2e.tvadmin
+CONTROL=$'"'"'Hhost1\nPalice\nJreport\nZduplex,a4\n'"'"' PRINTER=q1 /usr/Varen/tvxx/VarenPrinttvxx -Ajob1 && cp /tmp/tvrtvxxtty.calls /tmp/e2e.lprng'
 run road
 expect_status 0
 expect_eq "first log line" "$(head -n 1 <<<"$LOG")" "initializing system"
-C=/usr/bin/chmod
-S=/var/spool/Varen
+C=/usr/bin/chmod S=/var/spool/Varen
 expect_log "/usr/bin/cp -p /mnt/cd/disks $W;/usr/bin/cp -p /mnt/cd/pkg_tar.001 $W;/usr/bin/cp -p /mnt/cd/pkg_tar.002 $W;\
 /usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z;/usr/bin/tar xvfp $W/Linuxi386Tvxx.tar;/usr/bin/rm -rf $W/Linuxi386Tvxx.tar;\
 /usr/bin/mkdir -p $A;$C  755 $A;/usr/bin/ln  -s $A/VarenPrinttvxx /usr/share/printconf/util/VarenPrinttvxx;\
@@ -72,8 +50,7 @@ expect_eq "standard error" "$ERR" ""
 expect_installed_tree $A
 expect_nodes /usr/Varen d 755 $A d 755 $A/queues d 777 $S d 775 $S/tvxx d 755 $S/tvxx/__tva_download__ d 777 \
     /tmp/setup.log f 666
-expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " LPRng "
-expect_eq ".tv_cfg bytes" "$(wc -c <"$R$A/.tv_cfg")" 7
+expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg; echo x)" " LPRng x"
 expect_script $A/VarenPrinttvxx $A
 expect_script $A/VarenVSF $A
 expect_contains "VarenVSF" "$(file_text $A/VarenVSF)" "SpoolDir=\"$S/tvxx\""
@@ -84,11 +61,8 @@ TolvarFileSourceDir=/var/tmp
 TolvarHost_name=host1
 TolvarUser_name=alice"
 
-# ---- first installations under /opt and the spooler detection -------------
-# NAME|SEED (bash)|ARGUMENTS|.tv_cfg|MODE ABOVE APP|PRINTCONF LINK. A BSD lpd
-# that rejects -V, no cupsd: " BSD ", no printconf link, the directories of a
-# base other than /usr group-writable. LPRng and cupsd both present: CUPS
-# wins, and the LPRng probe still links.
+# ---- first installations under /opt and the spooler detection (with LPRng and cupsd, CUPS wins)
+# NAME|SEED (bash)|ARGUMENTS|.tv_cfg|MODE ABOVE APP|PRINTCONF LINK
 O=/opt/Varen/tvxx
 while IFS='|' read -r name seed args cfg mode link; do
     fresh
@@ -117,16 +91,10 @@ spooler_bsd|echo 'rm -f /usr/sbin/cupsd; printf "#!/bin/sh\necho \"lpd: illegal 
 spooler_both|echo "$SPOOLER_LPRNG"; echo 'printf "#!/bin/sh\n" >/usr/sbin/cupsd; chmod 755 /usr/sbin/cupsd; mkdir -p /usr/share/printconf/util'|| CUPS |755|yes
 CASES
 
-# ---- moves: an earlier installation found and moved, or not ---------------
-# /usr to /opt and back (separate file systems in the sandbox: a copy under
-# a staging name, the link committed, the old copy removed last), a move
-# within one file system (one rename), other spellings of the same place, an
-# installation under /opt upgraded where it is (absolute link, on a CUPS host
-# whose group-writable directories become 755; relative link, taken relative
-# to /usr).
-# NAME|SEED (bash)|ARGUMENTS|APP AFTERWARDS|LINK AT /usr/Varen/tvxx ("-": none)|
-# COMMAND LINES OF THE LOG in this order, separated by ";" ("!TEXT": none holds TEXT)
-while IFS='|' read -r name seed args app link order; do
+# ---- moves of an earlier installation across file systems (copy, commit the link, remove the old copy
+# last) and within one (a rename), or none: other spellings of the place, upgrades where it is.
+# NAME|SEED (bash)|ARGUMENTS|APP AFTERWARDS|LINK AT /usr/Varen/tvxx ("-": none)|LOG (expect_log)|GONE
+while IFS='|' read -r name seed args app link order gone; do
     fresh
     SEED=$(eval "$seed")
     AFTER='cp -a --parents /opt/a /opt/b "$SANDBOX_OUT/root/" 2>/dev/null; true'
@@ -135,8 +103,9 @@ while IFS='|' read -r name seed args app link order; do
     expect_status 0
     expect_log "$order"
     if [ "$link" = - ]; then expect_nodes $A d 755; else expect_link $A "$link"; fi
-    expect_nodes "$app" d 755
-    expect_nodes "$app/vsf" f 4755
+    expect_nodes "$app" d 755 "$app/vsf" f 4755 /usr/Varen d 755
+    expect_eq "left in /usr/Varen" "$(ls -A "$R/usr/Varen")" tvxx
+    expect_absent $gone
     expect_eq "queue data in $app" "$(file_text "$app/queues/q1")" "queue data"
     # (another spelling of the place is kept in the scripts)
     [[ $name == @(same_place*|relative_link) ]] ||
@@ -144,35 +113,22 @@ while IFS='|' read -r name seed args app link order; do
     expect_eq "tvqadmin calls" "$(file_text /tmp/tvqadmin.calls)" "$CALLS"
 done <<CASES
 usr_to_opt|seed_installation /usr|install /opt|$O|$O|/usr/bin/rm -rf  $O;/usr/bin/mkdir -p /opt/Varen;/usr/bin/chmod  755 /opt/Varen;/usr/bin/ln  -s $O $A.link;/usr/bin/cp -pr $A $O.partial;/usr/bin/mv -f -T $O.partial $O;/usr/bin/mv -f -T $A $A.old;/usr/bin/mv -f -T $A.link $A;/usr/bin/rm -rf  $A.old;/usr/bin/cp -p /mnt/cd/disks $W
-opt_to_usr|seed_installation /opt|install /usr|$A|-|/usr/bin/chmod  755 /usr/Varen;/usr/bin/cp -pr $O $A.partial;/usr/bin/mv -f -T $A $A.old;/usr/bin/mv -f -T $A.partial $A;/usr/bin/rm -rf  $O;/usr/bin/rm -f $A.old;!ln  -s
-one_file_system|seed_installation /opt/a|install /opt/b|/opt/b/Varen/tvxx|/opt/b/Varen/tvxx|/usr/bin/ln  -s /opt/b/Varen/tvxx $A.link;/usr/bin/mv -f -T /opt/a/Varen/tvxx /opt/b/Varen/tvxx;/usr/bin/mv -f -T $A.link $A;!cp -pr /opt/a
+opt_to_usr|seed_installation /opt|install /usr|$A|-|/usr/bin/chmod  755 /usr/Varen;/usr/bin/cp -pr $O $A.partial;/usr/bin/mv -f -T $A $A.old;/usr/bin/mv -f -T $A.partial $A;/usr/bin/rm -rf  $O;/usr/bin/rm -f $A.old;!ln  -s|$O
+one_file_system|seed_installation /opt/a|install /opt/b|/opt/b/Varen/tvxx|/opt/b/Varen/tvxx|/usr/bin/ln  -s /opt/b/Varen/tvxx $A.link;/usr/bin/mv -f -T /opt/a/Varen/tvxx /opt/b/Varen/tvxx;/usr/bin/mv -f -T $A.link $A;!cp -pr /opt/a|/opt/a/Varen/tvxx
 same_place|seed_installation /usr|install /usr/.|$A|-|!mv -f;!rm -rf  /usr/./Varen/tvxx
 same_place_dotdot|seed_installation /usr|install /usr/Varen/..|$A|-|!mv -f;!rm -rf  /usr/Varen/..
 same_place_link|seed_installation /usr; echo ln -s /usr /opt/e2e.usr|install /opt/e2e.usr|$A|-|!mv -f;!rm -rf  /opt
 upgrade_opt|echo "\$SPOOLER_CUPS"; seed_installation /opt; echo chmod 775 $O /usr/Varen||$O|$O|!mv -f
 relative_link|seed_installation /opt; echo rm $A; echo ln -s ../../opt/Varen/tvxx $A||$O|../../opt/Varen/tvxx|!mv -f
 CASES
-expect_nodes /usr/Varen d 755
-scenario=opt_to_usr R=$SCRATCH_ROOT/runs/opt_to_usr/sandbox/out/root
-expect_eq "left in /usr/Varen" "$(ls -A "$R/usr/Varen")" tvxx
-expect_absent $O
-scenario=one_file_system R=$SCRATCH_ROOT/runs/one_file_system/sandbox/out/root
-expect_absent /opt/a/Varen/tvxx
 
-# ---- upgrades in place after the questions: programs of the suite running,
-# an earlier daemon. A link planted at the sed step's temporary file is not
-# written through; the spool is left alone; newdir leaves a directory that
-# exists alone, mode included; a longer old script leaves no tail behind.
+# ---- upgrades in place after the questions. A link planted at the sed step's temporary file is not
+# written through, the spool and existing directories are left alone, a longer old script leaves no tail.
 menu() {   # menu LANG PID: the running-programs menu
-    if [ "$1" = es_ES ]; then
-        printf '\nSe est\xe1n ejecutando los procesos siguientes.\nEl instalador no puede continuar hasta que terminen:\n'
-        printf 'tvqadmin ( %s )\n\n' "$2"
-        printf 'Desea:\n1.  \xbfesperar 30 segundos para que estos procesos terminen?\n2.  \xbfabandonar la instalaci\xf3n?\n\nIntroduzca una selecci\xf3n:  '
-    else
-        printf '\nThe following processes are running.\nThe installer can not continue until these terminate:\n'
-        printf 'tvqadmin ( %s )\n\n' "$2"
-        printf 'Would you like to:\n1.  Wait 30 seconds for these processes to terminate\n2.  Quit the installation\n\nEnter a selection:  '
-    fi
+    [ "$1" != es_ES ] || { printf '\nSe est\xe1n ejecutando los procesos siguientes.\nEl instalador no puede continuar hasta que terminen:\n'
+        printf 'tvqadmin ( %s )\n\nDesea:\n1.  \xbfesperar 30 segundos para que estos procesos terminen?\n2.  \xbfabandonar la instalaci\xf3n?\n\nIntroduzca una selecci\xf3n:  ' "$2"; return; }
+    printf '\nThe following processes are running.\nThe installer can not continue until these terminate:\n'
+    printf 'tvqadmin ( %s )\n\nWould you like to:\n1.  Wait 30 seconds for these processes to terminate\n2.  Quit the installation\n\nEnter a selection:  ' "$2"
 }
 MSG62="
 If you currently have Varen printer software installed that uses TolvarD
@@ -182,12 +138,8 @@ this package.
 NOTE: TolvarD is located in <install directory>/Varen/tvxx
 "
 MSG63=$'\nDo You want to continue with the installation? [yn] '
-# NAME|CAUSE ("run N": tvqadmin runs N seconds; else the daemon file in APP)|
-# INPUT (%b; "-": none)|LANG|STATUS|QUESTIONS|ACCEPTED. The menu takes 1
-# (wait: the program ends within the first wait) or 2 (quit). The question
-# is asked again for anything but y, yes, n, no (case counts); the Spanish
-# prompt shows [sn] but "s" is no answer; end of input is a "no" with a line
-# on standard error and status 1.
+# NAME|CAUSE ("run N": tvqadmin runs N seconds; else the daemon file in APP)|INPUT (%b; "-": none)|LANG|
+# STATUS|QUESTIONS|ACCEPTED. Only y, yes, n, no answer (not the Spanish prompt's "s"); end of input is a "no".
 while IFS='|' read -r name cause input lang status asked accepted; do
     fresh
     SEED="$(seed_installation /usr)
