@@ -1,39 +1,25 @@
 #!/usr/bin/env bash
-# Whole runs about the command line, the language and the free-space checks:
-# the version, the installation bases (only whole trailing components are
-# cut), words that look like options, paths the shell would interpret, a
-# work-area directory that the installer creates and removes again or keeps,
-# LANG as later commands see it, and each stop for want of space with its
-# message in the languages LANG selects.
+# Whole runs about the command line (version, bases, option-like words, paths the shell would interpret,
+# work-area directories), LANG as later commands see it, and the free-space stops in each language.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
-# The medium asks for 1000 (install) and 500 (work area): with the margin of
-# 40 the needs are 1040 and 540.
+# The medium asks for 1000 (install) and 500 (work area): with the margin of 40, 1040 and 540.
 MEDIUM=$(make_medium sized --whole --isize 1000 --tsize 500)
 
-# One sandbox run of many command lines; the install area is too small, so
-# each run stops before any change, naming its base. Each line: the words,
-# the status, the log's lines (a made work-area directory is logged), and
-# the base, the refused path or the version. Then the base an earlier
-# installation's link names, one the shell would interpret, and with room
-# enough a user who is not root (named by the user id without whoami).
-fresh
-SEED=$(seed_df 5000 100)
-PROGRAM=/bin/bash
+# Many command lines, each stopped by a too small install area before any change: the words, the status,
+# the log's lines, and the base, refused path or version. Then bases from links, and a user who is not root.
+SEED=$(seed_df 5000 100) PROGRAM=/bin/bash
 # shellcheck disable=SC2016 # expanded inside the sandbox
 CASES='
 base() {
-    /mnt/cd/setup "$@" </dev/null >/tmp/e2e.out 2>&1
-    local status=$?
+    /mnt/cd/setup "$@" </dev/null >/tmp/e2e.out 2>&1; local status=$?
     printf "[%s]" "$@"
     echo " $status $(wc -l </tmp/setup.log) $(sed -n -e "s/^There isn.t enough space in \(.*\) to perform .*/\1/p" \
         -e "s/^ERROR: the path \(.*\) contains .*/refused \"\1\"/p" -e "s/^\.*setup 3/version 3/p" /tmp/e2e.out)"
 }
 for b in /opt /opt/ /opt/Varen /opt/Varen/ /opt/Varen/tvxx /opt/Varen/tvxx// /opt/tvxx-suite \
-    /opt/Varen-2026 /opt/Varen-2026/Varen/tvxx "" -v "/opt;touch /tmp/e2e.pwned"; do
-    base install "$b"
-done
+    /opt/Varen-2026 /opt/Varen-2026/Varen/tvxx "" -v "/opt;touch /tmp/e2e.pwned"; do base install "$b"; done
 base ""
 base -v
 base /var/tmp// -v
@@ -83,12 +69,8 @@ You must become root to run setup
 0 666 nobody [] 0
 '
 
-# A French installation into a work-area directory that did not exist, its
-# name made of the other allowed characters: it is created, used, removed
-# again, and every command sees the shortened LANG (the clean-up runs in
-# /usr). Then a work-area directory that exists already, and a made one
-# that holds someone else's file at the end (a stand-in uncompress leaves
-# it): both are kept.
+# A French installation into a new work-area directory named with the other allowed characters: made,
+# used, removed; commands see the shortened LANG. An existing one, and a made one left holding a file, are kept.
 WORKDIR=/var/tmp/e2e.dir_1-2+3,4=5:6@7
 fresh
 SEED='mv /usr/bin/uncompress /usr/bin/uncompress.real && mkdir -p /var/tmp/e2e-keep && touch /var/tmp/e2e-keep/mine
@@ -114,21 +96,15 @@ MSG49='There isn'\''t enough space in /tmp/VarenInstall to perform the installat
 ie: 1. Use /new_work_area_path in place of /tmp
     2. Run `setup /new_work_area_path`
 '
-# NAME|SEED (bash)|LANG|WORDS OF THE MESSAGE|ITS ARGUMENTS (empty: the
-# installation passes). The work area is tested first; pr_BR is the last
-# language code; de_DE is no code and means English; a probe of 17 or less
-# means a full install area.
+# NAME|SEED (bash)|LANG|WORDS OF THE MESSAGE|ITS ARGUMENTS (empty: it passes). The work area is tested
+# first; pr_BR is the last language code, de_DE none (English); a probe of 17 or less means a full area.
 while IFS='|' read -r name seed lang words args; do
     fresh
     SEED=$(eval "$seed")
     [ -z "$lang" ] || ENVS=("LANG=$lang")
     run "$name"
     expect_status 0
-    if [ -z "$words" ]; then
-        expect_nodes $A/vsf f 4755
-        expect_dots_of_full_run
-        continue
-    fi
+    [ -n "$words" ] || { expect_nodes $A/vsf f 4755; expect_dots_of_full_run; continue; }
     for w in "$words" $args; do expect_contains "standard output" "$OUT" "$w"; done
     [ "$name" != work_short ] || expect_eq "standard output" "$OUT" "$MSG49"
     expect_eq "log" "$LOG" "$FIRST_LINE_ONLY"

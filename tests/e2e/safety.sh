@@ -1,28 +1,20 @@
 #!/usr/bin/env bash
-# Whole runs as a hostile local user and an unlucky administrator would try
-# them: a racer recreating the work area, the log and the sed temporary name;
-# a move interrupted at each step (SIGINT to the process group, SIGKILL to the
-# installer alone) and run again; two runs at once; closed standard input at
-# both questions; media whose directory or name the shell would interpret.
+# shellcheck disable=SC2016,SC2053,SC2059 # texts expanded inside the sandbox, a pattern, message formats
+# Whole runs as a hostile user and an unlucky administrator try them: a racer on the shared names, moves
+# interrupted at each step and run again, two runs at once, closed input, media the shell would interpret.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 shopt -s extglob
 
 MEDIUM=$(make_medium whole --whole)
 
-# ---- the racer: nobody recreates the shared names in a tight loop ----------
-fresh
-SEED='echo original >/etc/e2e.victim'
-PROGRAM=/bin/bash
-# shellcheck disable=SC2016 # expanded inside the sandbox
+# ---- the racer: nobody recreates the work area, the log and the sed temporary name in a tight loop
+SEED='echo original >/etc/e2e.victim' PROGRAM=/bin/bash TIMEOUT=60
 RACE='
 racer=$(cat <<"PERL"
 my ($area, $log) = @ARGV;
 while (1) {
-    if ($area ne "") {
-        mkdir $area;
-        open(my $w, ">", "/tmp/e2e.won") if -e "$area/disks" && (lstat $area)[4] == $<;
-    }
+    if ($area ne "") { mkdir $area; open(my $w, ">", "/tmp/e2e.won") if -e "$area/disks" && (lstat $area)[4] == $<; }
     symlink "/etc/e2e.victim", "/tmp/setup.tmp";
     next unless $log;
     if (rand() < 0.5) { mkdir "/tmp/setup.log"; open(my $f, ">", "/tmp/setup.log/x"); }
@@ -31,15 +23,13 @@ while (1) {
 PERL
 )
 race() {   # race NAME AREA LOG ARG...: one run while nobody races on AREA (and the log)
-    local name=$1 area=$2 log=$3 status how=unsafe pid
-    shift 3
+    local name=$1 area=$2 log=$3 status how=unsafe pid && shift 3
     rm -rf /usr/Varen /var/spool/Varen /tmp/setup.* /tmp/VarenInstall /var/tmp/VarenInstall
     setpriv --reuid=65534 --regid=65534 --clear-groups perl -e "$racer" "$area" "$log" & pid=$!
     sleep 0.3
     /mnt/cd/setup "$@" </dev/null >/tmp/e2e.out 2>&1; status=$?
     kill $pid; wait $pid 2>/dev/null
-    # Whoever wins, the run either installs or refuses the work area with
-    # nothing installed; the log is its own, or one of the racer (named, untouched).
+    # Whoever wins, the run installs or refuses the work area; the log is its own, or one of the racer (named, untouched).
     if [ $status = 0 ] && [ -u /usr/Varen/tvxx/vsf ]; then how=installed
     elif [ $status = 1 ] && ! [ -e /usr/Varen ] && grep -q "work area $area is not" /tmp/e2e.out; then how=refused; fi
     log=$(stat -c "%U %a %F" /tmp/setup.log; head -n 1 /tmp/setup.log 2>&1)
@@ -55,10 +45,8 @@ race logonly "" log
 echo "victim: $(cat /etc/e2e.victim), won: $(ls /tmp/e2e.won 2>/dev/null | wc -l)"
 echo "owned by nobody: $(find /usr /etc /var /opt /run -path /var/tmp -prune -o -user nobody -print -quit)"
 '
-TIMEOUT=60
 run racer -c "$RACE"
 expect_status 0
-# shellcheck disable=SC2053 # a pattern
 [[ $OUT == 'tmp: '@(refused|installed)'
 vartmp: '@(refused|installed)'
 logonly: installed
@@ -67,10 +55,8 @@ owned by nobody:
 ' ]] || fail "racer runs: $OUT"
 expect_unchanged etc
 
-# ---- a move to another file system, interrupted, then run again ----------
-# Stand-ins for cp, mv and rm in /usr/sbin (searched before /usr/bin) run the
-# real command; at the call E2E_STOP names they leave it half done (a partial
-# copy, a half-removed old copy) and interrupt the installer as E2E_SIG says.
+# ---- a move to another file system, interrupted, then run again. Stand-ins for cp, mv and rm in /usr/sbin
+# leave the call E2E_STOP names half done and interrupt the installer as E2E_SIG says (INT: the group).
 fresh
 SEED="$(seed_installation /usr)
 mkdir /usr/Varen/tvxx/queues/sub
@@ -90,13 +76,11 @@ fi
 exec /usr/bin/\$name \"\$@\"
 EOF
 chmod 755 /usr/sbin/cp && ln -s cp /usr/sbin/mv && ln -s cp /usr/sbin/rm"
-# shellcheck disable=SC2016 # expanded inside the sandbox
 INTERRUPT='
 listing() { cd "$1" && find . -printf "%p %y %m %s %l\n" | sort && find . -type f -exec md5sum {} + | sort; }
 orig=$(listing /var/tmp/e2e.orig/tvxx/queues)
 interrupt() {   # interrupt NAME FROM SIGNAL STOP WHERE-AFTER RERUN-ARG...
-    local name=$1 from=$2 sig=$3 stop=$4 want=$5 to=/opt first where data again
-    shift 5
+    local name=$1 from=$2 sig=$3 stop=$4 want=$5 to=/opt first where data again && shift 5
     rm -rf /usr/Varen /opt/Varen /tmp/e2e.fired
     cp -a /var/tmp/e2e.orig $from/Varen
     [ $from = /usr ] || { to=/usr; mkdir /usr/Varen && ln -s /opt/Varen/tvxx /usr/Varen/tvxx; }
@@ -125,15 +109,12 @@ echo done
 PROGRAM=/bin/bash TIMEOUT=100
 run interrupt -c "$INTERRUPT"
 expect_status 0
-# After the rerun the data stand complete and unchanged at one place, with
-# nothing of the interrupted move left anywhere.
-expect_eq "interrupted moves" "$OUT" "done
-"
+# After the rerun the data stand complete and unchanged at one place, nothing of the move left.
+expect_eq "interrupted moves" "$OUT" $'done\n'
 
-# ---- unsafe install media, two runs at once, closed standard input --------
+# ---- unsafe install media, two runs at once, closed standard input
 fresh
 PROGRAM=/bin/bash
-# shellcheck disable=SC2016 # expanded inside the sandbox
 TOGETHER='
 for dir in "/mnt/cd a" "/mnt/x\$(touch /tmp/e2e.pwned)"; do
     mkdir -p "$dir" && cp -a /mnt/cd/. "$dir/"
@@ -157,7 +138,6 @@ echo "menu: ${PIPESTATUS[0]} $(grep -o "Enter a selection" /tmp/e2e.out | wc -l)
 '
 run together -c "$TOGETHER"
 expect_status 0
-# shellcheck disable=SC2059,SC2016 # the message text is the format; a literal $(...)
 expect_eq "output" "$OUT" "$(printf "$MSG1" "/mnt/cd a")
 status 2
 $(printf "$MSG1" '/mnt/x$(touch /tmp/e2e.pwned)')
