@@ -1,21 +1,12 @@
 #!/usr/bin/env bash
-# Whole runs from odd install media built by scripts/make-medium, a suite of
-# 20 MB, and runs whose exit status and last lines must tell the truth: steps that fail on a full install base or a
-# read-only /usr (status 3 and a summary), a command that fails and stops the
-# run (named on standard error), and a package list with lines that are too
-# long, hold a NUL byte or hold words a command line may not (skipped whole,
-# status 3, nothing changed outside the application directory).
+# Whole runs from odd media and a 20 MB suite, whose status and last lines tell the truth: failed steps
+# (status 3, a summary), a failed command that stops the run, package-list lines skipped whole.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
-# NAME|MAKE-MEDIUM OPTIONS|BASH RUN IN THE MEDIUM|STATUS|STANDARD ERROR (%b;
-# "~TEXT": holds TEXT)|COMMAND LINES OF THE LOG, in this order ("!TEXT": no
-# command line holds TEXT), separated by ";". A marker with a trailing blank
-# ends the join but not the copy: a piece named after it is copied, not
-# joined. After an exact marker nothing is read. A list that does not name
-# itself cannot be read for joining. A tab separates like a blank. With the
-# checksum file a missing or damaged piece stops the run before anything is
-# copied or joined; without it the command that then fails is named.
+# NAME|MAKE-MEDIUM OPTIONS|BASH RUN IN THE MEDIUM|STATUS|STANDARD ERROR (%b; "~TEXT": holds TEXT)|LOG
+# (expect_log). A marker with a trailing blank ends the join, not the copy; after an exact one nothing is
+# read. With the checksum file a bad piece stops the run before any copy; without it the failed command is named.
 long=$(printf '%0300d' 0)
 LE='ERROR: the list file /mnt/cd/disks'
 SUMS='is missing or damaged: it does not match the checksum file /mnt/cd/sha256sums\n'
@@ -27,21 +18,11 @@ while IFS='|' read -r name opts tweak status err order; do
     (cd "$MEDIUM" && eval "$tweak") || fail "$name: the medium could not be made odd"
     run "$name"
     expect_status "$status"
-    if [ "$status" = 0 ]; then
-        expect_nodes $A/vsf f 4755
+    if [ "$status" = 0 ]; then expect_nodes $A/vsf f 4755; expect_exists /tmp/tvqadmin.calls; expect_absent $W
         expect_eq "edited tvxx.cfg" "$(file_text $A/tvxx.cfg)" "level=3.01.67"
-        expect_exists /tmp/tvqadmin.calls
-        expect_absent $W
-    else
-        expect_absent /usr/Varen /tmp/tvqadmin.calls
-    fi
-    case $err in
-    "~"*) expect_contains "standard error" "$ERR" "${err#"~"}" ;;
-    *)
-        want=$(printf '%b' "$err"; printf x)
-        expect_eq "standard error" "$ERR" "${want%x}"
-        ;;
-    esac
+    else expect_absent /usr/Varen /tmp/tvqadmin.calls; fi
+    want=$(printf '%b' "$err"; printf x)
+    case $err in "~"*) expect_contains "standard error" "$ERR" "${err#"~"}" ;; *) expect_eq "standard error" "$ERR" "${want%x}" ;; esac
     expect_log "$order"
 done <<CASES
 upper_case|--upper --pieces 2||0||/usr/bin/cp -p /mnt/cd/DISKS $W;/usr/bin/cp -p /mnt/cd/PKG_TAR.001 $W;/usr/bin/cp -p /mnt/cd/PKG_TAR.002 $W;/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z
@@ -75,7 +56,7 @@ SEE_LOG="Every failure is in the log /tmp/setup.log."
 # src NAME BASH: a copy of the fixture, changed by BASH run in its folder.
 src() { SRC=$SCRATCH_ROOT/src/$1 && mkdir -p -- "$SRC" && cp -r -- "$FIXTURE_COPY/." "$SRC" && (cd "$SRC" && eval "$2"); }
 
-# ---- a full install base: the copies that find no room are counted -------
+# ---- a full install base: the copies that find no room are counted
 fresh
 src full 'head -c 400K /dev/urandom >pkg/lib/blob'
 MEDIUM=$(make_medium full --isize 0)
@@ -89,7 +70,7 @@ $SEE_LOG
 "
 expect_eq "warnings in the log" "$(grep -c '^WARNING_MSG: exit status 1$' <<<"$LOG")" 2
 
-# ---- an upgrade under /opt with /usr read-only: the wrapper is not written -
+# ---- an upgrade under /opt with /usr read-only: the wrapper is not written
 fresh
 SEED=$(seed_installation /opt)
 PRE='mount -o remount,ro /usr'
@@ -103,7 +84,7 @@ $SEE_LOG
 expect_contains "log" "$LOG" "WARNING: couldn't write /usr/bin/tvadmin"
 expect_eq "installed" "$(file_text /opt/Varen/tvxx/tvxx.cfg)" "level=3.01.67"
 
-# ---- a tar that cannot run: the stop names it ------------------------------
+# ---- a tar that cannot run: the stop names it
 fresh
 MEDIUM=$(make_medium plain)
 SEED='chmod 000 /usr/bin/tar'
@@ -115,12 +96,8 @@ expect_eq "standard error" "$ERR" "failed command: ${SH}/usr/bin/tar xvfp $W/Lin
 "
 expect_absent /usr/Varen
 
-# ---- a suite of 20 MB, package-list lines skipped whole ------------------
-# 20 MB of random bytes (a compressed archive of about 26 MB) on a medium
-# made with make-medium's defaults: a few pieces, installed whole. In the
-# list a comment whose tail beyond 510 characters would make a line of its
-# own, a NUL byte, a command substitution in a mode and a name that climbs
-# out of the application directory; the lines after them are carried out.
+# ---- 20 MB of random bytes in a few pieces, installed whole. Skipped whole: a comment longer than the
+# line limit, a NUL byte, a command substitution in a mode, a name that climbs out; later lines are carried out.
 fresh
 src big "head -c 20M /dev/urandom >pkg/big.bin
   { printf '# %0508d t e2e.tail mode 644 %090d\n' 0 0

@@ -86,8 +86,7 @@ interrupt() {   # interrupt NAME FROM SIGNAL STOP WHERE-AFTER RERUN-ARG...
     [ $from = /usr ] || { to=/usr; mkdir /usr/Varen && ln -s /opt/Varen/tvxx /usr/Varen/tvxx; }
     # (a command started with & ignores interrupts unless told otherwise)
     E2E_STOP=$stop E2E_SIG=$sig env --default-signal=INT setsid /mnt/cd/setup install $to </dev/null >/dev/null 2>&1 &
-    local pid=$!
-    wait $pid; first=$?
+    local pid=$! && wait $pid; first=$?
     for _ in $(seq 50); do pgrep -s $pid >/dev/null || break; sleep 0.1; done
     /mnt/cd/setup "$@" </dev/null >/dev/null 2>&1; again=$?
     where=$(readlink /usr/Varen/tvxx || echo /usr)
