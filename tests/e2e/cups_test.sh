@@ -1,33 +1,25 @@
 #!/usr/bin/env bash
-# The sample suite (examples/medium) under a real CUPS scheduler: an earlier
-# installation under /usr with group-writable directories is moved to /opt
-# and prints, in the sandbox, through two queues whose filters are
-# the generated VarenPrinttvxx and VarenVSF. Checks the modes above the
-# scripts, what the stand-in tools got, the VarenVSF retry, the job stopped
-# when vsf fails for good, and that the generated scripts pass sh -n and a
-# shell linter at error severity.
+# The sample suite (examples/medium) under a real CUPS scheduler: an earlier installation under /usr with
+# group-writable directories moved to /opt prints through two queues whose filters are VarenPrinttvxx and
+# VarenVSF: the modes, what the stand-in tools got, VarenVSF's retry and failure for good, lint of the scripts.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 PATH=$PATH:/usr/sbin:/sbin
 need cupsd lpadmin lp lpstat setpriv shellcheck
 
 MEDIUM=$(SRC=$TOP/examples/medium make_medium sample)
-# Inside the sandbox: install (the arguments), start a private scheduler on a
-# local socket, make the queues from the suite's printer descriptions, print
-# as the user nobody, wait (bounded) and stop the scheduler; what is worth
-# checking is left in /tmp/e2e.cups.
+# Inside: install, a private scheduler on a local socket, the queues from the suite's printer
+# descriptions, jobs of the user nobody, a bounded wait; what the checks need is left in /tmp/e2e.cups.
 cat >"$MEDIUM/cups_inside.sh" <<'INSIDE'
 set -uo pipefail
 run=/tmp/e2e.cups conf=/tmp/cups
 mkdir -p "$run" "$conf"/{log,spool,state,cache,tmp} && chmod 755 "$conf"
 note() { echo "$*" >>"$run/steps"; }
 
-/mnt/cd/setup "$@" </dev/null >"$run/setup.out" 2>&1
-echo $? >"$run/setup.status"
+/mnt/cd/setup "$@" </dev/null >"$run/setup.out" 2>&1; echo $? >"$run/setup.status"
 stat -c '%a %n' /opt/Varen /opt/Varen/tvxx /usr/Varen >"$run/modes" 2>&1
 
-# The scheduler: its own files below /tmp, a Unix socket as its only
-# listener, debug logging (each filter's arguments and environment).
+# The scheduler: its files below /tmp, a Unix socket as its only listener, debug logging.
 printf '%s\n' 'LogLevel debug' "Listen $conf/cups.sock" 'Browsing Off' 'WebInterface No' 'DefaultAuthType None' \
     '<Location />' 'Order allow,deny' 'Allow all' '</Location>' \
     '<Policy default>' '<Limit All>' 'Order deny,allow' '</Limit>' '</Policy>' >"$conf/cupsd.conf"
@@ -52,17 +44,15 @@ for _ in $(seq 75); do
 done
 lpstat -r >/dev/null 2>&1 || { note "cupsd did not come up"; exit 1; }
 
-# Two queues whose printer descriptions name the interface scripts
-# /usr/Varen/tvxx/VarenPrinttvxx and /usr/Varen/tvxx/VarenVSF as filters.
+# Two queues whose printer descriptions name /usr/Varen/tvxx/VarenPrinttvxx and VarenVSF as filters.
 for q in tvxx vsf; do
     lpadmin -p "varen-$q" -E -v file:///dev/null -P "/usr/Varen/tvxx/varen-$q.ppd" >>"$run/lpadmin.out" 2>&1
 done
 # The next vsf call fails once, so that VarenVSF has to run it again.
 : >/var/log/varen-tvxx/vsf.fail
 
-# One job per queue, sent by the user nobody, with a title holding a blank,
-# two copies and an option of the suite; then a job on which vsf fails for
-# good: VarenVSF gives up after 15 seconds and the scheduler stops the job.
+# One job per queue with a title holding a blank, two copies and an option of the suite; then a job on
+# which vsf fails for good: VarenVSF gives up after 15 seconds and the scheduler stops the job.
 printf 'first line of the report\nsecond line\n' >"$run/report.txt"
 printf 'spool file for vsf\n' >"$run/spool.txt"
 echo 'fail for good' >"$run/fail.txt"
@@ -73,15 +63,11 @@ as_nobody lp -d varen-vsf -t "Spool title" -n 2 -o tvxx-form=invoice "$run/spool
 as_nobody lp -d varen-vsf "$run/fail.txt" >"$run/lp-fail.out" 2>&1
 left=$(sed -n 's/^request id is \(varen-vsf-[0-9]*\) .*/\1/p' "$run/lp-fail.out")
 
-# Wait (at most 45 seconds) until no job is left unfinished but that one,
-# stopped by the scheduler.
+# Wait (at most 45 seconds) until no job is left unfinished but that one, stopped by the scheduler.
 done_all=0
 for _ in $(seq 225); do
-    if [ "$(lpstat -o 2>/dev/null | cut -d' ' -f1)" = "$left" ] &&
-        grep -q "\[Job ${left##*-}\] Job stopped due to filter errors" "$conf/log/error_log"; then
-        done_all=1
-        break
-    fi
+    [ "$(lpstat -o 2>/dev/null | cut -d' ' -f1)" = "$left" ] &&
+        grep -q "\[Job ${left##*-}\] Job stopped due to filter errors" "$conf/log/error_log" && { done_all=1; break; }
     sleep 0.2
 done
 note "all jobs finished: $done_all"
@@ -96,19 +82,15 @@ run cups_usr_to_opt /mnt/cd/cups_inside.sh install /opt
 out=/tmp/e2e.cups
 expect_status 0
 expect_eq "setup's status" "$(file_text $out/setup.status)" 0
-expect_eq "steps" "$(file_text $out/steps)" "all jobs finished: 1
-cupsd stopped"
-expect_eq "modes" "$(file_text $out/modes)" "755 /opt/Varen
-755 /opt/Varen/tvxx
-755 /usr/Varen"
+expect_eq "steps" "$(file_text $out/steps)" $'all jobs finished: 1\ncupsd stopped'
+expect_eq "modes" "$(file_text $out/modes)" $'755 /opt/Varen\n755 /opt/Varen/tvxx\n755 /usr/Varen'
 for f in /opt/Varen/tvxx/VarenPrinttvxx /opt/Varen/tvxx/VarenVSF /usr/bin/tvqadmin; do
     expect_eq "first line of $f" "$(head -n 1 "$R$f")" "#!/bin/sh"
     msg=$(sh -n "$R$f" 2>&1 && shellcheck --shell=sh --severity=error "$R$f" 2>&1) || fail "$f: $msg"
 done
 job_id() { sed -n "s/^request id is varen-$1-\([0-9][0-9]*\) .*/\1/p" "$R$out/lp-$2.out"; }
 tvxx_id=$(job_id tvxx tvxx) vsf_id=$(job_id vsf vsf) fail_id=$(job_id vsf fail)
-grep -q "^varen-tvxx-${tvxx_id:-X} " "$R$out/completed" || fail "job varen-tvxx-$tvxx_id did not complete"
-grep -q "^varen-vsf-${vsf_id:-X} " "$R$out/completed" || fail "job varen-vsf-$vsf_id did not complete"
+for j in "tvxx-${tvxx_id:-X}" "vsf-${vsf_id:-X}"; do grep -q "^varen-$j " "$R$out/completed" || fail "job varen-$j did not complete"; done
 expect_eq "jobs left" "$(cut -d' ' -f1 "$R$out/pending")" "varen-vsf-$fail_id"
 
 # vars LOG QUEUE ID TITLE OPTION: the CUPS branch's variables, as a user saw them.
@@ -127,8 +109,7 @@ job=$(sed -n 's|^tvrtvxxtty -dvaren-tvxx -i \(/[^ ]*\)$|\1|p' "$R$log")
 grep -qxF "  job file ${job:-X} (37 bytes): first line of the report" "$R$log" || fail "tvrtvxxtty did not get -dvaren-tvxx -i JOBFILE"
 vars $log varen-tvxx "$tvxx_id" "Quarterly report" tvxx-form=letterhead
 
-# VarenVSF: vsf fails once and runs again on the same job file; on the job
-# that fails for good it runs five times and the filter exits with 1.
+# VarenVSF: vsf fails once and runs again on the same job file; on the bad job five times, then exit 1.
 log=/opt/Varen/tvxx/log/vsf.log
 job=$(sed -n 's|^  job file \(/[^ ]*\) (19 bytes): spool file for vsf$|\1|p' "$R$log")
 expect_eq "vsf's job files" "$(sort -u <<<"$job" | grep -c .)" 1
