@@ -1,16 +1,12 @@
 #!/usr/bin/env bash
-# The Ansible example (examples/ansible): --syntax-check and ansible-lint
-# (when installed), then in one sandbox three plays against the local host:
-# a first installation from the sample medium copied to the host, an upgrade
-# in place from a medium on the host over an earlier release (the continue
-# question answered by the playbook), a damaged medium (the host fails, and
-# the message says why).
+# The Ansible example: --syntax-check and ansible-lint (when installed), then in one sandbox three plays:
+# a first installation from a copied medium, an upgrade in place (the continue question answered) from a
+# medium on the host, a damaged medium (the host fails, and the message says why).
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need ansible-playbook
 playbook=$TOP/examples/ansible/install-suite.yml
 
-# Ansible's home and temporary files stay in the scratch folder.
 export HOME=$SCRATCH_ROOT/home ANSIBLE_LOCAL_TEMP=$SCRATCH_ROOT/home/tmp ANSIBLE_NOCOLOR=1 LC_ALL=C.UTF-8
 mkdir -p "$ANSIBLE_LOCAL_TEMP"
 msg=$(ansible-playbook -i "$TOP/examples/ansible/inventory.ini" --syntax-check "$playbook" 2>&1) || fail "syntax check: $msg"
@@ -27,11 +23,8 @@ cat >"$MEDIUM/inside.sh" <<'INSIDE'
 e=/tmp/e2e.ansible
 export HOME=$e/home ANSIBLE_LOCAL_TEMP=$e/home/tmp ANSIBLE_REMOTE_TEMP=$e/home/remote ANSIBLE_NOCOLOR=1
 mkdir -p "$ANSIBLE_LOCAL_TEMP"
-# play NAME VAR=VALUE [VAR=VALUE]: one run of the playbook; its output, status,
-# the state the checks need and the fetched log go to $e/NAME.
-play() {
-    local d=$e/$1
-    mkdir -p "$d"
+play() {   # play NAME VAR=VALUE [VAR=VALUE]: a run of the playbook; what the checks need goes to $e/NAME
+    local d=$e/$1 && mkdir -p "$d"
     ansible-playbook -i localhost, -c local -e varen_hosts=localhost -e ansible_python_interpreter=/usr/bin/python3 \
         -e "$2" ${3:+-e "$3"} -e "varen_log_dir=$d/logs" "$PLAYBOOK" >"$d/out" 2>&1
     echo $? >"$d/status"
@@ -52,9 +45,7 @@ run plays /mnt/cd/inside.sh
 expect_status 0
 out=/tmp/e2e.ansible
 
-# check NAME STATUS SETUP FAILED: the play's status, how the setup task ended
-# for the host (changed or ok) and the failed count of the recap.
-check() {
+check() {   # check NAME STATUS SETUP FAILED: the play's status, the setup task's end, the recap's failed count
     scenario=$1
     expect_eq "status of ansible-playbook" "$(file_text $out/$1/status)" "$2"
     expect_eq "the setup task" "$(grep -A1 '^TASK \[Run setup\]' "$R$out/$1/out" | tail -n 1)" "$3: [localhost]"
@@ -67,10 +58,8 @@ check first 0 changed 0
 grep -q sample "$R$out/first/app" || fail "no installed tvxx.conf: $(file_text $out/first/app)"
 check upgrade 0 changed 0
 grep -qx kept "$R$out/upgrade/app" || fail "a file of the installation was lost"
-grep -qF "cp -p /mnt/cd/good/disks /var/tmp/VarenInstall" "$R$out/upgrade/logs/localhost/setup.log" ||
-    fail "setup did not get its arguments (work area /var/tmp, medium on the host)"
-grep -q "KVarenPrintD.*No such file" "$R$out/upgrade/app" ||
-    fail "the continue question was not answered yes (the daemon's link is still there)"
+grep -qF "cp -p /mnt/cd/good/disks /var/tmp/VarenInstall" "$R$out/upgrade/logs/localhost/setup.log" || fail "setup lacks its arguments"
+grep -q "KVarenPrintD.*No such file" "$R$out/upgrade/app" || fail "the continue question was not answered yes"
 check damaged 2 ok 1
 # The reason: the damaged piece named, or the unpacking that it broke.
 grep -Eq "setup ended with status 1: stopped.*($(basename "$last")|Unexpected EOF in archive)" "$R$out/damaged/out" ||
