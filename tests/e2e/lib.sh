@@ -8,16 +8,13 @@ export LC_ALL=C
 [ "$(id -u)" = 0 ] || { echo "$(basename "$0"): skipped, the sandbox needs root" >&2; exit 77; }
 SETUP_BIN=$(realpath -- "$1")
 TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-HERE=$TOP/tests/e2e
-SANDBOX=$TOP/scripts/sandbox
-MAKE_MEDIUM=$TOP/scripts/make-medium
+SANDBOX=$TOP/scripts/sandbox MAKE_MEDIUM=$TOP/scripts/make-medium
 rm -rf -- "$2" && mkdir -p -- "$2/tmp" && SCRATCH_ROOT=$(realpath -- "$2")
 export TMPDIR=$SCRATCH_ROOT/tmp # the tools' temporary files stay out of the machine's /tmp
 failures=0 scenario=setup
 W=/tmp/VarenInstall
 A=/usr/Varen/tvxx
-FIRST_LINE_ONLY="initializing system
-"
+FIRST_LINE_ONLY=$'initializing system\n'
 CALLS="tvqadmin -upgrade LANG=unset cwd=/
 tvqadmin -clean LANG=unset cwd=/"
 MSG1='ERROR: the path %s contains characters that are not allowed. Use only letters, digits and the characters / . _ - + , = : @ %%\n'
@@ -43,7 +40,7 @@ expect_unchanged() { [ -z "$(ls -A "$SCRATCH_ROOT/runs/$scenario/sandbox/upper/$
 
 # The fixture with the modes of a release, whatever mask the checkout had.
 FIXTURE_COPY=$SCRATCH_ROOT/medium-src
-cp -r -- "$HERE/medium-src" "$FIXTURE_COPY" && chmod -R go-w -- "$FIXTURE_COPY"
+cp -r -- "$TOP/tests/e2e/medium-src" "$FIXTURE_COPY" && chmod -R go-w -- "$FIXTURE_COPY"
 
 # make_medium NAME [OPTION...]: a medium from the fixture (or SRC) in media/NAME; prints its path.
 make_medium() {
@@ -95,8 +92,7 @@ run() {
     [ -z "${PRE-}" ] || cmd=(bash -c "$PRE"$'\n''exec "$@"' bash "${cmd[@]}")
     local -a sb=("$SANDBOX" --scratch "$dir/sandbox" --medium "$MEDIUM" --seed "$dir/seed.sh"
         --after "$dir/after.sh" --timeout "${TIMEOUT-30}" "${envargs[@]}" -- "${cmd[@]}")
-    "${sb[@]}" < <(printf '%s' "$INPUT") >"$dir/stdout" 2>"$dir/stderr"
-    STATUS=$?
+    "${sb[@]}" < <(printf '%s' "$INPUT") >"$dir/stdout" 2>"$dir/stderr"; STATUS=$?
     OUT=$(cat "$dir/stdout"; printf x) && OUT=${OUT%x}
     # The runner's own lines are not the installer's standard error.
     ERR=$(grep -v '^sandbox: ' "$dir/stderr"; printf x) && ERR=${ERR%x} R=$dir/sandbox/out/root
@@ -124,10 +120,7 @@ expect_log() {
 }
 
 # Standard output: one dot per logged command, two for the tvqadmin runs.
-expect_dots_of_full_run() {
-    expect_eq "standard output" "$OUT" "$(printf '%*s' $(($(log_commands | wc -l) + 2)) '' | tr ' ' .)
-"
-}
+expect_dots_of_full_run() { expect_eq "standard output" "$OUT" "$(printf '%*s' $(($(log_commands | wc -l) + 2)) '' | tr ' ' .)"$'\n'; }
 
 finish() { [ "$failures" -eq 0 ] || { echo "$(basename "$0"): $failures check(s) failed" >&2; exit 1; }; echo "$(basename "$0"): all checks passed"; exit 0; }
 
