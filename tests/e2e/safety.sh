@@ -112,8 +112,7 @@ expect_status 0
 expect_eq "interrupted moves" "$OUT" $'done\n'
 
 # ---- unsafe install media, two runs at once, closed standard input
-fresh
-PROGRAM=/bin/bash
+fresh && PROGRAM=/bin/bash
 TOGETHER='
 for dir in "/mnt/cd a" "/mnt/x\$(touch /tmp/e2e.pwned)"; do
     mkdir -p "$dir" && cp -a /mnt/cd/. "$dir/"
@@ -137,12 +136,7 @@ echo "menu: ${PIPESTATUS[0]} $(grep -o "Enter a selection" /tmp/e2e.out | wc -l)
 '
 run together -c "$TOGETHER"
 expect_status 0
-expect_eq "output" "$OUT" "$(printf "$MSG1" "/mnt/cd a")
-status 2
-$(printf "$MSG1" '/mnt/x$(touch /tmp/e2e.pwned)')
-status 2
-$(printf "$MSG1" "set up")
-status 2
+expect_eq "output" "$OUT" "$(for d in "/mnt/cd a" '/mnt/x$(touch /tmp/e2e.pwned)' "set up"; do printf "$MSG1" "$d"; echo "status 2"; done)
 cannot access '/tmp/setup.log': No such file or directory
 cannot access '/tmp/e2e.pwned': No such file or directory
 together: 0 1 1 /usr/Varen/tvxx/vsf
