@@ -52,6 +52,7 @@ TEST(FreeSpace, SizeFiguresSharedFileSystemAndOldDirectories) {
     // A figure must open the size file (blanks first allowed); else the margin alone.
     EXPECT_EQ(c.Say("1000\n", "abc 500\n", 39, 5000), Msg(MSG_WORK_TOO_SMALL, c.work.c_str(), 40.0));
     EXPECT_EQ(c.Say("1000\n", "  \t500 b\n", 539, 5000), Msg(MSG_WORK_TOO_SMALL, c.work.c_str(), 540.0));
+    EXPECT_EQ(c.Say("1000\n", "0x500\n", 39, 5000), Msg(MSG_WORK_TOO_SMALL, c.work.c_str(), 40.0)); // no hex
     // One file system: the free room counts once against both needs.
     std::string shared = Msg(MSG_SHARED_TOO_SMALL, c.work.c_str(), c.base.c_str(), 1580.0);
     EXPECT_EQ(c.Say("1000\n", "500\n", 1579, 1579), shared);

@@ -76,8 +76,9 @@ const Case CASES[] = {
      "-Q q -f @R/j1 -Nfoo.txt -Zx=1 -f @R/j2", "", 0, {"CALL1:[@R/j1][@R/j2]\n"}},
 };
 
-TEST(Scripts, EveryBranchWithStandInTools) {
-    InitInstallerOnce();
+using Scripts = Dirs;
+
+TEST_F(Scripts, EveryBranchWithStandInTools) {
     std::string r = MakeTempDir(), app = r + "/app", spool = r + "/spool/tvxx";
     auto fill = [&](std::string s) {
         for (auto [mark, value] : {std::pair{"@A", &app}, {"@R", &r}, {"@S", &spool}})

@@ -22,6 +22,8 @@ TEST(Strip, Splitters) {
         EXPECT_STREQ(c[1], StripPath(c[0])) << c[0];
         EXPECT_STREQ(c[2], StripFn(c[0])) << c[0];
     }
+    const char slashes[] = "//"; // the text before a path is not read
+    EXPECT_STREQ("/", StripPath(slashes + 1));
     EXPECT_STREQ("", StripPath(nullptr));
     EXPECT_STREQ(".", StripFn(nullptr));
     // Longer than the result buffers: cut, never written beyond.
@@ -45,6 +47,16 @@ TEST_F(Files, FindFileListsTheParent) {
     EXPECT_TRUE(FindFile(deep.c_str(), nullptr));
     symlink(dir.c_str(), (dir + "/dirlink").c_str());
     EXPECT_EQ(2, GetFileType((dir + "/dirlink").c_str()));
+    EXPECT_EQ(1, GetFileType(dir.c_str()));
+    // Root owns everything; another user only what is theirs (or cannot be looked at).
+    WriteFile(dir + "/theirs", "");
+    ASSERT_EQ(0, chown((dir + "/theirs").c_str(), 65534, 65534));
+    chmod(dir.c_str(), 0755);
+    EXPECT_TRUE(OwnedByThisUser(dir.c_str()));
+    EXPECT_EQ(0, tu::RunInChild([&] {
+                     return seteuid(65534) == 0 && !OwnedByThisUser(dir.c_str()) &&
+                                    OwnedByThisUser((dir + "/theirs").c_str()) ? 0 : 1;
+                 }).status);
 }
 
 // Lines come whole, continuations joined; a line over the limit or holding a
@@ -80,6 +92,13 @@ TEST_F(Files, InputLinesWholeOrRefused) {
     WriteFile(dir + "/big", std::string(10000, 'b'));
     ASSERT_TRUE(GetFileContent(dir.c_str(), "big"));
     EXPECT_EQ(std::string(4095, 'b'), LineBuf);
+    EXPECT_FALSE(GetFileContent(dir.c_str(), "none"));
+    EXPECT_FALSE(GetFileContent(dir.c_str(), std::string(5000, 'n').c_str()));
+    // Modes: given ones set, 0 leaves the file's as they are.
+    ASSERT_TRUE(CreateTextFile((dir + "/t").c_str(), "w", 0751, "%d", 5));
+    ASSERT_TRUE(CreateTextFile((dir + "/t").c_str(), "a", 0, "%d", 6));
+    EXPECT_EQ("56", tu::ReadFile(dir + "/t"));
+    EXPECT_EQ(0751, tu::ModeOf(dir + "/t"));
 }
 
 TEST_F(Files, NearestExistingPath) {

@@ -3,6 +3,7 @@
 // names count, empty PATH components are not ".", the SHELL export, the
 // first log line and directory listings of any size.
 #include "syscmd/cmdtable.h"
+#include "syscmd/run.h"
 
 #include "testutil.h"
 
@@ -13,14 +14,19 @@ void Touch(const std::string &path) {
 }
 
 // Each test has an unlocated table and its own fixed directories f1 and f2.
-class CmdTable : public testing::Test {
+class CmdTable : public tu::EmptyChain {
   protected:
     void SetUp() override {
+        tu::EmptyChain::SetUp();
         for (const char *d : {"/f1", "/f2", "/p1", "/cwd"})
             mkdir((top + d).c_str(), 0755);
         Reset((top + "/f1:" + top + "/f2").c_str());
     }
+    // What the table located is kept for the program's life (in the
+    // allocator blocks set aside by EmptyChain): all dropped here.
     void TearDown() override {
+        setenv("SHELL", "/bin/sh", 1);
+        tu::EmptyChain::TearDown();
         Reset("/usr/sbin:/usr/bin:/bin:/sbin:/etc:/usr/etc");
         setenv("PATH", savedPath.c_str(), 1);
         flUseLog = 0;
@@ -38,7 +44,7 @@ class CmdTable : public testing::Test {
 
 TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
     for (const char *f : {"/f1/cat", "/f2/cat", "/p1/cat", "/p1/chmod", "/f1/CHGRP", "/cwd/mkque",
-                          "/f1/lpstat2", "/f1/xlpr", "/f2/rm x", "/f2/lpq", "/p1/lp", "/f2/whoami",
+                          "/f1/lpstat2", "/f1/xlpr", "/f2/rm x", "/f2/lpq", "/p1/lp", "/f2/whoami", "/f2/piomisc_base",
                           "/p1/whoami", "/p1/uname"})
         Touch(top + f);
     mkdir((top + "/f1/ls").c_str(), 0755);             // a subdirectory counts
@@ -58,6 +64,7 @@ TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
     EXPECT_EQ(top + "/p1", ComList[CMD_CHMOD].pPath);
     EXPECT_EQ(top + "/f1", ComList[CMD_LS].pPath);
     EXPECT_EQ(top + "/f2", ComList[CMD_CP_R].pPath);
+    EXPECT_EQ(top + "/f2", ComList[CMD_PIOMISC_BASE].pPath); // the longest name
     EXPECT_FALSE(TestCmd(CMD_CHGRP));
     EXPECT_FALSE(TestCmd(CMD_MKQUE));
     // Only an entry of exactly the name counts: not one it begins or ends
@@ -76,6 +83,8 @@ TEST_F(CmdTable, ShellExportWithoutTrailingBlankAndFirstLogLine) {
     flUseLog = 1;
     flLogFirstWrite = true;
     tu::WriteFile("/tmp/setup.log", "earlier run\n");
+    PutMem(GetCmd(CMD_CAT));  // one command located on its own, not the shell
+    EXPECT_EQ(nullptr, ComList[CMD_SH].pPath);
 
     InitSysCmdList();
 
@@ -84,7 +93,9 @@ TEST_F(CmdTable, ShellExportWithoutTrailingBlankAndFirstLogLine) {
     EXPECT_EQ("initializing system\n", tu::ReadFile("/tmp/setup.log"));
 }
 
-TEST_F(CmdTable, DirectoryListingsOfAnySize) {
+TEST(DirFileList, ListingsOfAnySize) {
+    std::string top = tu::MakeTempDir();
+    mkdir((top + "/p1").c_str(), 0755);
     for (int i = 0; i < 700; i++) // over 64 KiB of names
         Touch(top + "/p1/" + std::to_string(i) + std::string(120, 'n'));
     std::string s = tu::Take(GetDirFileList((top + "/p1").c_str()));

@@ -5,6 +5,8 @@
 
 #include "testutil.h"
 
+#include <sys/mount.h>
+
 namespace {
 
 using tu::ReadFile;
@@ -30,7 +32,9 @@ TEST_F(Log, NewRunTruncatesAndNewFileIsWorldWritable) {
     EXPECT_EQ(0666, tu::ModeOf(LOG));
 
     chmod(LOG, 0600);
-    flLogFirstWrite = true; // the next run
+    flLogFirstWrite = true; // the next run: emptied at its first write
+    EXPECT_TRUE(LogIsOwn());
+    EXPECT_EQ("", ReadFile(LOG));
     PutLogMsg("run 2\n");
     umask(old);
     EXPECT_EQ("run 2\n", ReadFile(LOG));
@@ -82,6 +86,17 @@ TEST_F(Log, PlantedLinksAreNeverFollowed) {
         struct stat st;
         EXPECT_TRUE(lstat(LOG, &st) == 0 && st.st_uid == geteuid() && st.st_nlink == 1) << kind;
     }
+
+    // What cannot be removed (a mount point) leaves the run without a log,
+    // and no other descriptor is written or closed instead.
+    unlink(LOG);
+    mkdir(LOG, 0755);
+    ASSERT_EQ(0, mount("t", LOG, "tmpfs", 0, nullptr));
+    flLogFirstWrite = true;
+    tu::ChildRun run = tu::RunInChild([] { PutLogMsg("lost\n"); return fcntl(0, F_GETFD) != -1 ? 0 : 1; });
+    umount(LOG);
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ("ERROR: couldn't open /tmp/setup.log\n", run.err);
 }
 
 TEST(ToolPath, DirectoryOfTheRunningProgram) {
@@ -90,6 +105,7 @@ TEST(ToolPath, DirectoryOfTheRunningProgram) {
     EXPECT_EQ("/mnt/cd", Take(GetToolPath("/mnt/cd/setup")));
     EXPECT_EQ("/", Take(GetToolPath("/setup")));
     EXPECT_EQ(cwd, Take(GetToolPath("setup")));
+    EXPECT_EQ(cwd, Take(GetToolPath(nullptr)));
     EXPECT_EQ(cwd, Take(GetToolPath("./setup")));
     EXPECT_EQ(cwd + "/bin", Take(GetToolPath("bin/setup")));
     EXPECT_EQ(cwd + "/./sub", Take(GetToolPath("./sub/setup")));

@@ -44,6 +44,12 @@ TEST_F(Query, ProcessIdsByExactName) {
         many += ",tvadmin";
     EXPECT_EQ(60 * strlen("tvadmin ( 812 1040 )\n"),
               Take(CheckProcTableForExecs(many.c_str())).size());
+    // A list that would not fit Line keeps the ids that do, up to its last byte.
+    std::string full;
+    for (size_t i = 0; i < sizeof(Line) / 8 + 2; i++)
+        full += "1234567 ? S 0:01 x tvadmin\n";
+    Output(full);
+    EXPECT_EQ((sizeof(Line) - 2) / 8 * 8 + 1, Take(GetSysPsIdList("tvadmin")).size());
 }
 
 TEST_F(Query, DiskSpaceAndUsage) {
