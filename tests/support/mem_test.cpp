@@ -1,6 +1,6 @@
 // Tests of the block allocator: node counts, dedicated blocks, release of
-// empty blocks, tolerance of bad pointers, the heap fallback, requests too
-// large to describe, and a randomised model test of first fit.
+// empty blocks, bad pointers, the heap fallback, and a randomised test against
+// a leftmost-run reference with the block invariants checked.
 #include "support/mem.h"
 
 #include "testutil.h"
@@ -15,17 +15,11 @@
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
-// Provided by the address sanitizer's run-time library.
-extern "C" size_t __sanitizer_get_current_allocated_bytes();
+extern "C" size_t __sanitizer_get_current_allocated_bytes(); // ASan's run-time
 #endif
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool ASAN = true;
-#else
-constexpr bool ASAN = false;
-#endif
 using Mem = tu::EmptyChain;
 
 int ChainLength() {
@@ -134,10 +128,10 @@ TEST_F(Mem, ReleaseUnmapsAndBadPointersAndHugeRequests) {
     EXPECT_EQ(pMemB, nullptr);
 }
 
-// Bytes the heap has handed out and not yet taken back.
+// Bytes the heap has handed out and not yet taken back (ASan counts lazily).
 size_t HeapInUse() {
 #if defined(__SANITIZE_ADDRESS__)
-    return __sanitizer_get_current_allocated_bytes();
+    return 0;
 #else
     return mallinfo2().uordblks;
 #endif
@@ -157,20 +151,20 @@ size_t HeapInUse() {
         char *p = static_cast<char *>(GetMem(100));
         char *big = static_cast<char *>(GetMem(200000));
         if (p == nullptr || big == nullptr || MemId != -1 || !pMemB->fDescFromHeap ||
-            !pMemB->fDataFromHeap)
+            !pMemB->fDataFromHeap || !AllZero(p, 101) || !AllZero(big, 200001))
             exit(3);
-        if (!AllZero(p, 101) || !AllZero(big, 200001))
-            exit(4);
         memset(p, 0xAA, 101);
         memset(big, 0x55, 200001);
         PutMem(p);
         PutMem(big);
         if (pMemB != nullptr)
-            exit(5);
-        if (HeapInUse() != before && !ASAN) // ASan counts lazily
+            exit(4);
+        if (HeapInUse() != before)
             exit(6);
-        char *check = static_cast<char *>(malloc(70000));
-        memset(check, 1, 70000);
+        // Dirty heap memory where the next round's blocks will come from.
+        size_t dirty = MapLength(4 * MEM_BLOCK_SIZE);
+        char *check = static_cast<char *>(malloc(dirty));
+        memset(check, 1, dirty);
         free(check);
     }
     exit(0);
@@ -180,13 +174,12 @@ TEST_F(Mem, HeapFallbackWhenTheZeroDeviceCannotBeOpened) {
     EXPECT_EXIT(UseHeapBlocks(), testing::ExitedWithCode(0), "");
 }
 
-// A simple reference of the allocator: per normal block, which nodes are used.
+// The reference: per normal block, which nodes are used; and the node index
+// of the leftmost run of n free nodes in blk, or -1.
 struct ModelBlock {
     char *data;
     bool used[MEM_NODES];
 };
-
-// The node index where first fit places n nodes in blk, or -1.
 int FirstFit(const ModelBlock &blk, int n) {
     for (int i = 0, run = 0; i < MEM_NODES; i++) {
         run = blk.used[i] ? 0 : run + 1;
@@ -201,10 +194,10 @@ unsigned char FillOf(const char *p) {
     return static_cast<unsigned char>((reinterpret_cast<uintptr_t>(p) >> 5) | 1);
 }
 
-// Random requests from 1 byte to over 64 KiB and releases in random order,
-// in phases that grow to several hundred live allocations and shrink again:
-// every allocation is zero-filled and keeps its contents (so overlaps no other),
-// addresses follow first fit, and the chain matches the model.
+// Random requests from 1 byte to over 64 KiB and releases in random order, in
+// phases that grow to hundreds of live allocations and shrink again: each is
+// zero-filled and keeps its contents, addresses follow the reference, and the
+// chain matches it.
 TEST_F(Mem, RandomisedAgainstReferenceModel) {
     std::mt19937 rng(20261206);
     std::map<char *, size_t> live; // length with the extra byte, by address
@@ -212,11 +205,8 @@ TEST_F(Mem, RandomisedAgainstReferenceModel) {
     std::vector<ModelBlock> model;
 
     auto allocate = [&]() {
-        // Mostly short (search hints are kept per node count up to 16).
-        uint32_t kind = rng() % 100;
-        int32_t len = 1 + static_cast<int32_t>(rng() % (kind < 60   ? 500
-                                                        : kind < 95 ? 4000
-                                                                    : 200000));
+        uint32_t kind = rng() % 100; // mostly short: hints are kept up to 16 nodes
+        int32_t len = 1 + static_cast<int32_t>(rng() % (kind < 60 ? 500 : kind < 95 ? 4000 : 200000));
         int n = (len + 1 + 31) / 32;
         char *expect = nullptr;
         ModelBlock *where = nullptr;
@@ -231,8 +221,7 @@ TEST_F(Mem, RandomisedAgainstReferenceModel) {
         char *p = static_cast<char *>(GetMem(len));
         ASSERT_NE(p, nullptr);
         if (len < MEM_BLOCK_SIZE) {
-            if (where == nullptr) {
-                // No room anywhere: a new block at the tail, from its node 0.
+            if (where == nullptr) { // no room anywhere: a new block at the tail
                 MemBlock *tail = pMemB;
                 while (tail->pNext != nullptr)
                     tail = tail->pNext;
@@ -286,6 +275,17 @@ TEST_F(Mem, RandomisedAgainstReferenceModel) {
                 mat += used ? 'U' : ' ';
             ASSERT_EQ(b->MAT, mat);
             ASSERT_EQ(b->FreeNodeCount, std::count(mat.begin(), mat.end(), ' '));
+            // The hints never hide a run: none of m free nodes begins below
+            // RunFrom[m - 1], none is longer than LongestFree; a record
+            // describes exactly the allocations that begin at its node.
+            for (int i = 0, run = 0; i < MEM_NODES; i++) {
+                run = mat[i] == ' ' ? run + 1 : 0;
+                ASSERT_LE(run, b->LongestFree) << i;
+                for (int r = 1; r <= std::min(run, MEM_RUN_HINTS); r++)
+                    ASSERT_LE(b->RunFrom[r - 1], i - r + 1) << "hint for " << r;
+                ASSERT_EQ(b->Alloc[i].Nodes != 0, live.count(b->pData + 32 * i) == 1) << i;
+                ASSERT_EQ(b->Alloc[i].pMemory, b->Alloc[i].Nodes ? b->pData + 32 * i : nullptr);
+            }
             m++;
         }
         ASSERT_EQ(m, model.size());
@@ -297,7 +297,7 @@ TEST_F(Mem, RandomisedAgainstReferenceModel) {
             allocate();
         else
             release();
-        if (!HasFatalFailure() && step % 500 == 0)
+        if (!HasFatalFailure() && step % 250 == 0)
             checkChain();
     }
     while (!order.empty() && !HasFatalFailure())
