@@ -18,12 +18,8 @@ int NodesAt(const char *p) {
 }
 
 TEST_F(SaveStrTest, FormatsIntoAnExactSizeAllocation) {
-    char *empty = SaveStr("%s", "");
-    EXPECT_STREQ(empty, "");
-    EXPECT_EQ(NodesAt(empty), 1);
-    std::string text30(30, 'a'), text31(31, 'b');
-    EXPECT_EQ(NodesAt(SaveStr("%s", text30.c_str())), 1); // 30 + NUL + spare byte
-    EXPECT_EQ(NodesAt(SaveStr("%s", text31.c_str())), 2);
+    for (int len : {0, 30, 31}) // with NUL and the spare byte: 1, 1 and 2 nodes
+        EXPECT_EQ(NodesAt(SaveStr("%s", std::string(len, 'a').c_str())), len < 31 ? 1 : 2) << len;
     EXPECT_STREQ(SaveStr("%d-%05.1f-%c", -42, 3.14159, 'z'), "-42-003.1-z");
     // Texts holding "%", saved as plain text, stay unchanged.
     for (const char *t : {"100%", "%s%d%n%%", "50% off %x"})
@@ -32,12 +28,8 @@ TEST_F(SaveStrTest, FormatsIntoAnExactSizeAllocation) {
 
 TEST_F(SaveStrTest, LongResultsAreCompleteAndOnlyTheResultStays) {
     for (size_t len : {10, 8191, 8192, 65536, 300000}) {
-        std::string text(len, 'x');
-        text[0] = 'A';
-        text[len - 1] = 'Z';
-        char *s = SaveStr("<%s>", text.c_str());
-        EXPECT_EQ(std::string(s), "<" + text + ">") << len;
-        PutMem(s);
+        std::string text = "A" + std::string(len - 2, 'x') + "Z";
+        EXPECT_EQ(tu::Take(SaveStr("<%s>", text.c_str())), "<" + text + ">") << len;
         EXPECT_EQ(pMemB, nullptr) << "the scratch area was left allocated, " << len;
     }
     // A format longer than 4096 characters, producing more than its scratch
