@@ -14,10 +14,6 @@
 #include <sys/mount.h>
 #include <vector>
 
-#if defined(__SANITIZE_ADDRESS__)
-extern "C" size_t __sanitizer_get_current_allocated_bytes(); // ASan's run-time
-#endif
-
 namespace {
 
 using Mem = tu::EmptyChain;
@@ -31,18 +27,15 @@ int ChainLength() {
 
 // True when no page of [p, p + len) is mapped any more.
 bool Unmapped(const void *p, size_t len) {
-    size_t page = static_cast<size_t>(getpagesize());
-    for (size_t off = 0; off < len; off += page) {
-        void *at = const_cast<char *>(static_cast<const char *>(p)) + off;
-        if (msync(at, page, MS_ASYNC) == 0 || errno != ENOMEM)
+    for (size_t off = 0; off < len; off += static_cast<size_t>(getpagesize()))
+        if (msync(static_cast<char *>(const_cast<void *>(p)) + off, 1, MS_ASYNC) == 0 || errno != ENOMEM)
             return false;
-    }
     return true;
 }
 
 bool AllZero(const void *p, size_t len) {
-    const unsigned char *c = static_cast<const unsigned char *>(p);
-    return std::all_of(c, c + len, [](unsigned char x) { return x == 0; });
+    const char *c = static_cast<const char *>(p);
+    return std::all_of(c, c + len, [](char x) { return x == 0; });
 }
 
 // Requests take whole nodes, counting one extra byte; from 65536 bytes on a
@@ -52,12 +45,9 @@ TEST_F(Mem, NodesAndDedicatedBlocks) {
     EXPECT_EQ(GetMem(-5), nullptr);
     void *small = GetMem(100);  // 4 nodes
     const int32_t cases[][4] = {// length, nodes, block size, used size
-                                {31, 1, 65536, 0},
-                                {32, 2, 65536, 0},
-                                {65535 - 128, 2044, 65536, 0},
-                                {65536, 2048, 131072, 65568},
-                                {131071, 2048, 131072, 131072},
-                                {131072, 2048, 196608, 131104}};
+                                {31, 1, 65536, 0},         {32, 2, 65536, 0},
+                                {65535 - 128, 2044, 65536, 0}, {65536, 2048, 131072, 65568},
+                                {131071, 2048, 131072, 131072}, {131072, 2048, 196608, 131104}};
     for (const auto &c : cases) {
         char *p = static_cast<char *>(GetMem(c[0]));
         MemBlock *b = FindBlock(p);
@@ -132,9 +122,8 @@ TEST_F(Mem, ReleaseUnmapsAndBadPointersAndHugeRequests) {
 size_t HeapInUse() {
 #if defined(__SANITIZE_ADDRESS__)
     return 0;
-#else
-    return mallinfo2().uordblks;
 #endif
+    return mallinfo2().uordblks;
 }
 
 // Child of the death test below: an empty /dev in a mount namespace of its
@@ -157,10 +146,8 @@ size_t HeapInUse() {
         memset(big, 0x55, 200001);
         PutMem(p);
         PutMem(big);
-        if (pMemB != nullptr)
+        if (pMemB != nullptr || HeapInUse() != before)
             exit(4);
-        if (HeapInUse() != before)
-            exit(6);
         // Dirty heap memory where the next round's blocks will come from.
         size_t dirty = MapLength(4 * MEM_BLOCK_SIZE);
         char *check = static_cast<char *>(malloc(dirty));
@@ -174,67 +161,39 @@ TEST_F(Mem, HeapFallbackWhenTheZeroDeviceCannotBeOpened) {
     EXPECT_EXIT(UseHeapBlocks(), testing::ExitedWithCode(0), "");
 }
 
-// The reference: per normal block, which nodes are used; and the node index
-// of the leftmost run of n free nodes in blk, or -1.
-struct ModelBlock {
-    char *data;
-    bool used[MEM_NODES];
-};
-int FirstFit(const ModelBlock &blk, int n) {
-    for (int i = 0, run = 0; i < MEM_NODES; i++) {
-        run = blk.used[i] ? 0 : run + 1;
-        if (run == n)
-            return i - n + 1;
-    }
-    return -1;
-}
-
-// The byte each live allocation is filled with, derived from its address.
-unsigned char FillOf(const char *p) {
-    return static_cast<unsigned char>((reinterpret_cast<uintptr_t>(p) >> 5) | 1);
-}
-
 // Random requests from 1 byte to over 64 KiB and releases in random order, in
 // phases that grow to hundreds of live allocations and shrink again: each is
-// zero-filled and keeps its contents, addresses follow the reference, and the
-// chain matches it.
-TEST_F(Mem, RandomisedAgainstReferenceModel) {
+// zero-filled and keeps its contents, its address is the leftmost run of free
+// nodes of a reference model (per normal block a MAT), and the blocks keep
+// their invariants.
+TEST_F(Mem, RandomisedAgainstLeftmostRunReference) {
     std::mt19937 rng(20261206);
-    std::map<char *, size_t> live; // length with the extra byte, by address
-    std::vector<char *> order;     // live pointers, for picking one to release
-    std::vector<ModelBlock> model;
+    std::map<char *, size_t> live;                  // length with the extra byte
+    std::vector<char *> order;                      // live pointers, to pick from
+    std::vector<std::pair<char *, std::string>> model; // data area and MAT
+    auto fillOf = [](const char *p) { return static_cast<char>((reinterpret_cast<uintptr_t>(p) >> 5) | 1); };
 
     auto allocate = [&]() {
         uint32_t kind = rng() % 100; // mostly short: hints are kept up to 16 nodes
         int32_t len = 1 + static_cast<int32_t>(rng() % (kind < 60 ? 500 : kind < 95 ? 4000 : 200000));
-        int n = (len + 1 + 31) / 32;
-        char *expect = nullptr;
-        ModelBlock *where = nullptr;
-        for (ModelBlock &blk : model) {
-            int at = len < MEM_BLOCK_SIZE ? FirstFit(blk, n) : -1;
-            if (at >= 0) {
-                expect = blk.data + 32 * at;
-                where = &blk;
-                break;
-            }
-        }
+        size_t n = static_cast<size_t>(len + 1 + 31) / 32, at = std::string::npos;
+        auto where = model.begin();
+        while (len < MEM_BLOCK_SIZE && where != model.end() &&
+               (at = where->second.find(std::string(n, ' '))) == std::string::npos)
+            ++where;
         char *p = static_cast<char *>(GetMem(len));
         ASSERT_NE(p, nullptr);
         if (len < MEM_BLOCK_SIZE) {
-            if (where == nullptr) { // no room anywhere: a new block at the tail
-                MemBlock *tail = pMemB;
-                while (tail->pNext != nullptr)
-                    tail = tail->pNext;
-                expect = tail->pData;
-                model.push_back(ModelBlock{p, {}});
-                where = &model.back();
+            if (where == model.end()) { // no room anywhere: a new block at the tail
+                model.emplace_back(p, std::string(MEM_NODES, ' '));
+                where = model.end() - 1;
+                at = 0;
             }
-            ASSERT_EQ(p, expect) << "first fit for " << n << " nodes";
-            int at = static_cast<int>((p - where->data) / 32);
-            std::fill(where->used + at, where->used + at + n, true);
+            ASSERT_EQ(p, where->first + 32 * at) << "leftmost run of " << n << " nodes";
+            where->second.replace(at, n, n, 'U');
         }
         ASSERT_TRUE(AllZero(p, static_cast<size_t>(len) + 1)) << len;
-        memset(p, FillOf(p), static_cast<size_t>(len) + 1);
+        memset(p, fillOf(p), static_cast<size_t>(len) + 1);
         live[p] = static_cast<size_t>(len) + 1;
         order.push_back(p);
     };
@@ -246,13 +205,11 @@ TEST_F(Mem, RandomisedAgainstReferenceModel) {
         order.pop_back();
         size_t len = live[p];
         live.erase(p);
-        ASSERT_TRUE(std::all_of(p, p + len, [&](char x) { return x == (char)FillOf(p); }))
-            << "contents changed while live";
+        ASSERT_TRUE(std::all_of(p, p + len, [&](char x) { return x == fillOf(p); })) << "changed while live";
         for (auto it = model.begin(); it != model.end(); ++it) {
-            if (p >= it->data && p < it->data + MEM_BLOCK_SIZE) {
-                int at = static_cast<int>((p - it->data) / 32);
-                std::fill(it->used + at, it->used + at + (len + 31) / 32, false);
-                if (std::none_of(it->used, it->used + MEM_NODES, [](bool u) { return u; }))
+            if (p >= it->first && p < it->first + MEM_BLOCK_SIZE) {
+                it->second.replace(static_cast<size_t>(p - it->first) / 32, (len + 31) / 32, (len + 31) / 32, ' ');
+                if (it->second.find('U') == std::string::npos)
                     model.erase(it);
                 break;
             }
@@ -260,7 +217,10 @@ TEST_F(Mem, RandomisedAgainstReferenceModel) {
         PutMem(p);
     };
 
-    // The normal blocks of the chain, in order, match the model's.
+    // The normal blocks of the chain, in order, match the model's; the hints
+    // never hide a run (none of r free nodes begins below RunFrom[r - 1], none
+    // is longer than LongestFree); a record describes exactly the allocation
+    // that begins at its node.
     auto checkChain = [&]() {
         size_t m = 0;
         MemBlock *prev = nullptr;
@@ -269,15 +229,10 @@ TEST_F(Mem, RandomisedAgainstReferenceModel) {
             if (b->Size > MEM_BLOCK_SIZE)
                 continue;
             ASSERT_LT(m, model.size());
-            ASSERT_EQ(b->pData, model[m].data);
-            std::string mat;
-            for (bool used : model[m].used)
-                mat += used ? 'U' : ' ';
+            ASSERT_EQ(b->pData, model[m].first);
+            const std::string &mat = model[m++].second;
             ASSERT_EQ(b->MAT, mat);
             ASSERT_EQ(b->FreeNodeCount, std::count(mat.begin(), mat.end(), ' '));
-            // The hints never hide a run: none of m free nodes begins below
-            // RunFrom[m - 1], none is longer than LongestFree; a record
-            // describes exactly the allocations that begin at its node.
             for (int i = 0, run = 0; i < MEM_NODES; i++) {
                 run = mat[i] == ' ' ? run + 1 : 0;
                 ASSERT_LE(run, b->LongestFree) << i;
@@ -286,7 +241,6 @@ TEST_F(Mem, RandomisedAgainstReferenceModel) {
                 ASSERT_EQ(b->Alloc[i].Nodes != 0, live.count(b->pData + 32 * i) == 1) << i;
                 ASSERT_EQ(b->Alloc[i].pMemory, b->Alloc[i].Nodes ? b->pData + 32 * i : nullptr);
             }
-            m++;
         }
         ASSERT_EQ(m, model.size());
     };
