@@ -6,6 +6,8 @@
 #include "support/savestr.h"
 #include "testutil.h"
 
+#include <sched.h>
+#include <sys/mount.h>
 #include <vector>
 
 namespace {
@@ -73,6 +75,29 @@ TEST(CommandLine, UnsafePathsAreRefusedBeforeAnyIsUsed) {
         EXPECT_EQ(run.status, 2) << bad;
         EXPECT_EQ(run.out, refusal(bad)) << bad;
     }
+}
+
+// The earlier installation by /usr/Varen/tvxx (in a /usr of the child's
+// own): none, a link (relative ones from /usr) or a directory; whatever the
+// lookup took is given back.
+TEST(PreviousInstallation, NoneLinkOrDirectory) {
+    ChildRun run = tu::RunInChild([] {
+        if (unshare(CLONE_NEWNS) != 0 || mount("usr", "/usr", "tmpfs", 0, nullptr) != 0)
+            return 2;
+        pMemB = nullptr; // the chain of the program is left alone
+        mkdir("/usr/Varen", 0755);
+        for (const char *link : {"", "/opt/Varen/tvxx/", "../srv/Varen/tvxx", "dir"}) {
+            unlink("/usr/Varen/tvxx");
+            if (strcmp(link, "dir") == 0)
+                mkdir("/usr/Varen/tvxx", 0755);
+            else if (*link != '\0')
+                symlink(link, "/usr/Varen/tvxx");
+            printf("%s|", tu::Take(locatePreviousInstallation()).c_str());
+        }
+        return pMemB == nullptr ? 0 : 1;
+    });
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "(null)|/opt|/usr/../srv|/usr|");
 }
 
 } // namespace
