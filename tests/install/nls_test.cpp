@@ -52,16 +52,13 @@ TEST(MessageTables, PlaceholdersAndShownTextsInEveryLanguage) {
     }
     // The placeholders the callers pass, for the messages with arguments.
     using V = std::vector<std::string>;
-    EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_UNSAFE_PATH]), (V{"%s", "%%"}));
-    EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_PLACE_FULL]), V{"%s"});
-    EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_WORK_NOT_OWN]), V{"%s"});
-    EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_OTHER_RUN]), V{"%s"});
-    EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_WORK_TOO_SMALL]), (V{"%s", "%e"}));
-    EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_SHARED_TOO_SMALL]), (V{"%s", "%s", "%e"}));
-    EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_OLD_DAEMON]), (V{"%s", "%s", "%s", "%s"}));
-    EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_FAILED_STEPS]), V{"%d"});
-    EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_LONG_NAME]), (V{"%s", "%d", "%s"}));
-    EXPECT_EQ(Conversions(NLS_ENGLISH[MSG_BAD_PIECE]), (V{"%s", "%s"}));
+    const std::pair<int, V> callers[] = {
+        {MSG_UNSAFE_PATH, {"%s", "%%"}}, {MSG_PLACE_FULL, {"%s"}}, {MSG_WORK_NOT_OWN, {"%s"}},
+        {MSG_OTHER_RUN, {"%s"}}, {MSG_WORK_TOO_SMALL, {"%s", "%e"}}, {MSG_SHARED_TOO_SMALL, {"%s", "%s", "%e"}},
+        {MSG_OLD_DAEMON, {"%s", "%s", "%s", "%s"}}, {MSG_FAILED_STEPS, {"%d"}},
+        {MSG_LONG_NAME, {"%s", "%d", "%s"}}, {MSG_BAD_PIECE, {"%s", "%s"}}};
+    for (const auto &[id, expected] : callers)
+        EXPECT_EQ(Conversions(NLS_ENGLISH[id]), expected) << id;
 }
 
 // Starts the language choice afresh with LANG set to value (null: unset).
