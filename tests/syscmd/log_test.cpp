@@ -57,13 +57,19 @@ TEST_F(Log, PlantedLinksAreNeverFollowed) {
     EXPECT_FALSE(tu::Exists("/tmp/through-link"));
     EXPECT_EQ("again\n", ReadFile(LOG));
 
-    // A link planted after the first write is refused, and the run goes on.
-    unlink(LOG);
-    symlink(target.c_str(), LOG);
-    testing::internal::CaptureStderr();
-    PutLogMsg("later\n");
-    EXPECT_EQ("ERROR: couldn't open /tmp/setup.log\n", testing::internal::GetCapturedStderr());
-    EXPECT_EQ("precious\n", ReadFile(target));
+    // A link or another file put there after the first write is refused, and
+    // the run goes on.
+    for (bool link : {true, false}) {
+        rename(LOG, "/tmp/setup.old");
+        if (link)
+            symlink(target.c_str(), LOG);
+        else
+            tu::WriteFile(LOG, "");
+        testing::internal::CaptureStderr();
+        PutLogMsg("later\n");
+        EXPECT_EQ("ERROR: couldn't open /tmp/setup.log\n", testing::internal::GetCapturedStderr());
+        EXPECT_EQ("precious\n", ReadFile(target));
+    }
 
     // A new run removes whatever is not a file of its own with one name: a
     // directory with content, a second name of another file, another user's
