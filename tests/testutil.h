@@ -11,10 +11,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -44,8 +40,7 @@ inline void WriteFile(const std::string &path, const std::string &text, mode_t m
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
     chmod(path.c_str(), mode);
 }
-// Permission bits (with set-user-id) of path, or -1 when it is missing.
-inline int ModeOf(const std::string &path) {
+inline int ModeOf(const std::string &path) { // permission bits, -1 when missing
     struct stat st;
     return lstat(path.c_str(), &st) != 0 ? -1 : static_cast<int>(st.st_mode & 07777);
 }
@@ -55,20 +50,17 @@ inline std::string LinkTarget(const std::string &path) { // "" for no link
     ssize_t n = readlink(path.c_str(), buf, sizeof(buf));
     return n < 0 ? "" : std::string(buf, static_cast<size_t>(n));
 }
-// Exit status of command run by /bin/sh.
-inline int Sh(const std::string &command) {
+inline int Sh(const std::string &command) { // exit status of command run by /bin/sh
     fflush(nullptr);
     int status = system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
-// The text of an allocator string, which is released; "(null)" for null.
-inline std::string Take(char *text) {
+inline std::string Take(char *text) { // an allocator string, released; "(null)" for null
     std::string s = text != nullptr ? text : "(null)";
     PutMem(text);
     return s;
 }
-// An English message formatted as the installer prints it.
-template <class... Args> std::string Msg(int id, Args... args) {
+template <class... Args> std::string Msg(int id, Args... args) { // English, as printed
     char buf[2048];
     snprintf(buf, sizeof buf, NLS_ENGLISH[id], args...);
     return buf;
@@ -79,25 +71,12 @@ inline void FakeCmd(int id, const std::string &dir, const std::string &body) {
     WriteFile(dir + "/" + ComList[id].pName, "#!/bin/sh\n" + body + "\n", 0755);
     ComList[id].pPath = dir.c_str();
 }
-inline std::string ReadLog() { return ReadFile("/tmp/setup.log"); }
-
-// The command table located once per program before the first test (it
-// keeps what it located for the program's life), logging on, English.
-struct Installer : testing::Environment {
-    void SetUp() override {
-        unsetenv("LANG");
-        flUseLog = 1;
-        InitSysCmdList();
-        nlsSetupStrCvt(0);
-    }
-};
 
 // Fixture pointing the run's directory globals at SITE, WORK, BASE and APP
-// (released again after the test), with an empty log.
+// (released after the test), with an empty log.
 class Dirs : public testing::Test {
   protected:
-    void UseDirs(const std::string &site, const std::string &work, const std::string &base,
-                 const std::string &app) {
+    void UseDirs(const std::string &site, const std::string &work, const std::string &base, const std::string &app) {
         pPathToSetup = SaveStr("%s", site.c_str());
         pVarenInstallDir = SaveStr("%s", work.c_str());
         pTargetInstallDir = SaveStr("%s", base.c_str());
@@ -106,10 +85,8 @@ class Dirs : public testing::Test {
         WriteFile("/tmp/setup.log", "", 0666);
     }
     void TearDown() override {
-        for (char **p : {&pPathToSetup, &pVarenInstallDir, &pTargetInstallDir, &pAppDir}) {
-            PutMem(*p);
-            *p = nullptr;
-        }
+        for (char **p : {&pPathToSetup, &pVarenInstallDir, &pTargetInstallDir, &pAppDir})
+            PutMem(*p), *p = nullptr;
     }
 };
 
@@ -134,35 +111,28 @@ struct ChildRun {
 // Runs body in a forked child with input on standard input and standard
 // output and error captured; the child ends with body's value unless body
 // ends the process itself, and is killed after timeoutSec seconds.
-inline ChildRun RunInChild(const std::function<int()> &body, const std::string &input = "",
-                           int timeoutSec = 60) {
-    ChildRun run;
+inline ChildRun RunInChild(const std::function<int()> &body, const std::string &input = "", int timeoutSec = 60) {
     std::string dir = MakeTempDir();
     WriteFile(dir + "/in", input);
     fflush(nullptr);
     pid_t pid = fork();
     if (pid == 0) {
-        int in = open((dir + "/in").c_str(), O_RDONLY);
-        int out = open((dir + "/out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int err = open((dir + "/err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
-            _exit(125);
+        int fd[3] = {open((dir + "/in").c_str(), O_RDONLY), open((dir + "/out").c_str(), O_WRONLY | O_CREAT, 0644),
+                     open((dir + "/err").c_str(), O_WRONLY | O_CREAT, 0644)};
+        for (int i = 0; i < 3; i++)
+            if (fd[i] < 0 || dup2(fd[i], i) < 0)
+                _exit(125);
         clearerr(stdin);
         exit(body());
     }
     int status = 0;
-    for (int waited = 0; pid > 0 && waitpid(pid, &status, WNOHANG) != pid; waited++) {
+    for (int waited = 0; pid > 0 && waitpid(pid, &status, WNOHANG) != pid; waited++, usleep(20000))
         if (waited >= timeoutSec * 50) {
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
             break;
         }
-        usleep(20 * 1000);
-    }
-    run.status = pid > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadFile(dir + "/out");
-    run.err = ReadFile(dir + "/err");
-    return run;
+    return {pid > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir + "/out"), ReadFile(dir + "/err")};
 }
 
 } // namespace tu

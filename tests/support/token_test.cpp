@@ -5,14 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <string>
 #include <vector>
 
 namespace {
 
 using Words = std::vector<std::string>;
 
-// All tokens GetToken yields for text, in order.
 Words Tokens(const char *text, const char *delimiters) {
     Words out;
     for (char *t = GetToken(text, delimiters); t != nullptr; t = GetToken(nullptr, delimiters))
@@ -40,25 +38,17 @@ TEST(FindToken, PositionsOfWholeElements) {
         EXPECT_EQ(FindToken(c.word, c.list), c.pos)
             << (c.word ? c.word : "null") << " in " << (c.list ? c.list : "null");
 
-    std::string word(TOKEN_WORD_MAX, 'w');
+    std::string word(TOKEN_WORD_MAX, 'w'), longer = word + "w", huge(100000, 'h');
     EXPECT_EQ(FindToken(word.c_str(), (",a," + word).c_str()), 2);
-    std::string longer = word + "w";
     EXPECT_EQ(FindToken(longer.c_str(), (",a," + longer + ",").c_str()), 0);
-    std::string huge(100000, 'h');
     EXPECT_EQ(FindToken(huge.c_str(), (",a," + huge + ",").c_str()), 0);
 }
 
 TEST(StrStr, LeftmostOccurrence) {
-    const char *text = "aab";
-    EXPECT_EQ(StrStr(text, "ab"), text + 1);
-    EXPECT_EQ(StrStr(text, "b"), text + 2);
-    EXPECT_EQ(StrStr(text, "aabb"), nullptr); // never beyond the end of text
-    EXPECT_EQ(StrStr(text, ""), nullptr);
-    EXPECT_EQ(StrStr(nullptr, "a"), nullptr);
-    EXPECT_EQ(StrStr(text, nullptr), nullptr);
-
-    // Random texts of mostly blanks, as the allocator's MAT and directory
-    // listings have, against a plain reference search.
+    const char *text = "aab"; // never beyond the end of text
+    EXPECT_TRUE(StrStr(text, "ab") == text + 1 && StrStr(text, "b") == text + 2 && !StrStr(text, "aabb"));
+    EXPECT_TRUE(!StrStr(text, "") && !StrStr(nullptr, "a") && !StrStr(text, nullptr));
+    // Random texts of mostly blanks, as MATs and listings have, against a reference.
     std::mt19937 rng(12);
     for (int round = 0; round < 3000; round++) {
         std::string text(rng() % 400, ' '), pattern(1 + rng() % 12, ' ');
@@ -72,62 +62,43 @@ TEST(StrStr, LeftmostOccurrence) {
     }
 }
 
-TEST(GetToken, RunsEscapesAndTheEnd) {
-    EXPECT_EQ(Tokens("  a  b ", " "), (Words{"a", "b"}));
-    EXPECT_EQ(Tokens(",a,,b,", ","), (Words{"a", "b"}));
-    EXPECT_EQ(Tokens("a\tb\r\nc", " \t\r\n"), (Words{"a", "b", "c"}));
-    EXPECT_EQ(Tokens("   ", " "), Words{});
-    EXPECT_EQ(Tokens("abc", ""), Words{"abc"});
-    EXPECT_EQ(Tokens("a\\,b,c", ","), (Words{"a,b", "c"}));
-    EXPECT_EQ(Tokens("\\n\\r\\q\\\\x\\ty", " "), (Words{"\n\rq\\x\ty"}));
-    EXPECT_EQ(Tokens(",\\,,", ","), (Words{","})); // an escaped delimiter starts a token
-    EXPECT_EQ(Tokens("a\\", ","), (Words{"a"}));   // a final backslash ends the text
-    EXPECT_EQ(Tokens("\\", ","), Words{});
-    // After the last token the cursor rests at the end.
-    EXPECT_EQ(GetToken("x", " "), std::string("x"));
+// Runs of delimiters, escapes (an escaped delimiter starts a token, a final
+// backslash ends the text), and an overlong token cut and consumed whole.
+TEST(GetToken, RunsEscapesTheEndAndOverlongTokens) {
+    std::string exact(TOKEN_BUF_SIZE - 1, 'e'), longer(1000, 'l');
+    longer[500] = '\\', longer[501] = ' ';
+    const struct { std::string text; const char *delims; Words words; } cases[] = {
+        {"  a  b ", " ", {"a", "b"}}, {",a,,b,", ",", {"a", "b"}}, {"a\tb\r\nc", " \t\r\n", {"a", "b", "c"}},
+        {"   ", " ", {}}, {"abc", "", {"abc"}}, {"a\\,b,c", ",", {"a,b", "c"}}, {"\\n\\r\\q\\\\x\\ty", " ", {"\n\rq\\x\ty"}},
+        {",\\,,", ",", {","}}, {"a\\", ",", {"a"}}, {"\\", ",", {}}, {exact + " z", " ", {exact, "z"}},
+        {"a " + longer + " z", " ", {"a", std::string(TOKEN_BUF_SIZE - 1, 'l'), "z"}}};
+    for (const auto &c : cases)
+        EXPECT_EQ(Tokens(c.text.c_str(), c.delims), c.words) << c.text;
+    EXPECT_EQ(GetToken("x", " "), std::string("x")); // after the last token the cursor rests at the end
     EXPECT_EQ(GetToken(nullptr, " "), nullptr);
     EXPECT_EQ(GetToken(nullptr, " "), nullptr);
-}
-
-TEST(GetToken, OverlongTokenIsCutAndConsumedWhole) {
-    std::string exact(TOKEN_BUF_SIZE - 1, 'e');
-    EXPECT_EQ(Tokens((exact + " z").c_str(), " "), (Words{exact, "z"}));
-    std::string longer(1000, 'l');
-    longer[500] = '\\'; // an escape beyond the cut is consumed too
-    longer[501] = ' ';
-    EXPECT_EQ(Tokens(("a " + longer + " z").c_str(), " "),
-              (Words{"a", std::string(TOKEN_BUF_SIZE - 1, 'l'), "z"}));
 }
 
 // GetTokenParse splits in place without translating escapes, whole however
 // long; the splitters share one cursor.
 TEST(GetTokenParse, InPlaceAndTheSharedCursor) {
-    char text[] = "usr:bin::etc";
-    EXPECT_STREQ(GetTokenParse(text, ":"), "usr");
-    EXPECT_STREQ(GetTokenParse(nullptr, ":"), "bin");
+    auto s = [](const char *p) { return std::string(p ? p : "(null)"); }; // braced lists call in order
+    char text[] = "usr:bin::etc", escaped[] = ",a\\,b\\n,c\\", walk[] = "a b\\tc d";
+    EXPECT_EQ((Words{s(GetTokenParse(text, ":")), s(GetTokenParse(nullptr, ":"))}), (Words{"usr", "bin"}));
     EXPECT_EQ(GetTokenParse(nullptr, ":"), text + 9);
     EXPECT_EQ(GetTokenParse(nullptr, ":"), nullptr);
     EXPECT_EQ(std::string(text, sizeof text - 1), std::string("usr\0bin\0\0etc", 12));
-
-    char escaped[] = ",a\\,b\\n,c\\";
-    EXPECT_STREQ(GetTokenParse(escaped, ","), "a\\,b\\n");
-    EXPECT_STREQ(GetTokenParse(nullptr, ","), "c\\");
-    EXPECT_EQ(GetTokenParse(nullptr, ","), nullptr);
+    EXPECT_EQ((Words{s(GetTokenParse(escaped, ",")), s(GetTokenParse(nullptr, ",")), s(GetTokenParse(nullptr, ","))}),
+              (Words{"a\\,b\\n", "c\\", "(null)"}));
     std::string longer(1000, 'l');
     EXPECT_EQ(std::string(GetTokenParse(longer.data(), " ")), longer);
-
-    EXPECT_STREQ(GetTokenN("p1 p2 p3", " ", 0), "p1");
-    EXPECT_STREQ(GetTokenN("p1 p2 p3", " ", -3), "p1");
-    EXPECT_STREQ(GetTokenN("p1 p2 p3", " ", 3), "p3");
-    EXPECT_EQ(GetTokenN("p1 p2 p3", " ", 4), nullptr);
-    EXPECT_EQ(GetToken(nullptr, " "), nullptr);
-    EXPECT_STREQ(GetTokenN("p1 p2 p3 p4", " ", 2), "p2");
-    EXPECT_STREQ(GetToken(nullptr, " "), "p3");
-    char walk[] = "a b\\tc d";
-    EXPECT_STREQ(GetTokenParse(walk, " "), "a");
-    EXPECT_STREQ(GetToken(nullptr, " "), "b\tc");
-    EXPECT_STREQ(GetTokenParse(nullptr, " "), "d");
-    EXPECT_EQ(GetTokenN(nullptr, " ", 1), nullptr);
+    EXPECT_EQ((Words{s(GetTokenN("p1 p2 p3", " ", 0)), s(GetTokenN("p1 p2 p3", " ", -3)), s(GetTokenN("p1 p2 p3", " ", 3)),
+                     s(GetTokenN("p1 p2 p3", " ", 4)), s(GetToken(nullptr, " ")), s(GetTokenN("p1 p2 p3 p4", " ", 2)),
+                     s(GetToken(nullptr, " "))}),
+              (Words{"p1", "p1", "p3", "(null)", "(null)", "p2", "p3"}));
+    EXPECT_EQ((Words{s(GetTokenParse(walk, " ")), s(GetToken(nullptr, " ")), s(GetTokenParse(nullptr, " ")),
+                     s(GetTokenN(nullptr, " ", 1))}),
+              (Words{"a", "b\tc", "d", "(null)"}));
 }
 
 } // namespace
