@@ -2,7 +2,6 @@
 // the files they leave and the commands in the log, with the work area and
 // the application directory in temporary directories.
 #include "install/pkglist.h"
-
 #include "testutil.h"
 
 #include <sys/utsname.h>
@@ -11,8 +10,12 @@ namespace {
 
 using namespace tu;
 
-// The command table, located once for every test of this program.
+// The command table located once for the program (kept for its life), logging on, English.
+struct Installer : testing::Environment {
+    void SetUp() override { unsetenv("LANG"), flUseLog = 1, InitSysCmdList(), nlsSetupStrCvt(0); }
+};
 const testing::Environment *const installer = testing::AddGlobalTestEnvironment(new Installer);
+std::string ReadLog() { return ReadFile("/tmp/setup.log"); }
 
 class PkgListTest : public Dirs {
   protected:
@@ -29,8 +32,7 @@ class PkgListTest : public Dirs {
     }
     bool Logged(const std::string &text) { return ReadLog().find(text) != std::string::npos; }
 
-    std::string root_ = MakeTempDir(), work_ = root_ + "/work", app_ = root_ + "/app",
-                pkg_ = work_ + "/pkg";
+    std::string root_ = MakeTempDir(), work_ = root_ + "/work", app_ = root_ + "/app", pkg_ = work_ + "/pkg";
 };
 
 // "c" and any unlisted first word copy into APP; "#" alone is a comment, "#c"
@@ -48,12 +50,9 @@ TEST_F(PkgListTest, DirectivesAndAttributes) {
     for (auto [name, mode] : {std::pair{"a", 0751}, {"e", 0700}, {"tree", 0750}, {"stamp", 0711},
                               {"fresh", 0600}, {"spool", 0777}, {"b", 0644}, {"tool2", 0644}})
         EXPECT_EQ(mode, ModeOf(app_ + "/" + name)) << name; // dirto's attributes act on APP/NAME
-    EXPECT_EQ("file a\n", ReadFile(app_ + "/a"));
     EXPECT_FALSE(Exists(app_ + "/d") || Exists(app_ + "/absent") || Exists(app_ + "/tool"));
-    EXPECT_EQ("inner\n", ReadFile(app_ + "/tree/sub/inner"));
-    EXPECT_EQ("inner\n", ReadFile(dest + "/tree/sub/inner"));
-    EXPECT_EQ("", ReadFile(app_ + "/stamp"));
-    EXPECT_EQ(app_ + "/tool", LinkTarget(link));
+    EXPECT_EQ("file a\ninner\ninner\n|" + app_ + "/tool", ReadFile(app_ + "/a") + ReadFile(app_ + "/tree/sub/inner") +
+                                                          ReadFile(dest + "/tree/sub/inner") + ReadFile(app_ + "/stamp") + "|" + LinkTarget(link));
     std::string log = ReadLog();
     for (std::string line : {"cp -p " + pkg_ + "/a " + app_ + "\n", "cp -pr " + pkg_ + "/tree " + dest + "\n",
                              "chmod  751 " + app_ + "/a\n", "chown  -R root " + app_ + "/tree\n",
@@ -65,13 +64,10 @@ TEST_F(PkgListTest, DirectivesAndAttributes) {
     chmod((app_ + "/spool").c_str(), 0700);
     WriteFile("/tmp/setup.log", "");
     EXPECT_EQ(0, RunList("newdir spool mode 777\n"));
-    EXPECT_EQ(0700, ModeOf(app_ + "/spool"));
-    EXPECT_EQ("", ReadLog());
+    EXPECT_TRUE(ModeOf(app_ + "/spool") == 0700 && ReadLog().empty());
 
     ChildRun run = RunInChild([&] { return RunList("c a name a2 mode 755\nc d\n"); });
-    EXPECT_EQ(1, run.status) << run.out << run.err;
-    EXPECT_NE(std::string::npos, run.out.find("ERROR: ")) << run.out;
-    EXPECT_FALSE(Exists(app_ + "/d"));
+    EXPECT_TRUE(run.status == 1 && run.out.find("ERROR: ") != std::string::npos && !Exists(app_ + "/d")) << run.out;
 }
 
 // "sed" as the first attribute takes the rest of the line, blanks included,
@@ -84,21 +80,16 @@ TEST_F(PkgListTest, SedFirstTakesRestOfLineLaterTakesOneWord) {
     WriteFile(app_ + "/s3", "OLD\n", 0640);
     std::string cwd = root_ + "/cwd";
     mkdir(cwd.c_str(), 0755);
-    WriteFile(cwd + "/mode", "");
-    WriteFile(cwd + "/755", "");
+    WriteFile(cwd + "/mode", ""), WriteFile(cwd + "/755", "");
     ChildRun run = RunInChild([&] {
-        if (chdir(cwd.c_str()) != 0)
-            return 99;
-        return RunList("m script sed -e s/OLD/NEW/g -e 's/one/two three/'\n"
+        return chdir(cwd.c_str()) != 0 ? 99 : RunList("m script sed -e s/OLD/NEW/g -e 's/one/two three/'\n"
                        "m s2 mode 700 sed s/a/b/ mode 751\n"
                        "m s3 sed s/OLD/NEW/g mode 755\n");
     });
     EXPECT_EQ(0, run.status) << run.out << run.err;
     EXPECT_EQ("NEW two three NEW\nbaa\nNEW\n", ReadFile(app_ + "/script") + ReadFile(app_ + "/s2") + ReadFile(app_ + "/s3"));
-    EXPECT_EQ(0751, ModeOf(app_ + "/s2"));
-    EXPECT_TRUE(Logged("chmod  700 " + app_ + "/s2\n"));
-    EXPECT_FALSE(Logged("755 " + app_ + "/s3"));
-    EXPECT_FALSE(Exists("/tmp/setup.tmp"));
+    EXPECT_TRUE(ModeOf(app_ + "/s2") == 0751 && Logged("chmod  700 " + app_ + "/s2\n"));
+    EXPECT_FALSE(Logged("755 " + app_ + "/s3") || Exists("/tmp/setup.tmp"));
 }
 
 // The sed attribute's temporary file lives in the work area: whatever stands
@@ -109,8 +100,7 @@ TEST_F(PkgListTest, SedTemporaryFileInTheWorkArea) {
     ASSERT_EQ(0, symlink(victim.c_str(), tmp.c_str()));
     WriteFile(app_ + "/script", "x\n");
     EXPECT_EQ(0, RunList("m script sed s/x/y/\n"));
-    EXPECT_EQ("SAFE\n", ReadFile(victim));
-    EXPECT_EQ("y\n", ReadFile(app_ + "/script"));
+    EXPECT_EQ("SAFE\ny\n", ReadFile(victim) + ReadFile(app_ + "/script"));
     EXPECT_FALSE(Exists(tmp));
 
     ASSERT_EQ(0, mkdir(tmp.c_str(), 0755));
@@ -124,24 +114,19 @@ TEST_F(PkgListTest, SedTemporaryFileInTheWorkArea) {
 TEST_F(PkgListTest, ReleaseConditions) {
     struct utsname host {};
     ASSERT_EQ(0, uname(&host));
-    std::string r = host.release;
-    std::string above = r + "~", below = r; // sorting right after r; just before it
+    std::string r = host.release, above = r + "~", below = r; // sorting right after r; just before it
     below.back()--;
     EXPECT_EQ(0, RunList("v > " + below + " c f\nv = " + r + " c a\nv < " + r + " c b\nv > " + r + " c d\nv <= " + r +
                          " c e\nv >= " + r + " v < " + above + " c tool mode 700\nv >= " + r +
                          " v > " + above + " c tree\nv != " + r + " dir tree\n"));
-    EXPECT_TRUE(Exists(app_ + "/a") && Exists(app_ + "/e") && Exists(app_ + "/f"));
-    EXPECT_FALSE(Exists(app_ + "/b") || Exists(app_ + "/d"));
-    EXPECT_EQ(0700, ModeOf(app_ + "/tool"));
-    EXPECT_FALSE(Exists(app_ + "/tree"));
+    EXPECT_TRUE(Exists(app_ + "/a") && Exists(app_ + "/e") && Exists(app_ + "/f") && ModeOf(app_ + "/tool") == 0700);
+    EXPECT_FALSE(Exists(app_ + "/b") || Exists(app_ + "/d") || Exists(app_ + "/tree"));
 
     // With a release such as 6.18.x, "6.9" sorts after it, although version
     // 6.9 is the older one.
     size_t dot = r.find('.');
-    if (dot == std::string::npos || r.size() < dot + 3 || r[dot + 1] == '9' ||
-        !isdigit(static_cast<unsigned char>(r[dot + 2]))) {
+    if (dot == std::string::npos || r.size() < dot + 3 || r[dot + 1] == '9' || !isdigit(static_cast<unsigned char>(r[dot + 2])))
         GTEST_SKIP() << "release " << r << " has no two-digit minor below 90";
-    }
     std::string older = r.substr(0, dot) + ".9";
     EXPECT_EQ(0, RunList("v > " + older + " c b\nv < " + older + " c d\n"));
     EXPECT_TRUE(!Exists(app_ + "/b") && Exists(app_ + "/d"));
@@ -156,11 +141,10 @@ TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) {
     EXPECT_EQ(0, RunInChild([&] { return RunList("c\ndirto tree\nv\nv <\nv >= 0 v\ncheckps\nnewdir\nt\nm\n"
                          "c a mode\nc tool\tmode 755\nc b group\n"); }).status);
     EXPECT_TRUE(Exists(app_ + "/a") && Exists(app_ + "/b") && !Exists(app_ + "/tool"));
-    std::string log = ReadLog();
     size_t warnings = 0;
-    for (size_t at = 0; (at = log.find("WARNING: ", at)) != std::string::npos; at++)
+    for (size_t at = 0; (at = ReadLog().find("WARNING: ", at)) != std::string::npos; at++)
         warnings++;
-    EXPECT_EQ(10u, warnings) << log;
+    EXPECT_EQ(10u, warnings) << ReadLog();
     EXPECT_FALSE(Logged("cp -pr") || Logged("chmod") || Logged("chgrp"));
     EXPECT_TRUE(Logged("pkg.list line 11 skipped, word not allowed: tool\tmode\n"));
 }
@@ -168,10 +152,7 @@ TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) {
 // The value of sed: sed's own characters within single quotes, nothing the
 // shell acts on inside the command line's double quotes, quotes paired.
 TEST(SedScript, WhatMayReachTheCommandLine) {
-    struct {
-        const char *script;
-        bool safe;
-    } cases[] = {
+    const struct { const char *script; bool safe; } cases[] = {
         {"-e 's|@SPOOL@|/var/spool/Varen/tvxx|' -e 's|@LOG@|/var/log/varen-tvxx|'", true},
         {"s/@LEVEL@/3.01.67/", true}, {"-e s/OLD/NEW/g -e 's/one/two three/'", true},
         {"'s/a;b/[x]*&<>(){}#!~?\\\\./'", true}, {"s/a/b/ \\\n-e s/c/d/", true},
