@@ -1,12 +1,10 @@
 // Entry of every unit-test program. The installer writes its log and
 // temporary files under /tmp; so that no test touches the machine's real
 // /tmp, the program first moves into a private mount namespace with an empty
-// tmpfs on /tmp. This needs root; without it no test runs. Every test must
-// also give back the allocator memory and the descriptors it takes: a test
-// that ends with more of either in use than it began with fails.
+// tmpfs on /tmp (this needs root). A test that ends with more allocator nodes
+// or descriptors in use than it began with fails.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <dirent.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -15,34 +13,25 @@
 
 namespace {
 
-// Allocator nodes in use (a dedicated block counts all its nodes) and open
-// descriptors.
-long NodesInUse() {
-    long n = 0;
+// Allocator nodes in use (a dedicated block counts all its nodes) and open descriptors.
+std::pair<long, int> InUse() {
+    std::pair<long, int> n{0, -1}; // -1: the listing's own descriptor
     for (MemBlock *b = pMemB; b != nullptr; b = b->pNext)
-        n += b->Size > MEM_BLOCK_SIZE ? b->Size / MEM_NODE_SIZE : MEM_NODES - b->FreeNodeCount;
-    return n;
-}
-int OpenFds() {
-    int n = -1; // the listing's own descriptor
+        n.first += b->Size > MEM_BLOCK_SIZE ? b->Size / MEM_NODE_SIZE : MEM_NODES - b->FreeNodeCount;
     if (DIR *d = opendir("/proc/self/fd")) {
         for (dirent *e; (e = readdir(d)) != nullptr;)
-            n += e->d_name[0] != '.';
+            n.second += e->d_name[0] != '.';
         closedir(d);
     }
     return n;
 }
 
 class LeakCheck : public testing::EmptyTestEventListener {
-    long nodes_ = 0;
-    int fds_ = 0;
-    void OnTestStart(const testing::TestInfo &) override {
-        nodes_ = NodesInUse();
-        fds_ = OpenFds();
-    }
+    std::pair<long, int> before_;
+    void OnTestStart(const testing::TestInfo &) override { before_ = InUse(); }
     void OnTestEnd(const testing::TestInfo &) override {
-        EXPECT_LE(NodesInUse(), nodes_) << "allocator nodes left in use";
-        EXPECT_LE(OpenFds(), fds_) << "descriptors left open";
+        EXPECT_LE(InUse().first, before_.first) << "allocator nodes left in use";
+        EXPECT_LE(InUse().second, before_.second) << "descriptors left open";
     }
 };
 

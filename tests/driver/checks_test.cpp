@@ -3,8 +3,6 @@
 // system, and old directories of an upgrade counted as free. The stops and
 // the running-programs menu are checked by whole runs.
 #include "driver/checks.h"
-
-#include "support/savestr.h"
 #include "testutil.h"
 
 namespace {
@@ -27,21 +25,17 @@ struct SpaceCase {
     // figure: one shared file system) and du figures: its output or "passed".
     std::string Say(const char *isize, const char *tsize, int workFree, int instFree,
                     const char *duWork = "0", const char *duInst = "0") {
-        WriteFile(t + "/site/isize", isize);
-        WriteFile(t + "/site/tsize", tsize);
         bool shared = workFree == instFree;
+        WriteFile(t + "/site/isize", isize), WriteFile(t + "/site/tsize", tsize);
         WriteFile(t + "/df.w", (shared ? "fs" : "wfs") + std::string(" 1 1 ") + std::to_string(workFree) + " 1% /m\n");
         WriteFile(t + "/df.i", (shared ? "fs" : "ifs") + std::string(" 1 1 ") + std::to_string(instFree) + " 1% /m\n");
-        WriteFile(t + "/du.w", duWork);
-        WriteFile(t + "/du.i", duInst);
+        WriteFile(t + "/du.w", duWork), WriteFile(t + "/du.i", duInst);
         tu::ChildRun run = tu::RunInChild([&] {
-            unsetenv("LANG");
-            pPathToSetup = SaveStr("%s/site", t.c_str());
+            unsetenv("LANG"), pPathToSetup = SaveStr("%s/site", t.c_str());
             ComList[CMD_DF].pPath = ComList[CMD_DU].pPath = SaveStr("%s/bin", t.c_str());
             pVarenInstallDir = SaveStr("%s", work.c_str());
             pTargetInstallDir = SaveStr("%s", base.c_str());
-            FreeSpaceForInstall(pVarenInstallDir, pTargetInstallDir, "Varen");
-            return 100;
+            return FreeSpaceForInstall(pVarenInstallDir, pTargetInstallDir, "Varen"), 100;
         });
         return run.status == 100 && run.out.empty() ? "passed" : run.out;
     }

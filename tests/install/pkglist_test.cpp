@@ -31,7 +31,6 @@ class PkgListTest : public Dirs {
         return ProcessPkgList("pkg");
     }
     bool Logged(const std::string &text) { return ReadLog().find(text) != std::string::npos; }
-
     std::string root_ = MakeTempDir(), work_ = root_ + "/work", app_ = root_ + "/app", pkg_ = work_ + "/pkg";
 };
 
@@ -60,27 +59,25 @@ TEST_F(PkgListTest, DirectivesAndAttributes) {
         EXPECT_NE(std::string::npos, log.find(line)) << line;
     EXPECT_LT(log.find("chmod  775 " + app_ + "/spool\n"), log.find("chmod  777 " + app_ + "/spool\n"));
     EXPECT_FALSE(Logged("absent"));
-
     chmod((app_ + "/spool").c_str(), 0700);
     WriteFile("/tmp/setup.log", "");
     EXPECT_EQ(0, RunList("newdir spool mode 777\n"));
     EXPECT_TRUE(ModeOf(app_ + "/spool") == 0700 && ReadLog().empty());
-
     ChildRun run = RunInChild([&] { return RunList("c a name a2 mode 755\nc d\n"); });
     EXPECT_TRUE(run.status == 1 && run.out.find("ERROR: ") != std::string::npos && !Exists(app_ + "/d")) << run.out;
 }
 
 // "sed" as the first attribute takes the rest of the line, blanks included,
 // so in "sed s/OLD/NEW/g mode 755" mode and 755 are sed's (here files in the
-// working directory) and no chmod runs. In a later position sed takes one
-// word and further attributes follow.
-TEST_F(PkgListTest, SedFirstTakesRestOfLineLaterTakesOneWord) {
-    WriteFile(app_ + "/script", "OLD one OLD\n");
-    WriteFile(app_ + "/s2", "aaa\n", 0600);
-    WriteFile(app_ + "/s3", "OLD\n", 0640);
-    std::string cwd = root_ + "/cwd";
+// working directory) and no chmod runs; later, sed takes one word. Its
+// temporary file lives in the work area: whatever stands at its name there
+// (a link, a directory) is removed, never written through.
+TEST_F(PkgListTest, SedValuesAndTheTemporaryFile) {
+    WriteFile(app_ + "/script", "OLD one OLD\n"), WriteFile(app_ + "/s2", "aaa\n", 0600), WriteFile(app_ + "/s3", "OLD\n", 0640);
+    std::string cwd = root_ + "/cwd", victim = root_ + "/victim", tmp = work_ + "/setup.tmp";
     mkdir(cwd.c_str(), 0755);
-    WriteFile(cwd + "/mode", ""), WriteFile(cwd + "/755", "");
+    WriteFile(cwd + "/mode", ""), WriteFile(cwd + "/755", ""), WriteFile(victim, "SAFE\n");
+    ASSERT_EQ(0, symlink(victim.c_str(), tmp.c_str()));
     ChildRun run = RunInChild([&] {
         return chdir(cwd.c_str()) != 0 ? 99 : RunList("m script sed -e s/OLD/NEW/g -e 's/one/two three/'\n"
                        "m s2 mode 700 sed s/a/b/ mode 751\n"
@@ -89,24 +86,11 @@ TEST_F(PkgListTest, SedFirstTakesRestOfLineLaterTakesOneWord) {
     EXPECT_EQ(0, run.status) << run.out << run.err;
     EXPECT_EQ("NEW two three NEW\nbaa\nNEW\n", ReadFile(app_ + "/script") + ReadFile(app_ + "/s2") + ReadFile(app_ + "/s3"));
     EXPECT_TRUE(ModeOf(app_ + "/s2") == 0751 && Logged("chmod  700 " + app_ + "/s2\n"));
-    EXPECT_FALSE(Logged("755 " + app_ + "/s3") || Exists("/tmp/setup.tmp"));
-}
-
-// The sed attribute's temporary file lives in the work area: whatever stands
-// at its name there (a link, a directory) is removed, never written through.
-TEST_F(PkgListTest, SedTemporaryFileInTheWorkArea) {
-    std::string victim = root_ + "/victim", tmp = work_ + "/setup.tmp";
-    WriteFile(victim, "SAFE\n");
-    ASSERT_EQ(0, symlink(victim.c_str(), tmp.c_str()));
-    WriteFile(app_ + "/script", "x\n");
-    EXPECT_EQ(0, RunList("m script sed s/x/y/\n"));
-    EXPECT_EQ("SAFE\ny\n", ReadFile(victim) + ReadFile(app_ + "/script"));
-    EXPECT_FALSE(Exists(tmp));
-
+    EXPECT_FALSE(Logged("755 " + app_ + "/s3") || Exists("/tmp/setup.tmp") || Exists(tmp));
+    EXPECT_EQ("SAFE\n", ReadFile(victim));
     ASSERT_EQ(0, mkdir(tmp.c_str(), 0755));
-    EXPECT_EQ(0, RunInChild([&] { return RunList("m script sed s/y/z/\n"); }).status);
-    EXPECT_EQ("z\n", ReadFile(app_ + "/script"));
-    EXPECT_FALSE(Exists(tmp));
+    EXPECT_EQ(0, RunInChild([&] { return RunList("m script sed s/NEW/z/\n"); }).status);
+    EXPECT_TRUE(ReadFile(app_ + "/script") == "z two three NEW\n" && !Exists(tmp));
 }
 
 // Release conditions compare the running system's release as strings (not
@@ -121,9 +105,7 @@ TEST_F(PkgListTest, ReleaseConditions) {
                          " v > " + above + " c tree\nv != " + r + " dir tree\n"));
     EXPECT_TRUE(Exists(app_ + "/a") && Exists(app_ + "/e") && Exists(app_ + "/f") && ModeOf(app_ + "/tool") == 0700);
     EXPECT_FALSE(Exists(app_ + "/b") || Exists(app_ + "/d") || Exists(app_ + "/tree"));
-
-    // With a release such as 6.18.x, "6.9" sorts after it, although version
-    // 6.9 is the older one.
+    // With a release such as 6.18.x, "6.9" sorts after it, although version 6.9 is older.
     size_t dot = r.find('.');
     if (dot == std::string::npos || r.size() < dot + 3 || r[dot + 1] == '9' || !isdigit(static_cast<unsigned char>(r[dot + 2])))
         GTEST_SKIP() << "release " << r << " has no two-digit minor below 90";
@@ -137,7 +119,7 @@ TEST_F(PkgListTest, ReleaseConditions) {
 // a tab is part of a word, so "tool<TAB>mode" is one NAME, which a command
 // line may not hold: that line is skipped too.
 TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) {
-    // In a child: the skipped lines are kept for the summary for the program's life.
+    // In a child: the skipped lines are kept for the summary.
     EXPECT_EQ(0, RunInChild([&] { return RunList("c\ndirto tree\nv\nv <\nv >= 0 v\ncheckps\nnewdir\nt\nm\n"
                          "c a mode\nc tool\tmode 755\nc b group\n"); }).status);
     EXPECT_TRUE(Exists(app_ + "/a") && Exists(app_ + "/b") && !Exists(app_ + "/tool"));
@@ -153,14 +135,11 @@ TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) {
 // shell acts on inside the command line's double quotes, quotes paired.
 TEST(SedScript, WhatMayReachTheCommandLine) {
     const struct { const char *script; bool safe; } cases[] = {
-        {"-e 's|@SPOOL@|/var/spool/Varen/tvxx|' -e 's|@LOG@|/var/log/varen-tvxx|'", true},
-        {"s/@LEVEL@/3.01.67/", true}, {"-e s/OLD/NEW/g -e 's/one/two three/'", true},
-        {"'s/a;b/[x]*&<>(){}#!~?\\\\./'", true}, {"s/a/b/ \\\n-e s/c/d/", true},
-        {"s/a/\xe9/", true}, {"s/a/b/;rm", false}, {"s/a/b/|x", false}, {"s/a/b/&", false},
-        {"s/a/b/>x", false}, {"'s/$/x/'", false}, {"'s/a/`id`/'", false}, {"'s/a/\"/'", false},
-        {"'s/a/b/", false}, {"s/a/b/\n", false}, {"'s/a/\tb/'", false}, {"s/a/*/", false},
-        {"\\;", false},
-    };
+        {"-e 's|@SPOOL@|/var/spool/Varen/tvxx|' -e 's|@LOG@|/var/log/varen-tvxx|'", true}, {"s/@LEVEL@/3.01.67/", true},
+        {"-e s/OLD/NEW/g -e 's/one/two three/'", true}, {"'s/a;b/[x]*&<>(){}#!~?\\\\./'", true}, {"s/a/b/ \\\n-e s/c/d/", true},
+        {"s/a/\xe9/", true}, {"s/a/b/;rm", false}, {"s/a/b/|x", false}, {"s/a/b/&", false}, {"s/a/b/>x", false},
+        {"'s/$/x/'", false}, {"'s/a/`id`/'", false}, {"'s/a/\"/'", false}, {"'s/a/b/", false}, {"s/a/b/\n", false},
+        {"'s/a/\tb/'", false}, {"s/a/*/", false}, {"\\;", false}};
     for (const auto &c : cases)
         EXPECT_EQ(c.safe, IsSafeSedScript(c.script)) << c.script;
 }
