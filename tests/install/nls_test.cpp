@@ -69,7 +69,6 @@ TEST(LanguageChoice, CodesAndReadOnce) {
                 ChooseWith("pr_BR") == NLS_PORTUGUESE); // the last code, no comma after it
     for (const char *other : {"pt_BR", "de_DE", "C", "", "fr", "fr_FRx", "FR_FR"})
         EXPECT_EQ(ChooseWith(other), NLS_ENGLISH) << "LANG=" << other;
-
     EXPECT_EQ(ChooseWith("fr_FR.ISO8859-1"), NLS_FRENCH);
     setenv("LANG", "ge_GE", 1);
     EXPECT_EQ(nlsSetupStrCvt(63), NLS_FRENCH[63]);

@@ -3,14 +3,11 @@
 // a leftmost-run reference with the block invariants checked.
 #include "testutil.h"
 
-#include <algorithm>
 #include <malloc.h>
 #include <map>
 #include <random>
-#include <sched.h>
 #include <sys/mman.h>
 #include <sys/mount.h>
-#include <vector>
 
 namespace {
 
@@ -51,8 +48,7 @@ TEST_F(Mem, NodesAndDedicatedBlocks) {
             EXPECT_TRUE(b->pData == p && b->FreeNodeCount == 0);
             void *next = GetMem(100); // passes the dedicated block by
             EXPECT_EQ(FindBlock(next), pMemB);
-            PutMem(next);
-            PutMem(p + 70000);
+            PutMem(next), PutMem(p + 70000);
         } else {
             EXPECT_TRUE(b->Alloc[i].Nodes == c[1] && b->FreeNodeCount == MEM_NODES - 4 - c[1]) << c[0];
             PutMem(p);
@@ -77,7 +73,6 @@ TEST_F(Mem, ReleaseUnmapsAndBadPointersAndHugeRequests) {
     EXPECT_TRUE(Unmapped(data, MapLength(MEM_BLOCK_SIZE)) && Unmapped(secondBlock, MapLength(sizeof(MemBlock))));
     PutMem(first);
     EXPECT_TRUE(pMemB == nullptr && Unmapped(firstBlock, sizeof(MemBlock)));
-
     static char staticBuf[64];
     char *a = static_cast<char *>(GetMem(40)), *b = static_cast<char *>(GetMem(10)); // nodes 0-1, 2
     const std::string mat = pMemB->MAT;
@@ -97,20 +92,18 @@ TEST_F(Mem, ReleaseUnmapsAndBadPointersAndHugeRequests) {
     EXPECT_EQ(pMemB, nullptr);
 }
 
-// Child of the death test below: an empty /dev in a mount namespace of its
-// own puts the zero device out of reach; the blocks come from the heap and go
-// back to it (had they been unmapped, the heap would fault at the check).
+// An empty /dev in a mount namespace of its own puts the zero device out of
+// reach; the blocks come from the heap and go back to it (unmapped, the heap
+// would fault at the check).
 [[noreturn]] void UseHeapBlocks() {
-    auto heapInUse = []() -> size_t { // ASan counts lazily
 #if defined(__SANITIZE_ADDRESS__)
-        return 0;
+    auto heapInUse = [] { return size_t{0}; }; // ASan counts lazily
+#else
+    auto heapInUse = [] { return mallinfo2().uordblks; };
 #endif
-        return mallinfo2().uordblks;
-    };
     if (MemId >= 0)
         close(MemId);
-    MemId = -1;
-    if (unshare(CLONE_NEWNS) != 0 || mount("nodev", "/dev", "tmpfs", 0, nullptr) != 0)
+    if ((MemId = -1, unshare(CLONE_NEWNS)) != 0 || mount("nodev", "/dev", "tmpfs", 0, nullptr) != 0)
         exit(2);
     for (int round = 0; round < 3; round++) {
         size_t before = heapInUse();
@@ -118,10 +111,8 @@ TEST_F(Mem, ReleaseUnmapsAndBadPointersAndHugeRequests) {
         if (p == nullptr || big == nullptr || MemId != -1 || !pMemB->fDescFromHeap || !pMemB->fDataFromHeap ||
             !AllZero(p, 101) || !AllZero(big, 200001))
             exit(3);
-        memset(p, 0xAA, 101);
-        memset(big, 0x55, 200001);
-        PutMem(p);
-        PutMem(big);
+        memset(p, 0xAA, 101), memset(big, 0x55, 200001);
+        PutMem(p), PutMem(big);
         if (pMemB != nullptr || heapInUse() != before)
             exit(4);
         size_t dirty = MapLength(4 * MEM_BLOCK_SIZE); // dirty the heap where the next blocks come from
@@ -164,16 +155,13 @@ TEST_F(Mem, RandomisedAgainstLeftmostRunReference) {
         }
         ASSERT_TRUE(AllZero(p, static_cast<size_t>(len) + 1)) << len;
         memset(p, fillOf(p), static_cast<size_t>(len) + 1);
-        live[p] = static_cast<size_t>(len) + 1;
-        order.push_back(p);
+        live[p] = static_cast<size_t>(len) + 1, order.push_back(p);
     };
     auto release = [&]() {
         size_t k = rng() % order.size(), len;
         char *p = order[k];
-        order[k] = order.back();
-        order.pop_back();
-        len = live[p];
-        live.erase(p);
+        order[k] = order.back(), order.pop_back();
+        len = live[p], live.erase(p);
         ASSERT_TRUE(std::all_of(p, p + len, [&](char x) { return x == fillOf(p); })) << "changed while live";
         for (auto it = model.begin(); it != model.end(); ++it)
             if (p >= it->first && p < it->first + MEM_BLOCK_SIZE) {

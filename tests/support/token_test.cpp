@@ -37,7 +37,6 @@ TEST(FindToken, PositionsOfWholeElements) {
     for (const auto &c : cases)
         EXPECT_EQ(FindToken(c.word, c.list), c.pos)
             << (c.word ? c.word : "null") << " in " << (c.list ? c.list : "null");
-
     std::string word(TOKEN_WORD_MAX, 'w'), longer = word + "w", huge(100000, 'h');
     EXPECT_EQ(FindToken(word.c_str(), (",a," + word).c_str()), 2);
     EXPECT_EQ(FindToken(longer.c_str(), (",a," + longer + ",").c_str()), 0);

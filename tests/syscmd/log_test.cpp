@@ -25,7 +25,6 @@ TEST_F(Log, NewRunTruncatesAndNewFileIsWorldWritable) {
     PutLogMsg("run %d\n", 1);
     PutLogMsg("more\n");
     EXPECT_TRUE(ReadFile(LOG) == "run 1\nmore\n" && tu::ModeOf(LOG) == 0666);
-
     chmod(LOG, 0600);
     flLogFirstWrite = true; // the next run: emptied at its first write
     EXPECT_TRUE(LogIsOwn() && ReadFile(LOG).empty());
@@ -40,13 +39,11 @@ TEST_F(Log, PlantedLinksAreNeverFollowed) {
     symlink(target.c_str(), LOG);
     PutLogMsg("first\n");
     EXPECT_EQ("precious\n|first\n|", ReadFile(target) + "|" + ReadFile(LOG) + "|" + tu::LinkTarget(LOG));
-
     unlink(LOG);
     symlink("/tmp/through-link", LOG); // a dangling link
     flLogFirstWrite = true;
     PutLogMsg("again\n");
     EXPECT_TRUE(!tu::Exists("/tmp/through-link") && ReadFile(LOG) == "again\n");
-
     // A link or another file put there after the first write is refused, and
     // the run goes on.
     for (bool link : {true, false}) {
@@ -57,7 +54,6 @@ TEST_F(Log, PlantedLinksAreNeverFollowed) {
         EXPECT_EQ("ERROR: couldn't open /tmp/setup.log\n", testing::internal::GetCapturedStderr());
         EXPECT_EQ("precious\n", ReadFile(target));
     }
-
     // A new run removes whatever is not a file of its own with one name: a
     // directory with content, a second name of another file, another user's
     // file; the log is made anew and the other file never emptied.
@@ -75,7 +71,6 @@ TEST_F(Log, PlantedLinksAreNeverFollowed) {
         struct stat st;
         EXPECT_TRUE(lstat(LOG, &st) == 0 && st.st_uid == geteuid() && st.st_nlink == 1) << kind;
     }
-
     // What cannot be removed (a mount point) leaves the run without a log,
     // and no other descriptor is written or closed instead.
     unlink(LOG);

@@ -50,7 +50,6 @@ TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
                   "false\nWARNING_MSG: exit status 1\nsh -c 'exit 3'\nWARNING_MSG: exit status 3\n"
                   "kill -KILL $$\nWARNING_MSG: killed by signal 9 (Killed)\n",
               ReadFile(LOG));
-
     // Mode 2 ends the run with status 1, why on standard output, the command on standard error.
     run = tu::RunInChild([] { return SysCmd(CMD_LINE, MODE_FATAL, "exit 4"); });
     EXPECT_EQ(1, run.status);
@@ -82,7 +81,6 @@ TEST_F(Run, OverlongLinesAreNeverRun) {
     EXPECT_FALSE(tu::Exists(made));
     EXPECT_EQ(0, SysCmd(CMD_NONE, MODE_QUIET, "%s", fits.c_str()));
     EXPECT_EQ(0, unlink(made.c_str()));
-
     std::string longer = "touch " + made + " #" + std::string(5000, 'a');
     EXPECT_EQ(E2BIG, tu::RunInChild([&] { return SysCmd(CMD_LINE, MODE_WARN, "%s", longer.c_str()); }).status);
     EXPECT_EQ("WARNING_MSG: Argument list too long\n", ReadFile(LOG));
