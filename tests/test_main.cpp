@@ -1,8 +1,7 @@
-// Entry of every unit-test program. The installer writes its log and
-// temporary files under /tmp; so that no test touches the machine's real
-// /tmp, the program first moves into a private mount namespace with an empty
-// tmpfs on /tmp (this needs root). A test that ends with more allocator nodes
-// or descriptors in use than it began with fails.
+// Entry of every unit-test program. The installer writes its log and temporary files under /tmp; so
+// that no test touches the machine's real /tmp, the program first moves into a private mount
+// namespace with an empty tmpfs on /tmp (this needs root). A test that ends with more allocator
+// nodes or descriptors in use than it began with fails.
 #include <gtest/gtest.h>
 
 #include <dirent.h>

@@ -1,6 +1,5 @@
-// Helpers shared by the unit tests: temporary files, stand-in commands, the
-// installer's directories, an empty allocator chain per test, and children
-// run with captured output.
+// Helpers shared by the unit tests: temporary files, stand-in commands, the installer's
+// directories, an empty allocator chain per test, and children run with captured output.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -64,15 +63,15 @@ template <class... Args> std::string Msg(int id, Args... args) { // English, as 
     snprintf(buf, sizeof buf, NLS_ENGLISH[id], args...);
     return buf;
 }
-// Writes a shell script running body as dir/NAME of row id and points the
-// row at dir, which must outlive its use.
+// Writes a shell script running body as dir/NAME of row id and points the row at dir, which must
+// outlive its use.
 inline void FakeCmd(int id, const std::string &dir, const std::string &body) {
     WriteFile(dir + "/" + ComList[id].pName, "#!/bin/sh\n" + body + "\n", 0755);
     ComList[id].pPath = dir.c_str();
 }
 
-// Fixture pointing the run's directory globals at SITE, WORK, BASE and APP
-// (released after the test), with an empty log.
+// Fixture pointing the run's directory globals at SITE, WORK, BASE and APP (released after the
+// test), with an empty log.
 class Dirs : public testing::Test {
   protected:
     void UseDirs(const std::string &site, const std::string &work, const std::string &base, const std::string &app) {
@@ -89,8 +88,8 @@ class Dirs : public testing::Test {
     }
 };
 
-// Each test starts from an empty allocator chain; blocks that other tests of
-// the program keep alive are set aside and put back afterwards.
+// Each test starts from an empty allocator chain; blocks that other tests of the program keep alive
+// are set aside and put back afterwards.
 class EmptyChain : public testing::Test {
   protected:
     void SetUp() override { std::swap(saved_, pMemB); }
@@ -107,9 +106,8 @@ struct ChildRun {
     std::string out, err; // what it wrote on standard output and error
 };
 
-// Runs body in a forked child, input from /dev/null and output captured; the
-// child ends with body's value unless body ends the process itself, and is
-// killed after a minute.
+// Runs body in a forked child, input from /dev/null and output captured; the child ends with body's
+// value unless body ends the process itself, and is killed after a minute.
 inline ChildRun RunInChild(const std::function<int()> &body) {
     std::string dir = MakeTempDir(), out = dir + "/out", err = dir + "/err";
     fflush(nullptr);

@@ -1,6 +1,6 @@
-// Tests of the free-space check with stand-in df and du: the reading of the
-// size figures, one shared file system, and old directories of an upgrade
-// counted as free. Whole runs check the stops, their boundaries and messages.
+// Tests of the free-space check with stand-in df and du: the reading of the size figures, one
+// shared file system, and old directories of an upgrade counted as free. Whole runs check the
+// stops, their boundaries and messages.
 #include "driver/checks.h"
 #include "testutil.h"
 
@@ -9,9 +9,9 @@ namespace {
 using tu::Msg;
 using tu::WriteFile;
 
-// A site asking 1000 (install) and TSIZE (work area), a work area
-// T/w/VarenInstall, a base T/i and df and du in T/bin printing the files df.w,
-// df.i (by path) and du.w, du.i. Say gives the check's output or "passed".
+// A site asking 1000 (install) and TSIZE (work area), a work area T/w/VarenInstall, a base T/i and
+// df and du in T/bin printing the files df.w, df.i (by path) and du.w, du.i. Say gives the check's
+// output or "passed".
 struct Space {
     std::string t = tu::MakeTempDir(), work = t + "/w/VarenInstall", base = t + "/i";
     Space() {
@@ -36,9 +36,9 @@ struct Space {
     }
 };
 
-// A figure must open the size file (blanks first allowed, no hex); else the
-// margin alone. An upgrade in place: the old application directory counts as
-// free room of the shared file system, and an old work area on top of it.
+// A figure must open the size file (blanks first allowed, no hex); else the margin alone. An
+// upgrade in place: the old application directory counts as free room of the shared file system,
+// and an old work area on top of it.
 TEST(FreeSpace, SizeFiguresAndOldDirectories) {
     Space c;
     EXPECT_EQ(c.Say("abc 500\n", 39, 5000), Msg(MSG_WORK_TOO_SMALL, c.work.c_str(), 40.0));

@@ -1,6 +1,6 @@
-// Tests of the command line: keywords, work-area directories and the refusal
-// of paths that the shell would interpret (each parse runs in a child, since
-// it may end the process). Whole runs check the bases taken from paths.
+// Tests of the command line: keywords, work-area directories and the refusal of paths that the
+// shell would interpret (each parse runs in a child, since it may end the process). Whole runs
+// check the bases taken from paths.
 #include "driver/cmdline.h"
 #include "testutil.h"
 
@@ -13,9 +13,9 @@ namespace {
 using tu::ChildRun;
 using tu::Exists;
 
-// Parses args (without the program name) in a child whose working directory
-// is cwd, with mkdir taken from fakeMkdirDir when given; the child prints
-// the resulting globals as "work=... created=N base=...".
+// Parses args (without the program name) in a child whose working directory is cwd, with mkdir
+// taken from fakeMkdirDir when given; the child prints the resulting globals as "work=... created=N
+// base=...".
 ChildRun Parse(const std::vector<std::string> &args, const std::string &cwd = "/",
                const char *fakeMkdirDir = nullptr) {
     return tu::RunInChild([&] {
@@ -34,9 +34,9 @@ ChildRun Parse(const std::vector<std::string> &args, const std::string &cwd = "/
     });
 }
 
-// Words beginning with "-" other than "-v" are directories, relative ones made
-// absolute; the last directory wins and every missing one is made, never
-// the root; a mkdir that makes nothing ends the run with status 2.
+// Words beginning with "-" other than "-v" are directories, relative ones made absolute; the last
+// directory wins and every missing one is made, never the root; a mkdir that makes nothing ends the
+// run with status 2.
 TEST(CommandLine, KeywordsAndWorkAreaDirectories) {
     std::string t = tu::MakeTempDir();
     EXPECT_EQ(Parse({"-V", "Install", "install", "/opt/Varen/tvxx/"}, t).out, "work=" + t + "/Install/VarenInstall created=1 base=/opt");
@@ -65,9 +65,8 @@ TEST(CommandLine, UnsafePathsAreRefusedBeforeAnyIsUsed) {
     }
 }
 
-// The earlier installation by /usr/Varen/tvxx (in a /usr of the child's
-// own): none, a link (relative ones from /usr) or a directory; whatever the
-// lookup took is given back.
+// The earlier installation by /usr/Varen/tvxx (in a /usr of the child's own): none, a link
+// (relative ones from /usr) or a directory; whatever the lookup took is given back.
 TEST(PreviousInstallation, NoneLinkOrDirectory) {
     ChildRun run = tu::RunInChild([] {
         if (unshare(CLONE_NEWNS) != 0 || mount("usr", "/usr", "tmpfs", 0, nullptr) != 0)

@@ -11,9 +11,8 @@ namespace {
 
 const char *const *const Tables[] = {NLS_ENGLISH, NLS_SPANISH, NLS_ITALIAN, NLS_FRENCH, NLS_GERMAN, NLS_PORTUGUESE};
 
-// The printf conversions of a text, in order, each with its flags, width,
-// precision and length (so "%s" and "%e" differ, and a stray "%" shows up
-// as an odd conversion).
+// The printf conversions of a text, in order, each with its flags, width, precision and length (so
+// "%s" and "%e" differ, and a stray "%" shows up as an odd conversion).
 std::vector<std::string> Conversions(const char *text) {
     std::vector<std::string> found;
     for (const char *p = text; *p != '\0'; p++) {
@@ -29,8 +28,8 @@ std::vector<std::string> Conversions(const char *text) {
     return found;
 }
 
-// Every translation takes the English placeholders in kind and order, and
-// exactly the messages the installer shows have texts.
+// Every translation takes the English placeholders in kind and order, and exactly the messages the
+// installer shows have texts.
 TEST(MessageTables, PlaceholdersAndShownTextsInEveryLanguage) {
     const std::set<int> shown = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 21,
                                  35, 49, 55, 56, 60, 62, 63, 65, 66, 67, 68, 69, 70};
@@ -61,8 +60,8 @@ const char *const *ChooseWith(const char *value) {
     return pCurLang;
 }
 
-// Only the six codes select a table; LANG is read only once. (Whole runs
-// check the LANG shortened at its first "." that later commands see.)
+// Only the six codes select a table; LANG is read only once. (Whole runs check the LANG shortened
+// at its first "." that later commands see.)
 TEST(LanguageChoice, CodesAndReadOnce) {
     EXPECT_TRUE(ChooseWith(nullptr) == NLS_ENGLISH && ChooseWith("es_ES") == NLS_SPANISH &&
                 ChooseWith("it_IT.ISO8859-1") == NLS_ITALIAN && ChooseWith("ge_GE") == NLS_GERMAN &&

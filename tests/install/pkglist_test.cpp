@@ -1,6 +1,6 @@
-// Tests of the package list interpreter: directives and attributes checked by
-// the files they leave and the commands in the log, with the work area and
-// the application directory in temporary directories.
+// Tests of the package list interpreter: directives and attributes checked by the files they leave
+// and the commands in the log, with the work area and the application directory in temporary
+// directories.
 #include "install/pkglist.h"
 #include "testutil.h"
 
@@ -34,12 +34,11 @@ class PkgListTest : public Dirs {
     std::string root_ = MakeTempDir(), work_ = root_ + "/work", app_ = root_ + "/app", pkg_ = work_ + "/pkg";
 };
 
-// "c" and any unlisted first word copy into APP; "#" alone is a comment, "#c"
-// is not; dir, dirto and t do what they name; m and s act only on files APP
-// holds; newdir creates with 775, then applies its attributes, and leaves an
-// existing directory alone. After "name", later attributes still act on the
-// old NAME; owner and group work recursively. A failing attribute command
-// ends the run with status 1.
+// "c" and any unlisted first word copy into APP; "#" alone is a comment, "#c" is not; dir, dirto
+// and t do what they name; m and s act only on files APP holds; newdir creates with 775, then
+// applies its attributes, and leaves an existing directory alone. After "name", later attributes
+// still act on the old NAME; owner and group work recursively. A failing attribute command ends the
+// run with status 1.
 TEST_F(PkgListTest, DirectivesAndAttributes) {
     std::string dest = root_ + "/elsewhere", link = root_ + "/toollink";
     mkdir(dest.c_str(), 0755);
@@ -67,10 +66,9 @@ TEST_F(PkgListTest, DirectivesAndAttributes) {
     EXPECT_TRUE(run.status == 1 && run.out.find("ERROR: ") != std::string::npos && !Exists(app_ + "/d")) << run.out;
 }
 
-// "sed" as the first attribute takes the rest of the line, blanks included,
-// so in "sed s/OLD/NEW/g mode 755" mode and 755 are sed's (here files in the
-// working directory) and no chmod runs; later, sed takes one word. Its
-// temporary file lives in the work area: whatever stands at its name there
+// "sed" as the first attribute takes the rest of the line, blanks included, so in "sed s/OLD/NEW/g
+// mode 755" mode and 755 are sed's (here files in the working directory) and no chmod runs; later,
+// sed takes one word. Its temporary file lives in the work area: whatever stands at its name there
 // (a link, a directory) is removed, never written through.
 TEST_F(PkgListTest, SedValuesAndTheTemporaryFile) {
     WriteFile(app_ + "/script", "OLD one OLD\n"), WriteFile(app_ + "/s2", "aaa\n", 0600), WriteFile(app_ + "/s3", "OLD\n", 0640);
@@ -93,8 +91,7 @@ TEST_F(PkgListTest, SedValuesAndTheTemporaryFile) {
     EXPECT_TRUE(ReadFile(app_ + "/script") == "z two three NEW\n" && !Exists(tmp));
 }
 
-// Release conditions compare the running system's release as strings (not
-// as versions), and chain.
+// Release conditions compare the running system's release as strings (not as versions), and chain.
 TEST_F(PkgListTest, ReleaseConditions) {
     struct utsname host {};
     ASSERT_EQ(0, uname(&host));
@@ -114,10 +111,9 @@ TEST_F(PkgListTest, ReleaseConditions) {
     EXPECT_TRUE(!Exists(app_ + "/b") && Exists(app_ + "/d"));
 }
 
-// Lines lacking a word they need are skipped with a WARNING line in the log
-// and the list goes on. Odd word counts leave the last attribute word alone;
-// a tab is part of a word, so "tool<TAB>mode" is one NAME, which a command
-// line may not hold: that line is skipped too.
+// Lines lacking a word they need are skipped with a WARNING line in the log and the list goes on.
+// Odd word counts leave the last attribute word alone; a tab is part of a word, so "tool<TAB>mode"
+// is one NAME, which a command line may not hold: that line is skipped too.
 TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) {
     // In a child: the skipped lines are kept for the summary.
     EXPECT_EQ(0, RunInChild([&] { return RunList("c\ndirto tree\nv\nv <\nv >= 0 v\ncheckps\nnewdir\nt\nm\n"
@@ -131,8 +127,8 @@ TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) {
     EXPECT_TRUE(Logged("pkg.list line 11 skipped, word not allowed: tool\tmode\n"));
 }
 
-// The value of sed: sed's own characters within single quotes, nothing the
-// shell acts on inside the command line's double quotes, quotes paired.
+// The value of sed: sed's own characters within single quotes, nothing the shell acts on inside the
+// command line's double quotes, quotes paired.
 TEST(SedScript, WhatMayReachTheCommandLine) {
     const struct { const char *script; bool safe; } cases[] = {
         {"-e 's|@SPOOL@|/var/spool/Varen/tvxx|' -e 's|@LOG@|/var/log/varen-tvxx|'", true}, {"s/@LEVEL@/3.01.67/", true},

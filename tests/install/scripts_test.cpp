@@ -1,6 +1,6 @@
-// Tests of the generated interface scripts: the branches that whole runs under
-// CUPS and LPRng do not reach, run by /bin/sh against stand-in print tools
-// that record the arguments and environment they receive.
+// Tests of the generated interface scripts: the branches that whole runs under CUPS and LPRng do
+// not reach, run by /bin/sh against stand-in print tools that record the arguments and environment
+// they receive.
 #include "install/scripts.h"
 #include "testutil.h"
 
@@ -8,9 +8,9 @@ namespace {
 
 using namespace tu;
 
-// A stand-in print tool: appends "CALLn:" with its arguments in brackets, its
-// working directory, the content of argument files, the job variables and
-// its standard input to R/record; fails until call number succeedAt.
+// A stand-in print tool: appends "CALLn:" with its arguments in brackets, its working directory,
+// the content of argument files, the job variables and its standard input to R/record; fails until
+// call number succeedAt.
 std::string StandIn(const std::string &r, int succeedAt) {
     return "#!/bin/sh\nn=`cat " + r + "/n 2>/dev/null || echo 0`; n=$((n + 1)); echo $n > " + r +
            "/n\n{\n"
@@ -24,8 +24,8 @@ std::string StandIn(const std::string &r, int succeedAt) {
            "} >> " + r + "/record\necho tool-output\n[ $n -ge " + std::to_string(succeedAt) + " ]\n";
 }
 
-// In the texts of a case, @A stands for APP, @R for the test's directory and
-// @S for the spool directory VarenVSF was made with.
+// In the texts of a case, @A stands for APP, @R for the test's directory and @S for the spool
+// directory VarenVSF was made with.
 struct Case {
     const char *flags; // content of .tv_cfg, none when null
     int succeedAt;     // the call of the tool that first succeeds
@@ -47,14 +47,15 @@ const Case CASES[] = {
     {" BSD ", 1, "@R/lpd/queue7", "", "@A/VarenPrinttvxx", "-w132 -l66", "", 0, {"CALL1:[-dqueue7][-f]\n"}},
     // LPRng: the queue from -Q; a tool that fails makes the filter end with status 1.
     {" LPRng ", 99, "@R", "", "@A/VarenPrinttvxx", "-Aj5 -Qq5", "", 1, {"CALL1:[-dq5][-f]\n"}},
-    // VSF, System V: vsf runs again until it succeeds, the job files after the five interface arguments.
+    // VSF, System V: vsf runs again until it succeeds, the job files after the five interface
+    // arguments.
     {" V5 ", 3, "@R", "", "@R/q5", "1 u t 1 o /j/a", "", 0,
      {"CALL2:[/j/a]\nPWD=@A\n", "CALL3:[/j/a]\nPWD=@A\nTolvarPrinter=q5\n"}},
     // VSF, BSD: the job on standard input is stored as SPOOL/QUEUE/QUEUE.PID.
     {" BSD ", 2, "@R/lpd/queueB", "", "@A/VarenVSF", "", "JOBDATA", 0,
      {"CALL1:[@S/queueB/queueB.", "CALL2:[@S/queueB/queueB.", "CONTENT=JOBDATA\n"}},
-    // VSF, LPRng: with a -f naming no readable file, the job is stored as
-    // ${SPOOL_DIR}/QUEUE.PID; named readable files are gathered.
+    // VSF, LPRng: with a -f naming no readable file, the job is stored as ${SPOOL_DIR}/QUEUE.PID;
+    // named readable files are gathered.
     {" LPRng ", 1, "@R/lpr/queueM", "SPOOL_DIR=@R/lprspool", "@A/VarenVSF", "-f/elsewhere/report.txt",
      "NAMEDJOB", 0, {"CALL1:[@R/lprspool/queueM.", "CONTENT=NAMEDJOB\n"}},
     {" LPRng ", 1, "@R", "SPOOL_DIR=@R/lprspool", "@A/VarenVSF",
@@ -95,7 +96,8 @@ TEST_F(Scripts, EveryBranchWithStandInTools) {
         for (const char *text : c.recorded)
             EXPECT_NE(rec.find(fill(text)), std::string::npos) << fill(text) << " not in:\n" << rec;
     }
-    // BSD keeps the tool's output in the queue directory; stored jobs are removed, named files kept.
+    // BSD keeps the tool's output in the queue directory; stored jobs are removed, named files
+    // kept.
     EXPECT_EQ("tool-output\n", ReadFile(r + "/lpd/queue7/tolvartvxx.log"));
     EXPECT_EQ(0, Sh("[ -z \"$(find " + spool + "/queueB " + r + "/lprspool -mindepth 1)\" ]"));
     EXPECT_TRUE(Exists(r + "/j1") && Exists(r + "/j2"));

@@ -1,12 +1,11 @@
-// Tests of the error reporters: exact output shapes on standard error, exit
-// statuses, and the bounded formatting into the shared buffer Line.
+// Tests of the error reporters: exact output shapes on standard error, exit statuses, and the
+// bounded formatting into the shared buffer Line.
 #include "testutil.h"
 
 namespace {
 
-// The report names the error the caller met, under the program's name, even
-// when writing the message (a wide character the C locale cannot encode)
-// sets errno itself.
+// The report names the error the caller met, under the program's name, even when writing the
+// message (a wide character the C locale cannot encode) sets errno itself.
 TEST(SysError, NameMessageAndTheErrorAtEntryThenStatus1) {
     EXPECT_EXIT((errno = ENOENT, SysError("can't open file, %s", "/x/y")), testing::ExitedWithCode(1),
                 "^\nsetup: can't open file, /x/y : No such file or directory\n$");
@@ -17,8 +16,8 @@ TEST(SysError, NameMessageAndTheErrorAtEntryThenStatus1) {
                 "^\nsetup:  : Permission denied\n$");
 }
 
-// Warnings go on, other types are only formatted, errors end the run; a
-// message longer than Line is cut.
+// Warnings go on, other types are only formatted, errors end the run; a message longer than Line is
+// cut.
 TEST(ErrorMsg, WarningsGoOnOtherTypesOnlyFormatErrorsEndTheRun) {
     testing::internal::CaptureStderr();
     ErrorMsg(1, 7, "disk %s is %d%% full", "/usr", 99);

@@ -1,5 +1,5 @@
-// Tests of the file and path operations: the splitters, existence by listing,
-// line reading with continuations, whole-file reads and the nearest existing path.
+// Tests of the file and path operations: the splitters, existence by listing, line reading with
+// continuations, whole-file reads and the nearest existing path.
 #include "syscmd/fileops.h"
 #include "testutil.h"
 
@@ -24,8 +24,8 @@ TEST(Strip, Splitters) {
     EXPECT_EQ(255u, strlen(StripFn((std::string(400, 'd') + "/x").c_str())));
 }
 
-// Exact names by listing, paths of any length; root owns everything, another
-// user only what is theirs.
+// Exact names by listing, paths of any length; root owns everything, another user only what is
+// theirs.
 TEST_F(Files, FindFileTypesAndOwners) {
     mkdir((dir + "/sub").c_str(), 0755);
     WriteFile(dir + "/sub/File", "");
@@ -51,9 +51,9 @@ TEST_F(Files, FindFileTypesAndOwners) {
                  }).status);
 }
 
-// Lines come whole, continuations joined; a line over the limit (also by
-// continuations) or holding a NUL is read to its end and delivered empty with
-// its fault; the number is that of its first physical line.
+// Lines come whole, continuations joined; a line over the limit (also by continuations) or holding
+// a NUL is read to its end and delivered empty with its fault; the number is that of its first
+// physical line.
 TEST_F(Files, InputLinesWholeOrRefused) {
     std::string cont;
     for (int i = 0; i < 600; i++)

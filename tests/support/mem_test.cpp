@@ -1,6 +1,6 @@
-// Tests of the block allocator: node counts, dedicated blocks, release of
-// empty blocks, bad pointers, the heap fallback, and a randomised test against
-// a leftmost-run reference with the block invariants checked.
+// Tests of the block allocator: node counts, dedicated blocks, release of empty blocks, bad
+// pointers, the heap fallback, and a randomised test against a leftmost-run reference with the
+// block invariants checked.
 #include "testutil.h"
 
 #include <malloc.h>
@@ -27,8 +27,8 @@ bool Unmapped(const void *p, size_t len) { // no page of [p, p + len) is mapped
 }
 bool AllZero(const char *p, size_t len) { return std::all_of(p, p + len, [](char x) { return x == 0; }); }
 
-// Requests take whole nodes, counting one extra byte; from 65536 bytes on a
-// dedicated block of whole 64 KiB units, which any pointer into it releases.
+// Requests take whole nodes, counting one extra byte; from 65536 bytes on a dedicated block of
+// whole 64 KiB units, which any pointer into it releases.
 TEST_F(Mem, NodesAndDedicatedBlocks) {
     EXPECT_TRUE(GetMem(0) == nullptr && GetMem(-5) == nullptr);
     void *small = GetMem(100); // 4 nodes
@@ -60,9 +60,8 @@ TEST_F(Mem, NodesAndDedicatedBlocks) {
     EXPECT_EQ(pMemB, nullptr);
 }
 
-// An empty block is unmapped wholly (with the page its mapping was rounded up
-// by); pointers that begin no allocation change nothing; a request too large
-// for any block is refused.
+// An empty block is unmapped wholly (with the page its mapping was rounded up by); pointers that
+// begin no allocation change nothing; a request too large for any block is refused.
 TEST_F(Mem, ReleaseUnmapsAndBadPointersAndHugeRequests) {
     void *first = GetMem(1), *second = GetMem(65535); // its own, second block
     ASSERT_EQ(ChainLength(), 2);
@@ -92,9 +91,8 @@ TEST_F(Mem, ReleaseUnmapsAndBadPointersAndHugeRequests) {
     EXPECT_EQ(pMemB, nullptr);
 }
 
-// An empty /dev in a mount namespace of its own puts the zero device out of
-// reach; the blocks come from the heap and go back to it (unmapped, the heap
-// would fault at the check).
+// An empty /dev in a mount namespace of its own puts the zero device out of reach; the blocks come
+// from the heap and go back to it (unmapped, the heap would fault at the check).
 [[noreturn]] void UseHeapBlocks() {
 #if defined(__SANITIZE_ADDRESS__)
     auto heapInUse = [] { return size_t{0}; }; // ASan counts lazily
@@ -124,11 +122,10 @@ TEST_F(Mem, HeapFallbackWhenTheZeroDeviceCannotBeOpened) {
     EXPECT_EXIT(UseHeapBlocks(), testing::ExitedWithCode(0), "");
 }
 
-// Random requests from 1 byte to over 64 KiB and releases in random order, in
-// phases that grow to hundreds of live allocations and shrink again: each is
-// zero-filled and keeps its contents, its address is the leftmost run of free
-// nodes of a reference model (a MAT per normal block), and the blocks keep
-// their invariants.
+// Random requests from 1 byte to over 64 KiB and releases in random order, in phases that grow to
+// hundreds of live allocations and shrink again: each is zero-filled and keeps its contents, its
+// address is the leftmost run of free nodes of a reference model (a MAT per normal block), and the
+// blocks keep their invariants.
 TEST_F(Mem, RandomisedAgainstLeftmostRunReference) {
     std::mt19937 rng(20261206);
     std::map<char *, size_t> live;                     // length with the extra byte
@@ -172,10 +169,9 @@ TEST_F(Mem, RandomisedAgainstLeftmostRunReference) {
             }
         PutMem(p);
     };
-    // The chain's normal blocks, in order, match the model's; the hints never
-    // hide a run (none of r free nodes begins below RunFrom[r - 1], none is
-    // longer than LongestFree); a record describes exactly the allocation
-    // that begins at its node.
+    // The chain's normal blocks, in order, match the model's; the hints never hide a run (none of r
+    // free nodes begins below RunFrom[r - 1], none is longer than LongestFree); a record describes
+    // exactly the allocation that begins at its node.
     auto checkChain = [&]() {
         size_t m = 0;
         MemBlock *prev = nullptr;

@@ -1,5 +1,5 @@
-// Tests of saved strings: exact copies of plain text, complete results of any
-// length, exact-size allocations, the end of the program when memory runs out.
+// Tests of saved strings: exact copies of plain text, complete results of any length, exact-size
+// allocations, the end of the program when memory runs out.
 #include "testutil.h"
 
 #include <sys/resource.h>
@@ -29,8 +29,7 @@ TEST_F(SaveStrTest, ExactSizeCompleteResultsAndPlainText) {
 }
 
 #if !defined(__SANITIZE_ADDRESS__)
-// With the address space limited to a little more than it holds now, a
-// 48-MiB text cannot be saved.
+// With the address space limited to a little more than it holds now, a 48-MiB text cannot be saved.
 [[noreturn]] void SaveTooMuch() {
     unsigned long pages = 0;
     FILE *f = fopen("/proc/self/statm", "r");

@@ -1,5 +1,5 @@
-// Tests of the tokenizer: list lookup, substring search, the three splitters
-// and their shared cursor, and the limits of the token buffer and the word.
+// Tests of the tokenizer: list lookup, substring search, the three splitters and their shared
+// cursor, and the limits of the token buffer and the word.
 #include "support/token.h"
 
 #include <gtest/gtest.h>
@@ -29,8 +29,8 @@ TEST(FindToken, PositionsOfWholeElements) {
         {"b", ",a,b,b", 2}, {"..", " . .. x ", 2}, {"", ",y,yes,n,no,", 5}, {"", ",a,b", 0},
         {"x", ",", 0}, {"x", "", 0}, {nullptr, ",x", 0}, {"x", nullptr, 0},
         {"b", "ab", 1}, // the first character is the delimiter
-        // a word holding the delimiter is no element; another list's
-        // delimiter is an ordinary character
+        // a word holding the delimiter is no element; another list's delimiter is an ordinary
+        // character
         {"y,yes", ",y,yes,n,no,", 0}, {"yes,n", ",y,yes,n,no,", 0}, {"no,", ",y,yes,n,no,", 0},
         {",", ",y,,n", 0}, {"a b", " a b ", 0}, {"x y", ",x y,", 1},
     };
@@ -61,8 +61,8 @@ TEST(StrStr, LeftmostOccurrence) {
     }
 }
 
-// Runs of delimiters, escapes (an escaped delimiter starts a token, a final
-// backslash ends the text), and an overlong token cut and consumed whole.
+// Runs of delimiters, escapes (an escaped delimiter starts a token, a final backslash ends the
+// text), and an overlong token cut and consumed whole.
 TEST(GetToken, RunsEscapesTheEndAndOverlongTokens) {
     std::string exact(TOKEN_BUF_SIZE - 1, 'e'), longer(1000, 'l');
     longer[500] = '\\', longer[501] = ' ';
@@ -78,8 +78,8 @@ TEST(GetToken, RunsEscapesTheEndAndOverlongTokens) {
     EXPECT_EQ(GetToken(nullptr, " "), nullptr);
 }
 
-// GetTokenParse splits in place without translating escapes, whole however
-// long; the splitters share one cursor.
+// GetTokenParse splits in place without translating escapes, whole however long; the splitters
+// share one cursor.
 TEST(GetTokenParse, InPlaceAndTheSharedCursor) {
     auto s = [](const char *p) { return std::string(p ? p : "(null)"); }; // braced lists call in order
     char text[] = "usr:bin::etc", escaped[] = ",a\\,b\\n,c\\", walk[] = "a b\\tc d";

@@ -1,7 +1,6 @@
-// Tests of the command lookup against fake directories (fixed ones before
-// PATH, the first wins, any kind of entry and only exact names count, empty
-// PATH components are not "."), the SHELL export, the first log line and
-// directory listings of any size.
+// Tests of the command lookup against fake directories (fixed ones before PATH, the first wins, any
+// kind of entry and only exact names count, empty PATH components are not "."), the SHELL export,
+// the first log line and directory listings of any size.
 #include "syscmd/run.h"
 #include "testutil.h"
 
@@ -54,8 +53,8 @@ TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
     EXPECT_EQ("/f2 /p1 ", where({CMD_WHOAMI, CMD_UNAME}));
     InitSysCmdList();
     ASSERT_EQ(0, chdir("/"));
-    // The longest name; only an entry of exactly the name counts: not one it
-    // begins or ends (lp in lpq), nor a word of a name with a blank.
+    // The longest name; only an entry of exactly the name counts: not one it begins or ends (lp in
+    // lpq), nor a word of a name with a blank.
     EXPECT_EQ("/f1 /p1 /f1 /f2 /f2 - - /p1 - - - ", where({CMD_CAT, CMD_CHMOD, CMD_LS, CMD_CP_R, CMD_PIOMISC_BASE,
                                                         CMD_CHGRP, CMD_MKQUE, CMD_LP, CMD_LPSTAT, CMD_LPR, CMD_RM}));
     EXPECT_EQ(top + "/f1:" + top + "/f2:" + path, FullSearchPath);

@@ -1,6 +1,5 @@
-// Tests of the log (truncation by a new run, mode 0666 of a new file, links at
-// the log path never followed, anything not the run's own replaced) and of
-// GetToolPath.
+// Tests of the log (truncation by a new run, mode 0666 of a new file, links at the log path never
+// followed, anything not the run's own replaced) and of GetToolPath.
 #include "testutil.h"
 
 #include <sys/mount.h>
@@ -44,8 +43,7 @@ TEST_F(Log, PlantedLinksAreNeverFollowed) {
     flLogFirstWrite = true;
     PutLogMsg("again\n");
     EXPECT_TRUE(!tu::Exists("/tmp/through-link") && ReadFile(LOG) == "again\n");
-    // A link or another file put there after the first write is refused, and
-    // the run goes on.
+    // A link or another file put there after the first write is refused, and the run goes on.
     for (bool link : {true, false}) {
         rename(LOG, "/tmp/setup.old");
         link ? (void)symlink(target.c_str(), LOG) : tu::WriteFile(LOG, "");
@@ -54,9 +52,9 @@ TEST_F(Log, PlantedLinksAreNeverFollowed) {
         EXPECT_EQ("ERROR: couldn't open /tmp/setup.log\n", testing::internal::GetCapturedStderr());
         EXPECT_EQ("precious\n", ReadFile(target));
     }
-    // A new run removes whatever is not a file of its own with one name: a
-    // directory with content, a second name of another file, another user's
-    // file; the log is made anew and the other file never emptied.
+    // A new run removes whatever is not a file of its own with one name: a directory with content,
+    // a second name of another file, another user's file; the log is made anew and the other file
+    // never emptied.
     for (int kind = 0; kind < 3; kind++) {
         unlink(LOG);
         if (kind == 0)
@@ -71,8 +69,8 @@ TEST_F(Log, PlantedLinksAreNeverFollowed) {
         struct stat st;
         EXPECT_TRUE(lstat(LOG, &st) == 0 && st.st_uid == geteuid() && st.st_nlink == 1) << kind;
     }
-    // What cannot be removed (a mount point) leaves the run without a log,
-    // and no other descriptor is written or closed instead.
+    // What cannot be removed (a mount point) leaves the run without a log, and no other descriptor
+    // is written or closed instead.
     unlink(LOG);
     mkdir(LOG, 0755);
     ASSERT_EQ(0, mount("t", LOG, "tmpfs", 0, nullptr));

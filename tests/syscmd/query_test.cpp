@@ -1,6 +1,5 @@
-// Tests of the host queries against canned ps, df and du output: exact name
-// on the sixth field, the running-programs report, the "avail" column, and
-// wrapped, short and overlong df output.
+// Tests of the host queries against canned ps, df and du output: exact name on the sixth field, the
+// running-programs report, the "avail" column, and wrapped, short and overlong df output.
 #include "syscmd/query.h"
 #include "testutil.h"
 
@@ -36,8 +35,8 @@ TEST_F(Query, ProcessIdsByExactName) {
     EXPECT_EQ("tvqadmin ( 77 )\ntvadmin ( 812 1040 )\n",
               Take(CheckProcTableForExecs(",tvqadmin,tolvar,,tvadmin,TVQ,TVRM,xx,")));
     EXPECT_EQ("(null)", Take(CheckProcTableForExecs(",tolvar,TVQ,")));
-    // Lists and reports beyond 512 and 1024 bytes are complete; a list that
-    // would not fit Line keeps the ids that do, up to its last byte.
+    // Lists and reports beyond 512 and 1024 bytes are complete; a list that would not fit Line
+    // keeps the ids that do, up to its last byte.
     std::string many, full;
     for (int i = 0; i < 60; i++)
         many += ",tvadmin";

@@ -1,6 +1,6 @@
-// Tests of running commands: the exact logged line, the progress dot, the
-// redirections, failure by exit status and by signal in each mode, quiet
-// calls, unlocated commands, overlong lines, the after-run rules, the output reader.
+// Tests of running commands: the exact logged line, the progress dot, the redirections, failure by
+// exit status and by signal in each mode, quiet calls, unlocated commands, overlong lines, the
+// after-run rules, the output reader.
 #include "syscmd/run.h"
 #include "testutil.h"
 
@@ -28,12 +28,13 @@ class Run : public testing::Test {
     std::string dir = tu::MakeTempDir();
 };
 
-// Failure is judged by the exit status or signal, never by errno; the rm line
-// is the byte-exact example of a logged table command. (Whole runs check mode 2.)
+// Failure is judged by the exit status or signal, never by errno; the rm line is the byte-exact
+// example of a logged table command. (Whole runs check mode 2.)
 TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
     std::string victim = dir + "/x";
     mkdir(victim.c_str(), 0755);
-    // In a child (its failures are kept for the program's life); mode-1 failures are counted, lines as logged.
+    // In a child (its failures are kept for the program's life); mode-1 failures are counted, lines
+    // as logged.
     tu::ChildRun run = tu::RunInChild([&] {
         for (int result : {SysCmd(CMD_RM_R, MODE_WARN, " %s", victim.c_str()),
                            SysCmd(CMD_LINE, MODE_FATAL, "sh -c 'echo out; echo err >&2'"),
@@ -79,8 +80,8 @@ TEST_F(Run, OverlongLinesAreNeverRun) {
     EXPECT_FALSE(tu::Exists(made));
 }
 
-// Delay > 0 pauses that many seconds; -1 asks ps once a second until it lists
-// an "echo" process (this one does from its third call on), at most 11 times.
+// Delay > 0 pauses that many seconds; -1 asks ps once a second until it lists an "echo" process
+// (this one does from its third call on), at most 11 times.
 TEST_F(Run, AfterRunPauseAndProcessWait) {
     ComList[CMD_ECHO].Delay = 2, Slept = 0;
     SysCmd(CMD_ECHO, MODE_QUIET, "x");
