@@ -91,35 +91,34 @@ TEST_F(Mem, ReleaseUnmapsAndBadPointersAndHugeRequests) {
     EXPECT_EQ(pMemB, nullptr);
 }
 
-// An empty /dev in a mount namespace of its own puts the zero device out of reach; the blocks come
-// from the heap and go back to it (unmapped, the heap would fault at the check).
-[[noreturn]] void UseHeapBlocks() {
 #if defined(__SANITIZE_ADDRESS__)
-    auto heapInUse = [] { return size_t{0}; }; // ASan counts lazily
+size_t HeapInUse() { return 0; } // ASan counts lazily
 #else
-    auto heapInUse = [] { return mallinfo2().uordblks; };
+size_t HeapInUse() { return mallinfo2().uordblks; }
 #endif
-    if (MemId >= 0)
-        close(MemId);
-    if ((MemId = -1, unshare(CLONE_NEWNS)) != 0 || mount("nodev", "/dev", "tmpfs", 0, nullptr) != 0)
-        exit(2);
-    for (int round = 0; round < 3; round++) {
-        size_t before = heapInUse();
-        char *p = static_cast<char *>(GetMem(100)), *big = static_cast<char *>(GetMem(200000));
-        if (p == nullptr || big == nullptr || MemId != -1 || !pMemB->fDescFromHeap || !pMemB->fDataFromHeap ||
-            !AllZero(p, 101) || !AllZero(big, 200001))
-            exit(3);
-        memset(p, 0xAA, 101), memset(big, 0x55, 200001);
-        PutMem(p), PutMem(big);
-        if (pMemB != nullptr || heapInUse() != before)
-            exit(4);
-        size_t dirty = MapLength(4 * MEM_BLOCK_SIZE); // dirty the heap where the next blocks come from
-        free(memset(malloc(dirty), 1, dirty));
-    }
-    exit(0);
-}
+// An empty /dev in a mount namespace of its own puts the zero device out of reach; the blocks come
+// from the heap, zero-filled on dirty heap memory, and go back to it (unmapped, the heap would fault).
 TEST_F(Mem, HeapFallbackWhenTheZeroDeviceCannotBeOpened) {
-    EXPECT_EXIT(UseHeapBlocks(), testing::ExitedWithCode(0), "");
+    EXPECT_EQ(0, tu::RunInChild([] {
+        if (MemId >= 0)
+            close(MemId);
+        if ((MemId = -1, unshare(CLONE_NEWNS)) != 0 || mount("nodev", "/dev", "tmpfs", 0, nullptr) != 0)
+            return 2;
+        for (int round = 0; round < 3; round++) {
+            size_t before = HeapInUse();
+            char *p = static_cast<char *>(GetMem(100)), *big = static_cast<char *>(GetMem(200000));
+            if (!p || !big || MemId != -1 || !pMemB->fDescFromHeap || !pMemB->fDataFromHeap || !AllZero(p, 101) ||
+                !AllZero(big, 200001))
+                return 3;
+            memset(p, 0xAA, 101), memset(big, 0x55, 200001);
+            PutMem(p), PutMem(big);
+            if (pMemB != nullptr || HeapInUse() != before)
+                return 4;
+            size_t dirty = MapLength(4 * MEM_BLOCK_SIZE);
+            free(memset(malloc(dirty), 1, dirty));
+        }
+        return 0;
+    }).status);
 }
 
 // Random requests from 1 byte to over 64 KiB and releases in random order, in phases that grow to
