@@ -70,24 +70,6 @@ inline void FakeCmd(int id, const std::string &dir, const std::string &body) {
     ComList[id].pPath = dir.c_str();
 }
 
-// Fixture pointing the run's directory globals at SITE, WORK, BASE and APP (released after the
-// test), with an empty log.
-class Dirs : public testing::Test {
-  protected:
-    void UseDirs(const std::string &site, const std::string &work, const std::string &base, const std::string &app) {
-        pPathToSetup = SaveStr("%s", site.c_str());
-        pVarenInstallDir = SaveStr("%s", work.c_str());
-        pTargetInstallDir = SaveStr("%s", base.c_str());
-        pAppDir = SaveStr("%s", app.c_str());
-        pCurrentInstallDir = nullptr;
-        WriteFile("/tmp/setup.log", "", 0666);
-    }
-    void TearDown() override {
-        for (char **p : {&pPathToSetup, &pVarenInstallDir, &pTargetInstallDir, &pAppDir})
-            PutMem(*p), *p = nullptr;
-    }
-};
-
 // Each test starts from an empty allocator chain; blocks that other tests of the program keep alive
 // are set aside and put back afterwards.
 class EmptyChain : public testing::Test {

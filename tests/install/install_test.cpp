@@ -5,8 +5,7 @@
 #include "install/scripts.h"
 #include "testutil.h"
 
-#include <cstring>
-#include <gtest/gtest.h>
+#include <regex>
 #include <set>
 #include <sys/utsname.h>
 #include <vector>
@@ -20,19 +19,9 @@ const char *const *const Tables[] = {NLS_ENGLISH, NLS_SPANISH, NLS_ITALIAN, NLS_
 
 // The printf conversions of a text, in order, each with its flags, width, precision and length (so
 // "%s" and "%e" differ, and a stray "%" shows up as an odd conversion).
-std::vector<std::string> Conversions(const char *text) {
-    std::vector<std::string> found;
-    for (const char *p = text; *p != '\0'; p++) {
-        if (*p != '%')
-            continue;
-        const char *start = p++;
-        while (*p != '\0' && strchr("-+ #0123456789.*hlLqjzt", *p) != nullptr)
-            p++;
-        found.push_back(*p == '\0' ? std::string(start) : std::string(start, p + 1));
-        if (*p == '\0')
-            break;
-    }
-    return found;
+std::vector<std::string> Conversions(const std::string &text) {
+    static const std::regex conversion("%[-+ #0-9.*hlLqjzt]*[^-+ #0-9.*hlLqjzt]?");
+    return {std::sregex_token_iterator(text.begin(), text.end(), conversion), {}};
 }
 
 // Every translation takes the English placeholders in kind and order, and exactly the messages the
@@ -91,14 +80,21 @@ struct Installer : testing::Environment {
 const testing::Environment *const installer = testing::AddGlobalTestEnvironment(new Installer);
 std::string ReadLog() { return ReadFile("/tmp/setup.log"); }
 
-class PkgListTest : public Dirs {
+// SITE and BASE are a temporary ROOT, WORK is ROOT/work holding the package pkg, APP is ROOT/app.
+class PkgListTest : public testing::Test {
   protected:
     void SetUp() override {
         ASSERT_EQ(0, Sh("mkdir -p " + pkg_ + "/tree/sub " + app_));
         for (const char *name : {"a", "b", "d", "e", "f", "tool"})
             WriteFile(pkg_ + "/" + name, std::string("file ") + name + "\n");
-        WriteFile(pkg_ + "/tree/sub/inner", "inner\n");
-        UseDirs(root_, work_, root_, app_);
+        WriteFile(pkg_ + "/tree/sub/inner", "inner\n"), WriteFile("/tmp/setup.log", "", 0666);
+        pPathToSetup = SaveStr("%s", root_.c_str()), pVarenInstallDir = SaveStr("%s", work_.c_str());
+        pTargetInstallDir = SaveStr("%s", root_.c_str()), pAppDir = SaveStr("%s", app_.c_str());
+        pCurrentInstallDir = nullptr;
+    }
+    void TearDown() override {
+        for (char **p : {&pPathToSetup, &pVarenInstallDir, &pTargetInstallDir, &pAppDir})
+            PutMem(*p), *p = nullptr;
     }
     int RunList(const std::string &text) {
         WriteFile(pkg_ + "/pkg.list", text);
@@ -225,9 +221,8 @@ std::string StandIn(const std::string &r, int succeedAt) {
            "  printf 'CALL%s:' \"$n\"; printf '[%s]' \"$@\"; echo\n"
            "  echo \"PWD=`pwd`\"\n"
            "  for f in \"$@\"; do [ -f \"$f\" ] && echo \"CONTENT=`cat \"$f\"`\"; done\n"
-           "  for v in TolvarPrinter TolvarRequest_id TolvarUser_name TolvarTitle TolvarCopies "
-           "TolvarOption_list TolvarHost_name TolvarJob_title TolvarControl_file "
-           "TolvarFileSourceDir; do eval \"echo $v=\\${$v-}\"; done\n"
+           "  for v in TolvarPrinter TolvarRequest_id TolvarUser_name TolvarTitle TolvarCopies TolvarOption_list; "
+           "do eval \"echo $v=\\${$v-}\"; done\n"
            "  echo \"STDIN=`cat`\"\n"
            "} >> " + r + "/record\necho tool-output\n[ $n -ge " + std::to_string(succeedAt) + " ]\n";
 }
@@ -270,22 +265,17 @@ const Case CASES[] = {
      "-Q q -f @R/j1 -Nfoo.txt -Zx=1 -f @R/j2", "", 0, {"CALL1:[@R/j1][@R/j2]\n"}},
 };
 
-using Scripts = Dirs;
-
-TEST_F(Scripts, EveryBranchWithStandInTools) {
-    std::string r = MakeTempDir(), app = r + "/app", spool = r + "/spool/tvxx";
+TEST_F(PkgListTest, InterfaceScriptsWithStandInTools) {
+    std::string &r = root_, &app = app_, spool = r + "/spool/tvxx";
     auto fill = [&](std::string s) {
         for (auto [mark, value] : {std::pair{"@A", &app}, {"@R", &r}, {"@S", &spool}})
             for (size_t at; (at = s.find(mark)) != std::string::npos;)
                 s.replace(at, 2, *value);
         return s;
     };
-    ASSERT_EQ(0, Sh("mkdir -p " + app + " " + spool + "/queueB " + r + "/lprspool"));
-    UseDirs(r, r, r, app);
-    ASSERT_EQ(1, generateVarenPrinttvxxScript((app + "/VarenPrinttvxx").c_str(), ScriptShShell,
-                                              VarenPrinttvxxScript));
-    ASSERT_EQ(1, generateVarenVSFScript((app + "/VarenVSF").c_str(), ScriptShShell, VarenVSFScript,
-                                        spool.c_str()));
+    ASSERT_EQ(0, Sh("mkdir -p " + spool + "/queueB " + r + "/lprspool"));
+    ASSERT_EQ(1, generateVarenPrinttvxxScript((app + "/VarenPrinttvxx").c_str(), ScriptShShell, VarenPrinttvxxScript));
+    ASSERT_EQ(1, generateVarenVSFScript((app + "/VarenVSF").c_str(), ScriptShShell, VarenVSFScript, spool.c_str()));
     symlink((app + "/VarenPrinttvxx").c_str(), (r + "/queue1").c_str());
     symlink((app + "/VarenVSF").c_str(), (r + "/q5").c_str());
     WriteFile(r + "/j1", "ONE"), WriteFile(r + "/j2", "TWO");
