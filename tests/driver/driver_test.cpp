@@ -18,7 +18,7 @@ using namespace tu;
 // base=...".
 ChildRun Parse(const std::vector<std::string> &args, const std::string &cwd = "/",
                const char *fakeMkdirDir = nullptr) {
-    return tu::RunInChild([&] {
+    return RunInChild([&] {
         if (chdir(cwd.c_str()) != 0)
             return 3;
         unsetenv("LANG"), pVarenInstallDir = SaveStr("/tmp/VarenInstall");
@@ -38,23 +38,23 @@ ChildRun Parse(const std::vector<std::string> &args, const std::string &cwd = "/
 // directory wins and every missing one is made, never the root; a mkdir that makes nothing ends the
 // run with status 2.
 TEST(CommandLine, KeywordsAndWorkAreaDirectories) {
-    std::string t = tu::MakeTempDir();
+    std::string t = MakeTempDir();
     EXPECT_EQ(Parse({"-V", "Install", "install", "/opt/Varen/tvxx/"}, t).out, "work=" + t + "/Install/VarenInstall created=1 base=/opt");
     mkdir((t + "/exist").c_str(), 0755);
     EXPECT_EQ(Parse({t + "/new/deep", "install", "/srv", t + "/exist///"}).out, "work=" + t + "/exist/VarenInstall created=1 base=/srv");
     EXPECT_TRUE(Exists(t + "/-V") && Exists(t + "/new/deep"));
     EXPECT_FALSE(Exists(t + "/exist/VarenInstall")) << "the work area itself is made later";
-    tu::WriteFile(t + "/mkdir", "#!/bin/sh\necho \"$@\" >> " + t + "/ran\n", 0755);
+    WriteFile(t + "/mkdir", "#!/bin/sh\necho \"$@\" >> " + t + "/ran\n", 0755);
     EXPECT_EQ(Parse({"//"}, "/", t.c_str()).out, "work=/VarenInstall created=0 base=(none)");
     EXPECT_FALSE(Exists(t + "/ran"));
-    tu::WriteFile(t + "/mkdir", "#!/bin/sh\nexit 0\n", 0755);
+    WriteFile(t + "/mkdir", "#!/bin/sh\nexit 0\n", 0755);
     ChildRun run = Parse({t + "/ghost"}, "/", t.c_str());
     EXPECT_TRUE(run.status == 2 && run.out == "ERROR: couldn't open " + t + "/ghost\n\n") << run.out;
 }
 
 TEST(CommandLine, UnsafePathsAreRefusedBeforeAnyIsUsed) {
-    std::string t = tu::MakeTempDir();
-    auto refusal = [](const std::string &path) { return tu::Msg(MSG_UNSAFE_PATH, path.c_str()); };
+    std::string t = MakeTempDir();
+    auto refusal = [](const std::string &path) { return Msg(MSG_UNSAFE_PATH, path.c_str()); };
     ChildRun run = Parse({t + "/first", t + "/a b"});
     EXPECT_TRUE(run.status == 2 && run.out == refusal(t + "/a b")) << run.out;
     EXPECT_FALSE(Exists(t + "/first")) << "refused before the first directory was made";
@@ -68,7 +68,7 @@ TEST(CommandLine, UnsafePathsAreRefusedBeforeAnyIsUsed) {
 // The earlier installation by /usr/Varen/tvxx (in a /usr of the child's own): none, a link
 // (relative ones from /usr) or a directory; whatever the lookup took is given back.
 TEST(PreviousInstallation, NoneLinkOrDirectory) {
-    ChildRun run = tu::RunInChild([] {
+    ChildRun run = RunInChild([] {
         if (unshare(CLONE_NEWNS) != 0 || mount("usr", "/usr", "tmpfs", 0, nullptr) != 0)
             return 2;
         pMemB = nullptr; // the chain of the program is left alone
@@ -76,7 +76,7 @@ TEST(PreviousInstallation, NoneLinkOrDirectory) {
         for (const char *link : {"", "/opt/Varen/tvxx/", "../srv/Varen/tvxx", "dir"}) {
             unlink("/usr/Varen/tvxx");
             strcmp(link, "dir") == 0 ? mkdir("/usr/Varen/tvxx", 0755) : *link ? symlink(link, "/usr/Varen/tvxx") : 0;
-            printf("%s|", tu::Take(locatePreviousInstallation()).c_str());
+            printf("%s|", Take(locatePreviousInstallation()).c_str());
         }
         return pMemB == nullptr ? 0 : 1;
     });
@@ -89,9 +89,9 @@ TEST(PreviousInstallation, NoneLinkOrDirectory) {
 // df and du in T/bin printing the files df.w, df.i (by path) and du.w, du.i. Say gives the check's
 // output or "passed".
 struct Space {
-    std::string t = tu::MakeTempDir(), work = t + "/w/VarenInstall", base = t + "/i";
+    std::string t = MakeTempDir(), work = t + "/w/VarenInstall", base = t + "/i";
     Space() {
-        tu::Sh("mkdir -p " + t + "/site " + t + "/bin " + t + "/w " + base + "; echo 1000 > " + t + "/site/isize");
+        Sh("mkdir -p " + t + "/site " + t + "/bin " + t + "/w " + base + "; echo 1000 > " + t + "/site/isize");
         WriteFile(t + "/bin/df", "#!/bin/sh\ncase \"$1\" in " + t + "/w*) f=w;; *) f=i;; esac\n"
                   "echo 'Filesystem 1K-blocks Used Available Use% Mounted on'; cat " + t + "/df.$f\n", 0755);
         WriteFile(t + "/bin/du", "#!/bin/sh\ncase \"$2\" in " + t + "/w*) f=w;; *) f=i;; esac\necho \"$(cat " + t + "/du.$f)\t$2\"\n", 0755);
@@ -101,7 +101,7 @@ struct Space {
         WriteFile(t + "/site/tsize", tsize), WriteFile(t + "/du.w", duWork), WriteFile(t + "/du.i", duInst);
         WriteFile(t + "/df.w", std::string("fs 1 1 ") + std::to_string(workFree) + " 1% /m\n");
         WriteFile(t + "/df.i", fs + std::string(" 1 1 ") + std::to_string(instFree) + " 1% /m\n");
-        tu::ChildRun run = tu::RunInChild([&] {
+        ChildRun run = RunInChild([&] {
             unsetenv("LANG"), pPathToSetup = SaveStr("%s/site", t.c_str());
             ComList[CMD_DF].pPath = ComList[CMD_DU].pPath = SaveStr("%s/bin", t.c_str());
             pVarenInstallDir = SaveStr("%s", work.c_str());
@@ -120,7 +120,7 @@ TEST(FreeSpace, SizeFiguresAndOldDirectories) {
     EXPECT_EQ(c.Say("abc 500\n", 39, 5000), Msg(MSG_WORK_TOO_SMALL, c.work.c_str(), 40.0));
     EXPECT_EQ(c.Say("  \t500 b\n", 539, 5000), Msg(MSG_WORK_TOO_SMALL, c.work.c_str(), 540.0));
     EXPECT_EQ(c.Say("0x500\n", 39, 5000), Msg(MSG_WORK_TOO_SMALL, c.work.c_str(), 40.0));
-    tu::Sh("mkdir -p " + c.base + "/Varen/tvxx");
+    Sh("mkdir -p " + c.base + "/Varen/tvxx");
     EXPECT_EQ(c.Say("500\n", 1000, 1000, "0", "580"), "passed");
     EXPECT_EQ(c.Say("500\n", 1000, 1000, "0", "579"), Msg(MSG_SHARED_TOO_SMALL, c.work.c_str(), c.base.c_str(), 1580.0));
     mkdir(c.work.c_str(), 0755);

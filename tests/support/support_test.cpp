@@ -107,7 +107,7 @@ size_t HeapInUse() { return mallinfo2().uordblks; }
 // from the heap, zero-filled on dirty heap memory, and go back to it (unmapped, the heap would
 // fault).
 TEST_F(Mem, HeapFallbackWhenTheZeroDeviceCannotBeOpened) {
-    EXPECT_EQ(0, tu::RunInChild([] {
+    EXPECT_EQ(0, RunInChild([] {
         if (MemId >= 0)
             close(MemId);
         if ((MemId = -1, unshare(CLONE_NEWNS)) != 0 || mount("nodev", "/dev", "tmpfs", 0, nullptr) != 0)
@@ -231,7 +231,7 @@ TEST_F(SaveStrTest, ExactSizeCompleteResultsAndPlainText) {
         FreeBlock(pMemB);
     for (size_t len : {10, 8191, 8192, 65536, 300000}) { // only the result stays allocated
         std::string text = "A" + std::string(len - 2, 'x') + "Z";
-        EXPECT_EQ(tu::Take(SaveStr("<%s>", text.c_str())), "<" + text + ">") << len;
+        EXPECT_EQ(Take(SaveStr("<%s>", text.c_str())), "<" + text + ">") << len;
         EXPECT_EQ(pMemB, nullptr) << "the scratch area was left allocated, " << len;
     }
     // A format over 4096 characters producing more than the scratch area's usual size.
@@ -371,7 +371,7 @@ TEST(GetTokenParse, InPlaceAndTheSharedCursor) {
 
 class Files : public testing::Test {
   protected:
-    std::string dir = tu::MakeTempDir();
+    std::string dir = MakeTempDir();
 };
 
 // Longer than the result buffers: cut, never written beyond; the text before a path is not read.
@@ -406,7 +406,7 @@ TEST_F(Files, FindFileTypesAndOwners) {
     ASSERT_EQ(0, chown((dir + "/theirs").c_str(), 65534, 65534));
     chmod(dir.c_str(), 0755);
     EXPECT_TRUE(OwnedByThisUser(dir.c_str()));
-    EXPECT_EQ(0, tu::RunInChild([&] {
+    EXPECT_EQ(0, RunInChild([&] {
                      bool ok = seteuid(65534) == 0 && !OwnedByThisUser(dir.c_str()) &&
                                OwnedByThisUser((dir + "/theirs").c_str());
                      return seteuid(0) == 0 && ok ? 0 : 1; // root again for the exit checks
@@ -438,14 +438,14 @@ TEST_F(Files, InputLinesWholeOrRefused) {
     // Modes: given ones set, 0 leaves the file's as they are.
     ASSERT_TRUE(CreateTextFile((dir + "/t").c_str(), "w", 0751, "%d", 5));
     ASSERT_TRUE(CreateTextFile((dir + "/t").c_str(), "a", 0, "%d", 6));
-    EXPECT_EQ("56", tu::ReadFile(dir + "/t"));
-    EXPECT_EQ(0751, tu::ModeOf(dir + "/t"));
+    EXPECT_EQ("56", ReadFile(dir + "/t"));
+    EXPECT_EQ(0751, ModeOf(dir + "/t"));
     mkdir((dir + "/a").c_str(), 0755);
     const struct { std::string path, expect; int flag; } cases[] = {
         {dir + "/a/b/c", dir + "/a", 0}, {dir + "/a", dir + "/a", 1}, {"/", "/", 1}, {"/" + std::string(5000, 'z') + "/y", "/", 0}};
     for (const auto &c : cases) { // the nearest existing path
         int flag = 0;
-        EXPECT_EQ(c.expect, tu::Take(FindExistingPath(c.path.c_str(), &flag)));
+        EXPECT_EQ(c.expect, Take(FindExistingPath(c.path.c_str(), &flag)));
         EXPECT_EQ(c.flag, flag) << c.path;
     }
 }

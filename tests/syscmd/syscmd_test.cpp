@@ -15,7 +15,7 @@ namespace {
 using namespace tu;
 
 // ---- The command lookup against fake directories.
-void Touch(const std::string &path) { tu::WriteFile(path, "", 0755); }
+void Touch(const std::string &path) { WriteFile(path, "", 0755); }
 
 // Each test has an unlocated table and its own fixed directories f1 and f2.
 class CmdTable : public tu::EmptyChain {
@@ -38,7 +38,7 @@ class CmdTable : public tu::EmptyChain {
         snprintf(SearchPaths, sizeof(SearchPaths), "%s", fixed);
         FullSearchPath = nullptr, flInitSysCmd = true, flSysCmdLog = false;
     }
-    std::string top = tu::MakeTempDir(), savedPath = getenv("PATH");
+    std::string top = MakeTempDir(), savedPath = getenv("PATH");
 };
 
 TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
@@ -74,19 +74,19 @@ TEST_F(CmdTable, ShellExportWithoutTrailingBlankAndFirstLogLine) {
     Touch(top + "/f2/sh");
     unsetenv("PATH");
     flUseLog = 1, flLogFirstWrite = true;
-    tu::WriteFile("/tmp/setup.log", "earlier run\n");
+    WriteFile("/tmp/setup.log", "earlier run\n");
     PutMem(GetCmd(CMD_CAT)); // one command located on its own, not the shell
     EXPECT_EQ(nullptr, ComList[CMD_SH].pPath);
     InitSysCmdList();
     EXPECT_EQ(top + "/f2/sh|" + top + "/f1:" + top + "/f2:|initializing system\n",
-              std::string(getenv("SHELL")) + "|" + FullSearchPath + "|" + tu::ReadFile("/tmp/setup.log"));
+              std::string(getenv("SHELL")) + "|" + FullSearchPath + "|" + ReadFile("/tmp/setup.log"));
 }
 
 // Over 64 KiB of names: a blank before each of the 702 (".", ".." and 700), one after.
 TEST_F(CmdTable, DirectoryListingsOfAnySize) {
     for (int i = 0; i < 700; i++)
         Touch(top + "/cwd/" + std::to_string(i) + std::string(120, 'n'));
-    std::string s = tu::Take(GetDirFileList((top + "/cwd").c_str()));
+    std::string s = Take(GetDirFileList((top + "/cwd").c_str()));
     EXPECT_EQ(702 + 3 + (10 * 1 + 90 * 2 + 600 * 3) + 700 * 120 + 1, s.size());
     EXPECT_NE(std::string::npos, s.find(" 699" + std::string(120, 'n') + " "));
     EXPECT_EQ(nullptr, GetDirFileList((top + "/none").c_str()));
@@ -107,7 +107,7 @@ class Run : public testing::Test {
         unlink(LOG);
     }
     void TearDown() override { flUseLog = 0, flSysCmdLog = false, ComList[CMD_ECHO].Delay = 0; }
-    std::string dir = tu::MakeTempDir();
+    std::string dir = MakeTempDir();
 };
 
 // Failure is judged by the exit status or signal, never by errno; the rm line is the byte-exact
@@ -117,7 +117,7 @@ TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
     mkdir(victim.c_str(), 0755);
     // In a child (its failures are kept for the program's life); mode-1 failures are counted, lines
     // as logged.
-    tu::ChildRun run = tu::RunInChild([&] {
+    ChildRun run = RunInChild([&] {
         for (int result : {SysCmd(CMD_RM_R, MODE_WARN, " %s", victim.c_str()),
                            SysCmd(CMD_LINE, MODE_FATAL, "sh -c 'echo out; echo err >&2'"),
                            SysCmd(CMD_LINE, MODE_WARN, "false"), SysCmd(CMD_LINE, MODE_WARN, "sh -c 'exit 3'"),
@@ -126,7 +126,7 @@ TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
         return fprintf(stderr, "%d %s", FailureCount(), FailedStep(2)) < 0;
     });
     EXPECT_EQ("..... 0 0 1 3 137 5 3 kill -KILL $$", run.out + " " + run.err);
-    EXPECT_FALSE(tu::Exists(victim));
+    EXPECT_FALSE(Exists(victim));
     EXPECT_EQ("/bin/sh -c \"/bin/rm -rf  " + victim + "\nsh -c 'echo out; echo err >&2'\nout\nerr\nfalse\n"
               "WARNING_MSG: exit status 1\nsh -c 'exit 3'\nWARNING_MSG: exit status 3\nkill -KILL $$\n"
               "WARNING_MSG: killed by signal 9 (Killed)\n", ReadFile(LOG));
@@ -135,11 +135,11 @@ TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
 // Quiet calls are neither logged nor redirected; an unlocated command ends the run with status 1.
 TEST_F(Run, QuietCallsAndUnlocatedCommands) {
     std::string src = dir + "/src", dst = dir + "/dst";
-    tu::WriteFile(src, "data\n");
+    WriteFile(src, "data\n");
     testing::internal::CaptureStdout();
     EXPECT_EQ(0, SysCmd(-CMD_CAT, MODE_FATAL, " %s >> %s", src.c_str(), dst.c_str()) + SysCmd(CMD_NONE, MODE_WARN, "echo shown"));
     EXPECT_EQ("shown\ndata\n", testing::internal::GetCapturedStdout() + ReadFile(dst));
-    EXPECT_FALSE(tu::Exists(LOG));
+    EXPECT_FALSE(Exists(LOG));
     EXPECT_EXIT(SysCmd(-CMD_CAT, MODE_FATAL, " %s/missing", dir.c_str()), testing::ExitedWithCode(1), "");
     EXPECT_EXIT(SysCmd(CMD_LPSTAT, MODE_QUIET, " -a"), testing::ExitedWithCode(1), "^ERROR: unable to locate system command 'lpstat'\n$");
     EXPECT_EXIT(GetCmdResponse(CMD_DF, nullptr, "/"), testing::ExitedWithCode(1), "^ERROR: unable to locate system command 'df'\n$");
@@ -151,15 +151,15 @@ TEST_F(Run, OverlongLinesAreNeverRun) {
     std::string made = dir + "/made", fits = "touch " + made;
     fits.resize(4095 - 24, ' ');
     EXPECT_EQ(E2BIG, SysCmd(CMD_NONE, MODE_QUIET, "%s ", fits.c_str()));
-    EXPECT_FALSE(tu::Exists(made));
+    EXPECT_FALSE(Exists(made));
     EXPECT_EQ(0, SysCmd(CMD_NONE, MODE_QUIET, "%s", fits.c_str()));
     EXPECT_EQ(0, unlink(made.c_str()));
     std::string longer = "touch " + made + " #" + std::string(5000, 'a');
-    EXPECT_EQ(E2BIG, tu::RunInChild([&] { return SysCmd(CMD_LINE, MODE_WARN, "%s", longer.c_str()); }).status);
+    EXPECT_EQ(E2BIG, RunInChild([&] { return SysCmd(CMD_LINE, MODE_WARN, "%s", longer.c_str()); }).status);
     EXPECT_EQ("WARNING_MSG: Argument list too long\n", ReadFile(LOG)); // counted failures stay in the child
     EXPECT_EXIT(SysCmd(CMD_ECHO, MODE_FATAL, "%s", longer.c_str()), testing::ExitedWithCode(1), "");
     EXPECT_EQ(nullptr, GetCmdResponse(CMD_LINE, nullptr, "%s", longer.c_str()));
-    EXPECT_FALSE(tu::Exists(made));
+    EXPECT_FALSE(Exists(made));
 }
 
 // Delay > 0 pauses that many seconds; -1 asks ps once a second until it lists an "echo" process
@@ -170,10 +170,10 @@ TEST_F(Run, AfterRunPauseAndProcessWait) {
     EXPECT_EQ(2u, Slept);
     ComList[CMD_ECHO].Delay = -1;
     std::string calls = dir + "/calls";
-    tu::FakeCmd(CMD_PS, dir, "echo >> " + calls + "; [ $(wc -l < " + calls + ") -ge 3 ] && echo ' 42 ? S 0:00 0 echo'");
+    FakeCmd(CMD_PS, dir, "echo >> " + calls + "; [ $(wc -l < " + calls + ") -ge 3 ] && echo ' 42 ? S 0:00 0 echo'");
     SysCmd(CMD_ECHO, MODE_QUIET, "x");
-    EXPECT_TRUE(ReadFile(calls) == "\n\n\n" && !tu::Exists(LOG));
-    tu::FakeCmd(CMD_PS, dir, "echo >> " + calls);
+    EXPECT_TRUE(ReadFile(calls) == "\n\n\n" && !Exists(LOG));
+    FakeCmd(CMD_PS, dir, "echo >> " + calls);
     unlink(calls.c_str()), Slept = 0;
     SysCmd(CMD_ECHO, MODE_QUIET, "x");
     EXPECT_TRUE(ReadFile(calls) == std::string(11, '\n') && Slept == 10u);
@@ -188,7 +188,7 @@ TEST_F(Run, ResponseLinesInPieces) {
             got += std::string(l->pText) + "|";
         return FreeResponseList(all), got;
     };
-    tu::FakeCmd(CMD_PS, dir, "echo \"$*\"; echo LPRng; head -c 5000 /dev/zero | tr '\\0' a; echo");
+    FakeCmd(CMD_PS, dir, "echo \"$*\"; echo LPRng; head -c 5000 /dev/zero | tr '\\0' a; echo");
     EXPECT_EQ("-ace arg\n|LPRng\n|" + std::string(4095, 'a') + "|" + std::string(905, 'a') + "\n|", take(GetCmdResponse(CMD_PS, "", "%s", "arg")));
     EXPECT_EQ("LPRng\n|", take(GetCmdResponse(CMD_PS, "LPRng", "%s", "")));
     EXPECT_EQ("", take(GetCmdResponse(CMD_LINE, "cups", "echo LPRng")));
@@ -197,27 +197,20 @@ TEST_F(Run, ResponseLinesInPieces) {
 // ---- The host queries against canned ps, df and du output.
 
 // ps, df and du print the file "out" of a temporary directory and record their arguments in "args".
-class Query : public testing::Test {
+class Query : public Run {
   protected:
     void SetUp() override {
+        Run::SetUp();
         for (int id : {CMD_PS, CMD_DF, CMD_DU})
-            tu::FakeCmd(id, dir, "echo \"$*\" > " + dir + "/args\ncat " + dir + "/out");
-        ComList[CMD_SH].pPath = "/bin";
-        flInitSysCmd = false;
+            FakeCmd(id, dir, "echo \"$*\" > " + dir + "/args\ncat " + dir + "/out");
     }
-    void Output(const std::string &text) { tu::WriteFile(dir + "/out", text); }
-    std::string Args() { return tu::ReadFile(dir + "/args"); }
-    std::string dir = tu::MakeTempDir();
+    void Output(const std::string &text) { WriteFile(dir + "/out", text); }
+    std::string Args() { return ReadFile(dir + "/args"); }
 };
 
 TEST_F(Query, ProcessIdsByExactName) {
-    Output("  PID TTY STAT TIME CMD\n"
-           "  812 ?   S    0:01 x tvadmin\n"
-           "  900 ?   S    0:01 x tvadmin2\n"
-           "  901 ?   S    0:01 tvadmin vsf\n"
-           "  902 tvadmin\n"
-           " 1040 pts/1 R  0:00 y\ttvadmin\n"
-           "   77 ?   S    0:00 z tvqadmin\n");
+    Output("  PID TTY STAT TIME CMD\n  812 ?   S    0:01 x tvadmin\n  900 ?   S    0:01 x tvadmin2\n"
+           "  901 ?   S    0:01 tvadmin vsf\n  902 tvadmin\n 1040 pts/1 R  0:00 y\ttvadmin\n   77 ?   S    0:00 z tvqadmin\n");
     EXPECT_EQ(" 812 1040 ", Take(GetSysPsIdList("tvadmin")));
     EXPECT_EQ("-ace\n", Args());
     EXPECT_EQ("(null)", Take(GetSysPsIdList("tvadmi")));
@@ -256,49 +249,41 @@ TEST_F(Query, DiskSpaceAndUsage) {
     Output("1234\t/opt/x\n");
     EXPECT_EQ(1234, DUPath("/opt/x"));
     EXPECT_EQ("-s /opt/x\n", Args());
-    Output("");
-    EXPECT_EQ(0, DUPath("/gone"));
+    EXPECT_EQ(0, (Output(""), DUPath("/gone")));
 }
 
 // ---- The log and the tool path.
 
-class Log : public testing::Test {
-  protected:
-    void SetUp() override {
-        unlink(LOG);
-        flUseLog = 1, flLogFirstWrite = true;
-    }
-    void TearDown() override { flUseLog = 0; }
-};
+class Log : public Run {}; // logging on, no log yet
 
 TEST_F(Log, NewRunTruncatesAndNewFileIsWorldWritable) {
     mode_t old = umask(022);
     PutLogMsg("run %d\n", 1);
     PutLogMsg("more\n");
-    EXPECT_TRUE(ReadFile(LOG) == "run 1\nmore\n" && tu::ModeOf(LOG) == 0666);
+    EXPECT_TRUE(ReadFile(LOG) == "run 1\nmore\n" && ModeOf(LOG) == 0666);
     chmod(LOG, 0600);
     flLogFirstWrite = true; // the next run: emptied at its first write
     EXPECT_TRUE(LogIsOwn() && ReadFile(LOG).empty());
     PutLogMsg("run 2\n");
     umask(old);
-    EXPECT_TRUE(ReadFile(LOG) == "run 2\n" && tu::ModeOf(LOG) == 0600);
+    EXPECT_TRUE(ReadFile(LOG) == "run 2\n" && ModeOf(LOG) == 0600);
 }
 
 TEST_F(Log, PlantedLinksAreNeverFollowed) {
     std::string target = "/tmp/log-target";
-    tu::WriteFile(target, "precious\n");
+    WriteFile(target, "precious\n");
     symlink(target.c_str(), LOG);
     PutLogMsg("first\n");
-    EXPECT_EQ("precious\n|first\n|", ReadFile(target) + "|" + ReadFile(LOG) + "|" + tu::LinkTarget(LOG));
+    EXPECT_EQ("precious\n|first\n|", ReadFile(target) + "|" + ReadFile(LOG) + "|" + LinkTarget(LOG));
     unlink(LOG);
     symlink("/tmp/through-link", LOG); // a dangling link
     flLogFirstWrite = true;
     PutLogMsg("again\n");
-    EXPECT_TRUE(!tu::Exists("/tmp/through-link") && ReadFile(LOG) == "again\n");
+    EXPECT_TRUE(!Exists("/tmp/through-link") && ReadFile(LOG) == "again\n");
     // A link or another file put there after the first write is refused, and the run goes on.
     for (bool link : {true, false}) {
         rename(LOG, "/tmp/setup.old");
-        link ? (void)symlink(target.c_str(), LOG) : tu::WriteFile(LOG, "");
+        link ? (void)symlink(target.c_str(), LOG) : WriteFile(LOG, "");
         testing::internal::CaptureStderr();
         PutLogMsg("later\n");
         EXPECT_EQ("ERROR: couldn't open /tmp/setup.log\n", testing::internal::GetCapturedStderr());
@@ -310,11 +295,11 @@ TEST_F(Log, PlantedLinksAreNeverFollowed) {
     for (int kind = 0; kind < 3; kind++) {
         unlink(LOG);
         if (kind == 0)
-            mkdir(LOG, 0777), tu::WriteFile(std::string(LOG) + "/x", "x");
+            mkdir(LOG, 0777), WriteFile(std::string(LOG) + "/x", "x");
         else if (kind == 1)
             link(target.c_str(), LOG);
         else
-            tu::WriteFile(LOG, "theirs\n"), (void)!chown(LOG, 65534, 65534);
+            WriteFile(LOG, "theirs\n"), (void)!chown(LOG, 65534, 65534);
         flLogFirstWrite = true;
         PutLogMsg("own %d\n", kind);
         EXPECT_EQ("own " + std::to_string(kind) + "\nprecious\n", ReadFile(LOG) + ReadFile(target)) << kind;
@@ -327,13 +312,13 @@ TEST_F(Log, PlantedLinksAreNeverFollowed) {
     mkdir(LOG, 0755);
     ASSERT_EQ(0, mount("t", LOG, "tmpfs", 0, nullptr));
     flLogFirstWrite = true;
-    tu::ChildRun run = tu::RunInChild([] { PutLogMsg("lost\n"); return fcntl(0, F_GETFD) != -1 ? 0 : 1; });
+    ChildRun run = RunInChild([] { PutLogMsg("lost\n"); return fcntl(0, F_GETFD) != -1 ? 0 : 1; });
     umount(LOG);
     EXPECT_TRUE(run.status == 0 && run.err == "ERROR: couldn't open /tmp/setup.log\n") << run.err;
 }
 
 TEST(ToolPath, DirectoryOfTheRunningProgram) {
-    std::string cwd = tu::MakeTempDir();
+    std::string cwd = MakeTempDir();
     ASSERT_EQ(0, chdir(cwd.c_str()));
     const std::pair<const char *, std::string> cases[] = {
         {"/mnt/cd/setup", "/mnt/cd"}, {"/setup", "/"}, {"setup", cwd}, {nullptr, cwd}, {"./setup", cwd},
