@@ -3,8 +3,6 @@
 #include "driver/cmdline.h"
 #include "testutil.h"
 
-#include <sched.h>
-#include <sys/mount.h>
 #include <vector>
 
 namespace {
@@ -13,9 +11,7 @@ using namespace tu;
 
 // ---- The command line, each parse in a child (it may end the process).
 
-// Parses args (without the program name) in a child whose working directory is cwd, with mkdir
-// taken from fakeMkdirDir when given; the child prints the resulting globals as "work=... created=N
-// base=...".
+// Parses args (no program name) in cwd, with mkdir from fakeMkdirDir if given; prints the globals.
 ChildRun Parse(const std::vector<std::string> &args, const std::string &cwd = "/",
                const char *fakeMkdirDir = nullptr) {
     return RunInChild([&] {
@@ -35,13 +31,14 @@ ChildRun Parse(const std::vector<std::string> &args, const std::string &cwd = "/
 }
 
 // Words beginning with "-" other than "-v" are directories, relative ones made absolute; the last
-// directory wins and every missing one is made, never the root; a mkdir that makes nothing ends the
-// run with status 2.
+// wins, every missing one is made, never the root; a mkdir that makes nothing ends with status 2.
 TEST(CommandLine, KeywordsAndWorkAreaDirectories) {
     std::string t = MakeTempDir();
-    EXPECT_EQ(Parse({"-V", "Install", "install", "/opt/Varen/tvxx/"}, t).out, "work=" + t + "/Install/VarenInstall created=1 base=/opt");
+    EXPECT_EQ(Parse({"-V", "Install", "install", "/opt/Varen/tvxx/"}, t).out,
+              "work=" + t + "/Install/VarenInstall created=1 base=/opt");
     mkdir((t + "/exist").c_str(), 0755);
-    EXPECT_EQ(Parse({t + "/new/deep", "install", "/srv", t + "/exist///"}).out, "work=" + t + "/exist/VarenInstall created=1 base=/srv");
+    EXPECT_EQ(Parse({t + "/new/deep", "install", "/srv", t + "/exist///"}).out,
+              "work=" + t + "/exist/VarenInstall created=1 base=/srv");
     EXPECT_TRUE(Exists(t + "/-V") && Exists(t + "/new/deep"));
     EXPECT_FALSE(Exists(t + "/exist/VarenInstall")) << "the work area itself is made later";
     WriteFile(t + "/mkdir", "#!/bin/sh\necho \"$@\" >> " + t + "/ran\n", 0755);
@@ -65,29 +62,10 @@ TEST(CommandLine, UnsafePathsAreRefusedBeforeAnyIsUsed) {
     }
 }
 
-// The earlier installation by /usr/Varen/tvxx (in a /usr of the child's own): none, a link
-// (relative ones from /usr) or a directory; whatever the lookup took is given back.
-TEST(PreviousInstallation, NoneLinkOrDirectory) {
-    ChildRun run = RunInChild([] {
-        if (unshare(CLONE_NEWNS) != 0 || mount("usr", "/usr", "tmpfs", 0, nullptr) != 0)
-            return 2;
-        pMemB = nullptr; // the chain of the program is left alone
-        mkdir("/usr/Varen", 0755);
-        for (const char *link : {"", "/opt/Varen/tvxx/", "../srv/Varen/tvxx", "dir"}) {
-            unlink("/usr/Varen/tvxx");
-            strcmp(link, "dir") == 0 ? mkdir("/usr/Varen/tvxx", 0755) : *link ? symlink(link, "/usr/Varen/tvxx") : 0;
-            printf("%s|", Take(locatePreviousInstallation()).c_str());
-        }
-        return pMemB == nullptr ? 0 : 1;
-    });
-    EXPECT_TRUE(run.status == 0 && run.out == "(null)|/opt|/usr/../srv|/usr|") << run.out;
-}
-
 // ---- The free-space check with stand-in df and du; whole runs check the stops and their messages.
 
-// A site asking 1000 (install) and TSIZE (work area), a work area T/w/VarenInstall, a base T/i and
-// df and du in T/bin printing the files df.w, df.i (by path) and du.w, du.i. Say gives the check's
-// output or "passed".
+// A site asking 1000 (install) and TSIZE (work area), a work area T/w/VarenInstall, a base T/i, df
+// and du printing T/df.w, df.i, du.w, du.i by path. Say gives the check's output or "passed".
 struct Space {
     std::string t = MakeTempDir(), work = t + "/w/VarenInstall", base = t + "/i";
     Space() {

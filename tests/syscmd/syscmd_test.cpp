@@ -246,38 +246,31 @@ TEST_F(Query, DiskSpaceAndUsage) {
     Output("Avail x\n7 " + std::string(5000, 'd') + "\n"); // longer than DfLine
     DiskSpaceInfo info;
     EXPECT_TRUE(GetDiskSpace("/", &info) && info.Avail == 7 && strlen(info.DfLine) == 511u);
-    Output("1234\t/opt/x\n");
-    EXPECT_EQ(1234, DUPath("/opt/x"));
-    EXPECT_EQ("-s /opt/x\n", Args());
-    EXPECT_EQ(0, (Output(""), DUPath("/gone")));
 }
 
 // ---- The log and the tool path.
 
 class Log : public Run {}; // logging on, no log yet
 
-TEST_F(Log, NewRunTruncatesAndNewFileIsWorldWritable) {
+// A new run empties the log, a new log is world-writable; links at its path are never followed.
+TEST_F(Log, NewRunsAndPlantedLinks) {
     mode_t old = umask(022);
     PutLogMsg("run %d\n", 1);
     PutLogMsg("more\n");
     EXPECT_TRUE(ReadFile(LOG) == "run 1\nmore\n" && ModeOf(LOG) == 0666);
-    chmod(LOG, 0600);
-    flLogFirstWrite = true; // the next run: emptied at its first write
+    chmod(LOG, 0600), flLogFirstWrite = true; // the next run: emptied at its first write
     EXPECT_TRUE(LogIsOwn() && ReadFile(LOG).empty());
     PutLogMsg("run 2\n");
     umask(old);
     EXPECT_TRUE(ReadFile(LOG) == "run 2\n" && ModeOf(LOG) == 0600);
-}
-
-TEST_F(Log, PlantedLinksAreNeverFollowed) {
+    unlink(LOG), flLogFirstWrite = true;
     std::string target = "/tmp/log-target";
     WriteFile(target, "precious\n");
     symlink(target.c_str(), LOG);
     PutLogMsg("first\n");
     EXPECT_EQ("precious\n|first\n|", ReadFile(target) + "|" + ReadFile(LOG) + "|" + LinkTarget(LOG));
-    unlink(LOG);
+    unlink(LOG), flLogFirstWrite = true;
     symlink("/tmp/through-link", LOG); // a dangling link
-    flLogFirstWrite = true;
     PutLogMsg("again\n");
     EXPECT_TRUE(!Exists("/tmp/through-link") && ReadFile(LOG) == "again\n");
     // A link or another file put there after the first write is refused, and the run goes on.
@@ -289,9 +282,8 @@ TEST_F(Log, PlantedLinksAreNeverFollowed) {
         EXPECT_EQ("ERROR: couldn't open /tmp/setup.log\n", testing::internal::GetCapturedStderr());
         EXPECT_EQ("precious\n", ReadFile(target));
     }
-    // A new run removes whatever is not a file of its own with one name: a directory with content,
-    // a second name of another file, another user's file; the log is made anew and the other file
-    // never emptied.
+    // A new run removes what is not its own file with one name (a directory with content, a second
+    // name of another file, another user's file), never emptying another file.
     for (int kind = 0; kind < 3; kind++) {
         unlink(LOG);
         if (kind == 0)
@@ -306,10 +298,9 @@ TEST_F(Log, PlantedLinksAreNeverFollowed) {
         struct stat st;
         EXPECT_TRUE(lstat(LOG, &st) == 0 && st.st_uid == geteuid() && st.st_nlink == 1) << kind;
     }
-    // What cannot be removed (a mount point) leaves the run without a log, and no other descriptor
-    // is written or closed instead.
-    unlink(LOG);
-    mkdir(LOG, 0755);
+    // What cannot be removed (a mount point) leaves the run without a log; no other descriptor is
+    // written or closed instead.
+    unlink(LOG), mkdir(LOG, 0755);
     ASSERT_EQ(0, mount("t", LOG, "tmpfs", 0, nullptr));
     flLogFirstWrite = true;
     ChildRun run = RunInChild([] { PutLogMsg("lost\n"); return fcntl(0, F_GETFD) != -1 ? 0 : 1; });
