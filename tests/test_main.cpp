@@ -1,7 +1,5 @@
-// Entry of every unit-test program. The installer writes its log and temporary files under /tmp; so
-// that no test touches the machine's real /tmp, the program first moves into a private mount
-// namespace with an empty tmpfs on /tmp (this needs root). A test that ends with more allocator
-// nodes or descriptors in use than it began with fails.
+// Entry of every unit-test program: a private empty tmpfs on /tmp (needs root) keeps the machine's
+// /tmp untouched; a test ending with more allocator nodes or descriptors in use than it began fails.
 #include <gtest/gtest.h>
 
 #include <dirent.h>

@@ -11,7 +11,6 @@
 
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 
 #include "driver/globals.h"
@@ -30,9 +29,8 @@ inline std::string MakeTempDir() {
     return mkdtemp(tmpl) != nullptr ? tmpl : "";
 }
 inline std::string ReadFile(const std::string &path) {
-    std::stringstream ss;
-    ss << std::ifstream(path, std::ios::binary).rdbuf();
-    return ss.str();
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 inline void WriteFile(const std::string &path, const std::string &text, mode_t mode = 0644) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;

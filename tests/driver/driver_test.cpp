@@ -90,9 +90,8 @@ struct Space {
     }
 };
 
-// A figure must open the size file (blanks first allowed, no hex); else the margin alone. An
-// upgrade in place: the old application directory counts as free room of the shared file system,
-// and an old work area on top of it.
+// A figure must open the size file (blanks first allowed, no hex), else the margin alone counts.
+// In an upgrade the old application directory, then an old work area count as free room.
 TEST(FreeSpace, SizeFiguresAndOldDirectories) {
     Space c;
     EXPECT_EQ(c.Say("abc 500\n", 39, 5000), Msg(MSG_WORK_TOO_SMALL, c.work.c_str(), 40.0));

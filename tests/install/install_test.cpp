@@ -104,11 +104,9 @@ class PkgListTest : public testing::Test {
     std::string root_ = MakeTempDir(), work_ = root_ + "/work", app_ = root_ + "/app", pkg_ = work_ + "/pkg";
 };
 
-// "c" and any unlisted first word copy into APP; "#" alone is a comment, "#c" is not; dir, dirto
-// and t do what they name; m and s act only on files APP holds; newdir creates with 775, then
-// applies its attributes, and leaves an existing directory alone. After "name", later attributes
-// still act on the old NAME; owner and group work recursively. A failing attribute command ends the
-// run with status 1.
+// "c" and any unlisted word copy into APP, "#c" too; m and s act only on files APP holds; newdir
+// makes 775 then applies its attributes, leaving an existing directory alone; attributes after
+// "name" act on the old NAME; owner and group recurse; a failing attribute ends with status 1.
 TEST_F(PkgListTest, DirectivesAndAttributes) {
     std::string dest = root_ + "/elsewhere", link = root_ + "/toollink";
     mkdir(dest.c_str(), 0755);
@@ -136,10 +134,8 @@ TEST_F(PkgListTest, DirectivesAndAttributes) {
     EXPECT_TRUE(run.status == 1 && run.out.find("ERROR: ") != std::string::npos && !Exists(app_ + "/d")) << run.out;
 }
 
-// "sed" as the first attribute takes the rest of the line, blanks included, so in "sed s/OLD/NEW/g
-// mode 755" mode and 755 are sed's (here files in the working directory) and no chmod runs; later,
-// sed takes one word. Its temporary file lives in the work area: whatever stands at its name there
-// (a link, a directory) is removed, never written through.
+// "sed" first takes the rest of the line ("mode 755" are sed's files here), later one word; its
+// temporary file is in the work area, where a link or directory at its name is removed, not used.
 TEST_F(PkgListTest, SedValuesAndTheTemporaryFile) {
     WriteFile(app_ + "/script", "OLD one OLD\n"), WriteFile(app_ + "/s2", "aaa\n", 0600), WriteFile(app_ + "/s3", "OLD\n", 0640);
     std::string cwd = root_ + "/cwd", victim = root_ + "/victim", tmp = work_ + "/setup.tmp";
@@ -181,9 +177,8 @@ TEST_F(PkgListTest, ReleaseConditions) {
     EXPECT_TRUE(!Exists(app_ + "/b") && Exists(app_ + "/d"));
 }
 
-// Lines lacking a word they need are skipped with a WARNING line in the log and the list goes on.
-// Odd word counts leave the last attribute word alone; a tab is part of a word, so "tool<TAB>mode"
-// is one NAME, which a command line may not hold: that line is skipped too.
+// Lines lacking a word are skipped with a WARNING and the list goes on; an odd last attribute word
+// is left alone; a tab is part of a word, so "tool<TAB>mode" is a NAME not allowed: skipped too.
 TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) {
     // In a child: the skipped lines are kept for the summary.
     EXPECT_EQ(0, RunInChild([&] { return RunList("c\ndirto tree\nv\nv <\nv >= 0 v\ncheckps\nnewdir\nt\nm\n"
@@ -212,9 +207,8 @@ TEST(SedScript, WhatMayReachTheCommandLine) {
 
 // ---- The interface scripts' branches that whole runs under CUPS and LPRng do not reach.
 
-// A stand-in print tool: appends "CALLn:" with its arguments in brackets, its working directory,
-// the content of argument files, the job variables and its standard input to R/record; fails until
-// call number succeedAt.
+// A stand-in print tool: records "CALLn:" and its arguments, directory, argument files' content,
+// job variables and standard input in R/record; fails until call number succeedAt.
 std::string StandIn(const std::string &r, int succeedAt) {
     return "#!/bin/sh\nn=`cat " + r + "/n 2>/dev/null || echo 0`; n=$((n + 1)); echo $n > " + r +
            "/n\n{\n"

@@ -82,12 +82,10 @@ TEST_F(Mem, ReleaseUnmapsAndBadPointersAndHugeRequests) {
     static char staticBuf[64];
     char *a = static_cast<char *>(GetMem(40)), *b = static_cast<char *>(GetMem(10)); // nodes 0-1, 2
     const std::string mat = pMemB->MAT;
-    for (void *bad : {static_cast<void *>(nullptr), static_cast<void *>(staticBuf), static_cast<void *>(a + 32),
-                      static_cast<void *>(pMemB->pData + 32 * 10)}) // second node of an allocation, free space
+    for (char *bad : {static_cast<char *>(nullptr), staticBuf, a + 32, pMemB->pData + 32 * 10}) // 2nd node, free
         PutMem(bad);
     EXPECT_TRUE(mat == pMemB->MAT && pMemB->FreeNodeCount == MEM_NODES - 3);
-    PutMem(a + 5); // inside the first node: releases it
-    PutMem(a);     // already released
+    PutMem(a + 5), PutMem(a); // inside the first node: releases it; then already released
     EXPECT_EQ(pMemB->FreeNodeCount, MEM_NODES - 1);
     PutMem(b);
     EXPECT_EQ(pMemB, nullptr);
@@ -103,9 +101,8 @@ size_t HeapInUse() { return 0; } // ASan counts lazily
 #else
 size_t HeapInUse() { return mallinfo2().uordblks; }
 #endif
-// An empty /dev in a mount namespace of its own puts the zero device out of reach; the blocks come
-// from the heap, zero-filled on dirty heap memory, and go back to it (unmapped, the heap would
-// fault).
+// Without the zero device (an empty /dev) blocks come from the heap, zero-filled on dirty heap
+// memory, and go back to it (unmapped, the heap would fault).
 TEST_F(Mem, HeapFallbackWhenTheZeroDeviceCannotBeOpened) {
     EXPECT_EQ(0, RunInChild([] {
         if (MemId >= 0)
@@ -129,10 +126,9 @@ TEST_F(Mem, HeapFallbackWhenTheZeroDeviceCannotBeOpened) {
     }).status);
 }
 
-// Random requests from 1 byte to over 64 KiB and releases in random order, in phases that grow to
-// hundreds of live allocations and shrink again: each is zero-filled and keeps its contents, its
-// address is the leftmost run of free nodes of a reference model (a MAT per normal block), and the
-// blocks keep their invariants.
+// Random requests (1 byte to over 64 KiB) and releases in growing and shrinking phases: each is
+// zero-filled, keeps its contents, and lies at the leftmost free run of a reference model (a MAT per
+// normal block); the blocks keep their invariants.
 TEST_F(Mem, RandomisedAgainstLeftmostRunReference) {
     std::mt19937 rng(20261206);
     std::map<char *, size_t> live;                     // length with the extra byte
@@ -186,10 +182,8 @@ TEST_F(Mem, RandomisedAgainstLeftmostRunReference) {
             ASSERT_EQ(b->pPrev, prev);
             if (b->Size > MEM_BLOCK_SIZE)
                 continue;
-            ASSERT_LT(m, model.size());
-            ASSERT_EQ(b->pData, model[m].first);
+            ASSERT_TRUE(m < model.size() && b->pData == model[m].first && b->MAT == model[m].second) << m;
             const std::string &mat = model[m++].second;
-            ASSERT_EQ(b->MAT, mat);
             ASSERT_EQ(b->FreeNodeCount, std::count(mat.begin(), mat.end(), ' '));
             for (int i = 0, run = 0; i < MEM_NODES; i++) {
                 run = mat[i] == ' ' ? run + 1 : 0;
@@ -241,20 +235,15 @@ TEST_F(SaveStrTest, ExactSizeCompleteResultsAndPlainText) {
 
 #if !defined(__SANITIZE_ADDRESS__)
 // With the address space limited to a little more than it holds now, a 48-MiB text cannot be saved.
-[[noreturn]] void SaveTooMuch() {
-    unsigned long pages = 0;
-    FILE *f = fopen("/proc/self/statm", "r");
-    if (f == nullptr || fscanf(f, "%lu", &pages) != 1)
-        exit(3);
-    rlim_t limit = pages * static_cast<rlim_t>(getpagesize()) + (16u << 20);
-    struct rlimit lim = {limit, limit};
-    setrlimit(RLIMIT_AS, &lim);
-    SaveStr("%*s", 48 << 20, "");
-    exit(0);
-}
 TEST_F(SaveStrTest, OutOfMemoryEndsTheProgram) {
-    EXPECT_EXIT(SaveTooMuch(), testing::ExitedWithCode(1),
-                "^ERROR: Unable to allocate memory\n\nsetup: Unable to allocate memory : Cannot allocate memory\n$");
+    ChildRun run = RunInChild([] {
+        rlim_t pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        struct rlimit lim = {pages * getpagesize() + (16u << 20), pages * getpagesize() + (16u << 20)};
+        return setrlimit(RLIMIT_AS, &lim) != 0 ? 3 : (SaveStr("%*s", 48 << 20, ""), 0);
+    });
+    EXPECT_EQ(1, run.status);
+    EXPECT_EQ("ERROR: Unable to allocate memory\n\nsetup: Unable to allocate memory : Cannot allocate memory\n", run.err);
 }
 #endif
 
@@ -413,9 +402,8 @@ TEST_F(Files, FindFileTypesAndOwners) {
                  }).status);
 }
 
-// Lines come whole, continuations joined; a line over the limit (also by continuations) or holding
-// a NUL is read to its end and delivered empty with its fault; the number is that of its first
-// physical line.
+// Lines come whole, continuations joined; one over the limit or holding a NUL is consumed and given
+// empty with its fault; a line's number is that of its first physical line.
 TEST_F(Files, InputLinesWholeOrRefused) {
     std::string cont;
     for (int i = 0; i < 600; i++)
