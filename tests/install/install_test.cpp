@@ -179,15 +179,13 @@ TEST_F(PkgListTest, ReleaseConditions) {
 
 // Lines lacking a word are skipped with a WARNING and the list goes on; an odd last attribute word
 // is left alone; a tab is part of a word, so "tool<TAB>mode" is a NAME not allowed: skipped too.
-TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) {
-    // In a child: the skipped lines are kept for the summary.
+TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) { // in a child, which keeps the skipped lines
     EXPECT_EQ(0, RunInChild([&] { return RunList("c\ndirto tree\nv\nv <\nv >= 0 v\ncheckps\nnewdir\nt\nm\n"
                          "c a mode\nc tool\tmode 755\nc b group\n"); }).status);
     EXPECT_TRUE(Exists(app_ + "/a") && Exists(app_ + "/b") && !Exists(app_ + "/tool"));
-    size_t warnings = 0;
-    for (size_t at = 0; (at = ReadLog().find("WARNING: ", at)) != std::string::npos; at++)
-        warnings++;
-    EXPECT_EQ(10u, warnings) << ReadLog();
+    std::string log = ReadLog();
+    const std::regex warning("WARNING: ");
+    EXPECT_EQ(10, std::distance(std::sregex_iterator(log.begin(), log.end(), warning), {})) << log;
     EXPECT_FALSE(Logged("cp -pr") || Logged("chmod") || Logged("chgrp"));
     EXPECT_TRUE(Logged("pkg.list line 11 skipped, word not allowed: tool\tmode\n"));
 }
@@ -210,14 +208,11 @@ TEST(SedScript, WhatMayReachTheCommandLine) {
 // A stand-in print tool: records "CALLn:" and its arguments, directory, argument files' content,
 // job variables and standard input in R/record; fails until call number succeedAt.
 std::string StandIn(const std::string &r, int succeedAt) {
-    return "#!/bin/sh\nn=`cat " + r + "/n 2>/dev/null || echo 0`; n=$((n + 1)); echo $n > " + r +
-           "/n\n{\n"
-           "  printf 'CALL%s:' \"$n\"; printf '[%s]' \"$@\"; echo\n"
-           "  echo \"PWD=`pwd`\"\n"
+    return "#!/bin/sh\nn=`cat " + r + "/n 2>/dev/null || echo 0`; n=$((n + 1)); echo $n > " + r + "/n\n{\n"
+           "  printf 'CALL%s:' \"$n\"; printf '[%s]' \"$@\"; echo; echo \"PWD=`pwd`\"\n"
            "  for f in \"$@\"; do [ -f \"$f\" ] && echo \"CONTENT=`cat \"$f\"`\"; done\n"
            "  for v in TolvarPrinter TolvarRequest_id TolvarUser_name TolvarTitle TolvarCopies TolvarOption_list; "
-           "do eval \"echo $v=\\${$v-}\"; done\n"
-           "  echo \"STDIN=`cat`\"\n"
+           "do eval \"echo $v=\\${$v-}\"; done; echo \"STDIN=`cat`\"\n"
            "} >> " + r + "/record\necho tool-output\n[ $n -ge " + std::to_string(succeedAt) + " ]\n";
 }
 
@@ -238,8 +233,7 @@ const Case CASES[] = {
       "TolvarUser_name=alice\nTolvarTitle=Rep\nTolvarCopies=2\nTolvarOption_list=o=1\n"}},
     // CUPS, the last word of the flags: the queue from PRINTER, the title kept.
     {" BSD junk CUPS ", 1, "@R", "PRINTER=lp2", "@A/VarenPrinttvxx", "7 bob 'T###1' 1 '' /j/a", "", 0,
-     {"CALL1:[-dlp2][-i][/j/a]\n", "TolvarPrinter=lp2\nTolvarRequest_id=7\nTolvarUser_name=bob\n"
-      "TolvarTitle=T###1\n"}},
+     {"CALL1:[-dlp2][-i][/j/a]\n", "TolvarPrinter=lp2\nTolvarRequest_id=7\nTolvarUser_name=bob\nTolvarTitle=T###1\n"}},
     // BSD: the queue is the working directory's name.
     {" BSD ", 1, "@R/lpd/queue7", "", "@A/VarenPrinttvxx", "-w132 -l66", "", 0, {"CALL1:[-dqueue7][-f]\n"}},
     // LPRng: the queue from -Q; a tool that fails makes the filter end with status 1.

@@ -17,19 +17,19 @@ using namespace tu;
 // ---- The command lookup against fake directories.
 void Touch(const std::string &path) { WriteFile(path, "", 0755); }
 
-// Each test has an unlocated table and its own fixed directories f1 and f2.
-class CmdTable : public tu::EmptyChain {
+// Each test has an unlocated table and its own fixed directories f1 and f2; what the table located
+// is kept for the program's life, so all is dropped afterwards (SHELL first: the export is in it).
+class CmdTable : public EmptyChain {
   protected:
     void SetUp() override {
-        tu::EmptyChain::SetUp();
+        EmptyChain::SetUp();
         for (const char *d : {"/f1", "/f2", "/p1", "/cwd"})
             mkdir((top + d).c_str(), 0755);
         Reset((top + "/f1:" + top + "/f2").c_str());
     }
-    // What the table located is kept for the program's life: all dropped here.
-    void TearDown() override { // SHELL first: the installer's export lives in the chain
+    void TearDown() override {
         setenv("SHELL", "/bin/sh", 1), setenv("PATH", savedPath.c_str(), 1), flUseLog = 0;
-        tu::EmptyChain::TearDown();
+        EmptyChain::TearDown();
         Reset("/usr/sbin:/usr/bin:/bin:/sbin:/etc:/usr/etc");
     }
     static void Reset(const char *fixed) {
@@ -115,8 +115,7 @@ class Run : public testing::Test {
 TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
     std::string victim = dir + "/x";
     mkdir(victim.c_str(), 0755);
-    // In a child (its failures are kept for the program's life); mode-1 failures are counted, lines
-    // as logged.
+    // In a child, which keeps the failures; those of mode 1 are counted with their logged lines.
     ChildRun run = RunInChild([&] {
         for (int result : {SysCmd(CMD_RM_R, MODE_WARN, " %s", victim.c_str()),
                            SysCmd(CMD_LINE, MODE_FATAL, "sh -c 'echo out; echo err >&2'"),
