@@ -1,5 +1,4 @@
-// Unit tests of the installation steps: the message tables and language choice, the package-list
-// interpreter and the generated interface scripts.
+// Unit tests of the installation steps: messages and language, package lists, interface scripts.
 #include "install/nls.h"
 #include "install/pkglist.h"
 #include "install/scripts.h"

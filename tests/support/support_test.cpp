@@ -1,5 +1,4 @@
-// Unit tests of the support layer: the block allocator, saved strings, the error reporters, the
-// tokenizer, and file and path operations.
+// Unit tests of the support layer: allocator, saved strings, error reporters, tokenizer, files.
 #include "support/token.h"
 #include "syscmd/fileops.h"
 #include "testutil.h"
@@ -18,8 +17,7 @@ namespace {
 using namespace tu;
 
 // ---- The block allocator.
-using Mem = tu::EmptyChain;
-
+using Mem = EmptyChain;
 int ChainLength() {
     int n = 0;
     for (MemBlock *b = pMemB; b != nullptr; b = b->pNext)
@@ -211,8 +209,7 @@ TEST_F(Mem, RandomisedAgainstLeftmostRunReference) {
 }
 
 // ---- Saved strings.
-using SaveStrTest = tu::EmptyChain;
-
+using SaveStrTest = EmptyChain;
 TEST_F(SaveStrTest, ExactSizeCompleteResultsAndPlainText) {
     for (int len : {0, 30, 31}) { // with NUL and the spare byte: 1, 1 and 2 nodes
         char *p = SaveStr("%s", std::string(len, 'a').c_str());
@@ -242,8 +239,8 @@ TEST_F(SaveStrTest, OutOfMemoryEndsTheProgram) {
         struct rlimit lim = {pages * getpagesize() + (16u << 20), pages * getpagesize() + (16u << 20)};
         return setrlimit(RLIMIT_AS, &lim) != 0 ? 3 : (SaveStr("%*s", 48 << 20, ""), 0);
     });
-    EXPECT_EQ(1, run.status);
-    EXPECT_EQ("ERROR: Unable to allocate memory\n\nsetup: Unable to allocate memory : Cannot allocate memory\n", run.err);
+    EXPECT_EQ("1 ERROR: Unable to allocate memory\n\nsetup: Unable to allocate memory : Cannot allocate memory\n",
+              std::to_string(run.status) + " " + run.err);
 }
 #endif
 
@@ -259,14 +256,12 @@ TEST(SysError, NameMessageAndTheErrorAtEntryThenStatus1) {
                 "^\nsetup:  : Permission denied\n$");
 }
 
-// Warnings go on, other types are only formatted, errors end the run; a message longer than Line is
-// cut.
+// Warnings go on, other types are only formatted, errors end the run; what exceeds Line is cut.
 TEST(ErrorMsg, WarningsGoOnOtherTypesOnlyFormatErrorsEndTheRun) {
     testing::internal::CaptureStderr();
     ErrorMsg(1, 7, "disk %s is %d%% full", "/usr", 99);
     EXPECT_STREQ(Line, "disk /usr is 99% full");
-    ErrorMsg(0, 2, "quiet %d", 1);
-    ErrorMsg(3, 2, "quiet %d", 3);
+    ErrorMsg(0, 2, "quiet %d", 1), ErrorMsg(3, 2, "quiet %d", 3);
     EXPECT_STREQ(Line, "quiet 3");
     ErrorMsg(1, 0, "<%s>", std::string(LINE_SIZE + 1000, 'm').c_str());
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
@@ -277,7 +272,6 @@ TEST(ErrorMsg, WarningsGoOnOtherTypesOnlyFormatErrorsEndTheRun) {
 
 // ---- The tokenizer.
 using Words = std::vector<std::string>;
-
 Words Tokens(const char *text, const char *delimiters) {
     Words out;
     for (char *t = GetToken(text, delimiters); t != nullptr; t = GetToken(nullptr, delimiters))

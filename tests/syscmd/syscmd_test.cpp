@@ -1,5 +1,4 @@
-// Unit tests of the system-command layer: the command lookup, running commands, the host queries
-// and the log.
+// Unit tests of the system-command layer: command lookup, running commands, host queries, the log.
 #include "syscmd/query.h"
 #include "syscmd/run.h"
 #include "testutil.h"
@@ -15,8 +14,6 @@ namespace {
 using namespace tu;
 
 // ---- The command lookup against fake directories.
-void Touch(const std::string &path) { WriteFile(path, "", 0755); }
-
 // Each test has an unlocated table and its own fixed directories f1 and f2; what the table located
 // is kept for the program's life, so all is dropped afterwards (SHELL first: the export is in it).
 class CmdTable : public EmptyChain {
@@ -45,7 +42,7 @@ TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
     for (const char *f : {"/f1/cat", "/f2/cat", "/p1/cat", "/p1/chmod", "/f1/CHGRP", "/cwd/mkque",
                           "/f1/lpstat2", "/f1/xlpr", "/f2/rm x", "/f2/lpq", "/p1/lp", "/f2/whoami", "/f2/piomisc_base",
                           "/p1/whoami", "/p1/uname"})
-        Touch(top + f);
+        WriteFile(top + f, "", 0755);
     mkdir((top + "/f1/ls").c_str(), 0755);             // a subdirectory counts
     symlink("/nonexistent", (top + "/f2/cp").c_str()); // so does a dangling link
     ASSERT_EQ(0, chdir((top + "/cwd").c_str()));       // "" in PATH is not "."
@@ -71,7 +68,7 @@ TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
 }
 
 TEST_F(CmdTable, ShellExportWithoutTrailingBlankAndFirstLogLine) {
-    Touch(top + "/f2/sh");
+    WriteFile(top + "/f2/sh", "", 0755);
     unsetenv("PATH");
     flUseLog = 1, flLogFirstWrite = true;
     WriteFile("/tmp/setup.log", "earlier run\n");
@@ -85,7 +82,7 @@ TEST_F(CmdTable, ShellExportWithoutTrailingBlankAndFirstLogLine) {
 // Over 64 KiB of names: a blank before each of the 702 (".", ".." and 700), one after.
 TEST_F(CmdTable, DirectoryListingsOfAnySize) {
     for (int i = 0; i < 700; i++)
-        Touch(top + "/cwd/" + std::to_string(i) + std::string(120, 'n'));
+        WriteFile(top + "/cwd/" + std::to_string(i) + std::string(120, 'n'), "");
     std::string s = Take(GetDirFileList((top + "/cwd").c_str()));
     EXPECT_EQ(702 + 3 + (10 * 1 + 90 * 2 + 600 * 3) + 700 * 120 + 1, s.size());
     EXPECT_NE(std::string::npos, s.find(" 699" + std::string(120, 'n') + " "));
