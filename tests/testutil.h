@@ -47,14 +47,12 @@ inline std::string LinkTarget(const std::string &path) { // "" for no link
     return n < 0 ? "" : std::string(buf, static_cast<size_t>(n));
 }
 inline int Sh(const std::string &command) { // exit status of command run by /bin/sh
-    fflush(nullptr);
-    int status = system(command.c_str());
+    int status = (fflush(nullptr), system(command.c_str()));
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 inline std::string Take(char *text) { // an allocator string, released; "(null)" for null
     std::string s = text != nullptr ? text : "(null)";
-    PutMem(text);
-    return s;
+    return PutMem(text), s;
 }
 template <class... Args> std::string Msg(int id, Args... args) { // English, as printed
     char buf[2048];

@@ -117,7 +117,7 @@ TEST_F(PkgListTest, DirectivesAndAttributes) {
         EXPECT_EQ(mode, ModeOf(app_ + "/" + name)) << name; // dirto's attributes act on APP/NAME
     EXPECT_FALSE(Exists(app_ + "/d") || Exists(app_ + "/absent") || Exists(app_ + "/tool"));
     EXPECT_EQ("file a\ninner\ninner\n|" + app_ + "/tool", ReadFile(app_ + "/a") + ReadFile(app_ + "/tree/sub/inner") +
-                                                          ReadFile(dest + "/tree/sub/inner") + ReadFile(app_ + "/stamp") + "|" + LinkTarget(link));
+              ReadFile(dest + "/tree/sub/inner") + ReadFile(app_ + "/stamp") + "|" + LinkTarget(link));
     std::string log = ReadLog();
     for (std::string line : {"cp -p " + pkg_ + "/a " + app_ + "\n", "cp -pr " + pkg_ + "/tree " + dest + "\n",
                              "chmod  751 " + app_ + "/a\n", "chown  -R root " + app_ + "/tree\n",
@@ -125,8 +125,7 @@ TEST_F(PkgListTest, DirectivesAndAttributes) {
         EXPECT_NE(std::string::npos, log.find(line)) << line;
     EXPECT_LT(log.find("chmod  775 " + app_ + "/spool\n"), log.find("chmod  777 " + app_ + "/spool\n"));
     EXPECT_FALSE(Logged("absent"));
-    chmod((app_ + "/spool").c_str(), 0700);
-    WriteFile("/tmp/setup.log", "");
+    chmod((app_ + "/spool").c_str(), 0700), WriteFile("/tmp/setup.log", "");
     EXPECT_EQ(0, RunList("newdir spool mode 777\n"));
     EXPECT_TRUE(ModeOf(app_ + "/spool") == 0700 && ReadLog().empty());
     ChildRun run = RunInChild([&] { return RunList("c a name a2 mode 755\nc d\n"); });

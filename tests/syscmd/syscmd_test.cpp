@@ -137,8 +137,10 @@ TEST_F(Run, QuietCallsAndUnlocatedCommands) {
     EXPECT_EQ("shown\ndata\n", testing::internal::GetCapturedStdout() + ReadFile(dst));
     EXPECT_FALSE(Exists(LOG));
     EXPECT_EXIT(SysCmd(-CMD_CAT, MODE_FATAL, " %s/missing", dir.c_str()), testing::ExitedWithCode(1), "");
-    EXPECT_EXIT(SysCmd(CMD_LPSTAT, MODE_QUIET, " -a"), testing::ExitedWithCode(1), "^ERROR: unable to locate system command 'lpstat'\n$");
-    EXPECT_EXIT(GetCmdResponse(CMD_DF, nullptr, "/"), testing::ExitedWithCode(1), "^ERROR: unable to locate system command 'df'\n$");
+    EXPECT_EXIT(SysCmd(CMD_LPSTAT, MODE_QUIET, " -a"), testing::ExitedWithCode(1),
+                "^ERROR: unable to locate system command 'lpstat'\n$");
+    EXPECT_EXIT(GetCmdResponse(CMD_DF, nullptr, "/"), testing::ExitedWithCode(1),
+                "^ERROR: unable to locate system command 'df'\n$");
     EXPECT_EQ(nullptr, GetCmd(CMD_LPSTAT));
 }
 
@@ -185,7 +187,8 @@ TEST_F(Run, ResponseLinesInPieces) {
         return FreeResponseList(all), got;
     };
     FakeCmd(CMD_PS, dir, "echo \"$*\"; echo LPRng; head -c 5000 /dev/zero | tr '\\0' a; echo");
-    EXPECT_EQ("-ace arg\n|LPRng\n|" + std::string(4095, 'a') + "|" + std::string(905, 'a') + "\n|", take(GetCmdResponse(CMD_PS, "", "%s", "arg")));
+    EXPECT_EQ("-ace arg\n|LPRng\n|" + std::string(4095, 'a') + "|" + std::string(905, 'a') + "\n|",
+              take(GetCmdResponse(CMD_PS, "", "%s", "arg")));
     EXPECT_EQ("LPRng\n|", take(GetCmdResponse(CMD_PS, "LPRng", "%s", "")));
     EXPECT_EQ("", take(GetCmdResponse(CMD_LINE, "cups", "echo LPRng")));
 }
