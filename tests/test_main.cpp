@@ -1,12 +1,38 @@
-// Entry of every unit-test program. The installer writes its log and
-// temporary files under /tmp; so that no test touches the machine's real
-// /tmp, the program first moves into a private mount namespace with an empty
-// tmpfs on /tmp. This needs root; without it no test runs.
+// Entry of every unit-test program: a private empty tmpfs on /tmp (needs root) keeps the machine's
+// /tmp untouched; a test ending with more allocator nodes or descriptors in use than it began fails.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <dirent.h>
 #include <sched.h>
 #include <sys/mount.h>
+
+#include "support/mem.h"
+
+namespace {
+
+// Allocator nodes in use (a dedicated block counts all its nodes) and open descriptors.
+std::pair<long, int> InUse() {
+    std::pair<long, int> n{0, -1}; // -1: the listing's own descriptor
+    for (MemBlock *b = pMemB; b != nullptr; b = b->pNext)
+        n.first += b->Size > MEM_BLOCK_SIZE ? b->Size / MEM_NODE_SIZE : MEM_NODES - b->FreeNodeCount;
+    if (DIR *d = opendir("/proc/self/fd")) {
+        for (dirent *e; (e = readdir(d)) != nullptr;)
+            n.second += e->d_name[0] != '.';
+        closedir(d);
+    }
+    return n;
+}
+
+class LeakCheck : public testing::EmptyTestEventListener {
+    std::pair<long, int> before_;
+    void OnTestStart(const testing::TestInfo &) override { before_ = InUse(); }
+    void OnTestEnd(const testing::TestInfo &) override {
+        EXPECT_LE(InUse().first, before_.first) << "allocator nodes left in use";
+        EXPECT_LE(InUse().second, before_.second) << "descriptors left open";
+    }
+};
+
+} // namespace
 
 int main(int argc, char **argv) {
     if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
@@ -15,5 +41,7 @@ int main(int argc, char **argv) {
         return 1;
     }
     testing::InitGoogleTest(&argc, argv);
+    PutMem(GetMem(1)); // opens the zero device, kept for the whole program
+    testing::UnitTest::GetInstance()->listeners().Append(new LeakCheck);
     return RUN_ALL_TESTS();
 }

@@ -1,23 +1,16 @@
-// Helpers shared by all unit tests: temporary directories and files, stand-in
-// commands in the command table, the log, an empty allocator chain per test,
-// and children that run with captured output and a time limit.
+// Helpers shared by the unit tests: temporary files, stand-in commands, the installer's
+// directories, an empty allocator chain per test, and children run with captured output.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 
 #include "driver/globals.h"
@@ -33,166 +26,82 @@ namespace tu {
 
 inline std::string MakeTempDir() {
     char tmpl[] = "/tmp/utXXXXXX";
-    char *dir = mkdtemp(tmpl);
-    return dir != nullptr ? std::string(dir) : std::string();
+    return mkdtemp(tmpl) != nullptr ? tmpl : "";
 }
-
 inline std::string ReadFile(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
-
 inline void WriteFile(const std::string &path, const std::string &text, mode_t mode = 0644) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
     chmod(path.c_str(), mode);
 }
-
-inline bool Exists(const std::string &path) {
-    struct stat st;
-    return lstat(path.c_str(), &st) == 0;
-}
-
-// Permission bits (with set-user-id) of path, or -1 when it is missing.
-inline int ModeOf(const std::string &path) {
+inline int ModeOf(const std::string &path) { // permission bits, -1 when missing
     struct stat st;
     return lstat(path.c_str(), &st) != 0 ? -1 : static_cast<int>(st.st_mode & 07777);
 }
-
+inline bool Exists(const std::string &path) { return ModeOf(path) >= 0; }
 inline std::string LinkTarget(const std::string &path) { // "" for no link
     char buf[4096];
-    ssize_t n = readlink(path.c_str(), buf, sizeof(buf) - 1);
-    return n < 0 ? std::string() : std::string(buf, static_cast<size_t>(n));
+    ssize_t n = readlink(path.c_str(), buf, sizeof(buf));
+    return n < 0 ? "" : std::string(buf, static_cast<size_t>(n));
 }
-
-// Runs a shell command line with /bin/sh; its exit status.
-inline int Sh(const std::string &command) {
-    fflush(nullptr);
-    int status = system(command.c_str());
+inline int Sh(const std::string &command) { // exit status of command run by /bin/sh
+    int status = (fflush(nullptr), system(command.c_str()));
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
-
-// Number of occurrences of what in text.
-inline int Count(const std::string &text, const std::string &what) {
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
-        ++n;
-    }
-    return n;
-}
-
-// The text of an allocator string, which is released; "(null)" for null.
-inline std::string Take(char *text) {
+inline std::string Take(char *text) { // an allocator string, released; "(null)" for null
     std::string s = text != nullptr ? text : "(null)";
-    PutMem(text);
-    return s;
+    return PutMem(text), s;
 }
-
-// An English message formatted as the installer prints it.
-template <class... Args> std::string Msg(int id, Args... args) {
+template <class... Args> std::string Msg(int id, Args... args) { // English, as printed
     char buf[2048];
     snprintf(buf, sizeof buf, NLS_ENGLISH[id], args...);
     return buf;
 }
-
-// Writes a shell script running body as dir/NAME of row id and points the
-// row at dir, which must outlive its use.
+// Writes a shell script running body as dir/NAME of row id and points the row at dir, which must
+// outlive its use.
 inline void FakeCmd(int id, const std::string &dir, const std::string &body) {
     WriteFile(dir + "/" + ComList[id].pName, "#!/bin/sh\n" + body + "\n", 0755);
     ComList[id].pPath = dir.c_str();
 }
 
-// The command table located once per test program, logging on, English.
-inline void InitInstallerOnce() {
-    static bool done = false;
-    if (done) {
-        return;
-    }
-    done = true;
-    unsetenv("LANG");
-    flUseLog = 1;
-    InitSysCmdList();
-    nlsSetupStrCvt(0);
-}
-
-inline void ClearLog() { WriteFile("/tmp/setup.log", "", 0666); }
-inline std::string ReadLog() { return ReadFile("/tmp/setup.log"); }
-
-// Points the run's directory globals at SITE, WORK, BASE and APP, as saved
-// strings that stay valid for the rest of the program; no earlier
-// installation.
-inline void UseDirs(const std::string &site, const std::string &work, const std::string &base,
-                    const std::string &app) {
-    pPathToSetup = SaveStr("%s", site.c_str());
-    pVarenInstallDir = SaveStr("%s", work.c_str());
-    pTargetInstallDir = SaveStr("%s", base.c_str());
-    pAppDir = SaveStr("%s", app.c_str());
-    pCurrentInstallDir = nullptr;
-}
-
-// Each test starts from an empty allocator chain; blocks that other tests of
-// the program keep alive are set aside and put back afterwards.
+// Each test starts from an empty allocator chain; blocks that other tests of the program keep alive
+// are set aside and put back afterwards.
 class EmptyChain : public testing::Test {
   protected:
-    void SetUp() override {
-        saved_ = pMemB;
-        pMemB = nullptr;
-    }
+    void SetUp() override { std::swap(saved_, pMemB); }
     void TearDown() override {
-        while (pMemB != nullptr) {
+        while (pMemB != nullptr)
             FreeBlock(pMemB);
-        }
         pMemB = saved_;
     }
-
-  private:
     MemBlock *saved_ = nullptr;
 };
 
 struct ChildRun {
-    int status = -1;      // exit status; -1 when killed at its time limit or by a signal
+    int status = -1;      // exit status; -1 when killed (by a signal or its time limit)
     std::string out, err; // what it wrote on standard output and error
 };
 
-// Runs body in a forked child with input on standard input (at its end at
-// once when empty) and standard output and error captured. The child ends
-// with body's value unless body ends the process itself; after timeoutSec
-// seconds it is killed.
-inline ChildRun RunInChild(const std::function<int()> &body, const std::string &input = "",
-                           int timeoutSec = 60) {
-    ChildRun run;
-    std::string dir = MakeTempDir();
-    WriteFile(dir + "/in", input);
+// Runs body in a forked child, input from /dev/null and output captured; the child ends with body's
+// value unless body ends the process itself, and is killed after a minute.
+inline ChildRun RunInChild(const std::function<int()> &body) {
+    std::string dir = MakeTempDir(), out = dir + "/out", err = dir + "/err";
     fflush(nullptr);
     pid_t pid = fork();
-    if (pid < 0) {
-        return run;
-    }
     if (pid == 0) {
-        int in = open((dir + "/in").c_str(), O_RDONLY);
-        int out = open((dir + "/out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int err = open((dir + "/err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 ||
-            dup2(err, 2) < 0) {
-            _exit(125);
-        }
-        clearerr(stdin);
+        int fd[3] = {open("/dev/null", O_RDONLY), open(out.c_str(), O_WRONLY | O_CREAT, 0644),
+                     open(err.c_str(), O_WRONLY | O_CREAT, 0644)};
+        for (int i = 0; i < 3; i++)
+            if (fd[i] < 0 || dup2(fd[i], i) < 0)
+                _exit(125);
+        alarm(60);
         exit(body());
     }
     int status = 0;
-    for (int waited = 0; waitpid(pid, &status, WNOHANG) != pid; waited++) {
-        if (waited >= timeoutSec * 50) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            break;
-        }
-        usleep(20 * 1000);
-    }
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadFile(dir + "/out");
-    run.err = ReadFile(dir + "/err");
-    return run;
+    waitpid(pid, &status, 0);
+    return {pid > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
 }
 
 } // namespace tu

@@ -1,0 +1,290 @@
+// Unit tests of the installation steps: messages and language, package lists, interface scripts.
+#include "install/nls.h"
+#include "install/pkglist.h"
+#include "install/scripts.h"
+#include "testutil.h"
+
+#include <regex>
+#include <set>
+#include <sys/utsname.h>
+#include <vector>
+
+namespace {
+
+using namespace tu;
+
+// ---- The message tables and the language choice from LANG.
+const char *const *const Tables[] = {NLS_ENGLISH, NLS_SPANISH, NLS_ITALIAN, NLS_FRENCH, NLS_GERMAN, NLS_PORTUGUESE};
+
+// The printf conversions of a text, in order, each with its flags, width, precision and length (so
+// "%s" and "%e" differ, and a stray "%" shows up as an odd conversion).
+std::vector<std::string> Conversions(const std::string &text) {
+    static const std::regex conversion("%[-+ #0-9.*hlLqjzt]*[^-+ #0-9.*hlLqjzt]?");
+    return {std::sregex_token_iterator(text.begin(), text.end(), conversion), {}};
+}
+
+// Every translation takes the English placeholders in kind and order, and exactly the messages the
+// installer shows have texts.
+TEST(MessageTables, PlaceholdersAndShownTextsInEveryLanguage) {
+    const std::set<int> shown = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 21,
+                                 35, 49, 55, 56, 60, 62, 63, 65, 66, 67, 68, 69, 70};
+    for (int lang = 0; lang < 6; lang++) {
+        for (int id = 0; id < NLS_COUNT; id++) {
+            ASSERT_NE(Tables[lang][id], nullptr) << lang << " " << id;
+            EXPECT_EQ(Conversions(Tables[lang][id]), Conversions(NLS_ENGLISH[id])) << lang << " message " << id;
+            EXPECT_EQ(Tables[lang][id][0] != '\0', shown.count(id) == 1) << lang << " message " << id;
+        }
+        EXPECT_EQ(std::string(Tables[lang][MSG_NO_ANSWER]).back(), '\n') << "a line of its own";
+    }
+    // The placeholders the callers pass, for the messages with arguments.
+    using V = std::vector<std::string>;
+    const std::pair<int, V> callers[] = {
+        {MSG_UNSAFE_PATH, {"%s", "%%"}}, {MSG_PLACE_FULL, {"%s"}}, {MSG_WORK_NOT_OWN, {"%s"}},
+        {MSG_OTHER_RUN, {"%s"}}, {MSG_WORK_TOO_SMALL, {"%s", "%e"}}, {MSG_SHARED_TOO_SMALL, {"%s", "%s", "%e"}},
+        {MSG_OLD_DAEMON, {"%s", "%s", "%s", "%s"}}, {MSG_FAILED_STEPS, {"%d"}},
+        {MSG_LONG_NAME, {"%s", "%d", "%s"}}, {MSG_BAD_PIECE, {"%s", "%s"}}};
+    for (const auto &[id, expected] : callers)
+        EXPECT_EQ(Conversions(NLS_ENGLISH[id]), expected) << id;
+}
+
+// Starts the language choice afresh with LANG set to value (null: unset).
+const char *const *ChooseWith(const char *value) {
+    value ? setenv("LANG", value, 1) : unsetenv("LANG");
+    pCurLang = nullptr;
+    nlsSetupStrCvt(0);
+    return pCurLang;
+}
+
+// Only the six codes select a table; LANG is read only once. (Whole runs check the LANG shortened
+// at its first "." that later commands see.)
+TEST(LanguageChoice, CodesAndReadOnce) {
+    EXPECT_TRUE(ChooseWith(nullptr) == NLS_ENGLISH && ChooseWith("es_ES") == NLS_SPANISH &&
+                ChooseWith("it_IT.ISO8859-1") == NLS_ITALIAN && ChooseWith("ge_GE") == NLS_GERMAN &&
+                ChooseWith("pr_BR") == NLS_PORTUGUESE); // the last code, no comma after it
+    for (const char *other : {"pt_BR", "de_DE", "C", "", "fr", "fr_FRx", "FR_FR"})
+        EXPECT_EQ(ChooseWith(other), NLS_ENGLISH) << "LANG=" << other;
+    EXPECT_EQ(ChooseWith("fr_FR.ISO8859-1"), NLS_FRENCH);
+    setenv("LANG", "ge_GE", 1);
+    EXPECT_EQ(nlsSetupStrCvt(63), NLS_FRENCH[63]);
+    unsetenv("LANG");
+    pCurLang = nullptr;
+}
+
+// ---- The package-list interpreter, checked by the files it leaves and the commands it logs.
+
+// The command table located once for the program (kept for its life), logging on, English.
+struct Installer : testing::Environment {
+    void SetUp() override { unsetenv("LANG"), flUseLog = 1, InitSysCmdList(), nlsSetupStrCvt(0); }
+};
+const testing::Environment *const installer = testing::AddGlobalTestEnvironment(new Installer);
+std::string ReadLog() { return ReadFile("/tmp/setup.log"); }
+
+// SITE and BASE are a temporary ROOT, WORK is ROOT/work holding the package pkg, APP is ROOT/app.
+class PkgListTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(0, Sh("mkdir -p " + pkg_ + "/tree/sub " + app_));
+        for (const char *name : {"a", "b", "d", "e", "f", "tool"})
+            WriteFile(pkg_ + "/" + name, std::string("file ") + name + "\n");
+        WriteFile(pkg_ + "/tree/sub/inner", "inner\n"), WriteFile("/tmp/setup.log", "", 0666);
+        pPathToSetup = SaveStr("%s", root_.c_str()), pVarenInstallDir = SaveStr("%s", work_.c_str());
+        pTargetInstallDir = SaveStr("%s", root_.c_str()), pAppDir = SaveStr("%s", app_.c_str());
+        pCurrentInstallDir = nullptr;
+    }
+    void TearDown() override {
+        for (char **p : {&pPathToSetup, &pVarenInstallDir, &pTargetInstallDir, &pAppDir})
+            PutMem(*p), *p = nullptr;
+    }
+    int RunList(const std::string &text) {
+        WriteFile(pkg_ + "/pkg.list", text);
+        return ProcessPkgList("pkg");
+    }
+    bool Logged(const std::string &text) { return ReadLog().find(text) != std::string::npos; }
+    std::string root_ = MakeTempDir(), work_ = root_ + "/work", app_ = root_ + "/app", pkg_ = work_ + "/pkg";
+};
+
+// "c" and any unlisted word copy into APP, "#c" too; m and s act only on files APP holds; newdir
+// makes 775 then applies its attributes, leaving an existing directory alone; attributes after
+// "name" act on the old NAME; owner and group recurse; a failing attribute ends with status 1.
+TEST_F(PkgListTest, DirectivesAndAttributes) {
+    std::string dest = root_ + "/elsewhere", link = root_ + "/toollink";
+    mkdir(dest.c_str(), 0755);
+    EXPECT_EQ(0, RunList("c a mode 751\n#c b\n# c d\nx e mode 700\n\ndir tree owner root group root\n"
+                         "dirto tree " + dest + " mode 750\nt stamp\nt fresh mode 600\nm absent mode 700\n"
+                         "s stamp mode 711\nnewdir spool mode 777\nc tool name tool2 link " + link + "\n"));
+    for (auto [name, mode] : {std::pair{"a", 0751}, {"e", 0700}, {"tree", 0750}, {"stamp", 0711},
+                              {"fresh", 0600}, {"spool", 0777}, {"b", 0644}, {"tool2", 0644}})
+        EXPECT_EQ(mode, ModeOf(app_ + "/" + name)) << name; // dirto's attributes act on APP/NAME
+    EXPECT_FALSE(Exists(app_ + "/d") || Exists(app_ + "/absent") || Exists(app_ + "/tool"));
+    EXPECT_EQ("file a\ninner\ninner\n|" + app_ + "/tool", ReadFile(app_ + "/a") + ReadFile(app_ + "/tree/sub/inner") +
+              ReadFile(dest + "/tree/sub/inner") + ReadFile(app_ + "/stamp") + "|" + LinkTarget(link));
+    std::string log = ReadLog();
+    for (std::string line : {"cp -p " + pkg_ + "/a " + app_ + "\n", "cp -pr " + pkg_ + "/tree " + dest + "\n",
+                             "chmod  751 " + app_ + "/a\n", "chown  -R root " + app_ + "/tree\n",
+                             "chgrp  -R root " + app_ + "/tree\n", "chmod  775 " + app_ + "/spool\n"})
+        EXPECT_NE(std::string::npos, log.find(line)) << line;
+    EXPECT_LT(log.find("chmod  775 " + app_ + "/spool\n"), log.find("chmod  777 " + app_ + "/spool\n"));
+    EXPECT_FALSE(Logged("absent"));
+    chmod((app_ + "/spool").c_str(), 0700), WriteFile("/tmp/setup.log", "");
+    EXPECT_EQ(0, RunList("newdir spool mode 777\n"));
+    EXPECT_TRUE(ModeOf(app_ + "/spool") == 0700 && ReadLog().empty());
+    ChildRun run = RunInChild([&] { return RunList("c a name a2 mode 755\nc d\n"); });
+    EXPECT_TRUE(run.status == 1 && run.out.find("ERROR: ") != std::string::npos && !Exists(app_ + "/d")) << run.out;
+}
+
+// "sed" first takes the rest of the line ("mode 755" are sed's files here), later one word; its
+// temporary file is in the work area, where a link or directory at its name is removed, not used.
+TEST_F(PkgListTest, SedValuesAndTheTemporaryFile) {
+    WriteFile(app_ + "/script", "OLD one OLD\n"), WriteFile(app_ + "/s2", "aaa\n", 0600), WriteFile(app_ + "/s3", "OLD\n", 0640);
+    std::string cwd = root_ + "/cwd", victim = root_ + "/victim", tmp = work_ + "/setup.tmp";
+    mkdir(cwd.c_str(), 0755);
+    WriteFile(cwd + "/mode", ""), WriteFile(cwd + "/755", ""), WriteFile(victim, "SAFE\n");
+    ASSERT_EQ(0, symlink(victim.c_str(), tmp.c_str()));
+    ChildRun run = RunInChild([&] {
+        return chdir(cwd.c_str()) != 0 ? 99 : RunList("m script sed -e s/OLD/NEW/g -e 's/one/two three/'\n"
+                       "m s2 mode 700 sed s/a/b/ mode 751\n"
+                       "m s3 sed s/OLD/NEW/g mode 755\n");
+    });
+    EXPECT_EQ(0, run.status) << run.out << run.err;
+    EXPECT_EQ("NEW two three NEW\nbaa\nNEW\n", ReadFile(app_ + "/script") + ReadFile(app_ + "/s2") + ReadFile(app_ + "/s3"));
+    EXPECT_TRUE(ModeOf(app_ + "/s2") == 0751 && Logged("chmod  700 " + app_ + "/s2\n"));
+    EXPECT_FALSE(Logged("755 " + app_ + "/s3") || Exists("/tmp/setup.tmp") || Exists(tmp));
+    EXPECT_EQ("SAFE\n", ReadFile(victim));
+    ASSERT_EQ(0, mkdir(tmp.c_str(), 0755));
+    EXPECT_EQ(0, RunInChild([&] { return RunList("m script sed s/NEW/z/\n"); }).status);
+    EXPECT_TRUE(ReadFile(app_ + "/script") == "z two three NEW\n" && !Exists(tmp));
+}
+
+// Release conditions compare the running system's release as strings (not as versions), and chain.
+TEST_F(PkgListTest, ReleaseConditions) {
+    struct utsname host {};
+    ASSERT_EQ(0, uname(&host));
+    std::string r = host.release, above = r + "~", below = r; // sorting right after r; just before it
+    below.back()--;
+    EXPECT_EQ(0, RunList("v > " + below + " c f\nv = " + r + " c a\nv < " + r + " c b\nv > " + r + " c d\nv <= " + r +
+                         " c e\nv >= " + r + " v < " + above + " c tool mode 700\nv >= " + r +
+                         " v > " + above + " c tree\nv != " + r + " dir tree\n"));
+    EXPECT_TRUE(Exists(app_ + "/a") && Exists(app_ + "/e") && Exists(app_ + "/f") && ModeOf(app_ + "/tool") == 0700);
+    EXPECT_FALSE(Exists(app_ + "/b") || Exists(app_ + "/d") || Exists(app_ + "/tree"));
+    // With a release such as 6.18.x, "6.9" sorts after it, although version 6.9 is older.
+    size_t dot = r.find('.');
+    if (dot == std::string::npos || r.size() < dot + 3 || r[dot + 1] == '9' || !isdigit(static_cast<unsigned char>(r[dot + 2])))
+        GTEST_SKIP() << "release " << r << " has no two-digit minor below 90";
+    std::string older = r.substr(0, dot) + ".9";
+    EXPECT_EQ(0, RunList("v > " + older + " c b\nv < " + older + " c d\n"));
+    EXPECT_TRUE(!Exists(app_ + "/b") && Exists(app_ + "/d"));
+}
+
+// Lines lacking a word are skipped with a WARNING and the list goes on; an odd last attribute word
+// is left alone; a tab is part of a word, so "tool<TAB>mode" is a NAME not allowed: skipped too.
+TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) { // in a child, which keeps the skipped lines
+    EXPECT_EQ(0, RunInChild([&] { return RunList("c\ndirto tree\nv\nv <\nv >= 0 v\ncheckps\nnewdir\nt\nm\n"
+                         "c a mode\nc tool\tmode 755\nc b group\n"); }).status);
+    EXPECT_TRUE(Exists(app_ + "/a") && Exists(app_ + "/b") && !Exists(app_ + "/tool"));
+    std::string log = ReadLog();
+    const std::regex warning("WARNING: ");
+    EXPECT_EQ(10, std::distance(std::sregex_iterator(log.begin(), log.end(), warning), {})) << log;
+    EXPECT_FALSE(Logged("cp -pr") || Logged("chmod") || Logged("chgrp"));
+    EXPECT_TRUE(Logged("pkg.list line 11 skipped, word not allowed: tool\tmode\n"));
+}
+
+// The value of sed: sed's own characters within single quotes, nothing the shell acts on inside the
+// command line's double quotes, quotes paired.
+TEST(SedScript, WhatMayReachTheCommandLine) {
+    const struct { const char *script; bool safe; } cases[] = {
+        {"-e 's|@SPOOL@|/var/spool/Varen/tvxx|' -e 's|@LOG@|/var/log/varen-tvxx|'", true}, {"s/@LEVEL@/3.01.67/", true},
+        {"-e s/OLD/NEW/g -e 's/one/two three/'", true}, {"'s/a;b/[x]*&<>(){}#!~?\\\\./'", true}, {"s/a/b/ \\\n-e s/c/d/", true},
+        {"s/a/\xe9/", true}, {"s/a/b/;rm", false}, {"s/a/b/|x", false}, {"s/a/b/&", false}, {"s/a/b/>x", false},
+        {"'s/$/x/'", false}, {"'s/a/`id`/'", false}, {"'s/a/\"/'", false}, {"'s/a/b/", false}, {"s/a/b/\n", false},
+        {"'s/a/\tb/'", false}, {"s/a/*/", false}, {"\\;", false}};
+    for (const auto &c : cases)
+        EXPECT_EQ(c.safe, IsSafeSedScript(c.script)) << c.script;
+}
+
+// ---- The interface scripts' branches that whole runs under CUPS and LPRng do not reach.
+
+// A stand-in print tool: records "CALLn:" and its arguments, directory, argument files' content,
+// job variables and standard input in R/record; fails until call number succeedAt.
+std::string StandIn(const std::string &r, int succeedAt) {
+    return "#!/bin/sh\nn=`cat " + r + "/n 2>/dev/null || echo 0`; n=$((n + 1)); echo $n > " + r + "/n\n{\n"
+           "  printf 'CALL%s:' \"$n\"; printf '[%s]' \"$@\"; echo; echo \"PWD=`pwd`\"\n"
+           "  for f in \"$@\"; do [ -f \"$f\" ] && echo \"CONTENT=`cat \"$f\"`\"; done\n"
+           "  for v in TolvarPrinter TolvarRequest_id TolvarUser_name TolvarTitle TolvarCopies TolvarOption_list; "
+           "do eval \"echo $v=\\${$v-}\"; done; echo \"STDIN=`cat`\"\n"
+           "} >> " + r + "/record\necho tool-output\n[ $n -ge " + std::to_string(succeedAt) + " ]\n";
+}
+
+// In the texts of a case, @A stands for APP, @R for the test's directory and @S for the spool
+// directory VarenVSF was made with.
+struct Case {
+    const char *flags; // content of .tv_cfg, none when null
+    int succeedAt;     // the call of the tool that first succeeds
+    const char *dir, *env, *script, *args, *input;
+    int status;
+    std::vector<const char *> recorded; // texts the record holds
+};
+
+const Case CASES[] = {
+    // System V: the queue is the script's name, the title loses its "###" tail.
+    {nullptr, 1, "@R", "", "@R/queue1", "42 alice 'Rep###1 x' 2 o=1 /j/f1 /j/f2", "", 0,
+     {"CALL1:[-dqueue1][-i][/j/f1][/j/f2]\nPWD=@A\n", "TolvarPrinter=queue1\nTolvarRequest_id=42\n"
+      "TolvarUser_name=alice\nTolvarTitle=Rep\nTolvarCopies=2\nTolvarOption_list=o=1\n"}},
+    // CUPS, the last word of the flags: the queue from PRINTER, the title kept.
+    {" BSD junk CUPS ", 1, "@R", "PRINTER=lp2", "@A/VarenPrinttvxx", "7 bob 'T###1' 1 '' /j/a", "", 0,
+     {"CALL1:[-dlp2][-i][/j/a]\n", "TolvarPrinter=lp2\nTolvarRequest_id=7\nTolvarUser_name=bob\nTolvarTitle=T###1\n"}},
+    // BSD: the queue is the working directory's name.
+    {" BSD ", 1, "@R/lpd/queue7", "", "@A/VarenPrinttvxx", "-w132 -l66", "", 0, {"CALL1:[-dqueue7][-f]\n"}},
+    // LPRng: the queue from -Q; a tool that fails makes the filter end with status 1.
+    {" LPRng ", 99, "@R", "", "@A/VarenPrinttvxx", "-Aj5 -Qq5", "", 1, {"CALL1:[-dq5][-f]\n"}},
+    // VSF, System V: vsf runs again until it succeeds, the job files after the five interface
+    // arguments.
+    {" V5 ", 3, "@R", "", "@R/q5", "1 u t 1 o /j/a", "", 0,
+     {"CALL2:[/j/a]\nPWD=@A\n", "CALL3:[/j/a]\nPWD=@A\nTolvarPrinter=q5\n"}},
+    // VSF, BSD: the job on standard input is stored as SPOOL/QUEUE/QUEUE.PID.
+    {" BSD ", 2, "@R/lpd/queueB", "", "@A/VarenVSF", "", "JOBDATA", 0,
+     {"CALL1:[@S/queueB/queueB.", "CALL2:[@S/queueB/queueB.", "CONTENT=JOBDATA\n"}},
+    // VSF, LPRng: with a -f naming no readable file, the job is stored as ${SPOOL_DIR}/QUEUE.PID;
+    // named readable files are gathered.
+    {" LPRng ", 1, "@R/lpr/queueM", "SPOOL_DIR=@R/lprspool", "@A/VarenVSF", "-f/elsewhere/report.txt",
+     "NAMEDJOB", 0, {"CALL1:[@R/lprspool/queueM.", "CONTENT=NAMEDJOB\n"}},
+    {" LPRng ", 1, "@R", "SPOOL_DIR=@R/lprspool", "@A/VarenVSF",
+     "-Q q -f @R/j1 -Nfoo.txt -Zx=1 -f @R/j2", "", 0, {"CALL1:[@R/j1][@R/j2]\n"}},
+};
+
+TEST_F(PkgListTest, InterfaceScriptsWithStandInTools) {
+    std::string &r = root_, &app = app_, spool = r + "/spool/tvxx";
+    auto fill = [&](std::string s) {
+        for (auto [mark, value] : {std::pair{"@A", &app}, {"@R", &r}, {"@S", &spool}})
+            for (size_t at; (at = s.find(mark)) != std::string::npos;)
+                s.replace(at, 2, *value);
+        return s;
+    };
+    ASSERT_EQ(0, Sh("mkdir -p " + spool + "/queueB " + r + "/lprspool"));
+    ASSERT_EQ(1, generateVarenPrinttvxxScript((app + "/VarenPrinttvxx").c_str(), ScriptShShell, VarenPrinttvxxScript));
+    ASSERT_EQ(1, generateVarenVSFScript((app + "/VarenVSF").c_str(), ScriptShShell, VarenVSFScript, spool.c_str()));
+    symlink((app + "/VarenPrinttvxx").c_str(), (r + "/queue1").c_str());
+    symlink((app + "/VarenVSF").c_str(), (r + "/q5").c_str());
+    WriteFile(r + "/j1", "ONE"), WriteFile(r + "/j2", "TWO");
+    for (const Case &c : CASES) {
+        for (const char *tool : {"tvrtvxxtty", "vsf"})
+            WriteFile(app + "/" + tool, StandIn(r, c.succeedAt), 0755);
+        unlink((app + "/.tv_cfg").c_str());
+        if (c.flags != nullptr)
+            WriteFile(app + "/.tv_cfg", c.flags);
+        WriteFile(r + "/record", ""), WriteFile(r + "/n", "0"), WriteFile(r + "/stdin", c.input);
+        std::string dir = fill(c.dir);
+        EXPECT_EQ(c.status, Sh("mkdir -p " + dir + " && cd " + dir + " && env " + fill(c.env) +
+                               " timeout 30 /bin/sh " + fill(c.script) + " " + fill(c.args) +
+                               " < " + r + "/stdin > /dev/null 2>&1")) << c.args;
+        std::string rec = ReadFile(r + "/record");
+        for (const char *text : c.recorded)
+            EXPECT_NE(rec.find(fill(text)), std::string::npos) << fill(text) << " not in:\n" << rec;
+    }
+    // BSD keeps the tool's output in the queue directory; stored jobs are removed, named files
+    // kept.
+    EXPECT_EQ("tool-output\n", ReadFile(r + "/lpd/queue7/tolvartvxx.log"));
+    EXPECT_EQ(0, Sh("[ -z \"$(find " + spool + "/queueB " + r + "/lprspool -mindepth 1)\" ]"));
+    EXPECT_TRUE(Exists(r + "/j1") && Exists(r + "/j2"));
+}
+
+} // namespace

@@ -1,0 +1,435 @@
+// Unit tests of the support layer: allocator, saved strings, error reporters, tokenizer, files.
+#include "support/token.h"
+#include "syscmd/fileops.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+#include <malloc.h>
+#include <map>
+#include <random>
+#include <sys/mman.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+using namespace tu;
+
+// ---- The block allocator.
+using Mem = EmptyChain;
+int ChainLength() {
+    int n = 0;
+    for (MemBlock *b = pMemB; b != nullptr; b = b->pNext)
+        n++;
+    return n;
+}
+bool Unmapped(const void *p, size_t len) { // no page of [p, p + len) is mapped
+    for (size_t off = 0; off < len; off += static_cast<size_t>(getpagesize()))
+        if (msync(static_cast<char *>(const_cast<void *>(p)) + off, 1, MS_ASYNC) == 0 || errno != ENOMEM)
+            return false;
+    return true;
+}
+bool AllZero(const char *p, size_t len) { return std::all_of(p, p + len, [](char x) { return x == 0; }); }
+
+// Requests take whole nodes, counting one extra byte; from 65536 bytes on a dedicated block of
+// whole 64 KiB units, which any pointer into it releases.
+TEST_F(Mem, NodesAndDedicatedBlocks) {
+    EXPECT_TRUE(GetMem(0) == nullptr && GetMem(-5) == nullptr);
+    void *small = GetMem(100); // 4 nodes
+    const int32_t cases[][4] = {// length, nodes, block size, used size
+                                {31, 1, 65536, 0}, {32, 2, 65536, 0}, {65535 - 128, 2044, 65536, 0},
+                                {65536, 2048, 131072, 65568}, {131071, 2048, 131072, 131072},
+                                {131072, 2048, 196608, 131104}};
+    for (const auto &c : cases) {
+        char *p = static_cast<char *>(GetMem(c[0]));
+        MemBlock *b = FindBlock(p);
+        ASSERT_NE(b, nullptr) << c[0];
+        int i = static_cast<int>((p - b->pData) / MEM_NODE_SIZE);
+        EXPECT_EQ(strspn(b->MAT + i, "U"), static_cast<size_t>(c[1])) << c[0];
+        EXPECT_TRUE(b->Size == c[2] && b->UsedSize == c[3] && AllZero(p, static_cast<size_t>(c[0]) + 1)) << c[0];
+        p[c[0]] = 'x'; // the extra byte is ours too
+        if (c[2] > MEM_BLOCK_SIZE) {
+            EXPECT_TRUE(b->pData == p && b->FreeNodeCount == 0);
+            void *next = GetMem(100); // passes the dedicated block by
+            EXPECT_EQ(FindBlock(next), pMemB);
+            PutMem(next), PutMem(p + 70000);
+        } else {
+            EXPECT_TRUE(b->Alloc[i].Nodes == c[1] && b->FreeNodeCount == MEM_NODES - 4 - c[1]) << c[0];
+            PutMem(p);
+        }
+        EXPECT_EQ(FindBlock(p), c[2] > MEM_BLOCK_SIZE ? nullptr : pMemB);
+        EXPECT_EQ(ChainLength(), 1) << c[0];
+    }
+    PutMem(small);
+    EXPECT_EQ(pMemB, nullptr);
+}
+
+// An empty block is unmapped wholly (with the page its mapping was rounded up by); pointers that
+// begin no allocation change nothing; a request too large for any block is refused.
+TEST_F(Mem, ReleaseUnmapsAndBadPointersAndHugeRequests) {
+    void *first = GetMem(1), *second = GetMem(65535); // its own, second block
+    ASSERT_EQ(ChainLength(), 2);
+    MemBlock *secondBlock = pMemB->pNext, *firstBlock = pMemB;
+    char *data = secondBlock->pData;
+    PutMem(second);
+    ASSERT_EQ(ChainLength(), 1);
+    EXPECT_TRUE(Unmapped(data, MapLength(MEM_BLOCK_SIZE)) && Unmapped(secondBlock, MapLength(sizeof(MemBlock))));
+    PutMem(first);
+    EXPECT_TRUE(pMemB == nullptr && Unmapped(firstBlock, sizeof(MemBlock)));
+    static char staticBuf[64];
+    char *a = static_cast<char *>(GetMem(40)), *b = static_cast<char *>(GetMem(10)); // nodes 0-1, 2
+    const std::string mat = pMemB->MAT;
+    for (char *bad : {static_cast<char *>(nullptr), staticBuf, a + 32, pMemB->pData + 32 * 10}) // 2nd node, free
+        PutMem(bad);
+    EXPECT_TRUE(mat == pMemB->MAT && pMemB->FreeNodeCount == MEM_NODES - 3);
+    PutMem(a + 5), PutMem(a); // inside the first node: releases it; then already released
+    EXPECT_EQ(pMemB->FreeNodeCount, MEM_NODES - 1);
+    PutMem(b);
+    EXPECT_EQ(pMemB, nullptr);
+    PutMem(b); // its block is gone
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(GetMem(INT32_MAX), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: Unable to allocate memory\n");
+    EXPECT_EQ(pMemB, nullptr);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+size_t HeapInUse() { return 0; } // ASan counts lazily
+#else
+size_t HeapInUse() { return mallinfo2().uordblks; }
+#endif
+// Without the zero device (an empty /dev) blocks come from the heap, zero-filled on dirty heap
+// memory, and go back to it (unmapped, the heap would fault).
+TEST_F(Mem, HeapFallbackWhenTheZeroDeviceCannotBeOpened) {
+    EXPECT_EQ(0, RunInChild([] {
+        if (MemId >= 0)
+            close(MemId);
+        if ((MemId = -1, unshare(CLONE_NEWNS)) != 0 || mount("nodev", "/dev", "tmpfs", 0, nullptr) != 0)
+            return 2;
+        for (int round = 0; round < 3; round++) {
+            size_t before = HeapInUse();
+            char *p = static_cast<char *>(GetMem(100)), *big = static_cast<char *>(GetMem(200000));
+            if (!p || !big || MemId != -1 || !pMemB->fDescFromHeap || !pMemB->fDataFromHeap || !AllZero(p, 101) ||
+                !AllZero(big, 200001))
+                return 3;
+            memset(p, 0xAA, 101), memset(big, 0x55, 200001);
+            PutMem(p), PutMem(big);
+            if (pMemB != nullptr || HeapInUse() != before)
+                return 4;
+            size_t dirty = MapLength(4 * MEM_BLOCK_SIZE);
+            free(memset(malloc(dirty), 1, dirty));
+        }
+        return 0;
+    }).status);
+}
+
+// Random requests (1 byte to over 64 KiB) and releases in growing and shrinking phases: each is
+// zero-filled, keeps its contents, and lies at the leftmost free run of a reference model (a MAT per
+// normal block); the blocks keep their invariants.
+TEST_F(Mem, RandomisedAgainstLeftmostRunReference) {
+    std::mt19937 rng(20261206);
+    std::map<char *, size_t> live;                     // length with the extra byte
+    std::vector<char *> order;                         // live pointers, to pick from
+    std::vector<std::pair<char *, std::string>> model; // data area and MAT
+    auto fillOf = [](const char *p) { return static_cast<char>((reinterpret_cast<uintptr_t>(p) >> 5) | 1); };
+    auto allocate = [&]() {
+        uint32_t kind = rng() % 100; // mostly short: hints are kept up to 16 nodes
+        int32_t len = 1 + static_cast<int32_t>(rng() % (kind < 60 ? 500 : kind < 95 ? 4000 : 200000));
+        size_t n = static_cast<size_t>(len + 1 + 31) / 32, at = std::string::npos;
+        auto where = model.begin();
+        while (len < MEM_BLOCK_SIZE && where != model.end() &&
+               (at = where->second.find(std::string(n, ' '))) == std::string::npos)
+            ++where;
+        char *p = static_cast<char *>(GetMem(len));
+        ASSERT_NE(p, nullptr);
+        if (len < MEM_BLOCK_SIZE) {
+            if (where == model.end()) { // no room anywhere: a new block at the tail
+                model.emplace_back(p, std::string(MEM_NODES, ' '));
+                where = model.end() - 1, at = 0;
+            }
+            ASSERT_EQ(p, where->first + 32 * at) << "leftmost run of " << n << " nodes";
+            where->second.replace(at, n, n, 'U');
+        }
+        ASSERT_TRUE(AllZero(p, static_cast<size_t>(len) + 1)) << len;
+        memset(p, fillOf(p), static_cast<size_t>(len) + 1);
+        live[p] = static_cast<size_t>(len) + 1, order.push_back(p);
+    };
+    auto release = [&]() {
+        size_t k = rng() % order.size(), len;
+        char *p = order[k];
+        order[k] = order.back(), order.pop_back();
+        len = live[p], live.erase(p);
+        ASSERT_TRUE(std::all_of(p, p + len, [&](char x) { return x == fillOf(p); })) << "changed while live";
+        for (auto it = model.begin(); it != model.end(); ++it)
+            if (p >= it->first && p < it->first + MEM_BLOCK_SIZE) {
+                it->second.replace(static_cast<size_t>(p - it->first) / 32, (len + 31) / 32, (len + 31) / 32, ' ');
+                if (it->second.find('U') == std::string::npos)
+                    model.erase(it);
+                break;
+            }
+        PutMem(p);
+    };
+    // The chain's normal blocks, in order, match the model's; the hints never hide a run (none of r
+    // free nodes begins below RunFrom[r - 1], none is longer than LongestFree); a record describes
+    // exactly the allocation that begins at its node.
+    auto checkChain = [&]() {
+        size_t m = 0;
+        MemBlock *prev = nullptr;
+        for (MemBlock *b = pMemB; b != nullptr; prev = b, b = b->pNext) {
+            ASSERT_EQ(b->pPrev, prev);
+            if (b->Size > MEM_BLOCK_SIZE)
+                continue;
+            ASSERT_TRUE(m < model.size() && b->pData == model[m].first && b->MAT == model[m].second) << m;
+            const std::string &mat = model[m++].second;
+            ASSERT_EQ(b->FreeNodeCount, std::count(mat.begin(), mat.end(), ' '));
+            for (int i = 0, run = 0; i < MEM_NODES; i++) {
+                run = mat[i] == ' ' ? run + 1 : 0;
+                ASSERT_LE(run, b->LongestFree) << i;
+                for (int r = 1; r <= std::min(run, MEM_RUN_HINTS); r++)
+                    ASSERT_LE(b->RunFrom[r - 1], i - r + 1) << "hint for " << r;
+                ASSERT_EQ(b->Alloc[i].Nodes != 0, live.count(b->pData + 32 * i) == 1) << i;
+                ASSERT_EQ(b->Alloc[i].pMemory, b->Alloc[i].Nodes ? b->pData + 32 * i : nullptr);
+            }
+        }
+        ASSERT_EQ(m, model.size());
+    };
+    for (int step = 0; step < 12000 && !HasFatalFailure(); step++) {
+        bool growing = (step / 2000) % 2 == 0;
+        if (order.empty() || rng() % 100 < (growing ? 65u : 35u))
+            allocate();
+        else
+            release();
+        if (!HasFatalFailure() && step % 250 == 0)
+            checkChain();
+    }
+    while (!order.empty() && !HasFatalFailure())
+        release();
+    EXPECT_EQ(pMemB, nullptr);
+}
+
+// ---- Saved strings.
+using SaveStrTest = EmptyChain;
+TEST_F(SaveStrTest, ExactSizeCompleteResultsAndPlainText) {
+    for (int len : {0, 30, 31}) { // with NUL and the spare byte: 1, 1 and 2 nodes
+        char *p = SaveStr("%s", std::string(len, 'a').c_str());
+        EXPECT_EQ(FindBlock(p)->Alloc[(p - FindBlock(p)->pData) / MEM_NODE_SIZE].Nodes, len < 31 ? 1 : 2) << len;
+    }
+    EXPECT_STREQ(SaveStr("%d-%05.1f-%c", -42, 3.14159, 'z'), "-42-003.1-z");
+    for (const char *t : {"100%", "%s%d%n%%", "50% off %x"}) // texts holding "%" stay unchanged
+        EXPECT_STREQ(SaveStr("%s", t), t);
+    while (pMemB != nullptr)
+        FreeBlock(pMemB);
+    for (size_t len : {10, 8191, 8192, 65536, 300000}) { // only the result stays allocated
+        std::string text = "A" + std::string(len - 2, 'x') + "Z";
+        EXPECT_EQ(Take(SaveStr("<%s>", text.c_str())), "<" + text + ">") << len;
+        EXPECT_EQ(pMemB, nullptr) << "the scratch area was left allocated, " << len;
+    }
+    // A format over 4096 characters producing more than the scratch area's usual size.
+    std::string format = std::string(5000, 'f') + "%s", arg(20000, 'a');
+    EXPECT_EQ(std::string(SaveStr(format.c_str(), arg.c_str())), std::string(5000, 'f') + arg);
+}
+
+#if !defined(__SANITIZE_ADDRESS__)
+// With the address space limited to a little more than it holds now, a 48-MiB text cannot be saved.
+TEST_F(SaveStrTest, OutOfMemoryEndsTheProgram) {
+    ChildRun run = RunInChild([] {
+        rlim_t pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        struct rlimit lim = {pages * getpagesize() + (16u << 20), pages * getpagesize() + (16u << 20)};
+        return setrlimit(RLIMIT_AS, &lim) != 0 ? 3 : (SaveStr("%*s", 48 << 20, ""), 0);
+    });
+    EXPECT_EQ("1 ERROR: Unable to allocate memory\n\nsetup: Unable to allocate memory : Cannot allocate memory\n",
+              std::to_string(run.status) + " " + run.err);
+}
+#endif
+
+// ---- The error reporters. The report names the error the caller met, under the program's name,
+// even when writing the message (a wide character the C locale cannot encode) sets errno itself.
+TEST(SysError, NameMessageAndTheErrorAtEntryThenStatus1) {
+    EXPECT_EXIT((errno = ENOENT, SysError("can't open file, %s", "/x/y")), testing::ExitedWithCode(1),
+                "^\nsetup: can't open file, /x/y : No such file or directory\n$");
+    static char name[] = "other";
+    EXPECT_EXIT((my_name = name, errno = EACCES, SysError("%d%%", 100)), testing::ExitedWithCode(1),
+                "^\nother: 100% : Permission denied\n$");
+    EXPECT_EXIT((errno = EACCES, SysError("%ls", L"\x263a")), testing::ExitedWithCode(1),
+                "^\nsetup:  : Permission denied\n$");
+}
+
+// Warnings go on, other types are only formatted, errors end the run; what exceeds Line is cut.
+TEST(ErrorMsg, WarningsGoOnOtherTypesOnlyFormatErrorsEndTheRun) {
+    testing::internal::CaptureStderr();
+    ErrorMsg(1, 7, "disk %s is %d%% full", "/usr", 99);
+    EXPECT_STREQ(Line, "disk /usr is 99% full");
+    ErrorMsg(0, 2, "quiet %d", 1), ErrorMsg(3, 2, "quiet %d", 3);
+    EXPECT_STREQ(Line, "quiet 3");
+    ErrorMsg(1, 0, "<%s>", std::string(LINE_SIZE + 1000, 'm').c_str());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "WARNING: disk /usr is 99% full\nWARNING: <" + std::string(LINE_SIZE - 2, 'm') + "\n");
+    EXPECT_EXIT(ErrorMsg(2, 2, "can't create %s", "/w"), testing::ExitedWithCode(2), "^ERROR: can't create /w\n$");
+    EXPECT_EXIT(ErrorMsg(2, 0, "stop"), testing::ExitedWithCode(0), "^ERROR: stop\n$");
+}
+
+// ---- The tokenizer.
+using Words = std::vector<std::string>;
+Words Tokens(const char *text, const char *delimiters) {
+    Words out;
+    for (char *t = GetToken(text, delimiters); t != nullptr; t = GetToken(nullptr, delimiters))
+        out.push_back(t);
+    return out;
+}
+
+// Only a whole element counts (the last one has no closing delimiter), the first character is the
+// delimiter, a word holding it is no element, another list's delimiter is an ordinary character.
+TEST(FindToken, PositionsOfWholeElements) {
+    std::string word(TOKEN_WORD_MAX, 'w'), longer = word + "w", huge(100000, 'h');
+    const struct { std::string word, list; int pos; } cases[] = {
+        {"install", ",install,-v", 1}, {"-v", ",install,-v", 2}, {"-v", ",install,x-v", 0}, {"-V", ",install,-v", 0},
+        {"ye", ",y,yes,n,no,", 0}, {"n", ",y,yes,n,no,", 3}, {"b", ",a,b,b", 2}, {"..", " . .. x ", 2},
+        {"", ",y,yes,n,no,", 5}, {"", ",a,b", 0}, {"x", ",", 0}, {"x", "", 0}, {"b", "ab", 1}, {"y,yes", ",y,yes,n,no,", 0},
+        {"yes,n", ",y,yes,n,no,", 0}, {"no,", ",y,yes,n,no,", 0}, {",", ",y,,n", 0}, {"a b", " a b ", 0}, {"x y", ",x y,", 1},
+        {word, ",a," + word, 2}, {longer, ",a," + longer + ",", 0}, {huge, ",a," + huge + ",", 0}};
+    for (const auto &c : cases)
+        EXPECT_EQ(FindToken(c.word.c_str(), c.list.c_str()), c.pos) << c.word.substr(0, 20) << " in " << c.list.substr(0, 20);
+    EXPECT_TRUE(FindToken(nullptr, ",x") == 0 && FindToken("x", nullptr) == 0);
+}
+
+TEST(StrStr, LeftmostOccurrence) {
+    const char *text = "aab"; // never beyond the end of text
+    EXPECT_TRUE(StrStr(text, "ab") == text + 1 && StrStr(text, "b") == text + 2 && !StrStr(text, "aabb"));
+    EXPECT_TRUE(!StrStr(text, "") && !StrStr(nullptr, "a") && !StrStr(text, nullptr));
+    // Random texts of mostly blanks, as MATs and listings have, against a reference.
+    std::mt19937 rng(12);
+    for (int round = 0; round < 3000; round++) {
+        std::string text(rng() % 400, ' '), pattern(1 + rng() % 12, ' ');
+        for (std::string *s : {&text, &pattern})
+            for (char &c : *s)
+                c = rng() % 5 == 0 ? "Ux"[rng() % 2] : ' ';
+        const char *at = StrStr(text.c_str(), pattern.c_str());
+        EXPECT_EQ(at ? static_cast<size_t>(at - text.c_str()) : std::string::npos, text.find(pattern))
+            << '"' << text << "\" in \"" << pattern << '"';
+    }
+}
+
+// Runs of delimiters, escapes (an escaped delimiter starts a token, a final backslash ends the
+// text), and an overlong token cut and consumed whole.
+TEST(GetToken, RunsEscapesTheEndAndOverlongTokens) {
+    std::string exact(TOKEN_BUF_SIZE - 1, 'e'), longer(1000, 'l');
+    longer[500] = '\\', longer[501] = ' ';
+    const struct { std::string text; const char *delims; Words words; } cases[] = {
+        {"  a  b ", " ", {"a", "b"}}, {",a,,b,", ",", {"a", "b"}}, {"a\tb\r\nc", " \t\r\n", {"a", "b", "c"}},
+        {"   ", " ", {}}, {"abc", "", {"abc"}}, {"a\\,b,c", ",", {"a,b", "c"}}, {"\\n\\r\\q\\\\x\\ty", " ", {"\n\rq\\x\ty"}},
+        {",\\,,", ",", {","}}, {"a\\", ",", {"a"}}, {"\\", ",", {}}, {exact + " z", " ", {exact, "z"}},
+        {"a " + longer + " z", " ", {"a", std::string(TOKEN_BUF_SIZE - 1, 'l'), "z"}}};
+    for (const auto &c : cases)
+        EXPECT_EQ(Tokens(c.text.c_str(), c.delims), c.words) << c.text;
+    EXPECT_EQ(GetToken("x", " "), std::string("x")); // after the last token the cursor rests at the end
+    EXPECT_EQ(GetToken(nullptr, " "), nullptr);
+    EXPECT_EQ(GetToken(nullptr, " "), nullptr);
+}
+
+// GetTokenParse splits in place without translating escapes, whole however long; the splitters
+// share one cursor.
+TEST(GetTokenParse, InPlaceAndTheSharedCursor) {
+    auto s = [](const char *p) { return std::string(p ? p : "(null)"); }; // braced lists call in order
+    char text[] = "usr:bin::etc", escaped[] = ",a\\,b\\n,c\\", walk[] = "a b\\tc d";
+    EXPECT_EQ((Words{s(GetTokenParse(text, ":")), s(GetTokenParse(nullptr, ":"))}), (Words{"usr", "bin"}));
+    EXPECT_EQ(GetTokenParse(nullptr, ":"), text + 9);
+    EXPECT_EQ(GetTokenParse(nullptr, ":"), nullptr);
+    EXPECT_EQ(std::string(text, sizeof text - 1), std::string("usr\0bin\0\0etc", 12));
+    EXPECT_EQ((Words{s(GetTokenParse(escaped, ",")), s(GetTokenParse(nullptr, ",")), s(GetTokenParse(nullptr, ","))}),
+              (Words{"a\\,b\\n", "c\\", "(null)"}));
+    std::string longer(1000, 'l');
+    EXPECT_EQ(std::string(GetTokenParse(longer.data(), " ")), longer);
+    EXPECT_EQ((Words{s(GetTokenN("p1 p2 p3", " ", 0)), s(GetTokenN("p1 p2 p3", " ", -3)), s(GetTokenN("p1 p2 p3", " ", 3)),
+                     s(GetTokenN("p1 p2 p3", " ", 4)), s(GetToken(nullptr, " ")), s(GetTokenN("p1 p2 p3 p4", " ", 2)),
+                     s(GetToken(nullptr, " "))}),
+              (Words{"p1", "p1", "p3", "(null)", "(null)", "p2", "p3"}));
+    EXPECT_EQ((Words{s(GetTokenParse(walk, " ")), s(GetToken(nullptr, " ")), s(GetTokenParse(nullptr, " ")),
+                     s(GetTokenN(nullptr, " ", 1))}),
+              (Words{"a", "b\tc", "d", "(null)"}));
+}
+
+// ---- File and path operations.
+
+class Files : public testing::Test {
+  protected:
+    std::string dir = MakeTempDir();
+};
+
+// Longer than the result buffers: cut, never written beyond; the text before a path is not read.
+TEST(Strip, Splitters) {
+    const char *cases[][3] = {{"a/b/c", "c", "a/b"}, {"/x", "x", "/"}, {"x", "x", "."},
+                              {"a/b/", "b", "a/b"},  {"/", "/", "/"},  {"", "", "."}};
+    for (const auto &c : cases)
+        EXPECT_TRUE(!strcmp(c[1], StripPath(c[0])) && !strcmp(c[2], StripFn(c[0]))) << c[0];
+    const char slashes[] = "//";
+    EXPECT_TRUE(!strcmp("/", StripPath(slashes + 1)) && !strcmp("", StripPath(nullptr)) && !strcmp(".", StripFn(nullptr)));
+    EXPECT_EQ(127u, strlen(StripPath(("/d/" + std::string(300, 'n')).c_str())));
+    EXPECT_EQ(255u, strlen(StripFn((std::string(400, 'd') + "/x").c_str())));
+}
+
+// Exact names by listing, paths of any length; root owns everything, another user only what is
+// theirs.
+TEST_F(Files, FindFileTypesAndOwners) {
+    mkdir((dir + "/sub").c_str(), 0755);
+    WriteFile(dir + "/sub/File", "");
+    symlink("/nonexistent", (dir + "/dangling").c_str());
+    EXPECT_TRUE(FindFile(nullptr, (dir + "/sub").c_str()) && FindFile(dir.c_str(), "sub/File") &&
+                FindFile(dir.c_str(), "dangling"));
+    EXPECT_FALSE(FindFile(dir.c_str(), "sub/file") || FindFile(dir.c_str(), "missing/File") ||
+                 FindFile(dir.c_str(), "sub/"));
+    std::string deep = dir;
+    for (char c : {'a', 'b', 'c'})
+        mkdir((deep += "/" + std::string(100, c)).c_str(), 0755);
+    EXPECT_TRUE(FindFile(deep.c_str(), nullptr));
+    symlink(dir.c_str(), (dir + "/dirlink").c_str());
+    EXPECT_TRUE(GetFileType((dir + "/dirlink").c_str()) == 2 && GetFileType(dir.c_str()) == 1);
+    WriteFile(dir + "/theirs", "");
+    ASSERT_EQ(0, chown((dir + "/theirs").c_str(), 65534, 65534));
+    chmod(dir.c_str(), 0755);
+    EXPECT_TRUE(OwnedByThisUser(dir.c_str()));
+    EXPECT_EQ(0, RunInChild([&] {
+                     bool ok = seteuid(65534) == 0 && !OwnedByThisUser(dir.c_str()) &&
+                               OwnedByThisUser((dir + "/theirs").c_str());
+                     return seteuid(0) == 0 && ok ? 0 : 1; // root again for the exit checks
+                 }).status);
+}
+
+// Lines come whole, continuations joined; one over the limit or holding a NUL is consumed and given
+// empty with its fault; a line's number is that of its first physical line.
+TEST_F(Files, InputLinesWholeOrRefused) {
+    std::string cont;
+    for (int i = 0; i < 600; i++)
+        cont += "abcdefgh\\\n";
+    WriteFile(dir + "/in", "one \\\ntwo\n" + std::string(1100, 'x') + "\n" + std::string(510, 'y') + "\nn" +
+                               std::string(1, '\0') + "ul\n" + cont + "\nlast");
+    ASSERT_TRUE(OpenInputFile((dir + "/in").c_str(), 2));
+    std::string lines;
+    while (GetFileLine())
+        lines += std::string(LineBuf) + "|" + std::to_string(GetFileLineFault()) + "@" +
+                 std::to_string(GetFileLineNumber()) + " ";
+    EXPECT_EQ("one \\\ntwo\n|0@1 |1@3 " + std::string(510, 'y') + "\n|0@4 |2@5 |1@6 last|0@607 ", lines);
+    EXPECT_FALSE(GetFileLine());
+    CloseInputFile();
+    EXPECT_EXIT(OpenInputFile((dir + "/none").c_str(), 2), testing::ExitedWithCode(0), "ERROR: can't open file, ");
+    WriteFile(dir + "/big", std::string(10000, 'b'));
+    ASSERT_TRUE(GetFileContent(dir.c_str(), "big"));
+    EXPECT_EQ(std::string(4095, 'b'), LineBuf);
+    EXPECT_FALSE(GetFileContent(dir.c_str(), "none") || GetFileContent(dir.c_str(), std::string(5000, 'n').c_str()));
+    // Modes: given ones set, 0 leaves the file's as they are.
+    ASSERT_TRUE(CreateTextFile((dir + "/t").c_str(), "w", 0751, "%d", 5));
+    ASSERT_TRUE(CreateTextFile((dir + "/t").c_str(), "a", 0, "%d", 6));
+    EXPECT_EQ("56", ReadFile(dir + "/t"));
+    EXPECT_EQ(0751, ModeOf(dir + "/t"));
+    mkdir((dir + "/a").c_str(), 0755);
+    const struct { std::string path, expect; int flag; } cases[] = {
+        {dir + "/a/b/c", dir + "/a", 0}, {dir + "/a", dir + "/a", 1}, {"/", "/", 1}, {"/" + std::string(5000, 'z') + "/y", "/", 0}};
+    for (const auto &c : cases) { // the nearest existing path
+        int flag = 0;
+        EXPECT_EQ(c.expect, Take(FindExistingPath(c.path.c_str(), &flag)));
+        EXPECT_EQ(c.flag, flag) << c.path;
+    }
+}
+
+} // namespace

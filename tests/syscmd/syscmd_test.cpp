@@ -1,0 +1,322 @@
+// Unit tests of the system-command layer: command lookup, running commands, host queries, the log.
+#include "syscmd/query.h"
+#include "syscmd/run.h"
+#include "testutil.h"
+
+#include <sys/mount.h>
+
+// The pauses of the after-run rules are counted here instead of waited for.
+static unsigned Slept = 0;
+extern "C" unsigned sleep(unsigned seconds) { return Slept += seconds, 0; }
+
+namespace {
+
+using namespace tu;
+
+// ---- The command lookup against fake directories.
+// Each test has an unlocated table and its own fixed directories f1 and f2; what the table located
+// is kept for the program's life, so all is dropped afterwards (SHELL first: the export is in it).
+class CmdTable : public EmptyChain {
+  protected:
+    void SetUp() override {
+        EmptyChain::SetUp();
+        for (const char *d : {"/f1", "/f2", "/p1", "/cwd"})
+            mkdir((top + d).c_str(), 0755);
+        Reset((top + "/f1:" + top + "/f2").c_str());
+    }
+    void TearDown() override {
+        setenv("SHELL", "/bin/sh", 1), setenv("PATH", savedPath.c_str(), 1), flUseLog = 0;
+        EmptyChain::TearDown();
+        Reset("/usr/sbin:/usr/bin:/bin:/sbin:/etc:/usr/etc");
+    }
+    static void Reset(const char *fixed) {
+        for (ComEntry &row : ComList)
+            row.pPath = nullptr;
+        snprintf(SearchPaths, sizeof(SearchPaths), "%s", fixed);
+        FullSearchPath = nullptr, flInitSysCmd = true, flSysCmdLog = false;
+    }
+    std::string top = MakeTempDir(), savedPath = getenv("PATH");
+};
+
+TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
+    for (const char *f : {"/f1/cat", "/f2/cat", "/p1/cat", "/p1/chmod", "/f1/CHGRP", "/cwd/mkque",
+                          "/f1/lpstat2", "/f1/xlpr", "/f2/rm x", "/f2/lpq", "/p1/lp", "/f2/whoami", "/f2/piomisc_base",
+                          "/p1/whoami", "/p1/uname"})
+        WriteFile(top + f, "", 0755);
+    mkdir((top + "/f1/ls").c_str(), 0755);             // a subdirectory counts
+    symlink("/nonexistent", (top + "/f2/cp").c_str()); // so does a dangling link
+    ASSERT_EQ(0, chdir((top + "/cwd").c_str()));       // "" in PATH is not "."
+    std::string path = "::" + top + "/p1::" + top + "/f2:";
+    setenv("PATH", path.c_str(), 1);
+    // Asked before the table is located, a command is looked up on its own.
+    EXPECT_TRUE(TestCmd(CMD_WHOAMI) && TestCmd(CMD_UNAME) && !TestCmd(CMD_LPSTAT));
+    auto where = [&](std::initializer_list<int> ids) {
+        std::string s;
+        for (int id : ids)
+            s += (ComList[id].pPath ? std::string(ComList[id].pPath).substr(top.size()) : "-") + " ";
+        return s;
+    };
+    EXPECT_EQ("/f2 /p1 ", where({CMD_WHOAMI, CMD_UNAME}));
+    InitSysCmdList();
+    ASSERT_EQ(0, chdir("/"));
+    // The longest name; only an entry of exactly the name counts: not one it begins or ends (lp in
+    // lpq), nor a word of a name with a blank.
+    EXPECT_EQ("/f1 /p1 /f1 /f2 /f2 - - /p1 - - - ", where({CMD_CAT, CMD_CHMOD, CMD_LS, CMD_CP_R, CMD_PIOMISC_BASE,
+                                                        CMD_CHGRP, CMD_MKQUE, CMD_LP, CMD_LPSTAT, CMD_LPR, CMD_RM}));
+    EXPECT_EQ(top + "/f1:" + top + "/f2:" + path, FullSearchPath);
+    EXPECT_EQ("/bin/sh /bin", std::string(getenv("SHELL")) + " " + ShellDir()); // sh found nowhere
+}
+
+TEST_F(CmdTable, ShellExportWithoutTrailingBlankAndFirstLogLine) {
+    WriteFile(top + "/f2/sh", "", 0755);
+    unsetenv("PATH");
+    flUseLog = 1, flLogFirstWrite = true;
+    WriteFile("/tmp/setup.log", "earlier run\n");
+    PutMem(GetCmd(CMD_CAT)); // one command located on its own, not the shell
+    EXPECT_EQ(nullptr, ComList[CMD_SH].pPath);
+    InitSysCmdList();
+    EXPECT_EQ(top + "/f2/sh|" + top + "/f1:" + top + "/f2:|initializing system\n",
+              std::string(getenv("SHELL")) + "|" + FullSearchPath + "|" + ReadFile("/tmp/setup.log"));
+}
+
+// Over 64 KiB of names: a blank before each of the 702 (".", ".." and 700), one after.
+TEST_F(CmdTable, DirectoryListingsOfAnySize) {
+    for (int i = 0; i < 700; i++)
+        WriteFile(top + "/cwd/" + std::to_string(i) + std::string(120, 'n'), "");
+    std::string s = Take(GetDirFileList((top + "/cwd").c_str()));
+    EXPECT_EQ(702 + 3 + (10 * 1 + 90 * 2 + 600 * 3) + 700 * 120 + 1, s.size());
+    EXPECT_NE(std::string::npos, s.find(" 699" + std::string(120, 'n') + " "));
+    EXPECT_EQ(nullptr, GetDirFileList((top + "/none").c_str()));
+}
+
+// ---- Running commands.
+const char LOG[] = "/tmp/setup.log";
+
+// Logging on, sh and the real commands in /bin, a fresh log per test.
+class Run : public testing::Test {
+  protected:
+    void SetUp() override {
+        for (ComEntry &row : ComList)
+            row.pPath = nullptr;
+        for (int id : {CMD_SH, CMD_RM_R, CMD_CAT, CMD_ECHO})
+            ComList[id].pPath = "/bin";
+        flInitSysCmd = false, flUseLog = 1, flSysCmdLog = true, flLogFirstWrite = true;
+        unlink(LOG);
+    }
+    void TearDown() override { flUseLog = 0, flSysCmdLog = false, ComList[CMD_ECHO].Delay = 0; }
+    std::string dir = MakeTempDir();
+};
+
+// Failure is judged by the exit status or signal, never by errno; the rm line is the byte-exact
+// example of a logged table command. (Whole runs check mode 2.)
+TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
+    std::string victim = dir + "/x";
+    mkdir(victim.c_str(), 0755);
+    // In a child, which keeps the failures; those of mode 1 are counted with their logged lines.
+    ChildRun run = RunInChild([&] {
+        for (int result : {SysCmd(CMD_RM_R, MODE_WARN, " %s", victim.c_str()),
+                           SysCmd(CMD_LINE, MODE_FATAL, "sh -c 'echo out; echo err >&2'"),
+                           SysCmd(CMD_LINE, MODE_WARN, "false"), SysCmd(CMD_LINE, MODE_WARN, "sh -c 'exit 3'"),
+                           SysCmd(CMD_LINE, MODE_WARN, "kill -KILL $$"), SysCmd(CMD_LINE, MODE_QUIET, "sh -c 'echo hidden; exit 5'")})
+            fprintf(stderr, "%d ", result);
+        return fprintf(stderr, "%d %s", FailureCount(), FailedStep(2)) < 0;
+    });
+    EXPECT_EQ("..... 0 0 1 3 137 5 3 kill -KILL $$", run.out + " " + run.err);
+    EXPECT_FALSE(Exists(victim));
+    EXPECT_EQ("/bin/sh -c \"/bin/rm -rf  " + victim + "\nsh -c 'echo out; echo err >&2'\nout\nerr\nfalse\n"
+              "WARNING_MSG: exit status 1\nsh -c 'exit 3'\nWARNING_MSG: exit status 3\nkill -KILL $$\n"
+              "WARNING_MSG: killed by signal 9 (Killed)\n", ReadFile(LOG));
+}
+
+// Quiet calls are neither logged nor redirected; an unlocated command ends the run with status 1.
+TEST_F(Run, QuietCallsAndUnlocatedCommands) {
+    std::string src = dir + "/src", dst = dir + "/dst";
+    WriteFile(src, "data\n");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(0, SysCmd(-CMD_CAT, MODE_FATAL, " %s >> %s", src.c_str(), dst.c_str()) + SysCmd(CMD_NONE, MODE_WARN, "echo shown"));
+    EXPECT_EQ("shown\ndata\n", testing::internal::GetCapturedStdout() + ReadFile(dst));
+    EXPECT_FALSE(Exists(LOG));
+    EXPECT_EXIT(SysCmd(-CMD_CAT, MODE_FATAL, " %s/missing", dir.c_str()), testing::ExitedWithCode(1), "");
+    EXPECT_EXIT(SysCmd(CMD_LPSTAT, MODE_QUIET, " -a"), testing::ExitedWithCode(1),
+                "^ERROR: unable to locate system command 'lpstat'\n$");
+    EXPECT_EXIT(GetCmdResponse(CMD_DF, nullptr, "/"), testing::ExitedWithCode(1),
+                "^ERROR: unable to locate system command 'df'\n$");
+    EXPECT_EQ(nullptr, GetCmd(CMD_LPSTAT));
+}
+
+TEST_F(Run, OverlongLinesAreNeverRun) {
+    // Mode 0 adds " 1>/dev/null 2>/dev/null" (24 characters): 4095 in all fit, one more does not.
+    std::string made = dir + "/made", fits = "touch " + made;
+    fits.resize(4095 - 24, ' ');
+    EXPECT_EQ(E2BIG, SysCmd(CMD_NONE, MODE_QUIET, "%s ", fits.c_str()));
+    EXPECT_FALSE(Exists(made));
+    EXPECT_EQ(0, SysCmd(CMD_NONE, MODE_QUIET, "%s", fits.c_str()));
+    EXPECT_EQ(0, unlink(made.c_str()));
+    std::string longer = "touch " + made + " #" + std::string(5000, 'a');
+    EXPECT_EQ(E2BIG, RunInChild([&] { return SysCmd(CMD_LINE, MODE_WARN, "%s", longer.c_str()); }).status);
+    EXPECT_EQ("WARNING_MSG: Argument list too long\n", ReadFile(LOG)); // counted failures stay in the child
+    EXPECT_EXIT(SysCmd(CMD_ECHO, MODE_FATAL, "%s", longer.c_str()), testing::ExitedWithCode(1), "");
+    EXPECT_EQ(nullptr, GetCmdResponse(CMD_LINE, nullptr, "%s", longer.c_str()));
+    EXPECT_FALSE(Exists(made));
+}
+
+// Delay > 0 pauses that many seconds; -1 asks ps once a second until it lists an "echo" process
+// (this one does from its third call on), at most 11 times.
+TEST_F(Run, AfterRunPauseAndProcessWait) {
+    ComList[CMD_ECHO].Delay = 2, Slept = 0;
+    SysCmd(CMD_ECHO, MODE_QUIET, "x");
+    EXPECT_EQ(2u, Slept);
+    ComList[CMD_ECHO].Delay = -1;
+    std::string calls = dir + "/calls";
+    FakeCmd(CMD_PS, dir, "echo >> " + calls + "; [ $(wc -l < " + calls + ") -ge 3 ] && echo ' 42 ? S 0:00 0 echo'");
+    SysCmd(CMD_ECHO, MODE_QUIET, "x");
+    EXPECT_TRUE(ReadFile(calls) == "\n\n\n" && !Exists(LOG));
+    FakeCmd(CMD_PS, dir, "echo >> " + calls);
+    unlink(calls.c_str()), Slept = 0;
+    SysCmd(CMD_ECHO, MODE_QUIET, "x");
+    EXPECT_TRUE(ReadFile(calls) == std::string(11, '\n') && Slept == 10u);
+    EXPECT_EQ("ERROR: Time out for command echo\n", ReadFile(LOG));
+}
+
+// Output comes in lines of at most 4095 characters, only those holding the filter text if given.
+TEST_F(Run, ResponseLinesInPieces) {
+    auto take = [](ResponseLine *all) {
+        std::string got;
+        for (ResponseLine *l = all; l; l = l->pNextLine)
+            got += std::string(l->pText) + "|";
+        return FreeResponseList(all), got;
+    };
+    FakeCmd(CMD_PS, dir, "echo \"$*\"; echo LPRng; head -c 5000 /dev/zero | tr '\\0' a; echo");
+    EXPECT_EQ("-ace arg\n|LPRng\n|" + std::string(4095, 'a') + "|" + std::string(905, 'a') + "\n|",
+              take(GetCmdResponse(CMD_PS, "", "%s", "arg")));
+    EXPECT_EQ("LPRng\n|", take(GetCmdResponse(CMD_PS, "LPRng", "%s", "")));
+    EXPECT_EQ("", take(GetCmdResponse(CMD_LINE, "cups", "echo LPRng")));
+}
+
+// ---- The host queries against canned ps, df and du output.
+
+// ps, df and du print the file "out" of a temporary directory and record their arguments in "args".
+class Query : public Run {
+  protected:
+    void SetUp() override {
+        Run::SetUp();
+        for (int id : {CMD_PS, CMD_DF, CMD_DU})
+            FakeCmd(id, dir, "echo \"$*\" > " + dir + "/args\ncat " + dir + "/out");
+    }
+    void Output(const std::string &text) { WriteFile(dir + "/out", text); }
+    std::string Args() { return ReadFile(dir + "/args"); }
+};
+
+TEST_F(Query, ProcessIdsByExactName) {
+    Output("  PID TTY STAT TIME CMD\n  812 ?   S    0:01 x tvadmin\n  900 ?   S    0:01 x tvadmin2\n"
+           "  901 ?   S    0:01 tvadmin vsf\n  902 tvadmin\n 1040 pts/1 R  0:00 y\ttvadmin\n   77 ?   S    0:00 z tvqadmin\n");
+    EXPECT_EQ(" 812 1040 ", Take(GetSysPsIdList("tvadmin")));
+    EXPECT_EQ("-ace\n", Args());
+    EXPECT_EQ("(null)", Take(GetSysPsIdList("tvadmi")));
+    EXPECT_EQ("tvqadmin ( 77 )\ntvadmin ( 812 1040 )\n",
+              Take(CheckProcTableForExecs(",tvqadmin,tolvar,,tvadmin,TVQ,TVRM,xx,")));
+    EXPECT_EQ("(null)", Take(CheckProcTableForExecs(",tolvar,TVQ,")));
+    // Lists and reports beyond 512 and 1024 bytes are complete; a list that would not fit Line
+    // keeps the ids that do, up to its last byte.
+    std::string many, full;
+    for (int i = 0; i < 60; i++)
+        many += ",tvadmin";
+    EXPECT_EQ(60 * strlen("tvadmin ( 812 1040 )\n"), Take(CheckProcTableForExecs(many.c_str())).size());
+    for (size_t i = 0; i < sizeof(Line) / 8 + 2; i++)
+        full += "1234567 ? S 0:01 x tvadmin\n";
+    Output(full);
+    EXPECT_EQ((sizeof(Line) - 2) / 8 * 8 + 1, Take(GetSysPsIdList("tvadmin")).size());
+}
+
+TEST_F(Query, DiskSpaceAndUsage) {
+    const std::string head = "Filesystem 1K-blocks Used Available Use% Mounted on\n";
+    const struct { std::string out; bool answer; double avail; const char *dfLine; } cases[] = {
+        {head + "/dev/sda1 1000 400 600 40% /\n", true, 600, "/dev/sda1 1000 400 600 40% /\n"},
+        {"Filesystem Size Used AVAIL Use%\ntmpfs 2.0G 0 1.5G 0%\n", true, 1.5, "tmpfs 2.0G 0 1.5G 0%\n"},
+        {head + "/dev/mapper/long-name\n  1000 400 600 40% /\n", false, 0, "/dev/mapper/long-name\n"}, // wrapped
+        {head, true, 0, ""}, {"Filesystem Size Used Free\n/dev/sda1 1 2 3\n", false, 0, ""}, {"", false, 0, ""}};
+    for (const auto &c : cases) {
+        Output(c.out);
+        DiskSpaceInfo info;
+        info.Avail = 5, info.DfLine[0] = '\0';
+        EXPECT_TRUE(c.answer == GetDiskSpace("/tmp/x", &info) && c.avail == info.Avail && !strcmp(c.dfLine, info.DfLine)) << c.out;
+    }
+    EXPECT_EQ("/tmp/x\n", Args());
+    Output("Avail x\n7 " + std::string(5000, 'd') + "\n"); // longer than DfLine
+    DiskSpaceInfo info;
+    EXPECT_TRUE(GetDiskSpace("/", &info) && info.Avail == 7 && strlen(info.DfLine) == 511u);
+}
+
+// ---- The log and the tool path.
+
+class Log : public Run {}; // logging on, no log yet
+
+// A new run empties the log, a new log is world-writable; links at its path are never followed.
+TEST_F(Log, NewRunsAndPlantedLinks) {
+    mode_t old = umask(022);
+    PutLogMsg("run %d\n", 1);
+    PutLogMsg("more\n");
+    EXPECT_TRUE(ReadFile(LOG) == "run 1\nmore\n" && ModeOf(LOG) == 0666);
+    chmod(LOG, 0600), flLogFirstWrite = true; // the next run: emptied at its first write
+    EXPECT_TRUE(LogIsOwn() && ReadFile(LOG).empty());
+    PutLogMsg("run 2\n");
+    umask(old);
+    EXPECT_TRUE(ReadFile(LOG) == "run 2\n" && ModeOf(LOG) == 0600);
+    unlink(LOG), flLogFirstWrite = true;
+    std::string target = "/tmp/log-target";
+    WriteFile(target, "precious\n");
+    symlink(target.c_str(), LOG);
+    PutLogMsg("first\n");
+    EXPECT_EQ("precious\n|first\n|", ReadFile(target) + "|" + ReadFile(LOG) + "|" + LinkTarget(LOG));
+    unlink(LOG), flLogFirstWrite = true;
+    symlink("/tmp/through-link", LOG); // a dangling link
+    PutLogMsg("again\n");
+    EXPECT_TRUE(!Exists("/tmp/through-link") && ReadFile(LOG) == "again\n");
+    // A link or another file put there after the first write is refused, and the run goes on.
+    for (bool link : {true, false}) {
+        rename(LOG, "/tmp/setup.old");
+        link ? (void)symlink(target.c_str(), LOG) : WriteFile(LOG, "");
+        testing::internal::CaptureStderr();
+        PutLogMsg("later\n");
+        EXPECT_EQ("ERROR: couldn't open /tmp/setup.log\n", testing::internal::GetCapturedStderr());
+        EXPECT_EQ("precious\n", ReadFile(target));
+    }
+    // A new run removes what is not its own file with one name (a directory with content, a second
+    // name of another file, another user's file), never emptying another file.
+    for (int kind = 0; kind < 3; kind++) {
+        unlink(LOG);
+        if (kind == 0)
+            mkdir(LOG, 0777), WriteFile(std::string(LOG) + "/x", "x");
+        else if (kind == 1)
+            link(target.c_str(), LOG);
+        else
+            WriteFile(LOG, "theirs\n"), (void)!chown(LOG, 65534, 65534);
+        flLogFirstWrite = true;
+        PutLogMsg("own %d\n", kind);
+        EXPECT_EQ("own " + std::to_string(kind) + "\nprecious\n", ReadFile(LOG) + ReadFile(target)) << kind;
+        struct stat st;
+        EXPECT_TRUE(lstat(LOG, &st) == 0 && st.st_uid == geteuid() && st.st_nlink == 1) << kind;
+    }
+    // What cannot be removed (a mount point) leaves the run without a log; no other descriptor is
+    // written or closed instead.
+    unlink(LOG), mkdir(LOG, 0755);
+    ASSERT_EQ(0, mount("t", LOG, "tmpfs", 0, nullptr));
+    flLogFirstWrite = true;
+    ChildRun run = RunInChild([] { PutLogMsg("lost\n"); return fcntl(0, F_GETFD) != -1 ? 0 : 1; });
+    umount(LOG);
+    EXPECT_TRUE(run.status == 0 && run.err == "ERROR: couldn't open /tmp/setup.log\n") << run.err;
+}
+
+TEST(ToolPath, DirectoryOfTheRunningProgram) {
+    std::string cwd = MakeTempDir();
+    ASSERT_EQ(0, chdir(cwd.c_str()));
+    const std::pair<const char *, std::string> cases[] = {
+        {"/mnt/cd/setup", "/mnt/cd"}, {"/setup", "/"}, {"setup", cwd}, {nullptr, cwd}, {"./setup", cwd},
+        {"bin/setup", cwd + "/bin"}, {"./sub/setup", cwd + "/./sub"}, {"../dir/setup", cwd + "/../dir"}};
+    for (const auto &[program, dir] : cases)
+        EXPECT_EQ(dir, Take(GetToolPath(program))) << (program ? program : "null");
+    ASSERT_EQ(0, chdir("/"));
+    EXPECT_EQ("/sub", Take(GetToolPath("sub/setup")));
+}
+
+} // namespace
