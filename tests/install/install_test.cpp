@@ -2,9 +2,11 @@
 #include "install/nls.h"
 #include "install/pkglist.h"
 #include "install/scripts.h"
+#include "syscmd/run.h"
 #include "testutil.h"
 
 #include <regex>
+#include <sys/mount.h>
 #include <set>
 #include <sys/utsname.h>
 #include <vector>
@@ -84,7 +86,7 @@ class PkgListTest : public testing::Test {
   protected:
     void SetUp() override {
         ASSERT_EQ(0, Sh("mkdir -p " + pkg_ + "/tree/sub " + app_));
-        for (const char *name : {"a", "b", "d", "e", "f", "tool"})
+        for (const char *name : {"a", "b", "d", "e", "f", "g", "tool"})
             WriteFile(pkg_ + "/" + name, std::string("file ") + name + "\n");
         WriteFile(pkg_ + "/tree/sub/inner", "inner\n"), WriteFile("/tmp/setup.log", "", 0666);
         pPathToSetup = SaveStr("%s", root_.c_str()), pVarenInstallDir = SaveStr("%s", work_.c_str());
@@ -163,9 +165,9 @@ TEST_F(PkgListTest, ReleaseConditions) {
     below.back()--;
     EXPECT_EQ(0, RunList("v > " + below + " c f\nv = " + r + " c a\nv < " + r + " c b\nv > " + r + " c d\nv <= " + r +
                          " c e\nv >= " + r + " v < " + above + " c tool mode 700\nv >= " + r +
-                         " v > " + above + " c tree\nv != " + r + " dir tree\n"));
+                         " v > " + above + " c tree\nv != " + r + " dir tree\nv <= " + below + " c g\nv >= " + above + " c g\n"));
     EXPECT_TRUE(Exists(app_ + "/a") && Exists(app_ + "/e") && Exists(app_ + "/f") && ModeOf(app_ + "/tool") == 0700);
-    EXPECT_FALSE(Exists(app_ + "/b") || Exists(app_ + "/d") || Exists(app_ + "/tree"));
+    EXPECT_FALSE(Exists(app_ + "/b") || Exists(app_ + "/d") || Exists(app_ + "/tree") || Exists(app_ + "/g"));
     // With a release such as 6.18.x, "6.9" sorts after it, although version 6.9 is older.
     size_t dot = r.find('.');
     if (dot == std::string::npos || r.size() < dot + 3 || r[dot + 1] == '9' || !isdigit(static_cast<unsigned char>(r[dot + 2])))
@@ -173,6 +175,16 @@ TEST_F(PkgListTest, ReleaseConditions) {
     std::string older = r.substr(0, dot) + ".9";
     EXPECT_EQ(0, RunList("v > " + older + " c b\nv < " + older + " c d\n"));
     EXPECT_TRUE(!Exists(app_ + "/b") && Exists(app_ + "/d"));
+}
+
+// A script whose last bytes cannot be written (the file system fills at the close) counts as a
+// failed step.
+TEST_F(PkgListTest, ScriptCutShortByAFullFileSystem) {
+    std::string full = root_ + "/full";
+    ASSERT_EQ(0, Sh("mkdir " + full + " && mount -t tmpfs -o size=4k full " + full +
+                    " && (dd if=/dev/zero of=" + full + "/fill bs=1k count=8 2>/dev/null; true)"));
+    EXPECT_EQ(1, RunInChild([&] { return GenSimpleScript((full + "/s").c_str(), "#!/bin/sh", "", "", "", ""), FailureCount(); }).status);
+    umount(full.c_str());
 }
 
 // Lines lacking a word are skipped with a WARNING and the list goes on; an odd last attribute word

@@ -396,6 +396,15 @@ TEST_F(Files, FindFileTypesAndOwners) {
                  }).status);
 }
 
+// RemoveEntry answers whether the entry is gone: a whole tree, or one that never was, yes; a mount
+// point, which cannot go, no.
+TEST_F(Files, RemoveEntryTellsWhetherTheEntryIsGone) {
+    ASSERT_EQ(0, Sh("mkdir -p " + dir + "/t/a/b " + dir + "/m && touch " + dir + "/t/a/b/f && mount -t tmpfs m " + dir + "/m"));
+    EXPECT_TRUE(RemoveEntry((dir + "/t").c_str()) && !Exists(dir + "/t") && RemoveEntry((dir + "/t").c_str()));
+    EXPECT_FALSE(RemoveEntry((dir + "/m").c_str()));
+    umount((dir + "/m").c_str());
+}
+
 // Lines come whole, continuations joined; one over the limit or holding a NUL is consumed and given
 // empty with its fault; a line's number is that of its first physical line.
 TEST_F(Files, InputLinesWholeOrRefused) {
