@@ -96,7 +96,8 @@ TEST(FreeSpace, SizeFiguresAndOldDirectories) {
     Space c;
     EXPECT_EQ(c.Say("abc 500\n", 39, 5000), Msg(MSG_WORK_TOO_SMALL, c.work.c_str(), 40.0));
     EXPECT_EQ(c.Say("  \t500 b\n", 539, 5000), Msg(MSG_WORK_TOO_SMALL, c.work.c_str(), 540.0));
-    EXPECT_EQ(c.Say("0x500\n", 39, 5000), Msg(MSG_WORK_TOO_SMALL, c.work.c_str(), 40.0));
+    for (const char *hex : {"0x500\n", "+0x500\n"})
+        EXPECT_EQ(c.Say(hex, 39, 5000), Msg(MSG_WORK_TOO_SMALL, c.work.c_str(), 40.0)) << hex;
     Sh("mkdir -p " + c.base + "/Varen/tvxx");
     EXPECT_EQ(c.Say("500\n", 1000, 1000, "0", "580"), "passed");
     EXPECT_EQ(c.Say("500\n", 1000, 1000, "0", "579"), Msg(MSG_SHARED_TOO_SMALL, c.work.c_str(), c.base.c_str(), 1580.0));

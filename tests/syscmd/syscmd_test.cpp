@@ -40,6 +40,9 @@ class CmdTable : public EmptyChain {
 };
 
 TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
+    // Two file systems whose top directories have one inode number: neither is taken for the other.
+    for (const char *d : {"/f1", "/f2"})
+        ASSERT_EQ(0, mount("t", (top + d).c_str(), "tmpfs", 0, nullptr));
     for (const char *f : {"/f1/cat", "/f2/cat", "/p1/cat", "/p1/chmod", "/f1/CHGRP", "/cwd/mkque",
                           "/f1/lpstat2", "/f1/xlpr", "/f2/rm x", "/f2/lpq", "/p1/lp", "/f2/whoami", "/f2/piomisc_base",
                           "/p1/whoami", "/p1/uname"})
@@ -66,6 +69,7 @@ TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
                                                         CMD_CHGRP, CMD_MKQUE, CMD_LP, CMD_LPSTAT, CMD_LPR, CMD_RM}));
     EXPECT_EQ(top + "/f1:" + top + "/f2:" + path, FullSearchPath);
     EXPECT_EQ("/bin/sh /bin", std::string(getenv("SHELL")) + " " + ShellDir()); // sh found nowhere
+    umount((top + "/f1").c_str()), umount((top + "/f2").c_str());
 }
 
 TEST_F(CmdTable, ShellExportWithoutTrailingBlankAndFirstLogLine) {
