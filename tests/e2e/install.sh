@@ -146,7 +146,7 @@ mkdir -p $S/tvxx && chmod 700 $S && echo kept >$S/tvxx/job.1
 echo original >/etc/e2e.victim && ln -s /etc/e2e.victim /tmp/setup.tmp
 mkdir -p /etc/rc2.d && ln -s ../init.d/VarenPrintD /etc/rc2.d/KVarenPrintD && ln -s ../init.d/VarenPrintD /etc/rc2.d/SVarenPrintD"
     case $cause in
-    run*) SEED+="
+    run*) PRE='date +%s%N >/tmp/e2e.t0' AFTER='date +%s%N >/tmp/e2e.t1' SEED+="
 mkdir -p /usr/local/lib/e2e && printf '#!/bin/sh\nsleep ${cause#run }\n' >/usr/local/lib/e2e/tvqadmin && chmod 755 /usr/local/lib/e2e/tvqadmin
 /usr/local/lib/e2e/tvqadmin </dev/null >/dev/null 2>&1 & echo \$! >/tmp/e2e.pid" ;;
     *) SEED+=" && touch $A/$cause" ;;
@@ -175,6 +175,7 @@ mkdir -p /usr/local/lib/e2e && printf '#!/bin/sh\nsleep ${cause#run }\n' >/usr/l
         for f in VarenPrinttvxx VarenVSF; do expect_script $A/$f $A; done
         expect_nodes $A/queues d 755 $S d 700
         expect_log "!mkdir -p /var/spool;!mkdir -p $A"; expect_unchanged var
+        [ "${cause%% *}" != run ] || expect_eq "waited a step of 5 s" "$(($(file_text /tmp/e2e.t1) - $(file_text /tmp/e2e.t0) >= 5000000000))" 1
         [ "${cause%% *}" = run ] || { expect_absent /etc/rc2.d/KVarenPrintD /etc/rc2.d/SVarenPrintD
             expect_log "/usr/bin/rm -rf /etc/rc2.d/KVarenPrintD;/usr/bin/rm -rf /etc/rc2.d/SVarenPrintD;/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z"; }
         continue

@@ -103,7 +103,6 @@ interrupt remove_int /usr INT "rm -rf /usr/Varen/tvxx.old" /opt/Varen/tvxx insta
 interrupt remove_kill /usr KILL "rm -rf /usr/Varen/tvxx.old" /opt/Varen/tvxx
 interrupt back_int /opt INT "mv -f -T /usr/Varen/tvxx /usr/Varen/tvxx.old" /usr install /usr
 interrupt back_kill /opt KILL "rm -rf /opt/Varen/tvxx" /usr
-# A pending link that leads to the installation itself: only the link goes.
 ln -s /usr/Varen/tvxx /usr/Varen/tvxx.link && /mnt/cd/setup </dev/null >/dev/null 2>&1
 [ "$(listing /usr/Varen/tvxx/queues)" = "$orig" ] && [ ! -L /usr/Varen/tvxx.link ] || echo "pending link to the installation: lost"
 echo done

@@ -177,16 +177,6 @@ TEST_F(PkgListTest, ReleaseConditions) {
     EXPECT_TRUE(!Exists(app_ + "/b") && Exists(app_ + "/d"));
 }
 
-// A script whose last bytes cannot be written (the file system fills at the close) counts as a
-// failed step.
-TEST_F(PkgListTest, ScriptCutShortByAFullFileSystem) {
-    std::string full = root_ + "/full";
-    ASSERT_EQ(0, Sh("mkdir " + full + " && mount -t tmpfs -o size=4k full " + full +
-                    " && (dd if=/dev/zero of=" + full + "/fill bs=1k count=8 2>/dev/null; true)"));
-    EXPECT_EQ(1, RunInChild([&] { return GenSimpleScript((full + "/s").c_str(), "#!/bin/sh", "", "", "", ""), FailureCount(); }).status);
-    umount(full.c_str());
-}
-
 // Lines lacking a word are skipped with a WARNING and the list goes on; an odd last attribute word
 // is left alone; a tab is part of a word, so "tool<TAB>mode" is a NAME not allowed: skipped too.
 TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) { // in a child, which keeps the skipped lines
@@ -297,6 +287,12 @@ TEST_F(PkgListTest, InterfaceScriptsWithStandInTools) {
     EXPECT_EQ("tool-output\n", ReadFile(r + "/lpd/queue7/tolvartvxx.log"));
     EXPECT_EQ(0, Sh("[ -z \"$(find " + spool + "/queueB " + r + "/lprspool -mindepth 1)\" ]"));
     EXPECT_TRUE(Exists(r + "/j1") && Exists(r + "/j2"));
+    // A script whose last bytes cannot be written (the file system fills at the close) is a failed step.
+    std::string full = r + "/full";
+    ASSERT_EQ(0, Sh("mkdir " + full + " && mount -t tmpfs -o size=4k full " + full +
+                    " && (dd if=/dev/zero of=" + full + "/fill bs=1k count=8 2>/dev/null; true)"));
+    EXPECT_EQ(1, RunInChild([&] { return GenSimpleScript((full + "/s").c_str(), "#!/bin/sh", "", "", "", ""), FailureCount(); }).status);
+    umount(full.c_str());
 }
 
 } // namespace

@@ -53,7 +53,7 @@ TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
     std::string path = "::" + top + "/p1::" + top + "/f2:";
     setenv("PATH", path.c_str(), 1);
     // Asked before the table is located, a command is looked up on its own.
-    EXPECT_TRUE(TestCmd(CMD_WHOAMI) && TestCmd(CMD_UNAME) && !TestCmd(CMD_LPSTAT) && !FillCmdPath(CMD_LPSTAT));
+    EXPECT_TRUE(TestCmd(CMD_WHOAMI) && FillCmdPath(CMD_UNAME) && !TestCmd(CMD_LPSTAT) && !FillCmdPath(CMD_LPSTAT));
     auto where = [&](std::initializer_list<int> ids) {
         std::string s;
         for (int id : ids)
@@ -280,8 +280,7 @@ TEST_F(Log, NewRunsAndPlantedLinks) {
     symlink(target.c_str(), LOG);
     PutLogMsg("first\n");
     EXPECT_EQ("precious\n|first\n|", ReadFile(target) + "|" + ReadFile(LOG) + "|" + LinkTarget(LOG));
-    unlink(LOG), flLogFirstWrite = true;
-    symlink("/tmp/through-link", LOG); // a dangling link
+    unlink(LOG), flLogFirstWrite = true, symlink("/tmp/through-link", LOG); // a dangling link
     PutLogMsg("again\n");
     EXPECT_TRUE(!Exists("/tmp/through-link") && ReadFile(LOG) == "again\n");
     // A link or another file put there after the first write is refused, and the run goes on.
