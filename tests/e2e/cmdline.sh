@@ -22,7 +22,6 @@ for b in /opt /opt/ /opt/Varen /opt/Varen/ /opt/Varen/tvxx /opt/Varen/tvxx// /op
     /opt/Varen-2026 /opt/Varen-2026/Varen/tvxx "" -v "/opt;touch /tmp/e2e.pwned"; do base install "$b"; done
 base ""
 base -v
-base /var/tmp// -v
 base /var/tmp/e2e-new -v
 base "/var/tmp/e2e a"
 ls -d /var/tmp/e2e* /tmp/e2e.pwned /tmp/VarenInstall 2>&1 | sed "s/^ls: //"
@@ -53,7 +52,6 @@ expect_eq "bases" "$OUT" '[install][/opt] 0 1 /opt
 [install][/opt;touch /tmp/e2e.pwned] 2 1 refused "/opt;touch /tmp/e2e.pwned"
 [] 2 1 refused ""
 [-v] 0 1 version 3.01.67
-[/var/tmp//][-v] 0 1 version 3.01.67
 [/var/tmp/e2e-new][-v] 0 2 version 3.01.67
 [/var/tmp/e2e a] 2 1 refused "/var/tmp/e2e a"
 cannot access '\''/tmp/e2e.pwned'\'': No such file or directory

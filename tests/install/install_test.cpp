@@ -132,6 +132,10 @@ TEST_F(PkgListTest, DirectivesAndAttributes) {
     EXPECT_TRUE(ModeOf(app_ + "/spool") == 0700 && ReadLog().empty());
     ChildRun run = RunInChild([&] { return RunList("c a name a2 mode 755\nc d\n"); });
     EXPECT_TRUE(run.status == 1 && run.out.find("ERROR: ") != std::string::npos && !Exists(app_ + "/d")) << run.out;
+    run = RunInChild([&] { // a program of a checkps line runs, the answer is 2 (quit): the list stops there
+        WriteFile(root_ + "/in", "2\n"), FakeCmd(CMD_PS, root_, "echo ' 9 ? S 0:00 x tvadmin'");
+        return freopen((root_ + "/in").c_str(), "r", stdin) ? RunList("checkps ,tvadmin,\nc g\n") : 9; });
+    EXPECT_TRUE(run.status == 1 && !Exists(app_ + "/g")) << run.out;
 }
 
 // "sed" first takes the rest of the line ("mode 755" are sed's files here), later one word; its
@@ -181,11 +185,11 @@ TEST_F(PkgListTest, ReleaseConditions) {
 // is left alone; a tab is part of a word, so "tool<TAB>mode" is a NAME not allowed: skipped too.
 TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) { // in a child, which keeps the skipped lines
     EXPECT_EQ(0, RunInChild([&] { return RunList("c\ndirto tree\nv\nv <\nv >= 0 v\ncheckps\nnewdir\nt\nm\n"
-                         "c a mode\nc tool\tmode 755\nc b group\n"); }).status);
-    EXPECT_TRUE(Exists(app_ + "/a") && Exists(app_ + "/b") && !Exists(app_ + "/tool"));
+                         "c a mode\nc tool\tmode 755\nc b group\nc e name ../e2\n"); }).status);
+    EXPECT_TRUE(Exists(app_ + "/a") && Exists(app_ + "/b") && !Exists(app_ + "/tool") && !Exists(root_ + "/e2"));
     std::string log = ReadLog();
     const std::regex warning("WARNING: ");
-    EXPECT_EQ(10, std::distance(std::sregex_iterator(log.begin(), log.end(), warning), {})) << log;
+    EXPECT_EQ(11, std::distance(std::sregex_iterator(log.begin(), log.end(), warning), {})) << log;
     EXPECT_FALSE(Logged("cp -pr") || Logged("chmod") || Logged("chgrp"));
     EXPECT_TRUE(Logged("pkg.list line 11 skipped, word not allowed: tool\tmode\n"));
 }

@@ -215,7 +215,6 @@ TEST_F(SaveStrTest, ExactSizeCompleteResultsAndPlainText) {
         char *p = SaveStr("%s", std::string(len, 'a').c_str());
         EXPECT_EQ(FindBlock(p)->Alloc[(p - FindBlock(p)->pData) / MEM_NODE_SIZE].Nodes, len < 31 ? 1 : 2) << len;
     }
-    EXPECT_STREQ(SaveStr("%d-%05.1f-%c", -42, 3.14159, 'z'), "-42-003.1-z");
     for (const char *t : {"100%", "%s%d%n%%", "50% off %x"}) // texts holding "%" stay unchanged
         EXPECT_STREQ(SaveStr("%s", t), t);
     while (pMemB != nullptr)
@@ -323,8 +322,7 @@ TEST(GetToken, RunsEscapesTheEndAndOverlongTokens) {
         {"a " + longer + " z", " ", {"a", std::string(TOKEN_BUF_SIZE - 1, 'l'), "z"}}};
     for (const auto &c : cases)
         EXPECT_EQ(Tokens(c.text.c_str(), c.delims), c.words) << c.text;
-    // After the last token the cursor rests at the end.
-    EXPECT_TRUE(GetToken("x", " ") == std::string("x") && !GetToken(nullptr, " ") && !GetToken(nullptr, " "));
+    EXPECT_TRUE(GetToken("x", " ") == std::string("x") && !GetToken(nullptr, " ") && !GetToken(nullptr, " ")); // at the end
 }
 
 // GetTokenParse splits in place without translating escapes, whole however long; the splitters
@@ -422,13 +420,13 @@ TEST_F(Files, InputLinesWholeOrRefused) {
         lines += std::string(LineBuf) + "|" + std::to_string(GetFileLineFault()) + "@" +
                  std::to_string(GetFileLineNumber()) + " ";
     EXPECT_EQ("one \\\ntwo\n|0@1 |1@3 " + std::string(510, 'y') + "\n|0@4 |2@5 |1@6 last|0@607 ", lines);
-    EXPECT_FALSE(GetFileLine());
     CloseInputFile();
     EXPECT_EXIT(OpenInputFile((dir + "/none").c_str(), 2), testing::ExitedWithCode(0), "ERROR: can't open file, ");
     WriteFile(dir + "/big", std::string(10000, 'b'));
     ASSERT_TRUE(GetFileContent(dir.c_str(), "big"));
     EXPECT_EQ(std::string(4095, 'b'), LineBuf);
-    EXPECT_FALSE(GetFileContent(dir.c_str(), "none") || GetFileContent(dir.c_str(), std::string(5000, 'n').c_str()));
+    EXPECT_FALSE(OpenInputFile((dir + "/none").c_str(), 0) || GetFileContent(dir.c_str(), "none") ||
+                 GetFileContent(dir.c_str(), std::string(5000, 'n').c_str()));
     // Modes: given ones set, 0 leaves the file's as they are.
     ASSERT_TRUE(CreateTextFile((dir + "/t").c_str(), "w", 0751, "%d", 5));
     ASSERT_TRUE(CreateTextFile((dir + "/t").c_str(), "a", 0, "%d", 6));
