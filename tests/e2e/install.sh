@@ -28,9 +28,9 @@ expect_script() {
     sh -n "$R$1" || fail "$1 is no valid shell script"
 }
 
-# ---- a first installation on an LPRng host; the wrapper command and the LPRng branch run after it
+# ---- a first installation on an LPRng host over a stale work area; the wrapper and the LPRng branch run after it
 SEED="$SPOOLER_LPRNG
-mkdir -p /usr/share/printconf/util"
+mkdir -p /usr/share/printconf/util $W/stale"
 AFTER='cd /var/tmp && /usr/bin/tvadmin -x >/tmp/e2e.tvadmin
 CONTROL=$'"'"'Hhost1\nPalice\nJreport\nZduplex,a4\n'"'"' PRINTER=q1 /usr/Varen/tvxx/VarenPrinttvxx -Ajob1 && cp /tmp/tvrtvxxtty.calls /tmp/e2e.lprng'
 run road

@@ -30,7 +30,7 @@ out_of_order|--pieces 3 --order 3,1,2||0||/usr/bin/cp -p /mnt/cd/pkg_tar.003 $W;
 marker_blank|--pieces 2 --marker-blank|head -c 300 /dev/urandom >pkg_tar.009; echo extra.txt pkg_tar.009 >>disks; echo x >extra.txt; rm sha256sums|0||/usr/bin/cp -p /mnt/cd/pkg_tar.002 $W;/usr/bin/cp -p /mnt/cd/extra.txt $W;/usr/bin/cp -p /mnt/cd/pkg_tar.009 $W;/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z
 marker_exact|--pieces 2|echo extra.txt >>disks; echo x >extra.txt; rm sha256sums|0||!extra.txt
 no_self|--pieces 2 --no-self||1|ERROR: can't open file, VarenInstall/disks\n|/usr/bin/cp -p /mnt/cd/pkg_tar.001 $W;/usr/bin/cp -p /mnt/cd/pkg_tar.002 $W;!uncompress
-list_tabs|--pieces 2|printf '%b' 'disks\tpkg_tar.001\tpkg_tar.002\nend_of_list\n' >disks; rm sha256sums|0||
+list_separators|--pieces 2|printf '%b' 'disks\tpkg_tar.001\r\n\npkg_tar.002\nend_of_list\n' >disks; rm sha256sums|0||
 list_long|--pieces 2|printf '%b' 'disks pkg_tar.001 $long\nend_of_list\n' >disks; rm sha256sums|1|$LE names a file longer than 254 characters: ${long:0:254}\n|!cp -p
 list_empty|--pieces 2|: >disks; rm sha256sums|1|$LE names no file to copy\n|!cp -p
 list_marker|--pieces 2|echo end_of_list >disks; rm sha256sums|1|$LE names no file to copy\n|!cp -p
