@@ -36,7 +36,6 @@ TEST(MessageTables, PlaceholdersAndShownTextsInEveryLanguage) {
             EXPECT_EQ(Conversions(Tables[lang][id]), Conversions(NLS_ENGLISH[id])) << lang << " message " << id;
             EXPECT_EQ(Tables[lang][id][0] != '\0', shown.count(id) == 1) << lang << " message " << id;
         }
-        EXPECT_EQ(std::string(Tables[lang][MSG_NO_ANSWER]).back(), '\n') << "a line of its own";
     }
     // The placeholders the callers pass, for the messages with arguments.
     using V = std::vector<std::string>;
@@ -62,12 +61,11 @@ const char *const *ChooseWith(const char *value) {
 TEST(LanguageChoice, CodesAndReadOnce) {
     EXPECT_TRUE(ChooseWith(nullptr) == NLS_ENGLISH && ChooseWith("es_ES") == NLS_SPANISH &&
                 ChooseWith("it_IT.ISO8859-1") == NLS_ITALIAN && ChooseWith("ge_GE") == NLS_GERMAN &&
-                ChooseWith("pr_BR") == NLS_PORTUGUESE); // the last code, no comma after it
+                ChooseWith("fr_FR.ISO8859-1") == NLS_FRENCH && ChooseWith("pr_BR") == NLS_PORTUGUESE); // the last code
     for (const char *other : {"pt_BR", "de_DE", "C", "", "fr", "fr_FRx", "FR_FR"})
         EXPECT_EQ(ChooseWith(other), NLS_ENGLISH) << "LANG=" << other;
-    EXPECT_EQ(ChooseWith("fr_FR.ISO8859-1"), NLS_FRENCH);
     setenv("LANG", "ge_GE", 1);
-    EXPECT_EQ(nlsSetupStrCvt(63), NLS_FRENCH[63]);
+    EXPECT_EQ(nlsSetupStrCvt(63), NLS_ENGLISH[63]); // the choice of the last call stays
     unsetenv("LANG");
     pCurLang = nullptr;
 }
