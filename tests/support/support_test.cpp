@@ -66,8 +66,8 @@ TEST_F(Mem, NodesAndDedicatedBlocks) {
     // Free runs of 10 nodes on each side of a used group make no run of 17 (the hint for runs of
     // 16 and more nodes lies before the group).
     auto nodes = [](int n) { return static_cast<char *>(GetMem(32 * n - 1)); };
-    char *first = nodes(40), *x = nodes(24), *y = (nodes(64), nodes(10));
-    nodes(17), PutMem(x), PutMem(y), nodes(14);
+    char *first = nodes(40), *x = nodes(24), *y = (nodes(64), nodes(10)); // 0-39, 40-63, 64-127, 128-137
+    nodes(17), PutMem(x), PutMem(y), nodes(14); // 138-154; 40-63 and 128-137 freed; 40-53 taken again
     EXPECT_EQ(nodes(17), first + 32 * 155);
 }
 

@@ -235,7 +235,7 @@ TEST_F(Query, ProcessIdsByExactName) {
     EXPECT_EQ(60 * strlen("tvadmin ( 812 1040 )\n"), Take(CheckProcTableForExecs(many.c_str())).size());
     for (size_t i = 0; i < sizeof(Line) / 8; i++)
         full += "1234567 ? S 0:01 x tvadmin\n";
-    Output(full + std::string(sizeof(Line) % 8 - 2, '9') + " ? S 0:01 x tvadmin\n"); // one byte too long
+    Output(full + std::string(sizeof(Line) % 8 - 2, '9') + " ? S 0:01 x tvadmin\n"); // its blank and NUL: 1 byte too many
     EXPECT_EQ(sizeof(Line) / 8 * 8 + 1, Take(GetSysPsIdList("tvadmin")).size());
 }
 
