@@ -19,6 +19,7 @@
 #include "syscmd/cmdtable.h"
 #include "syscmd/fileops.h"
 #include "syscmd/log.h"
+#include "syscmd/query.h"
 #include "syscmd/run.h"
 
 #include <cstdio>

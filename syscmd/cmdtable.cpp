@@ -1,6 +1,8 @@
 // The command table and the lookup of its commands: at start-up every command
 // is located by listing the fixed system directories and then those of PATH;
 // a command used before that is located on demand along the same search path.
+// Layers of this folder, each file using only those below it: log.cpp
+// (support only), this table, run.cpp, then query.cpp and fileops.cpp.
 #include "syscmd/cmdtable.h"
 
 #include <cstdint>

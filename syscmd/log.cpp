@@ -1,5 +1,6 @@
-// The run's log /tmp/<my_name>.log, and the small host queries of start-up:
-// the installer's own directory, environment values and the user's name.
+// The run's log /tmp/<my_name>.log, and the small host queries of start-up
+// that need no command: the installer's own directory, environment values.
+// Uses the support library only, so every other file here may log.
 #include "support/errors.h"
 #include "syscmd/log.h"
 
@@ -16,8 +17,6 @@
 #include "support/globals.h"
 #include "support/mem.h"
 #include "support/savestr.h"
-#include "syscmd/cmdtable.h"
-#include "syscmd/run.h"
 
 uint8_t flUseLog = 0;
 bool flLogFirstWrite = true;
@@ -27,7 +26,6 @@ static const char *pLogPath = "/tmp";
 constexpr char LOG_DIR[] = "/tmp";
 constexpr mode_t LOG_MODE = 0666;
 constexpr size_t CWD_SIZE = 4096;
-constexpr size_t USER_LINE_SIZE = 256;
 
 // Attempts at making the log this run's own while something else keeps
 // appearing at its path.
@@ -173,24 +171,4 @@ char *GetEnv(const char *name) {
         return nullptr;
     const char *value = getenv(name);
     return value ? SaveStr("%s", value) : nullptr;
-}
-
-char *GetUserName() {
-    char *command = GetCmd(CMD_WHOAMI);
-    if (!command) {
-        uid_t uid = getuid();
-        return uid == 0 ? SaveStr("root") : SaveStr("User ID:  %d", static_cast<int>(uid));
-    }
-    FILE *pipe = popen(command, "r");
-    PutMem(command);
-    if (!pipe)
-        return nullptr;
-
-    char line[USER_LINE_SIZE];
-    bool got = fgets(line, sizeof(line), pipe) != nullptr;
-    pclose(pipe);
-    if (!got)
-        return nullptr;
-    line[strcspn(line, "\r\n")] = '\0';
-    return SaveStr("%s", line);
 }

@@ -28,7 +28,3 @@ char *GetLogPath();
 char *GetToolPath(const char *path);
 // Allocator-owned copy of an environment value, or null when unset.
 char *GetEnv(const char *name);
-// Allocator-owned user name (first line of whoami), or null when whoami
-// cannot be run or prints nothing. Without whoami: "root" for uid 0, else
-// "User ID:  <uid>".
-char *GetUserName();

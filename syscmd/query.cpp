@@ -1,5 +1,6 @@
-// Host queries built on ps, df and du: which of the suite's programs run, how
-// much room a file system has, how much a tree takes.
+// Host queries built on the runner: which of the suite's programs run, how
+// much room a file system has (df), how much a tree takes (du), who runs the
+// installer (whoami). The top of the command layer: nothing here is used below.
 #include "support/errors.h"
 #include "syscmd/query.h"
 
@@ -7,51 +8,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <unistd.h>
 
 #include "support/mem.h"
 #include "support/savestr.h"
 #include "support/token.h"
 #include "syscmd/cmdtable.h"
-#include "syscmd/log.h"
 #include "syscmd/run.h"
 
 // Field separators of ps and df output.
 constexpr char FIELD_SEPARATORS[] = " \t\n";
-// Field of a ps -ace line that holds the command name (1-based).
-constexpr int PS_NAME_FIELD = 6;
-
-char *GetSysPsIdList(const char *name) {
-    Line[0] = '\0';
-    if (!name)
-        return nullptr;
-
-    ResponseLine *lines = GetCmdResponse(CMD_PS, name, "%s", "");
-    size_t used = 0;
-    for (ResponseLine *l = lines; l; l = l->pNextLine) {
-        const char *field = GetTokenN(l->pText, FIELD_SEPARATORS, PS_NAME_FIELD);
-        // A line of fewer than six fields gives null and does not match.
-        if (!field || strcmp(field, name) != 0)
-            continue;
-        const char *pid = GetToken(l->pText, FIELD_SEPARATORS);
-        if (!pid)
-            continue;
-        // Room for " pid" and the final blank and NUL; a list that would not
-        // fit Line keeps the ids gathered so far.
-        size_t len = strlen(pid);
-        if (used + 1 + len + 2 > sizeof(Line))
-            break;
-        Line[used] = ' ';
-        memcpy(Line + used + 1, pid, len + 1);
-        used += 1 + len;
-    }
-    FreeResponseList(lines);
-
-    if (used == 0)
-        return nullptr;
-    Line[used] = ' ';
-    Line[used + 1] = '\0';
-    return SaveStr("%s", Line);
-}
 
 char *CheckProcTableForExecs(const char *names) {
     if (!names)
@@ -145,4 +111,27 @@ double DUPath(const char *path) {
     double size = lines ? strtod(lines->pText, nullptr) : 0;
     FreeResponseList(lines);
     return size;
+}
+
+// Longest user name read from whoami, with its newline.
+constexpr size_t USER_LINE_SIZE = 256;
+
+char *GetUserName() {
+    char *command = GetCmd(CMD_WHOAMI);
+    if (!command) {
+        uid_t uid = getuid();
+        return uid == 0 ? SaveStr("root") : SaveStr("User ID:  %d", static_cast<int>(uid));
+    }
+    FILE *pipe = popen(command, "r");
+    PutMem(command);
+    if (!pipe)
+        return nullptr;
+
+    char line[USER_LINE_SIZE];
+    bool got = fgets(line, sizeof(line), pipe) != nullptr;
+    pclose(pipe);
+    if (!got)
+        return nullptr;
+    line[strcspn(line, "\r\n")] = '\0';
+    return SaveStr("%s", line);
 }

@@ -15,15 +15,19 @@
 #include "support/globals.h"
 #include "support/mem.h"
 #include "support/savestr.h"
+#include "support/token.h"
 #include "syscmd/cmdtable.h"
 #include "syscmd/log.h"
-#include "syscmd/query.h"
 
 // Highest command id a caller may name.
 constexpr int CMD_LAST = CMD_END - 1;
 // Retries of the wait for a process after a row whose Delay is -1.
 constexpr int WAIT_RETRIES = 10;
 constexpr int DELAY_WAIT_FOR_PROCESS = -1;
+// Field separators of ps output, and the field of a ps -ace line that holds
+// the command name (1-based).
+constexpr char PS_SEPARATORS[] = " \t\n";
+constexpr int PS_NAME_FIELD = 6;
 
 // A command line being built in a fixed buffer. Whatever does not fit sets
 // overflow and leaves the buffer as it was, so a line is never run cut short.
@@ -151,6 +155,39 @@ static int JudgeStatus(int status, int savedErrno, char *why, size_t whySize) {
     }
     snprintf(why, whySize, "unexpected status %d", status);
     return status;
+}
+
+char *GetSysPsIdList(const char *name) {
+    Line[0] = '\0';
+    if (!name)
+        return nullptr;
+
+    ResponseLine *lines = GetCmdResponse(CMD_PS, name, "%s", "");
+    size_t used = 0;
+    for (ResponseLine *l = lines; l; l = l->pNextLine) {
+        const char *field = GetTokenN(l->pText, PS_SEPARATORS, PS_NAME_FIELD);
+        // A line of fewer than six fields gives null and does not match.
+        if (!field || strcmp(field, name) != 0)
+            continue;
+        const char *pid = GetToken(l->pText, PS_SEPARATORS);
+        if (!pid)
+            continue;
+        // Room for " pid" and the final blank and NUL; a list that would not
+        // fit Line keeps the ids gathered so far.
+        size_t len = strlen(pid);
+        if (used + 1 + len + 2 > sizeof(Line))
+            break;
+        Line[used] = ' ';
+        memcpy(Line + used + 1, pid, len + 1);
+        used += 1 + len;
+    }
+    FreeResponseList(lines);
+
+    if (used == 0)
+        return nullptr;
+    Line[used] = ' ';
+    Line[used + 1] = '\0';
+    return SaveStr("%s", Line);
 }
 
 // Waits until a process named name runs: 11 questions, 1 second apart.

@@ -36,3 +36,8 @@ void CountFailure(const char *format, ...) __attribute__((format(printf, 1, 2)))
 int FailureCount();
 // Text of failed step i (0-based), or null beyond those kept.
 const char *FailedStep(int i);
+
+// " 812 907 " style list of ids of processes whose command name is exactly
+// name (ps), or null (allocator-owned). Here, below the other queries,
+// because the after-run wait of SysCmd asks it.
+char *GetSysPsIdList(const char *name);
