@@ -62,6 +62,9 @@ static int EndOfRunStatus() {
     // command of the command line runs.
     nlsSetupStrCvt(0);
     parseCommandLineOptions(argc, argv);
+    // The run really begins here: the command line was accepted and the lock
+    // taken, so the earlier log is replaced only now.
+    StartRunLog();
 
     // A move that an earlier run left half done is finished (or undone)
     // before the fixed place is read. Only root can change it.

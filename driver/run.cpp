@@ -266,16 +266,15 @@ static bool IsEmptyDirectory(const char *dir) {
     return empty;
 }
 
-// Runs one tvqadmin pass directly through the shell (no log, no redirection;
-// its result does not matter), then prints a progress dot.
+// Runs one tvqadmin pass as a logged command line (a progress dot, its
+// output to the log); a pass that fails is one more failed step of the run.
+// Without an installation (a run refused before it installed) there is no
+// tool to run, and nothing is run.
 static void RunSuiteTool(const char *option) {
-    char *line = SaveStr("%s/tvqadmin %s", pAppDir, option);
-    fflush(stdout);
-    int ignored = system(line);
-    (void)ignored;
-    PutMem(line);
-    fputs(".", stdout);
-    fflush(stdout);
+    if (!FindFile(pAppDir, "tvqadmin")) {
+        return;
+    }
+    SysCmd(CMD_LINE, MODE_WARN, "%s/tvqadmin %s", pAppDir, option);
 }
 
 // Changes the working directory. A failure changes nothing for the clean-up:

@@ -324,10 +324,15 @@ bool GetFileContent(const char *dir, const char *name) {
             return false;
         path = LineBuf;
     }
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    // Non-blocking and only a regular file: a FIFO there is answered at once.
+    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
-
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return false;
+    }
     size_t got = ReadUpTo(fd, LineBuf, static_cast<size_t>(FILE_CONTENT_MAX));
     LineBuf[got] = '\0';
     close(fd);

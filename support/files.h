@@ -66,7 +66,8 @@ int GetFileLineFault();
 // Number (1-based) of the physical line on which that line began.
 int GetFileLineNumber();
 void CloseInputFile();
-// Reads at most 4095 bytes of dir/name (or dir alone) into LineBuf.
+// Reads at most 4095 bytes of the regular file dir/name (or dir alone) into
+// LineBuf; false for anything else there (a FIFO is never waited on).
 bool GetFileContent(const char *dir, const char *name);
 // The whole of dir/name, whatever its length, as allocator memory ending in
 // a NUL (the caller frees it with PutMem), or null when it cannot be read.

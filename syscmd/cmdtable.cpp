@@ -299,10 +299,9 @@ void InitSysCmdList() {
     // The environment keeps this pointer, so the text is never freed.
     putenv(SaveStr("SHELL=%s/%s", ShellDir(), ComList[CMD_SH].pName));
 
-    if (flUseLog) {
+    // The log's first line waits for the run's real start (StartRunLog).
+    if (flUseLog)
         flSysCmdLog = true;
-        PutLogMsg("initializing system\n");
-    }
 }
 
 bool FillCmdPath(int id) {

@@ -108,7 +108,8 @@ extern char *FullSearchPath; // SearchPaths ":" PATH, for the on-demand lookup
 extern bool flInitSysCmd;    // true until InitSysCmdList ran
 extern bool flSysCmdLog;     // commands are logged with a progress dot
 
-// Locates every command, exports SHELL, writes the first log line.
+// Locates every command, exports SHELL, and turns on the logging of commands
+// with their progress dots when logging is on.
 void InitSysCmdList();
 // Records dir for every unlocated command it lists; true while some command
 // is still unlocated (or dir cannot be listed).

@@ -1,4 +1,4 @@
-// The run's log /tmp/<my_name>.log, and the small host queries of start-up
+// The run's log /tmp/<my_name>.log, one descriptor kept for the whole run, and the small host queries of start-up
 // that need no command: the installer's own directory, environment values.
 // Uses the support library only, so every other file here may log.
 #include "support/errors.h"
@@ -19,121 +19,108 @@
 #include "support/savestr.h"
 
 uint8_t flUseLog = 0;
-bool flLogFirstWrite = true;
 
-// Directory of the log file.
-static const char *pLogPath = "/tmp";
 constexpr char LOG_DIR[] = "/tmp";
-constexpr mode_t LOG_MODE = 0666;
+// Readable by all, written by the run alone: nobody else may cut or forge it.
+constexpr mode_t LOG_MODE = 0644;
 constexpr size_t CWD_SIZE = 4096;
+// The log's descriptor is never a standard one, and the shell names it in a
+// redirection with one digit.
+constexpr int LOG_FD_LOWEST = 3;
+constexpr int LOG_FD_HIGHEST = 9;
 
-// Attempts at making the log this run's own while something else keeps
-// appearing at its path.
+// Attempts at clearing the log's path while something else keeps appearing
+// there.
 constexpr int LOG_TRIES = 20;
 
-// The log file this run made its own (device and inode), once it has.
-static bool LogOwn = false;
-static dev_t LogDev;
-static ino_t LogIno;
+// The run's log, open for the whole run once StartRunLog made it; -1 before
+// and when no log could be made.
+static int LogFd = -1;
+// Whether StartRunLog ran (with logging on), and what was logged before it:
+// kept until the log is made, dropped when the run ends before that.
+static bool LogStarted = false;
+static char *pLogPending = nullptr;
 
-// True for a regular file of the running user's with no other name: nobody
-// else can have put it there or reach it through another path.
-static bool IsOwnFile(const struct stat &st) {
-    return S_ISREG(st.st_mode) && st.st_uid == geteuid() && st.st_nlink == 1;
-}
-
-// Opens an existing file at path for writing without following a link and
-// without blocking on a FIFO; the descriptor when it is the run's own file,
-// else -1. When first, the file is emptied (after the check, never before).
-static int OpenOwnFile(const char *path, bool first, struct stat *st) {
-    int fd = open(path, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (first ? 0 : O_APPEND));
-    if (fd < 0)
-        return -1;
-    bool own = fstat(fd, st) == 0 && IsOwnFile(*st) &&
-               (first || (st->st_dev == LogDev && st->st_ino == LogIno));
-    if (!own || (first && ftruncate(fd, 0) != 0)) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// At the run's first write: keeps a file of the running user's that has no
-// other name (emptied), removes anything else at path (a file of another
-// user's, a link, a FIFO, a directory with whatever it holds) and creates the
-// log anew, exclusively, with mode 0666 whatever the umask. Returns the
-// descriptor, or -1.
+// Makes the log a new file at path, created exclusively with mode 0644
+// whatever the umask, after clearing what is there: a new inode, so no
+// descriptor or second name anybody kept of an earlier file reaches it. A
+// run that is not root leaves alone what is not its own (root's log of an
+// earlier run among them). Never opens what is at path: a FIFO or device
+// there is only looked at. Returns the descriptor, or -1.
 static int MakeOwnLog(const char *path) {
     for (int tries = 0; tries < LOG_TRIES; tries++) {
         struct stat st;
         if (lstat(path, &st) == 0) {
-            int fd = IsOwnFile(st) ? OpenOwnFile(path, true, &st) : -1;
-            if (fd >= 0)
-                return fd;
+            if (st.st_uid != geteuid() && geteuid() != 0)
+                return -1;
             RemoveEntry(path);
             continue;
         }
-        int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, LOG_MODE);
+        int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, LOG_MODE);
         if (fd >= 0) {
             fchmod(fd, LOG_MODE);
             return fd;
         }
+        if (errno != EEXIST)
+            return -1;
     }
     return -1;
 }
 
-// Opens the log for one message. The first write of the run makes the log
-// the run's own; later writes open only that same file. Returns the stream,
-// or null.
-static FILE *OpenLog(const char *path, bool first) {
-    struct stat st;
-    int fd = -1;
-    if (first) {
-        fd = MakeOwnLog(path);
-        LogOwn = fd >= 0 && fstat(fd, &st) == 0;
-        if (LogOwn) {
-            LogDev = st.st_dev;
-            LogIno = st.st_ino;
-        }
-    } else if (LogOwn) {
-        fd = OpenOwnFile(path, false, &st);
+void StartRunLog() {
+    if (LogFd >= 0)
+        close(LogFd);
+    LogFd = -1;
+    LogStarted = flUseLog != 0;
+    char *pending = pLogPending;
+    pLogPending = nullptr;
+    if (LogStarted) {
+        char *path = GetLogPath();
+        int made = MakeOwnLog(path);
+        // Moved above the standard descriptors, whatever was open at start.
+        LogFd = made >= 0 ? fcntl(made, F_DUPFD_CLOEXEC, LOG_FD_LOWEST) : -1;
+        if (made >= 0)
+            close(made);
+        if (LogFd < 0)
+            fprintf(stderr, "ERROR: couldn't open %s\n", path);
+        PutMem(path);
+        PutLogMsg("initializing system\n%s", pending ? pending : "");
     }
-    if (fd < 0)
-        return nullptr;
-    FILE *log = fdopen(fd, first ? "w" : "a");
-    if (!log)
-        close(fd);
-    return log;
+    PutMem(pending);
 }
 
-bool LogIsOwn() {
-    // Before the run's first line, the first (empty) write makes the log.
-    if (flUseLog && flLogFirstWrite)
-        PutLogMsg("%s", "");
-    return LogOwn;
+int LogFdForCommands() {
+    return LogFd >= LOG_FD_LOWEST && LogFd <= LOG_FD_HIGHEST ? LogFd : -1;
+}
+
+void ShareLogWithCommands(bool share) {
+    if (LogFd >= LOG_FD_LOWEST)
+        fcntl(LogFd, F_SETFD, share ? 0 : FD_CLOEXEC);
 }
 
 void PutLogMsg(const char *format, ...) {
-    if (!flUseLog)
+    if (!flUseLog || (LogStarted && LogFd < LOG_FD_LOWEST))
         return;
-    pLogPath = LOG_DIR;
-    bool first = flLogFirstWrite;
-    flLogFirstWrite = false;
-
-    char path[512];
-    int n = snprintf(path, sizeof(path), "%s/%s.log", pLogPath, my_name);
-    FILE *log = nullptr;
-    if (n > 0 && static_cast<size_t>(n) < sizeof(path))
-        log = OpenLog(path, first);
-    if (!log) {
-        fprintf(stderr, "ERROR: couldn't open %s\n", path);
-        return;
-    }
     va_list ap;
     va_start(ap, format);
-    vfprintf(log, format, ap);
+    if (LogStarted) {
+        vdprintf(LogFd, format, ap);
+    } else {
+        // Before the run's start: kept for the log, whatever its length.
+        va_list count;
+        va_copy(count, ap);
+        int n = vsnprintf(nullptr, 0, format, count);
+        va_end(count);
+        size_t had = pLogPending ? strlen(pLogPending) : 0;
+        char *more = n > 0 ? static_cast<char *>(GetMem(static_cast<int32_t>(had + static_cast<size_t>(n) + 1))) : nullptr;
+        if (more) {
+            memcpy(more, pLogPending ? pLogPending : "", had);
+            vsnprintf(more + had, static_cast<size_t>(n) + 1, format, ap);
+            PutMem(pLogPending);
+            pLogPending = more;
+        }
+    }
     va_end(ap);
-    fclose(log);
 }
 
 char *GetLogPath() {

@@ -1,23 +1,32 @@
-// The run's log file and small host queries needed
-// at start-up: the installer's own directory, environment values, the user.
+// The run's log file, kept open for the whole run, and small host queries
+// needed at start-up: the installer's own directory, environment values.
 #pragma once
 
 #include <cstdint>
 
-extern uint8_t flUseLog;     // logging on; set by main first thing
-extern bool flLogFirstWrite; // the next log write is the run's first (truncates)
+extern uint8_t flUseLog; // logging on; set by main first thing
 
-// Appends one formatted message to /tmp/<my_name>.log. The first write of the
-// run makes the log the run's own: a regular file of the running user's with
-// no other name is emptied; anything else there (another user's file, a
-// link, a FIFO, a directory with its content) is removed and the log created
-// anew, exclusively, with mode 0666. Later writes append to that same file
-// only, never through a link. When it cannot be opened, "ERROR: couldn't
-// open <path>" goes to standard error and the message is lost.
+// Begins the run's log /tmp/<my_name>.log, once the run really begins its
+// work: until then an earlier run's log stays as it was, and what is logged
+// is kept in memory (dropped when the run ends before). Whatever is at the
+// path is cleared away (a run that is not root leaves what is not its own as
+// it was) and the log made anew, exclusively, mode 0644, kept open on one
+// descriptor (never 0, 1 or 2) for the whole run; "initializing system" is
+// its first line, what was kept follows. When no log can be made,
+// "ERROR: couldn't open <path>" goes to standard error this once and the run
+// goes on without a log. A later call closes the log and starts anew; with
+// logging off it only closes the log and drops what was kept.
+void StartRunLog();
+// Appends one formatted message to the run's log through its descriptor; a
+// link, a rename or a new file at the name changes nothing. Before
+// StartRunLog the message is kept for the log; without a log it is lost.
 void PutLogMsg(const char *format, ...) __attribute__((format(printf, 1, 2)));
-// True once the first write made the log this run's own file; until then,
-// and when it could not, commands must not send their output there.
-bool LogIsOwn();
+// The log's descriptor for a command line's redirection ("1>&N"), or -1 when
+// there is no log (or it cannot be named in one digit).
+int LogFdForCommands();
+// Lets the commands started next inherit the log's descriptor (share), or
+// closes it again at every exec (the default).
+void ShareLogWithCommands(bool share);
 
 // Path of the run's log (allocator-owned).
 char *GetLogPath();

@@ -235,10 +235,13 @@ int SysCmd(int id, int mode, const char *format, ...) {
     size_t shownLen = text.len;
 
     bool logged = (mode == MODE_WARN || mode == MODE_FATAL) && !quiet;
+    // A logged command writes into the run's own descriptor of the log,
+    // never to the log's name.
+    int logFd = logged ? LogFdForCommands() : -1;
     if (mode == MODE_QUIET)
         Append(&text, " 1>/dev/null 2>/dev/null");
-    else if (logged && flUseLog && LogIsOwn())
-        Append(&text, " 1>>/tmp/%s.log 2>>/tmp/%s.log", my_name, my_name);
+    else if (logFd >= 0)
+        Append(&text, " 1>&%d 2>&%d", logFd, logFd);
     else if (logged)
         Append(&text, " 1>>/dev/null 2>>/dev/null");
     if (id >= CMD_CANCEL)
@@ -257,9 +260,13 @@ int SysCmd(int id, int mode, const char *format, ...) {
         PutLogMsg("%.*s\n", static_cast<int>(shownLen), line);
     }
 
+    if (logFd >= 0)
+        ShareLogWithCommands(true);
     errno = 0;
     int status = system(line);
     int savedErrno = errno;
+    if (logFd >= 0)
+        ShareLogWithCommands(false);
     char why[128];
     int result = JudgeStatus(status, savedErrno, why, sizeof(why));
     if (result != 0) {

@@ -8,14 +8,15 @@
 MEDIUM=$(make_medium sized --whole --isize 1000 --tsize 500)
 
 # Many command lines, each stopped by a too small install area before any change: the words, the status,
-# the log's lines, and the base, refused path or version. Then bases from links, and a user who is not root.
+# whether the earlier log was left as it was (1: a run that began none of its work), and the base, refused
+# path or version. Then bases from links, and a user who is not root.
 SEED=$(seed_df 5000 100) PROGRAM=/bin/bash
 # shellcheck disable=SC2016 # expanded inside the sandbox
 CASES='
 base() {
-    /mnt/cd/setup "$@" </dev/null >/tmp/e2e.out 2>&1; local status=$?
+    echo earlier >/tmp/setup.log; /mnt/cd/setup "$@" </dev/null >/tmp/e2e.out 2>&1; local status=$?
     printf "[%s]" "$@"
-    echo " $status $(wc -l </tmp/setup.log) $(sed -n -e "s/^There isn.t enough space in \(.*\) to perform .*/\1/p" \
+    echo " $status $(grep -c "^earlier" /tmp/setup.log) $(sed -n -e "s/^There isn.t enough space in \(.*\) to perform .*/\1/p" \
         -e "s/^ERROR: the path \(.*\) contains .*/refused \"\1\"/p" -e "s/^\.*setup 3/version 3/p" /tmp/e2e.out)"
 }
 for b in /opt /opt/ /opt/Varen /opt/Varen/ /opt/Varen/tvxx /opt/Varen/tvxx// /opt/tvxx-suite \
@@ -38,33 +39,33 @@ nobody && rm /usr/bin/whoami && nobody
 '
 run bases -c "$CASES"
 expect_status 0
-expect_eq "bases" "$OUT" '[install][/opt] 0 1 /opt
-[install][/opt/] 0 1 /opt
-[install][/opt/Varen] 0 1 /opt
-[install][/opt/Varen/] 0 1 /opt
-[install][/opt/Varen/tvxx] 0 1 /opt
-[install][/opt/Varen/tvxx//] 0 1 /opt
-[install][/opt/tvxx-suite] 0 1 /opt/tvxx-suite
-[install][/opt/Varen-2026] 0 1 /opt/Varen-2026
-[install][/opt/Varen-2026/Varen/tvxx] 0 1 /opt/Varen-2026
+expect_eq "bases" "$OUT" '[install][/opt] 0 0 /opt
+[install][/opt/] 0 0 /opt
+[install][/opt/Varen] 0 0 /opt
+[install][/opt/Varen/] 0 0 /opt
+[install][/opt/Varen/tvxx] 0 0 /opt
+[install][/opt/Varen/tvxx//] 0 0 /opt
+[install][/opt/tvxx-suite] 0 0 /opt/tvxx-suite
+[install][/opt/Varen-2026] 0 0 /opt/Varen-2026
+[install][/opt/Varen-2026/Varen/tvxx] 0 0 /opt/Varen-2026
 [install][] 2 1 refused ""
-[install][-v] 0 1 /-v
+[install][-v] 0 0 /-v
 [install][/opt;touch /tmp/e2e.pwned] 2 1 refused "/opt;touch /tmp/e2e.pwned"
 [] 2 1 refused ""
 [-v] 0 1 version 3.01.67
-[/var/tmp/e2e-new][-v] 0 2 version 3.01.67
+[/var/tmp/e2e-new][-v] 0 1 version 3.01.67
 [/var/tmp/e2e a] 2 1 refused "/var/tmp/e2e a"
 cannot access '\''/tmp/e2e.pwned'\'': No such file or directory
 cannot access '\''/tmp/VarenInstall'\'': No such file or directory
 /var/tmp/e2e-new
-[] 0 1 /opt/Varen-2026
-[] 2 1 refused "/opt/a b"
+[] 0 0 /opt/Varen-2026
+[] 2 0 refused "/opt/a b"
 nobody is logged in
 You must become root to run setup
-0 666 nobody [] 0
+0 644 nobody [] 0
 User ID:  65534 is logged in
 You must become root to run setup
-0 666 nobody [] 0
+0 644 nobody [] 0
 '
 
 # A French installation into a new work-area directory named with the other allowed characters: made,

@@ -43,12 +43,13 @@ expect_log "/usr/bin/cp -p /mnt/cd/disks $W;/usr/bin/cp -p /mnt/cd/pkg_tar.001 $
 /usr/bin/cp -p $W/pkg/tvqadmin $A;$C  755 $A/tvqadmin;/usr/bin/cp -p $W/pkg/tvadmin $A;/usr/bin/cp -pr $W/pkg/lib $A;\
 /usr/bin/mkdir -p $A/queues;$C  775 $A/queues;$C  777 $A/queues;$C  644 $A/tvxx.cfg;$C  4755 $A/tvrtvxxtty;\
 $C  4755 $A/vsf;/usr/bin/rm -rf  $W"
-expect_eq "last command of the log" "$(log_commands | tail -n 1)" "/usr/bin/rm -rf  $W"
+expect_eq "last commands of the log" "$(log_commands | tail -n 1)|$(printf '%s' "$LOG" | tail -n 2)" "/usr/bin/rm -rf  $W|$A/tvqadmin -upgrade
+$A/tvqadmin -clean"
 expect_dots_of_full_run
 expect_eq "standard error" "$ERR" ""
 expect_installed_tree $A
 expect_nodes /usr/Varen d 755 $A d 755 $A/queues d 777 $S d 775 $S/tvxx d 755 $S/tvxx/__tva_download__ d 777 \
-    /tmp/setup.log f 666
+    /tmp/setup.log f 644
 expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg; echo x)" " LPRng x"
 for f in VarenPrinttvxx VarenVSF; do expect_script $A/$f $A; done
 expect_contains "VarenVSF" "$(file_text $A/VarenVSF)" "SpoolDir=\"$S/tvxx\""

@@ -119,7 +119,7 @@ expect_log() {
     done
 }
 
-# Standard output: one dot per logged command, two for the tvqadmin runs.
+# Standard output: one dot per logged command, the two tvqadmin runs (whole lines) among them.
 expect_dots_of_full_run() { expect_eq "standard output" "$OUT" "$(printf '%*s' $(($(log_commands | wc -l) + 2)) '' | tr ' ' .)"$'\n'; }
 
 finish() { [ "$failures" -eq 0 ] || { echo "$(basename "$0"): $failures check(s) failed" >&2; exit 1; }; echo "$(basename "$0"): all checks passed"; exit 0; }

@@ -70,18 +70,23 @@ $SEE_LOG
 "
 expect_eq "warnings in the log" "$(grep -c '^WARNING_MSG: exit status 1$' <<<"$LOG")" 2
 
-# ---- an upgrade under /opt with /usr read-only: the wrapper is not written
+# ---- an upgrade under /opt with /usr read-only: the wrapper is not written; tvqadmin fails, logged
 fresh
-SEED=$(seed_installation /opt)
+SEED=$(seed_installation /opt)$'\n'"touch /tmp/e2e.tvqadmin-fails"
 PRE='mount -o remount,ro /usr'
 run readonly_usr
 expect_status 3
 expect_eq "standard error" "$ERR" "ERROR: can't open file, /usr/bin/tvadmin
-1 step(s) of the installation failed; the first of them, as logged:
+3 step(s) of the installation failed; the first of them, as logged:
   couldn't write /usr/bin/tvadmin
+  /opt/Varen/tvxx/tvqadmin -upgrade
+  /opt/Varen/tvxx/tvqadmin -clean
 $SEE_LOG
 "
 expect_contains "log" "$LOG" "WARNING: couldn't write /usr/bin/tvadmin"
+expect_contains "log" "$LOG" "/opt/Varen/tvxx/tvqadmin -clean
+tvqadmin -clean failed
+WARNING_MSG: exit status 4"
 expect_eq "installed" "$(file_text /opt/Varen/tvxx/tvxx.cfg)" "level=3.01.67"
 
 # ---- a tar that cannot run: the stop names it

@@ -33,7 +33,7 @@ race() {   # race NAME AREA LOG ARG...: one run while nobody races on AREA (and 
     if [ $status = 0 ] && [ -u /usr/Varen/tvxx/vsf ]; then how=installed
     elif [ $status = 1 ] && ! [ -e /usr/Varen ] && grep -q "work area $area is not" /tmp/e2e.out; then how=refused; fi
     log=$(stat -c "%U %a %F" /tmp/setup.log; head -n 1 /tmp/setup.log 2>&1)
-    [ "$log" = "root 666 regular file
+    [ "$log" = "root 644 regular file
 initializing system" ] || { grep -q "couldn.t open /tmp/setup.log" /tmp/e2e.out &&
         [ -z "$(find /tmp/setup.log -user root)" ]; } || how="unsafe log: $log"
     [ "${how%% *}" != unsafe ] || how="$how; status $status: $(head -c 400 /tmp/e2e.out)"

@@ -427,8 +427,10 @@ TEST_F(Files, InputLinesWholeOrRefused) {
     WriteFile(dir + "/big", std::string(10000, 'b'));
     ASSERT_TRUE(GetFileContent(dir.c_str(), "big"));
     EXPECT_EQ(std::string(4095, 'b'), LineBuf);
+    mkfifo((dir + "/fifo").c_str(), 0644); // answered at once, never waited on
     EXPECT_FALSE(OpenInputFile((dir + "/none").c_str(), 0) || GetFileContent(dir.c_str(), "none") ||
-                 GetFileContent(dir.c_str(), std::string(5000, 'n').c_str()));
+                 GetFileContent(dir.c_str(), std::string(5000, 'n').c_str()) || GetFileContent(dir.c_str(), "fifo") ||
+                 CreateTextFile("/dev/full", "w", 0, "%s", "lost"));
     // Modes: given ones set, 0 leaves the file's as they are.
     ASSERT_TRUE(CreateTextFile((dir + "/t").c_str(), "w", 0751, "%d", 5));
     ASSERT_TRUE(CreateTextFile((dir + "/t").c_str(), "a", 0, "%d", 6));

@@ -26,7 +26,7 @@ class CmdTable : public EmptyChain {
         Reset((top + "/f1:" + top + "/f2").c_str());
     }
     void TearDown() override {
-        setenv("SHELL", "/bin/sh", 1), setenv("PATH", savedPath.c_str(), 1), flUseLog = 0;
+        setenv("SHELL", "/bin/sh", 1), setenv("PATH", savedPath.c_str(), 1), flUseLog = 0, StartRunLog();
         EmptyChain::TearDown();
         Reset("/usr/sbin:/usr/bin:/bin:/sbin:/etc:/usr/etc");
     }
@@ -73,15 +73,20 @@ TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
 }
 
 TEST_F(CmdTable, ShellExportWithoutTrailingBlankAndFirstLogLine) {
-    WriteFile(top + "/f2/sh", "", 0755);
+    WriteFile(top + "/f2/sh", "", 0755), WriteFile(top + "/f1/cancel", "", 0755);
     unsetenv("PATH");
-    flUseLog = 1, flLogFirstWrite = true;
+    flUseLog = 1;
     WriteFile("/tmp/setup.log", "earlier run\n");
-    PutMem(GetCmd(CMD_CAT)); // one command located on its own, not the shell
+    PutMem(GetCmd(CMD_CAT)), PutLogMsg("kept %s\n", "for the log"); // one command located on its own, not the shell
     EXPECT_EQ(nullptr, ComList[CMD_SH].pPath);
     InitSysCmdList();
-    EXPECT_EQ(top + "/f2/sh|" + top + "/f1:" + top + "/f2:|initializing system\n",
+    // Located once: a command put on the search path later is not found mid-run.
+    WriteFile(top + "/f2/lpstat", "", 0755);
+    EXPECT_TRUE(!flInitSysCmd && flSysCmdLog && TestCmd(CMD_CANCEL) && !TestCmd(CMD_LPSTAT) && !GetCmd(CMD_LPSTAT));
+    EXPECT_EQ(top + "/f2/sh|" + top + "/f1:" + top + "/f2:|earlier run\n", // the log waits for the run's start
               std::string(getenv("SHELL")) + "|" + FullSearchPath + "|" + ReadFile("/tmp/setup.log"));
+    StartRunLog();
+    EXPECT_EQ("initializing system\nkept for the log\n", ReadFile("/tmp/setup.log"));
 }
 
 // Over 64 KiB of names: a blank before each of the 702 (".", ".." and 700), one after.
@@ -105,10 +110,11 @@ class Run : public testing::Test {
             row.pPath = nullptr;
         for (int id : {CMD_SH, CMD_RM_R, CMD_CAT, CMD_ECHO})
             ComList[id].pPath = "/bin";
-        flInitSysCmd = false, flUseLog = 1, flSysCmdLog = true, flLogFirstWrite = true;
-        unlink(LOG);
+        flInitSysCmd = false, flUseLog = 1, flSysCmdLog = true;
+        StartRunLog(), truncate(LOG, 0); // the log's own first line left out
     }
-    void TearDown() override { flUseLog = 0, flSysCmdLog = false, ComList[CMD_ECHO].Delay = 0; }
+    // Logging off: the log is closed.
+    void TearDown() override { flUseLog = 0, flSysCmdLog = false, ComList[CMD_ECHO].Delay = 0, StartRunLog(); }
     std::string dir = MakeTempDir();
 };
 
@@ -139,8 +145,7 @@ TEST_F(Run, QuietCallsAndUnlocatedCommands) {
     WriteFile(src, "data\n");
     testing::internal::CaptureStdout();
     EXPECT_EQ(0, SysCmd(-CMD_CAT, MODE_FATAL, " %s >> %s", src.c_str(), dst.c_str()) + SysCmd(CMD_NONE, MODE_WARN, "echo shown"));
-    EXPECT_EQ("shown\ndata\n", testing::internal::GetCapturedStdout() + ReadFile(dst));
-    EXPECT_FALSE(Exists(LOG));
+    EXPECT_EQ("shown\ndata\n", testing::internal::GetCapturedStdout() + ReadFile(dst) + ReadFile(LOG));
     EXPECT_EXIT(SysCmd(-CMD_CAT, MODE_FATAL, " %s/missing", dir.c_str()), testing::ExitedWithCode(1), "");
     EXPECT_EXIT(SysCmd(CMD_LPSTAT, MODE_QUIET, " -a"), testing::ExitedWithCode(1),
                 "^ERROR: unable to locate system command 'lpstat'\n$");
@@ -182,7 +187,7 @@ TEST_F(Run, AfterRunPauseAndProcessWait) {
     std::string calls = dir + "/calls";
     FakeCmd(CMD_PS, dir, "echo >> " + calls + "; [ $(wc -l < " + calls + ") -ge 3 ] && echo ' 42 ? S 0:00 0 echo'");
     SysCmd(CMD_ECHO, MODE_QUIET, "x");
-    EXPECT_TRUE(ReadFile(calls) == "\n\n\n" && !Exists(LOG));
+    EXPECT_TRUE(ReadFile(calls) == "\n\n\n" && ReadFile(LOG).empty());
     FakeCmd(CMD_PS, dir, "echo >> " + calls);
     unlink(calls.c_str()), Slept = 0;
     SysCmd(CMD_ECHO, MODE_QUIET, "x");
@@ -262,59 +267,63 @@ TEST_F(Query, DiskSpaceAndUsage) {
 
 class Log : public Run {}; // logging on, no log yet
 
-// A new run empties the log, a new log is world-writable; links at its path are never followed.
-TEST_F(Log, NewRunsAndPlantedLinks) {
-    mode_t old = umask(022);
+// One descriptor for the whole run: a second name, a rename or a new file at the path change nothing.
+// A new run clears whatever is at the path and makes the log anew, mode 0644 whatever the umask.
+TEST_F(Log, TheRunsOwnFromFirstLineToLast) {
     PutLogMsg("run %d\n", 1);
-    PutLogMsg("more\n");
-    EXPECT_TRUE(ReadFile(LOG) == "run 1\nmore\n" && ModeOf(LOG) == 0666);
-    chmod(LOG, 0600), flLogFirstWrite = true; // the next run: emptied at its first write
-    EXPECT_TRUE(LogIsOwn() && ReadFile(LOG).empty());
-    PutLogMsg("run 2\n");
-    umask(old);
-    EXPECT_TRUE(ReadFile(LOG) == "run 2\n" && ModeOf(LOG) == 0600);
-    unlink(LOG), flLogFirstWrite = true;
+    link(LOG, "/tmp/second"), rename(LOG, "/tmp/moved"), WriteFile(LOG, "forged\n", 0666);
+    testing::internal::CaptureStderr(), testing::internal::CaptureStdout();
+    PutLogMsg("more\n"), SysCmd(CMD_LINE, MODE_WARN, "sh -c 'echo out; echo err >&2'");
+    EXPECT_EQ("|.", testing::internal::GetCapturedStderr() + "|" + testing::internal::GetCapturedStdout());
+    EXPECT_EQ("run 1\nmore\nsh -c 'echo out; echo err >&2'\nout\nerr\n|forged\n", ReadFile("/tmp/second") + "|" + ReadFile(LOG));
+    EXPECT_EQ(2, [] { struct stat st; return lstat("/tmp/moved", &st) ? 0 : static_cast<int>(st.st_nlink); }());
     std::string target = "/tmp/log-target";
     WriteFile(target, "precious\n");
-    symlink(target.c_str(), LOG);
-    PutLogMsg("first\n");
-    EXPECT_EQ("precious\n|first\n|", ReadFile(target) + "|" + ReadFile(LOG) + "|" + LinkTarget(LOG));
-    unlink(LOG), flLogFirstWrite = true, symlink("/tmp/through-link", LOG); // a dangling link
-    PutLogMsg("again\n");
-    EXPECT_TRUE(!Exists("/tmp/through-link") && ReadFile(LOG) == "again\n");
-    // A link or another file put there after the first write is refused, and the run goes on.
-    for (bool link : {true, false}) {
-        rename(LOG, "/tmp/setup.old");
-        link ? (void)symlink(target.c_str(), LOG) : WriteFile(LOG, "");
-        testing::internal::CaptureStderr();
-        PutLogMsg("later\n");
-        EXPECT_EQ("ERROR: couldn't open /tmp/setup.log\n", testing::internal::GetCapturedStderr());
-        EXPECT_EQ("precious\n", ReadFile(target));
-    }
-    // A new run removes what is not its own file with one name (a directory with content, a second
-    // name of another file, another user's file), never emptying another file.
-    for (int kind = 0; kind < 3; kind++) {
-        unlink(LOG);
+    mode_t old = umask(0);
+    for (int kind = 0; kind < 6; kind++) { // what another user or an earlier run left at the path
+        RemoveEntry(LOG);
         if (kind == 0)
-            mkdir(LOG, 0777), WriteFile(std::string(LOG) + "/x", "x");
+            symlink(target.c_str(), LOG);
         else if (kind == 1)
+            symlink("/tmp/through-link", LOG); // dangling
+        else if (kind == 2)
+            mkdir(LOG, 0777), WriteFile(std::string(LOG) + "/x", "x");
+        else if (kind == 3)
             link(target.c_str(), LOG);
+        else if (kind == 4)
+            WriteFile(LOG, "theirs\n", 0666), (void)!chown(LOG, 65534, 65534);
         else
-            WriteFile(LOG, "theirs\n"), (void)!chown(LOG, 65534, 65534);
-        flLogFirstWrite = true;
-        PutLogMsg("own %d\n", kind);
-        EXPECT_EQ("own " + std::to_string(kind) + "\nprecious\n", ReadFile(LOG) + ReadFile(target)) << kind;
+            mkfifo(LOG, 0666);
+        StartRunLog();
+        EXPECT_EQ("initializing system\nprecious\n", ReadFile(LOG) + ReadFile(target)) << kind;
         struct stat st;
-        EXPECT_TRUE(lstat(LOG, &st) == 0 && st.st_uid == geteuid() && st.st_nlink == 1) << kind;
+        EXPECT_TRUE(lstat(LOG, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() && st.st_nlink == 1 &&
+                    (st.st_mode & 07777) == 0644 && !Exists("/tmp/through-link")) << kind;
     }
-    // What cannot be removed (a mount point) leaves the run without a log; no other descriptor is
-    // written or closed instead.
-    unlink(LOG), mkdir(LOG, 0755);
-    ASSERT_EQ(0, mount("t", LOG, "tmpfs", 0, nullptr));
-    flLogFirstWrite = true;
-    ChildRun run = RunInChild([] { PutLogMsg("lost\n"); return fcntl(0, F_GETFD) != -1 ? 0 : 1; });
-    umount(LOG);
-    EXPECT_TRUE(run.status == 0 && run.err == "ERROR: couldn't open /tmp/setup.log\n") << run.err;
+    umask(old);
+    // A run that is not root leaves root's log (a file, a FIFO) as it was, says so once and goes on;
+    // so does root's run before a mount point. Later writes never reach or close descriptor 0.
+    std::string in = dir + "/stdin";
+    WriteFile(in, "");
+    for (int kind = 0; kind < 3; kind++) {
+        RemoveEntry(LOG);
+        kind == 0 ? WriteFile(LOG, "root's\n") : kind == 1 ? (void)mkfifo(LOG, 0644) : (void)mkdir(LOG, 0755);
+        if (kind == 2) {
+            ASSERT_EQ(0, mount("t", LOG, "tmpfs", 0, nullptr));
+        }
+        ChildRun run = RunInChild([&] {
+            if (kind < 2 && (setgid(65534) != 0 || setuid(65534) != 0))
+                return 9;
+            int fd = open(in.c_str(), O_RDONLY);
+            dup2(fd, 0), close(fd), alarm(10);
+            StartRunLog(), PutLogMsg("lost\n"), SysCmd(CMD_LINE, MODE_WARN, "echo lost");
+            return fcntl(0, F_GETFD) != -1 && !RemoveEntry(LOG) ? 0 : 1; // never waited on
+        });
+        if (kind == 2)
+            umount(LOG);
+        EXPECT_TRUE(run.status == 0 && run.out == "." && run.err == "ERROR: couldn't open /tmp/setup.log\n") << kind << run.err;
+        EXPECT_EQ(kind == 0 ? "root's\n" : "", ReadFile(in) + (kind == 0 ? ReadFile(LOG) : ""));
+    }
 }
 
 TEST(ToolPath, DirectoryOfTheRunningProgram) {
