@@ -12,6 +12,7 @@
 #include "driver/cmdline.h"
 #include "driver/globals.h"
 #include "driver/lock.h"
+#include "install/nls.h"
 #include "support/files.h"
 #include "support/mem.h"
 #include "support/savestr.h"
@@ -268,12 +269,7 @@ static bool IsEmptyDirectory(const char *dir) {
 
 // Runs one tvqadmin pass as a logged command line (a progress dot, its
 // output to the log); a pass that fails is one more failed step of the run.
-// Without an installation (a run refused before it installed) there is no
-// tool to run, and nothing is run.
 static void RunSuiteTool(const char *option) {
-    if (!FindFile(pAppDir, "tvqadmin")) {
-        return;
-    }
     SysCmd(CMD_LINE, MODE_WARN, "%s/tvqadmin %s", pAppDir, option);
 }
 
@@ -305,8 +301,13 @@ void VarenClean(const char *workArea) {
         }
     }
     KeepRunLockFromChildren();
-    RunSuiteTool("-upgrade");
-    RunSuiteTool("-clean");
+    // Without an installation (a run refused before it installed) there is
+    // no tool to run, and nothing is run.
+    if (FindFile(pAppDir, "tvqadmin")) {
+        ShowPhase(MSG_PHASE_UPGRADE);
+        RunSuiteTool("-upgrade");
+        RunSuiteTool("-clean");
+    }
     fputs("\n", stdout);
     fflush(stdout);
 }

@@ -1,8 +1,10 @@
 // Choice of the message language from LANG and the lookup of texts by id.
 #include "install/nls.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
 #include "support/token.h"
 
@@ -41,4 +43,12 @@ const char *nlsSetupStrCvt(int id) {
         pCurLang = ChooseLanguage();
     }
     return pCurLang[id];
+}
+
+void ShowPhase(int id) {
+    if (!isatty(STDOUT_FILENO)) {
+        return;
+    }
+    fputs(nlsSetupStrCvt(id), stdout);
+    fflush(stdout);
 }

@@ -18,6 +18,13 @@ constexpr int MSG_EMPTY_DISKS = 10;      // "%s": a list file that names no file
 constexpr int MSG_NOT_PLAIN_NAME = 11;   // "%s %s": list file, the name
 constexpr int MSG_BAD_PIECE = 12;        // "%s %s": the file, the checksum file
 constexpr int MSG_NO_DISKS = 21;         // "%s": can't open the disks list
+// Names of the long phases of a run, shown on a terminal (no arguments).
+constexpr int MSG_PHASE_COPY = 24;    // copying the medium into the work area
+constexpr int MSG_PHASE_CHECK = 25;   // checking the copies against the checksum file
+constexpr int MSG_PHASE_UNPACK = 26;  // joining the pieces, uncompressing and unpacking
+constexpr int MSG_PHASE_FILES = 27;   // carrying out the package list
+constexpr int MSG_PHASE_SCRIPTS = 28; // the flags file and the interface scripts
+constexpr int MSG_PHASE_UPGRADE = 29; // the suite's own upgrade (tvqadmin)
 constexpr int MSG_NOT_ROOT = 35;         // "%s %s": user name, program name
 constexpr int MSG_WORK_TOO_SMALL = 49;   // "%s %e": work area, size needed
 constexpr int MSG_INST_TOO_SMALL = 55;   // "%s %e": install base, size needed
@@ -42,3 +49,7 @@ extern const char *const *pCurLang; // chosen table, null until the first reques
 
 // Text of message id (0..70) in the language chosen from LANG on first use.
 const char *nlsSetupStrCvt(int id);
+// Names the phase of message id once as it begins, on the progress line, when
+// standard output is a terminal; prints nothing otherwise, so that output
+// read by a program stays as it was.
+void ShowPhase(int id);

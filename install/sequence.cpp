@@ -136,6 +136,7 @@ int Install() {
     if (!readyForInstallation()) {
         return 0;
     }
+    ShowPhase(MSG_PHASE_UNPACK);
     genZFile();
     SysCmd(CMD_UNCOMPRESS, MODE_FATAL, "%s/%s.tar.Z", pVarenInstallDir, ARCHIVE_NAME);
     if (chdir(pVarenInstallDir) != 0) {
@@ -147,6 +148,7 @@ int Install() {
     PutMem(tarName);
 
     char *spool = SaveStr("/var/spool/%s", VENDOR);
+    ShowPhase(MSG_PHASE_SCRIPTS);
     if (pCurrentInstallDir == nullptr) {
         createInstallationDirectories(pTargetInstallDir);
         createPrintingSubsystemFile(pAppDir);
@@ -161,6 +163,7 @@ int Install() {
     }
     PutMem(spool);
     SecureScriptDirs();
+    ShowPhase(MSG_PHASE_FILES);
     if (ProcessPkgList(PKG_DIR) != 0) {
         return 1;
     }

@@ -139,11 +139,13 @@ int installFromSite(const char *work) {
             StopForBadFile(names.words[i], sums);
         }
     }
+    ShowPhase(MSG_PHASE_COPY);
     for (int i = 0; i < names.count; ++i) {
         SysCmd(CMD_CP, MODE_FATAL, "%s/%s %s", pPathToSetup, names.words[i], work);
     }
     FreeWords(names);
     if (sums != nullptr) {
+        ShowPhase(MSG_PHASE_CHECK);
         CheckCopies(work, sums);
     }
 

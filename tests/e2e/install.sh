@@ -60,6 +60,14 @@ TolvarFileSourceDir=/var/tmp
 TolvarHost_name=host1
 TolvarUser_name=alice"
 
+# ---- on a terminal each long phase is named once as it begins, in the run's language, on the dot line
+fresh
+PROGRAM=/usr/bin/script
+run terminal -qec "LANG=es_ES /mnt/cd/setup" /dev/null
+expect_status 0
+expect_eq "phases on a terminal" "$(printf '%s' "$OUT" | tr -d '.\r')" " copiando el soporte  comprobando el soporte \
+ uniendo y desempaquetando  escribiendo los scripts  instalando los archivos  ejecutando tvqadmin -upgrade "
+
 # ---- first installations under /opt and the spooler detection (with LPRng and cupsd, CUPS wins)
 # NAME|SEED (bash)|ARGUMENTS|.tv_cfg|MODE ABOVE APP|PRINTCONF LINK
 O=/opt/Varen/tvxx
