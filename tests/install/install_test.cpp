@@ -86,7 +86,7 @@ class PkgListTest : public testing::Test {
         ASSERT_EQ(0, Sh("mkdir -p " + pkg_ + "/tree/sub " + app_));
         for (const char *name : {"a", "b", "d", "e", "f", "g", "tool"})
             WriteFile(pkg_ + "/" + name, std::string("file ") + name + "\n");
-        WriteFile(pkg_ + "/tree/sub/inner", "inner\n"), WriteFile("/tmp/setup.log", "", 0666);
+        WriteFile(pkg_ + "/tree/sub/inner", "inner\n"), StartRunLog(), truncate("/tmp/setup.log", 0);
         pPathToSetup = SaveStr("%s", root_.c_str()), pVarenInstallDir = SaveStr("%s", work_.c_str());
         pTargetInstallDir = SaveStr("%s", root_.c_str()), pAppDir = SaveStr("%s", app_.c_str());
         pCurrentInstallDir = nullptr;
@@ -94,6 +94,7 @@ class PkgListTest : public testing::Test {
     void TearDown() override {
         for (char **p : {&pPathToSetup, &pVarenInstallDir, &pTargetInstallDir, &pAppDir})
             PutMem(*p), *p = nullptr;
+        flUseLog = 0, StartRunLog(), flUseLog = 1; // the log closed
     }
     int RunList(const std::string &text) {
         WriteFile(pkg_ + "/pkg.list", text);
