@@ -239,21 +239,21 @@ const Case CASES[] = {
      {"CALL1:[-dlp2][-i][/j/a]\n", "TolvarPrinter=lp2\nTolvarRequest_id=7\nTolvarUser_name=bob\nTolvarTitle=T###1\n"}},
     // BSD: the queue is the working directory's name.
     {" BSD ", 1, "@R/lpd/queue7", "", "@A/VarenPrinttvxx", "-w132 -l66", "", 0, {"CALL1:[-dqueue7][-f]\n"}},
-    // LPRng: the queue from -Q; a tool that fails makes the filter end with status 1.
-    {" LPRng ", 99, "@R", "", "@A/VarenPrinttvxx", "-Aj5 -Qq5", "", 1, {"CALL1:[-dq5][-f]\n"}},
+    // LPRng: the queue from -Q, every non-empty -Z item one word, the title one word that cannot
+    // read as an option; a tool that fails makes the filter end with status 1.
+    {" LPRng ", 99, "@R", "", "@A/VarenPrinttvxx", "-Aj5 -Qq5 '-Za=1,,b=x -dq6,' '-J-dq7 *'", "", 1,
+     {"CALL1:[-dq5][-f][-oa=1][-ob=x -dq6][ -dq7 *]\n"}},
     // VSF, System V: vsf runs again until it succeeds, the job files after the five interface
     // arguments.
     {" V5 ", 3, "@R", "", "@R/q5", "1 u t 1 o /j/a", "", 0,
      {"CALL2:[/j/a]\nPWD=@A\n", "CALL3:[/j/a]\nPWD=@A\nTolvarPrinter=q5\n"}},
-    // VSF, BSD: the job on standard input is stored as SPOOL/QUEUE/QUEUE.PID.
-    {" BSD ", 2, "@R/lpd/queueB", "", "@A/VarenVSF", "", "JOBDATA", 0,
+    // VSF, BSD: the job from a pipe ("|") is kept in SPOOL/QUEUE/QUEUE.XXXXXX for every try.
+    {" BSD ", 2, "@R/lpd/queueB", "", "@A/VarenVSF", "", "|JOBDATA", 0,
      {"CALL1:[@S/queueB/queueB.", "CALL2:[@S/queueB/queueB.", "CONTENT=JOBDATA\n"}},
-    // VSF, LPRng: with a -f naming no readable file, the job is stored as ${SPOOL_DIR}/QUEUE.PID;
-    // named readable files are gathered.
-    {" LPRng ", 1, "@R/lpr/queueM", "SPOOL_DIR=@R/lprspool", "@A/VarenVSF", "-f/elsewhere/report.txt",
-     "NAMEDJOB", 0, {"CALL1:[@R/lprspool/queueM.", "CONTENT=NAMEDJOB\n"}},
-    {" LPRng ", 1, "@R", "SPOOL_DIR=@R/lprspool", "@A/VarenVSF",
-     "-Q q -f @R/j1 -Nfoo.txt -Zx=1 -f @R/j2", "", 0, {"CALL1:[@R/j1][@R/j2]\n"}},
+    // VSF, LPRng: the job is standard input, a regular file read anew by every try, never a file
+    // that -f names; nothing is copied.
+    {" LPRng ", 2, "@R/lpr/queueM", "SPOOL_DIR=@R/lprspool", "@A/VarenVSF", "-Q q -f @R/j1 -Nfoo.txt -f ../../j1",
+     "NAMEDJOB", 0, {"CALL2:[/dev/stdin]\nPWD=@R/lpr/queueM\nCONTENT=NAMEDJOB\n"}},
 };
 
 TEST_F(PkgListTest, InterfaceScriptsWithStandInTools) {
@@ -269,27 +269,26 @@ TEST_F(PkgListTest, InterfaceScriptsWithStandInTools) {
     ASSERT_EQ(1, generateVarenVSFScript((app + "/VarenVSF").c_str(), ScriptShShell, VarenVSFScript, spool.c_str()));
     symlink((app + "/VarenPrinttvxx").c_str(), (r + "/queue1").c_str());
     symlink((app + "/VarenVSF").c_str(), (r + "/q5").c_str());
-    WriteFile(r + "/j1", "ONE"), WriteFile(r + "/j2", "TWO");
+    WriteFile(r + "/j1", "ONE");
     for (const Case &c : CASES) {
         for (const char *tool : {"tvrtvxxtty", "vsf"})
             WriteFile(app + "/" + tool, StandIn(r, c.succeedAt), 0755);
         unlink((app + "/.tv_cfg").c_str());
         if (c.flags != nullptr)
             WriteFile(app + "/.tv_cfg", c.flags);
-        WriteFile(r + "/record", ""), WriteFile(r + "/n", "0"), WriteFile(r + "/stdin", c.input);
+        bool pipe = c.input[0] == '|';
+        WriteFile(r + "/record", ""), WriteFile(r + "/n", "0"), WriteFile(r + "/stdin", c.input + pipe);
         std::string dir = fill(c.dir);
-        EXPECT_EQ(c.status, Sh("mkdir -p " + dir + " && cd " + dir + " && env " + fill(c.env) +
-                               " timeout 30 /bin/sh " + fill(c.script) + " " + fill(c.args) +
-                               " < " + r + "/stdin > /dev/null 2>&1")) << c.args;
+        EXPECT_EQ(c.status, Sh((pipe ? "cat " + r + "/stdin | " : "") + "(mkdir -p " + dir + " && cd " + dir +
+                               " && env " + fill(c.env) + " timeout 30 /bin/sh " + fill(c.script) + " " +
+                               fill(c.args) + (pipe ? "" : " < " + r + "/stdin") + ") > /dev/null 2>&1")) << c.args;
         std::string rec = ReadFile(r + "/record");
         for (const char *text : c.recorded)
             EXPECT_NE(rec.find(fill(text)), std::string::npos) << fill(text) << " not in:\n" << rec;
     }
-    // BSD keeps the tool's output in the queue directory; stored jobs are removed, named files
-    // kept.
+    // BSD keeps the tool's output in the queue directory; kept jobs are removed, nothing else made.
     EXPECT_EQ("tool-output\n", ReadFile(r + "/lpd/queue7/tolvartvxx.log"));
     EXPECT_EQ(0, Sh("[ -z \"$(find " + spool + "/queueB " + r + "/lprspool -mindepth 1)\" ]"));
-    EXPECT_TRUE(Exists(r + "/j1") && Exists(r + "/j2"));
     // A script whose last bytes cannot be written (the file system fills at the close) is a failed step.
     std::string full = r + "/full";
     ASSERT_EQ(0, Sh("mkdir " + full + " && mount -t tmpfs -o size=4k full " + full +
