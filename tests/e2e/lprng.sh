@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The interface scripts under a real LPRng lpd (the lprng package in the sandbox), as :if= filters of two
-# queues: what the stand-in tools got (title, user, host, options, the job's bytes, named and from standard
-# input), and VarenVSF giving up on a vsf that always fails after five tries, so lpd marks the job failed.
+# The interface scripts under a real LPRng lpd (the lprng package in the sandbox), as :if= filters: what the
+# stand-in tools got (argv with blanks and a leading "-" inside values, user, host, the bytes by checksum),
+# VarenVSF printing only standard input (not root's job in a stopped queue that a "../" file name points at,
+# nor a copy: a 2 MB job on a 3 MB spool tmpfs), a job removed while vsf runs, and a vsf that always fails.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -17,53 +18,64 @@ printf "#!/bin/sh\nexit 101\n" >/usr/sbin/policy-rc.d && chmod 755 /usr/sbin/pol
 dpkg --no-triggers --force-depends -r cups-client >/dev/null &&
     dpkg --no-triggers -i /mnt/cd/lprng.deb >/dev/null && rm -f /usr/sbin/cupsd
 '
-# After the installation: two queues, lpd without a TCP port, five jobs of nobody, a bounded wait (45 s).
+# After the installation: three queues, lpd without a TCP port, jobs of nobody, slow removed once vsf has it.
 AFTER='
-q=/tmp/e2e.lprng && mkdir -p $q
-echo "varen-tvxx:lp=/dev/null:sd=/var/spool/lpd/varen-tvxx:if=/usr/Varen/tvxx/VarenPrinttvxx:sh:send_try=1
-varen-vsf:lp=/dev/null:sd=/var/spool/lpd/varen-vsf:if=/usr/Varen/tvxx/VarenVSF:sh:send_try=1" >>/etc/printcap
+q=/tmp/e2e.lprng && mkdir -p $q/u/sub && cd $q
+for n in tvxx:Printtvxx vsf:VSF held:VSF; do
+    echo "varen-${n%:*}:lp=/dev/null:sd=/var/spool/lpd/varen-${n%:*}:if=/usr/Varen/tvxx/Varen${n#*:}:sh:send_try=1"
+done >>/etc/printcap
+mkdir -p /var/spool/lpd/varen-vsf && mount -t tmpfs -o size=3m spool /var/spool/lpd/varen-vsf
 checkpc -f >/dev/null 2>&1
 lpd -F -p off >$q/lpd.out 2>&1 &
 for _ in $(seq 50); do [ -S /run/lprng/socket ] && break; sleep 0.1; done
-printf "first line of the report\nsecond line\n" >$q/report.txt
-chown nobody $q/report.txt && chmod 600 $q/report.txt
-as_nobody() { (cd $q && setpriv --reuid=nobody --regid=nogroup --clear-groups -- "$@"); }
-as_nobody lpr -P varen-tvxx -J "Quarterly report" -Z opt1=1,opt2=2 report.txt
-echo "from standard input" | as_nobody lpr -P varen-tvxx -J Piped -Z opt3=3
-as_nobody lpr -P varen-vsf -J Named report.txt
-echo "from standard input" | as_nobody lpr -P varen-vsf
-echo "fail for good" | as_nobody lpr -P varen-vsf
-for _ in $(seq 450); do [ "$(lpq -a 2>/dev/null | grep -c "no printable jobs")" = 2 ] && break; sleep 0.1; done
-for name in tvxx vsf; do lpq -L -P varen-$name >$q/lpq-$name; done
-ls -A /var/spool/lpd/varen-vsf >$q/spool-vsf
+lpc stop varen-held >/dev/null && echo "root only" | lpr -P varen-held && held=$(ls /var/spool/lpd/varen-held/ | grep ^dfA)
+mkdir u/varen-held && echo "own data" >u/varen-held/$held && seq 300000 >big && echo slow >slow
+printf "first line of the report\nsecond line\n" >"My Report.txt" && echo "fail for good" >fail
+chown -R nobody . && chmod 600 "My Report.txt"
+as_nobody() { setpriv --reuid=nobody --regid=nogroup --clear-groups -- "$@"; }
+as_nobody lpr -P varen-tvxx -J"-dvaren-vsf Quarterly report" -Z "opt1=1,media=a4 -dother-printer" "My Report.txt"
+as_nobody lpr -P varen-vsf "My Report.txt"
+(cd u/sub && as_nobody lpr -P varen-vsf ../varen-held/$held)
+as_nobody lpr -P varen-vsf big
+as_nobody lpr -P varen-vsf <fail
+as_nobody lpr -P varen-vsf slow
+for _ in $(seq 450); do grep -q "^  slow job" /var/log/varen-tvxx/vsf.log && break; sleep 0.1; done
+as_nobody lprm -P varen-vsf >lprm.out 2>&1
+for _ in $(seq 100); do [ "$(lpq -a 2>/dev/null | grep -c "no printable jobs")" = 2 ] && break; sleep 0.1; done
+for name in tvxx vsf; do lpq -L -P varen-$name >lpq-$name; done
+ls -A /var/spool/lpd/varen-vsf >spool-vsf && cat /var/spool/lpd/varen-held/$held >held-job
 '
 TIMEOUT=60
 run lprng
 expect_status 0
 expect_eq ".tv_cfg" "$(file_text /usr/Varen/tvxx/.tv_cfg)" " LPRng "
 q=/tmp/e2e.lprng
-host=$(sed -n "s/.*'nobody@\([^+']*\)+.*/\1/p" "$R$q/lpq-tvxx" | head -n 1)
-[ -n "$host" ] || fail "lpq of varen-tvxx names no job of nobody"
-# call OPTIONS TITLE JOB-TITLE BYTES TEXT: one call of tvrtvxxtty, as daemon, the job on standard input.
-call() {
-    printf 'tvrtvxxtty -dvaren-tvxx -f %s %s\n  user: daemon  cwd: /usr/Varen/tvxx\n' "$1" "$2"
-    printf '  TolvarFileSourceDir=/var/spool/lpd/varen-tvxx\n  TolvarJob_title=%s\n  TolvarQueue=varen-tvxx\n' "$3"
-    printf '  TolvarUser_name=nobody\n  title: %s\n  job on standard input (%s bytes): %s\n' "$2" "$4" "$5"
-}
-expect_eq "tvrtvxxtty's calls" "$(grep -v '^  Tolvar\(Control_file\|Host_name\)' "$R$A/log/tvrtvxxtty.log")" \
-    "$(call "-oopt1=1 -oopt2=2" "Quarterly report" report.txt 36 "first line of the report"
-    call -oopt3=3 Piped "(STDIN)" 19 "from standard input")"
-expect_eq "host and control file of both jobs" \
-    "$(grep '^  Tolvar\(Control_file\|Host_name\)' "$R$A/log/tvrtvxxtty.log" | sed 's/cfA[0-9]*/cfA#/' | sort -u)" \
-    "  TolvarControl_file=cfA#$host
-  TolvarHost_name=$host"
-vsf=$(file_text $A/log/vsf.log)
-expect_eq "vsf's job files" "$(sed -n 's|^  job file /var/spool/lpd/varen-vsf/varen-vsf\.[0-9]* ||p' <<<"$vsf")" \
-    "$(printf '(%s bytes): %s\n' 37 "first line of the report" 20 "from standard input" 14 "fail for good" \
-        14 "fail for good" 14 "fail for good" 14 "fail for good" 14 "fail for good")"
-expect_eq "temporary job files left" "$(file_text $q/spool-vsf | grep '^varen-vsf\.')" ""
+host=$(sed -n "s/.*'nobody@\([^+']*\)+.*/\1/p" "$R$q/lpq-vsf" | head -n 1)
+[ -n "$host" ] || fail "lpq of varen-vsf names no job of nobody"
+expect_eq "tvrtvxxtty's call" "$(sed 's/cfA[0-9]*/cfA#/' "$R$A/log/tvrtvxxtty.log")" \
+    "tvrtvxxtty [-dvaren-tvxx] [-f] [-oopt1=1] [-omedia=a4 -dother-printer] [ -dvaren-vsf Quarterly report]
+  user: daemon  cwd: /usr/Varen/tvxx
+  TolvarControl_file=cfA#$host
+  TolvarFileSourceDir=/var/spool/lpd/varen-tvxx
+  TolvarHost_name=$host
+  TolvarJob_title=My Report.txt
+  TolvarQueue=varen-tvxx
+  TolvarUser_name=nobody
+  title:  -dvaren-vsf Quarterly report
+  job on standard input (36 bytes): first line of the report"
+# vsf reads standard input, the job's own data file, in full: five tries of the failing job, then slow, removed.
+held=$(cd "$R$q/u/varen-held" && echo dfA*)
+sums() { for f; do printf '(%s bytes, cksum %s): %s\n' "$(wc -c <"$R$q/$f")" "$(cksum <"$R$q/$f" | cut -d' ' -f1)" "$(head -n 1 "$R$q/$f")"; done; }
+expect_eq "vsf's jobs" "$(sed -n 's|^  job file /dev/stdin ||p' "$R$A/log/vsf.log")" \
+    "$(sums "My Report.txt" "u/varen-held/$held" big fail fail fail fail fail slow)"
+expect_eq "vsf's last lines" "$(tail -n 2 "$R$A/log/vsf.log")" "$(sums slow | sed 's|^|  job file /dev/stdin |')
+  slow job, 20 seconds"
+expect_eq "root's held job" "$(file_text $q/held-job)" "root only"
+# The failed job stays in the queue (lpq: error, "ERROR: too many errors"), the removed one is gone, no copy.
+err=$(sed -n "s/^error  nobody@$host+\([0-9]*\) .* ERROR: too many errors$/\1/p" "$R$q/lpq-vsf")
+expect_eq "job files in varen-vsf's spool" "$(grep '^[dh]fA\|^varen' "$R$q/spool-vsf")" $'dfA'"${err:-X}$host"$'\nhfA'"$err"
 for t in "filter msg - 'ERROR: VarenVSF: /usr/Varen/tvxx/vsf failed 5 times, last exit status 1'" \
-    "filter exit status 'JFAIL'" "error  nobody@$host+"; do expect_contains "lpq of varen-vsf" "$(file_text $q/lpq-vsf)" "$t"; done
+    "filter exit status 'JFAIL'"; do expect_contains "lpq of varen-vsf" "$(file_text $q/lpq-vsf)" "$t"; done
 # Five tries with pauses of 1, 2, 4 and 8 seconds: the failing job took 15 s.
 secs=$(grep -E "size 14, .*VarenVSF|exit status 'JFAIL'" "$R$q/lpq-vsf" | sed 's/.* at //' |
     awk -F: '{ t = $1 * 3600 + $2 * 60 + $3 } NR == 1 { s = t } END { print int(t - s) }')
