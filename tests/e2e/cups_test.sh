@@ -14,6 +14,12 @@ cat >"$MEDIUM/cups_inside.sh" <<'INSIDE'
 set -uo pipefail
 run=/tmp/e2e.cups conf=/tmp/cups
 mkdir -p "$run" "$conf"/{log,spool,state,cache,tmp} && chmod 755 "$conf"
+# The filters' TMPDIR holds 1 MB; a first filter of the sample's own type hands its job on through a pipe.
+mount -t tmpfs -o size=1m tmp "$conf/tmp" && mkdir -p /usr/lib/cups/filter && echo application/x-varen >"$conf/varen.types"
+echo 'application/x-varen text/plain 10 varen-first' >"$conf/varen.convs"
+printf '#!/bin/sh
+exec cat "$6"
+' >/usr/lib/cups/filter/varen-first && chmod 755 /usr/lib/cups/filter/varen-first
 note() { echo "$*" >>"$run/steps"; }
 
 /mnt/cd/setup "$@" </dev/null >"$run/setup.out" 2>&1; echo $? >"$run/setup.status"
@@ -51,28 +57,24 @@ done
 # The next vsf call fails once, so that VarenVSF has to run it again.
 : >/var/log/varen-tvxx/vsf.fail
 
-# One job per queue with a title holding a blank, two copies and an option of the suite; then a job on
-# which vsf fails for good: VarenVSF gives up after 15 seconds and the scheduler stops the job.
-printf 'first line of the report\nsecond line\n' >"$run/report.txt"
-printf 'spool file for vsf\n' >"$run/spool.txt"
-echo 'fail for good' >"$run/fail.txt"
-chmod 644 "$run"/*.txt
+# On varen-vsf: after a first filter, a job on which vsf fails once, one too big for TMPDIR and a slow one,
+# cancelled while vsf runs; a job without a title from a file name with a blank; one on which vsf fails for good.
+printf 'first line of the report\nsecond line\n' >"$run/report.txt" && cp "$run/report.txt" "$run/My Report.txt"
+seq 60000 >"$run/chain" && seq 300000 >"$run/big" && echo slow >"$run/slow" && echo 'fail for good' >"$run/fail"
+chmod 644 "$run"/*
 as_nobody() { setpriv --reuid=nobody --regid=nogroup --clear-groups -- "$@"; }
 as_nobody lp -d varen-tvxx -t "Quarterly report" -n 2 -o tvxx-form=letterhead "$run/report.txt" >"$run/lp-tvxx.out" 2>&1
-as_nobody lp -d varen-vsf -t "Spool title" -n 2 -o tvxx-form=invoice "$run/spool.txt" >"$run/lp-vsf.out" 2>&1
-as_nobody lp -d varen-vsf "$run/fail.txt" >"$run/lp-fail.out" 2>&1
-left=$(sed -n 's/^request id is \(varen-vsf-[0-9]*\) .*/\1/p' "$run/lp-fail.out")
+as_nobody lp -d varen-vsf -t "Spool title" -n 2 -o tvxx-form=invoice -o document-format=application/x-varen "$run/chain" >"$run/lp-chain.out" 2>&1
+for f in big slow; do as_nobody lp -d varen-vsf -o document-format=application/x-varen "$run/$f" >"$run/lp-$f.out" 2>&1; done
+for f in "My Report.txt" fail; do as_nobody lp -d varen-vsf "$run/$f" >"$run/lp-${f%% *}.out" 2>&1; done
+for _ in $(seq 150); do grep -q '^  slow job' /var/log/varen-tvxx/vsf.log && break; sleep 0.2; done
+cancel "$(cut -d' ' -f4 "$run/lp-slow.out")"
 
-# Wait (at most 45 seconds) until no job is left unfinished but that one, stopped by the scheduler.
+# Wait (at most 45 seconds) until the scheduler has stopped the last job.
 done_all=0
-for _ in $(seq 225); do
-    [ "$(lpstat -o 2>/dev/null | cut -d' ' -f1)" = "$left" ] &&
-        grep -q "\[Job ${left##*-}\] Job stopped due to filter errors" "$conf/log/error_log" && { done_all=1; break; }
-    sleep 0.2
-done
+for _ in $(seq 225); do grep -q '\[Job 6\] Job stopped' "$conf/log/error_log" && { done_all=1; break; }; sleep 0.2; done
 note "all jobs finished: $done_all"
-lpstat -W completed -o >"$run/completed" 2>&1
-lpstat -o >"$run/pending" 2>&1
+ls -A "$conf/tmp" >"$run/tmp-left"
 stop_cupsd
 trap - EXIT
 cp "$conf/log/error_log" "$run/error_log" 2>/dev/null
@@ -88,10 +90,10 @@ for f in /opt/Varen/tvxx/VarenPrinttvxx /opt/Varen/tvxx/VarenVSF /usr/bin/tvqadm
     expect_eq "first line of $f" "$(head -n 1 "$R$f")" "#!/bin/sh"
     msg=$(sh -n "$R$f" 2>&1 && shellcheck --shell=sh --severity=error "$R$f" 2>&1) || fail "$f: $msg"
 done
-job_id() { sed -n "s/^request id is varen-$1-\([0-9][0-9]*\) .*/\1/p" "$R$out/lp-$2.out"; }
-tvxx_id=$(job_id tvxx tvxx) vsf_id=$(job_id vsf vsf) fail_id=$(job_id vsf fail)
-for j in "tvxx-${tvxx_id:-X}" "vsf-${vsf_id:-X}"; do grep -q "^varen-$j " "$R$out/completed" || fail "job varen-$j did not complete"; done
-expect_eq "jobs left" "$(cut -d' ' -f1 "$R$out/pending")" "varen-vsf-$fail_id"
+# The jobs' ends, 1 on varen-tvxx, 2 to 6 on varen-vsf in the order sent; nothing left in TMPDIR.
+expect_eq "jobs' ends" "$(grep -o '\[Job [0-9]\] Job [a-z]*' "$R$out/error_log" | sort)" \
+    "$(printf '[Job %s] Job %s\n' 1 completed 2 completed 3 stopped 4 canceled 5 completed 6 stopped)"
+expect_eq "files left in TMPDIR" "$(file_text $out/tmp-left)" ""
 
 # vars LOG QUEUE ID TITLE OPTION: the CUPS branch's variables, as a user saw them.
 vars() {
@@ -104,19 +106,26 @@ vars() {
 }
 # VarenPrinttvxx: one call of tvrtvxxtty with -d QUEUE, -i and the job file.
 log=/opt/Varen/tvxx/log/tvrtvxxtty.log
-expect_eq "calls of tvrtvxxtty" "$(grep -c '^tvrtvxxtty ' "$R$log")" 1
-job=$(sed -n 's|^tvrtvxxtty -dvaren-tvxx -i \(/[^ ]*\)$|\1|p' "$R$log")
-grep -qxF "  job file ${job:-X} (37 bytes): first line of the report" "$R$log" || fail "tvrtvxxtty did not get -dvaren-tvxx -i JOBFILE"
-vars $log varen-tvxx "$tvxx_id" "Quarterly report" tvxx-form=letterhead
+expect_eq "tvrtvxxtty's call" "$(grep -v '^  \(Tolvar\|user\)' "$R$log")" "tvrtvxxtty [-dvaren-tvxx] [-i] [/tmp/cups/spool/d00001-001]
+  job file /tmp/cups/spool/d00001-001 (37 bytes): first line of the report"
+vars $log varen-tvxx 1 "Quarterly report" tvxx-form=letterhead
 
-# VarenVSF: vsf fails once and runs again on the same job file; on the bad job five times, then exit 1.
+# VarenVSF: every try reads the whole job (by checksum), from its copy after a first filter; five tries of a
+# job that keeps failing, then exit 1; a job that cannot be copied whole is never printed.
 log=/opt/Varen/tvxx/log/vsf.log
-job=$(sed -n 's|^  job file \(/[^ ]*\) (19 bytes): spool file for vsf$|\1|p' "$R$log")
-expect_eq "vsf's job files" "$(sort -u <<<"$job" | grep -c .)" 1
-expect_eq "vsf's tries" "$(grep -E '^  (failed on purpose|done)' "$R$log" | uniq -c | tr -s ' \n' ' ')" \
-    " 1 failed on purpose (vsf.fail was present) 1 done 5 failed on purpose (the job says so) "
-grep -q "^E .* \[Job $fail_id\] VarenVSF: /opt/Varen/tvxx/vsf failed 5 times, last exit status 1$" "$R$out/error_log" &&
-    grep -q "\[Job $fail_id\] PID [0-9]* (/usr/Varen/tvxx/VarenVSF) stopped with status 1\.$" "$R$out/error_log" ||
-    fail "the scheduler did not log VarenVSF's failure for good"
-vars $log varen-vsf "$vsf_id" "Spool title" tvxx-form=invoice
+call() {
+    printf 'vsf [%s]\n  job file %s (%s bytes, cksum %s): %s\n  %s\n' "$1" "$1" "$(wc -c <"$R$out/$2")" \
+        "$(cksum <"$R$out/$2" | cut -d' ' -f1)" "$(head -n 1 "$R$out/$2")" "$3"
+}
+t=/tmp/cups/tmp/VarenVSF.X
+expect_eq "vsf's calls" "$(grep -v '^  \(Tolvar\|user\)' "$R$log" | sed 's/VarenVSF\.[A-Za-z0-9]*/VarenVSF.X/')" \
+    "$(call $t chain 'failed on purpose (vsf.fail was present)'; call $t chain done; call $t slow 'slow job, 20 seconds'
+    call /tmp/cups/spool/d00005-001 "My Report.txt" done
+    for _ in 1 2 3 4 5; do call /tmp/cups/spool/d00006-001 fail 'failed on purpose (the job says so)'; done)"
+grep -q "^E .* \[Job 3\] VarenVSF: the job could not be kept in a file named /tmp/cups/tmp/VarenVSF.XXXXXX$" "$R$out/error_log" &&
+    grep -q "^E .* \[Job 6\] VarenVSF: /opt/Varen/tvxx/vsf failed 5 times, last exit status 1$" "$R$out/error_log" &&
+    grep -q "\[Job 6\] PID [0-9]* (/usr/Varen/tvxx/VarenVSF) stopped with status 1\.$" "$R$out/error_log" ||
+    fail "the scheduler did not log VarenVSF's failures"
+vars $log varen-vsf 2 "Spool title" tvxx-form=invoice
+grep -qxF "  TolvarTitle=My Report.txt" "$R$log" || fail "vsf.log lacks the title My Report.txt"
 finish

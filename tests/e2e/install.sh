@@ -32,7 +32,7 @@ expect_script() {
 SEED="$SPOOLER_LPRNG
 mkdir -p /usr/share/printconf/util $W/stale"
 AFTER='cd /var/tmp && /usr/bin/tvadmin -x >/tmp/e2e.tvadmin
-CONTROL=$'"'"'Hhost1\nPalice\nJreport\nZduplex,a4\n'"'"' PRINTER=q1 /usr/Varen/tvxx/VarenPrinttvxx -Ajob1 && cp /tmp/tvrtvxxtty.calls /tmp/e2e.lprng'
+CONTROL=$'"'"'Hhost 1\nPalice\nJ-dq3 report\nZduplex,,media=a4 -dq2\n'"'"' PRINTER=q1 /usr/Varen/tvxx/VarenPrinttvxx -Ajob1 && cp /tmp/tvrtvxxtty.calls /tmp/e2e.lprng'
 run road
 expect_status 0
 C=/usr/bin/chmod S=/var/spool/Varen
@@ -55,9 +55,9 @@ for f in VarenPrinttvxx VarenVSF; do expect_script $A/$f $A; done
 expect_contains "VarenVSF" "$(file_text $A/VarenVSF)" "SpoolDir=\"$S/tvxx\""
 expect_link /usr/share/printconf/util/VarenPrinttvxx $A/VarenPrinttvxx
 expect_eq "wrapper command run" "$(file_text /tmp/e2e.tvadmin)" "tvadmin -x cwd=$A from=/var/tmp"
-expect_eq "LPRng job handed to tvrtvxxtty" "$(file_text /tmp/e2e.lprng)" "tvrtvxxtty -dq1 -f -oduplex -oa4 report
+expect_eq "LPRng job handed to tvrtvxxtty" "$(file_text /tmp/e2e.lprng)" "tvrtvxxtty [-dq1] [-f] [-oduplex] [-omedia=a4 -dq2] [ -dq3 report]
 TolvarFileSourceDir=/var/tmp
-TolvarHost_name=host1
+TolvarHost_name=host 1
 TolvarUser_name=alice"
 
 # ---- on a terminal each long phase is named once as it begins, in the run's language, on the dot line

@@ -250,10 +250,10 @@ const Case CASES[] = {
     // VSF, BSD: the job from a pipe ("|") is kept in SPOOL/QUEUE/QUEUE.XXXXXX for every try.
     {" BSD ", 2, "@R/lpd/queueB", "", "@A/VarenVSF", "", "|JOBDATA", 0,
      {"CALL1:[@S/queueB/queueB.", "CALL2:[@S/queueB/queueB.", "CONTENT=JOBDATA\n"}},
-    // VSF, LPRng: the job is standard input, a regular file read anew by every try, never a file
-    // that -f names; nothing is copied.
-    {" LPRng ", 2, "@R/lpr/queueM", "SPOOL_DIR=@R/lprspool", "@A/VarenVSF", "-Q q -f @R/j1 -Nfoo.txt -f ../../j1",
-     "NAMEDJOB", 0, {"CALL2:[/dev/stdin]\nPWD=@R/lpr/queueM\nCONTENT=NAMEDJOB\n"}},
+    // VSF, LPRng: the job is standard input, a regular file that every try reads anew (by name
+    // and as its standard input), never a file that -f names; nothing is copied.
+    {" LPRng ", 3, "@R/lpr/queueM", "SPOOL_DIR=@R/lprspool", "@A/VarenVSF", "-Q q -f @R/j1 -Nfoo.txt -f ../../j1",
+     "NAMEDJOB", 0, {"CALL3:[/dev/stdin]\nPWD=@R/lpr/queueM\nCONTENT=NAMEDJOB\n", "STDIN=NAMEDJOB\nCALL3:"}},
 };
 
 TEST_F(PkgListTest, InterfaceScriptsWithStandInTools) {
