@@ -241,7 +241,6 @@ constexpr char VarenPrinttvxxScript[] =
     "\t\t;;\n"
     "esac";
 
-
 // Values: APP; the spool directory of the jobs (/var/spool/Varen/tvxx).
 constexpr char VarenVSFScript[] =
     "ToolPath=\"%s\"\n"
@@ -416,7 +415,6 @@ constexpr char VarenVSFScript[] =
     "\t\tRetryTool \"${ToolPath}/vsf\" \"$@\"\n"
     "\t\t;;\n"
     "esac";
-
 
 // Values: APP; APP; the program's name in APP. The command remembers where it
 // was started, changes to APP and replaces itself by the program.
