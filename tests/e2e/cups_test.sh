@@ -117,8 +117,8 @@ call() {
 }
 t=/tmp/cups/tmp/VarenVSF.X
 expect_eq "vsf's calls" "$(grep -v '^  \(Tolvar\|user\)' "$R$log" | sed 's/VarenVSF\.[A-Za-z0-9]*/VarenVSF.X/')" \
-    "$(call $t chain 'failed on purpose (vsf.fail was present)'; call $t chain done; call $t slow 'slow job, 20 seconds'
-    call /tmp/cups/spool/d00005-001 "My Report.txt" done
+    "$(call $t chain 'failed on purpose (vsf.fail was present)'; call $t chain 'done'; call $t slow 'slow job, 20 seconds'
+    call /tmp/cups/spool/d00005-001 "My Report.txt" 'done'
     for _ in 1 2 3 4 5; do call /tmp/cups/spool/d00006-001 fail 'failed on purpose (the job says so)'; done)"
 grep -q "^E .* \[Job 3\] VarenVSF: the job could not be kept in a file named /tmp/cups/tmp/VarenVSF.XXXXXX$" "$R$out/error_log" &&
     grep -q "^E .* \[Job 6\] VarenVSF: /opt/Varen/tvxx/vsf failed 5 times, last exit status 1$" "$R$out/error_log" &&
