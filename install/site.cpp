@@ -178,9 +178,11 @@ void proveMedium(const char *work) {
 
     int keys = GatherTrustedKeys(work);
     const char *sums = FindSumsFile();
-    const char *sig = sums == SUMS_NAMES[0] ? "sha256sums.sig" : "SHA256SUMS.SIG";
+    // Named in the case of the medium's list file when it has none.
+    bool upper = sums != nullptr ? sums == SUMS_NAMES[1] : ListFileName()[0] == 'D';
+    const char *sig = upper ? "SHA256SUMS.SIG" : "sha256sums.sig";
     if (keys > 0 && (sums == nullptr || !FindFile(pPathToSetup, sig))) {
-        char *missing = SaveStr("%s/%s", pPathToSetup, sums == nullptr ? SUMS_NAMES[0] : sig);
+        char *missing = SaveStr("%s/%s", pPathToSetup, sums == nullptr ? SUMS_NAMES[upper] : sig);
         ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NOT_SIGNED), missing, TRUSTED_KEYS_DIR);
     }
     if (keys == 0) {

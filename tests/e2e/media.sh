@@ -51,6 +51,9 @@ expect_contains "output" "$OUT" "ERROR: "
 # A medium that setup could not read (over 999 piece names) is not written.
 "$MAKE_MEDIUM" --setup "$SETUP_BIN" --piece-size 1 "$FIXTURE_COPY" "$SCRATCH_ROOT/media/tiny" \
     2>/dev/null && fail "make-medium wrote a medium of more than 999 pieces"
+expect_eq "conflicting options" "$("$MAKE_MEDIUM" --setup "$SETUP_BIN" --pieces 2 --piece-size 9 "$FIXTURE_COPY" \
+    "$SCRATCH_ROOT/media/both" 2>&1)" "make-medium: --pieces and --piece-size exclude each other: give one"
+R="" expect_absent "$SCRATCH_ROOT"/media/{tiny,both} "$TMPDIR"/make-medium.*
 
 # ---- signed media (a throwaway key signs) on a host that trusts the keys SEED puts in $K; the earlier
 # installation under /usr is moved to /opt only after the medium is proven, and nothing is copied before.
