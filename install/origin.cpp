@@ -130,13 +130,14 @@ int GatherTrustedKeys(const char *work) {
 void CheckSignature(const char *work, const char *sums, const char *sig) {
     // gpgv's status lines are its standard output; its report goes to the log.
     char *statusPath = SaveStr("%s/%s", work, STATUS_FILE);
-    int result = SysCmdAppend(CMD_GPGV, MODE_WARN, statusPath, "--status-fd 1 --keyring %s/%s %s/%s %s/%s",
-                              work, KEYRING, work, sig, work, sums);
+    int result =
+        SysCmdAppend(CMD_GPGV, MODE_WARN, statusPath, "--status-fd 1 --keyring %s/%s %s/%s %s/%s",
+                     work, KEYRING, work, sig, work, sums);
     PutMem(statusPath);
     char *status = ReadWholeFile(work, STATUS_FILE);
     bool bad = HasStatus(status, STATUS_BAD);
-    bool good = result == 0 && HasStatus(status, STATUS_VALID) && !bad &&
-                !HasStatus(status, STATUS_ERROR);
+    bool good =
+        result == 0 && HasStatus(status, STATUS_VALID) && !bad && !HasStatus(status, STATUS_ERROR);
     bool unknownKey = !bad && HasStatus(status, STATUS_NO_KEY);
     PutMem(status);
     if (good) {
