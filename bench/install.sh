@@ -50,9 +50,9 @@ median() {
 
 # One installation gives the log whose command lines make the replay: each
 # is run as the installer runs it, through sh -c, its output appended to a
-# log. The steps the installer does without a command line (making the work
-# area, changing into it, joining the pieces) are written in where they
-# happen.
+# log (only its standard error when it appends its output to a file itself).
+# The steps the installer does without a command line (making the work area,
+# changing into it) are written in where they happen.
 timed "/mnt/cd/setup </dev/null" >/dev/null
 log=$work/sandbox/out/setup.log
 [ -s "$log" ] || {
@@ -60,9 +60,9 @@ log=$work/sandbox/out/setup.log
     exit 1
 }
 {
-    echo 'mkdir -p /tmp/VarenInstall'
-    sed -n 's|^\(.*/sh -c "\)\(.*\)$|\1\2 1>>/tmp/replay.log 2>>/tmp/replay.log"|p' "$log" |
-        sed 's|^\(.*uncompress \)|cd /tmp/VarenInstall\ncat pkg_tar.* >Linuxi386Tvxx.tar.Z\n\1|'
+    printf '%s\n' 'mkdir -p /tmp/VarenInstall' 'cd /tmp/VarenInstall'
+    sed -n -e 's|^\(.*/sh -c ".* >> .*\)$|\1 2>>/tmp/replay.log"|p;t' \
+        -e 's|^\(.*/sh -c ".*\)$|\1 1>>/tmp/replay.log 2>>/tmp/replay.log"|p' "$log"
 } >"$work/replay.lines"
 commands=$(grep -c . "$work/replay.lines")
 # shellcheck disable=SC2016 # expanded by the replaying shell

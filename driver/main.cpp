@@ -87,13 +87,14 @@ static int EndOfRunStatus() {
     pAppDir = SaveStr("%s/%s/%s", pTargetInstallDir, "Varen", "tvxx");
 
     FreeSpaceForInstall(pVarenInstallDir, pTargetInstallDir, "Varen");
-    if (pCurrentInstallDir != nullptr) {
-        if (QuitForRunningProcesses(pBinaryInstanceCheckList) == 1) {
-            exit(0);
-        }
-        if (strcmp(pTargetInstallDir, pCurrentInstallDir) != 0) {
-            moveInstallation();
-        }
+    if (pCurrentInstallDir != nullptr && QuitForRunningProcesses(pBinaryInstanceCheckList) == 1) {
+        exit(0);
+    }
+    // The medium is proven before anything changes on the host: before an
+    // earlier installation is moved and before any of its files is copied.
+    proveMedium(pVarenInstallDir);
+    if (pCurrentInstallDir != nullptr && strcmp(pTargetInstallDir, pCurrentInstallDir) != 0) {
+        moveInstallation();
     }
     // Whatever the site installation reports, the clean-up follows.
     installFromSite(pVarenInstallDir);

@@ -18,6 +18,31 @@
 
 // The path of the list file read, for messages: dir/name.
 static char *listPath = nullptr;
+// The name of the list file read: "disks", or "DISKS" on upper-case media.
+static const char *listName = "disks";
+
+const char *ListFileName() {
+    return listName;
+}
+
+// Upper-cases every name of an upper-case medium's list, wherever it stands.
+// A word that is the end marker stays as written, so that it is recognised
+// in lower case after the conversion, also on a line with trailing blanks.
+static void UpperCaseNames(char *text) {
+    const size_t markerLen = strlen(END_MARKER);
+    char *p = text;
+    while (*p != '\0') {
+        p += strspn(p, DISKS_SEPARATORS);
+        size_t len = strcspn(p, DISKS_SEPARATORS);
+        bool marker = len == markerLen && strncmp(p, END_MARKER, len) == 0;
+        for (size_t i = 0; i < len && !marker; ++i) {
+            if (p[i] >= 'a' && p[i] <= 'z') {
+                p[i] = static_cast<char>(p[i] - 'a' + 'A');
+            }
+        }
+        p += len;
+    }
+}
 
 WordList CollectWords(const char *text, const char *delimiters) {
     WordList list{nullptr, 0};
@@ -108,13 +133,9 @@ char *GetDisksData(const char *dir) {
         ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NO_DISKS), "Varen");
         exit(1); // not reached: ErrorMsg of type 2 ends the run
     }
+    listName = name;
     if (name[0] == 'D') {
-        const char *marker = StrStr(text, END_MARKER);
-        for (char *p = text; *p != '\0' && p != marker; ++p) {
-            if (*p >= 'a' && *p <= 'z') {
-                *p = static_cast<char>(*p - 'a' + 'A');
-            }
-        }
+        UpperCaseNames(text);
     }
 
     // Every name is pasted into a copy command and names a file of dir: a
@@ -135,7 +156,8 @@ char *GetDisksData(const char *dir) {
 }
 
 // Appends the pieces named by the work area's copy of the list, in list
-// order, to WORK/Linuxi386Tvxx.tar.Z. Leaves the current directory at WORK.
+// order, to WORK/Linuxi386Tvxx.tar.Z, each a logged command. Leaves the
+// current directory at WORK.
 void genZFile() {
     if (chdir(pVarenInstallDir) != 0) {
         // The directory was just created; the copies below report any trouble.
@@ -143,14 +165,15 @@ void genZFile() {
     char *text = GetDisksData(pVarenInstallDir);
     WordList words = CollectWords(text, DISKS_SEPARATORS);
     PutMem(text);
+    char *archive = SaveStr("%s/%s.tar.Z", pVarenInstallDir, ARCHIVE_NAME);
     for (int i = 0; i < words.count; ++i) {
         const char *word = words.words[i];
         bool isPiece = strncmp(word, "pkg_tar.", 8) == 0 || strncmp(word, "PKG_TAR.", 8) == 0;
         if (!isPiece || !FindFile(pVarenInstallDir, word)) {
             continue;
         }
-        SysCmd(-CMD_CAT, MODE_FATAL, "%s/%s >> %s/%s.tar.Z", pVarenInstallDir, word,
-               pVarenInstallDir, ARCHIVE_NAME);
+        SysCmdAppend(CMD_CAT, MODE_FATAL, archive, "%s/%s", pVarenInstallDir, word);
     }
+    PutMem(archive);
     FreeWords(words);
 }

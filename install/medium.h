@@ -26,12 +26,16 @@ void FreeWords(WordList &list);
 // is exactly the end marker, each line up to the marker as a word.
 WordList ListedNames(const char *text);
 
-// Reads the whole of dir/disks, or else of dir/DISKS upper-cased up to the
-// end marker, into a saved text (the caller frees it). Ends the run with
+// Reads the whole of dir/disks, or else of dir/DISKS with every name
+// upper-cased (end markers stay in lower case), into a saved text (the
+// caller frees it). Ends the run with
 // status 1 when neither can be read (message 21), when the list names no
 // file (10), a name longer than the name limit (9) or a name that is not a
 // plain file name of the characters allowed in command lines (11).
 char *GetDisksData(const char *dir);
+// The name of the list file GetDisksData read last: "disks" or "DISKS".
+const char *ListFileName();
 // Appends the pieces named by the work area's copy of the list, in list
-// order, to WORK/Linuxi386Tvxx.tar.Z. Leaves the current directory at WORK.
+// order, to WORK/Linuxi386Tvxx.tar.Z, each a logged command. Leaves the
+// current directory at WORK.
 void genZFile();

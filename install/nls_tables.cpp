@@ -63,12 +63,23 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     /* 35 */
     "%s is logged in\n"
     "You must become root to run %s\n",
-    /* 36 */ "",
-    /* 37 */ "",
-    /* 38 */ "",
-    /* 39 */ "",
-    /* 40 */ "",
-    /* 41 */ "",
+    /* 36 */
+    "%s is missing: this host installs only media whose checksum file is signed by a key in %s",
+    /* 37 */
+    "the signature %s does not prove the checksum file: it is bad or damaged, or the checksum file "
+    "was changed after it was signed",
+    /* 38 */
+    "the checksum file %s is signed by a key that this host does not trust (none of the keys in "
+    "%s)",
+    /* 39 */
+    "the directory of trusted keys %s is not safe: it and every directory above it must be a "
+    "directory of root's that nobody else may write (chown root DIR; chmod go-w DIR)",
+    /* 40 */
+    "%s may not stand among the trusted keys: only root's regular files NAME.gpg, in binary form, "
+    "that nobody else may write (gpg --export KEY > NAME.gpg; for an armored key gpg --dearmor < "
+    "KEY.asc > NAME.gpg; then chown root NAME.gpg; chmod 644 NAME.gpg)",
+    /* 41 */
+    "%s has no line in the checksum file %s, so it cannot be checked",
     /* 42 */ "",
     /* 43 */ "",
     /* 44 */ "",
@@ -182,12 +193,26 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     /* 35 */
     "%s est\341 conectado\n"
     "Debe convertirse en ra\355z para ejecutar %s\n",
-    /* 36 */ "",
-    /* 37 */ "",
-    /* 38 */ "",
-    /* 39 */ "",
-    /* 40 */ "",
-    /* 41 */ "",
+    /* 36 */
+    "falta %s: este sistema s\363lo instala soportes cuyo fichero de sumas de control est\351 "
+    "firmado por una clave de %s",
+    /* 37 */
+    "la firma %s no prueba el fichero de sumas de control: es incorrecta o est\341 da\361ada, o "
+    "el fichero se modific\363 despu\351s de firmarlo",
+    /* 38 */
+    "el fichero de sumas de control %s est\341 firmado por una clave en la que este sistema no "
+    "conf\355a (ninguna de las claves de %s)",
+    /* 39 */
+    "el directorio de claves de confianza %s no es seguro: \351l y cada directorio por encima "
+    "deben ser directorios de root en los que nadie m\341s pueda escribir (chown root DIR; chmod "
+    "go-w DIR)",
+    /* 40 */
+    "%s no puede estar entre las claves de confianza: s\363lo ficheros normales NOMBRE.gpg de "
+    "root, en forma binaria, en los que nadie m\341s pueda escribir (gpg --export CLAVE > "
+    "NOMBRE.gpg; para una clave con armadura gpg --dearmor < CLAVE.asc > NOMBRE.gpg; despu\351s "
+    "chown root NOMBRE.gpg; chmod 644 NOMBRE.gpg)",
+    /* 41 */
+    "%s no tiene l\355nea en el fichero de sumas de control %s, por lo que no puede comprobarse",
     /* 42 */ "",
     /* 43 */ "",
     /* 44 */ "",
@@ -308,12 +333,25 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     /* 35 */
     "%s \350 registrato\n"
     "Si deve diventare root per eseguire %s\n",
-    /* 36 */ "",
-    /* 37 */ "",
-    /* 38 */ "",
-    /* 39 */ "",
-    /* 40 */ "",
-    /* 41 */ "",
+    /* 36 */
+    "manca %s: questo sistema installa solo supporti il cui file dei checksum \350 firmato da "
+    "una chiave in %s",
+    /* 37 */
+    "la firma %s non prova il file dei checksum: \350 errata o danneggiata, oppure il file \350 "
+    "stato modificato dopo la firma",
+    /* 38 */
+    "il file dei checksum %s \350 firmato da una chiave di cui questo sistema non si fida "
+    "(nessuna delle chiavi in %s)",
+    /* 39 */
+    "la directory delle chiavi fidate %s non \350 sicura: essa e ogni directory superiore devono "
+    "essere directory di root in cui nessun altro possa scrivere (chown root DIR; chmod go-w DIR)",
+    /* 40 */
+    "%s non pu\362 stare tra le chiavi fidate: solo file regolari NOME.gpg di root, in forma "
+    "binaria, in cui nessun altro possa scrivere (gpg --export CHIAVE > NOME.gpg; per una chiave "
+    "in armatura gpg --dearmor < CHIAVE.asc > NOME.gpg; poi chown root NOME.gpg; chmod 644 "
+    "NOME.gpg)",
+    /* 41 */
+    "%s non ha una riga nel file dei checksum %s e quindi non pu\362 essere controllato",
     /* 42 */ "",
     /* 43 */ "",
     /* 44 */ "",
@@ -437,12 +475,27 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     /* 35 */
     "%s est connect\351\n"
     "Vous devez vous d\351finir comme racine pour pouvoir executer %s\n",
-    /* 36 */ "",
-    /* 37 */ "",
-    /* 38 */ "",
-    /* 39 */ "",
-    /* 40 */ "",
-    /* 41 */ "",
+    /* 36 */
+    "%s est absent : cet h\364te n'installe que des supports dont le fichier de sommes de "
+    "contr\364le est sign\351 par une cl\351 de %s",
+    /* 37 */
+    "la signature %s ne prouve pas le fichier de sommes de contr\364le : elle est mauvaise ou "
+    "endommag\351e, ou le fichier a \351t\351 modifi\351 apr\350s la signature",
+    /* 38 */
+    "le fichier de sommes de contr\364le %s est sign\351 par une cl\351 \340 laquelle cet h\364te "
+    "ne fait pas confiance (aucune des cl\351s de %s)",
+    /* 39 */
+    "le r\351pertoire des cl\351s de confiance %s n'est pas s\373r : lui et chaque r\351pertoire "
+    "au-dessus doivent \352tre des r\351pertoires de root o\371 personne d'autre ne peut \351crire "
+    "(chown root DIR ; chmod go-w DIR)",
+    /* 40 */
+    "%s ne peut pas figurer parmi les cl\351s de confiance : seulement des fichiers ordinaires "
+    "NOM.gpg de root, sous forme binaire, o\371 personne d'autre ne peut \351crire (gpg --export "
+    "CLEF > NOM.gpg ; pour une cl\351 en armure gpg --dearmor < CLEF.asc > NOM.gpg ; puis chown "
+    "root NOM.gpg ; chmod 644 NOM.gpg)",
+    /* 41 */
+    "%s n'a pas de ligne dans le fichier de sommes de contr\364le %s et ne peut donc pas \352tre "
+    "v\351rifi\351",
     /* 42 */ "",
     /* 43 */ "",
     /* 44 */ "",
@@ -565,12 +618,26 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     /* 35 */
     "%s ist angemeldet\n"
     "Zum Ausf\374hren von %s muss man root sein\n",
-    /* 36 */ "",
-    /* 37 */ "",
-    /* 38 */ "",
-    /* 39 */ "",
-    /* 40 */ "",
-    /* 41 */ "",
+    /* 36 */
+    "%s fehlt: dieser Rechner installiert nur Datentr\344ger, deren Pr\374fsummendatei mit einem "
+    "Schl\374ssel aus %s signiert ist",
+    /* 37 */
+    "die Signatur %s beweist die Pr\374fsummendatei nicht: sie ist falsch oder besch\344digt, oder "
+    "die Datei wurde nach dem Signieren ge\344ndert",
+    /* 38 */
+    "die Pr\374fsummendatei %s ist mit einem Schl\374ssel signiert, dem dieser Rechner nicht "
+    "vertraut (keiner der Schl\374ssel in %s)",
+    /* 39 */
+    "das Verzeichnis der vertrauensw\374rdigen Schl\374ssel %s ist nicht sicher: es und jedes "
+    "Verzeichnis dar\374ber m\374ssen Verzeichnisse von root sein, in die sonst niemand schreiben "
+    "darf (chown root DIR; chmod go-w DIR)",
+    /* 40 */
+    "%s darf nicht unter den vertrauensw\374rdigen Schl\374sseln stehen: nur regul\344re Dateien "
+    "NAME.gpg von root, in bin\344rer Form, in die sonst niemand schreiben darf (gpg --export "
+    "SCHLUESSEL > NAME.gpg; f\374r einen Schl\374ssel in ASCII-H\374lle gpg --dearmor < "
+    "SCHLUESSEL.asc > NAME.gpg; dann chown root NAME.gpg; chmod 644 NAME.gpg)",
+    /* 41 */
+    "%s hat keine Zeile in der Pr\374fsummendatei %s und kann daher nicht gepr\374ft werden",
     /* 42 */ "",
     /* 43 */ "",
     /* 44 */ "",
@@ -692,12 +759,27 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     /* 35 */
     "%s fez login\n"
     "Voc\352 deve tornar-se root para executar %s\n",
-    /* 36 */ "",
-    /* 37 */ "",
-    /* 38 */ "",
-    /* 39 */ "",
-    /* 40 */ "",
-    /* 41 */ "",
+    /* 36 */
+    "%s est\341 ausente: este sistema s\363 instala m\355dias cujo arquivo de somas de "
+    "verifica\347\343o esteja assinado por uma chave em %s",
+    /* 37 */
+    "a assinatura %s n\343o prova o arquivo de somas de verifica\347\343o: est\341 incorreta ou "
+    "danificada, ou o arquivo foi alterado depois de assinado",
+    /* 38 */
+    "o arquivo de somas de verifica\347\343o %s est\341 assinado por uma chave em que este sistema "
+    "n\343o confia (nenhuma das chaves em %s)",
+    /* 39 */
+    "o diret\363rio de chaves confi\341veis %s n\343o \351 seguro: ele e cada diret\363rio acima "
+    "dele devem ser diret\363rios de root em que ningu\351m mais possa escrever (chown root DIR; "
+    "chmod go-w DIR)",
+    /* 40 */
+    "%s n\343o pode estar entre as chaves confi\341veis: s\363 arquivos regulares NOME.gpg de root, "
+    "em forma bin\341ria, em que ningu\351m mais possa escrever (gpg --export CHAVE > NOME.gpg; "
+    "para uma chave com armadura gpg --dearmor < CHAVE.asc > NOME.gpg; depois chown root "
+    "NOME.gpg; chmod 644 NOME.gpg)",
+    /* 41 */
+    "%s n\343o tem linha no arquivo de somas de verifica\347\343o %s e por isso n\343o pode ser "
+    "verificado",
     /* 42 */ "",
     /* 43 */ "",
     /* 44 */ "",

@@ -214,23 +214,43 @@ bool LineRefused(const ListPlace &at, const PkgLine &line, const char *name, con
     return true;
 }
 
+// The sed arguments as the command line's double quotes must hold them for
+// sed to receive the script exactly as written: inside double quotes the
+// shell turns each "\\" into "\", so every backslash is doubled. One before
+// a line end (a continued list line) stays single: the shell drops the pair.
+char *QuotedForCommandLine(const char *script) {
+    size_t length = 0;
+    for (const char *p = script; *p != '\0'; ++p) {
+        length += *p == '\\' && p[1] != '\n' ? 2 : 1;
+    }
+    char *quoted = SaveStr("%*s", static_cast<int>(length), "");
+    char *q = quoted;
+    for (const char *p = script; *p != '\0'; ++p) {
+        if (*p == '\\' && p[1] != '\n') {
+            *q++ = '\\';
+        }
+        *q++ = *p;
+    }
+    return quoted;
+}
+
 // Edits APP/name with the sed arguments script through WORK/MYNAME.tmp: the
 // work area is the run's own directory, which nobody else can write to.
 // Whatever stands at that path is removed first, so the redirection always
-// creates a fresh file.
+// creates a fresh file. The edit and the copy back are logged commands.
 void EditWithSed(const char *script, const char *name) {
     char *tmpName = SaveStr("%s.tmp", my_name);
     DeleteFile(pVarenInstallDir, tmpName);
+    char *tmpPath = SaveStr("%s/%s", pVarenInstallDir, tmpName);
+    char *quoted = QuotedForCommandLine(script);
+    SysCmdAppend(CMD_SED, MODE_FATAL, tmpPath, "%s %s/%s", quoted, pAppDir, name);
+    // A copy back that fails (a full file system leaves the file cut short)
+    // is a failed step of the run.
+    SysCmd(CMD_CP, MODE_WARN, "%s %s/%s", tmpPath, pAppDir, name);
+    SysCmd(CMD_RM, MODE_QUIET, "%s", tmpPath);
+    PutMem(quoted);
+    PutMem(tmpPath);
     PutMem(tmpName);
-    SysCmd(-CMD_SED, MODE_FATAL, "%s %s/%s > %s/%s.tmp", script, pAppDir, name, pVarenInstallDir,
-           my_name);
-    // The copy back is not logged, but a copy that fails (a full file system
-    // leaves the file cut short) is a failed step of the run.
-    if (SysCmd(CMD_CP, MODE_QUIET, "%s/%s.tmp %s/%s", pVarenInstallDir, my_name, pAppDir, name) !=
-        0) {
-        CountFailure("cp %s/%s.tmp %s/%s", pVarenInstallDir, my_name, pAppDir, name);
-    }
-    SysCmd(CMD_RM, MODE_QUIET, "%s/%s.tmp", pVarenInstallDir, my_name);
 }
 
 // Carries out the attribute pairs from word index first on, acting on

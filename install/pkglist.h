@@ -5,7 +5,8 @@
 int ProcessPkgList(const char *pkg);
 
 // True when script may stand as the value of "sed" in the command line
-// sh -c "sed SCRIPT FILE > TEMP": outside single quotes only blanks and the
+// sh -c "sed SCRIPT FILE >> TEMP" (with its backslashes doubled, so that sed
+// receives it as written): outside single quotes only blanks and the
 // characters of IsShellSafePath; within them also what sed scripts use
 // (; | & < > ( ) * [ ] { } # ! ^ ~ ? and backslashes among others); nowhere
 // $, a backquote, a double quote, a newline or another control character,

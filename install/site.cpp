@@ -1,11 +1,15 @@
-// Install site: copying the files that the medium's disks list names into the
-// work area, checking the copies against the medium's checksum file when it
-// has one, then running the install sequence.
+// Install site: proving the medium before anything changes on the host (its
+// checksum file and that file's signature, copied into the work area and
+// checked there; every listed file covered by it), then copying the files
+// that the medium's disks list names into the work area, checking the
+// copies against the verified checksum file, and running the install
+// sequence.
 #include "install/site.h"
 
 #include "support/globals.h"
 #include "install/medium.h"
 #include "install/nls.h"
+#include "install/origin.h"
 #include "support/errors.h"
 #include "install/sequence.h"
 #include "support/files.h"
@@ -46,20 +50,20 @@ const char *FindSumsFile() {
     exit(1); // not reached: ErrorMsg of type 2 ends the run
 }
 
-// Checks the copies in the work area against the medium's checksum file
-// with sha256sum -c (a logged command), before anything is joined or
-// installed. A copy that does not match ends the run, naming it.
+// Checks the copies in the work area against the work area's verified copy
+// of the checksum file with sha256sum -c (a logged command), before anything
+// is joined or installed. A copy that does not match ends the run, naming it.
 void CheckCopies(const char *work, const char *sums) {
     if (chdir(work) != 0) {
         // The check below then finds no copy and names the first.
     }
-    if (SysCmd(CMD_SHA256SUM, MODE_WARN, "--strict --quiet %s/%s", pPathToSetup, sums) == 0) {
+    if (SysCmd(CMD_SHA256SUM, MODE_WARN, "--strict --quiet %s/%s", work, sums) == 0) {
         return;
     }
     // The check printed "NAME: FAILED" for each copy that does not match;
     // ask once more for the first of them.
-    ResponseLine *failed = GetCmdResponse(CMD_SHA256SUM, ": FAILED",
-                                          "--strict --quiet %s/%s 2>/dev/null", pPathToSetup, sums);
+    ResponseLine *failed =
+        GetCmdResponse(CMD_SHA256SUM, ": FAILED", "--strict --quiet %s/%s 2>/dev/null", work, sums);
     char *name = SaveStr("%s", failed != nullptr ? failed->pText : sums);
     FreeResponseList(failed);
     char *end = StrStr(name, ": FAILED");
@@ -117,12 +121,51 @@ void CreateOwnWorkArea(const char *work) {
     }
 }
 
+// Whether a line of the checksum file text, in sha256sum's form (the
+// checksum, a blank, a blank or "*", the name), names name.
+bool Covers(const char *sumsText, const char *name) {
+    size_t nameLen = strlen(name);
+    for (const char *line = sumsText; line != nullptr && *line != '\0';) {
+        size_t len = strcspn(line, "\n");
+        const char *blank = static_cast<const char *>(memchr(line, ' ', len));
+        if (blank != nullptr && blank + 2 + nameLen == line + len &&
+            (blank[1] == ' ' || blank[1] == '*') && strncmp(blank + 2, name, nameLen) == 0) {
+            return true;
+        }
+        line = line[len] != '\0' ? line + len + 1 : nullptr;
+    }
+    return false;
+}
+
+// Ends the run with message 41 unless the work area's copy of the checksum
+// file has a line for every listed file besides the list file itself. The
+// checksum file and its signature cannot vouch for themselves.
+void CheckCoverage(const char *work, const char *sums, const char *sig, const WordList &names) {
+    char *text = ReadWholeFile(work, sums);
+    for (int i = 0; i < names.count; ++i) {
+        const char *name = names.words[i];
+        if (strcmp(name, ListFileName()) == 0) {
+            continue;
+        }
+        if (text == nullptr || strcmp(name, sums) == 0 || strcmp(name, sig) == 0 ||
+            !Covers(text, name)) {
+            char *sumsPath = SaveStr("%s/%s", pPathToSetup, sums);
+            ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NOT_COVERED), name, sumsPath);
+        }
+    }
+    PutMem(text);
+}
+
+// What the proof of the medium leaves for the copy: the names of the list
+// as read then, and the checksum file's name (null when there is none).
+WordList listed{nullptr, 0};
+const char *sumsName = nullptr;
+
 } // namespace
 
-// Recreates the work area, copies every file that SITE's list names into it
-// (when the medium holds a checksum file: only when each is there, and then
-// checks the copies), and runs the install sequence. Returns 0 always.
-int installFromSite(const char *work) {
+// Recreates the work area and proves the medium before anything changes on
+// the host.
+void proveMedium(const char *work) {
     // A user who is not root removes only a work area of his own: one that
     // a root run made stays untouched (and this run stops below).
     if (OwnedByThisUser(work)) {
@@ -130,23 +173,52 @@ int installFromSite(const char *work) {
     }
     CreateOwnWorkArea(work);
     char *text = GetDisksData(pPathToSetup);
-    WordList names = ListedNames(text);
+    listed = ListedNames(text);
     PutMem(text);
 
+    int keys = GatherTrustedKeys(work);
     const char *sums = FindSumsFile();
-    for (int i = 0; sums != nullptr && i < names.count; ++i) {
-        if (!FindFile(pPathToSetup, names.words[i])) {
-            StopForBadFile(names.words[i], sums);
+    // Named in the case of the medium's list file when it has none.
+    bool upper = sums != nullptr ? sums == SUMS_NAMES[1] : ListFileName()[0] == 'D';
+    const char *sig = upper ? "SHA256SUMS.SIG" : "sha256sums.sig";
+    if (keys > 0 && (sums == nullptr || !FindFile(pPathToSetup, sig))) {
+        char *missing = SaveStr("%s/%s", pPathToSetup, sums == nullptr ? SUMS_NAMES[upper] : sig);
+        ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NOT_SIGNED), missing, TRUSTED_KEYS_DIR);
+    }
+    if (keys == 0) {
+        PutLogMsg("the medium's origin is not checked: no trusted keys in %s\n", TRUSTED_KEYS_DIR);
+    }
+    sumsName = sums;
+    if (sums == nullptr) {
+        return;
+    }
+    for (int i = 0; i < listed.count; ++i) {
+        if (!FindFile(pPathToSetup, listed.words[i])) {
+            StopForBadFile(listed.words[i], sums);
         }
     }
-    ShowPhase(MSG_PHASE_COPY);
-    for (int i = 0; i < names.count; ++i) {
-        SysCmd(CMD_CP, MODE_FATAL, "%s/%s %s", pPathToSetup, names.words[i], work);
+    // The checksum file (and its signature) are checked in the work area,
+    // where the medium cannot change them afterwards.
+    SysCmd(CMD_CP, MODE_FATAL, "%s/%s %s", pPathToSetup, sums, work);
+    if (keys > 0) {
+        SysCmd(CMD_CP, MODE_FATAL, "%s/%s %s", pPathToSetup, sig, work);
+        CheckSignature(work, sums, sig);
     }
-    FreeWords(names);
-    if (sums != nullptr) {
+    CheckCoverage(work, sums, sig, listed);
+}
+
+// Copies every file that SITE's list named into the work area (checked
+// against the verified checksum file when the medium has one), and runs the
+// install sequence. Returns 0 always.
+int installFromSite(const char *work) {
+    ShowPhase(MSG_PHASE_COPY);
+    for (int i = 0; i < listed.count; ++i) {
+        SysCmd(CMD_CP, MODE_FATAL, "%s/%s %s", pPathToSetup, listed.words[i], work);
+    }
+    FreeWords(listed);
+    if (sumsName != nullptr) {
         ShowPhase(MSG_PHASE_CHECK);
-        CheckCopies(work, sums);
+        CheckCopies(work, sumsName);
     }
 
     Install();

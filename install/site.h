@@ -1,7 +1,16 @@
-// Install site: copying the medium into the work area and running the
-// install sequence.
+// Install site: proving the medium, copying it into the work area and
+// running the install sequence.
 #pragma once
 
-// Recreates the work area, copies every file that SITE's list names into it,
-// and runs the install sequence. Returns 0 always.
+// Recreates the work area and proves the medium before anything changes on
+// the host: reads SITE's list; when the site trusts keys, copies the
+// checksum file and its signature into the work area and checks the
+// signature there (a medium without them is refused), else logs once that
+// the origin is not checked; when the medium has a checksum file, every
+// listed file besides the list file must have a line in it and be on the
+// medium. Ends the run with status 1 on any refusal, naming the cause.
+void proveMedium(const char *work);
+// Copies every file that the list named into the work area, checks the
+// copies against the work area's verified checksum file when the medium
+// has one, and runs the install sequence. Returns 0 always.
 int installFromSite(const char *work);

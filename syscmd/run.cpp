@@ -214,7 +214,9 @@ static void AfterRun(int id) {
         WaitForProcess(ComList[id].pName);
 }
 
-int SysCmd(int id, int mode, const char *format, ...) {
+// SysCmd; when outFile is not null, the command's standard output is
+// appended to outFile instead of going where the mode sends output.
+static int RunCmd(int id, int mode, const char *outFile, const char *format, va_list ap) {
     if (id < -CMD_LAST || id > CMD_LAST || !format)
         return EINVAL;
     bool quiet = id <= CMD_NONE;
@@ -228,10 +230,9 @@ int SysCmd(int id, int mode, const char *format, ...) {
     if (id >= CMD_CANCEL)
         Append(&text, "%s/%s -c \"%s/%s %s ", ShellDir(), ComList[CMD_SH].pName, row.pPath,
                row.pName, row.pOpts);
-    va_list ap;
-    va_start(ap, format);
     AppendV(&text, format, ap);
-    va_end(ap);
+    if (outFile)
+        Append(&text, " >> %s", outFile);
     size_t shownLen = text.len;
 
     bool logged = (mode == MODE_WARN || mode == MODE_FATAL) && !quiet;
@@ -239,11 +240,13 @@ int SysCmd(int id, int mode, const char *format, ...) {
     // never to the log's name.
     int logFd = logged ? LogFdForCommands() : -1;
     if (mode == MODE_QUIET)
-        Append(&text, " 1>/dev/null 2>/dev/null");
+        Append(&text, outFile ? " 2>/dev/null" : " 1>/dev/null 2>/dev/null");
+    else if (logFd >= 0 && outFile)
+        Append(&text, " 2>&%d", logFd);
     else if (logFd >= 0)
         Append(&text, " 1>&%d 2>&%d", logFd, logFd);
     else if (logged)
-        Append(&text, " 1>>/dev/null 2>>/dev/null");
+        Append(&text, outFile ? " 2>>/dev/null" : " 1>>/dev/null 2>>/dev/null");
     if (id >= CMD_CANCEL)
         Append(&text, "\"");
 
@@ -275,6 +278,22 @@ int SysCmd(int id, int mode, const char *format, ...) {
     }
 
     AfterRun(id);
+    return result;
+}
+
+int SysCmd(int id, int mode, const char *format, ...) {
+    va_list ap;
+    va_start(ap, format);
+    int result = RunCmd(id, mode, nullptr, format, ap);
+    va_end(ap);
+    return result;
+}
+
+int SysCmdAppend(int id, int mode, const char *outFile, const char *format, ...) {
+    va_list ap;
+    va_start(ap, format);
+    int result = RunCmd(id, mode, outFile, format, ap);
+    va_end(ap);
     return result;
 }
 

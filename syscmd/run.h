@@ -18,6 +18,11 @@ struct ResponseLine {
 // Runs command id (negative: quietly; 0/1: the text is the whole line) with
 // the formatted arguments. Returns 0 or the failure's code.
 int SysCmd(int id, int mode, const char *format, ...) __attribute__((format(printf, 3, 4)));
+// SysCmd with the command's standard output appended to outFile (a path the
+// shell takes literally) instead of the log or /dev/null; the logged line
+// shows the redirection, and standard error goes where the mode says.
+int SysCmdAppend(int id, int mode, const char *outFile, const char *format, ...)
+    __attribute__((format(printf, 4, 5)));
 // "dir/name opts" of a row (allocator-owned), or null when not located.
 char *GetCmd(int id);
 // Output lines of the command that contain pattern (all when null or ""),

@@ -5,8 +5,9 @@
 . "$(dirname "$0")/lib.sh"
 
 # NAME|MAKE-MEDIUM OPTIONS|BASH RUN IN THE MEDIUM|STATUS|STANDARD ERROR (%b; "~TEXT": holds TEXT)|LOG
-# (expect_log). A marker with a trailing blank ends the join, not the copy; after an exact one nothing is
-# read. With the checksum file a bad piece stops the run before any copy; without it the failed command is named.
+# (expect_log). A marker with a trailing blank ends the join, not the copy (upper-cased names after it too);
+# after an exact one nothing is read. With the checksum file a bad piece, or one it has no line for, stops
+# the run before any copy; without it the failed command is named.
 long=$(printf '%0300d' 0)
 LE='ERROR: the list file /mnt/cd/disks'
 SUMS='is missing or damaged: it does not match the checksum file /mnt/cd/sha256sums\n'
@@ -29,6 +30,7 @@ upper_case|--upper --pieces 2||0||/usr/bin/cp -p /mnt/cd/DISKS $W;/usr/bin/cp -p
 out_of_order|--pieces 3 --order 3,1,2||0||/usr/bin/cp -p /mnt/cd/pkg_tar.003 $W;/usr/bin/cp -p /mnt/cd/pkg_tar.001 $W;/usr/bin/cp -p /mnt/cd/pkg_tar.002 $W
 marker_blank|--pieces 2 --marker-blank|head -c 300 /dev/urandom >pkg_tar.009; echo extra.txt pkg_tar.009 >>disks; echo x >extra.txt; rm sha256sums|0||/usr/bin/cp -p /mnt/cd/pkg_tar.002 $W;/usr/bin/cp -p /mnt/cd/extra.txt $W;/usr/bin/cp -p /mnt/cd/pkg_tar.009 $W;/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z
 marker_exact|--pieces 2|echo extra.txt >>disks; echo x >extra.txt; rm sha256sums|0||!extra.txt
+upper_blank|--upper --pieces 2 --marker-blank|echo extra.txt >>DISKS; echo x >EXTRA.TXT; rm SHA256SUMS|0||/usr/bin/cp -p /mnt/cd/EXTRA.TXT $W
 no_self|--pieces 2 --no-self||1|ERROR: can't open file, VarenInstall/disks\n|/usr/bin/cp -p /mnt/cd/pkg_tar.001 $W;/usr/bin/cp -p /mnt/cd/pkg_tar.002 $W;!uncompress
 list_separators|--pieces 2|printf '%b' 'disks\tpkg_tar.001\r\n\npkg_tar.002\nend_of_list\n' >disks; rm sha256sums|0||
 list_long|--pieces 2|printf '%b' 'disks pkg_tar.001 $long\nend_of_list\n' >disks; rm sha256sums|1|$LE names a file longer than 254 characters: ${long:0:254}\n|!cp -p
@@ -38,6 +40,7 @@ list_semicolon|--pieces 2|echo 'disks pkg_tar.001;touch\${IFS}x pkg_tar.002' >di
 list_dotdot|--pieces 2|echo disks ../cd/pkg_tar.001 >disks; rm sha256sums|1|$LE names ../cd/pkg_tar.001, which is not a plain file name of its directory\n|!cp -p
 missing_with_sums|--pieces 2|rm pkg_tar.002|1|ERROR: pkg_tar.002 $SUMS|!cp -p
 damaged_with_sums|--pieces 2|$DAMAGE|1|ERROR: pkg_tar.001 $SUMS|!uncompress
+sums_without_line|--pieces 2|$DAMAGE; sed -i /pkg_tar.001/d sha256sums|1|ERROR: pkg_tar.001 has no line in the checksum file /mnt/cd/sha256sums, so it cannot be checked\n|!cp -p /mnt/cd/pkg
 missing_without_sums|--pieces 2|rm pkg_tar.002 sha256sums|1|~failed command: /usr/bin/sh -c "|
 damaged_without_sums|--pieces 2 --damage|rm sha256sums|1|~failed command: /usr/bin/sh -c "|
 damaged_archive|--pieces 2 --damage||1|failed command: /usr/bin/sh -c "/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z\n|/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z
@@ -48,6 +51,56 @@ expect_contains "output" "$OUT" "ERROR: "
 # A medium that setup could not read (over 999 piece names) is not written.
 "$MAKE_MEDIUM" --setup "$SETUP_BIN" --piece-size 1 "$FIXTURE_COPY" "$SCRATCH_ROOT/media/tiny" \
     2>/dev/null && fail "make-medium wrote a medium of more than 999 pieces"
+expect_eq "conflicting options" "$("$MAKE_MEDIUM" --setup "$SETUP_BIN" --pieces 2 --piece-size 9 "$FIXTURE_COPY" \
+    "$SCRATCH_ROOT/media/both" 2>&1)" "make-medium: --pieces and --piece-size exclude each other: give one"
+R="" expect_absent "$SCRATCH_ROOT"/media/{tiny,both} "$TMPDIR"/make-medium.*
+
+# ---- signed media (a throwaway key signs) on a host that trusts the keys SEED puts in $K; the earlier
+# installation under /usr is moved to /opt only after the medium is proven, and nothing is copied before.
+export GNUPGHOME=$SCRATCH_ROOT/gnupg KEYS=$SCRATCH_ROOT/keys K=/etc/Varen/trusted.gpg.d
+mkdir -m 700 "$GNUPGHOME" "$KEYS"
+for who in one two; do
+    gpg --batch --passphrase '' --quick-gen-key $who@e2e.test 2>/dev/null && gpg --export $who@e2e.test >"$KEYS/$who.gpg"
+done
+gpg --armor --export one@e2e.test >"$KEYS/one.asc" || fail "no keys"
+TRUST="mkdir -p $K && cp $KEYS/one.gpg $K"
+BAD="ERROR: the signature /mnt/cd/sha256sums.sig does not prove the checksum file: it is bad or damaged, or \
+the checksum file was changed after it was signed"
+KEYFILE="may not stand among the trusted keys: only root's regular files NAME.gpg, in binary form, that nobody \
+else may write (gpg --export KEY > NAME.gpg; for an armored key gpg --dearmor < KEY.asc > NAME.gpg; then chown \
+root NAME.gpg; chmod 644 NAME.gpg)"
+# NAME|MAKE-MEDIUM OPTIONS|BASH RUN IN THE MEDIUM|SEED|STATUS|STANDARD ERROR
+while IFS='|' read -r name opts tweak seed status err; do
+    fresh
+    # shellcheck disable=SC2086 # the options are words
+    MEDIUM=$(make_medium "$name" $opts)
+    (cd "$MEDIUM" && eval "$tweak") || fail "$name: the medium could not be changed"
+    SEED="$(seed_installation /usr)
+$seed"
+    run "$name" install /opt
+    expect_status "$status"
+    expect_eq "standard error" "$ERR" "$err${err:+$'\n'}"
+    expect_eq "log lines: origin not checked" "$(grep -c "^the medium's origin is not checked" <<<"$LOG")" "$([ "$seed" = : ] && echo 1 || echo 0)"
+    if [ "$status" = 0 ]; then expect_eq "installed" "$(file_text /opt/Varen/tvxx/tvxx.cfg)" "level=3.01.67"
+        expect_dots_of_full_run
+    else expect_eq "the earlier installation" "$(file_text $A/queues/q1)" "queue data"; expect_absent /opt/Varen
+        expect_log "!cp -p /mnt/cd/pkg"; fi
+done <<CASES
+signed|--pieces 2 --sign one@e2e.test||$TRUST|0|
+signed_upper|--upper --pieces 2 --sign one@e2e.test||$TRUST|0|
+unsigned_untrusted|--pieces 2||:|0|
+unsigned|--pieces 2||$TRUST|1|ERROR: /mnt/cd/sha256sums.sig is missing: this host installs only media whose checksum file is signed by a key in $K
+replaced|--pieces 2 --sign one@e2e.test|head -c 99 /dev/urandom >pkg_tar.002; sha256sum disks pkg_tar.00? >sha256sums|$TRUST|1|$BAD
+damaged_sig|--pieces 2 --sign one@e2e.test|truncate -s 30 sha256sums.sig|$TRUST|1|$BAD
+other_key|--pieces 2 --sign two@e2e.test||$TRUST|1|ERROR: the checksum file /mnt/cd/sha256sums is signed by a key that this host does not trust (none of the keys in $K)
+armored|--sign one@e2e.test||mkdir -p $K && cp $KEYS/one.asc $K/one.gpg|1|ERROR: $K/one.gpg $KEYFILE
+asc_name|--sign one@e2e.test||$TRUST && cp $KEYS/one.asc $K|1|ERROR: $K/one.asc $KEYFILE
+key_link|--sign one@e2e.test||mkdir -p $K && ln -s $KEYS/one.gpg $K|1|ERROR: $K/one.gpg $KEYFILE
+group_writable|--sign one@e2e.test||$TRUST && chmod g+w $K/one.gpg|1|ERROR: $K/one.gpg $KEYFILE
+open_dir|--sign one@e2e.test||$TRUST && chmod 777 /etc/Varen|1|ERROR: the directory of trusted keys $K is not safe: it and every \
+directory above it must be a directory of root's that nobody else may write (chown root DIR; chmod go-w DIR)
+CASES
+gpgconf --kill gpg-agent
 
 LIST=$W/pkg/pkg.list
 SH='/usr/bin/sh -c "'

@@ -28,8 +28,8 @@ std::vector<std::string> Conversions(const std::string &text) {
 // Every translation takes the English placeholders in kind and order, and exactly the messages the
 // installer shows have texts.
 TEST(MessageTables, PlaceholdersAndShownTextsInEveryLanguage) {
-    const std::set<int> shown = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 21, 24, 25, 26, 27, 28, 29,
-                                 35, 49, 55, 56, 60, 62, 63, 65, 66, 67, 68, 69, 70};
+    const std::set<int> shown = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 21, 24, 25, 26, 27, 28, 29, 35,
+                                 36, 37, 38, 39, 40, 41, 49, 55, 56, 60, 62, 63, 65, 66, 67, 68, 69, 70};
     for (int lang = 0; lang < 6; lang++) {
         for (int id = 0; id < NLS_COUNT; id++) {
             ASSERT_NE(Tables[lang][id], nullptr) << lang << " " << id;
@@ -139,8 +139,10 @@ TEST_F(PkgListTest, DirectivesAndAttributes) {
 
 // "sed" first takes the rest of the line ("mode 755" are sed's files here), later one word; its
 // temporary file is in the work area, where a link or directory at its name is removed, not used.
+// sed gets a script as written: \\, \/ and \t (a backslash-newline joins list lines).
 TEST_F(PkgListTest, SedValuesAndTheTemporaryFile) {
     WriteFile(app_ + "/script", "OLD one OLD\n"), WriteFile(app_ + "/s2", "aaa\n", 0600), WriteFile(app_ + "/s3", "OLD\n", 0640);
+    WriteFile(app_ + "/s4", "C:\\Varen\\tvxx q \\\n");
     std::string cwd = root_ + "/cwd", victim = root_ + "/victim", tmp = work_ + "/setup.tmp";
     mkdir(cwd.c_str(), 0755);
     WriteFile(cwd + "/mode", ""), WriteFile(cwd + "/755", ""), WriteFile(victim, "SAFE\n");
@@ -148,12 +150,14 @@ TEST_F(PkgListTest, SedValuesAndTheTemporaryFile) {
     ChildRun run = RunInChild([&] {
         return chdir(cwd.c_str()) != 0 ? 99 : RunList("m script sed -e s/OLD/NEW/g -e 's/one/two three/'\n"
                        "m s2 mode 700 sed s/a/b/ mode 751\n"
-                       "m s3 sed s/OLD/NEW/g mode 755\n");
+                       "m s3 sed s/OLD/NEW/g mode 755\n"
+                       "m s4 sed -e 's/C:\\\\Varen\\\\tvxx/\\/opt\\/Varen\\/tvxx/' -e 's/\\\\/|/g' \\\n -e 's/q/\\t/'\n");
     });
     EXPECT_EQ(0, run.status) << run.out << run.err;
-    EXPECT_EQ("NEW two three NEW\nbaa\nNEW\n", ReadFile(app_ + "/script") + ReadFile(app_ + "/s2") + ReadFile(app_ + "/s3"));
+    EXPECT_EQ("NEW two three NEW\nbaa\nNEW\n/opt/Varen/tvxx \t |\n",
+              ReadFile(app_ + "/script") + ReadFile(app_ + "/s2") + ReadFile(app_ + "/s3") + ReadFile(app_ + "/s4"));
     EXPECT_TRUE(ModeOf(app_ + "/s2") == 0751 && Logged("chmod  700 " + app_ + "/s2\n"));
-    EXPECT_FALSE(Logged("755 " + app_ + "/s3") || Exists("/tmp/setup.tmp") || Exists(tmp));
+    EXPECT_FALSE(Logged("chmod  755 " + app_ + "/s3") || Exists("/tmp/setup.tmp") || Exists(tmp));
     EXPECT_EQ("SAFE\n", ReadFile(victim));
     ASSERT_EQ(0, mkdir(tmp.c_str(), 0755));
     EXPECT_EQ(0, RunInChild([&] { return RunList("m script sed s/NEW/z/\n"); }).status);
