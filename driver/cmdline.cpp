@@ -1,12 +1,15 @@
 // The installer's command line: an optional work-area directory, "install"
-// followed by an installation base, and "-v" for the version, in any order.
+// followed by an installation base, and "-v" for the version, in any order;
+// "--version", "--help" and "-h" as administrators type them by habit.
 #include "driver/cmdline.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
 
+#include "driver/chains.h"
 #include "driver/globals.h"
 #include "install/nls.h"
 #include "support/files.h"
@@ -15,11 +18,28 @@
 #include "support/token.h"
 
 // The keywords, as a delimiter list, and their positions in it.
-static constexpr char CommandKeywords[] = ",install,-v";
+static constexpr char CommandKeywords[] = ",install,-v,--version,-h,--help";
+constexpr int KEY_NONE = 0;
 constexpr int KEY_INSTALL = 1;
 constexpr int KEY_VERSION = 2;
+constexpr int KEY_VERSION_LONG = 3;
+constexpr int KEY_HELP = 4;
+constexpr int KEY_HELP_LONG = 5;
 
 static constexpr char SetupVersion[] = "3.01.67";
+
+// The keyword word names (the long spellings mapped to the short ones), or
+// KEY_NONE.
+static int KeywordOf(const char *word) {
+    int key = FindToken(word, CommandKeywords);
+    if (key == KEY_VERSION_LONG) {
+        return KEY_VERSION;
+    }
+    if (key == KEY_HELP_LONG) {
+        return KEY_HELP;
+    }
+    return key;
+}
 
 [[noreturn]] void RefusePath(const char *path) {
     printf(nlsSetupStrCvt(MSG_UNSAFE_PATH), path);
@@ -27,48 +47,47 @@ static constexpr char SetupVersion[] = "3.01.67";
     exit(2);
 }
 
-// Walks the arguments as the parse below does and refuses any path that
-// would be pasted into a command line, and the empty word (which names no
-// directory), before any of them is used. Words after "-v" are never looked
-// at, as in the parse.
-static void CheckCommandLinePaths(int argc, char **argv) {
-    for (int i = 1; i < argc; i++) {
-        int key = FindToken(argv[i], CommandKeywords);
-        if (key == KEY_VERSION) {
-            return;
-        }
-        if (key == KEY_INSTALL) {
-            if (i + 1 < argc) {
-                i++;
-                if (argv[i][0] == '\0' || !IsShellSafePath(argv[i])) {
-                    RefusePath(argv[i]);
-                }
-            }
-            continue;
-        }
-        if (argv[i][0] == '\0' || !IsShellSafePath(argv[i])) {
-            RefusePath(argv[i]);
-        }
+// Prints the usage text to stream.
+static void PrintUsage(FILE *stream) {
+    fprintf(stream, nlsSetupStrCvt(MSG_USAGE), my_name);
+    fflush(stream);
+}
+
+// Ends the run with status 2 for a word that looks like an option but is
+// none (or a base that would read as one): message 23 and the usage on
+// standard error.
+[[noreturn]] static void RefuseOption(const char *word) {
+    fprintf(stderr, nlsSetupStrCvt(MSG_UNKNOWN_OPTION), word, word);
+    PrintUsage(stderr);
+    exit(2);
+}
+
+// Refuses a directory word that begins with "-", is empty (it names no
+// directory) or holds characters the shell would interpret.
+static void CheckDirectoryWord(const char *word) {
+    if (word[0] == '-') {
+        RefuseOption(word);
+    }
+    if (word[0] == '\0' || !IsShellSafePath(word)) {
+        RefusePath(word);
     }
 }
 
-// True when dir holds nothing but slashes (or nothing): the root directory,
-// which every host has but no directory listing shows.
-static bool IsRootDirectory(const char *dir) {
-    return dir[strspn(dir, "/")] == '\0';
-}
-
-// A saved copy of path; a relative path (not the empty word) is joined to the
-// working directory. The installer changes its working directory before it
-// uses these paths, so they must not depend on it. Refuses (status 2) a
-// working directory the shell would interpret or that cannot be read.
+// A saved copy of path; a relative path is joined to the working directory
+// (of any length the system allows). The installer changes its working
+// directory before it uses these paths, so they must not depend on it.
+// Refuses (status 2) a working directory the shell would interpret or that
+// cannot be read.
 static char *AbsolutePath(const char *path) {
-    if (path[0] == '\0' || path[0] == '/') {
+    if (path[0] == '/') {
         return SaveStr("%s", path);
     }
-    char cwd[512];
+    char cwd[PATH_MAX];
     if (getcwd(cwd, sizeof cwd) == nullptr) {
-        RefusePath(path);
+        printf(nlsSetupStrCvt(MSG_CANT_OPEN), path);
+        printf("\n\n");
+        fflush(stdout);
+        exit(2);
     }
     char *joined = SaveStr("%s/%s", strcmp(cwd, "/") == 0 ? "" : cwd, path);
     if (!IsShellSafePath(joined)) {
@@ -77,40 +96,103 @@ static char *AbsolutePath(const char *path) {
     return joined;
 }
 
+// Checks the chain of a work-area directory or base word from / down (and
+// refuses it as RefuseChain says); the path with its links resolved, which
+// must still be one the shell takes literally.
+static void SettleDirectory(const char *path, DirChain *chain) {
+    if (!CheckDirChain(path, chain)) {
+        RefuseChain(*chain);
+    }
+    if (!IsShellSafePath(chain->resolved)) {
+        RefusePath(chain->resolved);
+    }
+}
+
+// The base named by word: made absolute and cut to its installation base,
+// with its links resolved (a saved string).
+static char *SettleBase(const char *word) {
+    char *base = StripToBaseName(AbsolutePath(word));
+    DirChain chain;
+    SettleDirectory(base, &chain);
+    return StripToBaseName(SaveStr("%s", chain.resolved));
+}
+
+void settleCommandLine(int argc, char **argv) {
+    for (int i = 1; i < argc; i++) {
+        int key = KeywordOf(argv[i]);
+        if (key == KEY_VERSION) {
+            break;
+        }
+        if (key == KEY_HELP) {
+            PrintUsage(stdout);
+            exit(0);
+        }
+        i += key == KEY_INSTALL ? 1 : 0;
+    }
+    bool workArea = false;
+    int end = argc;
+    for (int i = 1; i < end; i++) {
+        int key = KeywordOf(argv[i]);
+        if (key == KEY_VERSION) {
+            if (!workArea) {
+                fprintf(stderr, "%s %s\n", my_name, SetupVersion);
+                exit(0);
+            }
+            end = i;
+        } else if (key == KEY_INSTALL) {
+            if (i + 1 < argc) {
+                CheckDirectoryWord(argv[++i]);
+            }
+        } else {
+            CheckDirectoryWord(argv[i]);
+            workArea = true;
+        }
+    }
+    // Only now, with every word known to be a path, are the directories looked at.
+    for (int i = 1; i < end; i++) {
+        if (KeywordOf(argv[i]) == KEY_INSTALL) {
+            if (i + 1 < end) {
+                SettleBase(argv[++i]);
+            }
+            continue;
+        }
+        DirChain chain;
+        SettleDirectory(AbsolutePath(argv[i]), &chain);
+    }
+}
+
 // A work-area directory DIR: the work area becomes DIR/VarenInstall, and DIR
 // is created when it does not exist. Ends the run with status 2 when it still
 // does not exist afterwards.
 static void UseWorkAreaDirectory(const char *arg) {
-    // Made absolute, a word beginning with "-" is never taken for an option.
-    char *dir = AbsolutePath(arg);
-    size_t len = strlen(dir);
-    while (len > 0 && dir[len - 1] == '/') {
-        dir[--len] = '\0';
-    }
-    pVarenInstallDir = SaveStr("%s/%sInstall", dir, "Varen");
-    if (IsRootDirectory(dir) || FindFile(dir, "")) {
+    DirChain chain;
+    SettleDirectory(AbsolutePath(arg), &chain);
+    if (chain.exists) {
         pCreatedWorkDir = nullptr;
-        return;
+    } else {
+        flCreatedTmpDir = 1;
+        CreateFile(chain.resolved, nullptr, nullptr, nullptr, nullptr);
+        char *made = SaveStr("%s", chain.resolved);
+        SettleDirectory(made, &chain);
+        if (!chain.exists) {
+            printf(nlsSetupStrCvt(MSG_CANT_OPEN), made);
+            printf("\n\n");
+            fflush(stdout);
+            exit(2);
+        }
+        pCreatedWorkDir = made;
     }
-    flCreatedTmpDir = 1;
-    CreateFile(dir, nullptr, nullptr, nullptr, nullptr);
-    if (!FindFile(dir, "")) {
-        printf(nlsSetupStrCvt(MSG_CANT_OPEN), dir);
-        printf("\n\n");
-        fflush(stdout);
-        exit(2);
-    }
-    pCreatedWorkDir = dir;
+    const char *dir = strcmp(chain.resolved, "/") == 0 ? "" : chain.resolved;
+    pVarenInstallDir = SaveStr("%s/%sInstall", dir, "Varen");
 }
 
 void parseCommandLineOptions(int argc, char **argv) {
-    CheckCommandLinePaths(argc, argv);
+    settleCommandLine(argc, argv);
     for (int i = 1; i < argc; i++) {
-        int key = FindToken(argv[i], CommandKeywords);
+        int key = KeywordOf(argv[i]);
         if (key == KEY_INSTALL) {
             if (i + 1 < argc) {
-                i++;
-                pCmdLineInstallDir = StripToBaseName(AbsolutePath(argv[i]));
+                pCmdLineInstallDir = SettleBase(argv[++i]);
             }
             continue;
         }

@@ -12,9 +12,11 @@ constexpr char RUN_LOCK_PATH[] = "/run/VarenInstall.lock";
 // status 1 before anything is changed. The lock is taken with flock(2), so
 // the kernel releases it when its last holder ends; the descriptor is passed
 // on to the commands the installer runs, so a command left running after the
-// installer was killed keeps the next run waiting until it has ended. When
-// the file cannot be opened, a warning goes to standard error and the run
-// goes on without the lock.
+// installer was killed keeps the next run waiting until it has ended. The
+// lock is root's or the run stops, before anything is changed, with status
+// 1: anything at the path but root's regular file with one name (a link, a
+// FIFO, a directory, another user's file, a file with a second name) with
+// message 14, a path where no file can be made or opened with message 16.
 void TakeRunLock();
 
 // Keeps the lock from programs started from now on (the suite's own tool at

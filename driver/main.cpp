@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "driver/chains.h"
 #include "driver/checks.h"
 #include "install/running.h"
 #include "driver/cmdline.h"
@@ -55,6 +56,8 @@ static int EndOfRunStatus() {
     if (my_name[0] == '\0' || !IsShellSafePath(my_name)) {
         RefusePath(my_name);
     }
+    // Every word is settled before anything is made, locked or logged.
+    settleCommandLine(argc, argv);
     // A second run ends here, before it has written anything.
     TakeRunLock();
     InitSysCmdList();
@@ -62,6 +65,9 @@ static int EndOfRunStatus() {
     // command of the command line runs.
     nlsSetupStrCvt(0);
     parseCommandLineOptions(argc, argv);
+    // Nobody but root (and this user) may be able to change a directory the
+    // run works in: checked before anything else is changed.
+    CheckRunDirectories();
     // The run really begins here: the command line was accepted and the lock
     // taken, so the earlier log is replaced only now.
     StartRunLog();

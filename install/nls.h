@@ -17,7 +17,13 @@ constexpr int MSG_LONG_NAME = 9;         // "%s %d %s": list file, name limit, t
 constexpr int MSG_EMPTY_DISKS = 10;      // "%s": a list file that names no file
 constexpr int MSG_NOT_PLAIN_NAME = 11;   // "%s %s": list file, the name
 constexpr int MSG_BAD_PIECE = 12;        // "%s %s": the file, the checksum file
+constexpr int MSG_UNSAFE_DIR = 13;       // "%s %s %s %s": directory, owner, group, mode as ls shows it
+constexpr int MSG_LOCK_NOT_ROOTS = 14;   // "%s %s %s %s %lu": lock file, owner, group, mode, names
+constexpr int MSG_NOT_DIRECTORY = 15;    // "%s": a command-line directory that is something else
+constexpr int MSG_LOCK_FAILED = 16;      // "%s %s": lock file, the system's error text
 constexpr int MSG_NO_DISKS = 21;         // "%s": can't open the disks list
+constexpr int MSG_USAGE = 22;            // "%s": the program's name; the usage text
+constexpr int MSG_UNKNOWN_OPTION = 23;   // "%s %s": a word beginning with "-", twice
 // Names of the long phases of a run, shown on a terminal (no arguments).
 constexpr int MSG_PHASE_COPY = 24;    // copying the medium into the work area
 constexpr int MSG_PHASE_CHECK = 25;   // checking the copies against the checksum file

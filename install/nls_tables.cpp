@@ -38,17 +38,37 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     /* 10 */ "the list file %s names no file to copy",
     /* 11 */ "the list file %s names %s, which is not a plain file name of its directory",
     /* 12 */ "%s is missing or damaged: it does not match the checksum file %s",
-    /* 13 */ "",
-    /* 14 */ "",
-    /* 15 */ "",
-    /* 16 */ "",
+    /* 13 */
+    "ERROR: %s (owner %s:%s, mode %s) can be changed by users other than root; "
+    "nothing was changed. Every directory from / down to where the installer "
+    "works must belong to root (or to the user running it) and be writable by no "
+    "one else, unless it is sticky like /tmp. Use another directory, or make "
+    "this one root's and closed (chown root:root, chmod go-w).\n",
+    /* 14 */
+    "ERROR: the lock file %s is not a regular file of root's with one name "
+    "(owner %s:%s, mode %s, link count %lu); nothing was changed. Remove it and "
+    "start the installer again.\n",
+    /* 15 */
+    "ERROR: %s is not a directory; nothing was changed.\n",
+    /* 16 */
+    "ERROR: the lock file %s cannot be made or opened (%s); nothing was changed.\n",
     /* 17 */ "",
     /* 18 */ "",
     /* 19 */ "",
     /* 20 */ "",
     /* 21 */ "can't open file, %sInstall/disks",
-    /* 22 */ "",
-    /* 23 */ "",
+    /* 22 */
+    "Usage: %s [WORKDIR] [install BASE] [-v]\n"
+    "  WORKDIR       the work area is WORKDIR/VarenInstall (default /tmp/VarenInstall);\n"
+    "                WORKDIR is made when missing\n"
+    "  install BASE  install into BASE/Varen/tvxx (default: the base of the earlier\n"
+    "                installation, else /usr)\n"
+    "  -v, --version print the version and exit\n"
+    "  -h, --help    print this text and exit\n"
+    "A directory whose name begins with \"-\" is written ./NAME. Manual: man 8 setup\n",
+    /* 23 */
+    "ERROR: %s is not an option in this place; a directory whose name begins "
+    "with \"-\" is written ./%s\n",
     /* 24 */ " copying the medium ",
     /* 25 */ " checking the medium ",
     /* 26 */ " joining and unpacking ",
@@ -168,17 +188,39 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     /* 11 */
     "el archivo de lista %s nombra %s, que no es un nombre de archivo simple de su directorio",
     /* 12 */ "%s falta o est\341 da\361ado: no coincide con el archivo de sumas de control %s",
-    /* 13 */ "",
-    /* 14 */ "",
-    /* 15 */ "",
-    /* 16 */ "",
+    /* 13 */
+    "ERROR: %s (propietario %s:%s, modo %s) puede ser modificado por usuarios "
+    "distintos de root; no se ha cambiado nada. Cada directorio desde / hasta "
+    "donde trabaja el instalador debe pertenecer a root (o al usuario que lo "
+    "ejecuta) y nadie m\341s debe poder escribir en \351l, salvo que sea sticky como "
+    "/tmp. Utilice otro directorio, o haga que este pertenezca a root y ci\351rrelo "
+    "(chown root:root, chmod go-w).\n",
+    /* 14 */
+    "ERROR: el archivo de bloqueo %s no es un archivo regular de root con un "
+    "solo nombre (propietario %s:%s, modo %s, n\372mero de enlaces %lu); no se ha "
+    "cambiado nada. Elim\355nelo y vuelva a iniciar el instalador.\n",
+    /* 15 */
+    "ERROR: %s no es un directorio; no se ha cambiado nada.\n",
+    /* 16 */
+    "ERROR: no se puede crear ni abrir el archivo de bloqueo %s (%s); no se ha "
+    "cambiado nada.\n",
     /* 17 */ "",
     /* 18 */ "",
     /* 19 */ "",
     /* 20 */ "",
     /* 21 */ "no se puede abrir el archivo, instalaci\363n%s/discos",
-    /* 22 */ "",
-    /* 23 */ "",
+    /* 22 */
+    "Uso: %s [WORKDIR] [install BASE] [-v]\n"
+    "  WORKDIR       el \341rea de trabajo es WORKDIR/VarenInstall (por omisi\363n\n"
+    "                /tmp/VarenInstall); WORKDIR se crea si no existe\n"
+    "  install BASE  instalar en BASE/Varen/tvxx (por omisi\363n: la base de la\n"
+    "                instalaci\363n anterior, si no /usr)\n"
+    "  -v, --version mostrar la versi\363n y salir\n"
+    "  -h, --help    mostrar este texto y salir\n"
+    "Un directorio cuyo nombre empieza por \"-\" se escribe ./NOMBRE. Manual: man 8 setup\n",
+    /* 23 */
+    "ERROR: %s no es una opci\363n en este lugar; un directorio cuyo nombre empieza "
+    "por \"-\" se escribe ./%s\n",
     /* 24 */ " copiando el soporte ",
     /* 25 */ " comprobando el soporte ",
     /* 26 */ " uniendo y desempaquetando ",
@@ -308,17 +350,39 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     /* 11 */
     "il file elenco %s nomina %s, che non \350 un semplice nome di file della sua directory",
     /* 12 */ "%s manca o \350 danneggiato: non corrisponde al file dei checksum %s",
-    /* 13 */ "",
-    /* 14 */ "",
-    /* 15 */ "",
-    /* 16 */ "",
+    /* 13 */
+    "ERRORE: %s (proprietario %s:%s, modo %s) pu\362 essere modificato da utenti "
+    "diversi da root; non \350 stato cambiato nulla. Ogni directory da / fino a "
+    "dove lavora il programma di installazione deve appartenere a root (o "
+    "all'utente che lo esegue) e non essere scrivibile da altri, a meno che non "
+    "sia sticky come /tmp. Usare un'altra directory, oppure renderla di root e "
+    "chiuderla (chown root:root, chmod go-w).\n",
+    /* 14 */
+    "ERRORE: il file di blocco %s non \350 un file regolare di root con un solo "
+    "nome (proprietario %s:%s, modo %s, numero di collegamenti %lu); non \350 stato "
+    "cambiato nulla. Rimuoverlo e riavviare il programma di installazione.\n",
+    /* 15 */
+    "ERRORE: %s non \350 una directory; non \350 stato cambiato nulla.\n",
+    /* 16 */
+    "ERRORE: impossibile creare o aprire il file di blocco %s (%s); non \350 stato "
+    "cambiato nulla.\n",
     /* 17 */ "",
     /* 18 */ "",
     /* 19 */ "",
     /* 20 */ "",
     /* 21 */ "non \350 possibile aprire il file, %sInstall/disks",
-    /* 22 */ "",
-    /* 23 */ "",
+    /* 22 */
+    "Uso: %s [WORKDIR] [install BASE] [-v]\n"
+    "  WORKDIR       l'area di lavoro \350 WORKDIR/VarenInstall (predefinita\n"
+    "                /tmp/VarenInstall); WORKDIR viene creata se manca\n"
+    "  install BASE  installa in BASE/Varen/tvxx (predefinita: la base\n"
+    "                dell'installazione precedente, altrimenti /usr)\n"
+    "  -v, --version mostra la versione ed esce\n"
+    "  -h, --help    mostra questo testo ed esce\n"
+    "Una directory il cui nome inizia con \"-\" si scrive ./NOME. Manuale: man 8 setup\n",
+    /* 23 */
+    "ERRORE: %s non \350 un'opzione in questa posizione; una directory il cui nome "
+    "inizia con \"-\" si scrive ./%s\n",
     /* 24 */ " copia del supporto ",
     /* 25 */ " verifica del supporto ",
     /* 26 */ " unione ed estrazione ",
@@ -450,17 +514,40 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     "le fichier liste %s nomme %s, qui n'est pas un simple nom de fichier de son r\351pertoire",
     /* 12 */
     "%s est manquant ou endommag\351 : il ne correspond pas au fichier de sommes de contr\364le %s",
-    /* 13 */ "",
-    /* 14 */ "",
-    /* 15 */ "",
-    /* 16 */ "",
+    /* 13 */
+    "ERREUR : %s (propri\351taire %s:%s, mode %s) peut \352tre modifi\351 par d'autres "
+    "utilisateurs que root ; rien n'a \351t\351 chang\351. Chaque r\351pertoire de / jusqu'\340 "
+    "l'endroit o\371 travaille le programme d'installation doit appartenir \340 root "
+    "(ou \340 l'utilisateur qui l'ex\351cute) et n'\352tre modifiable par personne "
+    "d'autre, sauf s'il est sticky comme /tmp. Utilisez un autre r\351pertoire, ou "
+    "donnez celui-ci \340 root et fermez-le (chown root:root, chmod go-w).\n",
+    /* 14 */
+    "ERREUR : le fichier de verrou %s n'est pas un fichier ordinaire de root "
+    "avec un seul nom (propri\351taire %s:%s, mode %s, nombre de liens %lu) ; rien "
+    "n'a \351t\351 chang\351. Supprimez-le et relancez le programme d'installation.\n",
+    /* 15 */
+    "ERREUR : %s n'est pas un r\351pertoire ; rien n'a \351t\351 chang\351.\n",
+    /* 16 */
+    "ERREUR : impossible de cr\351er ou d'ouvrir le fichier de verrou %s (%s) ; "
+    "rien n'a \351t\351 chang\351.\n",
     /* 17 */ "",
     /* 18 */ "",
     /* 19 */ "",
     /* 20 */ "",
     /* 21 */ "impossible d'ouvrir le fichier, %sInstaller/disques",
-    /* 22 */ "",
-    /* 23 */ "",
+    /* 22 */
+    "Usage : %s [WORKDIR] [install BASE] [-v]\n"
+    "  WORKDIR       la zone de travail est WORKDIR/VarenInstall (par d\351faut\n"
+    "                /tmp/VarenInstall) ; WORKDIR est cr\351\351 s'il manque\n"
+    "  install BASE  installe dans BASE/Varen/tvxx (par d\351faut : la base de\n"
+    "                l'installation pr\351c\351dente, sinon /usr)\n"
+    "  -v, --version affiche la version et quitte\n"
+    "  -h, --help    affiche ce texte et quitte\n"
+    "Un r\351pertoire dont le nom commence par \"-\" s'\351crit ./NOM. Manuel : man 8 "
+    "setup\n",
+    /* 23 */
+    "ERREUR : %s n'est pas une option \340 cet endroit ; un r\351pertoire dont le nom "
+    "commence par \"-\" s'\351crit ./%s\n",
     /* 24 */ " copie du support ",
     /* 25 */ " v\351rification du support ",
     /* 26 */ " assemblage et d\351compression ",
@@ -593,17 +680,40 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     /* 11 */ "die Listendatei %s nennt %s, das kein einfacher Dateiname ihres Verzeichnisses ist",
     /* 12 */
     "%s fehlt oder ist besch\344digt: es stimmt nicht mit der Pr\374fsummendatei %s \374berein",
-    /* 13 */ "",
-    /* 14 */ "",
-    /* 15 */ "",
-    /* 16 */ "",
+    /* 13 */
+    "FEHLER: %s (Eigent\374mer %s:%s, Modus %s) kann von anderen Benutzern als root "
+    "ge\344ndert werden; es wurde nichts ge\344ndert. Jedes Verzeichnis von / bis "
+    "dorthin, wo das Installationsprogramm arbeitet, muss root (oder dem "
+    "ausf\374hrenden Benutzer) geh\366ren und darf f\374r niemanden sonst beschreibbar "
+    "sein, au\337er es ist wie /tmp sticky. Verwenden Sie ein anderes Verzeichnis, "
+    "oder geben Sie dieses root und schlie\337en Sie es (chown root:root, chmod go-w).\n",
+    /* 14 */
+    "FEHLER: Die Sperrdatei %s ist keine normale Datei von root mit nur einem "
+    "Namen (Eigent\374mer %s:%s, Modus %s, Linkanzahl %lu); es wurde nichts "
+    "ge\344ndert. Entfernen Sie sie und starten Sie das Installationsprogramm erneut.\n",
+    /* 15 */
+    "FEHLER: %s ist kein Verzeichnis; es wurde nichts ge\344ndert.\n",
+    /* 16 */
+    "FEHLER: Die Sperrdatei %s kann nicht angelegt oder ge\366ffnet werden (%s); es "
+    "wurde nichts ge\344ndert.\n",
     /* 17 */ "",
     /* 18 */ "",
     /* 19 */ "",
     /* 20 */ "",
     /* 21 */ "Datei kann nicht ge\366ffnet werden, %sInstallieren/Disketten",
-    /* 22 */ "",
-    /* 23 */ "",
+    /* 22 */
+    "Aufruf: %s [WORKDIR] [install BASE] [-v]\n"
+    "  WORKDIR       der Arbeitsbereich ist WORKDIR/VarenInstall (Vorgabe\n"
+    "                /tmp/VarenInstall); WORKDIR wird angelegt, wenn es fehlt\n"
+    "  install BASE  nach BASE/Varen/tvxx installieren (Vorgabe: die Basis der\n"
+    "                fr\374heren Installation, sonst /usr)\n"
+    "  -v, --version die Version ausgeben und beenden\n"
+    "  -h, --help    diesen Text ausgeben und beenden\n"
+    "Ein Verzeichnis, dessen Name mit \"-\" beginnt, wird ./NAME geschrieben. "
+    "Handbuch: man 8 setup\n",
+    /* 23 */
+    "FEHLER: %s ist an dieser Stelle keine Option; ein Verzeichnis, dessen Name "
+    "mit \"-\" beginnt, wird ./%s geschrieben\n",
     /* 24 */ " Kopieren des Datentr\344gers ",
     /* 25 */ " Pr\374fen des Datentr\344gers ",
     /* 26 */ " Zusammenf\374gen und Entpacken ",
@@ -734,17 +844,40 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     /* 12 */
     "%s est\341 ausente ou danificado: n\343o confere com o arquivo de somas de "
     "verifica\347\343o %s",
-    /* 13 */ "",
-    /* 14 */ "",
-    /* 15 */ "",
-    /* 16 */ "",
+    /* 13 */
+    "ERRO: %s (dono %s:%s, modo %s) pode ser alterado por usu\341rios que n\343o s\343o "
+    "root; nada foi alterado. Cada diret\363rio de / at\351 onde o instalador trabalha "
+    "deve pertencer ao root (ou ao usu\341rio que o executa) e n\343o pode ser "
+    "grav\341vel por mais ningu\351m, a menos que seja sticky como /tmp. Use outro "
+    "diret\363rio, ou torne este do root e feche-o (chown root:root, chmod go-w).\n",
+    /* 14 */
+    "ERRO: o arquivo de bloqueio %s n\343o \351 um arquivo comum do root com um s\363 "
+    "nome (dono %s:%s, modo %s, n\372mero de links %lu); nada foi alterado. "
+    "Remova-o e inicie o instalador novamente.\n",
+    /* 15 */
+    "ERRO: %s n\343o \351 um diret\363rio; nada foi alterado.\n",
+    /* 16 */
+    "ERRO: n\343o \351 poss\355vel criar nem abrir o arquivo de bloqueio %s (%s); nada "
+    "foi alterado.\n",
     /* 17 */ "",
     /* 18 */ "",
     /* 19 */ "",
     /* 20 */ "",
     /* 21 */ "imposs\355vel abrir o arquivo, Instalar/discos%s",
-    /* 22 */ "",
-    /* 23 */ "",
+    /* 22 */
+    "Uso: %s [WORKDIR] [install BASE] [-v]\n"
+    "  WORKDIR       a \341rea de trabalho \351 WORKDIR/VarenInstall (padr\343o\n"
+    "                /tmp/VarenInstall); WORKDIR \351 criado se n\343o existir\n"
+    "  install BASE  instala em BASE/Varen/tvxx (padr\343o: a base da instala\347\343o\n"
+    "                anterior, sen\343o /usr)\n"
+    "  -v, --version mostra a vers\343o e sai\n"
+    "  -h, --help    mostra este texto e sai\n"
+    "Um diret\363rio cujo nome come\347a com \"-\" \351 escrito ./NOME. Manual: man 8 "
+    "setup\n",
+    /* 23 */
+    "ERRO: %s n\343o \351 uma op\347\343o neste lugar; um diret\363rio cujo nome "
+    "come\347a com \"-\" "
+    "\351 escrito ./%s\n",
     /* 24 */ " copiando a m\355dia ",
     /* 25 */ " verificando a m\355dia ",
     /* 26 */ " juntando e descompactando ",

@@ -76,9 +76,8 @@ void CheckCopies(const char *work, const char *sums) {
 // Permission bits that let others than the owner write.
 constexpr mode_t OTHERS_WRITE = S_IWGRP | S_IWOTH;
 
-// True when the directory holding work lets nobody else rename or replace
-// entries in it: it belongs to root or to the running user, and is either
-// closed to others' writes or sticky.
+// True when nobody but root and the running user can rename or replace the
+// directory holding work, nor any directory on the way to it from /.
 bool SafeParent(const char *work) {
     // The work area's path is absolute: cut it after its last "/" but one.
     char *parent = SaveStr("%s", work);
@@ -86,10 +85,8 @@ bool SafeParent(const char *work) {
     if (slash != nullptr) {
         slash[slash == parent ? 1 : 0] = '\0';
     }
-    struct stat st;
-    bool safe = stat(parent, &st) == 0 && S_ISDIR(st.st_mode) &&
-                (st.st_uid == 0 || st.st_uid == geteuid()) &&
-                ((st.st_mode & OTHERS_WRITE) == 0 || (st.st_mode & S_ISVTX) != 0);
+    DirChain chain;
+    bool safe = CheckDirChain(parent, &chain) && chain.exists;
     PutMem(parent);
     return safe;
 }

@@ -179,6 +179,123 @@ bool OwnedByThisUser(const char *path) {
     return geteuid() == 0 || lstat(path, &st) != 0 || st.st_uid == geteuid();
 }
 
+bool OwnedAndClosed(uid_t owner, gid_t group, mode_t mode) {
+    if (owner != 0 && owner != geteuid())
+        return false;
+    // A link's own mode means nothing; in a sticky directory nobody may
+    // rename or remove another's entry.
+    if (S_ISLNK(mode) || (S_ISDIR(mode) && (mode & S_ISVTX) != 0))
+        return true;
+    if ((mode & S_IWOTH) != 0)
+        return false;
+    return (mode & S_IWGRP) == 0 || group == 0;
+}
+
+// Links CheckDirChain follows in one path at most, as many as the kernel does.
+constexpr int CHAIN_LINKS_MAX = 40;
+
+// Records fault at entry (with its status, when known) in chain; false.
+static bool ChainFails(DirChain *chain, int fault, const char *entry, const struct stat *st) {
+    chain->fault = fault;
+    CopyPart(chain->where, sizeof(chain->where), entry, strlen(entry));
+    chain->owner = st ? st->st_uid : 0;
+    chain->group = st ? st->st_gid : 0;
+    chain->mode = st ? st->st_mode : 0;
+    return false;
+}
+
+// Cuts the last component of the resolved path out (length *len, "" for /).
+static void DropLastName(char *out, size_t *len) {
+    while (*len > 0 && out[*len - 1] != '/')
+        (*len)--;
+    if (*len > 0)
+        (*len)--;
+    out[*len] = '\0';
+}
+
+bool CheckDirChain(const char *path, DirChain *chain) {
+    chain->fault = CHAIN_SAFE;
+    chain->exists = false;
+    chain->where[0] = '\0';
+    // What is left to walk, always absolute; the walked part goes to out,
+    // real directories only ("" stands for the root).
+    char rest[PATH_MAX];
+    char next[PATH_MAX];
+    char *out = chain->resolved;
+    size_t outLen = 0;
+    out[0] = '\0';
+    int n = 0;
+    if (path[0] == '/') {
+        n = snprintf(rest, sizeof(rest), "%s", path);
+    } else {
+        if (!getcwd(next, sizeof(next)))
+            return ChainFails(chain, CHAIN_UNREADABLE, path, nullptr);
+        n = snprintf(rest, sizeof(rest), "%s/%s", next, path);
+    }
+    if (n < 0 || static_cast<size_t>(n) >= sizeof(rest))
+        return ChainFails(chain, CHAIN_UNREADABLE, path, nullptr);
+
+    struct stat st;
+    if (lstat("/", &st) != 0)
+        return ChainFails(chain, CHAIN_UNREADABLE, "/", nullptr);
+    if (!OwnedAndClosed(st.st_uid, st.st_gid, st.st_mode))
+        return ChainFails(chain, CHAIN_UNSAFE, "/", &st);
+    int missing = 0; // components at the end of out that do not exist
+    int links = 0;
+    for (const char *p = rest; *p != '\0';) {
+        p += strspn(p, "/");
+        size_t len = strcspn(p, "/");
+        const char *name = p;
+        p += len;
+        if (len == 0 || (len == 1 && name[0] == '.'))
+            continue;
+        if (len == 2 && name[0] == '.' && name[1] == '.') {
+            DropLastName(out, &outLen);
+            missing -= missing > 0 ? 1 : 0;
+            continue;
+        }
+        if (outLen + 1 + len >= sizeof(chain->resolved))
+            return ChainFails(chain, CHAIN_UNREADABLE, path, nullptr);
+        out[outLen] = '/';
+        memcpy(out + outLen + 1, name, len);
+        outLen += 1 + len;
+        out[outLen] = '\0';
+        if (missing > 0 || lstat(out, &st) != 0) {
+            if (missing == 0 && errno != ENOENT)
+                return ChainFails(chain, CHAIN_UNREADABLE, out, nullptr);
+            missing++;
+            continue;
+        }
+        if (!S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode))
+            return ChainFails(chain, CHAIN_NOT_DIRECTORY, out, &st);
+        if (!OwnedAndClosed(st.st_uid, st.st_gid, st.st_mode))
+            return ChainFails(chain, CHAIN_UNSAFE, out, &st);
+        if (S_ISDIR(st.st_mode))
+            continue;
+        // A link: its target is walked from the directory that holds it (from
+        // the root when absolute), followed by what was left.
+        char target[PATH_MAX];
+        ssize_t got = readlink(out, target, sizeof(target) - 1);
+        if (++links > CHAIN_LINKS_MAX || got <= 0)
+            return ChainFails(chain, CHAIN_UNREADABLE, out, &st);
+        target[got] = '\0';
+        DropLastName(out, &outLen);
+        if (target[0] == '/') {
+            outLen = 0;
+            out[0] = '\0';
+        }
+        n = snprintf(next, sizeof(next), "%s/%s", target, p);
+        if (n < 0 || static_cast<size_t>(n) >= sizeof(next))
+            return ChainFails(chain, CHAIN_UNREADABLE, path, nullptr);
+        memcpy(rest, next, static_cast<size_t>(n) + 1);
+        p = rest;
+    }
+    if (outLen == 0)
+        CopyPart(out, sizeof(chain->resolved), "/", 1);
+    chain->exists = missing == 0;
+    return true;
+}
+
 // Directory levels RemoveEntry descends at most; each holds a descriptor.
 constexpr int REMOVE_DEPTH = 256;
 

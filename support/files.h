@@ -2,8 +2,10 @@
 // reading input files, writing text files.
 #pragma once
 
+#include <climits>
 #include <cstdio>
 #include <dirent.h>
+#include <sys/types.h>
 
 constexpr int LINEBUF_SIZE = 4096;
 // The shared line and file buffer; each use overwrites the last.
@@ -39,6 +41,37 @@ int GetFileType(const char *path);
 // entry at path (not followed) belongs to the running user: whether this run
 // may remove what is there.
 bool OwnedByThisUser(const char *path);
+// What CheckDirChain found on the way from / to a path.
+enum ChainFault : int {
+    CHAIN_SAFE = 0,
+    CHAIN_NOT_DIRECTORY = 1, // an entry on the way is neither a directory nor a link (a file, a FIFO)
+    CHAIN_UNSAFE = 2,        // an entry on the way that someone other than root or this user may change
+    CHAIN_UNREADABLE = 3,    // an entry that cannot be examined, a loop of links, a path beyond PATH_MAX
+};
+// The result of CheckDirChain.
+struct DirChain {
+    int fault;              // a ChainFault
+    bool exists;            // the whole path exists (as a directory when fault is CHAIN_SAFE)
+    char resolved[PATH_MAX]; // the path with every link replaced by its target, ".", ".." and repeated
+                             // slashes taken out; its missing end (when !exists) kept as written
+    char where[PATH_MAX];    // the entry at fault
+    uid_t owner;             // its owner, group and mode (lstat), for CHAIN_NOT_DIRECTORY and CHAIN_UNSAFE
+    gid_t group;
+    mode_t mode;
+};
+// Whether an entry of this owner, group and mode can be changed by nobody but
+// root and the running user: it belongs to root or to that user, and neither
+// others nor a group other than root's (gid 0) may write it, unless it is a
+// sticky directory (in which only the owner of an entry may rename it).
+bool OwnedAndClosed(uid_t owner, gid_t group, mode_t mode);
+// Walks path (a relative one from the working directory) from / down as the
+// kernel looks it up, links followed, and checks every directory it passes
+// through, and every link, with OwnedAndClosed; each existing entry must be a
+// directory or a link. True when all pass: then nobody but root and this user
+// can change what the path names, and chain->resolved names the same place
+// by real directories. Otherwise chain->fault tells the first fault on the way
+// and chain->where the entry. A missing end is no fault (chain->exists false).
+bool CheckDirChain(const char *path, DirChain *chain);
 // Removes the entry at path without following any link: a file, a link or a
 // whole directory tree (through descriptors, never by name below path).
 // True when nothing is left at path.
@@ -76,5 +109,7 @@ char *ReadWholeFile(const char *dir, const char *name);
 bool CreateTextFile(const char *path, const char *mode, int permissions, const char *format, ...)
     __attribute__((format(printf, 4, 5)));
 // Nearest existing path (saved string); *flag = 1 when that is path itself.
+// A path longer than the working buffer starts the walk at the parent of the
+// part that fits, never at a cut name.
 char *FindExistingPath(const char *path, int *flag);
 double MaxD(double a, double b);
