@@ -17,7 +17,7 @@ ChildRun Parse(const std::vector<std::string> &args, const std::string &cwd = "/
     return RunInChild([&] {
         if (chdir(cwd.c_str()) != 0)
             return 3;
-        unsetenv("LANG"), pVarenInstallDir = SaveStr("/tmp/VarenInstall");
+        unsetenv("LANG"), pVarenInstallDir = SaveStr("/tmp/VarenInstall"), my_name = SaveStr("setup");
         if (fakeMkdirDir != nullptr)
             ComList[CMD_MKDIR].pPath = fakeMkdirDir;
         std::vector<char *> argv{SaveStr("setup")};
@@ -30,11 +30,11 @@ ChildRun Parse(const std::vector<std::string> &args, const std::string &cwd = "/
     });
 }
 
-// Words beginning with "-" other than "-v" are directories, relative ones made absolute; the last
-// wins, every missing one is made, never the root; a mkdir that makes nothing ends with status 2.
+// Relative directories are made absolute; the last wins, every missing one is made, never the root;
+// a mkdir that makes nothing ends with status 2.
 TEST(CommandLine, KeywordsAndWorkAreaDirectories) {
     std::string t = MakeTempDir();
-    EXPECT_EQ(Parse({"-V", "Install", "install", "/opt/Varen/tvxx/"}, t).out,
+    EXPECT_EQ(Parse({"./-V", "Install", "install", "/opt/Varen/tvxx/"}, t).out,
               "work=" + t + "/Install/VarenInstall created=1 base=/opt");
     mkdir((t + "/exist").c_str(), 0755);
     EXPECT_EQ(Parse({t + "/new/deep", "install", "/srv", t + "/exist///"}).out,
@@ -48,6 +48,48 @@ TEST(CommandLine, KeywordsAndWorkAreaDirectories) {
     WriteFile(t + "/mkdir", "#!/bin/sh\nexit 0\n", 0755);
     ChildRun run = Parse({t + "/ghost"}, "/", t.c_str());
     EXPECT_TRUE(run.status == 2 && run.out == "ERROR: couldn't open " + t + "/ghost\n\n") << run.out;
+}
+
+// Help and version before anything is looked at; any other word beginning with "-", also as a base,
+// refused with the usage on standard error; words after -v never read.
+TEST(CommandLine, OptionsAndTheUsage) {
+    std::string t = MakeTempDir(), usage = Msg(MSG_USAGE, "setup"), no = t + "/no";
+    auto refused = [&](const char *word) { return Msg(MSG_UNKNOWN_OPTION, word, word) + usage; };
+    const struct { std::vector<std::string> args; int status; std::string out, err; } rows[] = {
+        {{"--help"}, 0, usage, ""}, {{"install", "/opt", "-h", no}, 0, usage, ""},
+        {{"--version", "-x"}, 0, "", "setup 3.01.67\n"}, {{"-v", "--help"}, 0, "", "setup 3.01.67\n"},
+        {{no, "-x", "--help"}, 0, usage, ""}, {{no, "-x"}, 2, "", refused("-x")}, {{t + "/made", "-v", "-x"}, 0, "", "setup 3.01.67\n"},
+        {{"install", "-v"}, 2, "", refused("-v")}, {{"install", "--help"}, 2, "", refused("--help")}, {{"-"}, 2, "", refused("-")}};
+    for (const auto &r : rows) {
+        ChildRun run = Parse(r.args);
+        EXPECT_TRUE(run.status == r.status && run.out == r.out && run.err == r.err) << r.args[0] << run.out << run.err;
+    }
+    EXPECT_TRUE(!Exists(no) && Exists(t + "/made"));
+}
+
+// Every word is settled before any directory is made: one that is a file or lies below one is refused
+// with status 2, one on a way that someone else may change with status 1, naming it, its owner and
+// mode. Links are resolved; a relative word joins a working directory of any length up to PATH_MAX.
+TEST(CommandLine, DirectoriesSettledFirst) {
+    std::string t = MakeTempDir(), first = t + "/first";
+    ASSERT_EQ(0, Sh("cd " + t + " && touch file && mkdir -p real theirs && chown 65534:65534 theirs && chmod 7755 theirs && ln -s real link"));
+    const struct { std::vector<std::string> args; int status; std::string err; } rows[] = {
+        {{first, t + "/file"}, 2, Msg(MSG_NOT_DIRECTORY, (t + "/file").c_str())},
+        {{first, "install", t + "/file/base"}, 2, Msg(MSG_NOT_DIRECTORY, (t + "/file").c_str())},
+        {{first, "install", t + "/theirs/base"}, 1, Msg(MSG_UNSAFE_DIR, (t + "/theirs").c_str(), "nobody", "nogroup", "drwsr-sr-t")}};
+    for (const auto &r : rows) {
+        ChildRun run = Parse(r.args);
+        EXPECT_TRUE(run.status == r.status && run.err == r.err && !Exists(first)) << run.err;
+    }
+    EXPECT_EQ(Parse({"link", "install", "link/Varen"}, t).out, "work=" + t + "/real/VarenInstall created=0 base=" + t + "/real");
+    for (size_t length : {511, 512, 513, 4090}) { // made and used below it, or the directory itself
+        std::string cwd = t, word = length < 4000 ? "rel" : ".", dir = length < 4000 ? "/rel" : "";
+        while (length - cwd.size() > 201)
+            cwd += "/" + std::string(200, 'a' + length % 26);
+        cwd += "/" + std::string(length - cwd.size() - 1, 'z');
+        ASSERT_EQ(0, Sh("mkdir -p " + cwd));
+        EXPECT_EQ(Parse({word}, cwd).out, "work=" + cwd + dir + "/VarenInstall created=" + std::to_string(dir.size() / 4) + " base=(none)");
+    }
 }
 
 TEST(CommandLine, UnsafePathsAreRefusedBeforeAnyIsUsed) {

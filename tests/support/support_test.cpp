@@ -408,6 +408,33 @@ TEST_F(Files, RemoveEntryTellsWhetherTheEntryIsGone) {
     EXPECT_TRUE(Sh("touch " + dir + "/i && chattr +i " + dir + "/i 2>/dev/null") != 0 || !RemoveEntry((dir + "/i").c_str()));
 }
 
+// The chain from / down, links followed (their own owners checked too), "." and ".." taken out, a
+// missing end kept as written; the first entry at fault is named. A sticky directory may be open to all.
+TEST_F(Files, DirectoryChains) {
+    ASSERT_EQ(0, Sh("cd " + dir + " && mkdir -p a/b ow gw gw0 st/mine st/theirs && chmod 757 ow && chmod 775 gw gw0 &&"
+                    " chgrp 50 gw && chgrp 0 gw0 && chmod 1777 st && chown 65534 st/theirs && ln -s / st/link &&"
+                    " chown -h 65534 st/link && ln -s a/../a rel && ln -s " + dir + "/gone dangling && ln -s loop loop && touch file"));
+    const struct { std::string path; int fault; std::string at; bool exists; } rows[] = {
+        {dir + "/a//./b/", CHAIN_SAFE, dir + "/a/b", true}, {dir + "/rel/b", CHAIN_SAFE, dir + "/a/b", true},
+        {dir + "/no/x/../y", CHAIN_SAFE, dir + "/no/y", false}, {dir + "/dangling/../a/b", CHAIN_SAFE, dir + "/a/b", true},
+        {dir + "/dangling", CHAIN_SAFE, dir + "/gone", false}, {dir + "/gw0/x", CHAIN_SAFE, dir + "/gw0/x", false},
+        {dir + "/st/mine", CHAIN_SAFE, dir + "/st/mine", true}, {"/..", CHAIN_SAFE, "/", true},
+        {dir + "/ow/../a", CHAIN_UNSAFE, dir + "/ow", false}, {dir + "/gw", CHAIN_UNSAFE, dir + "/gw", false},
+        {dir + "/st/theirs/x", CHAIN_UNSAFE, dir + "/st/theirs", false}, {dir + "/st/link/usr", CHAIN_UNSAFE, dir + "/st/link", false},
+        {dir + "/file", CHAIN_NOT_DIRECTORY, dir + "/file", false}, {dir + "/file/x", CHAIN_NOT_DIRECTORY, dir + "/file", false},
+        {dir + "/loop/x", CHAIN_UNREADABLE, dir + "/loop", false}};
+    for (const auto &r : rows) {
+        DirChain chain;
+        EXPECT_EQ(r.fault == CHAIN_SAFE, CheckDirChain(r.path.c_str(), &chain)) << r.path;
+        EXPECT_EQ(r.fault, chain.fault) << r.path;
+        EXPECT_EQ(r.at, r.fault == CHAIN_SAFE ? chain.resolved : chain.where) << r.path;
+        EXPECT_EQ(r.exists, chain.exists) << r.path;
+    }
+    DirChain chain;
+    CheckDirChain((dir + "/st/theirs").c_str(), &chain);
+    EXPECT_TRUE(chain.owner == 65534 && chain.group == 0 && chain.mode == (S_IFDIR | 0755)) << chain.mode;
+}
+
 // Lines come whole, continuations joined; one over the limit or holding a NUL is consumed and given
 // empty with its fault; a line's number is that of its first physical line.
 TEST_F(Files, InputLinesWholeOrRefused) {
@@ -437,8 +464,15 @@ TEST_F(Files, InputLinesWholeOrRefused) {
     EXPECT_EQ("56", ReadFile(dir + "/t"));
     EXPECT_EQ(0751, ModeOf(dir + "/t"));
     mkdir((dir + "/a").c_str(), 0755);
+    // A path cut inside its last name ("sib" of "sibling") continues at the parent, never at the sibling.
+    std::string deep = dir + "/a", cmd = "cd " + dir + "/a";
+    while (deep.size() + 201 < 4092)
+        deep += "/" + std::string(200, 'd'), cmd += " && mkdir " + std::string(200, 'd') + " && cd " + std::string(200, 'd');
+    deep += "/" + std::string(4091 - deep.size() - 1, 'e');
+    ASSERT_EQ(0, Sh(cmd + " && mkdir " + deep.substr(deep.rfind('/') + 1) + " && mkdir " + deep.substr(deep.rfind('/') + 1) + "/sib"));
     const struct { std::string path, expect; int flag; } cases[] = {
-        {dir + "/a/b/c", dir + "/a", 0}, {dir + "/a", dir + "/a", 1}, {"/", "/", 1}, {"/" + std::string(5000, 'z') + "/y", "/", 0}};
+        {dir + "/a/b/c", dir + "/a", 0}, {dir + "/a", dir + "/a", 1}, {"/", "/", 1}, {"/" + std::string(5000, 'z') + "/y", "/", 0},
+        {deep + "/sibling", deep, 0}};
     for (const auto &c : cases) { // the nearest existing path
         int flag = 0;
         EXPECT_EQ(c.expect, Take(FindExistingPath(c.path.c_str(), &flag)));
