@@ -13,11 +13,17 @@ MEDIUM=$(make_medium sized --whole --isize 1000 --tsize 500)
 SEED=$(seed_df 5000 100) PROGRAM=/bin/bash
 # shellcheck disable=SC2016 # expanded inside the sandbox
 CASES='
+echo kept >/tmp/setup.log
+for w in --help -h --version -x; do
+    /mnt/cd/setup "$w" >/tmp/e2e.out 2>/tmp/e2e.err
+    echo "$w $? $(head -n 1 /tmp/e2e.out)|$(head -n 1 /tmp/e2e.err)"
+done
+echo "$(cat /tmp/setup.log) $(ls /run/VarenInstall.lock 2>&1 | sed "s/^ls: //")"
 base() {
     echo earlier >/tmp/setup.log; /mnt/cd/setup "$@" </dev/null >/tmp/e2e.out 2>&1; local status=$?
     printf "[%s]" "$@"
     echo " $status $(grep -c "^earlier" /tmp/setup.log) $(sed -n -e "s/^There isn.t enough space in \(.*\) to perform .*/\1/p" \
-        -e "s/^ERROR: the path \(.*\) contains .*/refused \"\1\"/p" -e "s/^\.*setup 3/version 3/p" /tmp/e2e.out)"
+        -e "s/^ERROR: the path \(.*\) contains .*/refused \"\1\"/p" -e "s/^ERROR: \(.*\) is not an option .*/option \1/p" -e "s/^\.*setup 3/version 3/p" /tmp/e2e.out)"
 }
 for b in /opt /opt/ /opt/Varen /opt/Varen/ /opt/Varen/tvxx /opt/Varen/tvxx// /opt/tvxx-suite \
     /opt/Varen-2026 /opt/Varen-2026/Varen/tvxx "" -v "/opt;touch /tmp/e2e.pwned"; do base install "$b"; done
@@ -39,7 +45,12 @@ nobody && rm /usr/bin/whoami && nobody
 '
 run bases -c "$CASES"
 expect_status 0
-expect_eq "bases" "$OUT" '[install][/opt] 0 0 /opt
+expect_eq "bases" "$OUT" '--help 0 Usage: setup [WORKDIR] [install BASE] [-v]|
+-h 0 Usage: setup [WORKDIR] [install BASE] [-v]|
+--version 0 |setup 3.01.67
+-x 2 |ERROR: -x is not an option in this place; a directory whose name begins with "-" is written ./-x
+kept cannot access '\''/run/VarenInstall.lock'\'': No such file or directory
+[install][/opt] 0 0 /opt
 [install][/opt/] 0 0 /opt
 [install][/opt/Varen] 0 0 /opt
 [install][/opt/Varen/] 0 0 /opt
@@ -49,7 +60,7 @@ expect_eq "bases" "$OUT" '[install][/opt] 0 0 /opt
 [install][/opt/Varen-2026] 0 0 /opt/Varen-2026
 [install][/opt/Varen-2026/Varen/tvxx] 0 0 /opt/Varen-2026
 [install][] 2 1 refused ""
-[install][-v] 0 0 /-v
+[install][-v] 2 1 option -v
 [install][/opt;touch /tmp/e2e.pwned] 2 1 refused "/opt;touch /tmp/e2e.pwned"
 [] 2 1 refused ""
 [-v] 0 1 version 3.01.67

@@ -113,6 +113,64 @@ expect_status 0
 # After the rerun the data stand complete and unchanged at one place, nothing of the move left.
 expect_eq "interrupted moves" "$OUT" $'done\n'
 
+# ---- directories others can change, words that name no directory, a lock that is not root's: each run
+# stops before anything changes, also while a user swaps her directory. An earlier installation in /usr.
+fresh
+SEED="$(seed_installation /usr)"
+CHAINS='
+mkdir -p /var/tmp/alice/d/Varen/tvxx /var/tmp/alice/evil && cp /mnt/cd/* /var/tmp/alice/evil/
+printf "#!/bin/sh\ntouch /tmp/e2e.pwned\n" | tee /var/tmp/alice/evil/tvqadmin >/var/tmp/alice/d/Varen/tvxx/tvqadmin
+chmod 755 /var/tmp/alice/*/tvqadmin /var/tmp/alice/d/Varen/tvxx/tvqadmin && chown -R 65534:65534 /var/tmp/alice
+setpriv --reuid=65534 --regid=65534 --clear-groups -- bash -c "cd /var/tmp/alice && while :; do
+    mv -T d e && mv -T evil d && mv -T d evil && mv -T e d; done" & swapper=$!
+ln -s /var/tmp/alice/d /opt/e2e-link
+try() {   # try NAME [ARG...]: the status and the first part of the error line
+    /mnt/cd/setup "${@:2}" </dev/null >/tmp/e2e.out 2>/tmp/e2e.err
+    echo "$1: $? $(head -n 1 /tmp/e2e.err | cut -d ";" -f 1)"
+}
+try work /var/tmp/alice/d/work
+try base install /var/tmp/alice/d
+try base_link install /opt/e2e-link
+try varlocal install /var/local
+try file_work /etc/passwd install /opt
+try file_base install /etc/passwd
+mkdir /opt/e2e && touch /opt/e2e/Varen && try file_vendor install /opt/e2e
+kill $swapper; wait $swapper 2>/dev/null
+mv /usr/Varen/tvxx /usr/Varen/e2e.real && ln -s /var/tmp/alice/d/Varen/tvxx /usr/Varen/tvxx
+try earlier install /opt
+rm /usr/Varen/tvxx && chgrp 50 /usr/Varen && chmod 775 /usr/Varen
+try usr_varen
+mv /usr/Varen/e2e.real /usr/Varen/tvxx && chgrp 0 /usr/Varen && rm -f /run/VarenInstall.lock
+ln -s /etc/e2e.lock /run/VarenInstall.lock && try lock_link && rm /run/VarenInstall.lock
+mkfifo -m 600 /run/VarenInstall.lock && try lock_fifo && rm /run/VarenInstall.lock
+mkdir /run/VarenInstall.lock && try lock_directory && rmdir /run/VarenInstall.lock
+touch /run/VarenInstall.lock && ln /run/VarenInstall.lock /run/e2e.lock && try lock_two_names && rm /run/e2e.lock
+chown 65534 /run/VarenInstall.lock && try lock_theirs
+echo "after: $(ls -A /usr/Varen /usr/Varen/tvxx/queues | tr "\n" " ")$(find /var/tmp/alice /opt/Varen /tmp/e2e.pwned -user root 2>&1)"
+'
+PROGRAM=/bin/bash TIMEOUT=60
+run chains -c "$CHAINS"
+expect_status 0
+UNSAFE="can be changed by users other than root"
+LOCK="ERROR: the lock file /run/VarenInstall.lock is not a regular file of root's with one name (owner root:root, mode"
+expect_eq "refusals" "$OUT" "work: 1 ERROR: /var/tmp/alice (owner nobody:nogroup, mode drwxr-xr-x) $UNSAFE
+base: 1 ERROR: /var/tmp/alice (owner nobody:nogroup, mode drwxr-xr-x) $UNSAFE
+base_link: 1 ERROR: /var/tmp/alice (owner nobody:nogroup, mode drwxr-xr-x) $UNSAFE
+varlocal: 1 ERROR: /var/local (owner root:staff, mode drwxrwsr-x) $UNSAFE
+file_work: 2 ERROR: /etc/passwd is not a directory
+file_base: 2 ERROR: /etc/passwd is not a directory
+file_vendor: 2 ERROR: /opt/e2e/Varen is not a directory
+earlier: 1 ERROR: /var/tmp/alice (owner nobody:nogroup, mode drwxr-xr-x) $UNSAFE
+usr_varen: 1 ERROR: /usr/Varen (owner root:staff, mode drwxrwxr-x) $UNSAFE
+lock_link: 1 $LOCK lrwxrwxrwx, link count 1)
+lock_fifo: 1 $LOCK prw-------, link count 1)
+lock_directory: 1 $LOCK drwxr-xr-x, link count 2)
+lock_two_names: 1 $LOCK -rw-r--r--, link count 2)
+lock_theirs: 1 ERROR: the lock file /run/VarenInstall.lock is not a regular file of root's with one name (owner nobody:root, mode -rw-r--r--, link count 1)
+after: /usr/Varen: tvxx  /usr/Varen/tvxx/queues: q1 find: '/opt/Varen': No such file or directory
+find: '/tmp/e2e.pwned': No such file or directory
+"
+
 # ---- unsafe install media, two runs at once, closed standard input
 fresh && PROGRAM=/bin/bash
 TOGETHER='
