@@ -13,7 +13,8 @@
 #include "driver/globals.h"
 #include "install/nls.h"
 #include "support/files.h"
-#include "syscmd/fileops.h"
+#include "syscmd/cmdtable.h"
+#include "syscmd/run.h"
 #include "support/savestr.h"
 #include "support/token.h"
 
@@ -162,8 +163,8 @@ void settleCommandLine(int argc, char **argv) {
 }
 
 // A work-area directory DIR: the work area becomes DIR/VarenInstall, and DIR
-// is created when it does not exist. Ends the run with status 2 when it still
-// does not exist afterwards.
+// is created (mkdir -p, a logged command) when it does not exist. Ends the
+// run with status 2 when it still does not exist afterwards.
 static void UseWorkAreaDirectory(const char *arg) {
     DirChain chain;
     SettleDirectory(AbsolutePath(arg), &chain);
@@ -171,7 +172,8 @@ static void UseWorkAreaDirectory(const char *arg) {
         pCreatedWorkDir = nullptr;
     } else {
         flCreatedTmpDir = 1;
-        CreateFile(chain.resolved, nullptr, nullptr, nullptr, nullptr);
+        // A failure is answered below with status 2, as for a mkdir that made nothing.
+        SysCmd(CMD_MKDIR, MODE_WARN, "%s", chain.resolved);
         char *made = SaveStr("%s", chain.resolved);
         SettleDirectory(made, &chain);
         if (!chain.exists) {

@@ -31,7 +31,7 @@ ChildRun Parse(const std::vector<std::string> &args, const std::string &cwd = "/
 }
 
 // Relative directories are made absolute; the last wins, every missing one is made, never the root;
-// a mkdir that makes nothing ends with status 2.
+// a mkdir that fails and makes nothing ends with status 2.
 TEST(CommandLine, KeywordsAndWorkAreaDirectories) {
     std::string t = MakeTempDir();
     EXPECT_EQ(Parse({"./-V", "Install", "install", "/opt/Varen/tvxx/"}, t).out,
@@ -45,7 +45,7 @@ TEST(CommandLine, KeywordsAndWorkAreaDirectories) {
     EXPECT_EQ(Parse({"//"}, "/", t.c_str()).out, "work=/VarenInstall created=0 base=(none)");
     EXPECT_EQ(Parse({"install"}).out, "work=/tmp/VarenInstall created=0 base=(none)");
     EXPECT_FALSE(Exists(t + "/ran"));
-    WriteFile(t + "/mkdir", "#!/bin/sh\nexit 0\n", 0755);
+    WriteFile(t + "/mkdir", "#!/bin/sh\nexit 1\n", 0755);
     ChildRun run = Parse({t + "/ghost"}, "/", t.c_str());
     EXPECT_TRUE(run.status == 2 && run.out == "ERROR: couldn't open " + t + "/ghost\n\n") << run.out;
 }
