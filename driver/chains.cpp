@@ -102,11 +102,6 @@ void CheckRunDirectories() {
     }
     RequireChain(workDir, true);
     PutMem(workDir);
-    if (pCmdLineInstallDir != nullptr) {
-        char *vendor = SaveStr("%s/%s", pCmdLineInstallDir, "Varen");
-        RequireChain(vendor, true);
-        PutMem(vendor);
-    }
     RequireChain("/usr/Varen", false);
     char *current = locatePreviousInstallation();
     if (current != nullptr) {

@@ -24,10 +24,10 @@ void DescribeEntry(uid_t owner, gid_t group, mode_t mode, EntryText *text);
 [[noreturn]] void RefuseChain(const DirChain &chain);
 
 // Checks, before anything is changed, the chain of every directory the run is
-// about to work in that it has not just made: the work-area directory (the
-// one holding pVarenInstallDir), the base of the command line and its
-// BASE/Varen, the earlier installation found at /usr/Varen/tvxx down to its
-// application directory, and /usr/Varen. Returns when all pass; otherwise
-// ends the run through RefuseChain (an earlier installation or /usr/Varen
-// only for an entry someone else could change).
+// about to work in that it has not just made and the command line did not
+// name (those are settled with it): the work-area directory (the one holding
+// pVarenInstallDir, /tmp by default), the earlier installation found at
+// /usr/Varen/tvxx down to its application directory, and /usr/Varen. Returns
+// when all pass; otherwise ends the run through RefuseChain (an earlier
+// installation or /usr/Varen only for an entry someone else could change).
 void CheckRunDirectories();

@@ -13,6 +13,7 @@
 #include "driver/globals.h"
 #include "install/nls.h"
 #include "support/files.h"
+#include "support/mem.h"
 #include "syscmd/cmdtable.h"
 #include "syscmd/run.h"
 #include "support/savestr.h"
@@ -110,12 +111,16 @@ static void SettleDirectory(const char *path, DirChain *chain) {
 }
 
 // The base named by word: made absolute and cut to its installation base,
-// with its links resolved (a saved string).
+// with its links resolved (a saved string). Its BASE/Varen is settled too.
 static char *SettleBase(const char *word) {
     char *base = StripToBaseName(AbsolutePath(word));
     DirChain chain;
     SettleDirectory(base, &chain);
-    return StripToBaseName(SaveStr("%s", chain.resolved));
+    base = StripToBaseName(SaveStr("%s", chain.resolved));
+    char *vendor = SaveStr("%s/%s", base, "Varen");
+    SettleDirectory(vendor, &chain);
+    PutMem(vendor);
+    return base;
 }
 
 void settleCommandLine(int argc, char **argv) {

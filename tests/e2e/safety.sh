@@ -140,7 +140,9 @@ mv /usr/Varen/tvxx /usr/Varen/e2e.real && ln -s /var/tmp/alice/d/Varen/tvxx /usr
 try earlier install /opt
 rm /usr/Varen/tvxx && chgrp 50 /usr/Varen && chmod 775 /usr/Varen
 try usr_varen
-mv /usr/Varen/e2e.real /usr/Varen/tvxx && chgrp 0 /usr/Varen && rm -f /run/VarenInstall.lock
+mv /usr/Varen/e2e.real /usr/Varen/tvxx && chgrp 0 /usr/Varen && chmod 777 /tmp
+try tmp_open
+chmod 1777 /tmp && rm -f /run/VarenInstall.lock
 ln -s /etc/e2e.lock /run/VarenInstall.lock && try lock_link && rm /run/VarenInstall.lock
 mkfifo -m 600 /run/VarenInstall.lock && try lock_fifo && rm /run/VarenInstall.lock
 mkdir /run/VarenInstall.lock && try lock_directory && rmdir /run/VarenInstall.lock
@@ -162,6 +164,7 @@ file_base: 2 ERROR: /etc/passwd is not a directory
 file_vendor: 2 ERROR: /opt/e2e/Varen is not a directory
 earlier: 1 ERROR: /var/tmp/alice (owner nobody:nogroup, mode drwxr-xr-x) $UNSAFE
 usr_varen: 1 ERROR: /usr/Varen (owner root:staff, mode drwxrwxr-x) $UNSAFE
+tmp_open: 1 ERROR: /tmp (owner root:root, mode drwxrwxrwx) $UNSAFE
 lock_link: 1 $LOCK lrwxrwxrwx, link count 1)
 lock_fifo: 1 $LOCK prw-------, link count 1)
 lock_directory: 1 $LOCK drwxr-xr-x, link count 2)
