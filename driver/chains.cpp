@@ -28,15 +28,19 @@ static void NameOfId(const char *file, unsigned long id, char *out, size_t size)
     char number[32];
     snprintf(number, sizeof number, "%lu", id);
     size_t numberLen = strlen(number);
-    for (char *line = text; *line != '\0';) {
-        char *end = line + strcspn(line, "\n");
-        char *colon = static_cast<char *>(memchr(line, ':', static_cast<size_t>(end - line)));
-        char *second = colon != nullptr ? static_cast<char *>(memchr(colon + 1, ':', static_cast<size_t>(end - colon - 1))) : nullptr;
-        if (second != nullptr && strncmp(second + 1, number, numberLen) == 0 && second[1 + numberLen] == ':') {
-            snprintf(out, size, "%.*s", static_cast<int>(colon - line), line);
+    for (const char *line = text; *line != '\0';) {
+        size_t length = strcspn(line, "\n");
+        size_t nameLength = strcspn(line, ":\n");
+        // The field after the password, when the line has one.
+        const char *password = line + nameLength;
+        const char *idField =
+            *password == ':' ? password + 1 + strcspn(password + 1, ":\n") : password;
+        if (*idField == ':' && strncmp(idField + 1, number, numberLen) == 0 &&
+            idField[1 + numberLen] == ':') {
+            snprintf(out, size, "%.*s", static_cast<int>(nameLength), line);
             break;
         }
-        line = *end == '\n' ? end + 1 : end;
+        line += length + (line[length] == '\n' ? 1 : 0);
     }
     PutMem(text);
 }
@@ -44,7 +48,11 @@ static void NameOfId(const char *file, unsigned long id, char *out, size_t size)
 // The mode as ls -l shows it: the type, then rwx three times with the
 // set-id and sticky bits (drwxrwsr-x, lrwxrwxrwx).
 static void ModeText(mode_t mode, char out[11]) {
-    out[0] = S_ISDIR(mode) ? 'd' : S_ISLNK(mode) ? 'l' : S_ISFIFO(mode) ? 'p' : S_ISREG(mode) ? '-' : '?';
+    out[0] = S_ISDIR(mode)    ? 'd'
+             : S_ISLNK(mode)  ? 'l'
+             : S_ISFIFO(mode) ? 'p'
+             : S_ISREG(mode)  ? '-'
+                              : '?';
     static constexpr char Letters[] = "rwxrwxrwx";
     for (int i = 0; i < 9; i++) {
         out[1 + i] = (mode & (0400u >> i)) != 0 ? Letters[i] : '-';

@@ -44,18 +44,18 @@ bool OwnedByThisUser(const char *path);
 // What CheckDirChain found on the way from / to a path.
 enum ChainFault : int {
     CHAIN_SAFE = 0,
-    CHAIN_NOT_DIRECTORY = 1, // an entry on the way is neither a directory nor a link (a file, a FIFO)
-    CHAIN_UNSAFE = 2,        // an entry on the way that someone other than root or this user may change
-    CHAIN_UNREADABLE = 3,    // an entry that cannot be examined, a loop of links, a path beyond PATH_MAX
+    CHAIN_NOT_DIRECTORY = 1, // an entry that is neither a directory nor a link (a file, a FIFO)
+    CHAIN_UNSAFE = 2,        // an entry someone other than root or this user may change
+    CHAIN_UNREADABLE = 3,    // cannot be examined, a loop of links, a path beyond PATH_MAX
 };
 // The result of CheckDirChain.
 struct DirChain {
-    int fault;              // a ChainFault
-    bool exists;            // the whole path exists (as a directory when fault is CHAIN_SAFE)
-    char resolved[PATH_MAX]; // the path with every link replaced by its target, ".", ".." and repeated
-                             // slashes taken out; its missing end (when !exists) kept as written
+    int fault;               // a ChainFault
+    bool exists;             // the whole path exists (a directory when fault is CHAIN_SAFE)
+    char resolved[PATH_MAX]; // the path with every link replaced by its target and ".", ".."
+                             // and repeated slashes taken out; a missing end kept as written
     char where[PATH_MAX];    // the entry at fault
-    uid_t owner;             // its owner, group and mode (lstat), for CHAIN_NOT_DIRECTORY and CHAIN_UNSAFE
+    uid_t owner;             // its owner, group and mode (lstat), when it could be examined
     gid_t group;
     mode_t mode;
 };

@@ -72,11 +72,11 @@ TEST(CommandLine, OptionsAndTheUsage) {
 // mode. Links are resolved; a relative word joins a working directory of any length up to PATH_MAX.
 TEST(CommandLine, DirectoriesSettledFirst) {
     std::string t = MakeTempDir(), first = t + "/first";
-    ASSERT_EQ(0, Sh("cd " + t + " && touch file && mkdir -p real theirs && chown 65534:65534 theirs && chmod 7755 theirs && ln -s real link"));
+    ASSERT_EQ(0, Sh("cd " + t + " && touch file && mkdir -p real theirs && chown 65534:54321 theirs && chmod 7755 theirs && ln -s real link"));
     const struct { std::vector<std::string> args; int status; std::string err; } rows[] = {
         {{first, t + "/file"}, 2, Msg(MSG_NOT_DIRECTORY, (t + "/file").c_str())},
         {{first, "install", t + "/file/base"}, 2, Msg(MSG_NOT_DIRECTORY, (t + "/file").c_str())},
-        {{first, "install", t + "/theirs/base"}, 1, Msg(MSG_UNSAFE_DIR, (t + "/theirs").c_str(), "nobody", "nogroup", "drwsr-sr-t")}};
+        {{first, "install", t + "/theirs/base"}, 1, Msg(MSG_UNSAFE_DIR, (t + "/theirs").c_str(), "nobody", "54321", "drwsr-sr-t")}};
     for (const auto &r : rows) {
         ChildRun run = Parse(r.args);
         EXPECT_TRUE(run.status == r.status && run.err == r.err && !Exists(first)) << run.err;
