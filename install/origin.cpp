@@ -33,11 +33,6 @@ constexpr char STATUS_BAD[] = "[GNUPG:] BADSIG ";
 constexpr char STATUS_ERROR[] = "[GNUPG:] ERRSIG ";
 constexpr char STATUS_NO_KEY[] = "[GNUPG:] NO_PUBKEY ";
 
-// A directory of root's that neither group nor others may write.
-bool ClosedRootDir(const struct stat &st) {
-    return S_ISDIR(st.st_mode) && st.st_uid == 0 && (st.st_mode & OTHERS_WRITE) == 0;
-}
-
 // True for a trusted key file: a name NAME.gpg that may reach a command
 // line, root's regular file (not a link) that no one else may write, in
 // binary form (an OpenPGP packet begins with a byte whose top bit is set;
@@ -77,22 +72,10 @@ bool TrustedKeysDirSafe(const char *dir) {
     if (dir == nullptr || dir[0] != '/') {
         return false;
     }
-    struct stat st;
-    bool safe = lstat("/", &st) == 0 && ClosedRootDir(st);
-    // Each directory of the chain: the path cut at each "/" after the first,
-    // and the whole path.
-    char *path = SaveStr("%s", dir);
-    for (size_t i = 1; safe && path[i - 1] != '\0'; ++i) {
-        char c = path[i];
-        if (c != '/' && c != '\0') {
-            continue;
-        }
-        path[i] = '\0';
-        safe = lstat(path, &st) == 0 && ClosedRootDir(st);
-        path[i] = c;
-    }
-    PutMem(path);
-    return safe;
+    // The same rule as for every directory the run works in; the directory
+    // itself must exist as a directory.
+    DirChain chain;
+    return CheckDirChain(dir, &chain) && chain.exists;
 }
 
 int GatherTrustedKeys(const char *work) {

@@ -5,9 +5,10 @@
 // The site's public keys: binary *.gpg files, as gpg --export writes them.
 constexpr char TRUSTED_KEYS_DIR[] = "/etc/Varen/trusted.gpg.d";
 
-// True when dir (absolute) and every directory above it, from / on, is a
-// real directory (not a link) of root's that neither group nor others may
-// write, so that nobody but root can put a key there or take one away.
+// True when dir (absolute) exists as a directory and it and every directory
+// and link on the way from / to it pass the rule of CheckDirChain (root's or
+// the running user's, writable by no one else), so that nobody but root can
+// put a key there or take one away.
 bool TrustedKeysDirSafe(const char *dir);
 
 // Gathers the trusted keys into the keyring WORK/trusted.gpg (each appended
