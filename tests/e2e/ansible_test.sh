@@ -34,13 +34,12 @@ host() {
 }
 at() { cat "/proc/${PID[$1]}/root$2" 2>&1; }   # at HOST PATH: a file of the running host
 absent_at() { local p; for p in "${@:2}"; do [ ! -e "/proc/${PID[$1]}/root$p" ] || fail "$p exists on $1"; done; }
-trap 'for h in "${!PID[@]}"; do : >"$SCRATCH_ROOT/hosts/$h/sb/stop"; done' EXIT
+trap 'for h in "${!PID[@]}"; do : >"$SCRATCH_ROOT/hosts/$h/sb/stop"; done; wait' EXIT
 host h1 ""
 host h4 "" "varen_medium_src=$MEDIA/damaged"
 host h2 "" 'varen_medium_on_host=/mnt/cd varen_setup_args="/var/tmp install /opt"'
-host h3 'mkdir -p /usr/local/lib/e2e && printf "#!/bin/sh\nsleep 250\n" >/usr/local/lib/e2e/tvqadmin
-chmod 755 /usr/local/lib/e2e/tvqadmin && /usr/local/lib/e2e/tvqadmin </dev/null >/dev/null 2>&1 &' \
-    varen_answer_running=2 varen_answered_stop_ok=true
+host h3 'mkdir -p /usr/local/lib/e2e && printf "#!/bin/sh\nsleep 250\n" >/usr/local/lib/e2e/tvqadmin && chmod 755 /usr/local/lib/e2e/tvqadmin
+/usr/local/lib/e2e/tvqadmin </dev/null >/dev/null 2>&1 &' varen_answer_running=2 varen_answered_stop_ok=true
 play() {   # play NAME ANSIBLE-PLAYBOOK-ARGS...: sets OUT and STATUS
     scenario=$1 && timeout 150 ansible-playbook -i "$INV" "$PB" -e "varen_log_dir=$L" "${@:2}" >"$SCRATCH_ROOT/$1.out" 2>&1
     STATUS=$? OUT=$(cat "$SCRATCH_ROOT/$1.out")
@@ -56,7 +55,6 @@ play check_fresh --check --limit h1,h2
 expect_status 0; recap h1 1 0; recap h2 1 0
 says '"msg": "Would make a first installation under /usr"'; says '"msg": "Would make a first installation under /opt"'
 absent_at h1 /usr/Varen /var/lib/varen-tvxx-medium; absent_at h2 /usr/Varen /var/lib/varen-tvxx-medium; expect_absent "$L"
-
 play first --limit h1,h2,h3 -e varen_serial=3
 expect_status 2; recap h1 '[1-9]' 0; recap h2 '[1-9]' 0; recap h3 '[1-9]' 1
 grep -q sample <<<"$(at h1 /usr/Varen/tvxx/tvxx.conf)" || fail "h1 holds no installation"
@@ -66,29 +64,21 @@ for h in h1 h2; do expect_eq "$h's record" "$(at $h /var/lib/varen-tvxx/installe
 grep -qF "cp -p /mnt/cd/disks /var/tmp/VarenInstall" "$L/h2/setup.log" || fail "setup on h2 lacks its arguments"
 says 'setup ended with status 4: stopped as answered part-way: the installation is incomplete, a rerun completes it. Its standard error ended: .* | The installation was stopped as answered while programs of the suite were running: it is incomplete. Run setup again to complete it. Its standard output'
 absent_at h1 /var/lib/varen-tvxx-medium; absent_at h3 /var/lib/varen-tvxx-medium /var/lib/varen-tvxx/installed-medium.sha256sums
-
 echo "edited" >>"/proc/${PID[h1]}/root/usr/Varen/tvxx/tvxx.conf"
 play second --limit h1,h2,h3
 expect_status 0; recap h1 0 0; recap h2 0 0; recap h3 '[1-9]' 0
 says '\[WARNING\]: setup stopped as answered, before anything was installed: The installation was stopped as answered; nothing was installed. The host is left as it was.'
 expect_eq "h1's edited file" "$(at h1 /usr/Varen/tvxx/tvxx.conf | tail -n 1)" edited
-
 play check_installed --check --limit h1,h2 -e '{"varen_setup_args": "install /opt"}'
 expect_status 0; recap h1 1 0; recap h2 0 0
 says '"msg": "Would make a move of the installation from /usr to /opt, upgraded from the medium"'
 says '"msg": "Would make no change: this medium is installed under /opt"'
-
 # Batches of two: h1 (nothing to do) and h4, then h2, which the failure of h4 keeps from running.
 play damaged --limit h4,h1,h2 -e varen_serial=2
 expect_status 2; recap h1 0 0; recap h4 '[1-9]' 1; recap h2 -
 says 'setup ended with status 1: stopped: .*pkg_tar.001 is missing or damaged'
-
 play keys --limit h1 -e "{\"varen_trusted_keys\": [\"$SCRATCH_ROOT/site.gpg\"]}"
 expect_status 0; recap h1 2 0
-expect_eq "trusted key" "$(find "/proc/${PID[h1]}/root/etc/Varen" -printf '%P %m %u %g\n' | sort)" " 755 root root
-trusted.gpg.d 755 root root
-trusted.gpg.d/site.gpg 644 root root"
-
-trap - EXIT && for h in "${!PID[@]}"; do : >"$SCRATCH_ROOT/hosts/$h/sb/stop"; done
-wait
+expect_eq "trusted key" "$(find "/proc/${PID[h1]}/root/etc/Varen" -printf '%P %m %u %g;' | tr ';' '\n' | sort | paste -s -d ';')" \
+    " 755 root root;trusted.gpg.d 755 root root;trusted.gpg.d/site.gpg 644 root root"
 finish
