@@ -10,6 +10,7 @@
 
 #include "driver/globals.h"
 #include "install/nls.h"
+#include "install/running.h"
 #include "support/files.h"
 #include "support/mem.h"
 #include "support/savestr.h"
@@ -48,23 +49,25 @@ static bool LeadingDecimal(const char *text, double *value) {
 }
 
 // The size a file of the install site asks for, plus the margin. Ends the
-// run with message 65 (status 0) when the file cannot be read or its number
-// is negative or not finite.
+// run with message 65 and the refusal naming the file (status 1) when the
+// file cannot be read or its number is negative or not finite.
 static double ReadSizeFile(const char *name) {
     double size = 0;
     if (!GetFileContent(pPathToSetup, name) || !LeadingDecimal(LineBuf, &size)) {
         fputs(nlsSetupStrCvt(MSG_NO_ISIZE), stdout);
         fflush(stdout);
-        exit(0);
+        char *path = SaveStr("%s/%s", pPathToSetup, name);
+        EndRunStopped(STATUS_REFUSED, MSG_STOP_SIZES, path);
     }
     return size + SizeMargin;
 }
 
-// Prints a stop message with its arguments and ends the run with status 0.
+// Prints a stop message with its arguments and ends the run with the
+// refusal for too little space (status 1).
 [[noreturn]] static void StopForSpace(int id, const char *place, double need) {
     printf(nlsSetupStrCvt(id), place, need);
     fflush(stdout);
-    exit(0);
+    EndRunStopped(STATUS_REFUSED, MSG_STOP_SPACE, nullptr);
 }
 
 void FreeSpaceForInstall(const char *workArea, const char *installBase, const char *vendorDir) {
@@ -118,7 +121,7 @@ void FreeSpaceForInstall(const char *workArea, const char *installBase, const ch
         if (probeFs.Avail <= ProbeThreshold) {
             printf(nlsSetupStrCvt(MSG_PLACE_FULL), probe);
             fflush(stdout);
-            exit(0);
+            EndRunStopped(STATUS_REFUSED, MSG_STOP_SPACE, nullptr);
         }
     }
 
@@ -136,7 +139,7 @@ void FreeSpaceForInstall(const char *workArea, const char *installBase, const ch
         if (available < need) {
             printf(nlsSetupStrCvt(MSG_SHARED_TOO_SMALL), workArea, pTargetInstallDir, need);
             fflush(stdout);
-            exit(0);
+            EndRunStopped(STATUS_REFUSED, MSG_STOP_SPACE, nullptr);
         }
     } else {
         if (work < needWork) {

@@ -4,5 +4,5 @@
 // Compares the room of the work area and of the installation (base
 // installBase, maker's directory vendorDir) with the sizes in the install
 // site's "isize" and "tsize". Returns only when there is room; otherwise
-// prints the message and exits 0.
+// prints the message, says why on standard error and exits 1.
 void FreeSpaceForInstall(const char *workArea, const char *installBase, const char *vendorDir);

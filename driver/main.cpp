@@ -14,6 +14,7 @@
 #include "driver/globals.h"
 #include "driver/lock.h"
 #include "install/nls.h"
+#include "install/sequence.h"
 #include "install/site.h"
 #include "support/files.h"
 #include "support/savestr.h"
@@ -94,7 +95,7 @@ static int EndOfRunStatus() {
 
     FreeSpaceForInstall(pVarenInstallDir, pTargetInstallDir, "Varen");
     if (pCurrentInstallDir != nullptr && QuitForRunningProcesses(pBinaryInstanceCheckList) == 1) {
-        exit(0);
+        EndRunStopped(STATUS_ANSWERED_STOP, MSG_STOP_ANSWERED, nullptr);
     }
     // The medium is proven before anything changes on the host: before an
     // earlier installation is moved and before any of its files is copied.
@@ -102,10 +103,19 @@ static int EndOfRunStatus() {
     if (pCurrentInstallDir != nullptr && strcmp(pTargetInstallDir, pCurrentInstallDir) != 0) {
         moveInstallation();
     }
-    // Whatever the site installation reports, the clean-up follows.
-    installFromSite(pVarenInstallDir);
+    // Whatever the site installation reports, the clean-up follows; a run
+    // that did not install, or only part, then says so and ends with its own
+    // status (a summary of failed steps comes first).
+    int outcome = installFromSite(pVarenInstallDir);
     VarenClean(pVarenInstallDir);
-    exit(EndOfRunStatus());
+    if (outcome == INSTALL_NOT_ROOT) {
+        EndRunStopped(STATUS_REFUSED, MSG_STOP_NOT_ROOT, nullptr);
+    }
+    int status = EndOfRunStatus();
+    if (outcome == INSTALL_STOPPED) {
+        EndRunStopped(STATUS_ANSWERED_STOP, MSG_STOP_INCOMPLETE, nullptr);
+    }
+    exit(status);
 }
 
 // Opens every closed standard descriptor (0, 1, 2) on /dev/null, so that

@@ -75,11 +75,13 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     /* 27 */ " installing the files ",
     /* 28 */ " writing the scripts ",
     /* 29 */ " running tvqadmin -upgrade ",
-    /* 30 */ "",
-    /* 31 */ "",
-    /* 32 */ "",
-    /* 33 */ "",
-    /* 34 */ "",
+    /* 30 */ "ERROR: there is not enough free space for the installation; nothing was installed.\n",
+    /* 31 */ "ERROR: the size file %s is missing or cannot be read; nothing was installed.\n",
+    /* 32 */ "ERROR: only root can install; nothing was installed.\n",
+    /* 33 */ "The installation was stopped as answered; nothing was installed.\n",
+    /* 34 */
+    "The installation was stopped as answered while programs of the suite were running: it is "
+    "incomplete. Run setup again to complete it.\n",
     /* 35 */
     "%s is logged in\n"
     "You must become root to run %s\n",
@@ -227,11 +229,15 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     /* 27 */ " instalando los archivos ",
     /* 28 */ " escribiendo los scripts ",
     /* 29 */ " ejecutando tvqadmin -upgrade ",
-    /* 30 */ "",
-    /* 31 */ "",
-    /* 32 */ "",
-    /* 33 */ "",
-    /* 34 */ "",
+    /* 30 */
+    "ERROR: no hay espacio libre suficiente para la instalaci\363n; no se ha instalado nada.\n",
+    /* 31 */
+    "ERROR: falta el archivo de tama\361o %s o no se puede leer; no se ha instalado nada.\n",
+    /* 32 */ "ERROR: solo root puede instalar; no se ha instalado nada.\n",
+    /* 33 */ "La instalaci\363n se ha detenido seg\372n la respuesta; no se ha instalado nada.\n",
+    /* 34 */
+    "La instalaci\363n se ha detenido seg\372n la respuesta mientras se ejecutaban programas del "
+    "paquete: est\341 incompleta. Vuelva a ejecutar setup para completarla.\n",
     /* 35 */
     "%s est\341 conectado\n"
     "Debe convertirse en ra\355z para ejecutar %s\n",
@@ -389,11 +395,17 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     /* 27 */ " installazione dei file ",
     /* 28 */ " scrittura degli script ",
     /* 29 */ " esecuzione di tvqadmin -upgrade ",
-    /* 30 */ "",
-    /* 31 */ "",
-    /* 32 */ "",
-    /* 33 */ "",
-    /* 34 */ "",
+    /* 30 */
+    "ERRORE: spazio libero insufficiente per l'installazione; non \350 stato installato nulla.\n",
+    /* 31 */
+    "ERRORE: il file delle dimensioni %s manca o non \350 leggibile; non \350 stato installato "
+    "nulla.\n",
+    /* 32 */ "ERRORE: solo root pu\362 installare; non \350 stato installato nulla.\n",
+    /* 33 */
+    "L'installazione \350 stata interrotta come richiesto; non \350 stato installato nulla.\n",
+    /* 34 */
+    "L'installazione \350 stata interrotta come richiesto mentre erano in esecuzione programmi del "
+    "pacchetto: \350 incompleta. Eseguire di nuovo setup per completarla.\n",
     /* 35 */
     "%s \350 registrato\n"
     "Si deve diventare root per eseguire %s\n",
@@ -554,11 +566,17 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     /* 27 */ " installation des fichiers ",
     /* 28 */ " \351criture des scripts ",
     /* 29 */ " ex\351cution de tvqadmin -upgrade ",
-    /* 30 */ "",
-    /* 31 */ "",
-    /* 32 */ "",
-    /* 33 */ "",
-    /* 34 */ "",
+    /* 30 */
+    "ERREUR : espace libre insuffisant pour l'installation ; rien n'a \351t\351 install\351.\n",
+    /* 31 */
+    "ERREUR : le fichier de taille %s est absent ou illisible ; rien n'a \351t\351 install\351.\n",
+    /* 32 */ "ERREUR : seul root peut installer ; rien n'a \351t\351 install\351.\n",
+    /* 33 */
+    "L'installation a \351t\351 arr\352t\351e selon la r\351ponse ; rien n'a \351t\351 "
+    "install\351.\n",
+    /* 34 */
+    "L'installation a \351t\351 arr\352t\351e selon la r\351ponse pendant que des programmes du "
+    "logiciel tournaient : elle est incompl\350te. Relancez setup pour la terminer.\n",
     /* 35 */
     "%s est connect\351\n"
     "Vous devez vous d\351finir comme racine pour pouvoir executer %s\n",
@@ -720,11 +738,16 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     /* 27 */ " Installieren der Dateien ",
     /* 28 */ " Schreiben der Skripte ",
     /* 29 */ " Ausf\374hren von tvqadmin -upgrade ",
-    /* 30 */ "",
-    /* 31 */ "",
-    /* 32 */ "",
-    /* 33 */ "",
-    /* 34 */ "",
+    /* 30 */
+    "FEHLER: nicht gen\374gend freier Platz f\374r die Installation; es wurde nichts "
+    "installiert.\n",
+    /* 31 */
+    "FEHLER: die Gr\366\337endatei %s fehlt oder ist nicht lesbar; es wurde nichts installiert.\n",
+    /* 32 */ "FEHLER: nur root kann installieren; es wurde nichts installiert.\n",
+    /* 33 */ "Die Installation wurde wie gew\374nscht abgebrochen; es wurde nichts installiert.\n",
+    /* 34 */
+    "Die Installation wurde wie gew\374nscht abgebrochen, w\344hrend Programme des Pakets liefen: "
+    "sie ist unvollst\344ndig. Setup erneut ausf\374hren, um sie abzuschlie\337en.\n",
     /* 35 */
     "%s ist angemeldet\n"
     "Zum Ausf\374hren von %s muss man root sein\n",
@@ -884,11 +907,14 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     /* 27 */ " instalando os arquivos ",
     /* 28 */ " gravando os scripts ",
     /* 29 */ " executando tvqadmin -upgrade ",
-    /* 30 */ "",
-    /* 31 */ "",
-    /* 32 */ "",
-    /* 33 */ "",
-    /* 34 */ "",
+    /* 30 */
+    "ERRO: n\343o h\341 espa\347o livre suficiente para a instala\347\343o; nada foi instalado.\n",
+    /* 31 */ "ERRO: o arquivo de tamanho %s est\341 ausente ou ileg\355vel; nada foi instalado.\n",
+    /* 32 */ "ERRO: somente root pode instalar; nada foi instalado.\n",
+    /* 33 */ "A instala\347\343o foi interrompida conforme a resposta; nada foi instalado.\n",
+    /* 34 */
+    "A instala\347\343o foi interrompida conforme a resposta enquanto programas do pacote estavam "
+    "em execu\347\343o: ela est\341 incompleta. Execute setup novamente para complet\341-la.\n",
     /* 35 */
     "%s fez login\n"
     "Voc\352 deve tornar-se root para executar %s\n",

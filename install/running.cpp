@@ -1,5 +1,6 @@
 // The running-programs check (the menu that waits for the suite's programs
-// or lets the user quit) and the stop for a question that gets no answer.
+// or lets the user quit), the stop for a question that gets no answer, and
+// the end of a run that a check or an answer stops short.
 #include "install/running.h"
 
 #include <cstdio>
@@ -8,12 +9,23 @@
 
 #include "install/nls.h"
 #include "support/mem.h"
+#include "syscmd/log.h"
 #include "syscmd/query.h"
 
 // Waiting for running programs: steps of this many seconds, at most this
 // many steps for one choice of the wait.
 constexpr unsigned WaitStepSeconds = 5;
 constexpr int WaitSteps = 6;
+
+void EndRunStopped(int status, int id, const char *arg) {
+    const char *text = nlsSetupStrCvt(id);
+    fprintf(stderr, text, arg);
+    fflush(stderr);
+    PutLogMsg("stopped with status %d, %s: ", status,
+              id == MSG_STOP_INCOMPLETE ? "the installation is incomplete" : "nothing was installed");
+    PutLogMsg(text, arg);
+    exit(status);
+}
 
 void EndForNoAnswer() {
     fputs(nlsSetupStrCvt(MSG_NO_ANSWER), stderr);

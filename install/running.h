@@ -8,3 +8,13 @@ int QuitForRunningProcesses(const char *list);
 // Ends the run with status 1 when a question gets no answer (end of standard
 // input): says so in one line (message 2) on standard error.
 [[noreturn]] void EndForNoAnswer();
+
+// Exit statuses of a run that stops short: a check refused it, or the
+// user's answer chose the stop.
+constexpr int STATUS_REFUSED = 1;
+constexpr int STATUS_ANSWERED_STOP = 4;
+// Ends the run with status after saying why in one line (message id, whose
+// "%s", if it has one, takes arg) on standard error and in the log. The log's
+// line begins with the status and whether anything was installed, in fixed
+// words that do not depend on the language.
+[[noreturn]] void EndRunStopped(int status, int id, const char *arg);

@@ -123,18 +123,17 @@ bool readyForInstallation() {
             return true;
         case ANSWER_N:
         case ANSWER_NO:
-            exit(0);
+            EndRunStopped(STATUS_ANSWERED_STOP, MSG_STOP_ANSWERED, nullptr);
         default:
             break;
         }
     }
 }
 
-// Runs the install sequence in its fixed order. 0 when it ran to its end or
-// the user may not install, 1 when the package list asked to stop.
+// Runs the install sequence in its fixed order.
 int Install() {
     if (!readyForInstallation()) {
-        return 0;
+        return INSTALL_NOT_ROOT;
     }
     ShowPhase(MSG_PHASE_UNPACK);
     genZFile();
@@ -165,11 +164,11 @@ int Install() {
     SecureScriptDirs();
     ShowPhase(MSG_PHASE_FILES);
     if (ProcessPkgList(PKG_DIR) != 0) {
-        return 1;
+        return INSTALL_STOPPED;
     }
 
     SysCmd(CMD_CHMOD, MODE_QUIET, "755 %s/%s", pTargetInstallDir, VENDOR);
     SysCmd(CMD_CHMOD, MODE_WARN, "4755 %s/%s", pAppDir, "tvrtvxxtty");
     SysCmd(CMD_CHMOD, MODE_WARN, "4755 %s/%s", pAppDir, "vsf");
-    return 0;
+    return INSTALL_DONE;
 }

@@ -206,7 +206,7 @@ void proveMedium(const char *work) {
 
 // Copies every file that SITE's list named into the work area (checked
 // against the verified checksum file when the medium has one), and runs the
-// install sequence. Returns 0 always.
+// install sequence. Returns what the install sequence reports.
 int installFromSite(const char *work) {
     ShowPhase(MSG_PHASE_COPY);
     for (int i = 0; i < listed.count; ++i) {
@@ -218,6 +218,5 @@ int installFromSite(const char *work) {
         CheckCopies(work, sumsName);
     }
 
-    Install();
-    return 0;
+    return Install();
 }

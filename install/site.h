@@ -12,5 +12,6 @@
 void proveMedium(const char *work);
 // Copies every file that the list named into the work area, checks the
 // copies against the work area's verified checksum file when the medium
-// has one, and runs the install sequence. Returns 0 always.
+// has one, and runs the install sequence. Returns what Install reports
+// (INSTALL_DONE, INSTALL_STOPPED or INSTALL_NOT_ROOT).
 int installFromSite(const char *work);

@@ -50,15 +50,15 @@ expect_eq "bases" "$OUT" '--help 0 Usage: setup [WORKDIR] [install BASE] [-v]|
 --version 0 |setup 3.01.67
 -x 2 |ERROR: -x is not an option in this place; a directory whose name begins with "-" is written ./-x
 kept cannot access '\''/run/VarenInstall.lock'\'': No such file or directory
-[install][/opt] 0 0 /opt
-[install][/opt/] 0 0 /opt
-[install][/opt/Varen] 0 0 /opt
-[install][/opt/Varen/] 0 0 /opt
-[install][/opt/Varen/tvxx] 0 0 /opt
-[install][/opt/Varen/tvxx//] 0 0 /opt
-[install][/opt/tvxx-suite] 0 0 /opt/tvxx-suite
-[install][/opt/Varen-2026] 0 0 /opt/Varen-2026
-[install][/opt/Varen-2026/Varen/tvxx] 0 0 /opt/Varen-2026
+[install][/opt] 1 0 /opt
+[install][/opt/] 1 0 /opt
+[install][/opt/Varen] 1 0 /opt
+[install][/opt/Varen/] 1 0 /opt
+[install][/opt/Varen/tvxx] 1 0 /opt
+[install][/opt/Varen/tvxx//] 1 0 /opt
+[install][/opt/tvxx-suite] 1 0 /opt/tvxx-suite
+[install][/opt/Varen-2026] 1 0 /opt/Varen-2026
+[install][/opt/Varen-2026/Varen/tvxx] 1 0 /opt/Varen-2026
 [install][] 2 1 refused ""
 [install][-v] 2 1 option -v
 [install][/opt;touch /tmp/e2e.pwned] 2 1 refused "/opt;touch /tmp/e2e.pwned"
@@ -69,14 +69,14 @@ kept cannot access '\''/run/VarenInstall.lock'\'': No such file or directory
 cannot access '\''/tmp/e2e.pwned'\'': No such file or directory
 cannot access '\''/tmp/VarenInstall'\'': No such file or directory
 /var/tmp/e2e-new
-[] 0 0 /opt/Varen-2026
+[] 1 0 /opt/Varen-2026
 [] 2 0 refused "/opt/a b"
 nobody is logged in
 You must become root to run setup
-0 644 nobody [] 0
+1 644 nobody [] 0
 User ID:  65534 is logged in
 You must become root to run setup
-0 644 nobody [] 0
+1 644 nobody [] 0
 '
 
 # A French installation into a new work-area directory named with the other allowed characters: made,
@@ -106,30 +106,33 @@ MSG49='There isn'\''t enough space in /tmp/VarenInstall to perform the installat
 ie: 1. Use /new_work_area_path in place of /tmp
     2. Run `setup /new_work_area_path`
 '
-# NAME|SEED (bash)|LANG|WORDS OF THE MESSAGE|ITS ARGUMENTS (empty: it passes). The work area is tested
-# first; pr_BR is the last language code; a probe of 17 or less means a full area.
-while IFS='|' read -r name seed lang words args; do
+NOSPACE='ERROR: there is not enough free space for the installation; nothing was installed.'
+NOSIZE='ERROR: the size file /mnt/cd' UNREAD=' is missing or cannot be read; nothing was installed.'
+# NAME|SEED (bash)|LANG|WORDS OF THE MESSAGE|ITS ARGUMENTS (empty: it passes)|THE REFUSAL ON STANDARD ERROR.
+# The work area is tested first; pr_BR is the last language code; a probe of 17 or less means a full area.
+while IFS='|' read -r name seed lang words args refusal; do
     fresh
     SEED=$(eval "$seed")
     [ -z "$lang" ] || ENVS=("LANG=$lang")
     run "$name"
-    expect_status 0
-    [ -n "$words" ] || { expect_nodes $A/vsf f 4755; expect_dots_of_full_run; continue; }
+    [ -n "$words" ] || { expect_status 0; expect_nodes $A/vsf f 4755; expect_dots_of_full_run; continue; }
+    expect_status 1
     for w in "$words" $args; do expect_contains "standard output" "$OUT" "$w"; done
     [ "$name" != work_short ] || expect_eq "standard output" "$OUT" "$MSG49"
-    expect_eq "log" "$LOG" "$FIRST_LINE_ONLY"
+    expect_eq "standard error" "$ERR" "$(printf '%b' "$refusal")"$'\n'
+    expect_eq "log" "$LOG" "${FIRST_LINE_ONLY}stopped with status 1, nothing was installed: $ERR"
     expect_absent $W /usr/Varen
-done <<'CASES'
-work_short|seed_df 539 100||The temporary work area should be at least|/tmp/VarenInstall 5.400000e+02
-work_short_french|seed_df 539 5000|fr_FR.ISO8859-1|La zone de travail temporaire|/tmp/VarenInstall 5.400000e+02
-work_short_portuguese|seed_df 539 5000|pr_BR|rea de trabalho tempor|/tmp/VarenInstall 5.400000e+02
-install_short|seed_df 540 1039||The install area should be at least|/usr 1.040000e+03
-install_short_german|seed_df 540 1039|ge_GE|Der Installationsbereich sollte mindestens|/usr 1.040000e+03
-shared_short|seed_df 0 1579 shared||on the same partition as the install directory you have selected, /usr this install requires 1.580000e+03|/tmp/VarenInstall
-probe_full|seed_df 5000 17||space in /usr to perform the installation activities. Free some space there|
-size_file_missing|echo rm /mnt/cd/isize||Could not determine how much space needed for install, missing isize.|
-size_file_negative|echo "echo -1 >/mnt/cd/isize"||Could not determine how much space needed for install, missing isize.|
-size_file_infinite|echo "echo inf >/mnt/cd/tsize"||Could not determine how much space needed for install, missing isize.|
+done <<CASES
+work_short|seed_df 539 100||The temporary work area should be at least|/tmp/VarenInstall 5.400000e+02|$NOSPACE
+work_short_french|seed_df 539 5000|fr_FR.ISO8859-1|La zone de travail temporaire|/tmp/VarenInstall 5.400000e+02|ERREUR : espace libre insuffisant pour l'installation ; rien n'a \351t\351 install\351.
+work_short_portuguese|seed_df 539 5000|pr_BR|rea de trabalho tempor|/tmp/VarenInstall 5.400000e+02|ERRO: n\343o h\341 espa\347o livre suficiente para a instala\347\343o; nada foi instalado.
+install_short|seed_df 540 1039||The install area should be at least|/usr 1.040000e+03|$NOSPACE
+install_short_german|seed_df 540 1039|ge_GE|Der Installationsbereich sollte mindestens|/usr 1.040000e+03|FEHLER: nicht gen\374gend freier Platz f\374r die Installation; es wurde nichts installiert.
+shared_short|seed_df 0 1579 shared||on the same partition as the install directory you have selected, /usr this install requires 1.580000e+03|/tmp/VarenInstall|$NOSPACE
+probe_full|seed_df 5000 17||space in /usr to perform the installation activities. Free some space there||$NOSPACE
+size_file_missing|echo rm /mnt/cd/isize||Could not determine how much space needed for install, missing isize.||$NOSIZE/isize$UNREAD
+size_file_negative|echo "echo -1 >/mnt/cd/isize"||Could not determine how much space needed for install, missing isize.||$NOSIZE/isize$UNREAD
+size_file_infinite|echo "echo inf >/mnt/cd/tsize"||Could not determine how much space needed for install, missing isize.||$NOSIZE/tsize$UNREAD
 separate_exact|seed_df 540 1040|||
 shared_exact|seed_df 0 1580 shared|||
 CASES

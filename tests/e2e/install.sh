@@ -168,6 +168,9 @@ mkdir -p /usr/local/lib/e2e && printf '#!/bin/sh\nsleep ${cause#run }\n' >/usr/l
     expect_status "$status"
     want=""
     [ "$input" != - ] || want=$MSG2$'\n'
+    stop=$'The installation was stopped as answered; nothing was installed.\n'
+    [ -z "$lang" ] || stop=$'La instalaci\363n se ha detenido seg\372n la respuesta; no se ha instalado nada.\n'
+    [ "$status" = 4 ] && want=$stop || stop=""
     expect_eq "standard error" "$ERR" "$want"
     expect_eq "questions asked" "$(grep -o "continuar con la\|continue with the\|Enter a sel\|Introduzca una" <<<"$OUT" | wc -l)" "$asked"
     if [ "${cause%% *}" = run ]; then
@@ -195,16 +198,16 @@ mkdir -p /usr/local/lib/e2e && printf '#!/bin/sh\nsleep ${cause#run }\n' >/usr/l
     expect_eq "old script kept" "$(file_text $A/VarenPrinttvxx)" "old"
     expect_exists /etc/rc2.d/KVarenPrintD /etc/rc2.d/SVarenPrintD
     expect_log "!tar xvfp"
-    [ "${cause%% *}" != run ] || expect_eq "log" "$LOG" "$FIRST_LINE_ONLY"
+    [ "${cause%% *}" != run ] || expect_eq "log" "$LOG" "$FIRST_LINE_ONLY${stop:+stopped with status 4, nothing was installed: $stop}"
 done <<'CASES'
-menu_quit|run 60|2\n||0|1|no
-menu_other_then_quit_spanish|run 60|x\n2\n|es_ES|0|2|no
+menu_quit|run 60|2\n||4|1|no
+menu_other_then_quit_spanish|run 60|x\n2\n|es_ES|4|2|no
 menu_eof|run 60|-||1|1|no
 menu_wait_then_go_on|run 2|1\n||0|1|yes
 continue_y|TolvarD|y\n||0|1|yes
 continue_again_yes|TolvarDStop|maybe\nY\n\nyes\n||0|4|yes
-continue_no|TolvarD|no\n||0|1|no
-continue_n_spanish|TolvarD|s\nn\n|es_ES|0|2|no
+continue_no|TolvarD|no\n||4|1|no
+continue_n_spanish|TolvarD|s\nn\n|es_ES|4|2|no
 continue_eof|TolvarD|-||1|1|no
 CASES
 
