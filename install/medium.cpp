@@ -141,7 +141,7 @@ char *GetDisksData(const char *dir) {
     // Every name is pasted into a copy command and names a file of dir: a
     // plain file name of the characters allowed in command lines.
     PutMem(listPath);
-    listPath = SaveStr("%s/%s", dir, name);
+    listPath = SaveStr("%s/%s", JoinDir(dir), name);
     WordList names = ListedNames(text);
     if (names.count == 0) {
         ErrorMsg(2, 1, nlsSetupStrCvt(MSG_EMPTY_DISKS), listPath);

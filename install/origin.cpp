@@ -127,7 +127,7 @@ void CheckSignature(const char *work, const char *sums, const char *sig) {
         return;
     }
     // The messages name the medium's files, which the user knows.
-    char *sitePath = SaveStr("%s/%s", pPathToSetup, unknownKey ? sums : sig);
+    char *sitePath = SaveStr("%s/%s", JoinDir(pPathToSetup), unknownKey ? sums : sig);
     if (unknownKey) {
         ErrorMsg(2, 1, nlsSetupStrCvt(MSG_UNKNOWN_KEY), sitePath, TRUSTED_KEYS_DIR);
     }

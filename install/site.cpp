@@ -45,7 +45,7 @@ const char *FindSumsFile() {
 
 // Ends the run with message 12 for a listed file that is missing or damaged.
 [[noreturn]] void StopForBadFile(const char *name, const char *sums) {
-    char *sumsPath = SaveStr("%s/%s", pPathToSetup, sums);
+    char *sumsPath = SaveStr("%s/%s", JoinDir(pPathToSetup), sums);
     ErrorMsg(2, 1, nlsSetupStrCvt(MSG_BAD_PIECE), name, sumsPath);
     exit(1); // not reached: ErrorMsg of type 2 ends the run
 }
@@ -146,7 +146,7 @@ void CheckCoverage(const char *work, const char *sums, const char *sig, const Wo
         }
         if (text == nullptr || strcmp(name, sums) == 0 || strcmp(name, sig) == 0 ||
             !Covers(text, name)) {
-            char *sumsPath = SaveStr("%s/%s", pPathToSetup, sums);
+            char *sumsPath = SaveStr("%s/%s", JoinDir(pPathToSetup), sums);
             ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NOT_COVERED), name, sumsPath);
         }
     }
@@ -179,7 +179,7 @@ void proveMedium(const char *work) {
     bool upper = sums != nullptr ? sums == SUMS_NAMES[1] : ListFileName()[0] == 'D';
     const char *sig = upper ? "SHA256SUMS.SIG" : "sha256sums.sig";
     if (keys > 0 && (sums == nullptr || !FindFile(pPathToSetup, sig))) {
-        char *missing = SaveStr("%s/%s", pPathToSetup, sums == nullptr ? SUMS_NAMES[upper] : sig);
+        char *missing = SaveStr("%s/%s", JoinDir(pPathToSetup), sums == nullptr ? SUMS_NAMES[upper] : sig);
         ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NOT_SIGNED), missing, TRUSTED_KEYS_DIR);
     }
     if (keys == 0) {
@@ -196,9 +196,9 @@ void proveMedium(const char *work) {
     }
     // The checksum file (and its signature) are checked in the work area,
     // where the medium cannot change them afterwards.
-    SysCmd(CMD_CP, MODE_FATAL, "%s/%s %s", pPathToSetup, sums, work);
+    SysCmd(CMD_CP, MODE_FATAL, "%s/%s %s", JoinDir(pPathToSetup), sums, work);
     if (keys > 0) {
-        SysCmd(CMD_CP, MODE_FATAL, "%s/%s %s", pPathToSetup, sig, work);
+        SysCmd(CMD_CP, MODE_FATAL, "%s/%s %s", JoinDir(pPathToSetup), sig, work);
         CheckSignature(work, sums, sig);
     }
     CheckCoverage(work, sums, sig, listed);
@@ -210,7 +210,7 @@ void proveMedium(const char *work) {
 int installFromSite(const char *work) {
     ShowPhase(MSG_PHASE_COPY);
     for (int i = 0; i < listed.count; ++i) {
-        SysCmd(CMD_CP, MODE_FATAL, "%s/%s %s", pPathToSetup, listed.words[i], work);
+        SysCmd(CMD_CP, MODE_FATAL, "%s/%s %s", JoinDir(pPathToSetup), listed.words[i], work);
     }
     FreeWords(listed);
     if (sumsName != nullptr) {

@@ -120,6 +120,10 @@ const char *StripFn(const char *path) {
     return buf;
 }
 
+const char *JoinDir(const char *dir) {
+    return strcmp(dir, "/") == 0 ? "" : dir;
+}
+
 bool FindFile(const char *dir, const char *name) {
     if (!dir && (!name || !name[0]))
         return false;

@@ -29,6 +29,9 @@ bool IsDescendingPath(const char *path);
 const char *StripPath(const char *path);
 // Directory part of path, in a 256-character buffer of its own.
 const char *StripFn(const char *path);
+// dir as the part before "/NAME" of a path to one of its entries: empty for
+// the root directory, so that its entries are named "/NAME", never "//NAME".
+const char *JoinDir(const char *dir);
 // " . .. name1 name2 " listing of dir (allocator-owned), or null.
 char *GetDirFileList(const char *dir);
 // Name of the next entry of an open directory stream, or null.

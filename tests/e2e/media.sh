@@ -48,6 +48,20 @@ CASES
 expect_eq "last command" "$(log_commands | tail -n 1)" "/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z"
 expect_contains "output" "$OUT" "ERROR: "
 
+# A medium at / with the work area in / (setup /), in a root of their own: a damaged piece is named against
+# /sha256sums; made whole, the same command installs, the names as in any other directory.
+fresh
+MEDIUM=$(make_medium top --pieces 2) PROGRAM=/bin/bash
+PRE='mkdir /mnt/root && cp -a /mnt/cd/. /mnt/root && cd /mnt/root && ln -s usr/bin bin && ln -s usr/lib lib &&
+    ln -s usr/lib64 lib64 && for t in usr etc var opt tmp run dev proc; do mkdir $t && mount --rbind /$t $t; done'
+run top_level -c "cp pkg_tar.001 /tmp/e2e.p && $DAMAGE && chroot . /setup / 2>/tmp/e2e.err
+    cp /tmp/e2e.p pkg_tar.001 && chroot . /setup /"
+expect_eq "status, then standard error of the damaged run" "$STATUS, $(file_text /tmp/e2e.err)" \
+    "0, ERROR: pkg_tar.001 $(printf '%b' "${SUMS/\/mnt\/cd/}")"
+expect_log "/usr/bin/cp -p /disks /VarenInstall;/usr/bin/sha256sum -c --strict --quiet /VarenInstall/sha256sums;\
+/usr/bin/tar xvfp /VarenInstall/Linuxi386Tvxx.tar;/usr/bin/rm -rf  /VarenInstall"
+expect_eq "installed" "$(file_text $A/tvxx.cfg)" "level=3.01.67"
+
 # A medium that setup could not read (over 999 piece names) is not written.
 "$MAKE_MEDIUM" --setup "$SETUP_BIN" --piece-size 1 "$FIXTURE_COPY" "$SCRATCH_ROOT/media/tiny" \
     2>/dev/null && fail "make-medium wrote a medium of more than 999 pieces"
