@@ -36,7 +36,8 @@ list_separators|--pieces 2|printf '%b' 'disks\tpkg_tar.001\r\n\npkg_tar.002\nend
 list_long|--pieces 2|printf '%b' 'disks pkg_tar.001 $long\nend_of_list\n' >disks; rm sha256sums|1|$LE names a file longer than 254 characters: ${long:0:254}\n|!cp -p
 list_empty|--pieces 2|: >disks; rm sha256sums|1|$LE names no file to copy\n|!cp -p
 list_marker|--pieces 2|echo end_of_list >disks; rm sha256sums|1|$LE names no file to copy\n|!cp -p
-list_semicolon|--pieces 2|echo 'disks pkg_tar.001;touch\${IFS}x pkg_tar.002' >disks; rm sha256sums|1|$LE names pkg_tar.001;touch\${IFS}x, which is not a plain file name of its directory\n|!cp -p
+list_letters|--pieces 2|printf 'disks pkg_tar.001 pkg_tar.002\na b c\n' >disks; echo >a; echo >b; echo >c; rm sha256sums|0||/usr/bin/cp -p /mnt/cd/a $W;/usr/bin/cp -p /mnt/cd/b $W;/usr/bin/cp -p /mnt/cd/c $W
+list_letters_semicolon|--pieces 2|printf 'a b ;' >disks; echo >a; echo >b; rm sha256sums|1|$LE names ;, which is not a plain file name of its directory\n|!cp -p
 list_dotdot|--pieces 2|echo disks ../cd/pkg_tar.001 >disks; rm sha256sums|1|$LE names ../cd/pkg_tar.001, which is not a plain file name of its directory\n|!cp -p
 missing_with_sums|--pieces 2|rm pkg_tar.002|1|ERROR: pkg_tar.002 $SUMS|!cp -p
 damaged_with_sums|--pieces 2|$DAMAGE|1|ERROR: pkg_tar.001 $SUMS|!uncompress
