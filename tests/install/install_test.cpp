@@ -188,14 +188,16 @@ TEST_F(PkgListTest, ReleaseConditions) {
 }
 
 // Lines lacking a word are skipped with a WARNING and the list goes on; an odd last attribute word
-// is left alone; a tab is part of a word, so "tool<TAB>mode" is a NAME not allowed: skipped too.
+// is left alone; a tab is part of a word, so "tool<TAB>mode" is a NAME not allowed: skipped too, as is
+// a line whose leading sed value is followed by a shell word.
 TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) { // in a child, which keeps the skipped lines
     EXPECT_EQ(0, RunInChild([&] { return RunList("c\ndirto tree\nv\nv <\nv >= 0 v\ncheckps\nnewdir\nt\nm\n"
-                         "c a mode\nc tool\tmode 755\nc b group\nc e name ../e2\n"); }).status);
+                         "c a mode\nc tool\tmode 755\nc b group\nc e name ../e2\nc f sed s/a/b/ ;touch " + root_ + "/x\n"); }).status);
     EXPECT_TRUE(Exists(app_ + "/a") && Exists(app_ + "/b") && !Exists(app_ + "/tool") && !Exists(root_ + "/e2"));
+    EXPECT_FALSE(Exists(app_ + "/f") || Exists(root_ + "/x")); // a shell word after the sed value: skipped
     std::string log = ReadLog();
     const std::regex warning("WARNING: ");
-    EXPECT_EQ(11, std::distance(std::sregex_iterator(log.begin(), log.end(), warning), {})) << log;
+    EXPECT_EQ(12, std::distance(std::sregex_iterator(log.begin(), log.end(), warning), {})) << log;
     EXPECT_FALSE(Logged("cp -pr") || Logged("chmod") || Logged("chgrp"));
     EXPECT_TRUE(Logged("pkg.list line 11 skipped, word not allowed: tool\tmode\n"));
 }
