@@ -2,33 +2,19 @@
 // /tmp untouched; a test ending with more allocator nodes or descriptors in use than it began fails.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sched.h>
 #include <sys/mount.h>
 
-#include "support/mem.h"
+#include "testutil.h"
 
 namespace {
 
-// Allocator nodes in use (a dedicated block counts all its nodes) and open descriptors.
-std::pair<long, int> InUse() {
-    std::pair<long, int> n{0, -1}; // -1: the listing's own descriptor
-    for (MemBlock *b = pMemB; b != nullptr; b = b->pNext)
-        n.first += b->Size > MEM_BLOCK_SIZE ? b->Size / MEM_NODE_SIZE : MEM_NODES - b->FreeNodeCount;
-    if (DIR *d = opendir("/proc/self/fd")) {
-        for (dirent *e; (e = readdir(d)) != nullptr;)
-            n.second += e->d_name[0] != '.';
-        closedir(d);
-    }
-    return n;
-}
-
 class LeakCheck : public testing::EmptyTestEventListener {
     std::pair<long, int> before_;
-    void OnTestStart(const testing::TestInfo &) override { before_ = InUse(); }
+    void OnTestStart(const testing::TestInfo &) override { before_ = tu::InUse(); }
     void OnTestEnd(const testing::TestInfo &) override {
-        EXPECT_LE(InUse().first, before_.first) << "allocator nodes left in use";
-        EXPECT_LE(InUse().second, before_.second) << "descriptors left open";
+        EXPECT_LE(tu::InUse().first, before_.first) << "allocator nodes left in use";
+        EXPECT_LE(tu::InUse().second, before_.second) << "descriptors left open";
     }
 };
 

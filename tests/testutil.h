@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -78,6 +79,19 @@ class EmptyChain : public testing::Test {
     }
     MemBlock *saved_ = nullptr;
 };
+
+// Allocator nodes in use (a dedicated block counts all its nodes) and open descriptors.
+inline std::pair<long, int> InUse() {
+    std::pair<long, int> n{0, -1}; // -1: the listing's own descriptor
+    for (MemBlock *b = pMemB; b != nullptr; b = b->pNext)
+        n.first += b->Size > MEM_BLOCK_SIZE ? b->Size / MEM_NODE_SIZE : MEM_NODES - b->FreeNodeCount;
+    if (DIR *d = opendir("/proc/self/fd")) {
+        for (dirent *e; (e = readdir(d)) != nullptr;)
+            n.second += e->d_name[0] != '.';
+        closedir(d);
+    }
+    return n;
+}
 
 struct ChildRun {
     int status = -1;      // exit status; -1 when killed (by a signal or its time limit)

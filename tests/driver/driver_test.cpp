@@ -1,8 +1,10 @@
-// Unit tests of the driver: the command line and the free-space check.
+// Unit tests of the driver: the command line, the free-space check and the move to another base.
 #include "driver/checks.h"
 #include "driver/cmdline.h"
 #include "testutil.h"
 
+#include <sched.h>
+#include <sys/mount.h>
 #include <vector>
 
 namespace {
@@ -148,6 +150,30 @@ TEST(FreeSpace, SizeFiguresAndOldDirectories) {
     EXPECT_EQ(c.Say("500\n", 1000, 1000, "0", "579"), Msg(MSG_SHARED_TOO_SMALL, c.work.c_str(), c.base.c_str(), 1580.0));
     mkdir(c.work.c_str(), 0755);
     EXPECT_EQ(c.Say("500\n", 1000, 1000, "1", "579"), "passed");
+}
+
+// Moves from /usr (an overlay of the child's own) to another spelling of it, to another base, on within
+// that file system and back give back every allocator node they took.
+TEST(Move, ReleasesWhatItTook) {
+    std::string t = MakeTempDir(), cur = "/usr";
+    ChildRun run = RunInChild([&] {
+        if (unshare(CLONE_NEWNS) != 0 || Sh("mkdir " + t + "/u " + t + "/w") != 0 ||
+            mount("e", "/usr", "overlay", 0, ("lowerdir=/usr,upperdir=" + t + "/u,workdir=" + t + "/w").c_str()) != 0)
+            return 9;
+        Sh("mkdir -p /usr/Varen/tvxx && touch /usr/Varen/tvxx/q"), InitSysCmdList();
+        for (std::string dest : {std::string("/usr/."), t + "/b1", t + "/b2", std::string("/usr")}) {
+            pCurrentInstallDir = SaveStr("%s", cur.c_str()), pTargetInstallDir = SaveStr("%s", dest.c_str());
+            pAppDir = SaveStr("%s/Varen/tvxx", dest.c_str()), cur = dest;
+            long before = InUse().first;
+            moveInstallation();
+            printf("%ld ", InUse().first - before);
+            for (char **p : {&pCurrentInstallDir, &pTargetInstallDir, &pAppDir})
+                PutMem(*p);
+        }
+        return Exists("/usr/Varen/tvxx/q") && LinkTarget("/usr/Varen/tvxx").empty() ? 0 : 1;
+    });
+    EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_EQ("0 0 0 0 ", run.out);
 }
 
 } // namespace
