@@ -33,7 +33,7 @@ bool Unmapped(const void *p, size_t len) { // no page of [p, p + len) is mapped
 bool AllZero(const char *p, size_t len) { return std::all_of(p, p + len, [](char x) { return x == 0; }); }
 
 // Requests take whole nodes, counting one extra byte; from 65536 bytes on a dedicated block of
-// whole 64 KiB units, which any pointer into it releases.
+// whole 64 KiB units, which any pointer into it (not one past its end) releases.
 TEST_F(Mem, NodesAndDedicatedBlocks) {
     EXPECT_TRUE(GetMem(0) == nullptr && GetMem(-5) == nullptr);
     void *small = GetMem(100); // 4 nodes
@@ -50,7 +50,8 @@ TEST_F(Mem, NodesAndDedicatedBlocks) {
         EXPECT_TRUE(b->Size == c[2] && b->UsedSize == c[3] && AllZero(p, static_cast<size_t>(c[0]) + 1)) << c[0];
         p[c[0]] = 'x'; // the extra byte is ours too
         if (c[2] > MEM_BLOCK_SIZE) {
-            EXPECT_TRUE(b->pData == p && b->FreeNodeCount == 0);
+            PutMem(p + c[2]); // one past its end: changes nothing
+            EXPECT_TRUE(FindBlock(p) == b && b->pData == p && b->FreeNodeCount == 0);
             void *next = GetMem(100); // passes the dedicated block by
             EXPECT_EQ(FindBlock(next), pMemB);
             PutMem(next), PutMem(p + 70000);
@@ -72,7 +73,7 @@ TEST_F(Mem, NodesAndDedicatedBlocks) {
 }
 
 // An empty block is unmapped wholly (with the page its mapping was rounded up by); pointers that
-// begin no allocation change nothing; a request too large for any block is refused.
+// begin no allocation (one past a block's end too) change nothing; a request too large for any block is refused.
 TEST_F(Mem, ReleaseUnmapsAndBadPointersAndHugeRequests) {
     void *first = GetMem(1), *second = GetMem(65535); // its own, second block
     ASSERT_EQ(ChainLength(), 2);
@@ -86,7 +87,8 @@ TEST_F(Mem, ReleaseUnmapsAndBadPointersAndHugeRequests) {
     static char staticBuf[64];
     char *a = static_cast<char *>(GetMem(40)), *b = static_cast<char *>(GetMem(10)); // nodes 0-1, 2
     const std::string mat = pMemB->MAT;
-    for (char *bad : {static_cast<char *>(nullptr), staticBuf, a + 32, pMemB->pData + 32 * 10}) // 2nd node, free
+    for (char *bad : {static_cast<char *>(nullptr), staticBuf, a + 32, pMemB->pData + 32 * 10, // 2nd node, free
+                      pMemB->pData + MEM_BLOCK_SIZE}) // one past the end
         PutMem(bad);
     EXPECT_TRUE(mat == pMemB->MAT && pMemB->FreeNodeCount == MEM_NODES - 3);
     PutMem(a + 5), PutMem(a); // inside the first node: releases it; then already released
