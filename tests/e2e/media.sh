@@ -57,11 +57,9 @@ PRE='mkdir /mnt/root && cp -a /mnt/cd/. /mnt/root && cd /mnt/root && ln -s usr/b
     ln -s usr/lib64 lib64 && for t in usr etc var opt tmp run dev proc; do mkdir $t && mount --rbind /$t $t; done'
 run top_level -c "cp pkg_tar.001 /tmp/e2e.p && $DAMAGE && chroot . /setup / 2>/tmp/e2e.err
     cp /tmp/e2e.p pkg_tar.001 && chroot . /setup /"
-expect_eq "status, then standard error of the damaged run" "$STATUS, $(file_text /tmp/e2e.err)" \
-    "0, ERROR: pkg_tar.001 $(printf '%b' "${SUMS/\/mnt\/cd/}")"
+expect_eq "status; the damaged run's error" "$STATUS; $(file_text /tmp/e2e.err)" "0; ERROR: pkg_tar.001 $(printf '%b' "${SUMS/\/mnt\/cd/}")"
 expect_log "/usr/bin/cp -p /disks /VarenInstall;/usr/bin/sha256sum -c --strict --quiet /VarenInstall/sha256sums;\
 /usr/bin/tar xvfp /VarenInstall/Linuxi386Tvxx.tar;/usr/bin/rm -rf  /VarenInstall"
-expect_eq "installed" "$(file_text $A/tvxx.cfg)" "level=3.01.67"
 
 # A medium that setup could not read (over 999 piece names) is not written.
 "$MAKE_MEDIUM" --setup "$SETUP_BIN" --piece-size 1 "$FIXTURE_COPY" "$SCRATCH_ROOT/media/tiny" \

@@ -187,9 +187,8 @@ TEST_F(PkgListTest, ReleaseConditions) {
     EXPECT_TRUE(!Exists(app_ + "/b") && Exists(app_ + "/d"));
 }
 
-// Lines lacking a word are skipped with a WARNING and the list goes on; an odd last attribute word
-// is left alone; a tab is part of a word, so "tool<TAB>mode" is a NAME not allowed: skipped too, as is
-// a line whose leading sed value is followed by a shell word.
+// Lines lacking a word are skipped with a WARNING and the list goes on; an odd last attribute word is
+// left alone; "tool<TAB>mode" (a tab is part of a word) and a shell word after a sed value: skipped.
 TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) { // in a child, which keeps the skipped lines
     EXPECT_EQ(0, RunInChild([&] { return RunList("c\ndirto tree\nv\nv <\nv >= 0 v\ncheckps\nnewdir\nt\nm\n"
                          "c a mode\nc tool\tmode 755\nc b group\nc e name ../e2\nc f sed s/a/b/ ;touch " + root_ + "/x\n"); }).status);
