@@ -49,8 +49,7 @@ CASES
 expect_eq "last command" "$(log_commands | tail -n 1)" "/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z"
 expect_contains "output" "$OUT" "ERROR: "
 
-# A medium at / with the work area in / (setup /), in a root of their own: a damaged piece is named against
-# /sha256sums; made whole, the same command installs, the names as in any other directory.
+# A medium at / and the work area in / (setup /), in a chroot: a damaged piece is named against /sha256sums, then it installs.
 fresh
 MEDIUM=$(make_medium top --pieces 2) PROGRAM=/bin/bash
 PRE='mkdir /mnt/root && cp -a /mnt/cd/. /mnt/root && cd /mnt/root && ln -s usr/bin bin && ln -s usr/lib lib &&
