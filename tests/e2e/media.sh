@@ -55,7 +55,7 @@ MEDIUM=$(make_medium top --pieces 2) PROGRAM=/bin/bash
 PRE="mkdir /mnt/root && cp -a /mnt/cd/. /mnt/root && cd /mnt/root && ln -s usr/bin bin && ln -s usr/lib lib &&
     ln -s usr/lib64 lib64 && for t in usr etc var opt tmp run dev proc; do mkdir \$t && mount --rbind /\$t \$t; done"
 run top_level -c "cp pkg_tar.001 /tmp/e2e.p && $DAMAGE && chroot . /setup / 2>/tmp/e2e.err
-    cp /tmp/e2e.p pkg_tar.001 && chroot . /setup /"
+    cp /tmp/e2e.p pkg_tar.001 && mkdir -m 777 u && chroot . env -C /u /setup /" # from a directory open to all
 expect_eq "status; the damaged run's error" "$STATUS; $(file_text /tmp/e2e.err)" "0; ERROR: pkg_tar.001 $(printf '%b' "${SUMS/\/mnt\/cd/}")"
 expect_log "/usr/bin/cp -p /disks /VarenInstall;/usr/bin/sha256sum -c --strict --quiet /VarenInstall/sha256sums;\
 /usr/bin/tar xvfp /VarenInstall/Linuxi386Tvxx.tar;/usr/bin/rm -rf  /VarenInstall"
