@@ -56,7 +56,7 @@ static double ReadSizeFile(const char *name) {
     if (!GetFileContent(pPathToSetup, name) || !LeadingDecimal(LineBuf, &size)) {
         fputs(nlsSetupStrCvt(MSG_NO_ISIZE), stdout);
         fflush(stdout);
-        char *path = SaveStr("%s/%s", pPathToSetup, name);
+        char *path = SaveStr("%s/%s", JoinDir(pPathToSetup), name);
         EndRunStopped(STATUS_REFUSED, MSG_STOP_SIZES, path);
     }
     return size + SizeMargin;
