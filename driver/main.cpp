@@ -65,6 +65,8 @@ static int EndOfRunStatus() {
     // The first request picks the language (and shortens LANG) before any
     // command of the command line runs.
     nlsSetupStrCvt(0);
+    // From here on an interrupt stops the run with its own message and status.
+    CatchInterrupts(nlsSetupStrCvt(MSG_INTERRUPTED));
     parseCommandLineOptions(argc, argv);
     // Nobody but root (and this user) may be able to change a directory the
     // run works in: checked before anything else is changed.

@@ -2,6 +2,7 @@
 // search for an earlier installation at the fixed place, the reduction of a
 // path to its installation base, the move of an installation to a new base,
 // and the final clean-up.
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -108,10 +109,12 @@ static bool SameResolvedPath(const char *a, const char *b) {
 // Names next to the fixed place that a move uses while it runs; a run that
 // finds them knows that an earlier move was interrupted. The pending link
 // points to the new application directory before anything is copied, and is
-// renamed over the fixed place to commit the move. The set-aside name holds
-// what stood at the fixed place (the old directory, or the old link) from
-// just before the commit until the old copy is removed. A copy to another
-// file system is made under the staging suffix and renamed when complete.
+// renamed over the fixed place to commit the move; once the directory it
+// points to exists, that directory is complete and the move only goes
+// forward. The set-aside name holds what stood at the fixed place (the old
+// directory, or the old link) from just before the commit until the old copy
+// is removed. A copy to another file system is made under the staging suffix
+// and renamed when complete.
 static constexpr char PendingLink[] = "/usr/Varen/tvxx.link";
 static constexpr char SetAside[] = "/usr/Varen/tvxx.old";
 static constexpr char StagingSuffix[] = ".partial";
@@ -138,53 +141,113 @@ static bool SameTarget(const char *a, const char *b) {
 }
 
 // True when the entry at a (not followed) and the directory b lie on one file
-// system, so that a rename moves a to b's directory.
+// system, so that a rename may move a to b's directory.
 static bool SameFileSystem(const char *a, const char *b) {
     struct stat sa;
     struct stat sb;
     return lstat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev;
 }
 
-// Removes the old copy a move set aside: the old directory itself, or the old
-// link and the directory it leads to. What the fixed place leads to is never
-// removed.
+// The application directory BASE/Varen/tvxx that the link at linkPath names,
+// composed from the link's text as the run composes every application
+// directory (a relative text counts from /usr), never by following the link;
+// a saved string, or null when the link cannot be read or its text may not
+// reach a command line.
+static char *AppDirNamedBy(const char *linkPath) {
+    char text[PATH_MAX];
+    ssize_t len = readlink(linkPath, text, sizeof text - 1);
+    if (len <= 0) {
+        return nullptr;
+    }
+    text[len] = '\0';
+    char *base = text[0] == '/' ? SaveStr("%s", text) : SaveStr("%s/%s", DefaultBase, text);
+    StripToBaseName(base);
+    char *app = SaveStr("%s/%s/%s", base, VendorDir, ProductDir);
+    PutMem(base);
+    if (!IsShellSafePath(app)) {
+        PutMem(app);
+        return nullptr;
+    }
+    return app;
+}
+
+// Removes the old copy a move set aside: the old directory under the
+// set-aside name, or the old link there and the application directory it
+// names, by that name (a link planted there is removed, never followed).
+// What the fixed place leads to is never removed.
 static void RemoveSetAside() {
-    if (!Present(SetAside)) {
+    int type = GetFileType(SetAside);
+    if (type == 0) {
         return;
     }
-    char old[PATH_MAX];
-    bool viaLink = GetFileType(SetAside) == 2;
-    if (viaLink && realpath(SetAside, old) != nullptr && IsShellSafePath(old) &&
-        !SameTarget(old, FixedPlace)) {
+    if (type != 2) {
+        if (!SameTarget(SetAside, FixedPlace)) {
+            SysCmd(CMD_RM_R, MODE_FATAL, " %s", SetAside);
+        }
+        return;
+    }
+    char *old = AppDirNamedBy(SetAside);
+    if (old != nullptr && Present(old) && !SameTarget(old, FixedPlace)) {
         SysCmd(CMD_RM_R, MODE_FATAL, " %s", old);
     }
-    if (viaLink) {
-        SysCmd(CMD_RM, MODE_FATAL, "%s", SetAside);
-    } else if (!SameTarget(SetAside, FixedPlace)) {
-        SysCmd(CMD_RM_R, MODE_FATAL, " %s", SetAside);
+    PutMem(old);
+    SysCmd(CMD_RM, MODE_FATAL, "%s", SetAside);
+}
+
+// Takes what stands at the fixed place out of the way of the commit, under
+// the set-aside name. Where the file system cannot rename it (EXDEV: the old
+// directory lies in a lower layer of an overlay), it is removed instead:
+// callers do this only while a complete new copy stands behind the pending
+// link, which the next run commits whatever is left of the old one.
+static void SetAsideFixedPlace() {
+    if (Present(SetAside)) {
+        RemoveSetAside();
+    }
+    if (RenameStep(MODE_FATAL, FixedPlace, SetAside) == EXDEV) {
+        SysCmd(CMD_RM_R, MODE_FATAL, " %s", FixedPlace);
     }
 }
 
-void finishInterruptedMove() {
-    // Nothing usable at the fixed place: commit the new copy when it was
-    // complete (the pending link leads to it), else put back what was set
-    // aside.
-    if (!Stands(FixedPlace)) {
-        if (GetFileType(PendingLink) == 2 && Stands(PendingLink)) {
-            SysCmd(CMD_MV, MODE_FATAL, "-T %s %s", PendingLink, FixedPlace);
-        } else if (Stands(SetAside)) {
-            SysCmd(CMD_MV, MODE_FATAL, "-T %s %s", SetAside, FixedPlace);
-        }
+// Brings the tree from to the name to: one rename, or, where the file system
+// cannot rename it there, a copy under the staging name renamed when
+// complete. True when from was renamed (it is gone), false when copied.
+static bool MoveTree(const char *from, const char *to, bool tryRename) {
+    if (tryRename && RenameStep(MODE_FATAL, from, to) == 0) {
+        return true;
     }
-    // A pending link left while the fixed place stands belongs to a move
-    // that never reached its commit: its staging copy and the copy it leads
-    // to are surplus.
+    char *staging = SaveStr("%s%s", to, StagingSuffix);
+    DeleteFile(staging, nullptr);
+    SysCmd(CMD_CP_R, MODE_FATAL, "%s %s", from, staging);
+    RenameStep(MODE_FATAL, staging, to);
+    PutMem(staging);
+    return false;
+}
+
+// The directory the pending link names (a saved string), or null when it is
+// no absolute path that may reach a command line.
+static char *PendingTarget() {
+    char target[PATH_MAX];
+    ssize_t len = readlink(PendingLink, target, sizeof target - 1);
+    if (len <= 0 || target[0] != '/') {
+        return nullptr;
+    }
+    target[len] = '\0';
+    return IsShellSafePath(target) ? SaveStr("%s", target) : nullptr;
+}
+
+void finishInterruptedMove() {
     if (Present(PendingLink)) {
-        char target[PATH_MAX];
-        ssize_t len = readlink(PendingLink, target, sizeof target - 1);
-        if (len > 0 && target[0] == '/') {
-            target[len] = '\0';
-            if (IsShellSafePath(target)) {
+        char *target = PendingTarget();
+        if (target != nullptr && GetFileType(target) == 1) {
+            // The new copy is complete: the move goes on to its commit,
+            // whatever is left of the old copy at the fixed place.
+            if (Present(FixedPlace) && !SameTarget(FixedPlace, target)) {
+                SetAsideFixedPlace();
+            }
+            RenameStep(MODE_FATAL, PendingLink, FixedPlace);
+        } else {
+            // The move never had a complete new copy: it is undone.
+            if (target != nullptr) {
                 char *staging = SaveStr("%s%s", target, StagingSuffix);
                 DeleteFile(staging, nullptr);
                 PutMem(staging);
@@ -192,8 +255,13 @@ void finishInterruptedMove() {
                     SysCmd(CMD_RM_R, MODE_FATAL, " %s", target);
                 }
             }
+            SysCmd(CMD_RM, MODE_FATAL, "%s", PendingLink);
         }
-        SysCmd(CMD_RM, MODE_FATAL, "%s", PendingLink);
+        PutMem(target);
+    }
+    // Nothing usable at the fixed place: what was set aside goes back.
+    if (!Stands(FixedPlace) && Stands(SetAside)) {
+        RenameStep(MODE_FATAL, SetAside, FixedPlace);
     }
     RemoveSetAside();
     char *staging = SaveStr("%s%s", FixedPlace, StagingSuffix);
@@ -215,13 +283,16 @@ void moveInstallation() {
     // Whether the application comes to stand at the fixed place itself (by
     // name, or by another spelling of /usr) or elsewhere behind a link.
     bool toFixed = strcmp(FixedPlace, pAppDir) == 0 || SameEntry(FixedPlace, pAppDir);
-    char *staging = SaveStr("%s%s", pAppDir, StagingSuffix);
     char *vendor = SaveStr("%s/%s", dest, VendorDir);
 
     if (!toFixed) {
-        SysCmd(CMD_RM_R, MODE_WARN, " %s", pAppDir);
+        // The pending link must never lead to anything but the new copy:
+        // what stands at the new place goes first, or the run stops.
+        SysCmd(CMD_RM_R, MODE_FATAL, " %s", pAppDir);
     }
+    char *staging = SaveStr("%s%s", pAppDir, StagingSuffix);
     DeleteFile(staging, nullptr);
+    PutMem(staging);
     CreateFile(vendor, nullptr, "755", nullptr, nullptr);
     bool oneFileSystem = SameFileSystem(curApp, vendor);
 
@@ -229,26 +300,32 @@ void moveInstallation() {
         // The pending link names the new place before anything is moved.
         DeleteFile(PendingLink, nullptr);
         SysCmd(CMD_LN, MODE_FATAL, "-s %s %s", pAppDir, PendingLink);
-        if (oneFileSystem) {
-            SysCmd(CMD_MV, MODE_FATAL, "-T %s %s", curApp, pAppDir);
-        } else {
-            SysCmd(CMD_CP_R, MODE_FATAL, "%s %s", curApp, staging);
-            SysCmd(CMD_MV, MODE_FATAL, "-T %s %s", staging, pAppDir);
-            SysCmd(CMD_MV, MODE_FATAL, "-T %s %s", FixedPlace, SetAside);
+        bool renamed = MoveTree(curApp, pAppDir, oneFileSystem);
+        // An old directory at the fixed place, or an old copy that stays
+        // behind the old link, is set aside, so that the next run finds it.
+        if (!renamed || GetFileType(FixedPlace) == 1) {
+            SetAsideFixedPlace();
         }
         // The commit: one rename puts the new link at the fixed place.
-        SysCmd(CMD_MV, MODE_FATAL, "-T %s %s", PendingLink, FixedPlace);
-    } else if (oneFileSystem) {
-        SysCmd(CMD_MV, MODE_FATAL, "-T %s %s", FixedPlace, SetAside);
-        SysCmd(CMD_MV, MODE_FATAL, "-T %s %s", curApp, FixedPlace);
+        RenameStep(MODE_FATAL, PendingLink, FixedPlace);
     } else {
-        SysCmd(CMD_CP_R, MODE_FATAL, "%s %s", curApp, staging);
-        SysCmd(CMD_MV, MODE_FATAL, "-T %s %s", FixedPlace, SetAside);
-        SysCmd(CMD_MV, MODE_FATAL, "-T %s %s", staging, FixedPlace);
+        // Back to the fixed place: a copy from another file system is made
+        // before the old link is set aside, so that the fixed place stays
+        // empty only for two renames.
+        char *partial = SaveStr("%s%s", FixedPlace, StagingSuffix);
+        if (!oneFileSystem) {
+            SysCmd(CMD_CP_R, MODE_FATAL, "%s %s", curApp, partial);
+        }
+        SetAsideFixedPlace();
+        if (oneFileSystem) {
+            MoveTree(curApp, FixedPlace, true);
+        } else {
+            RenameStep(MODE_FATAL, partial, FixedPlace);
+        }
+        PutMem(partial);
     }
     RemoveSetAside();
     PutMem(vendor);
-    PutMem(staging);
     PutMem(curApp);
 }
 
@@ -287,6 +364,7 @@ void VarenClean(const char *workArea) {
     if (OwnedByThisUser(workArea)) {
         SysCmd(CMD_RM_R, MODE_WARN, " %s", workArea);
     }
+    RemoveOnStop(nullptr);
     if (flCreatedTmpDir) {
         ChangeDirectory(DefaultBase);
         if (OwnedByThisUser(pVarenInstallDir)) {

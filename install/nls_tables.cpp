@@ -52,7 +52,9 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     "ERROR: %s is not a directory; nothing was changed.\n",
     /* 16 */
     "ERROR: the lock file %s cannot be made or opened (%s); nothing was changed.\n",
-    /* 17 */ "",
+    /* 17 */
+    "ERROR: the run was interrupted by %s and has stopped; run %s again to finish the "
+    "installation.\n",
     /* 18 */ "",
     /* 19 */ "",
     /* 20 */ "",
@@ -206,7 +208,9 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     /* 16 */
     "ERROR: no se puede crear ni abrir el archivo de bloqueo %s (%s); no se ha "
     "cambiado nada.\n",
-    /* 17 */ "",
+    /* 17 */
+    "ERROR: la ejecuci\363n fue interrumpida por %s y se ha detenido; ejecute %s de "
+    "nuevo para terminar la instalaci\363n.\n",
     /* 18 */ "",
     /* 19 */ "",
     /* 20 */ "",
@@ -372,7 +376,9 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     /* 16 */
     "ERRORE: impossibile creare o aprire il file di blocco %s (%s); non \350 stato "
     "cambiato nulla.\n",
-    /* 17 */ "",
+    /* 17 */
+    "ERRORE: l\'esecuzione \350 stata interrotta da %s e si \350 fermata; eseguire di "
+    "nuovo %s per completare l\'installazione.\n",
     /* 18 */ "",
     /* 19 */ "",
     /* 20 */ "",
@@ -542,7 +548,9 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     /* 16 */
     "ERREUR : impossible de cr\351er ou d'ouvrir le fichier de verrou %s (%s) ; "
     "rien n'a \351t\351 chang\351.\n",
-    /* 17 */ "",
+    /* 17 */
+    "ERREUR : l\'ex\351cution a \351t\351 interrompue par %s et s\'est arr\352t\351e ; "
+    "relancez %s pour terminer l\'installation.\n",
     /* 18 */ "",
     /* 19 */ "",
     /* 20 */ "",
@@ -714,7 +722,9 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     /* 16 */
     "FEHLER: Die Sperrdatei %s kann nicht angelegt oder ge\366ffnet werden (%s); es "
     "wurde nichts ge\344ndert.\n",
-    /* 17 */ "",
+    /* 17 */
+    "FEHLER: Der Lauf wurde durch %s unterbrochen und angehalten; starten Sie %s "
+    "erneut, um die Installation abzuschlie\337en.\n",
     /* 18 */ "",
     /* 19 */ "",
     /* 20 */ "",
@@ -882,7 +892,9 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     /* 16 */
     "ERRO: n\343o \351 poss\355vel criar nem abrir o arquivo de bloqueio %s (%s); nada "
     "foi alterado.\n",
-    /* 17 */ "",
+    /* 17 */
+    "ERRO: a execu\347\343o foi interrompida por %s e parou; execute %s novamente para "
+    "concluir a instala\347\343o.\n",
     /* 18 */ "",
     /* 19 */ "",
     /* 20 */ "",

@@ -11,6 +11,7 @@
 #include "support/mem.h"
 #include "syscmd/log.h"
 #include "syscmd/query.h"
+#include "syscmd/run.h"
 
 // Waiting for running programs: steps of this many seconds, at most this
 // many steps for one choice of the wait.
@@ -28,6 +29,8 @@ void EndRunStopped(int status, int id, const char *arg) {
 }
 
 void EndForNoAnswer() {
+    // A read cut short by a stop signal is no missing answer.
+    StopIfInterrupted();
     fputs(nlsSetupStrCvt(MSG_NO_ANSWER), stderr);
     fflush(stderr);
     exit(1);

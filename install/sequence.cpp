@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,7 +43,55 @@ constexpr char VENDOR[] = "Varen";
 constexpr char PRODUCT[] = "tvxx";
 constexpr char PKG_DIR[] = "pkg";
 
+// The mark of a first installation that has not ended, next to the fixed
+// place: it holds "1" when that installation made /usr/Varen itself (which
+// then gets the mode a first installation gives it), else "0".
+constexpr char FIRST_MARK[] = "/usr/Varen/tvxx.first";
+constexpr char USR_VENDOR[] = "/usr/Varen";
+
+// Whether the first installation that runs made /usr/Varen.
+bool madeUsrVendor = false;
+
 } // namespace
+
+// True when a first installation began and never ended: its mark is a
+// regular file (it is never followed).
+static bool FirstInstallationUnfinished() {
+    struct stat st;
+    return lstat(FIRST_MARK, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Begins a first installation, or takes up one that an earlier run began:
+// /usr/Varen is made when missing and the mark written, before anything else
+// of the installation is made, so that a run interrupted at any later step
+// leaves the mark and the next run does every step of a first installation
+// again.
+static void BeginFirstInstallation() {
+    if (FirstInstallationUnfinished()) {
+        int fd = open(FIRST_MARK, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        char made = '0';
+        if (fd >= 0 && read(fd, &made, 1) != 1) {
+            made = '0';
+        }
+        if (fd >= 0) {
+            close(fd);
+        }
+        madeUsrVendor = made == '1';
+        return;
+    }
+    madeUsrVendor = GetFileType(USR_VENDOR) == 0;
+    if (madeUsrVendor) {
+        CreateFile(USR_VENDOR, nullptr, nullptr, nullptr, nullptr);
+    }
+    int fd = open(FIRST_MARK, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0 || write(fd, madeUsrVendor ? "1" : "0", 1) != 1) {
+        // Without the mark an interrupted run is finished as an upgrade.
+        CountFailure("can't write %s", FIRST_MARK);
+    }
+    if (fd >= 0) {
+        close(fd);
+    }
+}
 
 // The mode of the directories that hold the interface scripts outside /usr
 // (BASE/Varen/tvxx and /usr/Varen). CUPS runs a queue's filter only from a
@@ -85,14 +134,23 @@ void createInstallationDirectories(const char *base) {
     CreateFile(appDir, nullptr, mode, nullptr, nullptr);
     PutMem(appDir);
 
-    char *usrVendor = SaveStr("%s/%s", "/usr", VENDOR);
-    if (GetFileType(usrVendor) == 0) {
-        CreateFile(usrVendor, nullptr, mode, nullptr, nullptr);
+    // /usr/Varen gets the mode when this installation made it.
+    if (madeUsrVendor || GetFileType(USR_VENDOR) == 0) {
+        CreateFile(USR_VENDOR, nullptr, mode, nullptr, nullptr);
     }
-    PutMem(usrVendor);
 
-    SysCmd(CMD_LN, MODE_FATAL, "-s %s/%s/%s %s/%s/%s", base, VENDOR, PRODUCT, "/usr", VENDOR,
-           PRODUCT);
+    // A link an interrupted first installation made already stays.
+    char *fixed = SaveStr("%s/%s/%s", "/usr", VENDOR, PRODUCT);
+    char *app = SaveStr("%s/%s/%s", base, VENDOR, PRODUCT);
+    char target[4096];
+    ssize_t len = readlink(fixed, target, sizeof target - 1);
+    bool linked = len > 0 && static_cast<size_t>(len) == strlen(app) &&
+                  memcmp(target, app, static_cast<size_t>(len)) == 0;
+    if (!linked) {
+        SysCmd(CMD_LN, MODE_FATAL, "-s %s %s", app, fixed);
+    }
+    PutMem(app);
+    PutMem(fixed);
 }
 
 bool readyForInstallation() {
@@ -148,7 +206,10 @@ int Install() {
 
     char *spool = SaveStr("/var/spool/%s", VENDOR);
     ShowPhase(MSG_PHASE_SCRIPTS);
-    if (pCurrentInstallDir == nullptr) {
+    // A first installation, or one that an earlier run began and never ended.
+    bool first = pCurrentInstallDir == nullptr || FirstInstallationUnfinished();
+    if (first) {
+        BeginFirstInstallation();
         createInstallationDirectories(pTargetInstallDir);
         createPrintingSubsystemFile(pAppDir);
         createQueueScripts(spool);
@@ -170,5 +231,9 @@ int Install() {
     SysCmd(CMD_CHMOD, MODE_QUIET, "755 %s/%s", pTargetInstallDir, VENDOR);
     SysCmd(CMD_CHMOD, MODE_WARN, "4755 %s/%s", pAppDir, "tvrtvxxtty");
     SysCmd(CMD_CHMOD, MODE_WARN, "4755 %s/%s", pAppDir, "vsf");
+    if (first) {
+        // The first installation has ended.
+        unlink(FIRST_MARK);
+    }
     return INSTALL_DONE;
 }

@@ -169,6 +169,7 @@ void proveMedium(const char *work) {
         DeleteFile(work, nullptr);
     }
     CreateOwnWorkArea(work);
+    RemoveOnStop(work);
     char *text = GetDisksData(pPathToSetup);
     listed = ListedNames(text);
     PutMem(text);

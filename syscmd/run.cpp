@@ -1,17 +1,21 @@
 // Running commands of the table: through the shell for their effect, in one of
 // three modes (SysCmd), through a pipe for their output lines
-// (GetCmdResponse), or handing out the command text (GetCmd).
+// (GetCmdResponse), or handing out the command text (GetCmd); renames logged
+// as the command line they stand for; the stop of a run that is interrupted.
 #include "support/errors.h"
 #include "syscmd/run.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/files.h"
 #include "support/globals.h"
 #include "support/mem.h"
 #include "support/savestr.h"
@@ -214,6 +218,161 @@ static void AfterRun(int id) {
         WaitForProcess(ComList[id].pName);
 }
 
+// ---- Stop signals: an interrupt, a termination or a hang-up stops the run.
+
+// The signals that stop a run, with the names its last message gives them.
+struct StopSignal {
+    int number;
+    const char *name;
+};
+constexpr StopSignal STOP_SIGNALS[] = {{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}};
+static_assert(sizeof(STOP_SIGNALS) / sizeof(STOP_SIGNALS[0]) == 3, "interrupt, termination, hang-up");
+// How long a stopped command may take to end before it is killed: steps of 50 ms.
+constexpr int END_GRACE_STEPS = 20;
+constexpr useconds_t END_GRACE_STEP_US = 50000;
+
+// The first stop signal that came, 0 while none did. Set by the handler only.
+static volatile sig_atomic_t caughtSignal = 0;
+// The command running now (0 while none does); it leads a process group of its
+// own, which receives a stop signal as a whole.
+static volatile sig_atomic_t runningPid = 0;
+// The run's last message on a stop (its format takes the signal's name and the
+// program's name), and the work area the run made, removed whenever it ends
+// before its clean-up.
+static const char *stopMessage = nullptr;
+static const char *workAreaMade = nullptr;
+
+// Records the signal and passes it on to the command that runs; the run stops
+// at its next step (StopIfInterrupted), never in the handler.
+static void OnStopSignal(int sig) {
+    if (caughtSignal == 0)
+        caughtSignal = sig;
+    pid_t pid = runningPid;
+    if (pid > 0)
+        kill(-pid, sig);
+}
+
+// Removes, at any end of the process, the work area the run made and had not
+// removed yet, then the directory the installer made for it when it is empty.
+static void RemoveWorkAreaAtExit() {
+    if (workAreaMade == nullptr)
+        return;
+    RemoveEntry(workAreaMade);
+    workAreaMade = nullptr;
+    if (flCreatedTmpDir && pCreatedWorkDir != nullptr && pCreatedWorkDir[0] == '/')
+        rmdir(pCreatedWorkDir);
+}
+
+void CatchInterrupts(const char *message) {
+    stopMessage = message;
+    struct sigaction sa;
+    memset(&sa, 0, sizeof sa);
+    sa.sa_handler = OnStopSignal;
+    sigemptyset(&sa.sa_mask);
+    // No SA_RESTART: a wait or a read in progress returns, and the run stops.
+    sa.sa_flags = 0;
+    for (const StopSignal &s : STOP_SIGNALS) {
+        struct sigaction before;
+        // A signal ignored from the start (nohup, a background job) stays so.
+        if (sigaction(s.number, nullptr, &before) == 0 && before.sa_handler == SIG_IGN)
+            continue;
+        sigaction(s.number, &sa, nullptr);
+    }
+    atexit(RemoveWorkAreaAtExit);
+}
+
+void RemoveOnStop(const char *workArea) {
+    workAreaMade = workArea;
+}
+
+// Waits up to the grace for the stopped command to end, then kills what is
+// left of its group and waits for it.
+static void EndRunningCommand(pid_t pid) {
+    for (int i = 0; i < END_GRACE_STEPS; i++) {
+        if (waitpid(pid, nullptr, WNOHANG) != 0) {
+            kill(-pid, SIGKILL);
+            return;
+        }
+        usleep(END_GRACE_STEP_US);
+    }
+    kill(-pid, SIGKILL);
+    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+}
+
+void StopIfInterrupted() {
+    int sig = caughtSignal;
+    if (sig == 0)
+        return;
+    pid_t pid = runningPid;
+    if (pid > 0) {
+        kill(-pid, sig);
+        EndRunningCommand(pid);
+        runningPid = 0;
+    }
+    const char *name = "signal";
+    for (const StopSignal &s : STOP_SIGNALS) {
+        if (s.number == sig)
+            name = s.name;
+    }
+    PutLogMsg("ERROR: interrupted by %s\n", name);
+    fputs("\n", stdout);
+    fflush(stdout);
+    fprintf(stderr, stopMessage != nullptr ? stopMessage : "ERROR: interrupted by %s (%s)\n", name,
+            my_name != nullptr ? my_name : "");
+    fflush(stderr);
+    exit(128 + sig);
+}
+
+// Starts /bin/sh -c line, as system() does, with the output on outFd when it
+// is not -1. The command leads a process group of its own, so that it is
+// stopped through the run (which passes a stop signal on) and never outlives
+// a stop. Returns the process id, or -1.
+static pid_t StartShell(const char *line, int outFd) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        setpgid(0, 0);
+        if (outFd >= 0 && dup2(outFd, STDOUT_FILENO) < 0)
+            _exit(127);
+        // The handlers of the run fall back to the default handling at exec.
+        execl("/bin/sh", "sh", "-c", line, static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    if (pid > 0) {
+        setpgid(pid, pid);
+        runningPid = pid;
+    }
+    return pid;
+}
+
+// Waits for the command StartShell started and returns its status as
+// waitpid gives it, or -1 when it cannot be waited for. A stop signal that
+// comes meanwhile stops the command and the run.
+static int WaitShell(pid_t pid) {
+    int status = -1;
+    while (caughtSignal == 0) {
+        if (waitpid(pid, &status, 0) == pid) {
+            runningPid = 0;
+            return status;
+        }
+        if (errno != EINTR)
+            break;
+    }
+    StopIfInterrupted();
+    runningPid = 0;
+    return -1;
+}
+
+// Logs a command line the way SysCmd does before it runs one: a progress
+// dot and the line.
+static void LogShownLine(const char *line, size_t shownLen) {
+    if (!flSysCmdLog)
+        return;
+    fputs(".", stdout);
+    fflush(stdout);
+    PutLogMsg("%.*s\n", static_cast<int>(shownLen), line);
+}
+
 // SysCmd; when outFile is not null, the command's standard output is
 // appended to outFile instead of going where the mode sends output.
 static int RunCmd(int id, int mode, const char *outFile, const char *format, va_list ap) {
@@ -257,19 +416,20 @@ static int RunCmd(int id, int mode, const char *outFile, const char *format, va_
         return E2BIG;
     }
 
-    if (logged && flSysCmdLog) {
-        fputs(".", stdout);
-        fflush(stdout);
-        PutLogMsg("%.*s\n", static_cast<int>(shownLen), line);
-    }
+    StopIfInterrupted();
+    if (logged)
+        LogShownLine(line, shownLen);
 
     if (logFd >= 0)
         ShareLogWithCommands(true);
     errno = 0;
-    int status = system(line);
+    pid_t pid = StartShell(line, -1);
+    int status = pid < 0 ? -1 : WaitShell(pid);
     int savedErrno = errno;
     if (logFd >= 0)
         ShareLogWithCommands(false);
+    // A command ended by the stop signal is no failure of its own.
+    StopIfInterrupted();
     char why[128];
     int result = JudgeStatus(status, savedErrno, why, sizeof(why));
     if (result != 0) {
@@ -295,6 +455,33 @@ int SysCmdAppend(int id, int mode, const char *outFile, const char *format, ...)
     int result = RunCmd(id, mode, outFile, format, ap);
     va_end(ap);
     return result;
+}
+
+int RenameStep(int mode, const char *from, const char *to) {
+    RowToRun(CMD_MV, true);
+    char line[CMDLINE_SIZE];
+    line[0] = '\0';
+    LineText text = {line, sizeof(line), 0, false};
+    Append(&text, "%s/%s -c \"%s/%s %s -T %s %s", ShellDir(), ComList[CMD_SH].pName,
+           ComList[CMD_MV].pPath, ComList[CMD_MV].pName, ComList[CMD_MV].pOpts, from, to);
+    if (text.overflow) {
+        ReportFailure(mode, strerror(E2BIG), line);
+        return E2BIG;
+    }
+    StopIfInterrupted();
+    LogShownLine(line, text.len);
+    if (rename(from, to) == 0) {
+        StopIfInterrupted();
+        return 0;
+    }
+    int err = errno;
+    if (err == EXDEV) {
+        // What mv would have said before it began to copy; the caller copies.
+        PutLogMsg("rename %s: %s\n", from, strerror(err));
+        return err;
+    }
+    ReportFailure(mode, strerror(err), line);
+    return err;
 }
 
 char *GetCmd(int id) {
@@ -340,20 +527,33 @@ ResponseLine *GetCmdResponse(int id, const char *pattern, const char *format, ..
     if (text.overflow)
         return nullptr;
 
-    FILE *pipe = popen(line, "r");
-    if (!pipe)
+    StopIfInterrupted();
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
         return nullptr;
+    pid_t pid = StartShell(line, fds[1]);
+    close(fds[1]);
+    FILE *out = pid < 0 ? nullptr : fdopen(fds[0], "r");
+    if (!out) {
+        close(fds[0]);
+        if (pid > 0)
+            WaitShell(pid);
+        return nullptr;
+    }
 
     // The buffer that held the command line now takes the output, so a line
     // longer than 4095 characters arrives in several pieces.
     ResponseLine *first = nullptr;
     ResponseLine *last = nullptr;
-    while (fgets(line, sizeof(line), pipe)) {
+    while (fgets(line, sizeof(line), out)) {
         if (pattern && pattern[0] && !strstr(line, pattern))
             continue;
         KeepLine(&first, &last, line);
     }
-    pclose(pipe);
+    fclose(out);
+    WaitShell(pid);
+    // Output cut short by a stop signal is never taken for the answer.
+    StopIfInterrupted();
     return first;
 }
 

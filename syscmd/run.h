@@ -23,6 +23,12 @@ int SysCmd(int id, int mode, const char *format, ...) __attribute__((format(prin
 // shows the redirection, and standard error goes where the mode says.
 int SysCmdAppend(int id, int mode, const char *outFile, const char *format, ...)
     __attribute__((format(printf, 4, 5)));
+// Renames from to to with rename(2), logged (with a progress dot) as the
+// command line "mv -f -T FROM TO" would be. 0 when done; EXDEV, logged but not
+// reported, when the file system cannot rename there (the caller copies
+// instead); any other failure is reported in the shape of mode, as SysCmd
+// reports a failed command.
+int RenameStep(int mode, const char *from, const char *to);
 // "dir/name opts" of a row (allocator-owned), or null when not located.
 char *GetCmd(int id);
 // Output lines of the command that contain pattern (all when null or ""),
@@ -46,3 +52,21 @@ const char *FailedStep(int i);
 // name (ps), or null (allocator-owned). Here, below the other queries,
 // because the after-run wait of SysCmd asks it.
 char *GetSysPsIdList(const char *name);
+
+// From now on SIGINT, SIGTERM and SIGHUP (unless ignored from the start) stop
+// the run: the command that runs gets the signal too (commands lead process
+// groups of their own) and is killed when it has not ended within a second;
+// the log gets "ERROR: interrupted by SIGxxx"; message (a format taking the
+// signal's name and the program's name) goes to standard error; the process
+// exits with status 128 plus the signal's number. The stop comes at the next
+// step of the run (every command, rename and answer read is one), never in
+// the signal handler. Also makes every end of the process remove the work
+// area given to RemoveOnStop.
+void CatchInterrupts(const char *message);
+// Ends the run as CatchInterrupts describes when a stop signal has come;
+// else returns at once.
+void StopIfInterrupted();
+// The work area the run made (a saved string), removed with all it holds
+// when the process ends before the clean-up removed it; null once it is
+// gone. The directory the installer made for it goes too when then empty.
+void RemoveOnStop(const char *workArea);
