@@ -238,7 +238,11 @@ static char *PendingTarget() {
 void finishInterruptedMove() {
     if (Present(PendingLink)) {
         char *target = PendingTarget();
-        if (target != nullptr && GetFileType(target) == 1) {
+        if (target != nullptr && GetFileType(FixedPlace) == 1 && SameTarget(FixedPlace, target)) {
+            // The link leads to the directory at the fixed place: nothing to
+            // commit.
+            SysCmd(CMD_RM, MODE_FATAL, "%s", PendingLink);
+        } else if (target != nullptr && GetFileType(target) == 1) {
             // The new copy is complete: the move goes on to its commit,
             // whatever is left of the old copy at the fixed place.
             if (Present(FixedPlace) && !SameTarget(FixedPlace, target)) {

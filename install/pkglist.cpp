@@ -387,7 +387,7 @@ bool RunLine(const ListPlace &at, const PkgLine &line, const char *pkg) {
         }
         break;
     case DIR_NEWDIR: {
-        if (FindFile(pAppDir, name)) {
+        if (!flFirstInstallation && FindFile(pAppDir, name)) {
             return false;
         }
         char *dir = SaveStr("%s/%s", pAppDir, name);
@@ -404,6 +404,8 @@ bool RunLine(const ListPlace &at, const PkgLine &line, const char *pkg) {
 }
 
 } // namespace
+
+bool flFirstInstallation = false;
 
 // Reads WORK/pkg/pkg.list and carries out each line in file order. Returns 0
 // after the last line, 1 when a checkps line stopped the processing. A list

@@ -208,6 +208,7 @@ int Install() {
     ShowPhase(MSG_PHASE_SCRIPTS);
     // A first installation, or one that an earlier run began and never ended.
     bool first = pCurrentInstallDir == nullptr || FirstInstallationUnfinished();
+    flFirstInstallation = first;
     if (first) {
         BeginFirstInstallation();
         createInstallationDirectories(pTargetInstallDir);

@@ -10,7 +10,7 @@ TRY_PACKAGES=(cmake g++ make ncompress procps util-linux mount coreutils tar gzi
 # ensure_packages keeps that from happening.
 # shellcheck disable=SC2034 # used by scripts/test, which sources this file
 TEST_PACKAGES=("${TRY_PACKAGES[@]}" libgtest-dev libbenchmark-dev shellcheck groff-base man-db
-    gpg gpgv gpg-agent cups-daemon cups-client ansible-core ansible-lint)
+    gpg gpgv gpg-agent cups-daemon cups-client ansible-core ansible-lint strace)
 
 POLICY=/usr/sbin/policy-rc.d
 

@@ -21,7 +21,7 @@ while IFS='|' read -r name opts tweak status err order; do
     expect_status "$status"
     if [ "$status" = 0 ]; then expect_nodes $A/vsf f 4755; expect_exists /tmp/tvqadmin.calls; expect_absent $W
         expect_eq "edited tvxx.cfg" "$(file_text $A/tvxx.cfg)" "level=3.01.67"
-    else expect_absent /usr/Varen /tmp/tvqadmin.calls; fi
+    else expect_absent /usr/Varen /tmp/tvqadmin.calls $W; fi
     want=$(printf '%b' "$err"; printf x)
     case $err in "~"*) expect_contains "standard error" "$ERR" "${err#"~"}" ;; *) expect_eq "standard error" "$ERR" "${want%x}" ;; esac
     expect_log "$order"

@@ -404,8 +404,12 @@ TEST_F(Files, RemoveEntryTellsWhetherTheEntryIsGone) {
     EXPECT_TRUE(RemoveEntry((dir + "/t").c_str()) && !Exists(dir + "/t") && RemoveEntry((dir + "/t").c_str()));
     EXPECT_FALSE(RemoveEntry((dir + "/m").c_str()));
     umount((dir + "/m").c_str());
-    ASSERT_EQ(0, Sh("cd " + dir + " && for i in $(seq 200); do mkdir d && cd d; done")); // 200 levels
+    // The depth limit on both sides: a tree of 256 levels goes, one of 257 is refused and kept.
+    ASSERT_EQ(0, Sh("cd " + dir + " && for i in $(seq 256); do mkdir d && cd d; done; cd " + dir +
+                    " && for i in $(seq 257); do mkdir e && cd e; done"));
     EXPECT_TRUE(RemoveEntry((dir + "/d").c_str()) && !Exists(dir + "/d"));
+    EXPECT_TRUE(!RemoveEntry((dir + "/e").c_str()) && Exists(dir + "/e"));
+    Sh("rm -rf " + dir + "/e");
     // A file that cannot go (where the file system can make it immutable).
     EXPECT_TRUE(Sh("touch " + dir + "/i && chattr +i " + dir + "/i 2>/dev/null") != 0 || !RemoveEntry((dir + "/i").c_str()));
 }
