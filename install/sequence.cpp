@@ -134,8 +134,8 @@ void createInstallationDirectories(const char *base) {
     CreateFile(appDir, nullptr, mode, nullptr, nullptr);
     PutMem(appDir);
 
-    // /usr/Varen gets the mode when this installation made it.
-    if (madeUsrVendor || GetFileType(USR_VENDOR) == 0) {
+    // /usr/Varen gets the mode when this installation made it (at its start).
+    if (madeUsrVendor) {
         CreateFile(USR_VENDOR, nullptr, mode, nullptr, nullptr);
     }
 
