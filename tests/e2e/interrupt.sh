@@ -42,7 +42,7 @@ fi
 exec $real "$@"
 EOF
 chmod 755 /usr/local/lib/e2e/step
-for c in rm mkdir chmod chown chgrp ln cp mv tar uncompress sha256sum sed touch; do ln -sf /usr/local/lib/e2e/step /usr/sbin/$c; done
+for c in rm mkdir chmod chown chgrp ln cp mv cat tar uncompress sha256sum sed touch; do ln -sf /usr/local/lib/e2e/step /usr/sbin/$c; done
 
 state() {   # what an installation consists of: types, modes, link targets, checksums
     local d
@@ -88,7 +88,8 @@ interrupted() {   # interrupted STEP NTH WAY COMMAND...: sets st (and pid); chec
         grep -q "^ERROR: interrupted by SIG$3$" /tmp/setup.log || st="$st, stderr: $(head -c 300 $E/err)"
     [ ! -e /tmp/VarenInstall ] || st="$st, work area left"
 }
-steps() { grep "^/usr/bin/sh -c \"" /tmp/setup.log | sed "s|^/usr/bin/sh -c \"||" | tr -d "\"'\''" | tr -s " "; }
+# (an output redirection that the log shows belongs to the shell, not to the command)
+steps() { grep "^/usr/bin/sh -c \"" /tmp/setup.log | sed "s|^/usr/bin/sh -c \"||; s| >> [^ ]*\$||" | tr -d "\"'\''" | tr -s " "; }
 # SIGTERM while the copies are checked and SIGHUP while the archive is unpacked: nothing is blamed on the medium.
 for way in TERM:143:sha256sum HUP:129:tar; do
     reset first && interrupted "$(steps | grep -m1 "/${way##*:} ")" 1 ${way%%:*} /mnt/cd/setup
