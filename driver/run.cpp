@@ -392,4 +392,5 @@ void VarenClean(const char *workArea) {
     }
     fputs("\n", stdout);
     fflush(stdout);
+    flDotLineOpen = 0;
 }

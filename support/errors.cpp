@@ -34,6 +34,13 @@ void ErrorMsg(int type, int status, const char *format, ...) {
         return;
     }
     if (type == 2) {
+        // The error that ends the run stands on a line of its own, not
+        // behind the progress dots of a terminal shared by both streams.
+        if (flDotLineOpen) {
+            fputs("\n", stdout);
+            fflush(stdout);
+            flDotLineOpen = 0;
+        }
         fprintf(stderr, "ERROR: %s\n", Line);
         exit(status);
     }

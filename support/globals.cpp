@@ -12,5 +12,6 @@ char *pCurrentInstallDir = nullptr;
 char *pTargetInstallDir = nullptr;
 char *pAppDir = nullptr;
 uint8_t flCreatedTmpDir = 0;
+uint8_t flDotLineOpen = 0;
 char *pCreatedWorkDir = nullptr;
 const char pBinaryInstanceCheckList[] = ",tvadmin,tvqadmin,tolvar,tvrtvxxtty,TVQ,TVRM,vsf,";

@@ -11,6 +11,7 @@ extern char *pCmdLineInstallDir; // base from "install BASE", or null
 extern char *pCurrentInstallDir; // base of the earlier installation, or null
 extern char *pTargetInstallDir;  // base this run installs into (BASE)
 extern char *pAppDir;            // BASE/Varen/tvxx (APP)
+extern uint8_t flDotLineOpen;    // progress dots stand on standard output without their newline
 extern uint8_t flCreatedTmpDir;  // the installer created the work-area directory
 extern char *pCreatedWorkDir;    // that directory, when it is the one in use; else null
 extern const char pBinaryInstanceCheckList[];

@@ -318,6 +318,7 @@ void StopIfInterrupted() {
     PutLogMsg("ERROR: interrupted by %s\n", name);
     fputs("\n", stdout);
     fflush(stdout);
+    flDotLineOpen = 0;
     fprintf(stderr, stopMessage != nullptr ? stopMessage : "ERROR: interrupted by %s (%s)\n", name,
             my_name != nullptr ? my_name : "");
     fflush(stderr);
@@ -370,6 +371,7 @@ static void LogShownLine(const char *line, size_t shownLen) {
         return;
     fputs(".", stdout);
     fflush(stdout);
+    flDotLineOpen = 1;
     PutLogMsg("%.*s\n", static_cast<int>(shownLen), line);
 }
 
