@@ -12,6 +12,7 @@
 #include "driver/chains.h"
 #include "driver/globals.h"
 #include "install/nls.h"
+#include "support/errors.h"
 #include "support/files.h"
 #include "support/mem.h"
 #include "syscmd/cmdtable.h"
@@ -204,6 +205,7 @@ void parseCommandLineOptions(int argc, char **argv) {
             continue;
         }
         if (key == KEY_VERSION) {
+            EndDotLine();
             fprintf(stderr, "%s %s\n", my_name, SetupVersion);
             exit(0);
         }

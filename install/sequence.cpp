@@ -5,6 +5,7 @@
 // the package list, set the set-user-id modes.
 #include "install/sequence.h"
 
+#include "support/errors.h"
 #include "support/globals.h"
 #include "install/pkglist.h"
 #include "install/scripts.h"
@@ -156,6 +157,7 @@ void createInstallationDirectories(const char *base) {
 bool readyForInstallation() {
     char *user = GetUserName();
     if (user == nullptr || strcmp(user, "root") != 0) {
+        EndDotLine();
         printf(nlsSetupStrCvt(MSG_NOT_ROOT), user != nullptr ? user : "", my_name);
         fflush(stdout);
         PutMem(user);
@@ -166,6 +168,7 @@ bool readyForInstallation() {
     if (!FindFile(pAppDir, "TolvarD") && !FindFile(pAppDir, "TolvarDStop")) {
         return true;
     }
+    EndDotLine();
     printf(nlsSetupStrCvt(MSG_OLD_DAEMON), "Varen", "Varen", "Varen", "tvxx");
     for (;;) {
         printf("%s", nlsSetupStrCvt(MSG_CONTINUE));

@@ -23,6 +23,14 @@ void SysError(const char *format, ...) {
     exit(1);
 }
 
+void EndDotLine() {
+    if (!flDotLineOpen)
+        return;
+    fputs("\n", stdout);
+    fflush(stdout);
+    flDotLineOpen = 0;
+}
+
 void ErrorMsg(int type, int status, const char *format, ...) {
     va_list args;
     va_start(args, format);
@@ -36,11 +44,7 @@ void ErrorMsg(int type, int status, const char *format, ...) {
     if (type == 2) {
         // The error that ends the run stands on a line of its own, not
         // behind the progress dots of a terminal shared by both streams.
-        if (flDotLineOpen) {
-            fputs("\n", stdout);
-            fflush(stdout);
-            flDotLineOpen = 0;
-        }
+        EndDotLine();
         fprintf(stderr, "ERROR: %s\n", Line);
         exit(status);
     }

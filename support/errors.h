@@ -7,6 +7,10 @@ extern char Line[LINE_SIZE]; // shared work buffer of ErrorMsg and the process q
 // "\n<my_name>: ", the message, " : ", the system's error text; exit status 1.
 [[noreturn]] void SysError(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
+// Ends the line of progress dots on standard output, when one is open, so
+// that a message of the run's end stands on a line of its own.
+void EndDotLine();
+
 // type 1: "WARNING: %s\n" on standard error; type 2: "ERROR: %s\n" and exit
 // with status; any other type only formats into Line.
 void ErrorMsg(int type, int status, const char *format, ...) __attribute__((format(printf, 3, 4)));

@@ -23,7 +23,7 @@ base() {
     echo earlier >/tmp/setup.log; /mnt/cd/setup "$@" </dev/null >/tmp/e2e.out 2>&1; local status=$?
     printf "[%s]" "$@"
     echo " $status $(grep -c "^earlier" /tmp/setup.log) $(sed -n -e "s/^There isn.t enough space in \(.*\) to perform .*/\1/p" \
-        -e "s/^ERROR: the path \(.*\) contains .*/refused \"\1\"/p" -e "s/^ERROR: \(.*\) is not an option .*/option \1/p" -e "s/^\.*setup 3/version 3/p" /tmp/e2e.out)"
+        -e "s/^ERROR: the path \(.*\) contains .*/refused \"\1\"/p" -e "s/^ERROR: \(.*\) is not an option .*/option \1/p" -e "s/^setup 3/version 3/p" /tmp/e2e.out)"
 }
 for b in /opt /opt/ /opt/Varen /opt/Varen/ /opt/Varen/tvxx /opt/Varen/tvxx// /opt/tvxx-suite \
     /opt/Varen-2026 /opt/Varen-2026/Varen/tvxx "" -v "/opt;touch /tmp/e2e.pwned"; do base install "$b"; done
@@ -38,7 +38,7 @@ ln -sfn "/opt/a b/Varen/tvxx" /usr/Varen/tvxx
 base
 rm /usr/Varen/tvxx && sed -i "s/ 0 100 / 0 5000 /" /usr/bin/df
 nobody() {
-    rm /tmp/setup.log; setpriv --reuid=65534 --regid=65534 --clear-groups -- /mnt/cd/setup | sed "s/^\.*//; /^$/d"
+    rm /tmp/setup.log; setpriv --reuid=65534 --regid=65534 --clear-groups -- /mnt/cd/setup | sed "/^\.*$/d"
     echo "${PIPESTATUS[0]} $(stat -c "%a %U" /tmp/setup.log) [$(ls -A /usr/Varen)] $(grep -c "tar xvfp" /tmp/setup.log)"
 }
 nobody && rm /usr/bin/whoami && nobody
