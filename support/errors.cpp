@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 char Line[LINE_SIZE];
+void (*pRecordError)(const char *text) = nullptr;
 
 void SysError(const char *format, ...) {
     // The writes below may change errno; the report is about the error before.
@@ -46,6 +47,8 @@ void ErrorMsg(int type, int status, const char *format, ...) {
         // behind the progress dots of a terminal shared by both streams.
         EndDotLine();
         fprintf(stderr, "ERROR: %s\n", Line);
+        if (pRecordError != nullptr)
+            pRecordError(Line);
         exit(status);
     }
 }

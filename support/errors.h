@@ -7,6 +7,10 @@ extern char Line[LINE_SIZE]; // shared work buffer of ErrorMsg and the process q
 // "\n<my_name>: ", the message, " : ", the system's error text; exit status 1.
 [[noreturn]] void SysError(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
+// Where an error that ends the run is recorded besides standard error (the
+// run's log sets it once the log is made); null: nowhere.
+extern void (*pRecordError)(const char *text);
+
 // Ends the line of progress dots on standard output, when one is open, so
 // that a message of the run's end stands on a line of its own.
 void EndDotLine();

@@ -67,6 +67,11 @@ static int MakeOwnLog(const char *path) {
     return -1;
 }
 
+// Writes an error that ends the run into the log, as standard error shows it.
+static void RecordError(const char *text) {
+    PutLogMsg("ERROR: %s\n", text);
+}
+
 void StartRunLog() {
     if (LogFd >= 0)
         close(LogFd);
@@ -85,6 +90,7 @@ void StartRunLog() {
             fprintf(stderr, "ERROR: couldn't open %s\n", path);
         PutMem(path);
         PutLogMsg("initializing system\n%s", pending ? pending : "");
+        pRecordError = RecordError;
     }
     PutMem(pending);
 }

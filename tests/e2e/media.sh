@@ -96,7 +96,8 @@ $seed"
     if [ "$status" = 0 ]; then expect_eq "installed" "$(file_text /opt/Varen/tvxx/tvxx.cfg)" "level=3.01.67"
         expect_dots_of_full_run
     else expect_eq "the earlier installation" "$(file_text $A/queues/q1)" "queue data"; expect_absent /opt/Varen
-        expect_log "!cp -p /mnt/cd/pkg"; [ -z "$OUT" ] || expect_eq "the dot line ended" "${OUT: -1}" $'\n'; fi
+        expect_log "!cp -p /mnt/cd/pkg"; expect_contains "the reason in the log" "$LOG" "$err"
+        [ -z "$OUT" ] || expect_eq "the dot line ended" "${OUT: -1}" $'\n'; fi
 done <<CASES
 signed|--pieces 2 --sign one@e2e.test||$TRUST|0|
 signed_upper|--upper --pieces 2 --sign one@e2e.test||$TRUST|0|
