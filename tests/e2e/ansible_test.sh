@@ -67,7 +67,7 @@ absent_at h1 /var/lib/varen-tvxx-medium; absent_at h3 /var/lib/varen-tvxx-medium
 echo "edited" >>"/proc/${PID[h1]}/root/usr/Varen/tvxx/tvxx.conf"
 play second --limit h1,h2,h3
 expect_status 0; recap h1 0 0; recap h2 0 0; recap h3 '[1-9]' 0
-says '\[WARNING\]: setup stopped as answered, before anything was installed: The installation was stopped as answered; nothing was installed. The host is left as it was.'
+says '\[WARNING\]: setup stopped as answered, before anything was installed: The installation was stopped as answered; nothing was installed. Nothing was installed; an earlier installation is kept.'
 expect_eq "h1's edited file" "$(at h1 /usr/Varen/tvxx/tvxx.conf | tail -n 1)" edited
 play check_installed --check --limit h1,h2 -e '{"varen_setup_args": "install /opt"}'
 expect_status 0; recap h1 1 0; recap h2 0 0
