@@ -139,6 +139,20 @@ TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
               "WARNING_MSG: killed by signal 9 (Killed)\n", ReadFile(LOG));
 }
 
+// A stop signal ends the run with 128 + its number even while a command that ignores it runs: the
+// command's group is killed after the grace, never waited for to its end; the work area goes.
+TEST_F(Run, StopSignalEndsACommandThatIgnoresIt) {
+    std::string work = dir + "/work";
+    mkdir(work.c_str(), 0700);
+    time_t start = time(nullptr);
+    ChildRun run = RunInChild([&] {
+        CatchInterrupts("stopped by %s (%s)\n"), RemoveOnStop(SaveStr("%s", work.c_str()));
+        return SysCmd(CMD_LINE, MODE_WARN, "trap '' TERM; kill -TERM $PPID; sleep 30");
+    });
+    EXPECT_TRUE(run.status == 143 && time(nullptr) - start < 15 && !Exists(work)) << run.status << run.err;
+    EXPECT_EQ("stopped by SIGTERM (setup)\n", run.err);
+}
+
 // Quiet calls are neither logged nor redirected; an unlocated command ends the run with status 1.
 TEST_F(Run, QuietCallsAndUnlocatedCommands) {
     std::string src = dir + "/src", dst = dir + "/dst";
