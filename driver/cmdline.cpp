@@ -205,6 +205,9 @@ void parseCommandLineOptions(int argc, char **argv) {
             continue;
         }
         if (key == KEY_VERSION) {
+            // A work-area directory made for this run stays: the version's
+            // run has always left it.
+            pCreatedWorkDir = nullptr;
             EndDotLine();
             fprintf(stderr, "%s %s\n", my_name, SetupVersion);
             exit(0);

@@ -253,12 +253,14 @@ static void OnStopSignal(int sig) {
 }
 
 // Removes, at any end of the process, the work area the run made and had not
-// removed yet, then the directory the installer made for it when it is empty.
+// removed yet, then the directory the installer made for it when it is empty:
+// also when the run stopped before it made the work area (a refusal of the
+// checks, an answer, an interrupt), which leaves the host as it found it.
 static void RemoveWorkAreaAtExit() {
-    if (workAreaMade == nullptr)
-        return;
-    RemoveEntry(workAreaMade);
-    workAreaMade = nullptr;
+    if (workAreaMade != nullptr) {
+        RemoveEntry(workAreaMade);
+        workAreaMade = nullptr;
+    }
     if (flCreatedTmpDir && pCreatedWorkDir != nullptr && pCreatedWorkDir[0] == '/')
         rmdir(pCreatedWorkDir);
 }

@@ -61,7 +61,8 @@ char *GetSysPsIdList(const char *name);
 // exits with status 128 plus the signal's number. The stop comes at the next
 // step of the run (every command, rename and answer read is one), never in
 // the signal handler. Also makes every end of the process remove the work
-// area given to RemoveOnStop.
+// area given to RemoveOnStop, and the work-area directory the installer made
+// (pCreatedWorkDir) when it is empty.
 void CatchInterrupts(const char *message);
 // Ends the run as CatchInterrupts describes when a stop signal has come;
 // else returns at once.

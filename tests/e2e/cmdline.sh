@@ -30,6 +30,7 @@ for b in /opt /opt/ /opt/Varen /opt/Varen/ /opt/Varen/tvxx /opt/Varen/tvxx// /op
 base ""
 base -v
 base /var/tmp/e2e-new -v
+base /var/tmp/e2e-made
 base "/var/tmp/e2e a"
 ls -d /var/tmp/e2e* /tmp/e2e.pwned /tmp/VarenInstall 2>&1 | sed "s/^ls: //"
 mkdir -p /usr/Varen && ln -s /opt/Varen-2026/Varen/tvxx/ /usr/Varen/tvxx
@@ -65,6 +66,7 @@ kept cannot access '\''/run/VarenInstall.lock'\'': No such file or directory
 [] 2 1 refused ""
 [-v] 0 1 version 3.01.67
 [/var/tmp/e2e-new][-v] 0 1 version 3.01.67
+[/var/tmp/e2e-made] 1 0 
 [/var/tmp/e2e a] 2 1 refused "/var/tmp/e2e a"
 cannot access '\''/tmp/e2e.pwned'\'': No such file or directory
 cannot access '\''/tmp/VarenInstall'\'': No such file or directory
