@@ -221,12 +221,17 @@ static void AfterRun(int id) {
 // ---- Stop signals: an interrupt, a termination or a hang-up stops the run.
 
 // The signals that stop a run, with the names its last message gives them.
+// A standard output or error whose reader went away (a pipe to a program
+// that ended, as when the session that read it was lost) stops the run the
+// same way, instead of killing it part-way with its work area left.
 struct StopSignal {
     int number;
     const char *name;
 };
-constexpr StopSignal STOP_SIGNALS[] = {{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}};
-static_assert(sizeof(STOP_SIGNALS) / sizeof(STOP_SIGNALS[0]) == 3, "interrupt, termination, hang-up");
+constexpr StopSignal STOP_SIGNALS[] = {
+    {SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}, {SIGPIPE, "SIGPIPE"}};
+static_assert(sizeof(STOP_SIGNALS) / sizeof(STOP_SIGNALS[0]) == 4,
+              "interrupt, termination, hang-up, a reader gone");
 // How long a stopped command may take to end before it is killed: steps of 50 ms.
 constexpr int END_GRACE_STEPS = 20;
 constexpr useconds_t END_GRACE_STEP_US = 50000;

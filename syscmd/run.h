@@ -53,7 +53,7 @@ const char *FailedStep(int i);
 // because the after-run wait of SysCmd asks it.
 char *GetSysPsIdList(const char *name);
 
-// From now on SIGINT, SIGTERM and SIGHUP (unless ignored from the start) stop
+// From now on SIGINT, SIGTERM, SIGHUP and SIGPIPE (unless ignored from the start) stop
 // the run: the command that runs gets the signal too (commands lead process
 // groups of their own) and is killed when it has not ended within a second;
 // the log gets "ERROR: interrupted by SIGxxx"; message (a format taking the

@@ -43,6 +43,7 @@ nobody() {
     echo "${PIPESTATUS[0]} $(stat -c "%a %U" /tmp/setup.log) [$(ls -A /usr/Varen)] $(grep -c "tar xvfp" /tmp/setup.log)"
 }
 nobody && rm /usr/bin/whoami && nobody
+(sleep 0.3; exec /mnt/cd/setup) </dev/null 2>/dev/null | true; echo "pipe ${PIPESTATUS[0]} $(ls -d /tmp/VarenInstall 2>&1 | sed "s/^ls: //")"
 '
 run bases -c "$CASES"
 expect_status 0
@@ -79,6 +80,7 @@ You must become root to run setup
 User ID:  65534 is logged in
 You must become root to run setup
 1 644 nobody [] 0
+pipe 141 cannot access '\''/tmp/VarenInstall'\'': No such file or directory
 '
 
 # A French installation into a new work-area directory named with the other allowed characters: made,
