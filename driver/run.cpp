@@ -69,7 +69,9 @@ char *locatePreviousInstallation() {
         PutMem(base);
         return nullptr;
     }
-    char target[256];
+    // Room for the link a run makes to any base the system allows: a longer
+    // one is never cut, which would name another base.
+    char target[PATH_MAX];
     memset(target, 0, sizeof target);
     ssize_t len = readlink(probe, target, sizeof target - 1);
     PutMem(probe);

@@ -37,6 +37,7 @@ mkdir -p /usr/Varen && ln -s /opt/Varen-2026/Varen/tvxx/ /usr/Varen/tvxx
 base
 ln -sfn "/opt/a b/Varen/tvxx" /usr/Varen/tvxx
 base
+L=$(printf "d%.0s" $(seq 245)) && ln -sfn "/opt/$L/Varen/tvxx" /usr/Varen/tvxx && base | sed "s|$L|LONG|"
 rm /usr/Varen/tvxx && sed -i "s/ 0 100 / 0 5000 /" /usr/bin/df
 nobody() {
     rm /tmp/setup.log; setpriv --reuid=65534 --regid=65534 --clear-groups -- /mnt/cd/setup | sed "/^\.*$/d"
@@ -74,6 +75,7 @@ cannot access '\''/tmp/VarenInstall'\'': No such file or directory
 /var/tmp/e2e-new
 [] 1 0 /opt/Varen-2026
 [] 2 0 refused "/opt/a b"
+[] 1 0 /opt/LONG
 nobody is logged in
 You must become root to run setup
 1 644 nobody [] 0
