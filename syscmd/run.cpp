@@ -405,14 +405,16 @@ static int RunCmd(int id, int mode, const char *outFile, const char *format, va_
 
     bool logged = (mode == MODE_WARN || mode == MODE_FATAL) && !quiet;
     // A logged command writes into the run's own descriptor of the log,
-    // never to the log's name.
+    // never to the log's name; the command keeps it only as its output and
+    // errors (what it leaves running, a daemon of the suite's tool, holds no
+    // descriptor of its own on the log).
     int logFd = logged ? LogFdForCommands() : -1;
     if (mode == MODE_QUIET)
         Append(&text, outFile ? " 2>/dev/null" : " 1>/dev/null 2>/dev/null");
     else if (logFd >= 0 && outFile)
-        Append(&text, " 2>&%d", logFd);
+        Append(&text, " 2>&%d %d>&-", logFd, logFd);
     else if (logFd >= 0)
-        Append(&text, " 1>&%d 2>&%d", logFd, logFd);
+        Append(&text, " 1>&%d 2>&%d %d>&-", logFd, logFd, logFd);
     else if (logged)
         Append(&text, outFile ? " 2>>/dev/null" : " 1>>/dev/null 2>>/dev/null");
     if (id >= CMD_CANCEL)
