@@ -340,6 +340,17 @@ static pid_t StartShell(const char *line, int outFd) {
     pid_t pid = fork();
     if (pid == 0) {
         setpgid(0, 0);
+        // The run asks its questions itself; a command never takes answers.
+        // On a terminal one that tried, from a process group of its own,
+        // would be stopped (SIGTTIN) and the run would wait for it for ever:
+        // it reads an empty input instead.
+        if (isatty(STDIN_FILENO)) {
+            int none = open("/dev/null", O_RDONLY);
+            if (none < 0 || dup2(none, STDIN_FILENO) < 0)
+                _exit(127);
+            if (none != STDIN_FILENO)
+                close(none);
+        }
         if (outFd >= 0 && dup2(outFd, STDOUT_FILENO) < 0)
             _exit(127);
         // The handlers of the run fall back to the default handling at exec.

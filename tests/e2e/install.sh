@@ -214,4 +214,14 @@ continue_n_spanish|TolvarD|s\nn\n|es_ES|4|2|no
 continue_eof|TolvarD|-||1|1|no
 CASES
 
+# On a terminal: each phase named on the dot line; a command that reads the terminal (a stand-in
+# uncompress) gets an empty input, where from a process group of its own it would stop the run for ever.
+fresh
+SEED='mv /usr/bin/uncompress /usr/bin/uncompress.real && printf "%s\n" "#!/bin/sh" "read -r answer" \
+    "exec /usr/bin/uncompress.real \"\$@\"" >/usr/bin/uncompress && chmod 755 /usr/bin/uncompress'
+PROGRAM=/usr/bin/script run terminal -qec /mnt/cd/setup /dev/null
+expect_status 0
+expect_contains "phases" "$OUT" ". copying the medium ... checking the medium . joining and unpacking ..... writing"
+expect_contains "phases" "$OUT" " installing the files ........"
+
 finish
