@@ -224,13 +224,18 @@ char *QuotedForCommandLine(const char *script) {
         length += *p == '\\' && p[1] != '\n' ? 2 : 1;
     }
     char *quoted = SaveStr("%*s", static_cast<int>(length), "");
+    // Written within the length counted, whatever happens to the count.
     char *q = quoted;
-    for (const char *p = script; *p != '\0'; ++p) {
+    char *end = quoted + strlen(quoted);
+    for (const char *p = script; *p != '\0' && q < end; ++p) {
         if (*p == '\\' && p[1] != '\n') {
             *q++ = '\\';
         }
-        *q++ = *p;
+        if (q < end) {
+            *q++ = *p;
+        }
     }
+    *q = '\0';
     return quoted;
 }
 

@@ -140,14 +140,15 @@ TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
 }
 
 // A stop signal ends the run with 128 + its number even while a command that ignores it runs: the
-// command's group is killed after the grace, never waited for to its end; the work area goes.
+// command's group is killed after the grace, never waited for to its end; the work area goes. A
+// stop signal ignored from the start (nohup) stays ignored.
 TEST_F(Run, StopSignalEndsACommandThatIgnoresIt) {
     std::string work = dir + "/work";
     mkdir(work.c_str(), 0700);
     time_t start = time(nullptr);
     ChildRun run = RunInChild([&] {
-        CatchInterrupts("stopped by %s (%s)\n"), RemoveOnStop(SaveStr("%s", work.c_str()));
-        return SysCmd(CMD_LINE, MODE_WARN, "trap '' TERM; kill -TERM $PPID; sleep 30");
+        signal(SIGHUP, SIG_IGN), CatchInterrupts("stopped by %s (%s)\n"), RemoveOnStop(SaveStr("%s", work.c_str()));
+        return SysCmd(CMD_LINE, MODE_WARN, "trap '' TERM; kill -HUP $PPID; sleep 1; kill -TERM $PPID; sleep 30");
     });
     EXPECT_TRUE(run.status == 143 && time(nullptr) - start < 15 && !Exists(work)) << run.status << run.err;
     EXPECT_EQ("stopped by SIGTERM (setup)\n", run.err);
@@ -256,6 +257,10 @@ TEST_F(Query, ProcessIdsByExactName) {
         full += "1234567 ? S 0:01 x tvadmin\n";
     Output(full + std::string(sizeof(Line) % 8 - 2, '9') + " ? S 0:01 x tvadmin\n"); // its blank and NUL: 1 byte too many
     EXPECT_EQ(sizeof(Line) / 8 * 8 + 1, Take(GetSysPsIdList("tvadmin")).size());
+    FakeCmd(CMD_WHOAMI, dir, "echo alice");
+    auto before = InUse();
+    EXPECT_EQ("alice", Take(GetUserName()));
+    EXPECT_EQ(before, InUse()); // nothing kept of the query
 }
 
 TEST_F(Query, DiskSpaceAndUsage) {
