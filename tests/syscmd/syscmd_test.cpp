@@ -54,6 +54,7 @@ TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
     setenv("PATH", path.c_str(), 1);
     // Asked before the table is located, a command is looked up on its own.
     EXPECT_TRUE(TestCmd(CMD_WHOAMI) && FillCmdPath(CMD_UNAME) && !TestCmd(CMD_LPSTAT) && !FillCmdPath(CMD_LPSTAT));
+    EXPECT_FALSE(FillCmdPath(CMD_END) || FillCmdPath(CMD_CANCEL - 1)); // no row of a command
     auto where = [&](std::initializer_list<int> ids) {
         std::string s;
         for (int id : ids)
