@@ -236,16 +236,25 @@ TEST_F(SaveStrTest, ExactSizeAndCompleteResults) {
 }
 
 #if !defined(__SANITIZE_ADDRESS__)
-// With the address space limited to a little more than it holds now, a 48-MiB text cannot be saved.
+// With the address space limited to a little more than it holds now, a 48-MiB text cannot be saved,
+// whether its formatting (16 MiB more) or its copy (72 MiB more) finds no room; a 64-MiB file is not
+// read whole, and nothing is written through the null answer.
 TEST_F(SaveStrTest, OutOfMemoryEndsTheProgram) {
-    ChildRun run = RunInChild([] {
-        rlim_t pages = 0;
-        std::ifstream("/proc/self/statm") >> pages;
-        struct rlimit lim = {pages * getpagesize() + (16u << 20), pages * getpagesize() + (16u << 20)};
-        return setrlimit(RLIMIT_AS, &lim) != 0 ? 3 : (SaveStr("%*s", 48 << 20, ""), 0);
-    });
-    EXPECT_EQ("1 ERROR: Unable to allocate memory\n\nsetup: Unable to allocate memory : Cannot allocate memory\n",
-              std::to_string(run.status) + " " + run.err);
+    std::string dir = MakeTempDir();
+    ASSERT_EQ(0, truncate((WriteFile(dir + "/big", ""), dir + "/big").c_str(), 64 << 20));
+    for (unsigned more : {16u, 72u}) {
+        ChildRun run = RunInChild([&] {
+            rlim_t pages = 0;
+            std::ifstream("/proc/self/statm") >> pages;
+            struct rlimit lim = {pages * getpagesize() + (more << 20), pages * getpagesize() + (more << 20)};
+            if (setrlimit(RLIMIT_AS, &lim) != 0 || (more == 16 && ReadWholeFile(dir.c_str(), "big") != nullptr))
+                return 3;
+            return SaveStr("%*s", 48 << 20, ""), 0;
+        });
+        std::string refusal = "ERROR: Unable to allocate memory\n"; // the file's room, then the text's
+        EXPECT_EQ("1 " + (more == 16 ? refusal : "") + refusal + "\nsetup: Unable to allocate memory : Cannot allocate memory\n",
+                  std::to_string(run.status) + " " + run.err) << more;
+    }
 }
 #endif
 
