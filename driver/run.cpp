@@ -69,13 +69,10 @@ char *locatePreviousInstallation() {
         PutMem(base);
         return nullptr;
     }
-    // Room for the link a run makes to any base the system allows: a longer
-    // one is never cut, which would name another base.
-    char target[PATH_MAX];
-    memset(target, 0, sizeof target);
-    ssize_t len = readlink(probe, target, sizeof target - 1);
+    // The whole text of the link, never cut, which would name another base.
+    char *target = ReadLinkText(probe);
     PutMem(probe);
-    if (len <= 0) {
+    if (target == nullptr) {
         // A real directory (or any entry that is no link): the installation
         // lives in /usr itself.
         return base;
@@ -83,6 +80,7 @@ char *locatePreviousInstallation() {
     PutMem(base);
     // A relative link text is taken relative to /usr, not to /usr/Varen.
     char *where = target[0] == '/' ? SaveStr("%s", target) : SaveStr("%s/%s", DefaultBase, target);
+    PutMem(target);
     return StripToBaseName(where);
 }
 
@@ -156,13 +154,12 @@ static bool SameFileSystem(const char *a, const char *b) {
 // a saved string, or null when the link cannot be read or its text may not
 // reach a command line.
 static char *AppDirNamedBy(const char *linkPath) {
-    char text[PATH_MAX];
-    ssize_t len = readlink(linkPath, text, sizeof text - 1);
-    if (len <= 0) {
+    char *text = ReadLinkText(linkPath);
+    if (text == nullptr) {
         return nullptr;
     }
-    text[len] = '\0';
     char *base = text[0] == '/' ? SaveStr("%s", text) : SaveStr("%s/%s", DefaultBase, text);
+    PutMem(text);
     StripToBaseName(base);
     char *app = SaveStr("%s/%s/%s", base, VendorDir, ProductDir);
     PutMem(base);
@@ -228,13 +225,12 @@ static bool MoveTree(const char *from, const char *to, bool tryRename) {
 // The directory the pending link names (a saved string), or null when it is
 // no absolute path that may reach a command line.
 static char *PendingTarget() {
-    char target[PATH_MAX];
-    ssize_t len = readlink(PendingLink, target, sizeof target - 1);
-    if (len <= 0 || target[0] != '/') {
+    char *target = ReadLinkText(PendingLink);
+    if (target != nullptr && (target[0] != '/' || !IsShellSafePath(target))) {
+        PutMem(target);
         return nullptr;
     }
-    target[len] = '\0';
-    return IsShellSafePath(target) ? SaveStr("%s", target) : nullptr;
+    return target;
 }
 
 void finishInterruptedMove() {

@@ -143,10 +143,9 @@ void createInstallationDirectories(const char *base) {
     // A link an interrupted first installation made already stays.
     char *fixed = SaveStr("%s/%s/%s", "/usr", VENDOR, PRODUCT);
     char *app = SaveStr("%s/%s/%s", base, VENDOR, PRODUCT);
-    char target[4096];
-    ssize_t len = readlink(fixed, target, sizeof target - 1);
-    bool linked = len > 0 && static_cast<size_t>(len) == strlen(app) &&
-                  memcmp(target, app, static_cast<size_t>(len)) == 0;
+    char *target = ReadLinkText(fixed);
+    bool linked = target != nullptr && strcmp(target, app) == 0;
+    PutMem(target);
     if (!linked) {
         SysCmd(CMD_LN, MODE_FATAL, "-s %s %s", app, fixed);
     }

@@ -487,6 +487,16 @@ char *ReadWholeFile(const char *dir, const char *name) {
     return text;
 }
 
+char *ReadLinkText(const char *path) {
+    // Room for any link the system allows: a text is never cut.
+    char text[PATH_MAX];
+    ssize_t len = path != nullptr ? readlink(path, text, sizeof text - 1) : -1;
+    if (len <= 0)
+        return nullptr;
+    text[len] = '\0';
+    return SaveStr("%s", text);
+}
+
 bool CreateTextFile(const char *path, const char *mode, int permissions, const char *format, ...) {
     FILE *f = path && mode ? fopen(path, mode) : nullptr;
     if (!f) {

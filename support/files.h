@@ -108,6 +108,9 @@ bool GetFileContent(const char *dir, const char *name);
 // The whole of dir/name, whatever its length, as allocator memory ending in
 // a NUL (the caller frees it with PutMem), or null when it cannot be read.
 char *ReadWholeFile(const char *dir, const char *name);
+// The text of the symbolic link at path, whole (a saved string), or null when
+// path is no link or cannot be read. The link is never followed.
+char *ReadLinkText(const char *path);
 // Writes the formatted text to path; false when it cannot be opened or written whole.
 bool CreateTextFile(const char *path, const char *mode, int permissions, const char *format, ...)
     __attribute__((format(printf, 4, 5)));
