@@ -113,25 +113,20 @@ double DUPath(const char *path) {
     return size;
 }
 
-// Longest user name read from whoami, with its newline.
-constexpr size_t USER_LINE_SIZE = 256;
-
 char *GetUserName() {
     char *command = GetCmd(CMD_WHOAMI);
     if (!command) {
         uid_t uid = getuid();
         return uid == 0 ? SaveStr("root") : SaveStr("User ID:  %d", static_cast<int>(uid));
     }
-    FILE *pipe = popen(command, "r");
     PutMem(command);
-    if (!pipe)
+    // Run like every other command: stopped with the run, never a reader of
+    // the terminal.
+    ResponseLine *lines = GetCmdResponse(CMD_WHOAMI, nullptr, "%s", "");
+    if (!lines)
         return nullptr;
-
-    char line[USER_LINE_SIZE];
-    bool got = fgets(line, sizeof(line), pipe) != nullptr;
-    pclose(pipe);
-    if (!got)
-        return nullptr;
-    line[strcspn(line, "\r\n")] = '\0';
-    return SaveStr("%s", line);
+    lines->pText[strcspn(lines->pText, "\r\n")] = '\0';
+    char *name = SaveStr("%s", lines->pText);
+    FreeResponseList(lines);
+    return name;
 }
