@@ -27,8 +27,13 @@ done >>/etc/printcap
 mkdir -p /var/spool/lpd/varen-vsf && mount -t tmpfs -o size=3m spool /var/spool/lpd/varen-vsf
 checkpc -f >/dev/null 2>&1
 lpd -F -p off >$q/lpd.out 2>&1 &
-for _ in $(seq 50); do [ -S /run/lprng/socket ] && break; sleep 0.1; done
-lpc stop varen-held >/dev/null && echo "root only" | lpr -P varen-held && held=$(ls /var/spool/lpd/varen-held/ | grep ^dfA)
+# lpd answers once lpc lists the queue (the socket exists before lpd listens; lpc says 0 either way).
+for _ in $(seq 300); do lpc status varen-held 2>&1 | grep -q "^varen-held@" && break; sleep 0.1; done
+lpc stop varen-held >/dev/null
+lpc status varen-held | grep -q "^varen-held@[^ ]* *disabled" || echo "varen-held was not stopped" >>problems
+echo "root only" | lpr -P varen-held
+for _ in $(seq 100); do held=$(ls /var/spool/lpd/varen-held/ | grep ^dfA) && break; sleep 0.1; done
+[ -n "$held" ] || echo "the held job did not reach varen-held" >>problems
 mkdir u/varen-held && echo "own data" >u/varen-held/$held && seq 300000 >big && echo slow >slow
 printf "first line of the report\nsecond line\n" >"My Report.txt" && echo "fail for good" >fail
 chown -R nobody . && chmod 600 "My Report.txt"
@@ -45,9 +50,10 @@ for _ in $(seq 100); do [ "$(lpq -a 2>/dev/null | grep -c "no printable jobs")" 
 for name in tvxx vsf; do lpq -L -P varen-$name >lpq-$name; done
 ls -A /var/spool/lpd/varen-vsf >spool-vsf && cat /var/spool/lpd/varen-held/$held >held-job
 '
-TIMEOUT=60
+TIMEOUT=120
 run lprng
 expect_status 0
+expect_eq "the print scene" "$(file_text /tmp/e2e.lprng/problems)" ""
 expect_eq ".tv_cfg" "$(file_text /usr/Varen/tvxx/.tv_cfg)" " LPRng "
 q=/tmp/e2e.lprng
 host=$(sed -n "s/.*'nobody@\([^+']*\)+.*/\1/p" "$R$q/lpq-vsf" | head -n 1)
