@@ -28,7 +28,8 @@ host() {
         for _ in $(seq 2700); do [ -e /mnt/.sandbox/scratch/stop ] && break; sleep 0.1; done' "fleet-$1" "$d/sb/rtmp" \
         >"$d/out" 2>&1 &
     for _ in $(seq 300); do [ -e "$d/sb/ready" ] && break; sleep 0.1; done
-    for p in $(pgrep -f "fleet-$1"); do [ "$(readlink /proc/"$p"/ns/pid)" = "$(readlink /proc/self/ns/pid)" ] || PID[$1]=$p; done
+    # The host's own sandbox, not a host of the same name in a test running beside this one.
+    for p in $(pgrep -f -- "fleet-$1 $d/sb/rtmp"); do [ "$(readlink /proc/"$p"/ns/pid)" = "$(readlink /proc/self/ns/pid)" ] || PID[$1]=$p; done
     printf '#!/bin/sh\nexec env TMPDIR=/tmp nsenter -t %s -m -p -- /usr/bin/python3 "$@"\n' "${PID[$1]}" >"$d/python"
     chmod 755 "$d/python" && echo "$1 ansible_python_interpreter=$d/python ansible_remote_tmp=$d/sb/rtmp ${*:3}" >>"$INV"
 }
