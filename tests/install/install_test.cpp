@@ -109,7 +109,8 @@ class PkgListTest : public testing::Test {
 
 // "c" and any unlisted word copy into APP, "#c" too; m and s act only on files APP holds; newdir
 // makes 775 then applies its attributes, leaving an existing directory alone; attributes after
-// "name" act on the old NAME; owner and group recurse; a failing attribute ends with status 1.
+// "name" act on the old NAME; owner and group recurse; a failing attribute or a missing list ends
+// with status 1.
 TEST_F(PkgListTest, DirectivesAndAttributes) {
     std::string dest = root_ + "/elsewhere", link = root_ + "/toollink";
     mkdir(dest.c_str(), 0755);
@@ -134,6 +135,8 @@ TEST_F(PkgListTest, DirectivesAndAttributes) {
     EXPECT_TRUE(ModeOf(app_ + "/spool") == 0700 && ReadLog().empty());
     ChildRun run = RunInChild([&] { return RunList("c a name a2 mode 755\nc d\n"); });
     EXPECT_TRUE(run.status == 1 && run.out.find("ERROR: ") != std::string::npos && !Exists(app_ + "/d")) << run.out;
+    run = RunInChild([&] { return unlink((pkg_ + "/pkg.list").c_str()) == 0 ? ProcessPkgList("pkg") : 9; });
+    EXPECT_EQ("1 ERROR: can't open file, " + pkg_ + "/pkg.list\n", std::to_string(run.status) + " " + run.err);
     run = RunInChild([&] { // a program of a checkps line runs, the answer is 2 (quit): the list stops there
         WriteFile(root_ + "/in", "2\n"), FakeCmd(CMD_PS, root_, "echo ' 9 ? S 0:00 x tvadmin'");
         return freopen((root_ + "/in").c_str(), "r", stdin) ? RunList("checkps ,tvadmin,\nc g\n") : 9; });
