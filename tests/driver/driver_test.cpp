@@ -102,6 +102,9 @@ TEST(CommandLine, UnsafePathsAreRefusedBeforeAnyIsUsed) {
     mkdir((t + "/a b").c_str(), 0755);
     run = Parse({"rel"}, t + "/a b"); // a relative path joined to an unsafe working directory
     EXPECT_TRUE(run.status == 2 && run.out == refusal(t + "/a b/rel")) << run.out;
+    symlink("a b", (t + "/link").c_str()); // a safe word that leads there
+    run = Parse({t + "/link"});
+    EXPECT_TRUE(run.status == 2 && run.out == refusal(t + "/a b")) << run.out;
     for (std::string bad : {"/o$(id)", "/o`id`", "/o'", "/o\"", "/o\\x", "/o*", "/o?", "/o[a]", "/o&", "/o|x",
                             "/o>x", "/o<x", "/o~", "/o#", "/o!", "/o{a}", "/o(", "/o\tx", "/o\nx", "/o^"}) {
         run = Parse({"install", bad, t + "/first"});

@@ -1,4 +1,5 @@
 // Unit tests of the installation steps: messages and language, package lists, interface scripts.
+#include "install/medium.h"
 #include "install/nls.h"
 #include "install/pkglist.h"
 #include "install/scripts.h"
@@ -71,6 +72,20 @@ TEST(LanguageChoice, CodesAndReadOnce) {
     EXPECT_EQ(nlsSetupStrCvt(63), NLS_ENGLISH[63]); // the choice of the last call stays
     unsetenv("LANG");
     pCurLang = nullptr;
+}
+
+// The copy's names: a line that is only the end marker ends the list; a backslash keeps the
+// character after it (a line end too) in the name, and one at the very end takes nothing.
+TEST(DisksList, LinesMarkersAndBackslashes) {
+    for (auto [text, want] : {std::pair{"a b\nc end_of_list d\nend_of_list\ne\n", "a|b|c|"},
+                              {"x\\\nend_of_list\ny\n", "x\nend_of_list|y|"}, {"\r\nlast\\", "last|"}}) {
+        WordList names = ListedNames(text);
+        std::string got;
+        for (int i = 0; i < names.count; ++i)
+            got += std::string(names.words[i]) + "|";
+        FreeWords(names);
+        EXPECT_EQ(want, got) << text;
+    }
 }
 
 // ---- The package-list interpreter, checked by the files it leaves and the commands it logs.

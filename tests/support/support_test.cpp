@@ -478,6 +478,9 @@ TEST_F(Files, InputLinesWholeOrRefused) {
     ASSERT_TRUE(CreateTextFile((dir + "/t").c_str(), "a", 0, "%d", 6));
     EXPECT_EQ("56", ReadFile(dir + "/t"));
     EXPECT_EQ(0751, ModeOf(dir + "/t"));
+    testing::internal::CaptureStderr(); // a file that cannot be opened is named
+    EXPECT_FALSE(CreateTextFile((dir + "/none/t").c_str(), "w", 0, "x"));
+    EXPECT_EQ("ERROR: couldn't open " + dir + "/none/t\n", testing::internal::GetCapturedStderr());
     mkdir((dir + "/a").c_str(), 0755);
     // A path cut inside its last name ("sib" of "sibling") continues at the parent, never at the sibling.
     std::string deep = dir + "/a", cmd = "cd " + dir + "/a";
