@@ -543,7 +543,9 @@ char *GetDirFileList(const char *dir) {
         if (total + 3 > static_cast<size_t>(INT32_MAX))
             break;
 
-        char *list = static_cast<char *>(GetMem(static_cast<int32_t>(total + 3)));
+        // Each name as " name", then " " and the NUL, and one byte to spare.
+        const size_t size = total + 3;
+        char *list = static_cast<char *>(GetMem(static_cast<int32_t>(size)));
         if (!list)
             break;
 
@@ -553,8 +555,8 @@ char *GetDirFileList(const char *dir) {
         size_t used = 0;
         bool fits = true;
         for (const char *name = ReadDir(handle); name && fits; name = ReadDir(handle))
-            fits = AppendName(list, total + 3, &used, name);
-        if (fits && AppendName(list, total + 3, &used, "")) {
+            fits = AppendName(list, size, &used, name);
+        if (fits && AppendName(list, size, &used, "")) {
             closedir(handle);
             return list;
         }

@@ -81,6 +81,7 @@ kill $swapper; wait $swapper 2>/dev/null
 mv /usr/Varen/tvxx /usr/Varen/e2e.real && ln -s /var/tmp/alice/d/Varen/tvxx /usr/Varen/tvxx
 try earlier install /opt
 rm /usr/Varen/tvxx && chgrp 50 /usr/Varen && chmod 775 /usr/Varen
+sed -i "s/^staff:x:50:/staff::50:/" /etc/group # an empty password field: still named
 try usr_varen
 mv /usr/Varen/e2e.real /usr/Varen/tvxx && chgrp 0 /usr/Varen && chmod 777 /tmp
 try tmp_open

@@ -5,6 +5,7 @@
 #include "testutil.h"
 
 #include <sys/mount.h>
+#include <sys/resource.h>
 
 // The pauses of the after-run rules are counted here instead of waited for.
 static unsigned Slept = 0;
@@ -55,6 +56,9 @@ TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
     // Asked before the table is located, a command is looked up on its own.
     EXPECT_TRUE(TestCmd(CMD_WHOAMI) && FillCmdPath(CMD_UNAME) && !TestCmd(CMD_LPSTAT) && !FillCmdPath(CMD_LPSTAT));
     EXPECT_FALSE(FillCmdPath(CMD_END) || FillCmdPath(CMD_CANCEL - 1)); // no row of a command
+    ComList[CMD_END].pPath = ComList[CMD_LINE].pPath = "/bin"; // nor a row that is no command, whatever it holds
+    EXPECT_FALSE(TestCmd(CMD_END) || TestCmd(CMD_LINE));
+    ComList[CMD_END].pPath = ComList[CMD_LINE].pPath = nullptr;
     auto where = [&](std::initializer_list<int> ids) {
         std::string s;
         for (int id : ids)
@@ -138,6 +142,15 @@ TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
     EXPECT_EQ("/bin/sh -c \"/bin/rm -rf  " + victim + "\nsh -c 'echo out; echo err >&2'\nout\nerr\nfalse\n"
               "WARNING_MSG: exit status 1\nsh -c 'exit 3'\nWARNING_MSG: exit status 3\nkill -KILL $$\n"
               "WARNING_MSG: killed by signal 9 (Killed)\n", ReadFile(LOG));
+    // No process left to start one (a user at its process limit): no answer, a failure, no crash.
+    run = RunInChild([&] {
+        rlimit none{0, 0};
+        if (setgid(65534) != 0 || setuid(65534) != 0 || setrlimit(RLIMIT_NPROC, &none) != 0)
+            return 9;
+        flUseLog = 0;
+        return GetCmdResponse(CMD_ECHO, nullptr, "x") == nullptr && SysCmd(CMD_ECHO, MODE_QUIET, "x") != 0 ? 0 : 8;
+    });
+    EXPECT_EQ(0, run.status) << run.err;
 }
 
 // A stop signal ends the run with 128 + its number even while a command that ignores it runs: the
@@ -190,6 +203,7 @@ TEST_F(Run, OverlongLinesAreNeverRun) {
     EXPECT_EQ("WARNING_MSG: Argument list too long\n", ReadFile(LOG)); // counted failures stay in the child
     EXPECT_EXIT(SysCmd(CMD_ECHO, MODE_FATAL, "%s", longer.c_str()), testing::ExitedWithCode(1), "");
     EXPECT_EQ(nullptr, GetCmdResponse(CMD_LINE, nullptr, "%s", longer.c_str()));
+    EXPECT_EQ(nullptr, GetCmdResponse(CMD_ECHO, nullptr, "%s", longer.c_str())); // not echo without it
     EXPECT_FALSE(Exists(made));
 }
 
