@@ -70,6 +70,15 @@ expect_status 0
 expect_eq "phases on a terminal" "$(printf '%s' "$OUT" | tr -d '.\r')" " copiando el soporte  comprobando el soporte \
  uniendo y desempaquetando  escribiendo los scripts  instalando los archivos  ejecutando tvqadmin -upgrade "
 
+# ---- a link at the first installation's mark is never followed: the step fails and says so, the link goes
+fresh
+SEED='rm -rf /usr/Varen && mkdir /usr/Varen && ln -s /etc/hostname /usr/Varen/tvxx.first'
+run mark_link
+expect_status 3
+expect_contains "standard error" "$ERR" "can't write /usr/Varen/tvxx.first"
+expect_absent /usr/Varen/tvxx.first
+expect_unchanged etc
+
 # ---- first installations under /opt and the spooler detection (with LPRng and cupsd, CUPS wins)
 # NAME|SEED (bash)|ARGUMENTS|.tv_cfg|MODE ABOVE APP|PRINTCONF LINK
 O=/opt/Varen/tvxx
