@@ -236,13 +236,14 @@ TEST_F(SaveStrTest, ExactSizeAndCompleteResults) {
 }
 
 #if !defined(__SANITIZE_ADDRESS__)
-// With the address space limited to a little more than it holds now, a 48-MiB text cannot be saved,
-// whether its formatting (16 MiB more) or its copy (72 MiB more) finds no room; a 64-MiB file is not
-// read whole, and nothing is written through the null answer.
+// With the address space limited to what it holds now or a little more, a 48-MiB text cannot be
+// saved, whether not even a block's descriptor (no more), its formatting (16 MiB more) or its copy
+// (72 MiB more) finds room, with one report each; a 64-MiB file is not read whole, and nothing is
+// written through the null answer.
 TEST_F(SaveStrTest, OutOfMemoryEndsTheProgram) {
     std::string dir = MakeTempDir();
     ASSERT_EQ(0, truncate((WriteFile(dir + "/big", ""), dir + "/big").c_str(), 64 << 20));
-    for (unsigned more : {16u, 72u}) {
+    for (unsigned more : {0u, 16u, 72u}) {
         ChildRun run = RunInChild([&] {
             rlim_t pages = 0;
             std::ifstream("/proc/self/statm") >> pages;
