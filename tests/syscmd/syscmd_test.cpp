@@ -204,6 +204,7 @@ TEST_F(Run, OverlongLinesAreNeverRun) {
     EXPECT_EXIT(SysCmd(CMD_ECHO, MODE_FATAL, "%s", longer.c_str()), testing::ExitedWithCode(1), "");
     EXPECT_EQ(nullptr, GetCmdResponse(CMD_LINE, nullptr, "%s", longer.c_str()));
     EXPECT_EQ(nullptr, GetCmdResponse(CMD_ECHO, nullptr, "%s", longer.c_str())); // not echo without it
+    EXPECT_TRUE(SysCmd(CMD_END, MODE_QUIET, "%s", made.c_str()) == EINVAL && SysCmd(-CMD_END, 0, "%s", made.c_str()) == EINVAL);
     EXPECT_FALSE(Exists(made));
 }
 
