@@ -153,6 +153,23 @@ void createInstallationDirectories(const char *base) {
     PutMem(fixed);
 }
 
+// True when the reply fgets read into LineBuf is a whole line. A longer one
+// is read to its end and is no answer: judged piece by piece, an "n" deep in
+// pasted text would stop the run.
+static bool ReplyLineWhole() {
+    if (strchr(LineBuf, '\n') != nullptr) {
+        return true;
+    }
+    int c = getchar();
+    if (c == '\n' || c == EOF) {
+        return true;
+    }
+    while (c != '\n' && c != EOF) {
+        c = getchar();
+    }
+    return false;
+}
+
 bool readyForInstallation() {
     char *user = GetUserName();
     if (user == nullptr || strcmp(user, "root") != 0) {
@@ -174,6 +191,9 @@ bool readyForInstallation() {
         fflush(stdout);
         if (fgets(LineBuf, REPLY_MAX + 1, stdin) == nullptr) {
             EndForNoAnswer();
+        }
+        if (!ReplyLineWhole()) {
+            continue;
         }
         switch (FindToken(GetToken(LineBuf, " \t\r\n"), ANSWERS)) {
         case ANSWER_Y:

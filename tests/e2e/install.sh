@@ -177,6 +177,8 @@ mkdir -p /usr/local/lib/e2e && printf '#!/bin/sh\nsleep ${cause#run }\n' >/usr/l
 /usr/local/lib/e2e/tvqadmin </dev/null >/dev/null 2>&1 & echo \$! >/tmp/e2e.pid" ;;
     *) SEED+=" && touch $A/$cause" ;;
     esac
+    # LONG: a reply of 511 characters ending in "n" is no answer, the next of 510 ending in "y" is.
+    [ "$input" != LONG ] || input="$(printf '%511s' n)\n$(printf '%510s' y)\n"
     [ "$input" = - ] || INPUT=$(printf '%b' "$input")
     [ -z "$lang" ] || ENVS=("LANG=$lang")
     run "$name"
@@ -224,6 +226,7 @@ continue_again_yes|TolvarDStop|maybe\nY\n\nyes\n||0|4|yes
 continue_no|TolvarD|no\n||4|1|no
 continue_n_spanish|TolvarD|s\nn\n|es_ES|4|2|no
 continue_eof|TolvarD|-||1|1|no
+continue_long_line|TolvarD|LONG||0|2|yes
 CASES
 
 # On a terminal: each phase named on the dot line; a command that reads the terminal (a stand-in
