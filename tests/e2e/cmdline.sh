@@ -33,6 +33,7 @@ base /var/tmp/e2e-new -v
 base /var/tmp/e2e-made
 base "/var/tmp/e2e a"
 ls -d /var/tmp/e2e* /tmp/e2e.pwned /tmp/VarenInstall 2>&1 | sed "s/^ls: //"
+stat -c "lock %A %U %h" /run/VarenInstall.lock
 mkdir -p /usr/Varen && ln -s /opt/Varen-2026/Varen/tvxx/ /usr/Varen/tvxx
 base
 ln -sfn "/opt/a b/Varen/tvxx" /usr/Varen/tvxx
@@ -73,6 +74,7 @@ kept cannot access '\''/run/VarenInstall.lock'\'': No such file or directory
 cannot access '\''/tmp/e2e.pwned'\'': No such file or directory
 cannot access '\''/tmp/VarenInstall'\'': No such file or directory
 /var/tmp/e2e-new
+lock -rw------- root 1
 [] 1 0 /opt/Varen-2026
 [] 2 0 refused "/opt/a b"
 [] 1 0 /opt/LONG

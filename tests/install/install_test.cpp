@@ -79,12 +79,14 @@ TEST(LanguageChoice, CodesAndReadOnce) {
 TEST(DisksList, LinesMarkersAndBackslashes) {
     for (auto [text, want] : {std::pair{"a b\nc end_of_list d\nend_of_list\ne\n", "a|b|c|"},
                               {"x\\\nend_of_list\ny\n", "x\nend_of_list|y|"}, {"\r\nlast\\", "last|"}}) {
+        long before = InUse().first;
         WordList names = ListedNames(text);
         std::string got;
         for (int i = 0; i < names.count; ++i)
             got += std::string(names.words[i]) + "|";
         FreeWords(names);
         EXPECT_EQ(want, got) << text;
+        EXPECT_EQ(before, InUse().first) << text; // the list and its names given back
     }
 }
 
