@@ -151,4 +151,13 @@ question: 1 1 $MSG2
 menu: 1 1 $MSG2
 "
 
+# A work area that cannot be removed (a file system mounted in it) is never taken over as it stands.
+fresh
+PRE="mkdir -p $W/m && mount -t tmpfs e2e $W/m && echo stale >$W/stale"
+run work_kept
+expect_status 1
+expect_contains "output" "$OUT" "ERROR: the work area $W is not this run's own directory"
+expect_eq "left in the work area" "$(ls "$R$W")" "m"
+expect_absent /usr/Varen/tvxx/tvqadmin
+
 finish
