@@ -236,9 +236,9 @@ TEST_F(SaveStrTest, ExactSizeAndCompleteResults) {
 }
 
 #if !defined(__SANITIZE_ADDRESS__)
-// With the address space limited to what it holds now or a little more, a 48-MiB text cannot be
-// saved, whether not even a block's descriptor (no more), its formatting (16 MiB more) or its copy
-// (72 MiB more) finds room, with one report each; a 64-MiB file is not read whole, and nothing is
+// With the address space limited to what it holds now or a little more, a text cannot be saved,
+// whether a short one's first block (no more), a 48-MiB one's formatting (16 MiB more) or its copy
+// (72 MiB more) finds no room, with one report each; a 64-MiB file is not read whole, and nothing is
 // written through the null answer.
 TEST_F(SaveStrTest, OutOfMemoryEndsTheProgram) {
     std::string dir = MakeTempDir();
@@ -250,7 +250,7 @@ TEST_F(SaveStrTest, OutOfMemoryEndsTheProgram) {
             struct rlimit lim = {pages * getpagesize() + (more << 20), pages * getpagesize() + (more << 20)};
             if (setrlimit(RLIMIT_AS, &lim) != 0 || (more == 16 && ReadWholeFile(dir.c_str(), "big") != nullptr))
                 return 3;
-            return SaveStr("%*s", 48 << 20, ""), 0;
+            return SaveStr("%*s", more == 0 ? 1 : 48 << 20, ""), 0; // with none, not even a first block
         });
         std::string refusal = "ERROR: Unable to allocate memory\n"; // the file's room, then the text's
         EXPECT_EQ("1 " + (more == 16 ? refusal : "") + refusal + "\nsetup: Unable to allocate memory : Cannot allocate memory\n",

@@ -277,6 +277,10 @@ TEST_F(Query, ProcessIdsByExactName) {
     auto before = InUse();
     EXPECT_EQ("alice", Take(GetUserName()));
     EXPECT_EQ(before, InUse()); // nothing kept of the query
+    FakeCmd(CMD_GPGV, dir, "echo last"); // the table's last command answers too
+    ResponseLine *last = GetCmdResponse(CMD_GPGV, nullptr, "%s", "");
+    EXPECT_STREQ("last\n", last != nullptr ? last->pText : "");
+    FreeResponseList(last);
 }
 
 TEST_F(Query, DiskSpaceAndUsage) {
