@@ -429,7 +429,8 @@ TEST_F(Files, RemoveEntryTellsWhetherTheEntryIsGone) {
 TEST_F(Files, DirectoryChains) {
     ASSERT_EQ(0, Sh("cd " + dir + " && mkdir -p a/b ow gw gw0 st/mine st/theirs && chmod 757 ow && chmod 775 gw gw0 &&"
                     " chgrp 50 gw && chgrp 0 gw0 && chmod 1777 st && chown 65534 st/theirs && ln -s / st/link &&"
-                    " chown -h 65534 st/link && ln -s a/../a rel && ln -s " + dir + "/gone dangling && ln -s loop loop && touch file"));
+                    " chown -h 65534 st/link && ln -s a/../a rel && ln -s " + dir + "/gone dangling && ln -s loop loop && touch file &&"
+                    " ln -s a l1 && for i in $(seq 2 41); do ln -s l$((i - 1)) l$i; done")); // l41: 41 links
     const struct { std::string path; int fault; std::string at; bool exists; } rows[] = {
         {dir + "/a//./b/", CHAIN_SAFE, dir + "/a/b", true}, {dir + "/rel/b", CHAIN_SAFE, dir + "/a/b", true},
         {dir + "/no/x/../y", CHAIN_SAFE, dir + "/no/y", false}, {dir + "/dangling/../a/b", CHAIN_SAFE, dir + "/a/b", true},
@@ -438,7 +439,8 @@ TEST_F(Files, DirectoryChains) {
         {dir + "/ow/../a", CHAIN_UNSAFE, dir + "/ow", false}, {dir + "/gw", CHAIN_UNSAFE, dir + "/gw", false},
         {dir + "/st/theirs/x", CHAIN_UNSAFE, dir + "/st/theirs", false}, {dir + "/st/link/usr", CHAIN_UNSAFE, dir + "/st/link", false},
         {dir + "/file", CHAIN_NOT_DIRECTORY, dir + "/file", false}, {dir + "/file/x", CHAIN_NOT_DIRECTORY, dir + "/file", false},
-        {dir + "/loop/x", CHAIN_UNREADABLE, dir + "/loop", false}};
+        {dir + "/loop/x", CHAIN_UNREADABLE, dir + "/loop", false}, {dir + "/l40/b", CHAIN_SAFE, dir + "/a/b", true},
+        {dir + "/l41/b", CHAIN_UNREADABLE, dir + "/l1", false}}; // the 41st link is not followed
     for (const auto &r : rows) {
         DirChain chain;
         EXPECT_EQ(r.fault == CHAIN_SAFE, CheckDirChain(r.path.c_str(), &chain)) << r.path;
@@ -478,6 +480,10 @@ TEST_F(Files, InputLinesWholeOrRefused) {
     ASSERT_TRUE(CreateTextFile((dir + "/t").c_str(), "w", 0751, "%d", 5));
     ASSERT_TRUE(CreateTextFile((dir + "/t").c_str(), "a", 0, "%d", 6));
     EXPECT_EQ("56", ReadFile(dir + "/t"));
+    int fds = InUse().second; // read whole, its descriptor closed
+    char *whole = ReadWholeFile(dir.c_str(), "t");
+    EXPECT_TRUE(whole != nullptr && std::string(whole) == "56" && InUse().second == fds);
+    PutMem(whole);
     EXPECT_EQ(0751, ModeOf(dir + "/t"));
     testing::internal::CaptureStderr(); // a file that cannot be opened is named
     EXPECT_FALSE(CreateTextFile((dir + "/none/t").c_str(), "w", 0, "x"));
