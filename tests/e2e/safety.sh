@@ -134,6 +134,10 @@ grep -h -v "^\.*$" /tmp/e2e.o1 /tmp/e2e.o2
 touch /usr/Varen/tvxx/TolvarD
 /mnt/cd/setup <&- 2>/tmp/e2e.err | head -c 4000 >/tmp/e2e.out
 echo "question: ${PIPESTATUS[0]} $(grep -o "continue with the installation" /tmp/e2e.out | wc -l) $(cat /tmp/e2e.err)"
+mkfifo /tmp/e2e.fifo; exec 7<>/tmp/e2e.fifo
+/mnt/cd/setup </tmp/e2e.fifo >/tmp/e2e.out 2>/tmp/e2e.err & p=$!
+for _ in $(seq 100); do grep -q "continue with the installation" /tmp/e2e.out && break; sleep 0.1; done
+kill -TERM $p; wait $p; echo "stopped while asked: $? $(grep -c "No answer" /tmp/e2e.err)"; exec 7>&-
 rm /usr/Varen/tvxx/TolvarD
 printf "#!/bin/sh\nsleep 30\n" >/tmp/tvqadmin && chmod 755 /tmp/tvqadmin && /tmp/tvqadmin &
 sleep 0.3
@@ -148,6 +152,7 @@ cannot access '/tmp/e2e.pwned': No such file or directory
 together: 0 1 1 /usr/Varen/tvxx/vsf
 ERROR: another installation is under way (/run/VarenInstall.lock is locked); try again when it has ended.
 question: 1 1 $MSG2
+stopped while asked: 143 0
 menu: 1 1 $MSG2
 "
 
