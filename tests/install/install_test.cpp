@@ -224,8 +224,10 @@ TEST_F(PkgListTest, ReleaseConditions) {
 // left alone; "tool<TAB>mode" (a tab is part of a word) and a shell word after a sed value: skipped.
 TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) { // in a child, which keeps the skipped lines
     EXPECT_EQ(0, RunInChild([&] { return RunList("c\ndirto tree\nv\nv <\nv >= 0 v\ncheckps\nnewdir\nt\nm\n"
-                         "c a mode\nc tool\tmode 755\nc b group\nc e name ../e2\nc f sed s/a/b/ ;touch " + root_ + "/x\n"); }).status);
+                         "c a mode\nc tool\tmode 755\nc b group\nc e name ../e2\nc f sed s/a/b/ ;touch " + root_ + "/x\n"
+                         "c d name name ../e3\n"); }).status); // a value that is a word of attributes, an odd word
     EXPECT_TRUE(Exists(app_ + "/a") && Exists(app_ + "/b") && !Exists(app_ + "/tool") && !Exists(root_ + "/e2"));
+    EXPECT_TRUE(Exists(app_ + "/name") && !Exists(root_ + "/e3"));
     EXPECT_FALSE(Exists(app_ + "/f") || Exists(root_ + "/x")); // a shell word after the sed value: skipped
     std::string log = ReadLog();
     const std::regex warning("WARNING: ");
