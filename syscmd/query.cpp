@@ -114,12 +114,10 @@ double DUPath(const char *path) {
 }
 
 char *GetUserName() {
-    char *command = GetCmd(CMD_WHOAMI);
-    if (!command) {
+    if (!TestCmd(CMD_WHOAMI)) {
         uid_t uid = getuid();
         return uid == 0 ? SaveStr("root") : SaveStr("User ID:  %d", static_cast<int>(uid));
     }
-    PutMem(command);
     // Run like every other command: stopped with the run, never a reader of
     // the terminal.
     ResponseLine *lines = GetCmdResponse(CMD_WHOAMI, nullptr, "%s", "");

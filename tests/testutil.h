@@ -6,6 +6,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,6 +25,14 @@
 #include "syscmd/log.h"
 
 namespace tu {
+
+// Limits the process's address space to what it maps now plus more bytes; false when it cannot.
+inline bool LimitAddressSpace(rlim_t more) {
+    rlim_t pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    rlimit lim = {pages * getpagesize() + more, pages * getpagesize() + more};
+    return setrlimit(RLIMIT_AS, &lim) == 0;
+}
 
 inline std::string MakeTempDir() {
     char tmpl[] = "/tmp/utXXXXXX";

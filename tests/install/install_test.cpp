@@ -6,9 +6,7 @@
 #include "syscmd/run.h"
 #include "testutil.h"
 
-#include <fstream>
 #include <regex>
-#include <sys/resource.h>
 #include <sys/mount.h>
 #include <set>
 #include <sys/utsname.h>
@@ -93,10 +91,7 @@ TEST(DisksList, LinesMarkersAndBackslashes) {
 #if !defined(__SANITIZE_ADDRESS__) // the sanitizer's own mappings need the room this takes away
     std::string many(200000, 'a'); // a list with no room for its words: empty, nothing written
     ChildRun run = RunInChild([&] {
-        rlim_t pages = 0;
-        std::ifstream("/proc/self/statm") >> pages;
-        rlimit none = {pages * getpagesize(), pages * getpagesize()};
-        WordList words = setrlimit(RLIMIT_AS, &none) == 0 ? CollectWords(many.c_str(), " ") : WordList{nullptr, 9};
+        WordList words = LimitAddressSpace(0) ? CollectWords(many.c_str(), " ") : WordList{nullptr, 9};
         return words.words == nullptr ? words.count : 8;
     });
     EXPECT_EQ(0, run.status) << run.err;

@@ -245,10 +245,7 @@ TEST_F(SaveStrTest, OutOfMemoryEndsTheProgram) {
     ASSERT_EQ(0, truncate((WriteFile(dir + "/big", ""), dir + "/big").c_str(), 64 << 20));
     for (unsigned more : {0u, 16u, 72u}) {
         ChildRun run = RunInChild([&] {
-            rlim_t pages = 0;
-            std::ifstream("/proc/self/statm") >> pages;
-            struct rlimit lim = {pages * getpagesize() + (more << 20), pages * getpagesize() + (more << 20)};
-            if (setrlimit(RLIMIT_AS, &lim) != 0 || (more == 16 && ReadWholeFile(dir.c_str(), "big") != nullptr))
+            if (!LimitAddressSpace(rlim_t{more} << 20) || (more == 16 && ReadWholeFile(dir.c_str(), "big") != nullptr))
                 return 3;
             return SaveStr("%*s", more == 0 ? 1 : 48 << 20, ""), 0; // with none, not even a first block
         });
