@@ -62,10 +62,9 @@ static int EndOfRunStatus() {
     // A second run ends here, before it has written anything.
     TakeRunLock();
     InitSysCmdList();
-    // The first request picks the language (and shortens LANG) before any
-    // command of the command line runs.
-    nlsSetupStrCvt(0);
-    // From here on an interrupt stops the run with its own message and status.
+    // The first request for a message picks the language (and shortens LANG)
+    // before any command of the command line runs. From here on an interrupt
+    // stops the run with its own message and status.
     CatchInterrupts(nlsSetupStrCvt(MSG_INTERRUPTED));
     parseCommandLineOptions(argc, argv);
     // Nobody but root (and this user) may be able to change a directory the
