@@ -1,6 +1,7 @@
 // Unit tests of the driver: the command line, the free-space check and the move to another base.
 #include "driver/checks.h"
 #include "driver/cmdline.h"
+#include "install/sequence.h"
 #include "testutil.h"
 
 #include <sched.h>
@@ -156,7 +157,8 @@ TEST(FreeSpace, SizeFiguresAndOldDirectories) {
 }
 
 // Moves from /usr (an overlay of the child's own) to another spelling of it, to another base, on within
-// that file system and back give back every allocator node they took.
+// that file system and back, and a first installation's layout under a base, give back every
+// allocator node they took.
 TEST(Move, ReleasesWhatItTook) {
     std::string t = MakeTempDir(), cur = "/usr";
     ChildRun run = RunInChild([&] {
@@ -176,9 +178,13 @@ TEST(Move, ReleasesWhatItTook) {
         long before = InUse().first; // and a check for an interrupted move that finds none
         finishInterruptedMove();
         printf("%ld ", InUse().first - before);
-        return Exists("/usr/Varen/tvxx/q") && LinkTarget("/usr/Varen/tvxx").empty() ? 0 : 1;
+        bool kept = Exists("/usr/Varen/tvxx/q") && LinkTarget("/usr/Varen/tvxx").empty();
+        Sh("rm -r /usr/Varen/tvxx"), before = InUse().first; // and a first installation under a base
+        createInstallationDirectories((t + "/b3").c_str());
+        printf("%ld ", InUse().first - before);
+        return kept && LinkTarget("/usr/Varen/tvxx") == t + "/b3/Varen/tvxx" ? 0 : 1;
     });
-    EXPECT_TRUE(run.status == 0 && run.out == "0 0 0 0 0 ") << run.status << run.out << run.err;
+    EXPECT_TRUE(run.status == 0 && run.out == "0 0 0 0 0 0 ") << run.status << run.out << run.err;
 }
 
 } // namespace
