@@ -134,9 +134,13 @@ bool Covers(const char *sumsText, const char *name) {
     return false;
 }
 
-// Ends the run with message 41 unless the work area's copy of the checksum
-// file has a line for every listed file besides the list file itself. The
-// checksum file and its signature cannot vouch for themselves.
+// What the proof of the medium leaves for the copy: the names of the list
+// as read then, and the checksum file's name (null when there is none).
+WordList listed{nullptr, 0};
+const char *sumsName = nullptr;
+
+} // namespace
+
 void CheckCoverage(const char *work, const char *sums, const char *sig, const WordList &names) {
     char *text = ReadWholeFile(work, sums);
     for (int i = 0; i < names.count; ++i) {
@@ -152,13 +156,6 @@ void CheckCoverage(const char *work, const char *sums, const char *sig, const Wo
     }
     PutMem(text);
 }
-
-// What the proof of the medium leaves for the copy: the names of the list
-// as read then, and the checksum file's name (null when there is none).
-WordList listed{nullptr, 0};
-const char *sumsName = nullptr;
-
-} // namespace
 
 // Recreates the work area and proves the medium before anything changes on
 // the host.

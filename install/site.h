@@ -2,6 +2,8 @@
 // running the install sequence.
 #pragma once
 
+#include "install/medium.h"
+
 // Recreates the work area and proves the medium before anything changes on
 // the host: reads SITE's list; when the site trusts keys, copies the
 // checksum file and its signature into the work area and checks the
@@ -15,3 +17,7 @@ void proveMedium(const char *work);
 // has one, and runs the install sequence. Returns what Install reports
 // (INSTALL_DONE, INSTALL_STOPPED or INSTALL_NOT_ROOT).
 int installFromSite(const char *work);
+// Ends the run with message 41 unless the work area's copy of the checksum
+// file sums has a line for every listed file besides the list file itself.
+// The checksum file and its signature sig cannot vouch for themselves.
+void CheckCoverage(const char *work, const char *sums, const char *sig, const WordList &names);

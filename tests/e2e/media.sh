@@ -30,7 +30,7 @@ upper_case|--upper --pieces 2||0||/usr/bin/cp -p /mnt/cd/DISKS $W;/usr/bin/cp -p
 out_of_order|--pieces 3 --order 3,1,2||0||/usr/bin/cp -p /mnt/cd/pkg_tar.003 $W;/usr/bin/cp -p /mnt/cd/pkg_tar.001 $W;/usr/bin/cp -p /mnt/cd/pkg_tar.002 $W
 marker_blank|--pieces 2 --marker-blank|head -c 300 /dev/urandom >pkg_tar.009; echo extra.txt pkg_tar.009 >>disks; echo x >extra.txt; rm sha256sums|0||/usr/bin/cp -p /mnt/cd/pkg_tar.002 $W;/usr/bin/cp -p /mnt/cd/extra.txt $W;/usr/bin/cp -p /mnt/cd/pkg_tar.009 $W;/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z
 marker_exact|--pieces 2|echo extra.txt >>disks; echo x >extra.txt; rm sha256sums|0||!extra.txt
-upper_blank|--upper --pieces 2 --marker-blank|echo extra.txt >>DISKS; echo x >EXTRA.TXT; rm SHA256SUMS|0||/usr/bin/cp -p /mnt/cd/EXTRA.TXT $W
+upper_blank|--upper --pieces 2 --marker-blank|echo extra_z.txt >>DISKS; echo x >EXTRA_Z.TXT; rm SHA256SUMS|0||/usr/bin/cp -p /mnt/cd/EXTRA_Z.TXT $W
 no_self|--pieces 2 --no-self||1|ERROR: can't open file, VarenInstall/disks\n|/usr/bin/cp -p /mnt/cd/pkg_tar.001 $W;/usr/bin/cp -p /mnt/cd/pkg_tar.002 $W;!uncompress
 list_separators|--pieces 2|printf '%b' 'disks\tpkg_tar.001\r\n\npkg_tar.002\nend_of_list\n' >disks; rm sha256sums|0||
 list_long|--pieces 2|printf '%b' 'disks pkg_tar.001 $long\nend_of_list\n' >disks; rm sha256sums|1|$LE names a file longer than 254 characters: ${long:0:254}\n|!cp -p
