@@ -1,4 +1,5 @@
 // Unit tests of the driver: the command line, the free-space check and the move to another base.
+#include "driver/chains.h"
 #include "driver/checks.h"
 #include "driver/cmdline.h"
 #include "install/sequence.h"
@@ -34,7 +35,7 @@ ChildRun Parse(const std::vector<std::string> &args, const std::string &cwd = "/
 }
 
 // Relative directories are made absolute; the last wins, every missing one is made, never the root;
-// a mkdir that fails and makes nothing ends with status 2.
+// a mkdir that fails and makes nothing ends with status 2, and so does a work area under a file.
 TEST(CommandLine, KeywordsAndWorkAreaDirectories) {
     std::string t = MakeTempDir();
     EXPECT_EQ(Parse({"./-V", "Install", "install", "/opt/Varen/tvxx/"}, t).out,
@@ -51,6 +52,9 @@ TEST(CommandLine, KeywordsAndWorkAreaDirectories) {
     WriteFile(t + "/mkdir", "#!/bin/sh\nexit 1\n", 0755);
     ChildRun run = Parse({t + "/ghost"}, "/", t.c_str());
     EXPECT_TRUE(run.status == 2 && run.out == "ERROR: couldn't open " + t + "/ghost\n\n") << run.out;
+    WriteFile(t + "/file", ""); // a work area under a file, met when the run's directories are checked
+    run = RunInChild([&] { return pVarenInstallDir = SaveStr("%s/file/VarenInstall", t.c_str()), CheckRunDirectories(), 0; });
+    EXPECT_TRUE(run.status == 2 && run.err == Msg(MSG_NOT_DIRECTORY, (t + "/file").c_str())) << run.status << run.err;
 }
 
 // Help and version before anything is looked at; any other word beginning with "-", also as a base,
