@@ -12,7 +12,7 @@ MEDIUM=$(make_medium sized --whole --isize 1000 --tsize 500)
 # path or version. Then bases from links, and a user who is not root.
 SEED=$(seed_df 5000 100) PROGRAM=/bin/bash
 # shellcheck disable=SC2016 # expanded inside the sandbox
-CASES='
+IFS= read -r -d '' CASES <<'SCRIPT' || :
 echo kept >/tmp/setup.log
 for w in --help -h --version -x; do
     /mnt/cd/setup "$w" >/tmp/e2e.out 2>/tmp/e2e.err
@@ -46,7 +46,7 @@ nobody() {
 }
 nobody && rm /usr/bin/whoami && nobody
 (sleep 0.3; exec /mnt/cd/setup) </dev/null 2>/dev/null | true; echo "pipe ${PIPESTATUS[0]} $(ls -d /tmp/VarenInstall 2>&1 | sed "s/^ls: //")"
-'
+SCRIPT
 run bases -c "$CASES"
 expect_status 0
 expect_eq "bases" "$OUT" '--help 0 Usage: setup [WORKDIR] [install BASE] [-v]|

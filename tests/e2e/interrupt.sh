@@ -17,7 +17,7 @@
 need strace
 MEDIUM=$(make_medium split2 --pieces 2)
 
-MATRIX='
+IFS= read -r -d '' MATRIX <<'SCRIPT' || :
 export PATH=/usr/bin:/bin:/usr/sbin:/sbin
 E=/var/tmp/e2e A=/usr/Varen/tvxx
 mkdir -p $E/layers && mount -t tmpfs e2e-layers $E/layers || exit 1
@@ -26,7 +26,7 @@ mkdir -p /usr/local/lib/e2e
 cat >/usr/local/lib/e2e/step <<"EOF"
 #!/bin/bash
 name=${0##*/} real=/usr/bin/${0##*/}
-if [ -n "${E2E_STOP-}" ] && [ "$(printf "%s" "$0 $*" | tr -d "\"'\''" | tr -s " ")" = "$E2E_STOP" ]; then
+if [ -n "${E2E_STOP-}" ] && [ "$(printf "%s" "$0 $*" | tr -d "\"'" | tr -s " ")" = "$E2E_STOP" ]; then
     n=$(($(cat /var/tmp/e2e/seen 2>/dev/null || echo 0) + 1)) && echo $n >/var/tmp/e2e/seen
     if [ $n = "$E2E_NTH" ]; then
         setup=$(cat /var/tmp/e2e/pid) last=${!#} && : >/var/tmp/e2e/fired
@@ -53,7 +53,7 @@ state() {   # what an installation consists of: types, modes, link targets, chec
     done
     [ ! -e /tmp/VarenInstall ] || echo "work area left"
 }
-# ---- an installation with the run'\''s user files: many queue files, an edited configuration
+# ---- an installation with the run's user files: many queue files, an edited configuration
 setup_run() { env --default-signal=INT /mnt/cd/setup "$@" </dev/null >/dev/null 2>&1; }
 rm -rf /usr/Varen /var/spool/Varen /opt/Varen /tmp/VarenInstall
 setup_run || echo "the first installation failed"
@@ -89,7 +89,7 @@ interrupted() {   # interrupted STEP NTH WAY COMMAND...: sets st (and pid); chec
     [ ! -e /tmp/VarenInstall ] || st="$st, work area left"
 }
 # (an output redirection that the log shows belongs to the shell, not to the command)
-steps() { grep "^/usr/bin/sh -c \"" /tmp/setup.log | sed "s|^/usr/bin/sh -c \"||; s| >> [^ ]*\$||" | tr -d "\"'\''" | tr -s " "; }
+steps() { grep "^/usr/bin/sh -c \"" /tmp/setup.log | sed "s|^/usr/bin/sh -c \"||; s| >> [^ ]*\$||" | tr -d "\"'" | tr -s " "; }
 # SIGTERM while the copies are checked and SIGHUP while the archive is unpacked: nothing is blamed on the medium.
 for way in TERM:143:sha256sum HUP:129:tar; do
     reset first && interrupted "$(steps | grep -m1 "/${way##*:} ")" 1 ${way%%:*} /mnt/cd/setup
@@ -133,7 +133,7 @@ done
 echo "| run | logged steps | of them renames | interruptions converged |"
 echo "|---|---|---|---|"
 cat $E/table
-'
+SCRIPT
 PROGRAM=/bin/bash TIMEOUT=${INTERRUPT_TIMEOUT:-1500} ENVS=("E2E_MODE=${INTERRUPT_MATRIX:-quick}"
     "E2E_RUNS=${INTERRUPT_RUNS:-first upgrade to_tmpfs from_lower back}")
 run matrix -c "$MATRIX"

@@ -1,5 +1,7 @@
 # Shared part of the whole-run tests: runs the installer in the throwaway sandbox
 # (scripts/sandbox) from media of scripts/make-medium. Sourced with SETUP_BINARY SCRATCH_DIR.
+# A script for the sandbox is read from a quoted here-document (IFS= read -r -d '' NAME <<'SCRIPT'),
+# never a quoted string: a quote in its text could end the string and run the rest on this host.
 # shellcheck shell=bash
 # shellcheck disable=SC2034 # the scripts that source this file use them
 set -uo pipefail

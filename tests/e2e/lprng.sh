@@ -12,14 +12,14 @@ MEDIUM=$(SRC=$TOP/examples/medium make_medium sample)
 cp "${debs[0]}" "$MEDIUM/lprng.deb"
 
 # CUPS's client conflicts with lprng, and setup would take CUPS while cupsd is there; no service starts.
-SEED='
+IFS= read -r -d '' SEED <<'SCRIPT' || :
 export DEBIAN_FRONTEND=noninteractive
 printf "#!/bin/sh\nexit 101\n" >/usr/sbin/policy-rc.d && chmod 755 /usr/sbin/policy-rc.d
 dpkg --no-triggers --force-depends -r cups-client >/dev/null &&
     dpkg --no-triggers -i /mnt/cd/lprng.deb >/dev/null && rm -f /usr/sbin/cupsd
-'
+SCRIPT
 # After the installation: three queues, lpd without a TCP port, jobs of nobody, slow removed once vsf has it.
-AFTER='
+IFS= read -r -d '' AFTER <<'SCRIPT' || :
 q=/tmp/e2e.lprng && mkdir -p $q/u/sub && cd $q
 for n in tvxx:Printtvxx vsf:VSF held:VSF; do
     echo "varen-${n%:*}:lp=/dev/null:sd=/var/spool/lpd/varen-${n%:*}:if=/usr/Varen/tvxx/Varen${n#*:}:sh:send_try=1"
@@ -49,7 +49,7 @@ as_nobody lprm -P varen-vsf >lprm.out 2>&1
 for _ in $(seq 100); do [ "$(lpq -a 2>/dev/null | grep -c "no printable jobs")" = 2 ] && break; sleep 0.1; done
 for name in tvxx vsf; do lpq -L -P varen-$name >lpq-$name; done
 ls -A /var/spool/lpd/varen-vsf >spool-vsf && cat /var/spool/lpd/varen-held/$held >held-job
-'
+SCRIPT
 TIMEOUT=120
 run lprng
 expect_status 0

@@ -10,7 +10,7 @@ MEDIUM=$(make_medium whole --whole)
 
 # ---- the racer: nobody recreates the work area, the log and the sed temporary name in a tight loop
 SEED='echo original >/etc/e2e.victim' PROGRAM=/bin/bash TIMEOUT=60
-RACE='
+IFS= read -r -d '' RACE <<'SCRIPT' || :
 racer=$(cat <<"PERL"
 my ($area, $log) = @ARGV;
 while (1) {
@@ -44,7 +44,7 @@ race vartmp /var/tmp/VarenInstall log /var/tmp
 race logonly "" log
 echo "victim: $(cat /etc/e2e.victim), won: $(ls /tmp/e2e.won 2>/dev/null | wc -l)"
 echo "owned by nobody: $(find /usr /etc /var /opt /run -path /var/tmp -prune -o -user nobody -print -quit)"
-'
+SCRIPT
 run racer -c "$RACE"
 expect_status 0
 [[ $OUT == 'tmp: '@(refused|installed)'
@@ -59,7 +59,7 @@ expect_unchanged etc
 # stops before anything changes, also while a user swaps her directory. An earlier installation in /usr.
 fresh
 SEED="$(seed_installation /usr)"
-CHAINS='
+IFS= read -r -d '' CHAINS <<'SCRIPT' || :
 mkdir -p /var/tmp/alice/d/Varen/tvxx /var/tmp/alice/evil && cp /mnt/cd/* /var/tmp/alice/evil/
 printf "#!/bin/sh\ntouch /tmp/e2e.pwned\n" | tee /var/tmp/alice/evil/tvqadmin >/var/tmp/alice/d/Varen/tvxx/tvqadmin
 chmod 755 /var/tmp/alice/*/tvqadmin /var/tmp/alice/d/Varen/tvxx/tvqadmin && chown -R 65534:65534 /var/tmp/alice
@@ -92,7 +92,7 @@ mkdir /run/VarenInstall.lock && try lock_directory && rmdir /run/VarenInstall.lo
 touch /run/VarenInstall.lock && ln /run/VarenInstall.lock /run/e2e.lock && try lock_two_names && rm /run/e2e.lock
 chown 65534 /run/VarenInstall.lock && try lock_theirs
 echo "after: $(ls -A /usr/Varen /usr/Varen/tvxx/queues | tr "\n" " ")$(find /var/tmp/alice /opt/Varen /tmp/e2e.pwned -user root 2>&1)"
-'
+SCRIPT
 PROGRAM=/bin/bash TIMEOUT=60
 run chains -c "$CHAINS"
 expect_status 0
@@ -119,7 +119,7 @@ find: '/tmp/e2e.pwned': No such file or directory
 
 # ---- unsafe install media, two runs at once, closed standard input
 fresh && PROGRAM=/bin/bash
-TOGETHER='
+IFS= read -r -d '' TOGETHER <<'SCRIPT' || :
 for dir in "/mnt/cd a" "/mnt/x\$(touch /tmp/e2e.pwned)"; do
     mkdir -p "$dir" && cp -a /mnt/cd/. "$dir/"
     "$dir/setup"; echo "status $?"
@@ -143,7 +143,7 @@ printf "#!/bin/sh\nsleep 30\n" >/tmp/tvqadmin && chmod 755 /tmp/tvqadmin && /tmp
 sleep 0.3
 /mnt/cd/setup <&- 2>/tmp/e2e.err | head -c 4000 >/tmp/e2e.out
 echo "menu: ${PIPESTATUS[0]} $(grep -o "Enter a selection" /tmp/e2e.out | wc -l) $(cat /tmp/e2e.err)"
-'
+SCRIPT
 run together -c "$TOGETHER"
 expect_status 0
 expect_eq "output" "$OUT" "$(for d in "/mnt/cd a" '/mnt/x$(touch /tmp/e2e.pwned)' "set up"; do printf "$MSG1" "$d"; echo "status 2"; done)
