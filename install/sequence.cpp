@@ -160,14 +160,11 @@ static bool ReplyLineWhole() {
     if (strchr(LineBuf, '\n') != nullptr) {
         return true;
     }
-    int c = getchar();
-    if (c == '\n' || c == EOF) {
-        return true;
+    bool whole = true;
+    for (int c = getchar(); c != '\n' && c != EOF; c = getchar()) {
+        whole = false;
     }
-    while (c != '\n' && c != EOF) {
-        c = getchar();
-    }
-    return false;
+    return whole;
 }
 
 bool readyForInstallation() {

@@ -540,11 +540,10 @@ char *GetDirFileList(const char *dir) {
         size_t total = 0;
         for (const char *name = ReadDir(handle); name; name = ReadDir(handle))
             total += strlen(name) + 1;
-        if (total + 3 > static_cast<size_t>(INT32_MAX))
-            break;
-
         // Each name as " name", then " " and the NUL, and one byte to spare.
         const size_t size = total + 3;
+        if (size > static_cast<size_t>(INT32_MAX))
+            break;
         char *list = static_cast<char *>(GetMem(static_cast<int32_t>(size)));
         if (!list)
             break;

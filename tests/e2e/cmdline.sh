@@ -11,7 +11,6 @@ MEDIUM=$(make_medium sized --whole --isize 1000 --tsize 500)
 # whether the earlier log was left as it was (1: a run that began none of its work), and the base, refused
 # path or version. Then bases from links, and a user who is not root.
 SEED=$(seed_df 5000 100) PROGRAM=/bin/bash
-# shellcheck disable=SC2016 # expanded inside the sandbox
 IFS= read -r -d '' CASES <<'SCRIPT' || :
 echo kept >/tmp/setup.log
 for w in --help -h --version -x; do

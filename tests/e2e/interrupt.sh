@@ -1,5 +1,4 @@
 #!/usr/bin/env bash
-# shellcheck disable=SC2016 # the program below is expanded inside the sandbox
 # Whole runs interrupted at every step their log names, then run again: a first installation, an upgrade in
 # place, a move to a tmpfs at /opt, a move whose installation lies in an overlay's lower layer (where a
 # directory cannot be renamed) and a move back to /usr. Each run is stopped at a step in one of three ways:

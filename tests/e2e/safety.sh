@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# shellcheck disable=SC2016,SC2053,SC2059 # texts expanded inside the sandbox, a pattern, message formats
+# shellcheck disable=SC2016,SC2053,SC2059 # a literal "$(", a pattern, message formats
 # Whole runs as a hostile user and an unlucky administrator try them: a racer on the shared names, two runs
 # at once, closed input, media the shell would interpret (interruptions: interrupt.sh).
 # shellcheck source=tests/e2e/lib.sh

@@ -80,7 +80,8 @@ TEST(LanguageChoice, CodesAndReadOnce) {
 }
 
 // The copy's names: a line that is only the end marker ends the list; a backslash keeps the
-// character after it (a line end too) in the name, and one at the very end takes nothing.
+// character after it (a line end too) in the name, and one at the very end takes nothing. The list,
+// and the checksum file read to check it, are given back.
 TEST(DisksList, LinesMarkersAndBackslashes) {
     for (auto [text, want] : {std::pair{"a b\nc end_of_list d\nend_of_list\ne\n", "a|b|c|"},
                               {"x\\\nend_of_list\ny\n", "x\nend_of_list|y|"}, {"\r\nlast\\", "last|"}}) {

@@ -5,7 +5,6 @@
 #include "testutil.h"
 
 #include <sys/mount.h>
-#include <sys/resource.h>
 
 // The pauses of the after-run rules are counted here instead of waited for.
 static unsigned Slept = 0;
