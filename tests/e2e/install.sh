@@ -177,8 +177,8 @@ mkdir -p /usr/local/lib/e2e && printf '#!/bin/sh\nsleep ${cause#run }\n' >/usr/l
 /usr/local/lib/e2e/tvqadmin </dev/null >/dev/null 2>&1 & echo \$! >/tmp/e2e.pid" ;;
     *) SEED+=" && touch $A/$cause" ;;
     esac
-    # LONG: a reply of 511 characters ending in "n" is no answer, the next of 510 ending in "y" is.
-    [ "$input" != LONG ] || input="$(printf '%511s' n)\n$(printf '%510s' y)\n"
+    # LONG: a reply of 511 characters beginning with "n" is no answer, the next of 510 ending in "y" is.
+    [ "$input" != LONG ] || input="$(printf 'n%510s' x)\n$(printf '%510s' y)\n"
     [ "$input" = - ] || INPUT=$(printf '%b' "$input")
     [ -z "$lang" ] || ENVS=("LANG=$lang")
     run "$name"
