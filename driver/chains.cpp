@@ -8,7 +8,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
-#include "driver/globals.h"
+#include "driver/place.h"
 #include "install/nls.h"
 #include "support/mem.h"
 #include "support/savestr.h"

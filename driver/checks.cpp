@@ -8,7 +8,7 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "driver/globals.h"
+#include "support/globals.h"
 #include "install/nls.h"
 #include "install/running.h"
 #include "support/files.h"

@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "driver/chains.h"
-#include "driver/globals.h"
+#include "driver/place.h"
 #include "install/nls.h"
 #include "support/errors.h"
 #include "support/files.h"

@@ -15,7 +15,8 @@
 #include <functional>
 #include <string>
 
-#include "driver/globals.h"
+#include "driver/cleanup.h"
+#include "driver/place.h"
 #include "install/nls.h"
 #include "support/errors.h"
 #include "support/files.h"

@@ -1,5 +1,6 @@
-// The driver's own path routines and steps around the site installation; the
-// run-wide globals they work on are declared in support/globals.h.
+// The installation's place: where an earlier installation stands, the base a
+// path names, and the move of an installation to another base. The run-wide
+// globals these work on are declared in support/globals.h.
 #pragma once
 
 #include "support/globals.h"
@@ -25,5 +26,3 @@ void finishInterruptedMove();
 // copy under a staging name renamed when complete; a rename at the fixed
 // place commits the move; the old copy goes last.
 void moveInstallation();
-// Final clean-up: removes the work area, runs tvqadmin -upgrade and -clean.
-void VarenClean(const char *workArea);
