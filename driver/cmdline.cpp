@@ -1,8 +1,10 @@
 // The installer's command line: an optional work-area directory, "install"
-// followed by an installation base, and "-v" for the version, in any order;
-// "--version", "--help" and "-h" as administrators type them by habit.
+// followed by an installation base, "-v" for the version and the answers
+// --yes, --no, --running=wait and --running=quit, in any order; "--version",
+// "--help" and "-h" as administrators type them by habit.
 #include "driver/cmdline.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +14,7 @@
 #include "driver/chains.h"
 #include "driver/place.h"
 #include "install/nls.h"
+#include "install/running.h"
 #include "support/errors.h"
 #include "support/files.h"
 #include "support/mem.h"
@@ -21,13 +24,27 @@
 #include "support/token.h"
 
 // The keywords, as a delimiter list, and their positions in it.
-static constexpr char CommandKeywords[] = ",install,-v,--version,-h,--help";
+static constexpr char CommandKeywords[] =
+    ",install,-v,--version,-h,--help,--yes,--no,--running=wait,--running=quit";
 constexpr int KEY_NONE = 0;
 constexpr int KEY_INSTALL = 1;
 constexpr int KEY_VERSION = 2;
 constexpr int KEY_VERSION_LONG = 3;
 constexpr int KEY_HELP = 4;
 constexpr int KEY_HELP_LONG = 5;
+constexpr int KEY_YES = 6;
+constexpr int KEY_NO = 7;
+constexpr int KEY_WAIT = 8;
+constexpr int KEY_QUIT = 9;
+// Elements of a delimiter list.
+static constexpr int ElementsOf(const char *list) {
+    int count = 0;
+    for (const char *c = list; *c != '\0'; c++) {
+        count += *c == list[0] ? 1 : 0;
+    }
+    return count;
+}
+static_assert(ElementsOf(CommandKeywords) == KEY_QUIT, "one key per keyword");
 
 static constexpr char SetupVersion[] = "3.01.67";
 
@@ -44,25 +61,72 @@ static int KeywordOf(const char *word) {
     return key;
 }
 
+// Ends the run with status once what was written on stream (standard output
+// or standard error) has reached it. When it could not be written the status
+// is 1 instead, and the other stream says so in one line (when it can).
+[[noreturn]] static void ExitWhenWritten(FILE *stream, int status) {
+    bool failed = ferror(stream) != 0;
+    int error = errno;
+    if (fflush(stream) != 0 || fclose(stream) != 0) {
+        failed = true;
+        error = errno;
+    }
+    if (!failed) {
+        exit(status);
+    }
+    bool out = stream == stdout;
+    fprintf(out ? stderr : stdout, nlsSetupStrCvt(out ? MSG_WRITE_STDOUT : MSG_WRITE_STDERR),
+            my_name, strerror(error != 0 ? error : EIO));
+    exit(1);
+}
+
 [[noreturn]] void RefusePath(const char *path) {
     printf(nlsSetupStrCvt(MSG_UNSAFE_PATH), path);
-    fflush(stdout);
-    exit(2);
+    ExitWhenWritten(stdout, 2);
 }
 
 // Prints the usage text to stream.
 static void PrintUsage(FILE *stream) {
     fprintf(stream, nlsSetupStrCvt(MSG_USAGE), my_name);
-    fflush(stream);
+}
+
+// Ends the run with status 2 after message id (whose arguments, if any, are
+// first and second) and the usage on standard error.
+[[noreturn]] static void RefuseWithUsage(int id, const char *first, const char *second) {
+    fprintf(stderr, nlsSetupStrCvt(id), first, second);
+    PrintUsage(stderr);
+    ExitWhenWritten(stderr, 2);
 }
 
 // Ends the run with status 2 for a word that looks like an option but is
 // none (or a base that would read as one): message 23 and the usage on
 // standard error.
 [[noreturn]] static void RefuseOption(const char *word) {
-    fprintf(stderr, nlsSetupStrCvt(MSG_UNKNOWN_OPTION), word, word);
-    PrintUsage(stderr);
-    exit(2);
+    RefuseWithUsage(MSG_UNKNOWN_OPTION, word, word);
+}
+
+// Prints the version line on standard error and ends the run (status 0).
+[[noreturn]] static void ShowVersion() {
+    fprintf(stderr, "%s %s\n", my_name, SetupVersion);
+    ExitWhenWritten(stderr, 0);
+}
+
+// The answers of the command line so far: the word that answered the
+// continue question and the one that answered the running-programs menu.
+struct Answers {
+    const char *proceed = nullptr;
+    const char *running = nullptr;
+};
+
+// Takes the answer word (of key KEY_YES to KEY_QUIT) into answers; a word
+// that answers a question another word already answered differently ends
+// the run with status 2 (message 42 and the usage).
+static void TakeAnswer(Answers *answers, int key, const char *word) {
+    const char **slot = key == KEY_YES || key == KEY_NO ? &answers->proceed : &answers->running;
+    if (*slot != nullptr && KeywordOf(*slot) != key) {
+        RefuseWithUsage(MSG_ANSWERS_CLASH, *slot, word);
+    }
+    *slot = word;
 }
 
 // Refuses a directory word that begins with "-", is empty (it names no
@@ -132,24 +196,27 @@ void settleCommandLine(int argc, char **argv) {
         }
         if (key == KEY_HELP) {
             PrintUsage(stdout);
-            exit(0);
+            ExitWhenWritten(stdout, 0);
         }
         i += key == KEY_INSTALL ? 1 : 0;
     }
     bool workArea = false;
+    Answers answers;
     int end = argc;
     for (int i = 1; i < end; i++) {
         int key = KeywordOf(argv[i]);
         if (key == KEY_VERSION) {
             if (!workArea) {
-                fprintf(stderr, "%s %s\n", my_name, SetupVersion);
-                exit(0);
+                ShowVersion();
             }
             end = i;
         } else if (key == KEY_INSTALL) {
-            if (i + 1 < argc) {
-                CheckDirectoryWord(argv[++i]);
+            if (i + 1 >= argc) {
+                RefuseWithUsage(MSG_NO_BASE, nullptr, nullptr);
             }
+            CheckDirectoryWord(argv[++i]);
+        } else if (key >= KEY_YES) {
+            TakeAnswer(&answers, key, argv[i]);
         } else {
             CheckDirectoryWord(argv[i]);
             workArea = true;
@@ -157,10 +224,14 @@ void settleCommandLine(int argc, char **argv) {
     }
     // Only now, with every word known to be a path, are the directories looked at.
     for (int i = 1; i < end; i++) {
-        if (KeywordOf(argv[i]) == KEY_INSTALL) {
+        int key = KeywordOf(argv[i]);
+        if (key == KEY_INSTALL) {
             if (i + 1 < end) {
                 SettleBase(argv[++i]);
             }
+            continue;
+        }
+        if (key >= KEY_YES) {
             continue;
         }
         DirChain chain;
@@ -209,8 +280,15 @@ void parseCommandLineOptions(int argc, char **argv) {
             // run has always left it.
             pCreatedWorkDir = nullptr;
             EndDotLine();
-            fprintf(stderr, "%s %s\n", my_name, SetupVersion);
-            exit(0);
+            ShowVersion();
+        }
+        if (key == KEY_YES || key == KEY_NO) {
+            chContinueAnswer = key == KEY_YES ? 'y' : 'n';
+            continue;
+        }
+        if (key == KEY_WAIT || key == KEY_QUIT) {
+            chRunningAnswer = key == KEY_WAIT ? '1' : '2';
+            continue;
         }
         UseWorkAreaDirectory(argv[i]);
     }

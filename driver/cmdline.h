@@ -1,28 +1,33 @@
-// The installer's command line: [WORKDIR] [install BASE] [-v], and the
-// conventional --help, -h and --version.
+// The installer's command line: [WORKDIR] [install BASE] [-v], the answers
+// --yes, --no, --running=wait and --running=quit, and the conventional
+// --help, -h and --version.
 #pragma once
 
 #include "support/files.h" // IsShellSafePath, the rule for paths in command lines
 
 // Settles every word before anything is made, locked or logged: --help or -h
 // (before any "-v") prints the usage on standard output and ends the run with
-// status 0; any other word beginning with "-" but "-v" and "--version", and a
-// base that begins with "-", is refused with message 23 and the usage on
-// standard error, status 2; an empty word or a path the shell would interpret
-// is refused with message 1, status 2. When "-v" (or "--version") comes
-// before any work-area directory, the version is printed and the run ends
-// with status 0. Then each work-area directory and base before it is checked
-// from / down (RefuseChain: status 1 when someone else could change a
-// directory on the way, status 2 when it or an ancestor exists but is no
-// directory). Words after "-v" are never looked at.
+// status 0; any other word beginning with "-" but "-v", "--version" and the
+// answers, and a base that begins with "-", is refused with message 23 and
+// the usage on standard error, status 2; so is "install" as the last word
+// (message 43) and an answer that contradicts an earlier one (--yes and --no,
+// --running=wait and --running=quit: message 42). An empty word or a path the
+// shell would interpret is refused with message 1, status 2. When "-v" (or
+// "--version") comes before any work-area directory, the version is printed
+// and the run ends with status 0. Then each work-area directory and base
+// before it is checked from / down (RefuseChain: status 1 when someone else
+// could change a directory on the way, status 2 when it or an ancestor
+// exists but is no directory). Words after "-v" are never looked at. Whatever
+// ends the run here ends it with status 1 instead when its text cannot be
+// written, after a line about it on the other standard stream.
 void settleCommandLine(int argc, char **argv);
 
 // Reads the arguments from argv[1] on, left to right: sets pVarenInstallDir
 // (creating a missing work-area directory), pCmdLineInstallDir and
-// flCreatedTmpDir, each from the path with its links resolved. Ends the
-// process with status 0 after printing the version for "-v", and with status
-// 2 for a work-area directory that cannot be made; refuses what
-// settleCommandLine refuses.
+// flCreatedTmpDir, each from the path with its links resolved, and the
+// answers chContinueAnswer and chRunningAnswer. Ends the process with status
+// 0 after printing the version for "-v", and with status 2 for a work-area
+// directory that cannot be made; refuses what settleCommandLine refuses.
 void parseCommandLineOptions(int argc, char **argv);
 
 // Shows message 1 (a path the shell would interpret) for path on standard

@@ -1,7 +1,13 @@
 // Message tables of the six languages and the choice of language from LANG.
 #pragma once
 
+#include <cstdint>
+
 constexpr int NLS_COUNT = 71;
+// Bytes that hold every text of one table converted to UTF-8 (each ISO
+// 8859-1 byte at most two, terminators included); nls_tables.cpp asserts
+// that every table fits.
+constexpr int NLS_UTF8_AREA = 65536;
 
 // Message ids the installer shows; the same id means the same message in
 // every language table.
@@ -44,6 +50,12 @@ constexpr int MSG_UNKNOWN_KEY = 38;      // "%s %s": the checksum file, the trus
 constexpr int MSG_KEYS_DIR_UNSAFE = 39;  // "%s": the trusted keys directory
 constexpr int MSG_BAD_KEY_FILE = 40;     // "%s": the entry of the trusted keys directory
 constexpr int MSG_NOT_COVERED = 41;      // "%s %s": the listed file, the checksum file
+constexpr int MSG_ANSWERS_CLASH = 42;    // "%s %s": two options, different answers to one question
+constexpr int MSG_NO_BASE = 43;          // "install" as the last word, with no base after it
+constexpr int MSG_WRITE_STDOUT = 44;     // "%s %s": program name, the system's error text
+constexpr int MSG_WRITE_STDERR = 45;     // "%s %s": program name, the system's error text
+constexpr int MSG_ANSWERED_YES = 46;     // "%s": the option that answered the continue question
+constexpr int MSG_RUNNING_WAIT = 47;     // "%s": the option that answered the running-programs menu
 constexpr int MSG_WORK_TOO_SMALL = 49;   // "%s %e": work area, size needed
 constexpr int MSG_INST_TOO_SMALL = 55;   // "%s %e": install base, size needed
 constexpr int MSG_SHARED_TOO_SMALL = 56; // "%s %s %e": work area, install base, size needed
@@ -64,8 +76,16 @@ extern const char *const NLS_GERMAN[NLS_COUNT];
 extern const char *const NLS_PORTUGUESE[NLS_COUNT];
 
 extern const char *const *pCurLang; // chosen table, null until the first request
+extern uint8_t flUtf8Texts;         // the texts are handed out converted to UTF-8
 
-// Text of message id (0..70) in the language chosen from LANG on first use.
+// Text of message id (0..70) in the language chosen from LANG on first use:
+// the language part of LANG (cut at its first "." or "@", the letters before
+// any "_": en, es, it, fr, de, pt, whatever the country) or one of the whole
+// codes ge_GE and pr_BR; English for anything else or no LANG. When LANG's
+// codeset is UTF-8 (".UTF-8", ".utf8", any case) the text is converted from
+// ISO 8859-1 to UTF-8, else it is the table's own. Either way a text stays
+// valid for the whole run. The first request also cuts the environment's
+// LANG at its first ".", for the commands run later.
 const char *nlsSetupStrCvt(int id);
 // Names the phase of message id once as it begins, on the progress line, when
 // standard output is a terminal; prints nothing otherwise, so that output

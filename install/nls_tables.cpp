@@ -1,8 +1,21 @@
 // The installer's message tables: one array of 71 texts per language, indexed
-// by message id. Texts are ISO 8859-1, written byte for byte; accented letters
+// by message id. Texts are ISO 8859-1 (nls.cpp converts them for a UTF-8 LANG); accented letters
 // are octal escapes so that the source stays ASCII. Ids that the installer
 // does not show hold the empty text.
 #include "install/nls.h"
+
+// Bytes of table's texts converted to UTF-8, terminators included: each byte
+// from 128 up becomes two.
+static constexpr int Utf8Bytes(const char *const *table) {
+    int bytes = 0;
+    for (int id = 0; id < NLS_COUNT; id++) {
+        for (const char *c = table[id]; *c != '\0'; c++) {
+            bytes += static_cast<unsigned char>(*c) >= 0x80 ? 2 : 1;
+        }
+        bytes++;
+    }
+    return bytes;
+}
 
 // True when every one of the NLS_COUNT slots holds a text: a table with too
 // few initialisers would leave null slots behind.
@@ -67,6 +80,10 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     "                installation, else /usr)\n"
     "  -v, --version print the version and exit\n"
     "  -h, --help    print this text and exit\n"
+    "  --yes, --no   answer yes or no to the question whether to continue\n"
+    "  --running=wait, --running=quit\n"
+    "                answer the question about running programs of the suite: wait\n"
+    "                until they end, or quit (status 4)\n"
     "A directory whose name begins with \"-\" is written ./NAME. Manual: man 8 setup\n",
     /* 23 */
     "ERROR: %s is not an option in this place; a directory whose name begins "
@@ -104,12 +121,18 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     "KEY.asc > NAME.gpg; then chown root NAME.gpg; chmod 644 NAME.gpg)",
     /* 41 */
     "%s has no line in the checksum file %s, so it cannot be checked",
-    /* 42 */ "",
-    /* 43 */ "",
-    /* 44 */ "",
-    /* 45 */ "",
-    /* 46 */ "",
-    /* 47 */ "",
+    /* 42 */
+    "ERROR: %s and %s give different answers to the same question; give only one of them.\n",
+    /* 43 */
+    "ERROR: install must be followed by the base to install into, for instance install /opt.\n",
+    /* 44 */
+    "%s: write error on standard output: %s\n",
+    /* 45 */
+    "%s: write error on standard error: %s\n",
+    /* 46 */
+    "Answered yes by %s: the installation goes on.\n",
+    /* 47 */
+    "Answered by %s: waiting 30 seconds for these processes to terminate.\n",
     /* 48 */ "",
     /* 49 */
     "There isn't enough space in %s to perform the installation activities. The "
@@ -223,6 +246,10 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     "                instalaci\363n anterior, si no /usr)\n"
     "  -v, --version mostrar la versi\363n y salir\n"
     "  -h, --help    mostrar este texto y salir\n"
+    "  --yes, --no   responder s\355 o no a la pregunta de si continuar\n"
+    "  --running=wait, --running=quit\n"
+    "                responder a la pregunta sobre programas en ejecuci\363n: esperar\n"
+    "                a que terminen, o abandonar (estado 4)\n"
     "Un directorio cuyo nombre empieza por \"-\" se escribe ./NOMBRE. Manual: man 8 setup\n",
     /* 23 */
     "ERROR: %s no es una opci\363n en este lugar; un directorio cuyo nombre empieza "
@@ -265,12 +292,18 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     "chown root NOMBRE.gpg; chmod 644 NOMBRE.gpg)",
     /* 41 */
     "%s no tiene l\355nea en el fichero de sumas de control %s, por lo que no puede comprobarse",
-    /* 42 */ "",
-    /* 43 */ "",
-    /* 44 */ "",
-    /* 45 */ "",
-    /* 46 */ "",
-    /* 47 */ "",
+    /* 42 */
+    "ERROR: %s y %s dan respuestas distintas a la misma pregunta; indique solo una de ellas.\n",
+    /* 43 */
+    "ERROR: install debe ir seguido de la base donde instalar, por ejemplo install /opt.\n",
+    /* 44 */
+    "%s: error de escritura en la salida est\341ndar: %s\n",
+    /* 45 */
+    "%s: error de escritura en la salida de error est\341ndar: %s\n",
+    /* 46 */
+    "Respondido s\355 con %s: la instalaci\363n contin\372a.\n",
+    /* 47 */
+    "Respondido con %s: se esperan 30 segundos a que estos procesos terminen.\n",
     /* 48 */ "",
     /* 49 */
     "No hay espacio suficiente en %s para realizar las actividades de "
@@ -391,6 +424,10 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     "                dell'installazione precedente, altrimenti /usr)\n"
     "  -v, --version mostra la versione ed esce\n"
     "  -h, --help    mostra questo testo ed esce\n"
+    "  --yes, --no   risponde s\354 o no alla domanda se continuare\n"
+    "  --running=wait, --running=quit\n"
+    "                risponde alla domanda sui programmi in esecuzione: attende che\n"
+    "                terminino, oppure esce (stato 4)\n"
     "Una directory il cui nome inizia con \"-\" si scrive ./NOME. Manuale: man 8 setup\n",
     /* 23 */
     "ERRORE: %s non \350 un'opzione in questa posizione; una directory il cui nome "
@@ -434,12 +471,19 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     "NOME.gpg)",
     /* 41 */
     "%s non ha una riga nel file dei checksum %s e quindi non pu\362 essere controllato",
-    /* 42 */ "",
-    /* 43 */ "",
-    /* 44 */ "",
-    /* 45 */ "",
-    /* 46 */ "",
-    /* 47 */ "",
+    /* 42 */
+    "ERRORE: %s e %s danno risposte diverse alla stessa domanda; indicarne solo una.\n",
+    /* 43 */
+    "ERRORE: install deve essere seguito dalla base in cui installare, per esempio install "
+    "/opt.\n",
+    /* 44 */
+    "%s: errore di scrittura sullo standard output: %s\n",
+    /* 45 */
+    "%s: errore di scrittura sullo standard error: %s\n",
+    /* 46 */
+    "Risposta s\354 data da %s: l'installazione continua.\n",
+    /* 47 */
+    "Risposta data da %s: attesa di 30 secondi perch\351 le procedure terminino.\n",
     /* 48 */ "",
     /* 49 */
     "Non c'\350 abbastanza spazio in %s per eseguire le attivit\340 d'installazione. "
@@ -563,6 +607,10 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     "                l'installation pr\351c\351dente, sinon /usr)\n"
     "  -v, --version affiche la version et quitte\n"
     "  -h, --help    affiche ce texte et quitte\n"
+    "  --yes, --no   r\351pond oui ou non \340 la question de continuer\n"
+    "  --running=wait, --running=quit\n"
+    "                r\351pond \340 la question des programmes en cours : attend leur\n"
+    "                fin, ou quitte (code de retour 4)\n"
     "Un r\351pertoire dont le nom commence par \"-\" s'\351crit ./NOM. Manuel : man 8 "
     "setup\n",
     /* 23 */
@@ -609,12 +657,20 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     /* 41 */
     "%s n'a pas de ligne dans le fichier de sommes de contr\364le %s et ne peut donc pas \352tre "
     "v\351rifi\351",
-    /* 42 */ "",
-    /* 43 */ "",
-    /* 44 */ "",
-    /* 45 */ "",
-    /* 46 */ "",
-    /* 47 */ "",
+    /* 42 */
+    "ERREUR : %s et %s donnent des r\351ponses diff\351rentes \340 la m\352me question ; n'en "
+    "donnez qu'une.\n",
+    /* 43 */
+    "ERREUR : install doit \352tre suivi de la base o\371 installer, par exemple install "
+    "/opt.\n",
+    /* 44 */
+    "%s : erreur d'\351criture sur la sortie standard : %s\n",
+    /* 45 */
+    "%s : erreur d'\351criture sur la sortie d'erreur standard : %s\n",
+    /* 46 */
+    "R\351ponse oui donn\351e par %s : l'installation continue.\n",
+    /* 47 */
+    "R\351ponse donn\351e par %s : attente de 30 secondes jusqu'\340 la fin de ces processus.\n",
     /* 48 */ "",
     /* 49 */
     "Il n'y a pas suffisamment d'espace dans %s pour effectuer l'installation. La "
@@ -737,6 +793,10 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     "                fr\374heren Installation, sonst /usr)\n"
     "  -v, --version die Version ausgeben und beenden\n"
     "  -h, --help    diesen Text ausgeben und beenden\n"
+    "  --yes, --no   die Frage, ob es weitergehen soll, mit ja oder nein beantworten\n"
+    "  --running=wait, --running=quit\n"
+    "                die Frage nach laufenden Programmen beantworten: warten, bis\n"
+    "                sie enden, oder beenden (Status 4)\n"
     "Ein Verzeichnis, dessen Name mit \"-\" beginnt, wird ./NAME geschrieben. "
     "Handbuch: man 8 setup\n",
     /* 23 */
@@ -781,12 +841,19 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     "SCHLUESSEL.asc > NAME.gpg; dann chown root NAME.gpg; chmod 644 NAME.gpg)",
     /* 41 */
     "%s hat keine Zeile in der Pr\374fsummendatei %s und kann daher nicht gepr\374ft werden",
-    /* 42 */ "",
-    /* 43 */ "",
-    /* 44 */ "",
-    /* 45 */ "",
-    /* 46 */ "",
-    /* 47 */ "",
+    /* 42 */
+    "FEHLER: %s und %s beantworten dieselbe Frage verschieden; nur eine davon angeben.\n",
+    /* 43 */
+    "FEHLER: auf install muss die Basis folgen, in die installiert wird, zum Beispiel install "
+    "/opt.\n",
+    /* 44 */
+    "%s: Schreibfehler auf der Standardausgabe: %s\n",
+    /* 45 */
+    "%s: Schreibfehler auf der Standardfehlerausgabe: %s\n",
+    /* 46 */
+    "Mit %s ja geantwortet: die Installation geht weiter.\n",
+    /* 47 */
+    "Mit %s geantwortet: 30 Sekunden darauf warten, dass diese Prozesse beendet werden.\n",
     /* 48 */ "",
     /* 49 */
     "%s enth\344lt nicht gen\374gend Kapazit\344t zur Durchf\374hrung der "
@@ -907,6 +974,10 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     "                anterior, sen\343o /usr)\n"
     "  -v, --version mostra a vers\343o e sai\n"
     "  -h, --help    mostra este texto e sai\n"
+    "  --yes, --no   responde sim ou n\343o \340 pergunta se a instala\347\343o continua\n"
+    "  --running=wait, --running=quit\n"
+    "                responde \340 pergunta sobre programas em execu\347\343o: aguarda\n"
+    "                que terminem, ou sai (status 4)\n"
     "Um diret\363rio cujo nome come\347a com \"-\" \351 escrito ./NOME. Manual: man 8 "
     "setup\n",
     /* 23 */
@@ -951,12 +1022,18 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     /* 41 */
     "%s n\343o tem linha no arquivo de somas de verifica\347\343o %s e por isso n\343o pode ser "
     "verificado",
-    /* 42 */ "",
-    /* 43 */ "",
-    /* 44 */ "",
-    /* 45 */ "",
-    /* 46 */ "",
-    /* 47 */ "",
+    /* 42 */
+    "ERRO: %s e %s d\343o respostas diferentes \340 mesma pergunta; informe apenas uma delas.\n",
+    /* 43 */
+    "ERRO: install deve ser seguido da base onde instalar, por exemplo install /opt.\n",
+    /* 44 */
+    "%s: erro de grava\347\343o na sa\355da padr\343o: %s\n",
+    /* 45 */
+    "%s: erro de grava\347\343o na sa\355da de erro padr\343o: %s\n",
+    /* 46 */
+    "Respondido sim por %s: a instala\347\343o continua.\n",
+    /* 47 */
+    "Respondido por %s: aguardando 30 segundos, at\351 que os processos sejam conclu\355dos.\n",
     /* 48 */ "",
     /* 49 */
     "N\343o h\341 espa\347o suficiente em %s para executar as atividades de "
@@ -1018,3 +1095,11 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     "Digite uma sele\347\343o:  ",
 };
 static_assert(AllTextsPresent(NLS_PORTUGUESE), "NLS_PORTUGUESE needs 71 texts");
+
+// Each table fits the area that holds its texts converted to UTF-8.
+static_assert(Utf8Bytes(NLS_ENGLISH) <= NLS_UTF8_AREA && Utf8Bytes(NLS_SPANISH) <= NLS_UTF8_AREA,
+              "NLS_UTF8_AREA holds every table converted to UTF-8");
+static_assert(Utf8Bytes(NLS_ITALIAN) <= NLS_UTF8_AREA && Utf8Bytes(NLS_FRENCH) <= NLS_UTF8_AREA,
+              "NLS_UTF8_AREA holds every table converted to UTF-8");
+static_assert(Utf8Bytes(NLS_GERMAN) <= NLS_UTF8_AREA && Utf8Bytes(NLS_PORTUGUESE) <= NLS_UTF8_AREA,
+              "NLS_UTF8_AREA holds every table converted to UTF-8");

@@ -18,6 +18,9 @@
 constexpr unsigned WaitStepSeconds = 5;
 constexpr int WaitSteps = 6;
 
+char chContinueAnswer = 0;
+char chRunningAnswer = 0;
+
 void EndRunStopped(int status, int id, const char *arg) {
     const char *text = nlsSetupStrCvt(id);
     fprintf(stderr, text, arg);
@@ -41,9 +44,18 @@ void EndForNoAnswer() {
 // they are.
 // End of input is the answer to quit that could not be given: the run ends
 // with status 1 after saying so on standard error.
+// An answer given on the command line is taken instead: the list is shown
+// without the menu, and nothing is read.
 static char AskAboutRunningPrograms(const char *running) {
     fputs(nlsSetupStrCvt(MSG_RUNNING), stdout);
     printf("%s\n", running);
+    if (chRunningAnswer != 0) {
+        if (chRunningAnswer == '1') {
+            printf(nlsSetupStrCvt(MSG_RUNNING_WAIT), "--running=wait");
+        }
+        fflush(stdout);
+        return chRunningAnswer;
+    }
     fputs(nlsSetupStrCvt(MSG_WOULD_YOU), stdout);
     fputs(nlsSetupStrCvt(MSG_CHOICE_WAIT), stdout);
     fputs(nlsSetupStrCvt(MSG_CHOICE_QUIT), stdout);

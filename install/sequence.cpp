@@ -182,7 +182,20 @@ bool readyForInstallation() {
         return true;
     }
     EndDotLine();
-    printf(nlsSetupStrCvt(MSG_OLD_DAEMON), "Varen", "Varen", "Varen", "tvxx");
+    // The notice begins on the line after the dots, not after a blank one.
+    const char *notice = nlsSetupStrCvt(MSG_OLD_DAEMON);
+    printf(notice + (notice[0] == '\n' ? 1 : 0), "Varen", "Varen", "Varen", "tvxx");
+    if (chContinueAnswer == 'n') {
+        fflush(stdout);
+        EndRunStopped(STATUS_ANSWERED_STOP, MSG_STOP_ANSWERED, nullptr);
+    }
+    if (chContinueAnswer == 'y') {
+        printf(nlsSetupStrCvt(MSG_ANSWERED_YES), "--yes");
+        fflush(stdout);
+        DeleteFile("/etc/rc2.d", "KVarenPrintD");
+        DeleteFile("/etc/rc2.d", "SVarenPrintD");
+        return true;
+    }
     for (;;) {
         printf("%s", nlsSetupStrCvt(MSG_CONTINUE));
         fflush(stdout);

@@ -12,6 +12,8 @@ constexpr int INSTALL_NOT_ROOT = 2;
 // True when the installation may go on. False, after message 35, when the
 // user is not root. Asks the continue question when an earlier daemon is in
 // APP; "n"/"no" end the run with status 4, the end of input with status 1.
+// An answer from the command line (chContinueAnswer) is taken instead of
+// asking: standard input is not read.
 bool readyForInstallation();
 // Runs the install sequence; one of the INSTALL_ values above.
 int Install();
