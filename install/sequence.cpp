@@ -167,6 +167,14 @@ static bool ReplyLineWhole() {
     return whole;
 }
 
+// The answer yes to the continue question: the earlier daemon's start and
+// stop links go.
+static bool GoOnAsAnswered() {
+    DeleteFile("/etc/rc2.d", "KVarenPrintD");
+    DeleteFile("/etc/rc2.d", "SVarenPrintD");
+    return true;
+}
+
 bool readyForInstallation() {
     char *user = GetUserName();
     if (user == nullptr || strcmp(user, "root") != 0) {
@@ -192,9 +200,7 @@ bool readyForInstallation() {
     if (chContinueAnswer == 'y') {
         printf(nlsSetupStrCvt(MSG_ANSWERED_YES), "--yes");
         fflush(stdout);
-        DeleteFile("/etc/rc2.d", "KVarenPrintD");
-        DeleteFile("/etc/rc2.d", "SVarenPrintD");
-        return true;
+        return GoOnAsAnswered();
     }
     for (;;) {
         printf("%s", nlsSetupStrCvt(MSG_CONTINUE));
@@ -208,9 +214,7 @@ bool readyForInstallation() {
         switch (FindToken(GetToken(LineBuf, " \t\r\n"), ANSWERS)) {
         case ANSWER_Y:
         case ANSWER_YES:
-            DeleteFile("/etc/rc2.d", "KVarenPrintD");
-            DeleteFile("/etc/rc2.d", "SVarenPrintD");
-            return true;
+            return GoOnAsAnswered();
         case ANSWER_N:
         case ANSWER_NO:
             EndRunStopped(STATUS_ANSWERED_STOP, MSG_STOP_ANSWERED, nullptr);
