@@ -3,6 +3,7 @@
 #include "driver/checks.h"
 #include "driver/cmdline.h"
 #include "install/sequence.h"
+#include "syscmd/run.h"
 #include "testutil.h"
 
 #include <sched.h>
@@ -65,7 +66,7 @@ TEST(CommandLine, OptionsAndTheUsage) {
     const struct { std::vector<std::string> args; int status; std::string out, err; } rows[] = {
         {{"--help"}, 0, usage, ""}, {{"install", "/opt", "-h", no}, 0, usage, ""},
         {{"--version", "-x"}, 0, "", "setup 3.01.67\n"}, {{"-v", "--help"}, 0, "", "setup 3.01.67\n"},
-        {{no, "-x", "--help"}, 0, usage, ""}, {{no, "-x"}, 2, "", refused("-x")}, {{t + "/made", "-v", "-x"}, 0, "", "setup 3.01.67\n"},
+        {{no, "-x", "-y", "--help"}, 0, usage, ""}, {{no, "-x"}, 2, "", refused("-x")}, {{t + "/made", "-v", "-x"}, 0, "", "setup 3.01.67\n"},
         {{"install", "-v"}, 2, "", refused("-v")}, {{"install", "--help"}, 2, "", refused("--help")}, {{"-"}, 2, "", refused("-")}};
     for (const auto &r : rows) {
         ChildRun run = Parse(r.args);
@@ -115,6 +116,18 @@ TEST(CommandLine, UnsafePathsAreRefusedBeforeAnyIsUsed) {
         run = Parse({"install", bad, t + "/first"});
         EXPECT_TRUE(run.status == 2 && run.out == refusal(bad) && !Exists(t + "/first")) << bad;
     }
+}
+
+// Once removed, the work area is let go of: a directory made there later (another run's) outlives
+// this run's exit.
+TEST(Clean, TheWorkAreaIsLetGoOfOnceRemoved) {
+    std::string work = MakeTempDir() + "/VarenInstall";
+    mkdir(work.c_str(), 0700);
+    ChildRun run = RunInChild([&] {
+        ComList[CMD_RM_R].pPath = "/bin", CatchInterrupts("stopped\n"), RemoveOnStop(SaveStr("%s", work.c_str()));
+        return VarenClean(work.c_str()), mkdir(work.c_str(), 0700);
+    });
+    EXPECT_TRUE(run.status == 0 && Exists(work)) << run.status << run.out << run.err;
 }
 
 // ---- The free-space check with stand-in df and du; whole runs check the stops and their messages.

@@ -375,6 +375,8 @@ TEST(Strip, Splitters) {
     EXPECT_TRUE(!strcmp("/", StripPath(slashes + 1)) && !strcmp("", StripPath(nullptr)) && !strcmp(".", StripFn(nullptr)));
     EXPECT_EQ(127u, strlen(StripPath(("/d/" + std::string(300, 'n')).c_str())));
     EXPECT_EQ(255u, strlen(StripFn((std::string(400, 'd') + "/x").c_str())));
+    for (auto [path, ok] : {std::pair{"a/b.", true}, {"a./.b/..c", true}, {"..", false}, {"a//../b", false}})
+        EXPECT_EQ(ok, IsDescendingPath(path)) << path;
 }
 
 // Exact names by listing, paths of any length; root owns everything, another user only what is
@@ -500,6 +502,13 @@ TEST_F(Files, InputLinesWholeOrRefused) {
         EXPECT_EQ(c.expect, Take(FindExistingPath(c.path.c_str(), &flag)));
         EXPECT_EQ(c.flag, flag) << c.path;
     }
+    ChildRun run = RunInChild([&] { // a relative path under a working directory that is gone
+        std::string gone = dir + "/gone";
+        if (alarm(5), mkdir(gone.c_str(), 0700) || chdir(gone.c_str()) || rmdir(gone.c_str()))
+            return 9;
+        return printf("%s", Take(FindExistingPath("x/y", nullptr)).c_str());
+    });
+    EXPECT_EQ("1 .", std::to_string(run.status) + " " + run.out);
 }
 
 } // namespace

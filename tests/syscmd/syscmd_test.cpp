@@ -150,6 +150,14 @@ TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
         return GetCmdResponse(CMD_ECHO, nullptr, "x") == nullptr && SysCmd(CMD_ECHO, MODE_QUIET, "x") != 0 ? 0 : 8;
     });
     EXPECT_EQ(0, run.status) << run.err;
+    run = RunInChild([&] { // a shell that cannot be executed: 127, as for a command the shell cannot run
+        WriteFile(dir + "/sh", "", 0644);
+        char *sh = realpath("/bin/sh", nullptr);
+        if (unshare(CLONE_NEWNS) != 0 || mount((dir + "/sh").c_str(), sh, nullptr, MS_BIND, nullptr) != 0)
+            return 9;
+        return SysCmd(CMD_LINE, MODE_QUIET, "true");
+    });
+    EXPECT_EQ(127, run.status);
 }
 
 // A stop signal ends the run with 128 + its number even while a command that ignores it runs: the
@@ -210,9 +218,9 @@ TEST_F(Run, OverlongLinesAreNeverRun) {
 // Delay > 0 pauses that many seconds; -1 asks ps once a second until it lists an "echo" process
 // (this one does from its third call on), at most 11 times.
 TEST_F(Run, AfterRunPauseAndProcessWait) {
-    ComList[CMD_ECHO].Delay = 2, Slept = 0;
-    SysCmd(CMD_ECHO, MODE_QUIET, "x");
-    EXPECT_EQ(2u, Slept);
+    for (int delay : {1, 2})
+        ComList[CMD_ECHO].Delay = delay, SysCmd(CMD_ECHO, MODE_QUIET, "x");
+    EXPECT_EQ(3u, Slept);
     ComList[CMD_ECHO].Delay = -1;
     std::string calls = dir + "/calls";
     FakeCmd(CMD_PS, dir, "echo >> " + calls + "; [ $(wc -l < " + calls + ") -ge 3 ] && echo ' 42 ? S 0:00 0 echo'");
