@@ -37,30 +37,29 @@ bool AllZero(const char *p, size_t len) { return std::all_of(p, p + len, [](char
 TEST_F(Mem, NodesAndDedicatedBlocks) {
     EXPECT_TRUE(GetMem(0) == nullptr && GetMem(-5) == nullptr);
     void *small = GetMem(100); // 4 nodes
-    const int32_t cases[][4] = {// length, nodes, block size, used size
-                                {31, 1, 65536, 0}, {32, 2, 65536, 0}, {65535 - 128, 2044, 65536, 0},
-                                {65536, 2048, 131072, 65568}, {131071, 2048, 131072, 131072},
-                                {131072, 2048, 196608, 131104}};
+    const struct { int32_t length, nodes, size, used; } cases[] = {
+        {31, 1, 65536, 0}, {32, 2, 65536, 0}, {65535 - 128, 2044, 65536, 0}, {65536, 2048, 131072, 65568},
+        {131071, 2048, 131072, 131072}, {131072, 2048, 196608, 131104}};
     for (const auto &c : cases) {
-        char *p = static_cast<char *>(GetMem(c[0]));
+        char *p = static_cast<char *>(GetMem(c.length));
         MemBlock *b = FindBlock(p);
-        ASSERT_NE(b, nullptr) << c[0];
+        ASSERT_NE(b, nullptr) << c.length;
         int i = static_cast<int>((p - b->pData) / MEM_NODE_SIZE);
-        EXPECT_EQ(strspn(b->MAT + i, "U"), static_cast<size_t>(c[1])) << c[0];
-        EXPECT_TRUE(b->Size == c[2] && b->UsedSize == c[3] && AllZero(p, static_cast<size_t>(c[0]) + 1)) << c[0];
-        p[c[0]] = 'x'; // the extra byte is ours too
-        if (c[2] > MEM_BLOCK_SIZE) {
-            PutMem(p + c[2]); // one past its end: changes nothing
+        EXPECT_EQ(strspn(b->MAT + i, "U"), static_cast<size_t>(c.nodes)) << c.length;
+        EXPECT_TRUE(b->Size == c.size && b->UsedSize == c.used && AllZero(p, c.length + 1u)) << c.length;
+        p[c.length] = 'x'; // the extra byte is ours too
+        bool own = c.size > MEM_BLOCK_SIZE;
+        if (own) {
+            PutMem(p + c.size); // one past its end: changes nothing
             EXPECT_TRUE(FindBlock(p) == b && b->pData == p && b->FreeNodeCount == 0);
             void *next = GetMem(100); // passes the dedicated block by
             EXPECT_EQ(FindBlock(next), pMemB);
             PutMem(next), PutMem(p + 70000);
         } else {
-            EXPECT_TRUE(b->Alloc[i].Nodes == c[1] && b->FreeNodeCount == MEM_NODES - 4 - c[1]) << c[0];
+            EXPECT_TRUE(b->Alloc[i].Nodes == c.nodes && b->FreeNodeCount == MEM_NODES - 4 - c.nodes) << c.length;
             PutMem(p);
         }
-        EXPECT_EQ(FindBlock(p), c[2] > MEM_BLOCK_SIZE ? nullptr : pMemB);
-        EXPECT_EQ(ChainLength(), 1) << c[0];
+        EXPECT_TRUE(FindBlock(p) == (own ? nullptr : pMemB) && ChainLength() == 1) << c.length;
     }
     PutMem(small);
     EXPECT_EQ(pMemB, nullptr);
@@ -73,7 +72,7 @@ TEST_F(Mem, NodesAndDedicatedBlocks) {
 }
 
 // An empty block is unmapped wholly (with the page its mapping was rounded up by); pointers that
-// begin no allocation (one past a block's end too) change nothing; a request too large for any block is refused.
+// begin no allocation (one past a block's end too) change nothing; a request too large is refused.
 TEST_F(Mem, ReleaseUnmapsAndBadPointersAndHugeRequests) {
     void *first = GetMem(1), *second = GetMem(65535); // its own, second block
     ASSERT_EQ(ChainLength(), 2);
@@ -81,14 +80,15 @@ TEST_F(Mem, ReleaseUnmapsAndBadPointersAndHugeRequests) {
     char *data = secondBlock->pData;
     PutMem(second);
     ASSERT_EQ(ChainLength(), 1);
-    EXPECT_TRUE(Unmapped(data, MapLength(MEM_BLOCK_SIZE)) && Unmapped(secondBlock, MapLength(sizeof(MemBlock))));
+    EXPECT_TRUE(Unmapped(data, MapLength(MEM_BLOCK_SIZE)) &&
+                Unmapped(secondBlock, MapLength(sizeof(MemBlock))));
     PutMem(first);
     EXPECT_TRUE(pMemB == nullptr && Unmapped(firstBlock, sizeof(MemBlock)));
     static char staticBuf[64];
     char *a = static_cast<char *>(GetMem(40)), *b = static_cast<char *>(GetMem(10)); // nodes 0-1, 2
     const std::string mat = pMemB->MAT;
-    for (char *bad : {static_cast<char *>(nullptr), staticBuf, a + 32, pMemB->pData + 32 * 10, // 2nd node, free
-                      pMemB->pData + MEM_BLOCK_SIZE}) // one past the end
+    for (char *bad : {static_cast<char *>(nullptr), staticBuf, a + 32, // its 2nd node
+                      pMemB->pData + 32 * 10, pMemB->pData + MEM_BLOCK_SIZE}) // free, one past the end
         PutMem(bad);
     EXPECT_TRUE(mat == pMemB->MAT && pMemB->FreeNodeCount == MEM_NODES - 3);
     PutMem(a + 5), PutMem(a); // inside the first node: releases it; then already released
@@ -118,9 +118,10 @@ TEST_F(Mem, HeapFallbackWhenTheZeroDeviceCannotBeOpened) {
         for (int round = 0; round < 3; round++) {
             size_t before = HeapInUse();
             char *p = static_cast<char *>(GetMem(100)), *big = static_cast<char *>(GetMem(200000));
-            if (!p || !big || MemId != -1 || !pMemB->fDescFromHeap || !pMemB->fDataFromHeap || !AllZero(p, 101) ||
-                !AllZero(big, 200001))
+            if (!p || !big || MemId != -1 || !pMemB->fDescFromHeap || !pMemB->fDataFromHeap)
                 return 3;
+            if (!AllZero(p, 101) || !AllZero(big, 200001))
+                return 5;
             memset(p, 0xAA, 101), memset(big, 0x55, 200001);
             PutMem(p), PutMem(big);
             if (pMemB != nullptr || HeapInUse() != before)
@@ -140,7 +141,7 @@ TEST_F(Mem, RandomisedAgainstLeftmostRunReference) {
     std::map<char *, size_t> live;                     // length with the extra byte
     std::vector<char *> order;                         // live pointers, to pick from
     std::vector<std::pair<char *, std::string>> model; // data area and MAT
-    auto fillOf = [](const char *p) { return static_cast<char>((reinterpret_cast<uintptr_t>(p) >> 5) | 1); };
+    auto fillOf = [](const char *p) { return char((reinterpret_cast<uintptr_t>(p) >> 5) | 1); };
     auto allocate = [&]() {
         uint32_t kind = rng() % 100; // mostly short: hints are kept up to 16 nodes
         int32_t len = 1 + static_cast<int32_t>(rng() % (kind < 60 ? 500 : kind < 95 ? 8000 : 200000));
@@ -168,10 +169,10 @@ TEST_F(Mem, RandomisedAgainstLeftmostRunReference) {
         char *p = order[k];
         order[k] = order.back(), order.pop_back();
         len = live[p], live.erase(p);
-        ASSERT_TRUE(std::all_of(p, p + len, [&](char x) { return x == fillOf(p); })) << "changed while live";
+        ASSERT_TRUE(std::all_of(p, p + len, [&](char x) { return x == fillOf(p); })) << "changed";
         for (auto it = model.begin(); it != model.end(); ++it)
             if (p >= it->first && p < it->first + MEM_BLOCK_SIZE) {
-                it->second.replace(static_cast<size_t>(p - it->first) / 32, (len + 31) / 32, (len + 31) / 32, ' ');
+                it->second.replace(size_t(p - it->first) / 32, (len + 31) / 32, (len + 31) / 32, ' ');
                 if (it->second.find('U') == std::string::npos)
                     model.erase(it);
                 break;
@@ -188,7 +189,7 @@ TEST_F(Mem, RandomisedAgainstLeftmostRunReference) {
             ASSERT_EQ(b->pPrev, prev);
             if (b->Size > MEM_BLOCK_SIZE)
                 continue;
-            ASSERT_TRUE(m < model.size() && b->pData == model[m].first && b->MAT == model[m].second) << m;
+            ASSERT_TRUE(m < model.size() && b->pData == model[m].first && b->MAT == model[m].second);
             const std::string &mat = model[m++].second;
             ASSERT_EQ(b->FreeNodeCount, std::count(mat.begin(), mat.end(), ' '));
             for (int i = 0, run = 0; i < MEM_NODES; i++) {
@@ -309,18 +310,7 @@ TEST(FindToken, PositionsOfWholeElements) {
 TEST(StrStr, LeftmostOccurrence) {
     const char *text = "aab"; // never beyond the end of text
     EXPECT_TRUE(StrStr(text, "ab") == text + 1 && StrStr(text, "b") == text + 2 && !StrStr(text, "aabb"));
-    EXPECT_TRUE(!StrStr(text, "") && !StrStr(nullptr, "a") && !StrStr(text, nullptr));
-    // Random texts of mostly blanks, as MATs and listings have, against a reference.
-    std::mt19937 rng(12);
-    for (int round = 0; round < 3000; round++) {
-        std::string text(rng() % 400, ' '), pattern(1 + rng() % 12, ' ');
-        for (std::string *s : {&text, &pattern})
-            for (char &c : *s)
-                c = rng() % 5 == 0 ? "Ux"[rng() % 2] : ' ';
-        const char *at = StrStr(text.c_str(), pattern.c_str());
-        EXPECT_EQ(at ? static_cast<size_t>(at - text.c_str()) : std::string::npos, text.find(pattern))
-            << '"' << text << "\" in \"" << pattern << '"';
-    }
+    EXPECT_TRUE(!StrStr(text, "") && !StrStr(nullptr, "a") && !StrStr(text, nullptr) && !StrStr("", "a"));
 }
 
 // Runs of delimiters, escapes (an escaped delimiter starts a token, a final backslash ends the
