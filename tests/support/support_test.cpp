@@ -251,7 +251,8 @@ TEST_F(SaveStrTest, OutOfMemoryEndsTheProgram) {
             return SaveStr("%*s", more == 0 ? 1 : 48 << 20, ""), 0; // with none, not even a first block
         });
         std::string refusal = "ERROR: Unable to allocate memory\n"; // the file's room, then the text's
-        EXPECT_EQ("1 " + (more == 16 ? refusal : "") + refusal + "\nsetup: Unable to allocate memory : Cannot allocate memory\n",
+        EXPECT_EQ("1 " + (more == 16 ? refusal : "") + refusal +
+                      "\nsetup: Unable to allocate memory : Cannot allocate memory\n",
                   std::to_string(run.status) + " " + run.err) << more;
     }
 }
@@ -296,14 +297,15 @@ Words Tokens(const char *text, const char *delimiters) {
 // delimiter, a word holding it is no element, another list's delimiter is an ordinary character.
 TEST(FindToken, PositionsOfWholeElements) {
     std::string word(TOKEN_WORD_MAX, 'w'), longer = word + "w", huge(100000, 'h');
+    const std::string yn = ",y,yes,n,no,";
     const struct { std::string word, list; int pos; } cases[] = {
-        {"install", ",install,-v", 1}, {"-v", ",install,-v", 2}, {"-v", ",install,x-v", 0}, {"-V", ",install,-v", 0},
-        {"ye", ",y,yes,n,no,", 0}, {"n", ",y,yes,n,no,", 3}, {"b", ",a,b,b", 2}, {"..", " . .. x ", 2},
-        {"", ",y,yes,n,no,", 5}, {"", ",a,b", 0}, {"x", ",", 0}, {"x", "", 0}, {"b", "ab", 1}, {"y,yes", ",y,yes,n,no,", 0},
-        {"yes,n", ",y,yes,n,no,", 0}, {"no,", ",y,yes,n,no,", 0}, {",", ",y,,n", 0}, {"a b", " a b ", 0}, {"x y", ",x y,", 1},
+        {"install", ",install,-v", 1}, {"-v", ",install,-v", 2}, {"-v", ",install,x-v", 0},
+        {"-V", ",install,-v", 0}, {"ye", yn, 0}, {"n", yn, 3}, {"b", ",a,b,b", 2}, {"..", " . .. x ", 2},
+        {"", yn, 5}, {"", ",a,b", 0}, {"x", ",", 0}, {"x", "", 0}, {"b", "ab", 1}, {"y,yes", yn, 0},
+        {"yes,n", yn, 0}, {"no,", yn, 0}, {",", ",y,,n", 0}, {"a b", " a b ", 0}, {"x y", ",x y,", 1},
         {word, ",a," + word, 2}, {longer, ",a," + longer + ",", 0}, {huge, ",a," + huge + ",", 0}};
     for (const auto &c : cases)
-        EXPECT_EQ(FindToken(c.word.c_str(), c.list.c_str()), c.pos) << c.word.substr(0, 20) << " in " << c.list.substr(0, 20);
+        EXPECT_EQ(FindToken(c.word.c_str(), c.list.c_str()), c.pos) << c.word.substr(0, 9) << " in " << c.list;
     EXPECT_TRUE(FindToken(nullptr, ",x") == 0 && FindToken("x", nullptr) == 0);
 }
 
@@ -320,12 +322,13 @@ TEST(GetToken, RunsEscapesTheEndAndOverlongTokens) {
     longer[500] = '\\', longer[501] = ' ';
     const struct { std::string text; const char *delims; Words words; } cases[] = {
         {"  a  b ", " ", {"a", "b"}}, {",a,,b,", ",", {"a", "b"}}, {"a\tb\r\nc", " \t\r\n", {"a", "b", "c"}},
-        {"   ", " ", {}}, {"abc", "", {"abc"}}, {"a\\,b,c", ",", {"a,b", "c"}}, {"\\n\\r\\q\\\\x\\ty", " ", {"\n\rq\\x\ty"}},
+        {"   ", " ", {}}, {"abc", "", {"abc"}}, {"a\\,b,c", ",", {"a,b", "c"}},
+        {"\\n\\r\\q\\\\x\\ty", " ", {"\n\rq\\x\ty"}},
         {",\\,,", ",", {","}}, {"a\\", ",", {"a"}}, {"\\", ",", {}}, {exact + " z", " ", {exact, "z"}},
         {"a " + longer + " z", " ", {"a", std::string(TOKEN_BUF_SIZE - 1, 'l'), "z"}}};
     for (const auto &c : cases)
         EXPECT_EQ(Tokens(c.text.c_str(), c.delims), c.words) << c.text;
-    EXPECT_TRUE(GetToken("x", " ") == std::string("x") && !GetToken(nullptr, " ") && !GetToken(nullptr, " ")); // at the end
+    EXPECT_TRUE(GetToken("x", " ") == std::string("x") && !GetToken(nullptr, " ") && !GetToken(nullptr, " "));
 }
 
 // GetTokenParse splits in place without translating escapes; the splitters
@@ -339,8 +342,9 @@ TEST(GetTokenParse, InPlaceAndTheSharedCursor) {
     EXPECT_EQ(std::string(text, sizeof text - 1), std::string("usr\0bin\0\0etc", 12));
     EXPECT_EQ((Words{s(GetTokenParse(escaped, ",")), s(GetTokenParse(nullptr, ",")), s(GetTokenParse(nullptr, ","))}),
               (Words{"a\\,b\\n", "\\,c\\", "(null)"}));
-    EXPECT_EQ((Words{s(GetTokenN("p1 p2 p3", " ", 0)), s(GetTokenN("p1 p2 p3", " ", -3)), s(GetTokenN("p1 p2 p3", " ", 3)),
-                     s(GetTokenN("p1 p2 p3", " ", 4)), s(GetToken(nullptr, " ")), s(GetTokenN("p1 p2 p3 p4", " ", 2)),
+    const char *p = "p1 p2 p3";
+    EXPECT_EQ((Words{s(GetTokenN(p, " ", 0)), s(GetTokenN(p, " ", -3)), s(GetTokenN(p, " ", 3)),
+                     s(GetTokenN(p, " ", 4)), s(GetToken(nullptr, " ")), s(GetTokenN("p1 p2 p3 p4", " ", 2)),
                      s(GetToken(nullptr, " "))}),
               (Words{"p1", "p1", "p3", "(null)", "(null)", "p2", "p3"}));
     EXPECT_EQ((Words{s(GetTokenParse(walk, " ")), s(GetToken(nullptr, " ")), s(GetTokenParse(nullptr, " ")),
@@ -362,7 +366,8 @@ TEST(Strip, Splitters) {
     for (const auto &c : cases)
         EXPECT_TRUE(!strcmp(c[1], StripPath(c[0])) && !strcmp(c[2], StripFn(c[0]))) << c[0];
     const char slashes[] = "//";
-    EXPECT_TRUE(!strcmp("/", StripPath(slashes + 1)) && !strcmp("", StripPath(nullptr)) && !strcmp(".", StripFn(nullptr)));
+    EXPECT_TRUE(!strcmp("/", StripPath(slashes + 1)) && !strcmp("", StripPath(nullptr)) &&
+                !strcmp(".", StripFn(nullptr)));
     EXPECT_EQ(127u, strlen(StripPath(("/d/" + std::string(300, 'n')).c_str())));
     EXPECT_EQ(255u, strlen(StripFn((std::string(400, 'd') + "/x").c_str())));
     for (auto [path, ok] : {std::pair{"a/b.", true}, {"a./.b/..c", true}, {"..", false}, {"a//../b", false}})
@@ -399,7 +404,7 @@ TEST_F(Files, FindFileTypesAndOwners) {
 // RemoveEntry answers whether the entry is gone: a whole tree, or one that never was, yes; a mount
 // point, which cannot go, no.
 TEST_F(Files, RemoveEntryTellsWhetherTheEntryIsGone) {
-    ASSERT_EQ(0, Sh("mkdir -p " + dir + "/t/a/b " + dir + "/m && touch " + dir + "/t/a/b/f && mount -t tmpfs m " + dir + "/m"));
+    ASSERT_EQ(0, Sh("cd " + dir + " && mkdir -p t/a/b m && touch t/a/b/f && mount -t tmpfs m m"));
     EXPECT_TRUE(RemoveEntry((dir + "/t").c_str()) && !Exists(dir + "/t") && RemoveEntry((dir + "/t").c_str()));
     EXPECT_FALSE(RemoveEntry((dir + "/m").c_str()));
     umount((dir + "/m").c_str());
@@ -410,33 +415,36 @@ TEST_F(Files, RemoveEntryTellsWhetherTheEntryIsGone) {
     EXPECT_TRUE(!RemoveEntry((dir + "/e").c_str()) && Exists(dir + "/e"));
     Sh("rm -rf " + dir + "/e");
     // A file that cannot go (where the file system can make it immutable).
-    EXPECT_TRUE(Sh("touch " + dir + "/i && chattr +i " + dir + "/i 2>/dev/null") != 0 || !RemoveEntry((dir + "/i").c_str()));
+    EXPECT_TRUE(Sh("cd " + dir + " && touch i && chattr +i i 2>/dev/null") || !RemoveEntry((dir + "/i").c_str()));
 }
 
 // The chain from / down, links followed (their own owners checked too), "." and ".." taken out, a
 // missing end kept as written; the first entry at fault is named. A sticky directory may be open to all.
 TEST_F(Files, DirectoryChains) {
-    ASSERT_EQ(0, Sh("cd " + dir + " && mkdir -p a/b ow gw gw0 st/mine st/theirs && chmod 757 ow && chmod 775 gw gw0 &&"
-                    " chgrp 50 gw && chgrp 0 gw0 && chmod 1777 st && chown 65534 st/theirs && ln -s / st/link &&"
-                    " chown -h 65534 st/link && ln -s a/../a rel && ln -s " + dir + "/gone dangling && ln -s loop loop && touch file &&"
-                    " ln -s a l1 && for i in $(seq 2 41); do ln -s l$((i - 1)) l$i; done")); // l41: 41 links
+    ASSERT_EQ(0, Sh("cd " + dir + " && mkdir -p a/b ow gw gw0 st/mine st/theirs && chmod 757 ow &&"
+                    " chmod 775 gw gw0 && chgrp 50 gw && chgrp 0 gw0 && chmod 1777 st && ln -s / st/link &&"
+                    " chown 65534 st/theirs && chown -h 65534 st/link && ln -s a/../a rel && ln -s loop loop"
+                    " && ln -s " + dir + "/gone dangling && touch file && ln -s a l1 &&"
+                    " for i in $(seq 2 41); do ln -s l$((i - 1)) l$i; done")); // l41: 41 links
+    const int SAFE = CHAIN_SAFE, UNSAFE = CHAIN_UNSAFE, NOTDIR = CHAIN_NOT_DIRECTORY;
     const struct { std::string path; int fault; std::string at; bool exists; } rows[] = {
-        {dir + "/a//./b/", CHAIN_SAFE, dir + "/a/b", true}, {dir + "/rel/b", CHAIN_SAFE, dir + "/a/b", true},
-        {dir + "/no/x/../y", CHAIN_SAFE, dir + "/no/y", false}, {dir + "/dangling/../a/b", CHAIN_SAFE, dir + "/a/b", true},
-        {dir + "/dangling", CHAIN_SAFE, dir + "/gone", false}, {dir + "/gw0/x", CHAIN_SAFE, dir + "/gw0/x", false},
-        {dir + "/st/mine", CHAIN_SAFE, dir + "/st/mine", true}, {"/..", CHAIN_SAFE, "/", true},
-        {dir + "/ow/../a", CHAIN_UNSAFE, dir + "/ow", false}, {dir + "/gw", CHAIN_UNSAFE, dir + "/gw", false},
-        {dir + "/st/theirs/x", CHAIN_UNSAFE, dir + "/st/theirs", false}, {dir + "/st/link/usr", CHAIN_UNSAFE, dir + "/st/link", false},
-        {dir + "/file", CHAIN_NOT_DIRECTORY, dir + "/file", false}, {dir + "/file/x", CHAIN_NOT_DIRECTORY, dir + "/file", false},
-        {dir + "/loop/x", CHAIN_UNREADABLE, dir + "/loop", false}, {dir + "/l40/b", CHAIN_SAFE, dir + "/a/b", true},
-        {dir + "/l41/b", CHAIN_UNREADABLE, dir + "/l1", false}}; // the 41st link is not followed
+        {"/a//./b/", SAFE, "/a/b", true}, {"/rel/b", SAFE, "/a/b", true}, {"/no/x/../y", SAFE, "/no/y", false},
+        {"/dangling/../a/b", SAFE, "/a/b", true}, {"/dangling", SAFE, "/gone", false},
+        {"/gw0/x", SAFE, "/gw0/x", false}, {"/st/mine", SAFE, "/st/mine", true}, {"/ow/../a", UNSAFE, "/ow", 0},
+        {"/gw", UNSAFE, "/gw", false}, {"/st/theirs/x", UNSAFE, "/st/theirs", 0},
+        {"/st/link/usr", UNSAFE, "/st/link", 0},
+        {"/file", NOTDIR, "/file", false}, {"/file/x", NOTDIR, "/file", false},
+        {"/loop/x", CHAIN_UNREADABLE, "/loop", false}, {"/l40/b", SAFE, "/a/b", true},
+        {"/l41/b", CHAIN_UNREADABLE, "/l1", false}}; // the 41st link is not followed
     for (const auto &r : rows) {
         DirChain chain;
-        EXPECT_EQ(r.fault == CHAIN_SAFE, CheckDirChain(r.path.c_str(), &chain)) << r.path;
+        EXPECT_EQ(r.fault == SAFE, CheckDirChain((dir + r.path).c_str(), &chain)) << r.path;
         EXPECT_EQ(r.fault, chain.fault) << r.path;
-        EXPECT_EQ(r.at, r.fault == CHAIN_SAFE ? chain.resolved : chain.where) << r.path;
+        EXPECT_EQ(dir + r.at, r.fault == SAFE ? chain.resolved : chain.where) << r.path;
         EXPECT_EQ(r.exists, chain.exists) << r.path;
     }
+    DirChain top;
+    EXPECT_TRUE(CheckDirChain("/..", &top) && !strcmp(top.resolved, "/") && top.exists);
     DirChain chain;
     CheckDirChain((dir + "/st/theirs").c_str(), &chain);
     EXPECT_TRUE(chain.owner == 65534 && chain.group == 0 && chain.mode == (S_IFDIR | 0755)) << chain.mode;
@@ -481,12 +489,13 @@ TEST_F(Files, InputLinesWholeOrRefused) {
     // A path cut inside its last name ("sib" of "sibling") continues at the parent, never at the sibling.
     std::string deep = dir + "/a", cmd = "cd " + dir + "/a";
     while (deep.size() + 201 < 4092)
-        deep += "/" + std::string(200, 'd'), cmd += " && mkdir " + std::string(200, 'd') + " && cd " + std::string(200, 'd');
-    deep += "/" + std::string(4091 - deep.size() - 1, 'e');
-    ASSERT_EQ(0, Sh(cmd + " && mkdir " + deep.substr(deep.rfind('/') + 1) + " && mkdir " + deep.substr(deep.rfind('/') + 1) + "/sib"));
+        deep += "/" + std::string(200, 'd'), cmd += " && mkdir -p " + std::string(200, 'd') + " && cd d*";
+    std::string last(4091 - deep.size() - 1, 'e');
+    deep += "/" + last;
+    ASSERT_EQ(0, Sh(cmd + " && mkdir " + last + " && mkdir " + last + "/sib"));
     const struct { std::string path, expect; int flag; } cases[] = {
-        {dir + "/a/b/c", dir + "/a", 0}, {dir + "/a", dir + "/a", 1}, {"/", "/", 1}, {"/" + std::string(5000, 'z') + "/y", "/", 0},
-        {deep + "/sibling", deep, 0}};
+        {dir + "/a/b/c", dir + "/a", 0}, {dir + "/a", dir + "/a", 1}, {"/", "/", 1},
+        {"/" + std::string(5000, 'z') + "/y", "/", 0}, {deep + "/sibling", deep, 0}};
     for (const auto &c : cases) { // the nearest existing path
         int flag = 0;
         EXPECT_EQ(c.expect, Take(FindExistingPath(c.path.c_str(), &flag)));

@@ -132,7 +132,8 @@ TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
         for (int result : {SysCmd(CMD_RM_R, MODE_WARN, " %s", victim.c_str()),
                            SysCmd(CMD_LINE, MODE_FATAL, "sh -c 'echo out; echo err >&2'"),
                            SysCmd(CMD_LINE, MODE_WARN, "false"), SysCmd(CMD_LINE, MODE_WARN, "sh -c 'exit 3'"),
-                           SysCmd(CMD_LINE, MODE_WARN, "kill -KILL $$"), SysCmd(CMD_LINE, MODE_QUIET, "sh -c 'echo hidden; exit 5'")})
+                           SysCmd(CMD_LINE, MODE_WARN, "kill -KILL $$"),
+                           SysCmd(CMD_LINE, MODE_QUIET, "sh -c 'echo hidden; exit 5'")})
             fprintf(stderr, "%d ", result);
         return fprintf(stderr, "%d %s", FailureCount(), FailedStep(2)) < 0;
     });
@@ -180,7 +181,8 @@ TEST_F(Run, QuietCallsAndUnlocatedCommands) {
     std::string src = dir + "/src", dst = dir + "/dst";
     WriteFile(src, "data\n");
     testing::internal::CaptureStdout();
-    EXPECT_EQ(0, SysCmd(-CMD_CAT, MODE_FATAL, " %s >> %s", src.c_str(), dst.c_str()) + SysCmd(CMD_NONE, MODE_WARN, "echo shown"));
+    EXPECT_EQ(0, SysCmd(-CMD_CAT, MODE_FATAL, " %s >> %s", src.c_str(), dst.c_str()) +
+                     SysCmd(CMD_NONE, MODE_WARN, "echo shown"));
     EXPECT_EQ("shown\ndata\n", testing::internal::GetCapturedStdout() + ReadFile(dst) + ReadFile(LOG));
     EXPECT_EXIT(SysCmd(-CMD_CAT, MODE_FATAL, " %s/missing", dir.c_str()), testing::ExitedWithCode(1), "");
     EXPECT_EXIT(SysCmd(CMD_LPSTAT, MODE_QUIET, " -a"), testing::ExitedWithCode(1),
@@ -211,7 +213,7 @@ TEST_F(Run, OverlongLinesAreNeverRun) {
     EXPECT_EXIT(SysCmd(CMD_ECHO, MODE_FATAL, "%s", longer.c_str()), testing::ExitedWithCode(1), "");
     EXPECT_EQ(nullptr, GetCmdResponse(CMD_LINE, nullptr, "%s", longer.c_str()));
     EXPECT_EQ(nullptr, GetCmdResponse(CMD_ECHO, nullptr, "%s", longer.c_str())); // not echo without it
-    EXPECT_TRUE(SysCmd(CMD_END, MODE_QUIET, "%s", made.c_str()) == EINVAL && SysCmd(-CMD_END, 0, "%s", made.c_str()) == EINVAL);
+    EXPECT_EQ(2 * EINVAL, SysCmd(CMD_END, MODE_QUIET, "%s", made.c_str()) + SysCmd(-CMD_END, 0, "%s", made.c_str()));
     EXPECT_FALSE(Exists(made));
 }
 
@@ -263,7 +265,8 @@ class Query : public Run {
 
 TEST_F(Query, ProcessIdsByExactName) {
     Output("  PID TTY STAT TIME CMD\n  812 ?   S    0:01 x tvadmin\n  900 ?   S    0:01 x tvadmin2\n"
-           "  901 ?   S    0:01 tvadmin vsf\n  902 tvadmin\n 1040 pts/1 R  0:00 y\ttvadmin\n   77 ?   S    0:00 z tvqadmin\n");
+           "  901 ?   S    0:01 tvadmin vsf\n  902 tvadmin\n 1040 pts/1 R  0:00 y\ttvadmin\n"
+           "   77 ?   S    0:00 z tvqadmin\n");
     EXPECT_EQ(" 812 1040 ", Take(GetSysPsIdList("tvadmin")));
     EXPECT_EQ("-ace\n", Args());
     EXPECT_EQ("(null)", Take(GetSysPsIdList("tvadmi")));
@@ -278,7 +281,7 @@ TEST_F(Query, ProcessIdsByExactName) {
     EXPECT_EQ(60 * strlen("tvadmin ( 812 1040 )\n"), Take(CheckProcTableForExecs(many.c_str())).size());
     for (size_t i = 0; i < sizeof(Line) / 8; i++)
         full += "1234567 ? S 0:01 x tvadmin\n";
-    Output(full + std::string(sizeof(Line) % 8 - 2, '9') + " ? S 0:01 x tvadmin\n"); // its blank and NUL: 1 byte too many
+    Output(full + std::string(sizeof(Line) % 8 - 2, '9') + " ? S 0:01 x tvadmin\n"); // 1 byte too many
     EXPECT_EQ(sizeof(Line) / 8 * 8 + 1, Take(GetSysPsIdList("tvadmin")).size());
     FakeCmd(CMD_WHOAMI, dir, "echo alice");
     auto before = InUse();
@@ -301,7 +304,8 @@ TEST_F(Query, DiskSpaceAndUsage) {
         Output(c.out);
         DiskSpaceInfo info;
         info.Avail = 5, info.DfLine[0] = '\0';
-        EXPECT_TRUE(c.answer == GetDiskSpace("/tmp/x", &info) && c.avail == info.Avail && !strcmp(c.dfLine, info.DfLine)) << c.out;
+        EXPECT_TRUE(c.answer == GetDiskSpace("/tmp/x", &info) && c.avail == info.Avail &&
+                    !strcmp(c.dfLine, info.DfLine)) << c.out;
     }
     EXPECT_EQ("/tmp/x\n", Args());
     Output("Avail x\n7 " + std::string(5000, 'd') + "\n"); // longer than DfLine
@@ -321,7 +325,8 @@ TEST_F(Log, TheRunsOwnFromFirstLineToLast) {
     testing::internal::CaptureStderr(), testing::internal::CaptureStdout();
     PutLogMsg("more\n"), SysCmd(CMD_LINE, MODE_WARN, "sh -c 'echo out; echo err >&2'");
     EXPECT_EQ("|.", testing::internal::GetCapturedStderr() + "|" + testing::internal::GetCapturedStdout());
-    EXPECT_EQ("run 1\nmore\nsh -c 'echo out; echo err >&2'\nout\nerr\n|forged\n", ReadFile("/tmp/second") + "|" + ReadFile(LOG));
+    EXPECT_EQ("run 1\nmore\nsh -c 'echo out; echo err >&2'\nout\nerr\n|forged\n",
+              ReadFile("/tmp/second") + "|" + ReadFile(LOG));
     EXPECT_EQ(2, [] { struct stat st; return lstat("/tmp/moved", &st) ? 0 : static_cast<int>(st.st_nlink); }());
     std::string target = "/tmp/log-target";
     WriteFile(target, "precious\n");
@@ -368,7 +373,8 @@ TEST_F(Log, TheRunsOwnFromFirstLineToLast) {
         });
         if (kind == 2)
             umount(LOG);
-        EXPECT_TRUE(run.status == 0 && run.out == "." && run.err == "ERROR: couldn't open /tmp/setup.log\n") << kind << run.err;
+        EXPECT_EQ("0 .ERROR: couldn't open /tmp/setup.log\n", std::to_string(run.status) + " " + run.out + run.err)
+            << kind;
         EXPECT_EQ(kind == 0 ? "root's\n" : "", ReadFile(in) + (kind == 0 ? ReadFile(LOG) : ""));
     }
     chmod("/tmp", 01777);
