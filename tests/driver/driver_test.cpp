@@ -6,10 +6,6 @@
 #include "syscmd/run.h"
 #include "testutil.h"
 
-#include <sched.h>
-#include <sys/mount.h>
-#include <vector>
-
 namespace {
 
 using namespace tu;

@@ -7,11 +7,8 @@
 #include "syscmd/run.h"
 #include "testutil.h"
 
-#include <algorithm>
 #include <set>
-#include <sys/mount.h>
 #include <sys/utsname.h>
-#include <vector>
 
 namespace {
 

@@ -3,14 +3,10 @@
 #include "syscmd/fileops.h"
 #include "testutil.h"
 
-#include <gtest/gtest.h>
 #include <malloc.h>
 #include <map>
 #include <random>
 #include <sys/mman.h>
-#include <sys/mount.h>
-#include <sys/resource.h>
-#include <vector>
 
 namespace {
 

@@ -4,8 +4,6 @@
 #include "syscmd/run.h"
 #include "testutil.h"
 
-#include <sys/mount.h>
-
 // The pauses of the after-run rules are counted here instead of waited for.
 static unsigned Slept = 0;
 extern "C" unsigned sleep(unsigned seconds) { return Slept += seconds, 0; }
