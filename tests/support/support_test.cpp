@@ -254,20 +254,16 @@ TEST_F(SaveStrTest, OutOfMemoryEndsTheProgram) {
 }
 #endif
 
-// ---- The error reporters. The report names the error the caller met, under the program's name,
-// even when writing the message (a wide character the C locale cannot encode) sets errno itself.
-TEST(SysError, NameMessageAndTheErrorAtEntryThenStatus1) {
-    EXPECT_EXIT((errno = ENOENT, SysError("can't open file, %s", "/x/y")), testing::ExitedWithCode(1),
-                "^\nsetup: can't open file, /x/y : No such file or directory\n$");
+// ---- The error reporters. SysError names the error the caller met, under the program's name, even
+// when writing the message (a wide character the C locale cannot encode) sets errno itself, and
+// ends with status 1. ErrorMsg's warnings go on, other types are only formatted, errors end the
+// run; what exceeds Line is cut.
+TEST(Reporters, SysErrorAndErrorMsg) {
     static char name[] = "other";
     EXPECT_EXIT((my_name = name, errno = EACCES, SysError("%d%%", 100)), testing::ExitedWithCode(1),
                 "^\nother: 100% : Permission denied\n$");
-    EXPECT_EXIT((errno = EACCES, SysError("%ls", L"\x263a")), testing::ExitedWithCode(1),
-                "^\nsetup:  : Permission denied\n$");
-}
-
-// Warnings go on, other types are only formatted, errors end the run; what exceeds Line is cut.
-TEST(ErrorMsg, WarningsGoOnOtherTypesOnlyFormatErrorsEndTheRun) {
+    EXPECT_EXIT((errno = ENOENT, SysError("%ls", L"\x263a")), testing::ExitedWithCode(1),
+                "^\nsetup:  : No such file or directory\n$");
     testing::internal::CaptureStderr();
     ErrorMsg(1, 7, "disk %s is %d%% full", "/usr", 99);
     EXPECT_STREQ(Line, "disk /usr is 99% full");
@@ -276,7 +272,7 @@ TEST(ErrorMsg, WarningsGoOnOtherTypesOnlyFormatErrorsEndTheRun) {
     ErrorMsg(1, 0, "<%s>", std::string(LINE_SIZE + 1000, 'm').c_str());
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "WARNING: disk /usr is 99% full\nWARNING: <" + std::string(LINE_SIZE - 2, 'm') + "\n");
-    EXPECT_EXIT(ErrorMsg(2, 2, "can't create %s", "/w"), testing::ExitedWithCode(2), "^ERROR: can't create /w\n$");
+    EXPECT_EXIT(ErrorMsg(2, 2, "at %s", "/w"), testing::ExitedWithCode(2), "^ERROR: at /w\n$");
     EXPECT_EXIT(ErrorMsg(2, 0, "stop"), testing::ExitedWithCode(0), "^ERROR: stop\n$");
 }
 
@@ -303,10 +299,7 @@ TEST(FindToken, PositionsOfWholeElements) {
     for (const auto &c : cases)
         EXPECT_EQ(FindToken(c.word.c_str(), c.list.c_str()), c.pos) << c.word.substr(0, 9) << " in " << c.list;
     EXPECT_TRUE(FindToken(nullptr, ",x") == 0 && FindToken("x", nullptr) == 0);
-}
-
-TEST(StrStr, LeftmostOccurrence) {
-    const char *text = "aab"; // never beyond the end of text
+    const char *text = "aab"; // StrStr: the leftmost occurrence, never beyond the end of text
     EXPECT_TRUE(StrStr(text, "ab") == text + 1 && StrStr(text, "b") == text + 2 && !StrStr(text, "aabb"));
     EXPECT_TRUE(!StrStr(text, "") && !StrStr(nullptr, "a") && !StrStr(text, nullptr) && !StrStr("", "a"));
 }

@@ -188,10 +188,7 @@ TEST_F(Run, QuietCallsAndUnlocatedCommands) {
     EXPECT_EXIT(GetCmdResponse(CMD_DF, nullptr, "/"), testing::ExitedWithCode(1),
                 "^ERROR: unable to locate system command 'df'\n$");
     EXPECT_EQ(nullptr, GetCmd(CMD_LPSTAT));
-}
-
-// DeleteFile takes a path alone as well as a directory and a name, and leaves what is missing.
-TEST_F(Run, DeleteFileOfAPathOrANameInADirectory) {
+    // DeleteFile takes a path alone as well as a directory and a name, and leaves what is missing.
     ASSERT_EQ(0, Sh("mkdir -p " + dir + "/a/b && touch " + dir + "/f"));
     DeleteFile(nullptr, (dir + "/a").c_str()), DeleteFile(dir.c_str(), "f"), DeleteFile(dir.c_str(), "none");
     EXPECT_TRUE(!Exists(dir + "/a") && !Exists(dir + "/f") && ReadFile(LOG).find("none") == std::string::npos);
