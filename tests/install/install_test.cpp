@@ -266,8 +266,9 @@ TEST_F(PkgListTest, NoRoomForTheWordsOfALine) {
         int k = 0;
         bool limited = (free(malloc(100000)), LimitAddressSpace(1 << 20)); // room for the stream
         for (int n : {300, 128, 64, 32, 16, 8, 4, 2, 1})
-            while (void *p = limited ? GetMem(32 * n - 1) : nullptr)
-                k < 5 ? hole[k++] = p : p;
+            for (void *p; (p = limited ? GetMem(32 * n - 1) : nullptr) != nullptr;)
+                if (k < 5)
+                    hole[k++] = p;
         PutMem(hole[0]), PutMem(hole[2]), PutMem(hole[4]);
         return ProcessPkgList("pkg") + 10 * (k < 5);
     });
