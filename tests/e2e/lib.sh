@@ -23,26 +23,26 @@ MSG1='ERROR: the path %s contains characters that are not allowed. Use only lett
 'characters / . _ - + , = : @ %%\n'
 MSG2='No answer could be read from standard input; the installation is stopped.'
 
-need() { local c; for c; do command -v "$c" >/dev/null || { echo "FAIL: $c is missing" >&2; exit 1; }; done; }
+need() { local c; for c; do command -v "$c" >/dev/null || { echo "FAIL: no $c" >&2; exit 1; }; done; }
 
 # ---- assertions (paths are looked up in R, the copy of the final state) ---
 fail() { echo "FAIL [$scenario]: $*" >&2; failures=$((failures + 1)); }
 # expect_eq WHAT GOT WANT: byte-exact, shown escaped on failure.
 expect_eq() { [ "$2" = "$3" ] || fail "$1: got $(printf '%q' "$2"), want $(printf '%q' "$3")"; }
 expect_status() { expect_eq "exit status" "$STATUS" "$1"; }
-expect_contains() { case $2 in *"$3"*) ;; *) fail "$1 lacks $(printf '%q' "$3"); it is $(printf '%q' "$2")" ;; esac; }
+expect_contains() { case $2 in *"$3"*) ;; *) fail "$1 lacks $(printf '%q' "$3"): $(printf '%q' "$2")" ;; esac; }
 expect_lacks() { case $2 in *"$3"*) fail "$1 holds $(printf '%q' "$3")" ;; esac; }
 present() { [ -e "$R$1" ] || [ -L "$R$1" ]; }
 expect_exists() { local p; for p; do present "$p" || fail "$p is missing"; done; }
 expect_absent() { local p; for p; do ! present "$p" || fail "$p exists but should not"; done; }
 # expect_nodes PATH TYPE MODE [PATH TYPE MODE...]: TYPE is find's %y, MODE octal.
 expect_nodes() {
-    while [ $# -ge 3 ]; do expect_eq "type and mode of $1" "$(find "$R$1" -maxdepth 0 -printf '%y %m' 2>&1)" "$2 $3"
+    while [ $# -ge 3 ]; do expect_eq "type, mode of $1" "$(find "$R$1" -maxdepth 0 -printf '%y %m' 2>&1)" "$2 $3"
         shift 3; done
 }
 expect_link() { expect_eq "link $1" "$(readlink "$R$1" || echo "no link")" "$2"; }
 file_text() { cat -- "$R$1" 2>/dev/null; }
-expect_unchanged() { [ -z "$(ls -A "$SCRATCH_ROOT/runs/$scenario/sandbox/upper/$1")" ] || fail "the run changed /$1"; }
+expect_unchanged() { [ -z "$(ls -A "$SCRATCH_ROOT/runs/$scenario/sandbox/upper/$1")" ] || fail "/$1 changed"; }
 
 # The fixture with the modes of a release, whatever mask the checkout had.
 FIXTURE_COPY=$SCRATCH_ROOT/medium-src
@@ -98,7 +98,8 @@ run() {
     printf '%s\n%s\n' "$COMMON_SEED" "${SEED-}" >"$dir/seed.sh"
     printf 'mkdir -p "$SANDBOX_OUT/root"\n%s\n%s\n' "${AFTER-}" "$COMMON_AFTER" >"$dir/after.sh"
     local -a envargs=() cmd=("${PROGRAM:-/mnt/cd/setup}" "$@")
-    for e in "${ENVS[@]+"${ENVS[@]}"}" ${ASAN_OPTIONS:+"ASAN_OPTIONS=$ASAN_OPTIONS"}; do envargs+=(--env "$e"); done
+    for e in "${ENVS[@]+"${ENVS[@]}"}" ${ASAN_OPTIONS:+"ASAN_OPTIONS=$ASAN_OPTIONS"}; do envargs+=(--env "$e")
+    done
     [ -z "${PRE-}" ] || cmd=(bash -c "$PRE"$'\n''exec "$@"' bash "${cmd[@]}")
     local -a sb=("$SANDBOX" --scratch "$dir/sandbox" --medium "$MEDIUM" --seed "$dir/seed.sh"
         --after "$dir/after.sh" --timeout "${TIMEOUT-30}" "${envargs[@]}" -- "${cmd[@]}")
@@ -107,7 +108,7 @@ run() {
     # The runner's own lines are not the installer's standard error.
     ERR=$(grep -v '^sandbox: ' "$dir/stderr"; printf x) && ERR=${ERR%x} R=$dir/sandbox/out/root
     LOG=$(cat "$R/tmp/setup.log" 2>/dev/null; printf x) && LOG=${LOG%x}
-    [ "$STATUS" != 124 ] && [ "$STATUS" != 125 ] || fail "the sandbox ended with $STATUS: $(tail -n 3 "$dir/stderr")"
+    [ "$STATUS" != 124 ] && [ "$STATUS" != 125 ] || fail "sandbox status $STATUS: $(tail -n 3 "$dir/stderr")"
 }
 
 fresh() { SEED="" AFTER="" PRE="" TIMEOUT=30 PROGRAM="" INPUT="" ENVS=(); }

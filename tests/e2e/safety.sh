@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # shellcheck disable=SC2016,SC2053,SC2059 # a literal "$(", a pattern, message formats
-# Whole runs as a hostile user and an unlucky administrator try them: a racer on the shared names, two runs
-# at once, closed input, media the shell would interpret (interruptions: interrupt.sh).
+# Whole runs as a hostile user and an unlucky administrator try them: a racer on the shared names,
+# two runs at once, closed input, media the shell would interpret (interruptions: interrupt.sh).
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 shopt -s extglob
@@ -32,7 +32,8 @@ race() {   # race NAME AREA LOG ARG...: one run while nobody races on AREA (and 
     # Whoever wins, the run installs or refuses the work area; the log is its own, or the racer's
     # (named, untouched).
     if [ $status = 0 ] && [ -u /usr/Varen/tvxx/vsf ]; then how=installed
-    elif [ $status = 1 ] && ! [ -e /usr/Varen ] && grep -q "work area $area is not" /tmp/e2e.out; then how=refused; fi
+    elif [ $status = 1 ] && ! [ -e /usr/Varen ] && grep -q "work area $area is not" /tmp/e2e.out; then
+        how=refused; fi
     log=$(stat -c "%U %a %F" /tmp/setup.log; head -n 1 /tmp/setup.log 2>&1)
     [ "$log" = "root 644 regular file
 initializing system" ] || { grep -q "couldn.t open /tmp/setup.log" /tmp/e2e.out &&
@@ -56,8 +57,9 @@ owned by nobody:
 ' ]] || fail "racer runs: $OUT"
 expect_unchanged etc
 
-# ---- directories others can change, words that name no directory, a lock that is not root's: each run
-# stops before anything changes, also while a user swaps her directory. An earlier installation in /usr.
+# ---- directories others can change, words that name no directory, a lock that is not root's: each
+# run stops before anything changes, also while a user swaps her directory. An earlier installation
+# in /usr.
 fresh
 SEED="$(seed_installation /usr)"
 IFS= read -r -d '' CHAINS <<'SCRIPT' || :
@@ -100,14 +102,15 @@ run chains -c "$CHAINS"
 expect_status 0
 UNSAFE="can be changed by users other than root"
 LOCK="ERROR: the lock file /run/VarenInstall.lock is not a regular file of root's with one name (owner root:root, mode"
-expect_eq "refusals" "$OUT" "work: 1 ERROR: /var/tmp/alice (owner nobody:nogroup, mode drwxr-xr-x) $UNSAFE
-base: 1 ERROR: /var/tmp/alice (owner nobody:nogroup, mode drwxr-xr-x) $UNSAFE
-base_link: 1 ERROR: /var/tmp/alice (owner nobody:nogroup, mode drwxr-xr-x) $UNSAFE
+ALICE="1 ERROR: /var/tmp/alice (owner nobody:nogroup, mode drwxr-xr-x) $UNSAFE"
+expect_eq "refusals" "$OUT" "work: $ALICE
+base: $ALICE
+base_link: $ALICE
 varlocal: 1 ERROR: /var/local (owner root:staff, mode drwxrwsr-x) $UNSAFE
 file_work: 2 ERROR: /etc/passwd is not a directory
 file_base: 2 ERROR: /etc/passwd is not a directory
 file_vendor: 2 ERROR: /opt/e2e/Varen is not a directory
-earlier: 1 ERROR: /var/tmp/alice (owner nobody:nogroup, mode drwxr-xr-x) $UNSAFE
+earlier: $ALICE
 usr_varen: 1 ERROR: /usr/Varen (owner root:staff, mode drwxrwxr-x) $UNSAFE
 tmp_open: 1 ERROR: /tmp (owner root:root, mode drwxrwxrwx) $UNSAFE
 lock_link: 1 $LOCK lrwxrwxrwx, link count 1)
