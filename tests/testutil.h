@@ -6,14 +6,18 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "driver/cleanup.h"
 #include "driver/place.h"

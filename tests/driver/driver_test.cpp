@@ -3,11 +3,8 @@
 #include "driver/checks.h"
 #include "driver/cmdline.h"
 #include "install/sequence.h"
+#include "syscmd/run.h"
 #include "testutil.h"
-
-#include <sched.h>
-#include <sys/mount.h>
-#include <vector>
 
 namespace {
 
@@ -52,20 +49,23 @@ TEST(CommandLine, KeywordsAndWorkAreaDirectories) {
     ChildRun run = Parse({t + "/ghost"}, "/", t.c_str());
     EXPECT_TRUE(run.status == 2 && run.out == "ERROR: couldn't open " + t + "/ghost\n\n") << run.out;
     WriteFile(t + "/file", ""); // a work area under a file, met when the run's directories are checked
-    run = RunInChild([&] { return pVarenInstallDir = SaveStr("%s/file/VarenInstall", t.c_str()), CheckRunDirectories(), 0; });
+    run = RunInChild([&] {
+        return pVarenInstallDir = SaveStr("%s/file/VarenInstall", t.c_str()), CheckRunDirectories(), 0;
+    });
     EXPECT_TRUE(run.status == 2 && run.err == Msg(MSG_NOT_DIRECTORY, (t + "/file").c_str())) << run.status << run.err;
 }
 
 // Help and version before anything is looked at; any other word beginning with "-", also as a base,
 // refused with the usage on standard error; words after -v never read.
 TEST(CommandLine, OptionsAndTheUsage) {
-    std::string t = MakeTempDir(), usage = Msg(MSG_USAGE, "setup"), no = t + "/no";
+    std::string t = MakeTempDir(), usage = Msg(MSG_USAGE, "setup"), no = t + "/no", version = "setup 3.01.67\n";
     auto refused = [&](const char *word) { return Msg(MSG_UNKNOWN_OPTION, word, word) + usage; };
     const struct { std::vector<std::string> args; int status; std::string out, err; } rows[] = {
         {{"--help"}, 0, usage, ""}, {{"install", "/opt", "-h", no}, 0, usage, ""},
-        {{"--version", "-x"}, 0, "", "setup 3.01.67\n"}, {{"-v", "--help"}, 0, "", "setup 3.01.67\n"},
-        {{no, "-x", "--help"}, 0, usage, ""}, {{no, "-x"}, 2, "", refused("-x")}, {{t + "/made", "-v", "-x"}, 0, "", "setup 3.01.67\n"},
-        {{"install", "-v"}, 2, "", refused("-v")}, {{"install", "--help"}, 2, "", refused("--help")}, {{"-"}, 2, "", refused("-")}};
+        {{"--version", "-x"}, 0, "", version}, {{"-v", "--help"}, 0, "", version},
+        {{no, "-x", "-y", "--help"}, 0, usage, ""}, {{no, "-x"}, 2, "", refused("-x")},
+        {{t + "/made", "-v", "-x"}, 0, "", version}, {{"install", "-v"}, 2, "", refused("-v")},
+        {{"install", "--help"}, 2, "", refused("--help")}, {{"-"}, 2, "", refused("-")}};
     for (const auto &r : rows) {
         ChildRun run = Parse(r.args);
         EXPECT_TRUE(run.status == r.status && run.out == r.out && run.err == r.err) << r.args[0] << run.out << run.err;
@@ -78,23 +78,27 @@ TEST(CommandLine, OptionsAndTheUsage) {
 // mode. Links are resolved; a relative word joins a working directory of any length up to PATH_MAX.
 TEST(CommandLine, DirectoriesSettledFirst) {
     std::string t = MakeTempDir(), first = t + "/first";
-    ASSERT_EQ(0, Sh("cd " + t + " && touch file && mkdir -p real theirs && chown 65534:54321 theirs && chmod 7755 theirs && ln -s real link"));
+    ASSERT_EQ(0, Sh("cd " + t + " && touch file && mkdir -p real theirs && chown 65534:54321 theirs &&"
+                    " chmod 7755 theirs && ln -s real link"));
     const struct { std::vector<std::string> args; int status; std::string err; } rows[] = {
         {{first, t + "/file"}, 2, Msg(MSG_NOT_DIRECTORY, (t + "/file").c_str())},
         {{first, "install", t + "/file/base"}, 2, Msg(MSG_NOT_DIRECTORY, (t + "/file").c_str())},
-        {{first, "install", t + "/theirs/base"}, 1, Msg(MSG_UNSAFE_DIR, (t + "/theirs").c_str(), "nobody", "54321", "drwsr-sr-t")}};
+        {{first, "install", t + "/theirs/base"}, 1,
+         Msg(MSG_UNSAFE_DIR, (t + "/theirs").c_str(), "nobody", "54321", "drwsr-sr-t")}};
     for (const auto &r : rows) {
         ChildRun run = Parse(r.args);
         EXPECT_TRUE(run.status == r.status && run.err == r.err && !Exists(first)) << run.err;
     }
-    EXPECT_EQ(Parse({"link", "install", "link/Varen"}, t).out, "work=" + t + "/real/VarenInstall created=0 base=" + t + "/real");
+    EXPECT_EQ(Parse({"link", "install", "link/Varen"}, t).out,
+              "work=" + t + "/real/VarenInstall created=0 base=" + t + "/real");
     for (size_t length : {511, 512, 513, 4090}) { // made and used below it, or the directory itself
         std::string cwd = t, word = length < 4000 ? "rel" : ".", dir = length < 4000 ? "/rel" : "";
         while (length - cwd.size() > 201)
             cwd += "/" + std::string(200, 'a' + length % 26);
         cwd += "/" + std::string(length - cwd.size() - 1, 'z');
         ASSERT_EQ(0, Sh("mkdir -p " + cwd));
-        EXPECT_EQ(Parse({word}, cwd).out, "work=" + cwd + dir + "/VarenInstall created=" + std::to_string(dir.size() / 4) + " base=(none)");
+        EXPECT_EQ(Parse({word}, cwd).out,
+                  "work=" + cwd + dir + "/VarenInstall created=" + std::to_string(dir.size() / 4) + " base=(none)");
     }
 }
 
@@ -116,6 +120,18 @@ TEST(CommandLine, UnsafePathsAreRefusedBeforeAnyIsUsed) {
     }
 }
 
+// Once removed, the work area is let go of: a directory made there later (another run's) outlives
+// this run's exit.
+TEST(Clean, TheWorkAreaIsLetGoOfOnceRemoved) {
+    std::string work = MakeTempDir() + "/VarenInstall";
+    mkdir(work.c_str(), 0700);
+    ChildRun run = RunInChild([&] {
+        ComList[CMD_RM_R].pPath = "/bin", CatchInterrupts("stopped\n"), RemoveOnStop(SaveStr("%s", work.c_str()));
+        return VarenClean(work.c_str()), mkdir(work.c_str(), 0700);
+    });
+    EXPECT_TRUE(run.status == 0 && Exists(work)) << run.status << run.out << run.err;
+}
+
 // ---- The free-space check with stand-in df and du; whole runs check the stops and their messages.
 
 // A site asking 1000 (install) and TSIZE (work area), a work area T/w/VarenInstall, a base T/i, df
@@ -126,7 +142,8 @@ struct Space {
         Sh("mkdir -p " + t + "/site " + t + "/bin " + t + "/w " + base + "; echo 1000 > " + t + "/site/isize");
         WriteFile(t + "/bin/df", "#!/bin/sh\ncase \"$1\" in " + t + "/w*) f=w;; *) f=i;; esac\n"
                   "echo 'Filesystem 1K-blocks Used Available Use% Mounted on'; cat " + t + "/df.$f\n", 0755);
-        WriteFile(t + "/bin/du", "#!/bin/sh\ncase \"$2\" in " + t + "/w*) f=w;; *) f=i;; esac\necho \"$(cat " + t + "/du.$f)\t$2\"\n", 0755);
+        WriteFile(t + "/bin/du", "#!/bin/sh\ncase \"$2\" in " + t + "/w*) f=w;; *) f=i;; esac\n"
+                  "echo \"$(cat " + t + "/du.$f)\t$2\"\n", 0755);
     }
     std::string Say(const char *tsize, int workFree, int instFree, const char *duWork = "0", const char *duInst = "0") {
         const char *fs = workFree == instFree ? "fs" : "other"; // the same figure: one shared file system
@@ -154,7 +171,8 @@ TEST(FreeSpace, SizeFiguresAndOldDirectories) {
         EXPECT_EQ(c.Say(hex, 39, 5000), Msg(MSG_WORK_TOO_SMALL, c.work.c_str(), 40.0)) << hex;
     Sh("mkdir -p " + c.base + "/Varen/tvxx");
     EXPECT_EQ(c.Say("500\n", 1000, 1000, "0", "580"), "passed");
-    EXPECT_EQ(c.Say("500\n", 1000, 1000, "0", "579"), Msg(MSG_SHARED_TOO_SMALL, c.work.c_str(), c.base.c_str(), 1580.0));
+    EXPECT_EQ(c.Say("500\n", 1000, 1000, "0", "579"),
+              Msg(MSG_SHARED_TOO_SMALL, c.work.c_str(), c.base.c_str(), 1580.0));
     mkdir(c.work.c_str(), 0755);
     EXPECT_EQ(c.Say("500\n", 1000, 1000, "1", "579"), "passed");
 }

@@ -21,8 +21,10 @@ echo "$(cat /tmp/setup.log) $(ls /run/VarenInstall.lock 2>&1 | sed "s/^ls: //")"
 base() {
     echo earlier >/tmp/setup.log; /mnt/cd/setup "$@" </dev/null >/tmp/e2e.out 2>&1; local status=$?
     printf "[%s]" "$@"
-    echo " $status $(grep -c "^earlier" /tmp/setup.log) $(sed -n -e "s/^There isn.t enough space in \(.*\) to perform .*/\1/p" \
-        -e "s/^ERROR: the path \(.*\) contains .*/refused \"\1\"/p" -e "s/^ERROR: \(.*\) is not an option .*/option \1/p" -e "s/^setup 3/version 3/p" /tmp/e2e.out)"
+    echo " $status $(grep -c "^earlier" /tmp/setup.log) $(sed -n /tmp/e2e.out -e "s/^setup 3/version 3/p" \
+        -e "s/^There isn.t enough space in \(.*\) to perform .*/\1/p" \
+        -e "s/^ERROR: the path \(.*\) contains .*/refused \"\1\"/p" \
+        -e "s/^ERROR: \(.*\) is not an option .*/option \1/p")"
 }
 for b in /opt /opt/ /opt/Varen /opt/Varen/ /opt/Varen/tvxx /opt/Varen/tvxx// /opt/tvxx-suite \
     /opt/Varen-2026 /opt/Varen-2026/Varen/tvxx "" -v "/opt;touch /tmp/e2e.pwned"; do base install "$b"; done
@@ -44,7 +46,8 @@ nobody() {
     echo "${PIPESTATUS[0]} $(stat -c "%a %U" /tmp/setup.log) [$(ls -A /usr/Varen)] $(grep -c "tar xvfp" /tmp/setup.log)"
 }
 nobody && rm /usr/bin/whoami && nobody
-(sleep 0.3; exec /mnt/cd/setup) </dev/null 2>/dev/null | true; echo "pipe ${PIPESTATUS[0]} $(ls -d /tmp/VarenInstall 2>&1 | sed "s/^ls: //")"
+(sleep 0.3; exec /mnt/cd/setup) </dev/null 2>/dev/null | true
+echo "pipe ${PIPESTATUS[0]} $(ls -d /tmp/VarenInstall 2>&1 | sed "s/^ls: //")"
 SCRIPT
 run bases -c "$CASES"
 expect_status 0
@@ -86,16 +89,18 @@ You must become root to run setup
 pipe 141 cannot access '\''/tmp/VarenInstall'\'': No such file or directory
 '
 
-# A French installation into a new work-area directory named with the other allowed characters: made,
-# used, removed; commands see the shortened LANG. An existing one, and a made one left holding a file, are kept.
+# A French installation into a new work-area directory named with the other allowed characters:
+# made, used, removed; commands see the shortened LANG. An existing one, and a made one left holding
+# a file, are kept.
 WORKDIR=/var/tmp/e2e.dir_1-2+3,4=5:6@7
 fresh
 SEED='mv /usr/bin/uncompress /usr/bin/uncompress.real && mkdir -p /var/tmp/e2e-keep && touch /var/tmp/e2e-keep/mine
-printf "%s\n" "#!/bin/sh" "! [ -d /var/tmp/e2e-new ] || { touch /var/tmp/e2e-new/theirs && chown 65534 /var/tmp/e2e-new/theirs; }" \
+printf "%s\n" "#!/bin/sh" "N=/var/tmp/e2e-new/theirs; ! [ -d /var/tmp/e2e-new ] || { touch \$N && chown 65534 \$N; }" \
     "exec /usr/bin/uncompress.real \"\$@\"" >/usr/bin/uncompress && chmod 755 /usr/bin/uncompress'
 PROGRAM=/bin/bash
-run workdirs -c "LANG=fr_FR.ISO8859-1 /mnt/cd/setup '$WORKDIR' && cp /tmp/setup.log /tmp/e2e.log1 && mv /tmp/tvqadmin.calls /tmp/e2e.calls &&
-    /mnt/cd/setup /var/tmp/e2e-keep/ && cp /tmp/setup.log /tmp/e2e.log2 && /mnt/cd/setup /var/tmp/e2e-new"
+run workdirs -c "LANG=fr_FR.ISO8859-1 /mnt/cd/setup '$WORKDIR' && cp /tmp/setup.log /tmp/e2e.log1 &&
+    mv /tmp/tvqadmin.calls /tmp/e2e.calls && /mnt/cd/setup /var/tmp/e2e-keep/ && cp /tmp/setup.log /tmp/e2e.log2 &&
+    /mnt/cd/setup /var/tmp/e2e-new"
 expect_status 0
 expect_lacks "log of the second run" "$(file_text /tmp/e2e.log2)" "mkdir -p /var/tmp/e2e-keep"
 expect_contains "log of the third run" "$LOG" "mkdir -p /var/tmp/e2e-new"
@@ -109,14 +114,17 @@ expect_eq "tvqadmin calls" "$(file_text /tmp/e2e.calls)" "tvqadmin -upgrade LANG
 tvqadmin -clean LANG=fr_FR cwd=/usr"
 
 # shellcheck disable=SC2016 # a literal command in backquotes
-MSG49='There isn'\''t enough space in /tmp/VarenInstall to perform the installation activities. The temporary work area should be at least 5.400000e+02 bytes. Restart the installation procedure using a work area that has enough space. 
+MSG49='There isn'\''t enough space in /tmp/VarenInstall to perform the installation activities. '\
+'The temporary work area should be at least 5.400000e+02 bytes. Restart the installation procedure '\
+'using a work area that has enough space. 
 ie: 1. Use /new_work_area_path in place of /tmp
     2. Run `setup /new_work_area_path`
 '
 NOSPACE='ERROR: there is not enough free space for the installation; nothing was installed.'
 NOSIZE='ERROR: the size file /mnt/cd' UNREAD=' is missing or cannot be read; nothing was installed.'
+NODET='Could not determine how much space needed for install, missing isize.' WA=/tmp/VarenInstall
 # NAME|SEED (bash)|LANG|WORDS OF THE MESSAGE|ITS ARGUMENTS (empty: it passes)|THE REFUSAL ON STANDARD ERROR.
-# The work area is tested first; pr_BR is the last language code; a probe of 17 or less means a full area.
+# The work area is tested first; a probe of 17 or less means a full area.
 while IFS='|' read -r name seed lang words args refusal; do
     fresh
     SEED=$(eval "$seed")
@@ -130,16 +138,18 @@ while IFS='|' read -r name seed lang words args refusal; do
     expect_eq "log" "$LOG" "${FIRST_LINE_ONLY}stopped with status 1, nothing was installed: $ERR"
     expect_absent $W /usr/Varen
 done <<CASES
-work_short|seed_df 539 100||The temporary work area should be at least|/tmp/VarenInstall 5.400000e+02|$NOSPACE
-work_short_french|seed_df 539 5000|fr_FR.ISO8859-1|La zone de travail temporaire|/tmp/VarenInstall 5.400000e+02|ERREUR : espace libre insuffisant pour l'installation ; rien n'a \351t\351 install\351.
-work_short_portuguese|seed_df 539 5000|pr_BR|rea de trabalho tempor|/tmp/VarenInstall 5.400000e+02|ERRO: n\343o h\341 espa\347o livre suficiente para a instala\347\343o; nada foi instalado.
+work_short|seed_df 539 100||The temporary work area should be at least|$WA 5.400000e+02|$NOSPACE
+work_short_french|seed_df 539 5000|fr_FR.ISO8859-1|La zone de travail temporaire|$WA 5.400000e+02|\
+ERREUR : espace libre insuffisant pour l'installation ; rien n'a \351t\351 install\351.
 install_short|seed_df 540 1039||The install area should be at least|/usr 1.040000e+03|$NOSPACE
-install_short_german|seed_df 540 1039|ge_GE|Der Installationsbereich sollte mindestens|/usr 1.040000e+03|FEHLER: nicht gen\374gend freier Platz f\374r die Installation; es wurde nichts installiert.
-shared_short|seed_df 0 1579 shared||on the same partition as the install directory you have selected, /usr this install requires 1.580000e+03|/tmp/VarenInstall|$NOSPACE
+install_short_german|seed_df 540 1039|ge_GE|Der Installationsbereich sollte mindestens|/usr 1.040000e+03|\
+FEHLER: nicht gen\374gend freier Platz f\374r die Installation; es wurde nichts installiert.
+shared_short|seed_df 0 1579 shared||on the same partition as the install directory you have selected, \
+/usr this install requires 1.580000e+03|$WA|$NOSPACE
 probe_full|seed_df 5000 17||space in /usr to perform the installation activities. Free some space there||$NOSPACE
-size_file_missing|echo rm /mnt/cd/isize||Could not determine how much space needed for install, missing isize.||$NOSIZE/isize$UNREAD
-size_file_negative|echo "echo -1 >/mnt/cd/isize"||Could not determine how much space needed for install, missing isize.||$NOSIZE/isize$UNREAD
-size_file_infinite|echo "echo inf >/mnt/cd/tsize"||Could not determine how much space needed for install, missing isize.||$NOSIZE/tsize$UNREAD
+size_file_missing|echo rm /mnt/cd/isize||$NODET||$NOSIZE/isize$UNREAD
+size_file_negative|echo "echo -1 >/mnt/cd/isize"||$NODET||$NOSIZE/isize$UNREAD
+size_file_infinite|echo "echo inf >/mnt/cd/tsize"||$NODET||$NOSIZE/tsize$UNREAD
 separate_exact|seed_df 540 1040|||
 shared_exact|seed_df 0 1580 shared|||
 CASES

@@ -41,7 +41,8 @@ fi
 exec $real "$@"
 EOF
 chmod 755 /usr/local/lib/e2e/step
-for c in rm mkdir chmod chown chgrp ln cp mv cat tar uncompress sha256sum sed touch; do ln -sf /usr/local/lib/e2e/step /usr/sbin/$c; done
+for c in rm mkdir chmod chown chgrp ln cp mv cat tar uncompress sha256sum sed touch; do
+    ln -sf /usr/local/lib/e2e/step /usr/sbin/$c; done
 
 state() {   # what an installation consists of: types, modes, link targets, checksums
     local d
@@ -66,7 +67,8 @@ mkdir -p $E/layers/lower && cp -a /usr/Varen/tvxx $E/layers/lower/tvxx
 umount_all() { umount -l /usr/Varen 2>/dev/null; umount -l /opt 2>/dev/null; true; }
 reset() {   # reset SCENARIO: the state before the run
     umount_all
-    rm -rf /usr/Varen /opt/Varen /var/spool/Varen /tmp/VarenInstall /usr/bin/tvadmin $E/seen $E/fired $E/layers/u $E/layers/w
+    rm -rf /usr/Varen /opt/Varen /var/spool/Varen /tmp/VarenInstall /usr/bin/tvadmin $E/seen $E/fired \
+        $E/layers/u $E/layers/w
     [ $1 = first ] && return
     cp -a $E/spool /var/spool/Varen && cp -a $E/tvadmin /usr/bin/tvadmin
     [ $1 = upgrade ] || mount -t tmpfs e2e-opt /opt
@@ -78,17 +80,21 @@ reset() {   # reset SCENARIO: the state before the run
     esac
 }
 interrupted() {   # interrupted STEP NTH WAY COMMAND...: sets st (and pid); checks a stop by a signal
-    E2E_STOP=$1 E2E_NTH=$2 E2E_SIG=$3 setsid env --default-signal=INT bash -c "echo \$\$ >$E/pid; exec \"\$@\"" bash "${@:4}" </dev/null >/dev/null 2>$E/err &
+    E2E_STOP=$1 E2E_NTH=$2 E2E_SIG=$3 setsid env --default-signal=INT bash -c "echo \$\$ >$E/pid; exec \"\$@\"" \
+        bash "${@:4}" </dev/null >/dev/null 2>$E/err &
     pid=$!; wait $pid; st=$?
     # A command that outlived setup still holds the run lock: it ends first.
     for _ in $(seq 300); do pgrep -s $pid >/dev/null || break; sleep 0.05; done
     case $3 in alone | group) return ;; esac
-    [ "$(cat $E/err)" = "ERROR: the run was interrupted by SIG$3 and has stopped; run setup again to finish the installation." ] &&
+    [ "$(cat $E/err)" = "ERROR: the run was interrupted by SIG$3 and has stopped; run setup again to finish the \
+installation." ] &&
         grep -q "^ERROR: interrupted by SIG$3$" /tmp/setup.log || st="$st, stderr: $(head -c 300 $E/err)"
     [ ! -e /tmp/VarenInstall ] || st="$st, work area left"
 }
 # (an output redirection that the log shows belongs to the shell, not to the command)
-steps() { grep "^/usr/bin/sh -c \"" /tmp/setup.log | sed "s|^/usr/bin/sh -c \"||; s| >> [^ ]*\$||" | tr -d "\"'" | tr -s " "; }
+steps() {
+    grep "^/usr/bin/sh -c \"" /tmp/setup.log | sed "s|^/usr/bin/sh -c \"||; s| >> [^ ]*\$||" | tr -d "\"'" | tr -s " "
+}
 # SIGTERM while the copies are checked and SIGHUP while the archive is unpacked: nothing is blamed on the medium.
 for way in TERM:143:sha256sum HUP:129:tar; do
     reset first && interrupted "$(steps | grep -m1 "/${way##*:} ")" 1 ${way%%:*} /mnt/cd/setup
@@ -106,12 +112,14 @@ for scenario in $E2E_RUNS; do
         k=$((k + 1))
         nth=$(printf "%s\n" "${list[@]:0:k}" | grep -c -x -F -- "$step")
         rn=""; case $step in */mv\ -f\ -T\ *) renames=$((renames + 1)) rn=$renames ;; esac
-        if [ "$E2E_MODE" = full ]; then ways="alone INT group"; else ways=$(echo alone INT group | cut -d" " -f$((k % 3 + 1))); fi
+        ways="alone INT group"
+        [ "$E2E_MODE" = full ] || ways=$(echo $ways | cut -d" " -f$((k % 3 + 1)))
         for way in $ways; do
             tried=$((tried + 1))
             reset $scenario
             cmd=(/mnt/cd/setup "${args[@]}")
-            [ -z "$rn" ] || cmd=(strace -o /dev/null -e trace=rename -e inject=rename:signal=$([ $way = INT ] && echo INT || echo KILL):when=$rn "${cmd[@]}")
+            sig=KILL && [ $way != INT ] || sig=INT
+            [ -z "$rn" ] || cmd=(strace -o /dev/null -e trace=rename -e inject=rename:signal=$sig:when=$rn "${cmd[@]}")
             interrupted "$step" "$nth" $way "${cmd[@]}"
             want=137; [ $way != INT ] || want=130
             [ -n "$rn" ] || [ -e $E/fired ] || st="never reached"

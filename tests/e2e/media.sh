@@ -12,6 +12,8 @@ long=$(printf '%0300d' 0)
 LE='ERROR: the list file /mnt/cd/disks'
 SUMS='is missing or damaged: it does not match the checksum file /mnt/cd/sha256sums\n'
 DAMAGE='dd if=/dev/zero of=pkg_tar.001 bs=1 count=2 conv=notrunc status=none' # after the checksums were written
+CP="/usr/bin/cp -p /mnt/cd" UNC="/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z"
+PLAIN="which is not a plain file name of its directory"
 while IFS='|' read -r name opts tweak status err order; do
     fresh
     # shellcheck disable=SC2086 # the options are words
@@ -23,40 +25,51 @@ while IFS='|' read -r name opts tweak status err order; do
         expect_eq "edited tvxx.cfg" "$(file_text $A/tvxx.cfg)" "level=3.01.67"
     else expect_absent /usr/Varen /tmp/tvqadmin.calls $W; fi
     want=$(printf '%b' "$err"; printf x)
-    case $err in "~"*) expect_contains "standard error" "$ERR" "${err#"~"}" ;; *) expect_eq "standard error" "$ERR" "${want%x}" ;; esac
+    case $err in "~"*) expect_contains "standard error" "$ERR" "${err#"~"}" ;;
+    *) expect_eq "standard error" "$ERR" "${want%x}" ;; esac
     expect_log "$order"
 done <<CASES
-upper_case|--upper --pieces 2||0||/usr/bin/cp -p /mnt/cd/DISKS $W;/usr/bin/cp -p /mnt/cd/PKG_TAR.001 $W;/usr/bin/cp -p /mnt/cd/PKG_TAR.002 $W;/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z
-out_of_order|--pieces 3 --order 3,1,2||0||/usr/bin/cp -p /mnt/cd/pkg_tar.003 $W;/usr/bin/cp -p /mnt/cd/pkg_tar.001 $W;/usr/bin/cp -p /mnt/cd/pkg_tar.002 $W
-marker_blank|--pieces 2 --marker-blank|head -c 300 /dev/urandom >pkg_tar.009; echo extra.txt pkg_tar.009 >>disks; echo x >extra.txt; rm sha256sums|0||/usr/bin/cp -p /mnt/cd/pkg_tar.002 $W;/usr/bin/cp -p /mnt/cd/extra.txt $W;/usr/bin/cp -p /mnt/cd/pkg_tar.009 $W;/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z
+upper_case|--upper --pieces 2||0||$CP/DISKS $W;$CP/PKG_TAR.001 $W;$CP/PKG_TAR.002 $W;$UNC
+out_of_order|--pieces 3 --order 3,1,2||0||$CP/pkg_tar.003 $W;$CP/pkg_tar.001 $W;$CP/pkg_tar.002 $W
+marker_blank|--pieces 2 --marker-blank|head -c 300 /dev/urandom >pkg_tar.009; echo extra.txt pkg_tar.009 >>disks; \
+echo x >extra.txt; rm sha256sums|0||$CP/pkg_tar.002 $W;$CP/extra.txt $W;$CP/pkg_tar.009 $W;$UNC
 marker_exact|--pieces 2|echo extra.txt >>disks; echo x >extra.txt; rm sha256sums|0||!extra.txt
-upper_blank|--upper --pieces 2 --marker-blank|echo extra_z.txt >>DISKS; echo x >EXTRA_Z.TXT; rm SHA256SUMS|0||/usr/bin/cp -p /mnt/cd/EXTRA_Z.TXT $W
-no_self|--pieces 2 --no-self||1|ERROR: can't open file, VarenInstall/disks\n|/usr/bin/cp -p /mnt/cd/pkg_tar.001 $W;/usr/bin/cp -p /mnt/cd/pkg_tar.002 $W;!uncompress
+upper_blank|--upper --pieces 2 --marker-blank|echo extra_z.txt >>DISKS; echo x >EXTRA_Z.TXT; rm SHA256SUMS|0||\
+$CP/EXTRA_Z.TXT $W
+no_self|--pieces 2 --no-self||1|ERROR: can't open file, VarenInstall/disks\n|$CP/pkg_tar.001 $W;$CP/pkg_tar.002 $W;\
+!uncompress
 list_separators|--pieces 2|printf '%b' 'disks\tpkg_tar.001\r\n\npkg_tar.002\nend_of_list\n' >disks; rm sha256sums|0||
-list_long|--pieces 2|printf '%b' 'disks pkg_tar.001 $long\nend_of_list\n' >disks; rm sha256sums|1|$LE names a file longer than 254 characters: ${long:0:254}\n|!cp -p
+list_long|--pieces 2|printf '%b' 'disks pkg_tar.001 $long\nend_of_list\n' >disks; rm sha256sums|1|\
+$LE names a file longer than 254 characters: ${long:0:254}\n|!cp -p
 list_empty|--pieces 2|: >disks; rm sha256sums|1|$LE names no file to copy\n|!cp -p
 list_marker|--pieces 2|echo end_of_list >disks; rm sha256sums|1|$LE names no file to copy\n|!cp -p
-list_letters|--pieces 2|printf 'disks pkg_tar.001 pkg_tar.002\na b c\n' >disks; echo >a; echo >b; echo >c; rm sha256sums|0||/usr/bin/cp -p /mnt/cd/a $W;/usr/bin/cp -p /mnt/cd/b $W;/usr/bin/cp -p /mnt/cd/c $W
-list_letters_semicolon|--pieces 2|printf 'a b ;' >disks; echo >a; echo >b; rm sha256sums|1|$LE names ;, which is not a plain file name of its directory\n|!cp -p
-list_dotdot|--pieces 2|echo disks ../cd/pkg_tar.001 >disks; rm sha256sums|1|$LE names ../cd/pkg_tar.001, which is not a plain file name of its directory\n|!cp -p
+list_letters|--pieces 2|printf 'disks pkg_tar.001 pkg_tar.002\na b c\n' >disks; echo >a; echo >b; echo >c; \
+rm sha256sums|0||$CP/a $W;$CP/b $W;$CP/c $W
+list_letters_semicolon|--pieces 2|printf 'a b ;' >disks; echo >a; echo >b; rm sha256sums|1|$LE names ;, $PLAIN\n|\
+!cp -p
+list_dotdot|--pieces 2|echo disks ../cd/pkg_tar.001 >disks; rm sha256sums|1|$LE names ../cd/pkg_tar.001, $PLAIN\n|\
+!cp -p
 missing_with_sums|--pieces 2|rm pkg_tar.002|1|ERROR: pkg_tar.002 $SUMS|!cp -p
 damaged_with_sums|--pieces 2|$DAMAGE|1|ERROR: pkg_tar.001 $SUMS|!uncompress
-sums_without_line|--pieces 2|$DAMAGE; sed -i /pkg_tar.001/d sha256sums|1|ERROR: pkg_tar.001 has no line in the checksum file /mnt/cd/sha256sums, so it cannot be checked\n|!cp -p /mnt/cd/pkg
+sums_without_line|--pieces 2|$DAMAGE; sed -i /pkg_tar.001/d sha256sums|1|\
+ERROR: pkg_tar.001 has no line in the checksum file /mnt/cd/sha256sums, so it cannot be checked\n|!cp -p /mnt/cd/pkg
 missing_without_sums|--pieces 2|rm pkg_tar.002 sha256sums|1|~failed command: /usr/bin/sh -c "|
 damaged_without_sums|--pieces 2 --damage|rm sha256sums|1|~failed command: /usr/bin/sh -c "|
-damaged_archive|--pieces 2 --damage||1|failed command: /usr/bin/sh -c "/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z\n|/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z
+damaged_archive|--pieces 2 --damage||1|failed command: /usr/bin/sh -c "$UNC\n|$UNC
 CASES
 expect_eq "last command" "$(log_commands | tail -n 1)" "/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z"
 expect_contains "output" "$OUT" "ERROR: "
 
-# A medium at / and the work area in / (setup /), in a chroot: a damaged piece is named against /sha256sums, then it installs.
+# A medium at / and the work area in / (setup /), in a chroot: a damaged piece is named against
+# /sha256sums, then it installs.
 fresh
 MEDIUM=$(make_medium top --pieces 2) PROGRAM=/bin/bash
 PRE="mkdir /mnt/root && cp -a /mnt/cd/. /mnt/root && cd /mnt/root && ln -s usr/bin bin && ln -s usr/lib lib &&
     ln -s usr/lib64 lib64 && for t in usr etc var opt tmp run dev proc; do mkdir \$t && mount --rbind /\$t \$t; done"
 run top_level -c "cp pkg_tar.001 /tmp/e2e.p && $DAMAGE && chroot . /setup / 2>/tmp/e2e.err
     cp /tmp/e2e.p pkg_tar.001 && mkdir -m 777 u && chroot . env -C /u /setup /" # from a directory open to all
-expect_eq "status; the damaged run's error" "$STATUS; $(file_text /tmp/e2e.err)" "0; ERROR: pkg_tar.001 $(printf '%b' "${SUMS/\/mnt\/cd/}")"
+expect_eq "status; the damaged run's error" "$STATUS; $(file_text /tmp/e2e.err)" \
+    "0; ERROR: pkg_tar.001 $(printf '%b' "${SUMS/\/mnt\/cd/}")"
 expect_log "/usr/bin/cp -p /disks /VarenInstall;/usr/bin/sha256sum -c --strict --quiet /VarenInstall/sha256sums;\
 /usr/bin/tar xvfp /VarenInstall/Linuxi386Tvxx.tar;/usr/bin/rm -rf  /VarenInstall"
 
@@ -120,7 +133,9 @@ SH='/usr/bin/sh -c "'
 SEE_LOG="Every failure is in the log /tmp/setup.log."
 
 # src NAME BASH: a copy of the fixture, changed by BASH run in its folder.
-src() { SRC=$SCRATCH_ROOT/src/$1 && mkdir -p -- "$SRC" && cp -r -- "$FIXTURE_COPY/." "$SRC" && (cd "$SRC" && eval "$2"); }
+src() {
+    SRC=$SCRATCH_ROOT/src/$1 && mkdir -p -- "$SRC" && cp -r -- "$FIXTURE_COPY/." "$SRC" && (cd "$SRC" && eval "$2")
+}
 
 # ---- a full install base: the copies that find no room are counted
 fresh

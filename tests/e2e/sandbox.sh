@@ -15,14 +15,17 @@ snapshot() {   # what the watched places of the real machine hold
 }
 before=$(snapshot)
 scenario=probe dir=$SCRATCH_ROOT/runs/probe
-"$SANDBOX" --scratch "$dir" -- sh -c "for d in ${TREES[*]}; do echo probe >\$d/e2e-probe || exit 1; done; rm /usr/bin/df" </dev/null 2>/dev/null
+"$SANDBOX" --scratch "$dir" -- sh -c "for d in ${TREES[*]}; do echo probe >\$d/e2e-probe || exit 1; done
+    rm /usr/bin/df" </dev/null 2>/dev/null
 expect_eq "status of the probe" "$?" 0
 for t in "${TREES[@]}"; do expect_eq "probe in the upper layer of $t" "$(cat "$dir/upper$t/e2e-probe" 2>&1)" probe; done
-expect_eq "removed df in the upper layer" "$(stat -c '%F %t:%T' "$dir/upper/usr/bin/df" 2>&1)" "character special file 0:0"
+expect_eq "removed df in the upper layer" "$(stat -c '%F %t:%T' "$dir/upper/usr/bin/df" 2>&1)" \
+    "character special file 0:0"
 scenario=host
 expect_eq "the real machine's watched places" "$(snapshot)" "$before"
 scenario=runner
-got=$(HOST_ONLY=1 "$SANDBOX" --scratch "$dir" --env LANG=fr_FR --env 'X=a b' -- env </dev/null 2>/dev/null | LC_ALL=C sort)
+got=$(HOST_ONLY=1 "$SANDBOX" --scratch "$dir" --env LANG=fr_FR --env 'X=a b' -- env </dev/null 2>/dev/null |
+    LC_ALL=C sort)
 expect_eq "environment" "$got" "LANG=fr_FR
 PATH=/usr/sbin:/usr/bin:/sbin:/bin
 X=a b"

@@ -4,8 +4,6 @@
 #include "syscmd/run.h"
 #include "testutil.h"
 
-#include <sys/mount.h>
-
 // The pauses of the after-run rules are counted here instead of waited for.
 static unsigned Slept = 0;
 extern "C" unsigned sleep(unsigned seconds) { return Slept += seconds, 0; }
@@ -132,7 +130,8 @@ TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
         for (int result : {SysCmd(CMD_RM_R, MODE_WARN, " %s", victim.c_str()),
                            SysCmd(CMD_LINE, MODE_FATAL, "sh -c 'echo out; echo err >&2'"),
                            SysCmd(CMD_LINE, MODE_WARN, "false"), SysCmd(CMD_LINE, MODE_WARN, "sh -c 'exit 3'"),
-                           SysCmd(CMD_LINE, MODE_WARN, "kill -KILL $$"), SysCmd(CMD_LINE, MODE_QUIET, "sh -c 'echo hidden; exit 5'")})
+                           SysCmd(CMD_LINE, MODE_WARN, "kill -KILL $$"),
+                           SysCmd(CMD_LINE, MODE_QUIET, "sh -c 'echo hidden; exit 5'")})
             fprintf(stderr, "%d ", result);
         return fprintf(stderr, "%d %s", FailureCount(), FailedStep(2)) < 0;
     });
@@ -150,6 +149,14 @@ TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
         return GetCmdResponse(CMD_ECHO, nullptr, "x") == nullptr && SysCmd(CMD_ECHO, MODE_QUIET, "x") != 0 ? 0 : 8;
     });
     EXPECT_EQ(0, run.status) << run.err;
+    run = RunInChild([&] { // a shell that cannot be executed: 127, as for a command the shell cannot run
+        WriteFile(dir + "/sh", "", 0644);
+        char *sh = realpath("/bin/sh", nullptr);
+        if (unshare(CLONE_NEWNS) != 0 || mount((dir + "/sh").c_str(), sh, nullptr, MS_BIND, nullptr) != 0)
+            return 9;
+        return SysCmd(CMD_LINE, MODE_QUIET, "true");
+    });
+    EXPECT_EQ(127, run.status);
 }
 
 // A stop signal ends the run with 128 + its number even while a command that ignores it runs: the
@@ -172,7 +179,8 @@ TEST_F(Run, QuietCallsAndUnlocatedCommands) {
     std::string src = dir + "/src", dst = dir + "/dst";
     WriteFile(src, "data\n");
     testing::internal::CaptureStdout();
-    EXPECT_EQ(0, SysCmd(-CMD_CAT, MODE_FATAL, " %s >> %s", src.c_str(), dst.c_str()) + SysCmd(CMD_NONE, MODE_WARN, "echo shown"));
+    EXPECT_EQ(0, SysCmd(-CMD_CAT, MODE_FATAL, " %s >> %s", src.c_str(), dst.c_str()) +
+                     SysCmd(CMD_NONE, MODE_WARN, "echo shown"));
     EXPECT_EQ("shown\ndata\n", testing::internal::GetCapturedStdout() + ReadFile(dst) + ReadFile(LOG));
     EXPECT_EXIT(SysCmd(-CMD_CAT, MODE_FATAL, " %s/missing", dir.c_str()), testing::ExitedWithCode(1), "");
     EXPECT_EXIT(SysCmd(CMD_LPSTAT, MODE_QUIET, " -a"), testing::ExitedWithCode(1),
@@ -180,10 +188,7 @@ TEST_F(Run, QuietCallsAndUnlocatedCommands) {
     EXPECT_EXIT(GetCmdResponse(CMD_DF, nullptr, "/"), testing::ExitedWithCode(1),
                 "^ERROR: unable to locate system command 'df'\n$");
     EXPECT_EQ(nullptr, GetCmd(CMD_LPSTAT));
-}
-
-// DeleteFile takes a path alone as well as a directory and a name, and leaves what is missing.
-TEST_F(Run, DeleteFileOfAPathOrANameInADirectory) {
+    // DeleteFile takes a path alone as well as a directory and a name, and leaves what is missing.
     ASSERT_EQ(0, Sh("mkdir -p " + dir + "/a/b && touch " + dir + "/f"));
     DeleteFile(nullptr, (dir + "/a").c_str()), DeleteFile(dir.c_str(), "f"), DeleteFile(dir.c_str(), "none");
     EXPECT_TRUE(!Exists(dir + "/a") && !Exists(dir + "/f") && ReadFile(LOG).find("none") == std::string::npos);
@@ -203,16 +208,16 @@ TEST_F(Run, OverlongLinesAreNeverRun) {
     EXPECT_EXIT(SysCmd(CMD_ECHO, MODE_FATAL, "%s", longer.c_str()), testing::ExitedWithCode(1), "");
     EXPECT_EQ(nullptr, GetCmdResponse(CMD_LINE, nullptr, "%s", longer.c_str()));
     EXPECT_EQ(nullptr, GetCmdResponse(CMD_ECHO, nullptr, "%s", longer.c_str())); // not echo without it
-    EXPECT_TRUE(SysCmd(CMD_END, MODE_QUIET, "%s", made.c_str()) == EINVAL && SysCmd(-CMD_END, 0, "%s", made.c_str()) == EINVAL);
+    EXPECT_EQ(2 * EINVAL, SysCmd(CMD_END, MODE_QUIET, "%s", made.c_str()) + SysCmd(-CMD_END, 0, "%s", made.c_str()));
     EXPECT_FALSE(Exists(made));
 }
 
 // Delay > 0 pauses that many seconds; -1 asks ps once a second until it lists an "echo" process
 // (this one does from its third call on), at most 11 times.
 TEST_F(Run, AfterRunPauseAndProcessWait) {
-    ComList[CMD_ECHO].Delay = 2, Slept = 0;
-    SysCmd(CMD_ECHO, MODE_QUIET, "x");
-    EXPECT_EQ(2u, Slept);
+    for (int delay : {1, 2})
+        ComList[CMD_ECHO].Delay = delay, SysCmd(CMD_ECHO, MODE_QUIET, "x");
+    EXPECT_EQ(3u, Slept);
     ComList[CMD_ECHO].Delay = -1;
     std::string calls = dir + "/calls";
     FakeCmd(CMD_PS, dir, "echo >> " + calls + "; [ $(wc -l < " + calls + ") -ge 3 ] && echo ' 42 ? S 0:00 0 echo'");
@@ -255,7 +260,8 @@ class Query : public Run {
 
 TEST_F(Query, ProcessIdsByExactName) {
     Output("  PID TTY STAT TIME CMD\n  812 ?   S    0:01 x tvadmin\n  900 ?   S    0:01 x tvadmin2\n"
-           "  901 ?   S    0:01 tvadmin vsf\n  902 tvadmin\n 1040 pts/1 R  0:00 y\ttvadmin\n   77 ?   S    0:00 z tvqadmin\n");
+           "  901 ?   S    0:01 tvadmin vsf\n  902 tvadmin\n 1040 pts/1 R  0:00 y\ttvadmin\n"
+           "   77 ?   S    0:00 z tvqadmin\n");
     EXPECT_EQ(" 812 1040 ", Take(GetSysPsIdList("tvadmin")));
     EXPECT_EQ("-ace\n", Args());
     EXPECT_EQ("(null)", Take(GetSysPsIdList("tvadmi")));
@@ -270,7 +276,7 @@ TEST_F(Query, ProcessIdsByExactName) {
     EXPECT_EQ(60 * strlen("tvadmin ( 812 1040 )\n"), Take(CheckProcTableForExecs(many.c_str())).size());
     for (size_t i = 0; i < sizeof(Line) / 8; i++)
         full += "1234567 ? S 0:01 x tvadmin\n";
-    Output(full + std::string(sizeof(Line) % 8 - 2, '9') + " ? S 0:01 x tvadmin\n"); // its blank and NUL: 1 byte too many
+    Output(full + std::string(sizeof(Line) % 8 - 2, '9') + " ? S 0:01 x tvadmin\n"); // 1 byte too many
     EXPECT_EQ(sizeof(Line) / 8 * 8 + 1, Take(GetSysPsIdList("tvadmin")).size());
     FakeCmd(CMD_WHOAMI, dir, "echo alice");
     auto before = InUse();
@@ -293,7 +299,8 @@ TEST_F(Query, DiskSpaceAndUsage) {
         Output(c.out);
         DiskSpaceInfo info;
         info.Avail = 5, info.DfLine[0] = '\0';
-        EXPECT_TRUE(c.answer == GetDiskSpace("/tmp/x", &info) && c.avail == info.Avail && !strcmp(c.dfLine, info.DfLine)) << c.out;
+        EXPECT_TRUE(c.answer == GetDiskSpace("/tmp/x", &info) && c.avail == info.Avail &&
+                    !strcmp(c.dfLine, info.DfLine)) << c.out;
     }
     EXPECT_EQ("/tmp/x\n", Args());
     Output("Avail x\n7 " + std::string(5000, 'd') + "\n"); // longer than DfLine
@@ -313,7 +320,8 @@ TEST_F(Log, TheRunsOwnFromFirstLineToLast) {
     testing::internal::CaptureStderr(), testing::internal::CaptureStdout();
     PutLogMsg("more\n"), SysCmd(CMD_LINE, MODE_WARN, "sh -c 'echo out; echo err >&2'");
     EXPECT_EQ("|.", testing::internal::GetCapturedStderr() + "|" + testing::internal::GetCapturedStdout());
-    EXPECT_EQ("run 1\nmore\nsh -c 'echo out; echo err >&2'\nout\nerr\n|forged\n", ReadFile("/tmp/second") + "|" + ReadFile(LOG));
+    EXPECT_EQ("run 1\nmore\nsh -c 'echo out; echo err >&2'\nout\nerr\n|forged\n",
+              ReadFile("/tmp/second") + "|" + ReadFile(LOG));
     EXPECT_EQ(2, [] { struct stat st; return lstat("/tmp/moved", &st) ? 0 : static_cast<int>(st.st_nlink); }());
     std::string target = "/tmp/log-target";
     WriteFile(target, "precious\n");
@@ -360,7 +368,8 @@ TEST_F(Log, TheRunsOwnFromFirstLineToLast) {
         });
         if (kind == 2)
             umount(LOG);
-        EXPECT_TRUE(run.status == 0 && run.out == "." && run.err == "ERROR: couldn't open /tmp/setup.log\n") << kind << run.err;
+        EXPECT_EQ("0 .ERROR: couldn't open /tmp/setup.log\n", std::to_string(run.status) + " " + run.out + run.err)
+            << kind;
         EXPECT_EQ(kind == 0 ? "root's\n" : "", ReadFile(in) + (kind == 0 ? ReadFile(LOG) : ""));
     }
     chmod("/tmp", 01777);
