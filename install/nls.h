@@ -1,7 +1,7 @@
 // Message tables of the six languages and the choice of language from LANG.
 #pragma once
 
-constexpr int NLS_COUNT = 71;
+constexpr int NLS_COUNT = 74;
 
 // Message ids the installer shows; the same id means the same message in
 // every language table.
@@ -56,6 +56,9 @@ constexpr int MSG_WOULD_YOU = 67;
 constexpr int MSG_CHOICE_WAIT = 68;
 constexpr int MSG_CHOICE_QUIT = 69;
 constexpr int MSG_SELECT = 70;
+constexpr int MSG_UNSAFE_ACL = 71;        // "%s %s %s %s %s": directory, owner, group, mode, ACL entry
+constexpr int MSG_UNSAFE_GROUP_ROOT = 72; // "%s %s %s %s %s": directory, owner, group, mode, members
+constexpr int MSG_MADE_NOT_OWN = 73;      // "%s %s %s %s": a directory being made, owner, group, mode
 extern const char *const NLS_ENGLISH[NLS_COUNT];
 extern const char *const NLS_SPANISH[NLS_COUNT];
 extern const char *const NLS_ITALIAN[NLS_COUNT];
@@ -65,7 +68,7 @@ extern const char *const NLS_PORTUGUESE[NLS_COUNT];
 
 extern const char *const *pCurLang; // chosen table, null until the first request
 
-// Text of message id (0..70) in the language chosen from LANG on first use.
+// Text of message id (0..NLS_COUNT-1) in the language chosen from LANG on first use.
 const char *nlsSetupStrCvt(int id);
 // Names the phase of message id once as it begins, on the progress line, when
 // standard output is a terminal; prints nothing otherwise, so that output

@@ -39,10 +39,10 @@ C=/usr/bin/chmod S=/var/spool/Varen
 expect_log "/usr/bin/cp -p /mnt/cd/sha256sums $W;/usr/bin/cp -p /mnt/cd/disks $W;/usr/bin/cp -p /mnt/cd/pkg_tar.001 $W;\
 /usr/bin/cp -p /mnt/cd/pkg_tar.002 $W;/usr/bin/cat  $W/pkg_tar.001 >> $W/Linuxi386Tvxx.tar.Z;\
 /usr/bin/cat  $W/pkg_tar.002 >> $W/Linuxi386Tvxx.tar.Z;/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z;/usr/bin/tar xvfp $W/Linuxi386Tvxx.tar;/usr/bin/rm -rf $W/Linuxi386Tvxx.tar;\
-/usr/bin/mkdir -p $A;$C  755 $A;/usr/bin/ln  -s $A/VarenPrinttvxx /usr/share/printconf/util/VarenPrinttvxx;\
-/usr/bin/mkdir -p $S;$C  775 $S;/usr/bin/mkdir -p $S/tvxx/__tva_download__;$C  777 $S/tvxx/__tva_download__;\
+/usr/bin/mkdir -p -m 755 $A;$C  755 $A;/usr/bin/ln  -s $A/VarenPrinttvxx /usr/share/printconf/util/VarenPrinttvxx;\
+/usr/bin/mkdir -p -m 755 $S;$C  775 $S;/usr/bin/mkdir -p -m 755 $S/tvxx/__tva_download__;$C  777 $S/tvxx/__tva_download__;\
 /usr/bin/cp -p $W/pkg/tvqadmin $A;$C  755 $A/tvqadmin;/usr/bin/cp -p $W/pkg/tvadmin $A;/usr/bin/cp -pr $W/pkg/lib $A;\
-/usr/bin/mkdir -p $A/queues;$C  775 $A/queues;$C  777 $A/queues;$C  644 $A/tvxx.cfg;/usr/bin/sed  s/@LEVEL@/3.01.67/ $A/tvxx.cfg >> $W/setup.tmp;\
+/usr/bin/mkdir -p -m 755 $A/queues;$C  775 $A/queues;$C  777 $A/queues;$C  644 $A/tvxx.cfg;/usr/bin/sed  s/@LEVEL@/3.01.67/ $A/tvxx.cfg >> $W/setup.tmp;\
 /usr/bin/cp -p $W/setup.tmp $A/tvxx.cfg;$C  4755 $A/tvrtvxxtty;\
 $C  4755 $A/vsf;/usr/bin/rm -rf  $W"
 expect_eq "last commands of the log" "$(log_commands | tail -n 1)|$(printf '%s' "$LOG" | tail -n 2)" "/usr/bin/rm -rf  $W|$A/tvqadmin -upgrade
@@ -100,7 +100,7 @@ while IFS='|' read -r name seed args cfg mode link; do
     [ -n "$args" ] || continue
     expect_link $A $O
     # A first installation taken up: the interrupted run made /usr/Varen, this one sets its mode.
-    expect_log "$([ "$name" = taken_up ] || echo "/usr/bin/mkdir -p /usr/Varen;")/usr/bin/mkdir -p $O;$C  $mode $O;$C  $mode /usr/Varen;/usr/bin/ln  -s $O $A"
+    expect_log "$([ "$name" = taken_up ] || echo "/usr/bin/mkdir -p -m 755 /usr/Varen;")/usr/bin/mkdir -p -m 755 $O;$C  $mode $O;$C  $mode /usr/Varen;/usr/bin/ln  -s $O $A"
     expect_absent /usr/Varen/tvxx.first
     expect_contains "wrapper" "$(file_text /usr/bin/tvadmin)" "
 cd $O
@@ -136,7 +136,7 @@ while IFS='|' read -r name seed args app link order gone; do
         expect_contains "$app/VarenPrinttvxx" "$(file_text "$app/VarenPrinttvxx")" "ToolPath=\"$app\""
     expect_eq "tvqadmin calls" "$(file_text /tmp/tvqadmin.calls)" "$CALLS"
 done <<CASES
-usr_to_opt|seed_installation /usr|install /opt|$O|$O|/usr/bin/rm -rf  $O;/usr/bin/mkdir -p /opt/Varen;/usr/bin/chmod  755 /opt/Varen;/usr/bin/ln  -s $O $A.link;/usr/bin/cp -pr $A $O.partial;/usr/bin/mv -f -T $O.partial $O;/usr/bin/mv -f -T $A $A.old;/usr/bin/rm -rf  $A;/usr/bin/mv -f -T $A.link $A;/usr/bin/cp -p /mnt/cd/disks $W;!rm -rf  $A.old
+usr_to_opt|seed_installation /usr|install /opt|$O|$O|/usr/bin/rm -rf  $O;/usr/bin/mkdir -p -m 755 /opt/Varen;/usr/bin/chmod  755 /opt/Varen;/usr/bin/ln  -s $O $A.link;/usr/bin/cp -pr $A $O.partial;/usr/bin/mv -f -T $O.partial $O;/usr/bin/mv -f -T $A $A.old;/usr/bin/rm -rf  $A;/usr/bin/mv -f -T $A.link $A;/usr/bin/cp -p /mnt/cd/disks $W;!rm -rf  $A.old
 opt_to_usr|seed_installation /opt|install /usr|$A|-|/usr/bin/chmod  755 /usr/Varen;/usr/bin/cp -pr $O $A.partial;/usr/bin/mv -f -T $A $A.old;/usr/bin/mv -f -T $A.partial $A;/usr/bin/rm -rf  $O;/usr/bin/rm -f $A.old;!ln  -s|$O
 one_file_system|seed_installation /opt/a|install /opt/b|/opt/b/Varen/tvxx|/opt/b/Varen/tvxx|/usr/bin/ln  -s /opt/b/Varen/tvxx $A.link;/usr/bin/mv -f -T /opt/a/Varen/tvxx /opt/b/Varen/tvxx;/usr/bin/mv -f -T $A.link $A;!cp -pr /opt/a|/opt/a/Varen/tvxx
 same_place|seed_installation /usr|install /usr/.|$A|-|!mv -f;!rm -rf  /usr/./Varen/tvxx
