@@ -191,23 +191,29 @@ void DescribeEntry(const char *path, uid_t owner, gid_t group, mode_t mode, Entr
     }
 }
 
+void ShowUnsafeEntry(const DirChain &chain) {
+    EntryText text;
+    DescribeEntry(chain.where, chain.owner, chain.group, chain.mode, &text);
+    char why[256];
+    int id = MSG_UNSAFE_DIR;
+    why[0] = '\0';
+    if (chain.why == WHY_ACL) {
+        id = MSG_UNSAFE_ACL;
+        AclEntryText(chain.acl, why, sizeof why);
+    } else if (chain.why == WHY_GROUP_ROOT) {
+        id = MSG_UNSAFE_GROUP_ROOT;
+        snprintf(why, sizeof why, "%.*s", MEMBERS_SHOWN, pGroupRootOthers ? pGroupRootOthers : "");
+    }
+    // Message 13 takes four words; a fifth is passed over.
+    const char *message = nlsSetupStrCvt(id);
+    EndDotLine();
+    fprintf(stderr, message, chain.where, text.user, text.group, text.mode, why);
+    PutLogMsg(message, chain.where, text.user, text.group, text.mode, why);
+}
+
 void RefuseChain(const DirChain &chain) {
     if (chain.fault == CHAIN_UNSAFE) {
-        EntryText text;
-        DescribeEntry(chain.where, chain.owner, chain.group, chain.mode, &text);
-        if (chain.why == WHY_ACL) {
-            char entry[96];
-            AclEntryText(chain.acl, entry, sizeof entry);
-            fprintf(stderr, nlsSetupStrCvt(MSG_UNSAFE_ACL), chain.where, text.user, text.group,
-                    text.mode, entry);
-        } else if (chain.why == WHY_GROUP_ROOT) {
-            fprintf(stderr, nlsSetupStrCvt(MSG_UNSAFE_GROUP_ROOT), chain.where, text.user,
-                    text.group, text.mode,
-                    SaveStr("%.*s", MEMBERS_SHOWN, pGroupRootOthers ? pGroupRootOthers : ""));
-        } else {
-            fprintf(stderr, nlsSetupStrCvt(MSG_UNSAFE_DIR), chain.where, text.user, text.group,
-                    text.mode);
-        }
+        ShowUnsafeEntry(chain);
         exit(1);
     }
     if (chain.fault == CHAIN_NOT_DIRECTORY) {

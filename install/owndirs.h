@@ -19,10 +19,13 @@ struct EntryText {
 // Fills text for the entry at path (null: nothing says whether it has an ACL).
 void DescribeEntry(const char *path, uid_t owner, gid_t group, mode_t mode, EntryText *text);
 
+// Shows on standard error, and in the log, which entry of a chain someone
+// else can change (fault CHAIN_UNSAFE), its owner and mode and why: message
+// 71 for an ACL entry, naming it; 72 for group root's other members, naming
+// them; else 13.
+void ShowUnsafeEntry(const DirChain &chain);
 // Ends the run for a chain that CheckDirChain refused. Someone else could
-// change an entry on the way: the entry, its owner and mode and why on
-// standard error (message 71 for an ACL entry, naming it; 72 for group
-// root's other members, naming them; else 13), status 1. Otherwise the path
+// change an entry on the way: ShowUnsafeEntry, status 1. Otherwise the path
 // names no usable directory (a word of the command line): message 15 for an
 // entry that is no directory, message 3 for one that cannot be examined,
 // status 2. Nothing is changed.
