@@ -88,9 +88,11 @@ int GatherTrustedKeys(const char *work) {
     // could write it could have taken the keys away.
     DIR *dir = TrustedKeysDirSafe(TRUSTED_KEYS_DIR) ? opendir(TRUSTED_KEYS_DIR) : nullptr;
     if (dir == nullptr) {
-        // Who else can change it, and how, is said first.
+        // An ACL entry or group root's members, which its mode does not
+        // show, are named first.
         DirChain chain;
-        if (!CheckDirChain(TRUSTED_KEYS_DIR, &chain) && chain.fault == CHAIN_UNSAFE) {
+        if (!CheckDirChain(TRUSTED_KEYS_DIR, &chain) && chain.fault == CHAIN_UNSAFE &&
+            chain.why != WHY_MODE) {
             ShowUnsafeEntry(chain);
         }
         ErrorMsg(2, 1, nlsSetupStrCvt(MSG_KEYS_DIR_UNSAFE), TRUSTED_KEYS_DIR);
