@@ -4,6 +4,7 @@
 // each checked right after it was made.
 #include "install/owndirs.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,11 +38,20 @@ char *ReadDatabase(const char *database, const char *key) {
         return ReadWholeFile(strcmp(database, USERS) == 0 ? USER_FILE : GROUP_FILE, nullptr);
     }
     ResponseLine *lines = GetCmdResponse(CMD_GETENT, nullptr, "%s %s 2>/dev/null", database, key);
-    char *text = SaveStr("%s", "");
+    // The lines joined in one piece, however many a directory service gives.
+    size_t total = 1;
     for (ResponseLine *line = lines; line != nullptr; line = line->pNextLine) {
-        char *joined = SaveStr("%s%s", text, line->pText);
-        PutMem(text);
-        text = joined;
+        total += strlen(line->pText);
+    }
+    char *text = total < INT32_MAX ? static_cast<char *>(GetMem(static_cast<int32_t>(total))) : nullptr;
+    size_t used = 0;
+    for (ResponseLine *line = lines; text != nullptr && line != nullptr; line = line->pNextLine) {
+        size_t len = strlen(line->pText);
+        memcpy(text + used, line->pText, len);
+        used += len;
+    }
+    if (text != nullptr) {
+        text[used] = '\0';
     }
     FreeResponseList(lines);
     return text;

@@ -28,7 +28,7 @@ try keys_default
 try work_read_only /var/tmp/r
 try work_default /var/tmp/d
 try base_default install /opt/share
-echo "opened: $(getfacl -R -p /opt/share/Varen /var/tmp/d 2>&1 | grep -c -e '^user:nobody:.w' -e '^group:staff:.w')" \
+echo "opened: $(getfacl -R -p /opt/share/Varen 2>&1 | grep -c -e user:nobody:.w -e group:staff:.w)" \
     "kept: $(getfacl -p /opt/share/Varen/tvxx/queues | grep -e '^user:daemon' -e '^mask')" \
     "modes: $(stat -c %A /opt/share/Varen/tvxx /opt/share/Varen/tvxx/tvqadmin | paste -s -d " ")"
 # A user whose primary group is root's, and one that group root names: only root's own modes are closed.
