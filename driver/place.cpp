@@ -293,8 +293,7 @@ void moveInstallation() {
     char *staging = SaveStr("%s%s", pAppDir, StagingSuffix);
     DeleteFile(staging, nullptr);
     PutMem(staging);
-    MakeRunDirectory(vendor, MODE_FATAL);
-    CreateFile(vendor, nullptr, "755", nullptr, nullptr);
+    MakeOwnDirectory(vendor, "755");
     bool oneFileSystem = SameFileSystem(curApp, vendor);
 
     if (!toFixed) {

@@ -16,6 +16,7 @@
 #include "support/globals.h"
 #include "support/mem.h"
 #include "support/savestr.h"
+#include "syscmd/fileops.h"
 #include "syscmd/cmdtable.h"
 #include "syscmd/log.h"
 #include "syscmd/run.h"
@@ -330,4 +331,10 @@ void RequireOwnDirectory(const char *dir) {
         RefuseMade(chain);
     }
     CloseAcl(dir);
+}
+
+void MakeOwnDirectory(const char *dir, const char *mode) {
+    MakeRunDirectory(dir, MODE_FATAL);
+    CloseAcl(dir);
+    CreateFile(dir, nullptr, mode, nullptr, nullptr);
 }

@@ -59,3 +59,7 @@ bool MakeRunDirectory(const char *dir, int mode);
 // (a copy); one that someone else can change ends the run as in
 // MakeRunDirectory. Then takes every ACL entry that grants write off dir.
 void RequireOwnDirectory(const char *dir);
+// The installer's own directory dir: made as MakeRunDirectory says (a mkdir
+// that fails ends the run), every ACL entry that grants write taken off it,
+// also when an interrupted run made it, then given mode (a logged chmod).
+void MakeOwnDirectory(const char *dir, const char *mode);

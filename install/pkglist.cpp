@@ -422,8 +422,7 @@ bool RunLine(const ListPlace &at, const PkgLine &line, const char *pkg) {
             return false;
         }
         char *dir = SaveStr("%s/%s", pAppDir, name);
-        MakeRunDirectory(dir, MODE_FATAL);
-        CreateFile(dir, nullptr, OwnDirMode(), nullptr, nullptr);
+        MakeOwnDirectory(dir, OwnDirMode());
         PutMem(dir);
         break;
     }

@@ -129,19 +129,17 @@ static void SecureScriptDirs() {
 // (the same mode, when missing) and the link /usr/Varen/tvxx to it.
 void createInstallationDirectories(const char *base) {
     if (strcmp(base, "/usr") == 0) {
-        MakeRunDirectory(pAppDir, MODE_FATAL);
-        CreateFile(pAppDir, nullptr, "755", nullptr, nullptr);
+        MakeOwnDirectory(pAppDir, "755");
         return;
     }
     const char *mode = ScriptDirMode();
     char *appDir = SaveStr("%s/%s/%s", base, VENDOR, PRODUCT);
-    MakeRunDirectory(appDir, MODE_FATAL);
-    CreateFile(appDir, nullptr, mode, nullptr, nullptr);
+    MakeOwnDirectory(appDir, mode);
     PutMem(appDir);
 
     // /usr/Varen gets the mode when this installation made it (at its start).
     if (madeUsrVendor) {
-        CreateFile(USR_VENDOR, nullptr, mode, nullptr, nullptr);
+        MakeOwnDirectory(USR_VENDOR, mode);
     }
 
     // A link an interrupted first installation made already stays.
@@ -237,13 +235,11 @@ int Install() {
         createInstallationDirectories(pTargetInstallDir);
         createPrintingSubsystemFile(pAppDir);
         createQueueScripts(spool);
-        MakeRunDirectory(spool, MODE_FATAL);
-        CreateFile(spool, nullptr, OwnDirMode(), nullptr, nullptr);
+        MakeOwnDirectory(spool, OwnDirMode());
         // The download directory is open to all by name: nothing of the
         // installer's goes into it, and no chain is checked through it.
         char *download = SaveStr("%s/%s/__tva_download__", spool, PRODUCT);
-        MakeRunDirectory(download, MODE_FATAL);
-        CreateFile(download, nullptr, "777", nullptr, nullptr);
+        MakeOwnDirectory(download, "777");
         PutMem(download);
     } else {
         createPrintingSubsystemFile(pAppDir);
