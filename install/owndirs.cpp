@@ -284,12 +284,19 @@ bool MakeRunDirectory(const char *dir, int mode) {
     if (stat(dir, &st) == 0 && S_ISDIR(st.st_mode)) {
         return true;
     }
+    const char *cannot = "couldn't make the directory %s";
     DirChain chain;
-    if (!CheckDirChain(dir, &chain) && chain.fault == CHAIN_UNSAFE) {
-        RefuseMade(chain);
+    if (!CheckDirChain(dir, &chain)) {
+        if (chain.fault == CHAIN_UNSAFE) {
+            RefuseMade(chain);
+        }
+        // Something that is no directory, or cannot be examined, stands in the way.
+        if (mode == MODE_FATAL) {
+            ErrorMsg(2, 1, cannot, dir);
+        }
+        return false;
     }
-    // Past a fault of another kind mkdir says what stands in the way.
-    char *path = SaveStr("%s", chain.fault == CHAIN_SAFE ? chain.resolved : dir);
+    char *path = SaveStr("%s", chain.resolved);
     // The resolved path goes into command lines as the words given do.
     if (!IsShellSafePath(path)) {
         EndDotLine();
@@ -298,7 +305,7 @@ bool MakeRunDirectory(const char *dir, int mode) {
     }
     bool made = true;
     // Each component in turn: path is cut behind it while it is made and checked.
-    for (char *end = path + 1; made && *path == '/';) {
+    for (char *end = path + 1; made;) {
         end += strcspn(end, "/");
         char kept = *end;
         *end = '\0';
@@ -320,6 +327,9 @@ bool MakeRunDirectory(const char *dir, int mode) {
             break;
         }
         end++;
+    }
+    if (!made && mode == MODE_FATAL) {
+        ErrorMsg(2, 1, cannot, path);
     }
     PutMem(path);
     return made;

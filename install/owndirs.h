@@ -52,8 +52,9 @@ const char *OwnDirMode();
 // run with message 73 on standard error and in the log, status 1, before
 // anything is put in it. A made component then loses every inherited ACL
 // entry that grants write (CloseAcl). A dir that exists is left as it is.
-// A mkdir that fails ends the run in MODE_FATAL; in MODE_WARN the result is
-// false.
+// A directory that cannot be made (mkdir fails, or something that is no
+// directory stands in the way) ends the run with status 1 in MODE_FATAL; in
+// MODE_WARN the result is false.
 bool MakeRunDirectory(const char *dir, int mode);
 // Checks the chain from / to dir, which the run has just made by other means
 // (a copy); one that someone else can change ends the run as in
