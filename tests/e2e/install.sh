@@ -40,7 +40,8 @@ expect_log "/usr/bin/cp -p /mnt/cd/sha256sums $W;/usr/bin/cp -p /mnt/cd/disks $W
 /usr/bin/cp -p /mnt/cd/pkg_tar.002 $W;/usr/bin/cat  $W/pkg_tar.001 >> $W/Linuxi386Tvxx.tar.Z;\
 /usr/bin/cat  $W/pkg_tar.002 >> $W/Linuxi386Tvxx.tar.Z;/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z;/usr/bin/tar xvfp $W/Linuxi386Tvxx.tar;/usr/bin/rm -rf $W/Linuxi386Tvxx.tar;\
 /usr/bin/mkdir -p -m 755 $A;$C  755 $A;/usr/bin/ln  -s $A/VarenPrinttvxx /usr/share/printconf/util/VarenPrinttvxx;\
-/usr/bin/mkdir -p -m 755 $S;$C  775 $S;/usr/bin/mkdir -p -m 755 $S/tvxx/__tva_download__;$C  777 $S/tvxx/__tva_download__;\
+/usr/bin/mkdir -p -m 755 $S;$C  775 $S;\
+/usr/bin/mkdir -p -m 755 $S/tvxx/__tva_download__;$C  777 $S/tvxx/__tva_download__;\
 /usr/bin/cp -p $W/pkg/tvqadmin $A;$C  755 $A/tvqadmin;/usr/bin/cp -p $W/pkg/tvadmin $A;/usr/bin/cp -pr $W/pkg/lib $A;\
 /usr/bin/mkdir -p -m 755 $A/queues;$C  775 $A/queues;$C  777 $A/queues;$C  644 $A/tvxx.cfg;/usr/bin/sed  s/@LEVEL@/3.01.67/ $A/tvxx.cfg >> $W/setup.tmp;\
 /usr/bin/cp -p $W/setup.tmp $A/tvxx.cfg;$C  4755 $A/tvrtvxxtty;\

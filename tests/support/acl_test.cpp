@@ -38,7 +38,8 @@ TEST(Acl, WriteThatReachesSomeoneElse) {
         {Acl({Owner, Group, staff, MaskRwx, Other}), nullptr, 1, 50},
         {Acl({Owner, Group, root_group, MaskRwx, Other}), nullptr, 0, 0},
         {Acl({Owner, Group, root_group, MaskRwx, Other}), alice, 1, 0},
-        {Acl({Owner, Group, Other}, 1), nullptr, -1, 0}, {Acl({Owner}).substr(0, 7), nullptr, -1, 0}, {"", nullptr, -1, 0}};
+        {Acl({Owner, Group, Other}, 1), nullptr, -1, 0}, {Acl({Owner}).substr(0, 7), nullptr, -1, 0},
+        {"", nullptr, -1, 0}};
     for (const auto &r : rows) {
         pGroupRootOthers = r.others;
         AclEntry found{0, 0, 99};
