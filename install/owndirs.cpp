@@ -161,7 +161,8 @@ long UidOfName(const char *users, const char *name) {
 }
 
 // Appends name (len characters) to the saved comma list *list unless it is
-// root, the running user or there already.
+// root, the running user or there already; a byte that is not printable
+// ASCII is kept as "?".
 void AddMember(char **list, const char *users, const char *name, size_t len) {
     char *one = SaveStr("%.*s", static_cast<int>(len), name);
     long uid = UidOfName(users, one);
@@ -169,6 +170,10 @@ void AddMember(char **list, const char *users, const char *name, size_t len) {
     char *marked = SaveStr(",%s,", one);
     bool known = within != nullptr && strstr(within, marked) != nullptr;
     if (len > 0 && uid != 0 && uid != static_cast<long>(geteuid()) && !known) {
+        // Kept as messages show it: a byte that is not printable becomes "?".
+        for (char *c = one; *c != '\0'; c++) {
+            *c = *c > ' ' && *c < 127 ? *c : '?';
+        }
         char *longer = *list != nullptr ? SaveStr("%s,%s", *list, one) : SaveStr("%s", one);
         PutMem(*list);
         *list = longer;
