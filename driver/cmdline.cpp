@@ -11,10 +11,10 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "driver/chains.h"
 #include "driver/place.h"
 #include "install/nls.h"
 #include "install/running.h"
+#include "install/owndirs.h"
 #include "support/errors.h"
 #include "support/files.h"
 #include "support/mem.h"
@@ -240,7 +240,7 @@ void settleCommandLine(int argc, char **argv) {
 }
 
 // A work-area directory DIR: the work area becomes DIR/VarenInstall, and DIR
-// is created (mkdir -p, a logged command) when it does not exist. Ends the
+// is created (MakeRunDirectory, logged commands) when it does not exist. Ends the
 // run with status 2 when it still does not exist afterwards.
 static void UseWorkAreaDirectory(const char *arg) {
     DirChain chain;
@@ -250,7 +250,7 @@ static void UseWorkAreaDirectory(const char *arg) {
     } else {
         flCreatedTmpDir = 1;
         // A failure is answered below with status 2, as for a mkdir that made nothing.
-        SysCmd(CMD_MKDIR, MODE_WARN, "%s", chain.resolved);
+        MakeRunDirectory(chain.resolved, MODE_WARN);
         char *made = SaveStr("%s", chain.resolved);
         SettleDirectory(made, &chain);
         if (!chain.exists) {

@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "driver/chains.h"
+#include "install/owndirs.h"
 #include "install/nls.h"
 
 static int RunLockFd = -1;
@@ -18,7 +18,7 @@ static int RunLockFd = -1;
 // Ends the run with message 14 for what stands at the lock's path.
 [[noreturn]] static void RefuseLock(const struct stat &st) {
     EntryText text;
-    DescribeEntry(st.st_uid, st.st_gid, st.st_mode, &text);
+    DescribeEntry(RUN_LOCK_PATH, st.st_uid, st.st_gid, st.st_mode, &text);
     fprintf(stderr, nlsSetupStrCvt(MSG_LOCK_NOT_ROOTS), RUN_LOCK_PATH, text.user, text.group,
             text.mode, static_cast<unsigned long>(st.st_nlink));
     exit(1);

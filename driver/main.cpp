@@ -15,9 +15,11 @@
 #include "driver/place.h"
 #include "driver/lock.h"
 #include "install/nls.h"
+#include "install/owndirs.h"
 #include "install/sequence.h"
 #include "install/site.h"
 #include "support/files.h"
+#include "support/globals.h"
 #include "support/savestr.h"
 #include "syscmd/cmdtable.h"
 #include "syscmd/log.h"
@@ -58,6 +60,9 @@ static int EndOfRunStatus() {
     if (my_name[0] == '\0' || !IsShellSafePath(my_name)) {
         RefusePath(my_name);
     }
+    // Group root's members decide whether a directory it may write is
+    // closed: known before the first directory is checked.
+    pGroupRootOthers = FindGroupRootOthers();
     // Every word is settled before anything is made, locked or logged.
     settleCommandLine(argc, argv);
     // A second run ends here, before it has written anything.

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "install/owndirs.h"
 #include "support/files.h"
 #include "support/mem.h"
 #include "support/savestr.h"
@@ -292,7 +293,7 @@ void moveInstallation() {
     char *staging = SaveStr("%s%s", pAppDir, StagingSuffix);
     DeleteFile(staging, nullptr);
     PutMem(staging);
-    CreateFile(vendor, nullptr, "755", nullptr, nullptr);
+    MakeOwnDirectory(vendor, "755");
     bool oneFileSystem = SameFileSystem(curApp, vendor);
 
     if (!toFixed) {

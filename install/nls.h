@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-constexpr int NLS_COUNT = 71;
+constexpr int NLS_COUNT = 74;
 // Bytes that hold every text of one table converted to UTF-8 (each ISO
 // 8859-1 byte at most two, terminators included); nls_tables.cpp asserts
 // that every table fits.
@@ -68,6 +68,9 @@ constexpr int MSG_WOULD_YOU = 67;
 constexpr int MSG_CHOICE_WAIT = 68;
 constexpr int MSG_CHOICE_QUIT = 69;
 constexpr int MSG_SELECT = 70;
+constexpr int MSG_UNSAFE_ACL = 71;        // "%s %s %s %s %s": directory, owner, group, mode, ACL entry
+constexpr int MSG_UNSAFE_GROUP_ROOT = 72; // "%s %s %s %s %s": directory, owner, group, mode, members
+constexpr int MSG_MADE_NOT_OWN = 73;      // "%s %s %s %s": a directory being made, owner, group, mode
 extern const char *const NLS_ENGLISH[NLS_COUNT];
 extern const char *const NLS_SPANISH[NLS_COUNT];
 extern const char *const NLS_ITALIAN[NLS_COUNT];
@@ -78,7 +81,7 @@ extern const char *const NLS_PORTUGUESE[NLS_COUNT];
 extern const char *const *pCurLang; // chosen table, null until the first request
 extern uint8_t flUtf8Texts;         // the texts are handed out converted to UTF-8
 
-// Text of message id (0..70) in the language chosen from LANG on first use:
+// Text of message id (0..NLS_COUNT-1) in the language chosen from LANG on first use:
 // the language part of LANG (cut at its first "." or "@", the letters before
 // any "_": en, es, it, fr, de, pt, whatever the country) or one of the whole
 // codes ge_GE and pr_BR; English for anything else or no LANG. When LANG's

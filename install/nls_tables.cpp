@@ -1,4 +1,4 @@
-// The installer's message tables: one array of 71 texts per language, indexed
+// The installer's message tables: one array of NLS_COUNT texts per language, indexed
 // by message id. Texts are ISO 8859-1 (nls.cpp converts them for a UTF-8 LANG); accented letters
 // are octal escapes so that the source stays ASCII. Ids that the installer
 // does not show hold the empty text.
@@ -184,8 +184,23 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     /* 70 */
     "\n"
     "Enter a selection:  ",
+    /* 71 */
+    "ERROR: %s (owner %s:%s, mode %s) can be changed by users other than root "
+    "through its ACL entry %s; nothing was changed. Every directory from / down "
+    "to where the installer works must be writable by root (or the user running "
+    "it) alone. Remove the entry (setfacl -x) or use another directory.\n",
+    /* 72 */
+    "ERROR: %s (owner %s:%s, mode %s) can be changed by members of group root "
+    "other than root: %s; nothing was changed. While group root has other "
+    "members, no directory the installer works in may be writable by that group. "
+    "Close it (chmod g-w) or use another directory.\n",
+    /* 73 */
+    "ERROR: %s (owner %s:%s, mode %s), which the installer was making, is not its "
+    "own: another user made it first or can change it. The installer stopped "
+    "before putting anything in it. Remove it, or make it root's and closed, and "
+    "run the installer again.\n",
 };
-static_assert(AllTextsPresent(NLS_ENGLISH), "NLS_ENGLISH needs 71 texts");
+static_assert(AllTextsPresent(NLS_ENGLISH), "NLS_ENGLISH needs a text at every id");
 
 constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     /*  0 */ "",
@@ -363,8 +378,25 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     /* 70 */
     "\n"
     "Introduzca una selecci\363n:  ",
+    /* 71 */
+    "ERROR: %s (propietario %s:%s, modo %s) puede ser modificado por usuarios "
+    "distintos de root mediante su entrada de ACL %s; no se ha cambiado nada. "
+    "Cada directorio desde / hasta donde trabaja el instalador solo debe poder "
+    "ser escrito por root (o por el usuario que lo ejecuta). Elimine la entrada "
+    "(setfacl -x) o utilice otro directorio.\n",
+    /* 72 */
+    "ERROR: %s (propietario %s:%s, modo %s) puede ser modificado por miembros del "
+    "grupo root distintos de root: %s; no se ha cambiado nada. Mientras el grupo "
+    "root tenga otros miembros, ning\372n directorio donde trabaja el instalador "
+    "debe poder ser escrito por ese grupo. Ci\351rrelo (chmod g-w) o utilice otro "
+    "directorio.\n",
+    /* 73 */
+    "ERROR: %s (propietario %s:%s, modo %s), que el instalador estaba creando, no "
+    "es suyo: otro usuario lo cre\363 antes o puede modificarlo. El instalador se "
+    "detuvo antes de poner nada en \351l. Elim\355nelo, o haga que pertenezca a root "
+    "y ci\351rrelo, y ejecute el instalador de nuevo.\n",
 };
-static_assert(AllTextsPresent(NLS_SPANISH), "NLS_SPANISH needs 71 texts");
+static_assert(AllTextsPresent(NLS_SPANISH), "NLS_SPANISH needs a text at every id");
 
 constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     /*  0 */ "",
@@ -544,8 +576,26 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     /* 70 */
     "\n"
     "Effettuare una selezione:  ",
+    /* 71 */
+    "ERRORE: %s (proprietario %s:%s, modo %s) pu\362 essere modificato da utenti "
+    "diversi da root tramite la sua voce ACL %s; non \350 stato cambiato nulla. "
+    "Ogni directory da / fino a dove lavora il programma di installazione deve "
+    "essere scrivibile solo da root (o dall'utente che lo esegue). Rimuovere la "
+    "voce (setfacl -x) o usare un'altra directory.\n",
+    /* 72 */
+    "ERRORE: %s (proprietario %s:%s, modo %s) pu\362 essere modificato da membri "
+    "del gruppo root diversi da root: %s; non \350 stato cambiato nulla. Finch\351 il "
+    "gruppo root ha altri membri, nessuna directory in cui lavora il programma di "
+    "installazione pu\362 essere scrivibile da quel gruppo. Chiuderla (chmod g-w) "
+    "o usare un'altra directory.\n",
+    /* 73 */
+    "ERRORE: %s (proprietario %s:%s, modo %s), che il programma di installazione "
+    "stava creando, non \350 sua: un altro utente l'ha creata prima o pu\362 "
+    "modificarla. L'installazione si \350 fermata prima di mettervi qualcosa. "
+    "Rimuoverla, o renderla di root e chiuderla, ed eseguire di nuovo il "
+    "programma di installazione.\n",
 };
-static_assert(AllTextsPresent(NLS_ITALIAN), "NLS_ITALIAN needs 71 texts");
+static_assert(AllTextsPresent(NLS_ITALIAN), "NLS_ITALIAN needs a text at every id");
 
 constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     /*  0 */ "",
@@ -731,8 +781,27 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     /* 70 */
     "\n"
     "Entrez une s\351lection :  ",
+    /* 71 */
+    "ERREUR : %s (propri\351taire %s:%s, mode %s) peut \352tre modifi\351 par d'autres "
+    "utilisateurs que root par son entr\351e d'ACL %s ; rien n'a \351t\351 chang\351. "
+    "Chaque r\351pertoire de / jusqu'\340 l'endroit o\371 travaille le programme "
+    "d'installation ne doit \352tre modifiable que par root (ou l'utilisateur qui "
+    "l'ex\351cute). Retirez l'entr\351e (setfacl -x) ou utilisez un autre "
+    "r\351pertoire.\n",
+    /* 72 */
+    "ERREUR : %s (propri\351taire %s:%s, mode %s) peut \352tre modifi\351 par des "
+    "membres du groupe root autres que root : %s ; rien n'a \351t\351 chang\351. Tant "
+    "que le groupe root a d'autres membres, aucun r\351pertoire o\371 travaille le "
+    "programme d'installation ne peut \352tre modifiable par ce groupe. Fermez-le "
+    "(chmod g-w) ou utilisez un autre r\351pertoire.\n",
+    /* 73 */
+    "ERREUR : %s (propri\351taire %s:%s, mode %s), que le programme d'installation "
+    "cr\351ait, n'est pas le sien : un autre utilisateur l'a cr\351\351 avant lui ou "
+    "peut le modifier. L'installation s'est arr\352t\351e avant d'y mettre quoi que ce "
+    "soit. Supprimez-le, ou donnez-le \340 root et fermez-le, puis relancez le "
+    "programme d'installation.\n",
 };
-static_assert(AllTextsPresent(NLS_FRENCH), "NLS_FRENCH needs 71 texts");
+static_assert(AllTextsPresent(NLS_FRENCH), "NLS_FRENCH needs a text at every id");
 
 constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     /*  0 */ "",
@@ -911,8 +980,27 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     /* 70 */
     "\n"
     "eine Wahl eingeben:  ",
+    /* 71 */
+    "FEHLER: %s (Eigent\374mer %s:%s, Modus %s) kann von anderen Benutzern als root "
+    "\374ber seinen ACL-Eintrag %s ge\344ndert werden; es wurde nichts ge\344ndert. "
+    "Jedes Verzeichnis von / bis dorthin, wo das Installationsprogramm arbeitet, "
+    "darf nur f\374r root (oder den ausf\374hrenden Benutzer) beschreibbar sein. "
+    "Entfernen Sie den Eintrag (setfacl -x) oder verwenden Sie ein anderes "
+    "Verzeichnis.\n",
+    /* 72 */
+    "FEHLER: %s (Eigent\374mer %s:%s, Modus %s) kann von Mitgliedern der Gruppe root "
+    "au\337er root ge\344ndert werden: %s; es wurde nichts ge\344ndert. Solange die "
+    "Gruppe root weitere Mitglieder hat, darf kein Verzeichnis, in dem das "
+    "Installationsprogramm arbeitet, f\374r diese Gruppe beschreibbar sein. "
+    "Schlie\337en Sie es (chmod g-w) oder verwenden Sie ein anderes Verzeichnis.\n",
+    /* 73 */
+    "FEHLER: %s (Eigent\374mer %s:%s, Modus %s), das das Installationsprogramm "
+    "gerade anlegte, ist nicht sein eigenes: ein anderer Benutzer hat es zuerst "
+    "angelegt oder kann es \344ndern. Die Installation hielt an, bevor etwas "
+    "hineingelegt wurde. Entfernen Sie es, oder geben Sie es root und schlie\337en "
+    "Sie es, und starten Sie das Installationsprogramm erneut.\n",
 };
-static_assert(AllTextsPresent(NLS_GERMAN), "NLS_GERMAN needs 71 texts");
+static_assert(AllTextsPresent(NLS_GERMAN), "NLS_GERMAN needs a text at every id");
 
 constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     /*  0 */ "",
@@ -1093,8 +1181,24 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     /* 70 */
     "\n"
     "Digite uma sele\347\343o:  ",
+    /* 71 */
+    "ERRO: %s (dono %s:%s, modo %s) pode ser alterado por usu\341rios que n\343o s\343o "
+    "root atrav\351s da sua entrada de ACL %s; nada foi alterado. Cada diret\363rio "
+    "de / at\351 onde o instalador trabalha s\363 pode ser grav\341vel pelo root (ou "
+    "pelo usu\341rio que o executa). Remova a entrada (setfacl -x) ou use outro "
+    "diret\363rio.\n",
+    /* 72 */
+    "ERRO: %s (dono %s:%s, modo %s) pode ser alterado por membros do grupo root "
+    "que n\343o s\343o root: %s; nada foi alterado. Enquanto o grupo root tiver outros "
+    "membros, nenhum diret\363rio onde o instalador trabalha pode ser grav\341vel "
+    "por esse grupo. Feche-o (chmod g-w) ou use outro diret\363rio.\n",
+    /* 73 */
+    "ERRO: %s (dono %s:%s, modo %s), que o instalador estava criando, n\343o \351 "
+    "dele: outro usu\341rio o criou antes ou pode alter\341-lo. O instalador parou "
+    "antes de colocar qualquer coisa nele. Remova-o, ou torne-o do root e feche-o, "
+    "e execute o instalador de novo.\n",
 };
-static_assert(AllTextsPresent(NLS_PORTUGUESE), "NLS_PORTUGUESE needs 71 texts");
+static_assert(AllTextsPresent(NLS_PORTUGUESE), "NLS_PORTUGUESE needs a text at every id");
 
 // Each table fits the area that holds its texts converted to UTF-8.
 static_assert(Utf8Bytes(NLS_ENGLISH) <= NLS_UTF8_AREA && Utf8Bytes(NLS_SPANISH) <= NLS_UTF8_AREA,

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include "install/nls.h"
+#include "install/owndirs.h"
 #include "support/errors.h"
 #include "support/files.h"
 #include "support/globals.h"
@@ -87,6 +88,13 @@ int GatherTrustedKeys(const char *work) {
     // could write it could have taken the keys away.
     DIR *dir = TrustedKeysDirSafe(TRUSTED_KEYS_DIR) ? opendir(TRUSTED_KEYS_DIR) : nullptr;
     if (dir == nullptr) {
+        // An ACL entry or group root's members, which its mode does not
+        // show, are named first.
+        DirChain chain;
+        if (!CheckDirChain(TRUSTED_KEYS_DIR, &chain) && chain.fault == CHAIN_UNSAFE &&
+            chain.why != WHY_MODE) {
+            ShowUnsafeEntry(chain);
+        }
         ErrorMsg(2, 1, nlsSetupStrCvt(MSG_KEYS_DIR_UNSAFE), TRUSTED_KEYS_DIR);
         exit(1); // not reached: ErrorMsg of type 2 ends the run
     }

@@ -8,6 +8,7 @@
 #include "support/errors.h"
 #include "support/globals.h"
 #include "install/nls.h"
+#include "install/owndirs.h"
 #include "install/scripts.h"
 #include "support/files.h"
 #include "support/mem.h"
@@ -258,6 +259,29 @@ void EditWithSed(const char *script, const char *name) {
     PutMem(tmpName);
 }
 
+// Makes the directory that holds path (when path names one) as the run's own.
+void MakeParentDirectory(const char *path) {
+    char *parent = SaveStr("%s", path);
+    char *slash = strrchr(parent, '/');
+    if (slash != nullptr) {
+        slash[slash == parent ? 1 : 0] = '\0';
+        MakeRunDirectory(parent, MODE_FATAL);
+    }
+    PutMem(parent);
+}
+
+// Copies WORK/pkg/name to dest (cp -pr) for a dirto line: the directory that
+// holds dest is made as the run's own first, and a dest the copy made must
+// be the run's own too.
+void CopyToDest(const char *pkg, const char *name, const char *dest) {
+    MakeParentDirectory(dest);
+    bool missing = GetFileType(dest) == 0;
+    SysCmd(CMD_CP_R, MODE_WARN, "%s/%s/%s %s", pVarenInstallDir, pkg, name, dest);
+    if (missing && GetFileType(dest) == 1) {
+        RequireOwnDirectory(dest);
+    }
+}
+
 // Carries out the attribute pairs from word index first on, acting on
 // APP/name. A "sed" in the first position takes the rest of the line.
 void RunAttributes(const PkgLine &line, const char *name, int first) {
@@ -268,6 +292,7 @@ void RunAttributes(const PkgLine &line, const char *name, int first) {
             SysCmd(CMD_CHMOD, MODE_FATAL, "%s %s/%s", value, pAppDir, name);
             break;
         case ATTR_BAT: {
+            MakeRunDirectory("/usr/bin", MODE_FATAL);
             char *wrapper = SaveStr("/usr/bin/%s", value);
             GenSimpleScript(wrapper, ScriptShShell, SimpleScript, pAppDir, pAppDir, name);
             PutMem(wrapper);
@@ -280,6 +305,7 @@ void RunAttributes(const PkgLine &line, const char *name, int first) {
             SysCmd(CMD_CHGRP, MODE_FATAL, "-R %s %s/%s", value, pAppDir, name);
             break;
         case ATTR_LINK:
+            MakeParentDirectory(value);
             SysCmd(CMD_LN, MODE_FATAL, "-s %s/%s %s", pAppDir, name, value);
             break;
         case ATTR_NAME:
@@ -380,7 +406,7 @@ bool RunLine(const ListPlace &at, const PkgLine &line, const char *pkg) {
         SysCmd(CMD_CP_R, MODE_WARN, "%s/%s/%s %s", pVarenInstallDir, pkg, name, pAppDir);
         break;
     case DIR_DIRTO:
-        SysCmd(CMD_CP_R, MODE_WARN, "%s/%s/%s %s", pVarenInstallDir, pkg, name, dest);
+        CopyToDest(pkg, name, dest);
         break;
     case DIR_TOUCH:
         SysCmd(CMD_TOUCH, MODE_WARN, "%s/%s", pAppDir, name);
@@ -396,7 +422,7 @@ bool RunLine(const ListPlace &at, const PkgLine &line, const char *pkg) {
             return false;
         }
         char *dir = SaveStr("%s/%s", pAppDir, name);
-        CreateFile(dir, nullptr, "775", nullptr, nullptr);
+        MakeOwnDirectory(dir, OwnDirMode());
         PutMem(dir);
         break;
     }

@@ -48,14 +48,17 @@ FILE *StartScript(const char *path, const char *shell) {
     return out;
 }
 
-// Closes a written script and makes it executable (a failing chmod is not
-// reported). A script that could not be written whole (a full file system)
+// Closes a written script, takes every ACL entry that grants write off it
+// and makes it executable (a failing chmod is not reported). A script that could not be written whole (a full file system)
 // counts as a failed step.
 void FinishScript(FILE *out, const char *path) {
     bool written = !ferror(out);
     if (fclose(out) != 0 || !written) {
         ScriptFailed(path);
     }
+    // An entry inherited from the directory's default ACL must not let
+    // others write the script once it is executable.
+    CloseAcl(path);
     SysCmd(CMD_CHMOD, MODE_QUIET, "755 %s", path);
 }
 

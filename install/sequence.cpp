@@ -11,6 +11,7 @@
 #include "install/scripts.h"
 #include "install/medium.h"
 #include "install/nls.h"
+#include "install/owndirs.h"
 #include "install/running.h"
 #include "install/spooler.h"
 #include "support/files.h"
@@ -82,7 +83,7 @@ static void BeginFirstInstallation() {
     }
     madeUsrVendor = GetFileType(USR_VENDOR) == 0;
     if (madeUsrVendor) {
-        CreateFile(USR_VENDOR, nullptr, nullptr, nullptr, nullptr);
+        MakeRunDirectory(USR_VENDOR, MODE_FATAL);
     }
     int fd = open(FIRST_MARK, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0 || write(fd, madeUsrVendor ? "1" : "0", 1) != 1) {
@@ -97,9 +98,10 @@ static void BeginFirstInstallation() {
 // The mode of the directories that hold the interface scripts outside /usr
 // (BASE/Varen/tvxx and /usr/Varen). CUPS runs a queue's filter only from a
 // directory that neither group nor others may write, so on a CUPS host they
-// get 755; under the other spoolers the group may write them (775).
+// get 755; under the other spoolers the group may write them (775) unless
+// group root has other members.
 static const char *ScriptDirMode() {
-    return SniffCUPS() ? "755" : "775";
+    return SniffCUPS() ? "755" : OwnDirMode();
 }
 
 // On a CUPS host, gives 755 to each of APP, BASE/Varen and /usr/Varen that is
@@ -127,17 +129,17 @@ static void SecureScriptDirs() {
 // (the same mode, when missing) and the link /usr/Varen/tvxx to it.
 void createInstallationDirectories(const char *base) {
     if (strcmp(base, "/usr") == 0) {
-        CreateFile(pAppDir, nullptr, "755", nullptr, nullptr);
+        MakeOwnDirectory(pAppDir, "755");
         return;
     }
     const char *mode = ScriptDirMode();
     char *appDir = SaveStr("%s/%s/%s", base, VENDOR, PRODUCT);
-    CreateFile(appDir, nullptr, mode, nullptr, nullptr);
+    MakeOwnDirectory(appDir, mode);
     PutMem(appDir);
 
     // /usr/Varen gets the mode when this installation made it (at its start).
     if (madeUsrVendor) {
-        CreateFile(USR_VENDOR, nullptr, mode, nullptr, nullptr);
+        MakeOwnDirectory(USR_VENDOR, mode);
     }
 
     // A link an interrupted first installation made already stays.
@@ -250,9 +252,11 @@ int Install() {
         createInstallationDirectories(pTargetInstallDir);
         createPrintingSubsystemFile(pAppDir);
         createQueueScripts(spool);
-        CreateFile(spool, nullptr, "775", nullptr, nullptr);
+        MakeOwnDirectory(spool, OwnDirMode());
+        // The download directory is open to all by name: nothing of the
+        // installer's goes into it, and no chain is checked through it.
         char *download = SaveStr("%s/%s/__tva_download__", spool, PRODUCT);
-        CreateFile(download, nullptr, "777", nullptr, nullptr);
+        MakeOwnDirectory(download, "777");
         PutMem(download);
     } else {
         createPrintingSubsystemFile(pAppDir);

@@ -116,6 +116,8 @@ void CreateOwnWorkArea(const char *work) {
         }
         RefuseWorkArea(work);
     }
+    // Nothing the run unpacks in it inherits an entry that lets others write.
+    CloseAcl(work);
 }
 
 // Whether a line of the checksum file text, in sha256sum's form (the

@@ -10,8 +10,10 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include "support/globals.h"
 #include "support/mem.h"
 #include "support/savestr.h"
 #include "support/token.h"
@@ -183,16 +185,124 @@ bool OwnedByThisUser(const char *path) {
     return geteuid() == 0 || lstat(path, &st) != 0 || st.st_uid == geteuid();
 }
 
+// Whether group root has members besides root and the running user.
+static bool GroupRootShared() {
+    return pGroupRootOthers != nullptr && pGroupRootOthers[0] != '\0';
+}
+
+// A link's own mode means nothing; in a sticky directory nobody may rename
+// or remove another's entry.
+static bool LinkOrSticky(mode_t mode) {
+    return S_ISLNK(mode) || (S_ISDIR(mode) && (mode & S_ISVTX) != 0);
+}
+
 bool OwnedAndClosed(uid_t owner, gid_t group, mode_t mode) {
     if (owner != 0 && owner != geteuid())
         return false;
-    // A link's own mode means nothing; in a sticky directory nobody may
-    // rename or remove another's entry.
-    if (S_ISLNK(mode) || (S_ISDIR(mode) && (mode & S_ISVTX) != 0))
+    if (LinkOrSticky(mode))
         return true;
     if ((mode & S_IWOTH) != 0)
         return false;
-    return (mode & S_IWGRP) == 0 || group == 0;
+    return (mode & S_IWGRP) == 0 || (group == 0 && !GroupRootShared());
+}
+
+// The extended attributes that hold an entry's ACLs, and their layout.
+static constexpr char AclAccess[] = "system.posix_acl_access";
+static constexpr char AclDefault[] = "system.posix_acl_default";
+constexpr size_t ACL_HEADER_SIZE = 4;
+constexpr size_t ACL_ENTRY_SIZE = 8;
+constexpr unsigned ACL_VERSION = 2;
+// Room for the ACLs read here: 511 entries, far beyond what any file system keeps.
+constexpr size_t ACL_BUF_SIZE = ACL_HEADER_SIZE + 511 * ACL_ENTRY_SIZE;
+
+// The little-endian number of bytes octets at p.
+static unsigned LittleEndian(const unsigned char *p, int bytes) {
+    unsigned value = 0;
+    for (int i = bytes - 1; i >= 0; i--)
+        value = (value << 8) | p[i];
+    return value;
+}
+
+// Entry i of a binary ACL whose size was checked.
+static AclEntry AclEntryAt(const unsigned char *data, size_t i) {
+    const unsigned char *p = data + ACL_HEADER_SIZE + i * ACL_ENTRY_SIZE;
+    return AclEntry{LittleEndian(p, 2), LittleEndian(p + 2, 2), LittleEndian(p + 4, 4)};
+}
+
+// Number of entries of a binary ACL, or -1 when it is none.
+static long AclEntryCount(const unsigned char *data, size_t size) {
+    if (size < ACL_HEADER_SIZE || (size - ACL_HEADER_SIZE) % ACL_ENTRY_SIZE != 0 ||
+        LittleEndian(data, 4) != ACL_VERSION)
+        return -1;
+    return static_cast<long>((size - ACL_HEADER_SIZE) / ACL_ENTRY_SIZE);
+}
+
+// Whether a named entry's write reaches someone other than root and this user.
+static bool WritesForOthers(const AclEntry &e) {
+    if ((e.perm & ACL_WRITE) == 0)
+        return false;
+    if (e.tag == ACL_TAG_USER)
+        return e.id != 0 && e.id != geteuid();
+    return e.tag == ACL_TAG_GROUP && (e.id != 0 || GroupRootShared());
+}
+
+int AclLetsOthersWrite(const unsigned char *data, size_t size, AclEntry *found) {
+    long count = AclEntryCount(data, size);
+    if (count < 0)
+        return -1;
+    // Without a mask a named entry cannot stand; with one it bounds them all.
+    unsigned mask = ACL_READ | ACL_WRITE | ACL_EXECUTE;
+    for (long i = 0; i < count; i++) {
+        AclEntry e = AclEntryAt(data, static_cast<size_t>(i));
+        if (e.tag == ACL_TAG_MASK)
+            mask = e.perm;
+    }
+    for (long i = 0; i < count; i++) {
+        AclEntry e = AclEntryAt(data, static_cast<size_t>(i));
+        if ((mask & ACL_WRITE) != 0 && WritesForOthers(e)) {
+            *found = e;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+// Reads the ACL attribute name of path (not followed) into buf; its size, 0
+// when there is none (or no ACLs on that file system), -1 when unreadable.
+static ssize_t ReadAcl(const char *path, const char *name, unsigned char *buf) {
+    ssize_t got = lgetxattr(path, name, buf, ACL_BUF_SIZE);
+    if (got >= 0)
+        return got;
+    return errno == ENODATA || errno == ENOTSUP ? 0 : -1;
+}
+
+bool CloseAcl(const char *path) {
+    bool closed = true;
+    const char *const names[] = {AclAccess, AclDefault};
+    for (const char *name : names) {
+        unsigned char buf[ACL_BUF_SIZE];
+        ssize_t got = ReadAcl(path, name, buf);
+        long count = got > 0 ? AclEntryCount(buf, static_cast<size_t>(got)) : 0;
+        if (got < 0 || count < 0) {
+            closed = false;
+            continue;
+        }
+        // The entries kept are moved down over those dropped, in order.
+        size_t kept = 0;
+        for (long i = 0; i < count; i++) {
+            AclEntry e = AclEntryAt(buf, static_cast<size_t>(i));
+            bool named = e.tag == ACL_TAG_USER || e.tag == ACL_TAG_GROUP;
+            if (named && (e.perm & ACL_WRITE) != 0)
+                continue;
+            memmove(buf + ACL_HEADER_SIZE + kept * ACL_ENTRY_SIZE,
+                    buf + ACL_HEADER_SIZE + static_cast<size_t>(i) * ACL_ENTRY_SIZE, ACL_ENTRY_SIZE);
+            kept++;
+        }
+        if (kept < static_cast<size_t>(count) &&
+            lsetxattr(path, name, buf, ACL_HEADER_SIZE + kept * ACL_ENTRY_SIZE, 0) != 0)
+            closed = false;
+    }
+    return closed;
 }
 
 // Links CheckDirChain follows in one path at most, as many as the kernel does.
@@ -201,6 +311,7 @@ constexpr int CHAIN_LINKS_MAX = 40;
 // Records fault at entry (with its status, when known) in chain; false.
 static bool ChainFails(DirChain *chain, int fault, const char *entry, const struct stat *st) {
     chain->fault = fault;
+    chain->why = WHY_MODE;
     CopyPart(chain->where, sizeof(chain->where), entry, strlen(entry));
     chain->owner = st ? st->st_uid : 0;
     chain->group = st ? st->st_gid : 0;
@@ -217,8 +328,39 @@ static void DropLastName(char *out, size_t *len) {
     out[*len] = '\0';
 }
 
+bool HasAcl(const char *path) {
+    return lgetxattr(path, AclAccess, nullptr, 0) > 0 || lgetxattr(path, AclDefault, nullptr, 0) > 0;
+}
+
+// Checks the entry at path (status st) as CheckDirChain does; false with the
+// fault recorded in chain when someone else may change it.
+static bool EntryClosed(const char *path, const struct stat &st, DirChain *chain) {
+    if (!OwnedAndClosed(st.st_uid, st.st_gid, st.st_mode)) {
+        ChainFails(chain, CHAIN_UNSAFE, path, &st);
+        // Only group root's members stand in the way.
+        if (st.st_gid == 0 && OwnedAndClosed(st.st_uid, 0, st.st_mode & ~S_IWGRP))
+            chain->why = WHY_GROUP_ROOT;
+        return false;
+    }
+    if (LinkOrSticky(st.st_mode))
+        return true;
+    unsigned char acl[ACL_BUF_SIZE];
+    ssize_t got = ReadAcl(path, AclAccess, acl);
+    int opens = got > 0 ? AclLetsOthersWrite(acl, static_cast<size_t>(got), &chain->acl) : 0;
+    if (got < 0 || opens < 0)
+        return ChainFails(chain, CHAIN_UNREADABLE, path, &st);
+    if (opens == 0)
+        return true;
+    AclEntry entry = chain->acl;
+    ChainFails(chain, CHAIN_UNSAFE, path, &st);
+    chain->why = WHY_ACL;
+    chain->acl = entry;
+    return false;
+}
+
 bool CheckDirChain(const char *path, DirChain *chain) {
     chain->fault = CHAIN_SAFE;
+    chain->why = WHY_MODE;
     chain->exists = false;
     chain->where[0] = '\0';
     // What is left to walk, always absolute; the walked part goes to out,
@@ -242,8 +384,8 @@ bool CheckDirChain(const char *path, DirChain *chain) {
     struct stat st;
     if (lstat("/", &st) != 0)
         return ChainFails(chain, CHAIN_UNREADABLE, "/", nullptr);
-    if (!OwnedAndClosed(st.st_uid, st.st_gid, st.st_mode))
-        return ChainFails(chain, CHAIN_UNSAFE, "/", &st);
+    if (!EntryClosed("/", st, chain))
+        return false;
     int missing = 0; // components at the end of out that do not exist
     int links = 0;
     for (const char *p = rest; *p != '\0';) {
@@ -272,8 +414,8 @@ bool CheckDirChain(const char *path, DirChain *chain) {
         }
         if (!S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode))
             return ChainFails(chain, CHAIN_NOT_DIRECTORY, out, &st);
-        if (!OwnedAndClosed(st.st_uid, st.st_gid, st.st_mode))
-            return ChainFails(chain, CHAIN_UNSAFE, out, &st);
+        if (!EntryClosed(out, st, chain))
+            return false;
         if (S_ISDIR(st.st_mode))
             continue;
         // A link: its target is walked from the directory that holds it (from

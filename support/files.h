@@ -51,6 +51,27 @@ enum ChainFault : int {
     CHAIN_UNSAFE = 2,        // an entry someone other than root or this user may change
     CHAIN_UNREADABLE = 3,    // cannot be examined, a loop of links, a path beyond PATH_MAX
 };
+// Why CheckDirChain found an entry that someone else may change.
+enum ChainWhy : int {
+    WHY_MODE = 0,       // its owner, or its mode bits let others or a group other than root's write
+    WHY_ACL = 1,        // a named entry of its access ACL (chain->acl) lets someone else write
+    WHY_GROUP_ROOT = 2, // group root may write it, and group root has members besides root
+};
+// One entry of a POSIX ACL as the kernel keeps it in an extended attribute.
+struct AclEntry {
+    unsigned tag;  // ACL_TAG_*
+    unsigned perm; // ACL_READ | ACL_WRITE | ACL_EXECUTE
+    unsigned id;   // the user's or group's id of a named entry
+};
+constexpr unsigned ACL_TAG_USER_OBJ = 0x01;
+constexpr unsigned ACL_TAG_USER = 0x02; // a named user
+constexpr unsigned ACL_TAG_GROUP_OBJ = 0x04;
+constexpr unsigned ACL_TAG_GROUP = 0x08; // a named group
+constexpr unsigned ACL_TAG_MASK = 0x10;
+constexpr unsigned ACL_TAG_OTHER = 0x20;
+constexpr unsigned ACL_READ = 4;
+constexpr unsigned ACL_WRITE = 2;
+constexpr unsigned ACL_EXECUTE = 1;
 // The result of CheckDirChain.
 struct DirChain {
     int fault;               // a ChainFault
@@ -61,20 +82,42 @@ struct DirChain {
     uid_t owner;             // its owner, group and mode (lstat), when it could be examined
     gid_t group;
     mode_t mode;
+    int why;                 // a ChainWhy, for CHAIN_UNSAFE
+    AclEntry acl;            // the ACL entry at fault, for WHY_ACL
 };
 // Whether an entry of this owner, group and mode can be changed by nobody but
 // root and the running user: it belongs to root or to that user, and neither
-// others nor a group other than root's (gid 0) may write it, unless it is a
-// sticky directory (in which only the owner of an entry may rename it).
+// others nor a group other than root's (gid 0) may write it, nor group root
+// when it has members besides root and this user (pGroupRootOthers), unless
+// it is a sticky directory (in which only the owner of an entry may rename it).
 bool OwnedAndClosed(uid_t owner, gid_t group, mode_t mode);
+// Looks through a binary access ACL (size bytes as the extended attribute
+// system.posix_acl_access holds it: a 4-byte version 2 header, then 8-byte
+// entries tag, perm, id, little-endian) for a named user or group entry
+// whose write the mask lets through and that gives it to someone other than
+// root and the running user: any group but root's, and group root when it
+// has other members. Returns 1 with *found set when there is one, 0 when
+// there is none, -1 when the text is no such ACL.
+int AclLetsOthersWrite(const unsigned char *data, size_t size, AclEntry *found);
 // Walks path (a relative one from the working directory) from / down as the
 // kernel looks it up, links followed, and checks every directory it passes
-// through, and every link, with OwnedAndClosed; each existing entry must be a
-// directory or a link. True when all pass: then nobody but root and this user
-// can change what the path names, and chain->resolved names the same place
-// by real directories. Otherwise chain->fault tells the first fault on the way
-// and chain->where the entry. A missing end is no fault (chain->exists false).
+// through, and every link, with OwnedAndClosed and, for a directory that is
+// not sticky, its access ACL with AclLetsOthersWrite; each existing entry
+// must be a directory or a link. True when all pass: then nobody but root and
+// this user can change what the path names, and chain->resolved names the
+// same place by real directories. Otherwise chain->fault tells the first
+// fault on the way, chain->where the entry and chain->why the reason. A
+// missing end is no fault (chain->exists false). A default ACL is no fault:
+// it opens nothing of the directory itself.
 bool CheckDirChain(const char *path, DirChain *chain);
+// Removes from the access and the default ACL of path (never followed) every
+// named user or group entry that grants write, so that no later chmod of what
+// the run made opens it to someone else; entries that only read stay. True
+// when none is left (a file system without ACLs has none).
+bool CloseAcl(const char *path);
+// True when path (never followed) has an access or a default ACL, for which
+// ls -l shows a "+" behind the mode.
+bool HasAcl(const char *path);
 // Removes the entry at path without following any link: a file, a link or a
 // whole directory tree (through descriptors, never by name below path).
 // True when nothing is left at path.

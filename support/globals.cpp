@@ -15,3 +15,4 @@ uint8_t flCreatedTmpDir = 0;
 uint8_t flDotLineOpen = 0;
 char *pCreatedWorkDir = nullptr;
 const char pBinaryInstanceCheckList[] = ",tvadmin,tvqadmin,tolvar,tvrtvxxtty,TVQ,TVRM,vsf,";
+char *pGroupRootOthers = nullptr;

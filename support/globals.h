@@ -15,3 +15,7 @@ extern uint8_t flDotLineOpen;    // progress dots stand on standard output witho
 extern uint8_t flCreatedTmpDir;  // the installer created the work-area directory
 extern char *pCreatedWorkDir;    // that directory, when it is the one in use; else null
 extern const char pBinaryInstanceCheckList[];
+// Names of group root's members (gid 0) besides root and the running user,
+// comma-separated, as found once at start-up; null when it has none. While
+// it has some, a directory that group root may write is not closed.
+extern char *pGroupRootOthers;

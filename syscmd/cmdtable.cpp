@@ -102,9 +102,10 @@ constexpr ComEntry ComRows[] = {
     {"lssrc", "", nullptr, 0},        // 81
     {"sha256sum", "-c", nullptr, 0},  // 82
     {"gpgv", "", nullptr, 0},         // 83
-    {nullptr, nullptr, nullptr, 0},   // 84: end of table
+    {"getent", "", nullptr, 0},       // 84
+    {nullptr, nullptr, nullptr, 0},   // 85: end of table
 };
-static_assert(sizeof(ComRows) / sizeof(ComRows[0]) == COM_COUNT, "the table has 85 rows");
+static_assert(sizeof(ComRows) / sizeof(ComRows[0]) == COM_COUNT, "the table has 86 rows");
 static_assert(CMD_END == COM_COUNT - 1, "the end record is the last row");
 static_assert(ComRows[CMD_END].pName == nullptr && ComRows[CMD_END].pOpts == nullptr,
               "the end record has no name");
@@ -113,7 +114,7 @@ static_assert(ComRows[CMD_NONE].pName[0] == '\0' && ComRows[CMD_LINE].pName[0] =
 static_assert(ComRows[CMD_SH].pName[0] == 's' && ComRows[CMD_SH].pName[1] == 'h' &&
                   ComRows[CMD_SH].pName[2] == '\0',
               "row 31 is the shell");
-static_assert(ComRows[CMD_GPGV].pName != nullptr, "row 83 is the last command");
+static_assert(ComRows[CMD_GETENT].pName != nullptr, "row 84 is the last command");
 
 // Writable copy of ComRows (constant-initialised, so it is complete before any
 // code runs). The unsized definition makes a missing row a compile error
@@ -131,9 +132,9 @@ ComEntry ComList[] = {
     ComRows[63], ComRows[64], ComRows[65], ComRows[66], ComRows[67], ComRows[68], ComRows[69],
     ComRows[70], ComRows[71], ComRows[72], ComRows[73], ComRows[74], ComRows[75], ComRows[76],
     ComRows[77], ComRows[78], ComRows[79], ComRows[80], ComRows[81], ComRows[82], ComRows[83],
-    ComRows[84],
+    ComRows[84], ComRows[85],
 };
-static_assert(sizeof(ComList) / sizeof(ComList[0]) == COM_COUNT, "ComList has 85 rows");
+static_assert(sizeof(ComList) / sizeof(ComList[0]) == COM_COUNT, "ComList has 86 rows");
 
 // Index of the command names for the start-up lookup: open addressing over
 // NAME_SLOTS slots, each holding a command id or -1. Built at compile time,

@@ -12,7 +12,7 @@ struct ComEntry {
     int32_t Delay;     // after each run: 0 nothing, N > 0 sleep N s, -1 wait for the process
 };
 
-constexpr int COM_COUNT = 85;
+constexpr int COM_COUNT = 86;
 extern ComEntry ComList[COM_COUNT];
 
 // Command ids: the row index in ComList. Call sites use these names.
@@ -101,7 +101,8 @@ enum CmdId : int {
     CMD_LSSRC = 81,
     CMD_SHA256SUM = 82, // sha256sum -c: the medium's checksum file
     CMD_GPGV = 83,      // gpgv: the signature of the medium's checksum file
-    CMD_END = 84,       // end record
+    CMD_GETENT = 84,    // getent: users and groups, from a directory service too
+    CMD_END = 85,       // end record
 };
 
 extern char SearchPaths[44]; // "/usr/sbin:/usr/bin:/bin:/sbin:/etc:/usr/etc"

@@ -103,11 +103,11 @@ run workdirs -c "LANG=fr_FR.ISO8859-1 /mnt/cd/setup '$WORKDIR' && cp /tmp/setup.
     /mnt/cd/setup /var/tmp/e2e-new"
 expect_status 0
 expect_lacks "log of the second run" "$(file_text /tmp/e2e.log2)" "mkdir -p /var/tmp/e2e-keep"
-expect_contains "log of the third run" "$LOG" "mkdir -p /var/tmp/e2e-new"
+expect_contains "log of the third run" "$LOG" "mkdir -p -m 755 /var/tmp/e2e-new"
 expect_exists /var/tmp/e2e-keep/mine /var/tmp/e2e-new/theirs
 expect_absent "$WORKDIR" $W /var/tmp/e2e-keep/VarenInstall /var/tmp/e2e-new/VarenInstall
 LOG=$(file_text /tmp/e2e.log1)
-expect_log "/usr/bin/mkdir -p $WORKDIR;/usr/bin/cp -p /mnt/cd/disks $WORKDIR/VarenInstall;\
+expect_log "/usr/bin/mkdir -p -m 755 $WORKDIR;/usr/bin/cp -p /mnt/cd/disks $WORKDIR/VarenInstall;\
 /usr/bin/cp -p /mnt/cd/Linuxi386Tvxx.tar.Z $WORKDIR/VarenInstall;/usr/bin/rm -rf  $WORKDIR/VarenInstall"
 expect_nodes $A/vsf f 4755
 expect_eq "tvqadmin calls" "$(file_text /tmp/e2e.calls)" "tvqadmin -upgrade LANG=fr_FR cwd=/usr

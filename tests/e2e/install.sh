@@ -38,7 +38,7 @@ CONTROL=$'"'"'Hhost 1\nPalice\nJ-dq3 report\nZduplex,,media=a4 -dq2\n'"'"' PRINT
   /usr/Varen/tvxx/VarenPrinttvxx -Ajob1 && cp /tmp/tvrtvxxtty.calls /tmp/e2e.lprng'
 run road
 expect_status 0
-C=/usr/bin/chmod S=/var/spool/Varen CP="/usr/bin/cp -p" MK="/usr/bin/mkdir -p" Z=$W/Linuxi386Tvxx.tar
+C=/usr/bin/chmod S=/var/spool/Varen CP="/usr/bin/cp -p" MK="/usr/bin/mkdir -p -m 755" Z=$W/Linuxi386Tvxx.tar
 expect_log "$CP /mnt/cd/sha256sums $W;$CP /mnt/cd/disks $W;$CP /mnt/cd/pkg_tar.001 $W;\
 $CP /mnt/cd/pkg_tar.002 $W;/usr/bin/cat  $W/pkg_tar.001 >> $Z.Z;/usr/bin/cat  $W/pkg_tar.002 >> $Z.Z;\
 /usr/bin/uncompress  $Z.Z;/usr/bin/tar xvfp $Z;/usr/bin/rm -rf $Z;$MK $A;$C  755 $A;\

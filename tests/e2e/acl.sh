@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# shellcheck disable=SC2016 # a literal "$(" in the expected text
+# Whole runs against what a local user gets from ACLs, from group root and from a directory she makes
+# first where the run was about to make it: each run refuses before anything changes, or finishes as its own.
+# shellcheck source=tests/e2e/lib.sh
+. "$(dirname "$0")/lib.sh"
+need setfacl getfacl setpriv
+
+MEDIUM=$(make_medium whole --whole)
+fresh
+SEED="$SPOOLER_LPRNG" PROGRAM=/bin/bash TIMEOUT=90
+IFS= read -r -d '' ACLS <<'SCRIPT' || :
+try() {   # try NAME [ARG...]: from a host without the suite: the status and the first error line up to ";"
+    rm -rf /usr/Varen /opt/Varen /var/spool/Varen /usr/bin/tvadmin /tmp/VarenInstall
+    /mnt/cd/setup "${@:2}" </dev/null >/tmp/e2e.out 2>/tmp/e2e.err
+    echo "$1: $? $(ls -d /usr/Varen 2>/dev/null | tr "\n" " ")$(grep -m 1 ERROR /tmp/e2e.err | cut -d ";" -f 1)"
+}
+mkdir -p /var/tmp/w /var/tmp/r /var/tmp/d /opt/b /opt/g /opt/share /etc/Varen/trusted.gpg.d
+setfacl -m u:nobody:rwx /var/tmp/w /opt/b /etc/Varen/trusted.gpg.d && setfacl -m g:staff:rwx /opt/g
+setfacl -m u:nobody:r-x /var/tmp/r && setfacl -d -m u:nobody:rwx /var/tmp/d
+setfacl -d -m u:nobody:rwx,u:daemon:r-x,g:staff:rwx /opt/share
+try work_acl /var/tmp/w
+try base_acl install /opt/b
+try group_acl install /opt/g
+try keys_acl
+setfacl -b /etc/Varen/trusted.gpg.d && setfacl -d -m u:nobody:rwx /etc/Varen/trusted.gpg.d
+try keys_default
+try work_read_only /var/tmp/r
+try work_default /var/tmp/d
+try base_default install /opt/share
+echo "opened: $(getfacl -R -p /opt/share/Varen 2>&1 | grep -c -e user:nobody:.w -e group:staff:.w)" \
+    "kept: $(getfacl -p /opt/share/Varen/tvxx/queues | grep -e '^user:daemon' -e '^mask')" \
+    "modes: $(stat -c %A /opt/share/Varen/tvxx /opt/share/Varen/tvxx/tvqadmin | paste -s -d " ")"
+# A user whose primary group is root's, and one that group root names: only root's own modes are closed.
+printf "%s\n" e2eroot:x:4242:0::/:/bin/false e2emember:x:4243:100::/:/bin/false >>/etc/passwd
+sed -i "s/^root:x:0:$/root:x:0:root,e2emember/" /etc/group && mkdir -m 775 /opt/gr
+try group_root install /opt/gr
+try group_root_host install /opt
+echo "modes: $(stat -c %A /usr/Varen /opt/Varen/tvxx /var/spool/Varen | paste -s -d " ")" \
+    "$(grep -c "get mode 755" /tmp/setup.log)"
+sed -i "/^e2e/d" /etc/passwd && sed -i "s/^root:x:0:root,e2emember$/root:x:0:/" /etc/group
+# The stand-in mkdir: she makes the directory first, as her own, between the run's check and its mkdir.
+mv /usr/bin/mkdir /usr/bin/mkdir.real && cat >/usr/bin/mkdir.standin <<"MKDIR" && chmod 755 /usr/bin/mkdir.standin
+#!/bin/sh
+for a; do case $a in /tmp/newbase|/var/tmp/Varen) nobody /usr/bin/mkdir.real -m 777 "$a" ;; esac; done
+exec /usr/bin/mkdir.real "$@"
+MKDIR
+sed -i "s|nobody |setpriv --reuid=65534 --regid=65534 --clear-groups -- |" /usr/bin/mkdir.standin
+for base in /tmp/newbase /var/tmp; do
+    rm -rf /tmp/newbase && cp /usr/bin/mkdir.standin /usr/bin/mkdir && try "race $base" install $base
+    echo "in hers: $(find /tmp/newbase /var/tmp/Varen -mindepth 1 2>/dev/null | wc -l)" \
+        "$(ls -d /usr/Varen/tvxx 2>&1 | cut -d : -f 3)"
+    rm -rf /tmp/newbase /var/tmp/Varen && cp /usr/bin/mkdir.real /usr/bin/mkdir && try "rerun $base" install $base
+    echo "own: $(stat -c "%U %A" $base/Varen/tvxx) $(readlink /usr/Varen/tvxx)"
+done
+SCRIPT
+run acls -c "$ACLS"
+expect_status 0
+U="can be changed by users other than root through its ACL entry"
+M="which the installer was making, is not its own: another user made it first or can change it. The installer \
+stopped before putting anything in it. Remove it, or make it root's and closed, and run the installer again."
+expect_eq "runs" "$OUT" "work_acl: 1 ERROR: /var/tmp/w (owner root:root, mode drwxrwxr-x+) $U user:nobody:rwx
+base_acl: 1 ERROR: /opt/b (owner root:root, mode drwxrwxr-x+) $U user:nobody:rwx
+group_acl: 1 ERROR: /opt/g (owner root:root, mode drwxrwxr-x+) $U group:staff:rwx
+keys_acl: 1 ERROR: /etc/Varen/trusted.gpg.d (owner root:root, mode drwxrwxr-x+) $U user:nobody:rwx
+keys_default: 0 /usr/Varen 
+work_read_only: 0 /usr/Varen 
+work_default: 0 /usr/Varen 
+base_default: 0 /usr/Varen 
+opened: 0 kept: user:daemon:r-x
+mask::rwx modes: drwxrwxr-x -rwxr-xr-x
+group_root: 1 ERROR: /opt/gr (owner root:root, mode drwxrwxr-x) can be changed by members of group root other than \
+root: e2eroot,e2emember
+group_root_host: 0 /usr/Varen 
+modes: drwxr-xr-x drwxr-xr-x drwxr-xr-x 1
+race /tmp/newbase: 1 /usr/Varen ERROR: /tmp/newbase (owner nobody:nogroup, mode drwxrwxrwx), $M
+in hers: 0  No such file or directory
+rerun /tmp/newbase: 0 /usr/Varen 
+own: root drwxrwxr-x /tmp/newbase/Varen/tvxx
+race /var/tmp: 1 /usr/Varen ERROR: /var/tmp/Varen (owner nobody:nogroup, mode drwxrwxrwx), $M
+in hers: 0  No such file or directory
+rerun /var/tmp: 0 /usr/Varen 
+own: root drwxrwxr-x /var/tmp/Varen/tvxx
+"
+finish
