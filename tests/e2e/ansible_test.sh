@@ -36,9 +36,9 @@ host() {
     local d=$SCRATCH_ROOT/hosts/$1 p
     mkdir -p "$d/sb/rtmp" && printf '%s\n' "$COMMON_SEED" "$2" >"$d/seed" && printf '%s\n' "$COMMON_AFTER" >"$d/after"
     # The module files that the controller writes reach the host at the same path.
-    "$SANDBOX" --scratch "$d/sb" --medium "$MEDIA/good" --seed "$d/seed" --after "$d/after" --timeout 500 -- bash -c \
+    "$SANDBOX" --scratch "$d/sb" --medium "$MEDIA/good" --seed "$d/seed" --after "$d/after" --timeout 900 -- bash -c \
         'mount --bind /mnt/.sandbox/scratch/rtmp "$1" && : >/mnt/.sandbox/scratch/ready
-        for _ in $(seq 4900); do [ -e /mnt/.sandbox/scratch/stop ] && break; sleep 0.1; done' "fleet-$1" "$d/sb/rtmp" \
+        for _ in $(seq 8900); do [ -e /mnt/.sandbox/scratch/stop ] && break; sleep 0.1; done' "fleet-$1" "$d/sb/rtmp" \
         >"$d/out" 2>&1 &
     for _ in $(seq 300); do [ -e "$d/sb/ready" ] && break; sleep 0.1; done
     # The host's own sandbox, not a host of the same name in a test running beside this one.
@@ -58,11 +58,11 @@ host h4 'mkdir -p /var/lib/varen-tvxx-medium && echo kept >/var/lib/varen-tvxx-m
 host h1 "" "varen_log_dir=$RO"
 host h2 'mkdir -p /opt /var/print && ln -s /var/print /opt/print' \
     'varen_medium_on_host=/mnt/cd varen_setup_args="/var/tmp install //opt/print/."'
-host h3 'mkdir -p /usr/local/lib/e2e && printf "#!/bin/sh\nsleep 480\n" >/usr/local/lib/e2e/tvqadmin
+host h3 'mkdir -p /usr/local/lib/e2e && printf "#!/bin/sh\nsleep 880\n" >/usr/local/lib/e2e/tvqadmin
 chmod 755 /usr/local/lib/e2e/tvqadmin
 /usr/local/lib/e2e/tvqadmin </dev/null >/dev/null 2>&1 &' varen_running=quit varen_answered_stop_ok=false
 play() {   # play NAME ANSIBLE-PLAYBOOK-ARGS...: sets OUT and STATUS
-    scenario=$1 && timeout 150 ansible-playbook -i "$INV" "$PB" "${@:2}" >"$SCRATCH_ROOT/$1.out" 2>&1
+    scenario=$1 && timeout 300 ansible-playbook -i "$INV" "$PB" "${@:2}" >"$SCRATCH_ROOT/$1.out" 2>&1
     STATUS=$? OUT=$(cat "$SCRATCH_ROOT/$1.out")
 }
 recap() {   # recap HOST CHANGED FAILED (regular expressions; "-": the host did not run)
@@ -82,7 +82,7 @@ says 'install BASE\]\\" (a word is not an absolute path'; says 'varen_timeout is
 absent_at h1 /usr/Varen /var/lib/varen-tvxx-medium; absent_at h2 /usr/Varen; expect_absent "$L"
 rm "$SCRATCH_ROOT"/host_vars/*
 # The first batch (h4, a damaged medium) fails, the others run; h1's logs go to a read-only directory.
-scenario=first && timeout 150 unshare -m --propagation private bash -c 'mount --bind "$1" "$1" &&
+scenario=first && timeout 300 unshare -m --propagation private bash -c 'mount --bind "$1" "$1" &&
     mount -o remount,bind,ro "$1" && shift && exec "$@"' - "$RO" ansible-playbook -i "$INV" "$PB" \
     -e '{"varen_max_fail_percentage": 100, "varen_serial": [1, 3]}' >"$SCRATCH_ROOT/first.out" 2>&1
 STATUS=$? OUT=$(cat "$SCRATCH_ROOT/first.out")
@@ -115,7 +115,7 @@ expect_eq "h2's keys" "$(listing h2 /etc/Varen/trusted.gpg.d 1)" "a.gpg 644;b.gp
 # setup waits on h3 for the suite's program; a rerun then is refused unchanged; setup is killed.
 (play waits --limit h3 -e varen_running=wait) &
 waiter=$!
-setup_pid() { local p; for p in $(pgrep -f 'varen-tvxx-medium/run[.][^/]*/setup'); do
+setup_pid() { local p; for p in $(pgrep -f '^/var/lib/varen-tvxx-medium/run[.][^/]*/setup'); do
     [ "$(readlink "/proc/$p/ns/pid")" != "$(readlink "/proc/${PID[h3]}/ns/pid")" ] || echo "$p"; done; }
 lock=/proc/${PID[h3]}/root/run/VarenInstall.lock
 for _ in $(seq 300); do [ -n "$(setup_pid)" ] && [ -e "$lock" ] && ! flock -n "$lock" true && break; sleep 0.1; done
