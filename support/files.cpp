@@ -529,7 +529,9 @@ FILE *StartReplacement(const char *path, char **newPath) {
             close(fd);
             break;
         }
-        if (errno != EEXIST || !RemoveEntry(*newPath))
+        // A leftover file or link goes; a directory there is no leftover.
+        struct stat st;
+        if (errno != EEXIST || lstat(*newPath, &st) != 0 || S_ISDIR(st.st_mode) || unlink(*newPath) != 0)
             break;
     }
     fprintf(stderr, common_007, *newPath);

@@ -117,7 +117,7 @@ bool CreateTextFile(const char *path, const char *mode, int permissions, const c
 // Begins the whole replacement of path: a new file beside it, named path
 // and ".new", made by this run exclusively, never through a link, mode 0600
 // until FinishReplacement gives it its own. A leftover of an interrupted run
-// at that name is removed first. Null when it cannot be made (a line on
+// at that name (a file or a link, never a directory) is removed first. Null when it cannot be made (a line on
 // standard error then); *newPath is the new file's name (allocator-owned).
 FILE *StartReplacement(const char *path, char **newPath);
 // Ends what StartReplacement began: the text written whole, mode given,

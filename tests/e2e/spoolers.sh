@@ -34,7 +34,9 @@ q=/tmp/e2e.spool && mkdir -p $q && cd $q && chmod 755 .
 echo "alias job" >alias && echo "bkf job" >bkf && echo "raw job" >raw
 as_nobody() { setpriv --reuid=nobody --regid=nogroup --clear-groups -- "$@"; }
 # One job at a time, so that the tool's log holds one call after the other.
-jobs() { for _ in $(seq 150); do [ "$(grep -c '^  job on' /var/log/varen-tvxx/tvrtvxxtty.log)" = "$1" ] && break; sleep 0.1; done; }
+jobs() {
+    for _ in $(seq 150); do [ "$(grep -c '^  job on' /var/log/varen-tvxx/tvrtvxxtty.log)" = "$1" ] && break; sleep 0.1; done
+}
 as_nobody lpr -P office alias && jobs 1 && as_nobody lpr -P tb bkf && jobs 2
 as_nobody python3 - <<'PY'
 import socket
@@ -59,7 +61,10 @@ expect_contains "log" "$LOG" "write /usr/Varen/tvxx.first 0644 root:root"
 # Each call: the queue it was told, the queue variables, the bytes it read.
 calls=$(awk '/^tvrtvxxtty/ { if (c) print c; c = $2 } /^  TolvarQueue|^  TolvarHost/ { c = c " " $1 }
     /^  job / { sub(/^  job on standard input /, ""); c = c " " $0 } END { print c }' "$R$A/log/tvrtvxxtty.log" | sort)
-sum() { set -- "$R/tmp/e2e.spool/$1"; printf '(%s bytes, cksum %s): %s' "$(wc -c <"$1")" "$(cksum <"$1" | cut -d' ' -f1)" "$(head -n 1 "$1")"; }
+sum() {
+    set -- "$R/tmp/e2e.spool/$1"
+    printf '(%s bytes, cksum %s): %s' "$(wc -c <"$1")" "$(cksum <"$1" | cut -d' ' -f1)" "$(head -n 1 "$1")"
+}
 expect_eq "tvrtvxxtty's calls" "$(sed 's/TolvarHost_name=[^ ][^ ]*/TolvarHost_name=H/g' <<<"$calls")" \
     "[-dtb] TolvarHost_name=H TolvarQueue=tb $(sum bkf)
 [-dtq] TolvarHost_name=H TolvarQueue=tq TolvarQueue_requested=office $(sum alias)
