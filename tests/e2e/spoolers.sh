@@ -35,7 +35,8 @@ echo "alias job" >alias && echo "bkf job" >bkf && echo "raw job" >raw
 as_nobody() { setpriv --reuid=nobody --regid=nogroup --clear-groups -- "$@"; }
 # One job at a time, so that the tool's log holds one call after the other.
 jobs() {
-    for _ in $(seq 150); do [ "$(grep -c '^  job on' /var/log/varen-tvxx/tvrtvxxtty.log)" = "$1" ] && break; sleep 0.1; done
+    for _ in $(seq 150); do [ "$(grep -c '^  job on' /var/log/varen-tvxx/tvrtvxxtty.log)" = "$1" ] && return; sleep 0.1
+    done
 }
 as_nobody lpr -P office alias && jobs 1 && as_nobody lpr -P tb bkf && jobs 2
 as_nobody python3 - <<'PY'
