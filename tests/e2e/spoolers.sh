@@ -71,7 +71,8 @@ expect_eq "tvrtvxxtty's calls" "$(sed 's/TolvarHost_name=[^ ][^ ]*/TolvarHost_na
 [-dtq] TolvarHost_name=H TolvarQueue=tq TolvarQueue_requested=office $(sum alias)
 [-dtq] TolvarHost_name=H TolvarQueue=tq TolvarQueue_requested=payroll $(sum raw)"
 
-# ---- the reverse: cupsd runs, lpd does not; an upgrade in place, a second name of the old script keeps it whole.
+# ---- the reverse: cupsd runs, lpd does not; an upgrade in place: a second name of the old script keeps it whole, a
+# link left at the new name of the other is removed, never followed.
 IFS= read -r -d '' CUPSD <<'SCRIPT' || :
 c=/tmp/e2e.cupsd && mkdir -p $c/log $c/spool $c/state $c/cache $c/tmp && chmod 755 $c
 printf '%s\n' "Listen $c/cups.sock" 'Browsing Off' 'WebInterface No' >$c/cupsd.conf
@@ -83,7 +84,7 @@ for _ in $(seq 50); do [ -S $c/cups.sock ] && break; sleep 0.1; done
 SCRIPT
 fresh
 SEED="$BOTH$(seed_installation /usr)"$'\nmkdir -p /var/spool/Varen/tvxx\n'"$CUPSD" TIMEOUT=60
-PRE="ln $A/VarenPrinttvxx $A/old-script && pgrep -x cupsd >/tmp/e2e.daemon"
+PRE="ln $A/VarenPrinttvxx $A/old-script && ln -s /etc/hostname $A/VarenVSF.new && pgrep -x cupsd >/tmp/e2e.daemon"
 run cupsd_runs
 expect_status 0
 expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " LPRng "
@@ -94,7 +95,8 @@ for l in "spooler: LPRng's lpd found, cupsd found" "spooler: lpr /usr/bin/lpr is
     "write $A/VarenVSF 0755 root:root" "write /usr/bin/tvqadmin 0755 root:root"; do
     grep -qxF -- "$l" <<<"$LOG" || fail "the log lacks the line: $l"
 done
-expect_absent $A/.tv_cfg.new $A/VarenPrinttvxx.new
+expect_absent $A/.tv_cfg.new $A/VarenPrinttvxx.new $A/VarenVSF.new
+expect_unchanged etc
 
 # ---- no lpr to decide by: CUPS, a WARNING, status 3.
 fresh
