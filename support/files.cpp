@@ -534,7 +534,7 @@ FILE *StartReplacement(const char *path, char **newPath) {
         if (errno != EEXIST || lstat(*newPath, &st) != 0 || S_ISDIR(st.st_mode) || unlink(*newPath) != 0)
             break;
     }
-    fprintf(stderr, common_007, *newPath);
+    fprintf(stderr, common_114, path);
     return nullptr;
 }
 

@@ -117,8 +117,9 @@ bool CreateTextFile(const char *path, const char *mode, int permissions, const c
 // Begins the whole replacement of path: a new file beside it, named path
 // and ".new", made by this run exclusively, never through a link, mode 0600
 // until FinishReplacement gives it its own. A leftover of an interrupted run
-// at that name (a file or a link, never a directory) is removed first. Null when it cannot be made (a line on
-// standard error then); *newPath is the new file's name (allocator-owned).
+// at that name (a file or a link, never a directory) is removed first.
+// Null when it cannot be made ("ERROR: can't open file, PATH" on standard
+// error then); *newPath is the new file's name (allocator-owned).
 FILE *StartReplacement(const char *path, char **newPath);
 // Ends what StartReplacement began: the text written whole, mode given,
 // synced, and the new file renamed over path, so that a reader finds the
