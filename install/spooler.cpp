@@ -57,7 +57,9 @@ constexpr size_t SCAN_CHUNK = 65536;
 constexpr size_t SCAN_LIMIT = 64 * 1024 * 1024;
 
 // Whether the regular file at path holds each mark: *lprng, *cups. False
-// when it cannot be read as a regular file of at most SCAN_LIMIT bytes.
+// when it cannot be read as a regular file of at most SCAN_LIMIT bytes, or
+// when someone other than root (and this user) could change it or a
+// directory on the way to it: such a file decides nothing.
 bool ScanMarks(const char *path, bool *lprng, bool *cups) {
     *lprng = false;
     *cups = false;
@@ -66,7 +68,9 @@ bool ScanMarks(const char *path, bool *lprng, bool *cups) {
         return false;
     }
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<size_t>(st.st_size) > SCAN_LIMIT) {
+    DirChain chain;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<size_t>(st.st_size) > SCAN_LIMIT ||
+        !OwnedAndClosed(st.st_uid, st.st_gid, st.st_mode) || !CheckDirChain(StripFn(path), &chain)) {
         close(fd);
         return false;
     }
@@ -98,16 +102,28 @@ bool ScanMarks(const char *path, bool *lprng, bool *cups) {
     return readable;
 }
 
+// The system's directories of commands, in the order of the system's PATH;
+// never the caller's PATH, which another user may have put first.
+constexpr const char *LPR_DIRS[] = {"/usr/bin", "/bin", "/usr/sbin", "/sbin"};
+
 // The spooler a host with both LPRng and CUPS runs its queues with: the one
-// whose lpr the command search path finds first (the system's directories
-// before PATH), its links resolved. " LPRng " or " CUPS ", or null when that
-// lpr is missing or names neither or both. Logs what it found.
+// whose lpr the system runs, the first in LPR_DIRS, its links resolved. " LPRng " or " CUPS ", or null when that lpr is missing,
+// unreadable or names neither or both. Logs what it found.
 const char *SpoolerOfLpr() {
-    if (!TestCmd(CMD_LPR)) {
+    char *path = nullptr;
+    for (const char *dir : LPR_DIRS) {
+        char *candidate = SaveStr("%s/lpr", dir);
+        struct stat st;
+        if (path == nullptr && lstat(candidate, &st) == 0) {
+            path = candidate;
+        } else {
+            PutMem(candidate);
+        }
+    }
+    if (path == nullptr) {
         PutLogMsg("spooler: no lpr found\n");
         return nullptr;
     }
-    char *path = SaveStr("%s/lpr", ComList[CMD_LPR].pPath);
     char resolved[PATH_MAX];
     bool lprng = false;
     bool cups = false;

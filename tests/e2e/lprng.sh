@@ -11,7 +11,7 @@ debs=("$TOP"/build/debs/lprng_*.deb)
 MEDIUM=$(SRC=$TOP/examples/medium make_medium sample)
 cp "${debs[0]}" "$MEDIUM/lprng.deb"
 
-# CUPS's client conflicts with lprng, and setup would take CUPS while cupsd is there; no service starts.
+# CUPS's client conflicts with lprng; cupsd goes too (spoolers.sh has hosts with both); no service starts.
 IFS= read -r -d '' SEED <<'SCRIPT' || :
 export DEBIAN_FRONTEND=noninteractive
 printf "#!/bin/sh\nexit 101\n" >/usr/sbin/policy-rc.d && chmod 755 /usr/sbin/policy-rc.d
