@@ -28,6 +28,7 @@ constexpr int MSG_LOCK_NOT_ROOTS = 14;   // "%s %s %s %s %lu": lock file, owner,
 constexpr int MSG_NOT_DIRECTORY = 15;    // "%s": a command-line directory that is something else
 constexpr int MSG_LOCK_FAILED = 16;      // "%s %s": lock file, the system's error text
 constexpr int MSG_INTERRUPTED = 17;     // "%s %s": the stop signal's name, program name
+constexpr int MSG_SPOOLER_UNDECIDED = 18; // "%s": .tv_cfg, which says CUPS
 constexpr int MSG_NO_DISKS = 21;         // "%s": can't open the disks list
 constexpr int MSG_USAGE = 22;            // "%s": the program's name; the usage text
 constexpr int MSG_UNKNOWN_OPTION = 23;   // "%s %s": a word beginning with "-", twice

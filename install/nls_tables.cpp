@@ -68,7 +68,9 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     /* 17 */
     "ERROR: the run was interrupted by %s and has stopped; run %s again to finish the "
     "installation.\n",
-    /* 18 */ "",
+    /* 18 */
+    "both LPRng and CUPS are installed, and the lpr the system runs belongs to "
+    "neither: %s says CUPS; write \" LPRng \" into it if LPRng runs the print queues",
     /* 19 */ "",
     /* 20 */ "",
     /* 21 */ "can't open file, %sInstall/disks",
@@ -249,7 +251,10 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     /* 17 */
     "ERROR: la ejecuci\363n fue interrumpida por %s y se ha detenido; ejecute %s de "
     "nuevo para terminar la instalaci\363n.\n",
-    /* 18 */ "",
+    /* 18 */
+    "LPRng y CUPS est\341n instalados, y el lpr que ejecuta el sistema no "
+    "pertenece a ninguno: %s indica CUPS; escriba \" LPRng \" en \351l si LPRng "
+    "gestiona las colas de impresi\363n",
     /* 19 */ "",
     /* 20 */ "",
     /* 21 */ "no se puede abrir el archivo, instalaci\363n%s/discos",
@@ -444,7 +449,10 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     /* 17 */
     "ERRORE: l\'esecuzione \350 stata interrotta da %s e si \350 fermata; eseguire di "
     "nuovo %s per completare l\'installazione.\n",
-    /* 18 */ "",
+    /* 18 */
+    "LPRng e CUPS sono entrambi installati, e il comando lpr del sistema non "
+    "appartiene a nessuno dei due: %s indica CUPS; scrivere \" LPRng \" nel file "
+    "se le code di stampa sono gestite da LPRng",
     /* 19 */ "",
     /* 20 */ "",
     /* 21 */ "non \350 possibile aprire il file, %sInstall/disks",
@@ -645,7 +653,10 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     /* 17 */
     "ERREUR : l\'ex\351cution a \351t\351 interrompue par %s et s\'est arr\352t\351e ; "
     "relancez %s pour terminer l\'installation.\n",
-    /* 18 */ "",
+    /* 18 */
+    "LPRng et CUPS sont install\351s tous les deux, et le lpr que le syst\350me "
+    "ex\351cute n'appartient \340 aucun des deux : %s indique CUPS ; \351crivez "
+    "\" LPRng \" dans ce fichier si LPRng g\350re les files d'impression",
     /* 19 */ "",
     /* 20 */ "",
     /* 21 */ "impossible d'ouvrir le fichier, %sInstaller/disques",
@@ -850,7 +861,10 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     /* 17 */
     "FEHLER: Der Lauf wurde durch %s unterbrochen und angehalten; starten Sie %s "
     "erneut, um die Installation abzuschlie\337en.\n",
-    /* 18 */ "",
+    /* 18 */
+    "LPRng und CUPS sind beide installiert, und das lpr des Systems geh\366rt zu "
+    "keinem von beiden: %s nennt CUPS; schreiben Sie \" LPRng \" hinein, wenn "
+    "LPRng die Druckwarteschlangen betreibt",
     /* 19 */ "",
     /* 20 */ "",
     /* 21 */ "Datei kann nicht ge\366ffnet werden, %sInstallieren/Disketten",
@@ -1050,7 +1064,10 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     /* 17 */
     "ERRO: a execu\347\343o foi interrompida por %s e parou; execute %s novamente para "
     "concluir a instala\347\343o.\n",
-    /* 18 */ "",
+    /* 18 */
+    "LPRng e CUPS est\343o ambos instalados, e o lpr que o sistema executa n\343o "
+    "pertence a nenhum deles: %s indica CUPS; escreva \" LPRng \" nele se o LPRng "
+    "gere as filas de impress\343o",
     /* 19 */ "",
     /* 20 */ "",
     /* 21 */ "imposs\355vel abrir o arquivo, Instalar/discos%s",

@@ -33,13 +33,15 @@ void ScriptFailed(const char *path) {
     CountFailure("couldn't write %s", path);
 }
 
-// Opens path for a new script and writes its head (shell line, banner with
-// the year, empty line). Null when the file cannot be opened; OpenFile has
-// then reported it on standard error, and it counts as a failed step.
-FILE *StartScript(const char *path, const char *shell) {
+// Begins a new script for path: a new file beside it (see
+// StartReplacement) with the script's head (shell line, banner with the
+// year, empty line). Null when the file cannot be made; that is reported on
+// standard error and counts as a failed step. *newPath names the new file.
+FILE *StartScript(const char *path, const char *shell, char **newPath) {
     int year = CurrentYear();
-    FILE *out = OpenFile(nullptr, path, "w+", 1);
+    FILE *out = StartReplacement(path, newPath);
     if (out == nullptr) {
+        PutMem(*newPath);
         ScriptFailed(path);
         return nullptr;
     }
@@ -48,56 +50,59 @@ FILE *StartScript(const char *path, const char *shell) {
     return out;
 }
 
-// Closes a written script, takes every ACL entry that grants write off it
-// and makes it executable (a failing chmod is not reported). A script that could not be written whole (a full file system)
-// counts as a failed step.
-void FinishScript(FILE *out, const char *path) {
-    bool written = !ferror(out);
-    if (fclose(out) != 0 || !written) {
+// Ends a script: executable (0755), then renamed over path whole, so that a
+// job started meanwhile runs the old script or the new one, never a part,
+// and logged. A script that could not be written whole (a full file system)
+// counts as a failed step and leaves path as it was.
+void FinishScript(FILE *out, char *newPath, const char *path) {
+    if (!FinishReplacement(out, newPath, path, 0755)) {
         ScriptFailed(path);
+        return;
     }
-    // An entry inherited from the directory's default ACL must not let
-    // others write the script once it is executable.
-    CloseAcl(path);
-    SysCmd(CMD_CHMOD, MODE_QUIET, "755 %s", path);
+    LogWrittenFile(path);
 }
 
 } // namespace
 
-// Writes path from the shell line and the VarenPrinttvxx body; 1 when
-// written, 0 when the file cannot be opened.
+// Writes path from the shell line and the VarenPrinttvxx body, as a new file
+// renamed over the old one; 1 when begun, 0 when the new file cannot be made.
 int generateVarenPrinttvxxScript(const char *path, const char *shell, const char *body) {
-    FILE *out = StartScript(path, shell);
+    char *newPath = nullptr;
+    FILE *out = StartScript(path, shell, &newPath);
     if (out == nullptr) {
         return 0;
     }
     fprintf(out, body, pAppDir, "tvxx", "tolvartvxx", "tolvartvxx", "tvxx", "tvxx");
-    FinishScript(out, path);
+    FinishScript(out, newPath, path);
     return 1;
 }
 
 // Writes path from the shell line and the VarenVSF body, with spoolDir as the
-// job spool directory; 1 when written, 0 when the file cannot be opened.
+// job spool directory, as a new file renamed over the old one; 1 when begun,
+// 0 when the new file cannot be made.
 int generateVarenVSFScript(const char *path, const char *shell, const char *body,
                            const char *spoolDir) {
-    FILE *out = StartScript(path, shell);
+    char *newPath = nullptr;
+    FILE *out = StartScript(path, shell, &newPath);
     if (out == nullptr) {
         return 0;
     }
     fprintf(out, body, pAppDir, spoolDir);
-    FinishScript(out, path);
+    FinishScript(out, newPath, path);
     return 1;
 }
 
-// Writes a wrapper command at path whose body is filled with a, b and c.
+// Writes a wrapper command at path whose body is filled with a, b and c, as
+// a new file renamed over the old one.
 void GenSimpleScript(const char *path, const char *shell, const char *body, const char *a,
                      const char *b, const char *c) {
-    FILE *out = StartScript(path, shell);
+    char *newPath = nullptr;
+    FILE *out = StartScript(path, shell, &newPath);
     if (out == nullptr) {
         return;
     }
     fprintf(out, body, a, b, c);
-    FinishScript(out, path);
+    FinishScript(out, newPath, path);
 }
 
 // Writes APP/VarenPrinttvxx and APP/VarenVSF (jobs under spool/tvxx), and on

@@ -89,6 +89,8 @@ static void BeginFirstInstallation() {
     if (fd < 0 || write(fd, madeUsrVendor ? "1" : "0", 1) != 1) {
         // Without the mark an interrupted run is finished as an upgrade.
         CountFailure("can't write %s", FIRST_MARK);
+    } else {
+        LogWrittenFile(FIRST_MARK);
     }
     if (fd >= 0) {
         close(fd);

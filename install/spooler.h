@@ -2,5 +2,6 @@
 #pragma once
 
 void createPrintingSubsystemFile(const char *dir);
+const char *DetectSpooler(const char *cfgPath);
 bool SniffLprng();
 bool SniffCUPS();

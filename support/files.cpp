@@ -656,6 +656,45 @@ bool CreateTextFile(const char *path, const char *mode, int permissions, const c
     return fclose(f) == 0 && written;
 }
 
+// Attempts at making the new file of a replacement while something else
+// keeps appearing at its name.
+constexpr int REPLACE_TRIES = 20;
+
+FILE *StartReplacement(const char *path, char **newPath) {
+    *newPath = SaveStr("%s.new", path);
+    for (int tries = 0; tries < REPLACE_TRIES; tries++) {
+        int fd = open(*newPath, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            FILE *out = fdopen(fd, "w");
+            if (out != nullptr)
+                return out;
+            close(fd);
+            break;
+        }
+        // A leftover file or link goes; a directory there is no leftover.
+        struct stat st;
+        if (errno != EEXIST || lstat(*newPath, &st) != 0 || S_ISDIR(st.st_mode) || unlink(*newPath) != 0)
+            break;
+    }
+    fprintf(stderr, common_114, path);
+    return nullptr;
+}
+
+bool FinishReplacement(FILE *out, char *newPath, const char *path, int permissions) {
+    bool done = fflush(out) == 0 && !ferror(out);
+    // An entry inherited from the directory's default ACL must not let
+    // anyone else write the file once it stands at path.
+    done = CloseAcl(newPath) && done;
+    done = fchmod(fileno(out), static_cast<mode_t>(permissions)) == 0 && done;
+    done = fsync(fileno(out)) == 0 && done;
+    done = fclose(out) == 0 && done;
+    done = done && rename(newPath, path) == 0;
+    if (!done)
+        unlink(newPath);
+    PutMem(newPath);
+    return done;
+}
+
 // Appends " name" to list (capacity size, NUL-terminated). False when it does
 // not fit; list is then unchanged.
 static bool AppendName(char *list, size_t size, size_t *used, const char *name) {

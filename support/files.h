@@ -157,6 +157,18 @@ char *ReadLinkText(const char *path);
 // Writes the formatted text to path; false when it cannot be opened or written whole.
 bool CreateTextFile(const char *path, const char *mode, int permissions, const char *format, ...)
     __attribute__((format(printf, 4, 5)));
+// Begins the whole replacement of path: a new file beside it, named path
+// and ".new", made by this run exclusively, never through a link, mode 0600
+// until FinishReplacement gives it its own. A leftover of an interrupted run
+// at that name (a file or a link, never a directory) is removed first.
+// Null when it cannot be made ("ERROR: can't open file, PATH" on standard
+// error then); *newPath is the new file's name (allocator-owned).
+FILE *StartReplacement(const char *path, char **newPath);
+// Ends what StartReplacement began: the text written whole, mode given,
+// synced, and the new file renamed over path, so that a reader finds the
+// old text or the new one, never a part. False, the new file removed and
+// path left as it was, when any of it failed. Frees newPath either way.
+bool FinishReplacement(FILE *out, char *newPath, const char *path, int permissions);
 // Nearest existing path (saved string); *flag = 1 when that is path itself.
 // A path longer than the working buffer starts the walk at the parent of the
 // part that fits, never at a cut name.

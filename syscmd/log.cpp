@@ -129,6 +129,47 @@ void PutLogMsg(const char *format, ...) {
     va_end(ap);
 }
 
+// Writes the name of id from file (the first line "name:password:id:..."
+// whose third field is id) into out, or the number when no line names it.
+// The files are read, not the system's name service: the program is linked
+// statically.
+static void NameOfId(const char *file, unsigned long id, char *out, size_t size) {
+    snprintf(out, size, "%lu", id);
+    char *text = ReadWholeFile(file, nullptr);
+    if (text == nullptr)
+        return;
+    char number[32];
+    snprintf(number, sizeof number, ":%lu:", id);
+    for (const char *line = text; *line != '\0';) {
+        size_t length = strcspn(line, "\n");
+        size_t nameLength = strcspn(line, ":\n");
+        const char *password = line + nameLength;
+        const char *idField = *password == ':' ? password + 1 + strcspn(password + 1, ":\n") : password;
+        if (strncmp(idField, number, strlen(number)) == 0) {
+            snprintf(out, size, "%.*s", static_cast<int>(nameLength), line);
+            break;
+        }
+        line += length + (line[length] == '\n' ? 1 : 0);
+    }
+    PutMem(text);
+}
+
+// Room for a user's or group's name, or a number in its place.
+constexpr size_t NAME_SIZE = 64;
+
+void LogWrittenFile(const char *path) {
+    struct stat st;
+    if (lstat(path, &st) != 0) {
+        PutLogMsg("write %s\n", path);
+        return;
+    }
+    char owner[NAME_SIZE];
+    char group[NAME_SIZE];
+    NameOfId("/etc/passwd", st.st_uid, owner, sizeof owner);
+    NameOfId("/etc/group", st.st_gid, group, sizeof group);
+    PutLogMsg("write %s %04o %s:%s\n", path, static_cast<unsigned>(st.st_mode & 07777), owner, group);
+}
+
 char *GetLogPath() {
     return SaveStr("%s/%s.log", LOG_DIR, my_name);
 }

@@ -21,6 +21,10 @@ void StartRunLog();
 // link, a rename or a new file at the name changes nothing. Before
 // StartRunLog the message is kept for the log; without a log it is lost.
 void PutLogMsg(const char *format, ...) __attribute__((format(printf, 1, 2)));
+// Logs a file the run wrote itself, without a command: one line
+// "write PATH MODE OWNER:GROUP" (mode in four octal digits, owner and group
+// by name, else by number), as the entry at path is now (not followed).
+void LogWrittenFile(const char *path);
 // The log's descriptor for a command line's redirection ("1>&N"), or -1 when
 // there is no log (or it cannot be named in one digit).
 int LogFdForCommands();

@@ -66,12 +66,14 @@ as_nobody lp -d varen-tvxx -t "Quarterly report" -n 2 -o tvxx-form=letterhead "$
 for f in chain big slow; do as_nobody lp -d varen-vsf -o document-format=application/x-varen "$run/$f" >"$run/lp-$f.out" 2>&1; done
 as_nobody lp -d varen-vsf -n 2 -o tvxx-form=invoice "$run/My Report.txt" >"$run/lp-report.out" 2>&1
 as_nobody lp -d varen-vsf "$run/fail" >"$run/lp-fail.out" 2>&1
+as_nobody lp -d varen-tvxx -o document-format=application/x-varen "$run/report.txt" >"$run/lp-chain.out" 2>&1
 for _ in $(seq 150); do grep -q '^  slow job' /var/log/varen-tvxx/vsf.log && break; sleep 0.2; done
 cancel "$(cut -d' ' -f4 "$run/lp-slow.out")"
 
 # Wait (at most 45 seconds) until the scheduler has stopped the last job.
 done_all=0
-for _ in $(seq 225); do grep -q '\[Job 6\] Job stopped' "$conf/log/error_log" && { done_all=1; break; }; sleep 0.2; done
+ended() { grep -q '\[Job 6\] Job stopped' "$1" && grep -q '\[Job 7\] Job [cs]' "$1"; }
+for _ in $(seq 225); do ended "$conf/log/error_log" && { done_all=1; break; }; sleep 0.2; done
 note "all jobs finished: $done_all"
 ls -A "$conf/tmp" >"$run/tmp-left"
 stop_cupsd
@@ -90,7 +92,7 @@ for f in /opt/Varen/tvxx/VarenPrinttvxx /opt/Varen/tvxx/VarenVSF /usr/bin/tvqadm
 done
 # The jobs' ends, 1 on varen-tvxx, 2 to 6 on varen-vsf in the order sent; nothing left in TMPDIR.
 expect_eq "jobs' ends" "$(grep -o '\[Job [0-9]\] Job [a-z]*' "$R$out/error_log" | sort)" \
-    "$(printf '[Job %s] Job %s\n' 1 completed 2 completed 3 stopped 4 canceled 5 completed 6 stopped)"
+    "$(printf '[Job %s] Job %s\n' 1 completed 2 completed 3 stopped 4 canceled 5 completed 6 stopped 7 completed)"
 expect_eq "files left in TMPDIR" "$(file_text $out/tmp-left)" ""
 
 # vars LOG QUEUE ID TITLE OPTION: the CUPS branch's variables, as a user saw them.
@@ -102,10 +104,12 @@ vars() {
     done
     grep -q "^  TolvarOption_list=.*\\b$5\\b" "$R$1" || fail "$(basename "$1"): TolvarOption_list lacks $5"
 }
-# VarenPrinttvxx: one call of tvrtvxxtty with -d QUEUE, -i and the job file.
-log=/opt/Varen/tvxx/log/tvrtvxxtty.log
+# VarenPrinttvxx: tvrtvxxtty with -d QUEUE, -i and the job file; after a first filter, -f and the job on stdin.
+log=/opt/Varen/tvxx/log/tvrtvxxtty.log sum="37 bytes, cksum $(cksum <"$R$out/report.txt" | cut -d' ' -f1)"
 expect_eq "tvrtvxxtty's call" "$(grep -v '^  \(Tolvar\|user\)' "$R$log")" "tvrtvxxtty [-dvaren-tvxx] [-i] [/tmp/cups/spool/d00001-001]
-  job file /tmp/cups/spool/d00001-001 (37 bytes): first line of the report"
+  job file /tmp/cups/spool/d00001-001 ($sum): first line of the report
+tvrtvxxtty [-dvaren-tvxx] [-f]
+  job on standard input ($sum): first line of the report"
 vars $log varen-tvxx 1 "Quarterly report" tvxx-form=letterhead
 
 # VarenVSF: every try reads the whole job (by checksum), from its copy after a first filter; five tries of a

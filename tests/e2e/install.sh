@@ -63,6 +63,7 @@ expect_eq "LPRng job handed to tvrtvxxtty" "$(file_text /tmp/e2e.lprng)" \
     "tvrtvxxtty [-dq1] [-f] [-oduplex] [-omedia=a4 -dq2] [ -dq3 report]
 TolvarFileSourceDir=/var/tmp
 TolvarHost_name=host 1
+TolvarQueue=q1
 TolvarUser_name=alice"
 
 # ---- on a terminal each long phase is named once as it begins, in the run's language, on the dot
@@ -86,8 +87,9 @@ expect_contains "standard error" "$ERR" "can't write /usr/Varen/tvxx.first"
 expect_absent /usr/Varen/tvxx.first
 expect_unchanged etc
 
-# ---- first installations under /opt and the spooler detection (with LPRng and cupsd, CUPS wins)
+# ---- first installations under /opt and the spooler detection (with LPRng and cupsd, the one of lpr)
 # NAME|SEED (bash)|ARGUMENTS|.tv_cfg|MODE ABOVE APP|PRINTCONF LINK
+LPR='echo LPRng >/usr/bin/lpr' # both spoolers: the lpr found names LPRng
 O=/opt/Varen/tvxx CUPSD='printf "#!/bin/sh\n" >/usr/sbin/cupsd; chmod 755 /usr/sbin/cupsd'
 BSD='rm -f /usr/sbin/cupsd; printf "#!/bin/sh\necho \"lpd: illegal option -- V\" >&2\nexit 1\n" >/usr/sbin/lpd
 chmod 755 /usr/sbin/lpd'
@@ -120,7 +122,7 @@ done <<'CASES'
 first_opt|echo "$SPOOLER_CUPS"|install /opt| CUPS |755|no
 spooler_bsd|echo "$BSD; mkdir -p /usr/share/printconf/util"|install /opt| BSD |775|no
 taken_up|echo "$BSD; mkdir -m 755 /usr/Varen; echo 1 >/usr/Varen/tvxx.first"|install /opt| BSD |775|no
-spooler_both|echo "$SPOOLER_LPRNG"; echo "$CUPSD; mkdir -p /usr/share/printconf/util"|| CUPS |755|yes
+spooler_both|echo "$SPOOLER_LPRNG"; echo "$CUPSD; mkdir -p /usr/share/printconf/util; $LPR"|| LPRng |755|yes
 CASES
 
 # ---- moves of an earlier installation across file systems (copy, commit the link, remove the old copy

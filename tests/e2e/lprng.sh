@@ -11,7 +11,7 @@ debs=("$TOP"/build/debs/lprng_*.deb)
 MEDIUM=$(SRC=$TOP/examples/medium make_medium sample)
 cp "${debs[0]}" "$MEDIUM/lprng.deb"
 
-# CUPS's client conflicts with lprng, and setup would take CUPS while cupsd is there; no service starts.
+# CUPS's client conflicts with lprng; cupsd goes too (spoolers.sh has hosts with both); no service starts.
 IFS= read -r -d '' SEED <<'SCRIPT' || :
 export DEBIAN_FRONTEND=noninteractive
 printf "#!/bin/sh\nexit 101\n" >/usr/sbin/policy-rc.d && chmod 755 /usr/sbin/policy-rc.d
@@ -57,6 +57,7 @@ expect_eq "the print scene" "$(file_text /tmp/e2e.lprng/problems)" ""
 expect_eq ".tv_cfg" "$(file_text /usr/Varen/tvxx/.tv_cfg)" " LPRng "
 q=/tmp/e2e.lprng
 host=$(sed -n "s/.*'nobody@\([^+']*\)+.*/\1/p" "$R$q/lpq-vsf" | head -n 1)
+sums() { for f; do printf '(%s bytes, cksum %s): %s\n' "$(wc -c <"$R$q/$f")" "$(cksum <"$R$q/$f" | cut -d' ' -f1)" "$(head -n 1 "$R$q/$f")"; done; }
 expect_eq "tvrtvxxtty's call" "$(sed 's/cfA[0-9]*/cfA#/' "$R$A/log/tvrtvxxtty.log")" \
     "tvrtvxxtty [-dvaren-tvxx] [-f] [-oopt1=1] [-omedia=a4 -dother-printer] [ -dvaren-vsf Quarterly report]
   user: daemon  cwd: /usr/Varen/tvxx
@@ -67,10 +68,9 @@ expect_eq "tvrtvxxtty's call" "$(sed 's/cfA[0-9]*/cfA#/' "$R$A/log/tvrtvxxtty.lo
   TolvarQueue=varen-tvxx
   TolvarUser_name=nobody
   title:  -dvaren-vsf Quarterly report
-  job on standard input (36 bytes): first line of the report"
+  job on standard input $(sums "My Report.txt")"
 # vsf reads standard input, the job's own data file, in full; the failing job five times; no try after lprm.
 held=$(cd "$R$q/u/varen-held" && echo dfA*)
-sums() { for f; do printf '(%s bytes, cksum %s): %s\n' "$(wc -c <"$R$q/$f")" "$(cksum <"$R$q/$f" | cut -d' ' -f1)" "$(head -n 1 "$R$q/$f")"; done; }
 expect_eq "vsf's jobs" "$(sed -n 's|^  job file /dev/stdin ||p' "$R$A/log/vsf.log")" \
     "$(sums "My Report.txt" "u/varen-held/$held" big fail fail fail fail fail slow)"
 expect_eq "root's held job" "$(file_text $q/held-job)" "root only"

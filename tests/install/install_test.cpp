@@ -33,7 +33,7 @@ Strings Conversions(const std::string &text) {
 // Every translation takes the English placeholders in kind and order, and exactly the messages
 // the installer shows have texts; the callers pass what the English texts take.
 TEST(MessageTables, PlaceholdersAndShownTextsInEveryLanguage) {
-    const std::set<int> shown = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17,
+    const std::set<int> shown = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18,
                                  21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37,
                                  38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 49, 55, 56, 60, 62, 63, 65,
                                  66, 67, 68, 69, 70, 71, 72, 73};
@@ -49,7 +49,8 @@ TEST(MessageTables, PlaceholdersAndShownTextsInEveryLanguage) {
         {MSG_OTHER_RUN, "%s"}, {MSG_WORK_TOO_SMALL, "%s%e"}, {MSG_SHARED_TOO_SMALL, "%s%s%e"},
         {MSG_OLD_DAEMON, "%s%s%s%s"}, {MSG_FAILED_STEPS, "%d"}, {MSG_LONG_NAME, "%s%d%s"},
         {MSG_BAD_PIECE, "%s%s"}, {MSG_UNSAFE_DIR, "%s%s%s%s"}, {MSG_LOCK_NOT_ROOTS, "%s%s%s%s%lu"},
-        {MSG_LOCK_FAILED, "%s%s"}, {MSG_USAGE, "%s"}, {MSG_STOP_SIZES, "%s"}};
+        {MSG_LOCK_FAILED, "%s%s"}, {MSG_USAGE, "%s"}, {MSG_STOP_SIZES, "%s"},
+        {MSG_SPOOLER_UNDECIDED, "%s"}};
     for (const auto &[id, expected] : callers)
         EXPECT_EQ(Conversions(expected), Conversions(NLS_ENGLISH[id])) << id;
 }
@@ -322,12 +323,14 @@ const Case CASES[] = {
      0, {"CALL1:[-dlp2][-i][/j/a]\n", "TolvarPrinter=lp2\nTolvarRequest_id=7\n"
          "TolvarUser_name=bob\nTolvarTitle=T###1\n"}},
     // BSD: the queue is the working directory's name.
-    {" BSD ", 1, "@R/lpd/queue7", "", "@A/VarenPrinttvxx", "-w132 -l66", "", 0,
-     {"CALL1:[-dqueue7][-f]\n"}},
-    // LPRng: the queue from -Q, every non-empty -Z item one word, the title one word that cannot
-    // read as an option; a tool that fails makes the filter end with status 1.
-    {" LPRng ", 99, "@R", "", "@A/VarenPrinttvxx", "-Aj5 -Qq5 '-Za=1,,b=x -dq6,' '-J-dq7 *'", "", 1,
-     {"CALL1:[-dq5][-f][-oa=1][-ob=x -dq6][ -dq7 *]\n"}},
+    {" BSD ", 1, "@R/lpd/queue7", "", "@A/VarenPrinttvxx", "-w132 -l66", "", 0, {"CALL1:[-dqueue7][-f]\n"}},
+    // LPRng: the queue lpd runs the filter for (PRINTER), never -Q; every non-empty -Z item one word,
+    // the title one word that cannot read as an option; a tool that fails makes the filter end with 1.
+    {" LPRng ", 99, "@R", "PRINTER=q4", "@A/VarenPrinttvxx", "-Aj5 -Qq5 '-Za=1,,b=x -dq6,' '-J-dq7 *'", "", 1,
+     {"CALL1:[-dq4][-f][-oa=1][-ob=x -dq6][ -dq7 *]\n"}},
+    // CUPS after another filter: no file name, the job on standard input.
+    {" CUPS ", 1, "@R", "PRINTER=lp3", "@A/VarenPrinttvxx", "8 bob T 1 ''", "PIPED", 0,
+     {"CALL1:[-dlp3][-f]\n", "STDIN=PIPED"}},
     // VSF, System V: vsf runs again until it succeeds, the job files after the five interface
     // arguments.
     {" V5 ", 3, "@R", "", "@R/q5", "1 u t 1 o /j/a", "", 0,

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Hosts with both LPRng and CUPS (Debian's lprng beside cups-daemon): the spooler is the one whose lpr the system
+# runs, whichever daemon runs; undecidable without an lpr. Under lpd, each queue kind hands the tool the job's bytes
+# on the queue lpd chose: an alias, a :bkf: queue, a job whose Q line names another queue. An upgrade replaces the
+# scripts whole and logs every file it writes itself.
+# shellcheck source=tests/e2e/lib.sh
+. "$(dirname "$0")/lib.sh"
+
+debs=("$TOP"/build/debs/lprng_*.deb)
+[ -f "${debs[0]}" ] || { echo "spoolers.sh: skipped, no lprng package in $TOP/build/debs" >&2; exit 77; }
+MEDIUM=$(SRC=$TOP/examples/medium make_medium sample)
+cp "${debs[0]}" "$MEDIUM/lprng.deb"
+IFS= read -r -d '' BOTH <<'SCRIPT' || :
+export DEBIAN_FRONTEND=noninteractive
+printf "#!/bin/sh\nexit 101\n" >/usr/sbin/policy-rc.d && chmod 755 /usr/sbin/policy-rc.d
+dpkg --no-triggers --force-depends -r cups-client >/dev/null && dpkg --no-triggers -i /mnt/cd/lprng.deb >/dev/null
+[ -x /usr/sbin/cupsd ] || echo "no cupsd" >&2
+SCRIPT
+
+# ---- lpd runs while setup does (and again after it, the sandbox ends every process with the run); then jobs of
+# nobody: through an alias, on a :bkf: queue, and one sent over lpd's socket to tq with the Q line "payroll".
+IFS= read -r -d '' LPD <<'SCRIPT' || :
+for q in 'tq|office:' 'tb:bkf:' 'payroll:'; do
+    echo "$q:lp=/dev/null:sd=/var/spool/lpd/${q%%[|:]*}:if=/usr/Varen/tvxx/VarenPrinttvxx:sh"
+done >>/etc/printcap
+checkpc -f >/dev/null 2>&1
+lpd -p off >/dev/null 2>&1
+for _ in $(seq 100); do lpc status tq 2>&1 | grep -q "^tq@" && break; sleep 0.1; done
+SCRIPT
+IFS= read -r -d '' AFTER <<'SCRIPT' || :
+lpd -p off >/dev/null 2>&1
+for _ in $(seq 100); do lpc status tq 2>&1 | grep -q "^tq@" && break; sleep 0.1; done
+q=/tmp/e2e.spool && mkdir -p $q && cd $q && chmod 755 .
+echo "alias job" >alias && echo "bkf job" >bkf && echo "raw job" >raw
+as_nobody() { setpriv --reuid=nobody --regid=nogroup --clear-groups -- "$@"; }
+# One job at a time, so that the tool's log holds one call after the other.
+jobs() {
+    for _ in $(seq 150); do [ "$(grep -c '^  job on' /var/log/varen-tvxx/tvrtvxxtty.log)" = "$1" ] && return; sleep 0.1
+    done
+}
+as_nobody lpr -P office alias && jobs 1 && as_nobody lpr -P tb bkf && jobs 2
+as_nobody python3 - <<'PY'
+import socket
+s = socket.socket(socket.AF_UNIX)
+s.connect("/var/run/lprng/socket")
+def send(b):
+    s.sendall(b)
+    assert s.recv(1) == b"\0"
+data, cf = open("raw", "rb").read(), b"Hlocalhost\nPnobody\nQpayroll\nJraw\nldfA123localhost\nNraw\n"
+send(b"\x02tq\n")
+send(b"\x02%d cfA123localhost\n" % len(cf)); send(cf + b"\0")
+send(b"\x03%d dfA123localhost\n" % len(data)); send(data + b"\0")
+PY
+jobs 3
+SCRIPT
+SEED="$BOTH$LPD" TIMEOUT=90 PRE="pgrep -x lpd >/tmp/e2e.daemon"
+run lpd_runs
+expect_status 0
+expect_eq "lpd ran" "$(file_text /tmp/e2e.daemon | wc -l)" 1
+expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " LPRng "
+expect_contains "log" "$LOG" "write /usr/Varen/tvxx.first 0644 root:root"
+# Each call: the queue it was told, the queue variables, the bytes it read.
+calls=$(awk '/^tvrtvxxtty/ { if (c) print c; c = $2 } /^  TolvarQueue|^  TolvarHost/ { c = c " " $1 }
+    /^  job / { sub(/^  job on standard input /, ""); c = c " " $0 } END { print c }' "$R$A/log/tvrtvxxtty.log" | sort)
+sum() {
+    set -- "$R/tmp/e2e.spool/$1"
+    printf '(%s bytes, cksum %s): %s' "$(wc -c <"$1")" "$(cksum <"$1" | cut -d' ' -f1)" "$(head -n 1 "$1")"
+}
+expect_eq "tvrtvxxtty's calls" "$(sed 's/TolvarHost_name=[^ ][^ ]*/TolvarHost_name=H/g' <<<"$calls")" \
+    "[-dtb] TolvarHost_name=H TolvarQueue=tb $(sum bkf)
+[-dtq] TolvarHost_name=H TolvarQueue=tq TolvarQueue_requested=office $(sum alias)
+[-dtq] TolvarHost_name=H TolvarQueue=tq TolvarQueue_requested=payroll $(sum raw)"
+
+# ---- the reverse: cupsd runs, lpd does not; an upgrade in place: a second name of the old script keeps it whole, a
+# link left at the new name of the other is removed, never followed.
+IFS= read -r -d '' CUPSD <<'SCRIPT' || :
+c=/tmp/e2e.cupsd && mkdir -p $c/log $c/spool $c/state $c/cache $c/tmp && chmod 755 $c
+printf '%s\n' "Listen $c/cups.sock" 'Browsing Off' 'WebInterface No' >$c/cupsd.conf
+printf '%s\n' "ServerRoot $c" "StateDir $c/state" "CacheDir $c/cache" "RequestRoot $c/spool" "TempDir $c/tmp" \
+    "ErrorLog $c/log/error_log" 'User lp' 'Group lp' 'SystemGroup root' >$c/cups-files.conf
+cupsd -c $c/cupsd.conf -s $c/cups-files.conf
+for _ in $(seq 50); do [ -S $c/cups.sock ] && break; sleep 0.1; done
+[ -S $c/cups.sock ] || echo "cupsd did not come up" >&2
+SCRIPT
+fresh
+SEED="$BOTH$(seed_installation /usr)"$'\nmkdir -p /var/spool/Varen/tvxx\n'"$CUPSD" TIMEOUT=60
+PRE="ln $A/VarenPrinttvxx $A/old-script && ln -s /etc/hostname $A/VarenVSF.new && pgrep -x cupsd >/tmp/e2e.daemon"
+run cupsd_runs
+expect_status 0
+expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " LPRng "
+expect_eq "cupsd ran" "$(file_text /tmp/e2e.daemon | wc -l)" 1
+expect_eq "the old script's other name" "$(file_text $A/old-script)" old
+for l in "spooler: LPRng's lpd found, cupsd found" "spooler: lpr /usr/bin/lpr is /usr/bin/lpr, LPRng's" \
+    "spooler: LPRng " "write $A/.tv_cfg 0644 root:root" "write $A/VarenPrinttvxx 0755 root:root" \
+    "write $A/VarenVSF 0755 root:root" "write /usr/bin/tvqadmin 0755 root:root"; do
+    grep -qxF -- "$l" <<<"$LOG" || fail "the log lacks the line: $l"
+done
+expect_absent $A/.tv_cfg.new $A/VarenPrinttvxx.new $A/VarenVSF.new
+expect_unchanged etc
+
+# ---- no lpr to decide by: CUPS, a WARNING, status 3.
+fresh
+SEED="$BOTH"$'\nrm /usr/bin/lpr'
+run undecided
+expect_status 3
+expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " CUPS "
+t="both LPRng and CUPS are installed, and the lpr the system runs belongs to neither: $A/.tv_cfg says CUPS"
+expect_contains "standard error" "$ERR" "  $t"
+expect_contains "log" "$LOG" $'spooler: no lpr found\nWARNING: '"$t"
+finish
