@@ -61,25 +61,6 @@ static int KeywordOf(const char *word) {
     return key;
 }
 
-// Ends the run with status once what was written on stream (standard output
-// or standard error) has reached it. When it could not be written the status
-// is 1 instead, and the other stream says so in one line (when it can).
-[[noreturn]] static void ExitWhenWritten(FILE *stream, int status) {
-    bool failed = ferror(stream) != 0;
-    int error = errno;
-    if (fflush(stream) != 0 || fclose(stream) != 0) {
-        failed = true;
-        error = errno;
-    }
-    if (!failed) {
-        exit(status);
-    }
-    bool out = stream == stdout;
-    fprintf(out ? stderr : stdout, nlsSetupStrCvt(out ? MSG_WRITE_STDOUT : MSG_WRITE_STDERR),
-            my_name, strerror(error != 0 ? error : EIO));
-    exit(1);
-}
-
 [[noreturn]] void RefusePath(const char *path) {
     printf(nlsSetupStrCvt(MSG_UNSAFE_PATH), path);
     ExitWhenWritten(stdout, 2);
@@ -153,8 +134,7 @@ static char *AbsolutePath(const char *path) {
     if (getcwd(cwd, sizeof cwd) == nullptr) {
         printf(nlsSetupStrCvt(MSG_CANT_OPEN), path);
         printf("\n\n");
-        fflush(stdout);
-        exit(2);
+        ExitWhenWritten(stdout, 2);
     }
     char *joined = SaveStr("%s/%s", strcmp(cwd, "/") == 0 ? "" : cwd, path);
     if (!IsShellSafePath(joined)) {
@@ -256,8 +236,7 @@ static void UseWorkAreaDirectory(const char *arg) {
         if (!chain.exists) {
             printf(nlsSetupStrCvt(MSG_CANT_OPEN), made);
             printf("\n\n");
-            fflush(stdout);
-            exit(2);
+            ExitWhenWritten(stdout, 2);
         }
         pCreatedWorkDir = made;
     }

@@ -2,12 +2,14 @@
 // encoding, and the lookup of texts by id.
 #include "install/nls.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
 #include <unistd.h>
 
+#include "support/globals.h"
 #include "support/token.h"
 
 const char *const *pCurLang = nullptr;
@@ -51,18 +53,23 @@ static bool NamesUtf8(const char *lang) {
 // codes ge_GE and pr_BR, else the language part before any "_" whatever the
 // country; English for everything else.
 static const char *const *TableFor(const char *lang) {
+    char part[LANG_PART_MAX + 1];
     size_t len = strcspn(lang, ".@");
+    if (len <= LANG_PART_MAX) {
+        memcpy(part, lang, len);
+        part[len] = '\0';
+        int old = FindToken(part, OldCodes);
+        if (old == 1 || old == 2) {
+            return OldCodeTables[old - 1];
+        }
+    }
+    // The language part alone, however long the country or modifier is.
+    len = strcspn(lang, "_.@");
     if (len > LANG_PART_MAX) {
         return NLS_ENGLISH;
     }
-    char part[LANG_PART_MAX + 1];
     memcpy(part, lang, len);
     part[len] = '\0';
-    int old = FindToken(part, OldCodes);
-    if (old == 1 || old == 2) {
-        return OldCodeTables[old - 1];
-    }
-    part[strcspn(part, "_")] = '\0';
     int token = FindToken(part, LanguageParts);
     return token >= 1 && token <= 6 ? LanguageTables[token - 1] : NLS_ENGLISH;
 }
@@ -127,4 +134,20 @@ void ShowPhase(int id) {
     }
     fputs(nlsSetupStrCvt(id), stdout);
     fflush(stdout);
+}
+
+void ExitWhenWritten(FILE *stream, int status) {
+    bool failed = ferror(stream) != 0;
+    int error = errno;
+    if (fflush(stream) != 0 || fclose(stream) != 0) {
+        failed = true;
+        error = errno;
+    }
+    if (!failed) {
+        exit(status);
+    }
+    bool out = stream == stdout;
+    fprintf(out ? stderr : stdout, nlsSetupStrCvt(out ? MSG_WRITE_STDOUT : MSG_WRITE_STDERR),
+            my_name, strerror(error != 0 ? error : EIO));
+    exit(1);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 constexpr int NLS_COUNT = 74;
 // Bytes that hold every text of one table converted to UTF-8 (each ISO
@@ -95,3 +96,8 @@ const char *nlsSetupStrCvt(int id);
 // standard output is a terminal; prints nothing otherwise, so that output
 // read by a program stays as it was.
 void ShowPhase(int id);
+
+// Ends the run with status once what was written on stream (standard output
+// or standard error) has reached it. When it could not be written the status
+// is 1 instead, and the other stream says so in one line (when it can).
+[[noreturn]] void ExitWhenWritten(FILE *stream, int status);

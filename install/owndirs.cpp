@@ -230,7 +230,7 @@ void ShowUnsafeEntry(const DirChain &chain) {
 void RefuseChain(const DirChain &chain) {
     if (chain.fault == CHAIN_UNSAFE) {
         ShowUnsafeEntry(chain);
-        exit(1);
+        ExitWhenWritten(stderr, 1);
     }
     if (chain.fault == CHAIN_NOT_DIRECTORY) {
         fprintf(stderr, nlsSetupStrCvt(MSG_NOT_DIRECTORY), chain.where);
@@ -238,7 +238,7 @@ void RefuseChain(const DirChain &chain) {
         fprintf(stderr, nlsSetupStrCvt(MSG_CANT_OPEN), chain.where);
         fputs("\n", stderr);
     }
-    exit(2);
+    ExitWhenWritten(stderr, 2);
 }
 
 char *FindGroupRootOthers() {

@@ -20,7 +20,7 @@ say() { "$@" >/tmp/e2e.out 2>/tmp/e2e.err; echo "$? $(head -n 1 /tmp/e2e.out)|$(
 say /mnt/cd/setup /var/tmp/e2e.w install
 say /mnt/cd/setup install
 for w in --help "/a b"; do /mnt/cd/setup "$w" >/dev/full 2>/tmp/e2e.err; echo "$w $? $(cat /tmp/e2e.err)"; done
-for w in -v --bogus; do /mnt/cd/setup $w 2>/dev/full >/tmp/e2e.out; echo "$w $? $(cat /tmp/e2e.out)"; done
+for w in -v --bogus /etc/passwd; do /mnt/cd/setup $w 2>/dev/full >/tmp/e2e.out; echo "$w $? $(cat /tmp/e2e.out)"; done
 LANG=de_DE.UTF-8 /mnt/cd/setup -v 2>/dev/full | sed -n 'l 0'
 say /mnt/cd/setup --yes /var/tmp/e2e.w --no
 say /mnt/cd/setup --running=quit --yes --yes --running=wait
@@ -56,6 +56,7 @@ Usage: setup [WORKDIR] [install BASE] [-v]
 /a b 1 setup: write error on standard output: No space left on device
 -v 1 setup: write error on standard error: No space left on device
 --bogus 1 setup: write error on standard error: No space left on device
+/etc/passwd 1 setup: write error on standard error: No space left on device
 setup: Schreibfehler auf der Standardfehlerausgabe: No space left on device$
 2 |ERROR: --yes and --no give different answers to the same que
 Usage: setup [WORKDIR] [install BASE] [-v]
