@@ -1,7 +1,7 @@
 // Message tables of the six languages and the choice of language from LANG.
 #pragma once
 
-constexpr int NLS_COUNT = 71;
+constexpr int NLS_COUNT = 76;
 
 // Message ids the installer shows; the same id means the same message in
 // every language table.
@@ -56,6 +56,8 @@ constexpr int MSG_WOULD_YOU = 67;
 constexpr int MSG_CHOICE_WAIT = 68;
 constexpr int MSG_CHOICE_QUIT = 69;
 constexpr int MSG_SELECT = 70;
+constexpr int MSG_NOT_MEDIUM_FILE = 74;  // "%s %s": the medium's file, what it is
+constexpr int MSG_NO_LOG = 75;           // "%s": the log that could not be made or written whole
 extern const char *const NLS_ENGLISH[NLS_COUNT];
 extern const char *const NLS_SPANISH[NLS_COUNT];
 extern const char *const NLS_ITALIAN[NLS_COUNT];

@@ -161,6 +161,13 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     /* 70 */
     "\n"
     "Enter a selection:  ",
+    /* 71 */ "",
+    /* 72 */ "",
+    /* 73 */ "",
+    /* 74 */
+    "%s is %s, not a regular file of the medium's directory; nothing was read from it",
+    /* 75 */
+    "The log %s could not be made or written whole: this run is not fully recorded.\n",
 };
 static_assert(AllTextsPresent(NLS_ENGLISH), "NLS_ENGLISH needs 71 texts");
 
@@ -330,6 +337,14 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     /* 70 */
     "\n"
     "Introduzca una selecci\363n:  ",
+    /* 71 */ "",
+    /* 72 */ "",
+    /* 73 */ "",
+    /* 74 */
+    "%s es %s, no un archivo regular del directorio del medio; no se ley\363 nada de \351l",
+    /* 75 */
+    "No se pudo crear o escribir por completo el registro %s: esta ejecuci\363n no queda "
+    "registrada del todo.\n",
 };
 static_assert(AllTextsPresent(NLS_SPANISH), "NLS_SPANISH needs 71 texts");
 
@@ -500,6 +515,15 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     /* 70 */
     "\n"
     "Effettuare una selezione:  ",
+    /* 71 */ "",
+    /* 72 */ "",
+    /* 73 */ "",
+    /* 74 */
+    "%s \350 %s, non un file regolare della directory del supporto; non ne \350 stato "
+    "letto nulla",
+    /* 75 */
+    "Non \350 stato possibile creare o scrivere per intero il log %s: questa esecuzione "
+    "non \350 registrata completamente.\n",
 };
 static_assert(AllTextsPresent(NLS_ITALIAN), "NLS_ITALIAN needs 71 texts");
 
@@ -675,6 +699,15 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     /* 70 */
     "\n"
     "Entrez une s\351lection :  ",
+    /* 71 */ "",
+    /* 72 */ "",
+    /* 73 */ "",
+    /* 74 */
+    "%s est %s, pas un fichier ordinaire du r\351pertoire du support ; rien n'y a "
+    "\351t\351 lu",
+    /* 75 */
+    "Le journal %s n'a pas pu \352tre cr\351\351 ou \351crit en entier : cette ex\351cution "
+    "n'y est pas enti\350rement consign\351e.\n",
 };
 static_assert(AllTextsPresent(NLS_FRENCH), "NLS_FRENCH needs 71 texts");
 
@@ -844,6 +877,15 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     /* 70 */
     "\n"
     "eine Wahl eingeben:  ",
+    /* 71 */ "",
+    /* 72 */ "",
+    /* 73 */ "",
+    /* 74 */
+    "%s ist %s, keine regul\344re Datei des Verzeichnisses des Mediums; nichts wurde "
+    "daraus gelesen",
+    /* 75 */
+    "Das Protokoll %s konnte nicht angelegt oder nicht vollst\344ndig geschrieben werden: "
+    "dieser Lauf ist nicht ganz aufgezeichnet.\n",
 };
 static_assert(AllTextsPresent(NLS_GERMAN), "NLS_GERMAN needs 71 texts");
 
@@ -1016,5 +1058,13 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     /* 70 */
     "\n"
     "Digite uma sele\347\343o:  ",
+    /* 71 */ "",
+    /* 72 */ "",
+    /* 73 */ "",
+    /* 74 */
+    "%s \351 %s, n\343o um arquivo regular do diret\363rio da m\355dia; nada foi lido dele",
+    /* 75 */
+    "N\343o foi poss\355vel criar ou escrever por inteiro o registro %s: esta execu\347\343o "
+    "n\343o ficou totalmente registrada.\n",
 };
 static_assert(AllTextsPresent(NLS_PORTUGUESE), "NLS_PORTUGUESE needs 71 texts");
