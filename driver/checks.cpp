@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "support/globals.h"
+#include "install/mediumfile.h"
 #include "install/nls.h"
 #include "install/running.h"
 #include "support/files.h"
@@ -53,7 +54,8 @@ static bool LeadingDecimal(const char *text, double *value) {
 // file cannot be read or its number is negative or not finite.
 static double ReadSizeFile(const char *name) {
     double size = 0;
-    if (!GetFileContent(pPathToSetup, name) || !LeadingDecimal(LineBuf, &size)) {
+    if (!RequireMediumFile(pPathToSetup, name) || !GetFileContent(pPathToSetup, name) ||
+        !LeadingDecimal(LineBuf, &size)) {
         fputs(nlsSetupStrCvt(MSG_NO_ISIZE), stdout);
         fflush(stdout);
         char *path = SaveStr("%s/%s", JoinDir(pPathToSetup), name);

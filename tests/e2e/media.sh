@@ -33,7 +33,7 @@ marker_exact|--pieces 2|echo extra.txt >>disks; echo x >extra.txt; rm sha256sums
 upper_blank|--upper --pieces 2 --marker-blank|echo extra_z.txt >>DISKS; echo x >EXTRA_Z.TXT; rm SHA256SUMS|0||/usr/bin/cp -p /mnt/cd/EXTRA_Z.TXT $W
 no_self|--pieces 2 --no-self||1|ERROR: can't open file, VarenInstall/disks\n|/usr/bin/cp -p /mnt/cd/pkg_tar.001 $W;/usr/bin/cp -p /mnt/cd/pkg_tar.002 $W;!uncompress
 list_separators|--pieces 2|printf '%b' 'disks\tpkg_tar.001\r\n\npkg_tar.002\nend_of_list\n' >disks; rm sha256sums|0||
-list_long|--pieces 2|printf '%b' 'disks pkg_tar.001 $long\nend_of_list\n' >disks; rm sha256sums|1|$LE names a file longer than 254 characters: ${long:0:254}\n|!cp -p
+list_long|--pieces 2|printf '%b' 'disks pkg_tar.001 $long\nend_of_list\n' >disks; rm sha256sums|1|$LE names a file longer than 254 characters: ${long:0:40}...\n|!cp -p
 list_empty|--pieces 2|: >disks; rm sha256sums|1|$LE names no file to copy\n|!cp -p
 list_marker|--pieces 2|echo end_of_list >disks; rm sha256sums|1|$LE names no file to copy\n|!cp -p
 list_letters|--pieces 2|printf 'disks pkg_tar.001 pkg_tar.002\na b c\n' >disks; echo >a; echo >b; echo >c; rm sha256sums|0||/usr/bin/cp -p /mnt/cd/a $W;/usr/bin/cp -p /mnt/cd/b $W;/usr/bin/cp -p /mnt/cd/c $W
