@@ -88,7 +88,8 @@ CASES
 
 # A medium reached through a link (/mnt/cdrom -> cdrom0), its size file a link inside it: installs.
 fresh
-PRE="cp -a /mnt/cd /mnt/cdrom0 && ln -s cdrom0 /mnt/cdrom && cd /mnt/cdrom0 && mv isize isize.real && ln -s isize.real isize"
+PRE="cp -a /mnt/cd /mnt/cdrom0 && ln -s cdrom0 /mnt/cdrom && cd /mnt/cdrom0 && mv isize isize.real &&
+    ln -s isize.real isize"
 PROGRAM=/mnt/cdrom/setup run link_directory
 expect_status 0
 expect_nodes $A/vsf f 4755
