@@ -243,7 +243,7 @@ TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) { // in a child, which keep
         warnings++;
     EXPECT_EQ(12, warnings) << log;
     EXPECT_FALSE(Logged("cp -pr") || Logged("chmod") || Logged("chgrp"));
-    EXPECT_TRUE(Logged("pkg.list line 11 skipped, word not allowed: tool\tmode\n"));
+    EXPECT_TRUE(Logged("pkg.list line 11 skipped, word not allowed: tool\\011mode\n"));
 }
 
 // The value of sed: sed's own characters within single quotes, nothing the shell acts on inside the
