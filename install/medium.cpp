@@ -126,10 +126,10 @@ WordList ListedNames(const char *text) {
 
 char *GetDisksData(const char *dir) {
     const char *name = "disks";
-    char *text = RequireMediumFile(dir, name) ? ReadWholeFile(dir, name) : nullptr;
+    char *text = ReadMediumFile(dir, name);
     if (text == nullptr) {
         name = "DISKS";
-        text = RequireMediumFile(dir, name) ? ReadWholeFile(dir, name) : nullptr;
+        text = ReadMediumFile(dir, name);
     }
     if (text == nullptr) {
         ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NO_DISKS), "Varen");

@@ -8,8 +8,11 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "install/nls.h"
 #include "support/describe.h"
@@ -48,28 +51,79 @@ void JudgeLink(const char *dir, const char *path, char *kind) {
     }
 }
 
-} // namespace
+// Ends the run with message 74 for path, which is kind (status 1).
+[[noreturn]] void RefuseMediumFile(const char *path, const char *kind) {
+    ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NOT_MEDIUM_FILE), path, kind);
+    exit(1); // not reached: ErrorMsg of type 2 ends the run
+}
 
-bool RequireMediumFile(const char *dir, const char *name) {
+// Judges dir/name as RequireMediumFile says. For a file it accepts, real
+// (PATH_MAX) receives the path of the regular file it resolves to, without
+// links, and *st that file's status.
+bool JudgeMediumFile(const char *dir, const char *name, char *real, struct stat *st) {
     char *path = SaveStr("%s/%s", JoinDir(dir), name);
     char kind[KIND_SIZE];
     kind[0] = '\0';
-    struct stat st;
-    if (lstat(path, &st) != 0) {
+    if (lstat(path, st) != 0) {
         if (errno == ENOENT) {
             PutMem(path);
             return false;
         }
         snprintf(kind, sizeof(kind), "%s", "an entry that cannot be examined");
-    } else if (S_ISLNK(st.st_mode)) {
+    } else if (S_ISLNK(st->st_mode)) {
         JudgeLink(dir, path, kind);
-    } else if (!S_ISREG(st.st_mode)) {
-        snprintf(kind, sizeof(kind), "%s", EntryKindName(st.st_mode));
+    } else if (!S_ISREG(st->st_mode)) {
+        snprintf(kind, sizeof(kind), "%s", EntryKindName(st->st_mode));
+    }
+    if (kind[0] == '\0' && (realpath(path, real) == nullptr || stat(real, st) != 0 || !S_ISREG(st->st_mode))) {
+        snprintf(kind, sizeof(kind), "%s", "a file that changed while it was checked");
     }
     if (kind[0] != '\0') {
-        ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NOT_MEDIUM_FILE), path, kind);
-        exit(1); // not reached: ErrorMsg of type 2 ends the run
+        RefuseMediumFile(path, kind);
     }
     PutMem(path);
     return true;
+}
+
+} // namespace
+
+bool RequireMediumFile(const char *dir, const char *name) {
+    char real[PATH_MAX];
+    struct stat st;
+    return JudgeMediumFile(dir, name, real, &st);
+}
+
+char *ReadMediumFile(const char *dir, const char *name) {
+    char real[PATH_MAX];
+    struct stat judged;
+    if (!JudgeMediumFile(dir, name, real, &judged)) {
+        return nullptr;
+    }
+    // The very file judged: no link at its real path any more, the same
+    // inode, still a regular file (a FIFO put there is never waited on).
+    int fd = open(real, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st;
+    bool same = fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == judged.st_dev &&
+                st.st_ino == judged.st_ino && st.st_size < INT32_MAX;
+    char *text = same ? static_cast<char *>(GetMem(static_cast<int32_t>(st.st_size + 1))) : nullptr;
+    if (text == nullptr) {
+        if (fd >= 0) {
+            close(fd);
+        }
+        char *path = SaveStr("%s/%s", JoinDir(dir), name);
+        RefuseMediumFile(path, "a file that changed while it was checked");
+    }
+    // A file that shrinks meanwhile ends early; what it grew by is not read.
+    size_t size = static_cast<size_t>(st.st_size);
+    size_t got = 0;
+    while (got < size) {
+        ssize_t n = read(fd, text + got, size - got);
+        if (n <= 0) {
+            break;
+        }
+        got += static_cast<size_t>(n);
+    }
+    text[got] = '\0';
+    close(fd);
+    return text;
 }

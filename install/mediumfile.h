@@ -10,3 +10,8 @@
 // read: message 74 names dir/name and what it is (a directory, a FIFO, a
 // link that leads nowhere, to a directory, or out of dir, ...).
 bool RequireMediumFile(const char *dir, const char *name);
+// The whole of dir/name as RequireMediumFile accepts it, read through the
+// descriptor of the very file judged (a saved text; the caller frees it with
+// PutMem), or null when nothing is at dir/name. A file that was changed
+// between the check and the opening ends the run as RequireMediumFile does.
+char *ReadMediumFile(const char *dir, const char *name);
