@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "support/globals.h"
+#include "install/mediumfile.h"
 #include "install/nls.h"
 #include "install/running.h"
 #include "support/files.h"
@@ -50,10 +51,15 @@ static bool LeadingDecimal(const char *text, double *value) {
 
 // The size a file of the install site asks for, plus the margin. Ends the
 // run with message 65 and the refusal naming the file (status 1) when the
-// file cannot be read or its number is negative or not finite.
+// file cannot be read or its number is negative or not finite; with message
+// 74 when it is not the medium's own regular file (read through the
+// descriptor of the very file checked).
 static double ReadSizeFile(const char *name) {
     double size = 0;
-    if (!GetFileContent(pPathToSetup, name) || !LeadingDecimal(LineBuf, &size)) {
+    char *text = ReadMediumFile(pPathToSetup, name);
+    bool read = text != nullptr && LeadingDecimal(text, &size);
+    PutMem(text);
+    if (!read) {
         fputs(nlsSetupStrCvt(MSG_NO_ISIZE), stdout);
         fflush(stdout);
         char *path = SaveStr("%s/%s", JoinDir(pPathToSetup), name);

@@ -20,6 +20,7 @@
 #include "install/site.h"
 #include "support/files.h"
 #include "support/globals.h"
+#include "support/mem.h"
 #include "support/savestr.h"
 #include "syscmd/cmdtable.h"
 #include "syscmd/log.h"
@@ -28,19 +29,25 @@
 // Exit status of a run that went to its end but in which some steps failed.
 constexpr int STATUS_STEPS_FAILED = 3;
 
-// The end of a run that got through: status 0 when no step failed; else a
-// summary on standard error (how many, the first of them as logged, the
-// log's path) and status 3.
+// The end of a run that got through: status 0 when no step failed and the
+// log holds the whole run; else a summary on standard error (how many steps
+// failed, the first of them as logged; the log's path, or that it could not
+// be made or written whole) and status 3.
 static int EndOfRunStatus() {
     int failed = FailureCount();
-    if (failed == 0) {
+    bool logLost = RunLogLost();
+    if (failed == 0 && !logLost) {
         return 0;
     }
-    fprintf(stderr, nlsSetupStrCvt(MSG_FAILED_STEPS), failed);
+    if (failed > 0) {
+        fprintf(stderr, nlsSetupStrCvt(MSG_FAILED_STEPS), failed);
+    }
     for (int i = 0; FailedStep(i) != nullptr; i++) {
         fprintf(stderr, "  %s\n", FailedStep(i));
     }
-    fprintf(stderr, nlsSetupStrCvt(MSG_SEE_LOG), GetLogPath());
+    char *log = GetLogPath();
+    fprintf(stderr, nlsSetupStrCvt(logLost ? MSG_NO_LOG : MSG_SEE_LOG), log);
+    PutMem(log);
     return STATUS_STEPS_FAILED;
 }
 

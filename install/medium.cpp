@@ -6,7 +6,9 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "install/mediumfile.h"
 #include "install/nls.h"
+#include "support/describe.h"
 #include "support/errors.h"
 #include "support/files.h"
 #include "support/globals.h"
@@ -56,7 +58,7 @@ WordList CollectWords(const char *text, const char *delimiters) {
         if (GetTokenCut()) {
             // A cut name would copy or join some other file.
             ErrorMsg(2, 1, nlsSetupStrCvt(MSG_LONG_NAME), listPath != nullptr ? listPath : "",
-                     TOKEN_BUF_SIZE - 1, word);
+                     TOKEN_BUF_SIZE - 1, QuoteWord(word));
         }
         if (strcmp(word, END_MARKER) == 0) {
             break;
@@ -124,10 +126,10 @@ WordList ListedNames(const char *text) {
 
 char *GetDisksData(const char *dir) {
     const char *name = "disks";
-    char *text = ReadWholeFile(dir, name);
+    char *text = ReadMediumFile(dir, name);
     if (text == nullptr) {
         name = "DISKS";
-        text = ReadWholeFile(dir, name);
+        text = ReadMediumFile(dir, name);
     }
     if (text == nullptr) {
         ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NO_DISKS), "Varen");
@@ -148,7 +150,7 @@ char *GetDisksData(const char *dir) {
     }
     for (int i = 0; i < names.count; ++i) {
         if (!IsPlainFileName(names.words[i])) {
-            ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NOT_PLAIN_NAME), listPath, names.words[i]);
+            ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NOT_PLAIN_NAME), listPath, QuoteWord(names.words[i]));
         }
     }
     FreeWords(names);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-constexpr int NLS_COUNT = 74;
+constexpr int NLS_COUNT = 76;
 // Bytes that hold every text of one table converted to UTF-8 (each ISO
 // 8859-1 byte at most two, terminators included); nls_tables.cpp asserts
 // that every table fits.
@@ -73,6 +73,8 @@ constexpr int MSG_SELECT = 70;
 constexpr int MSG_UNSAFE_ACL = 71;        // "%s %s %s %s %s": directory, owner, group, mode, ACL entry
 constexpr int MSG_UNSAFE_GROUP_ROOT = 72; // "%s %s %s %s %s": directory, owner, group, mode, members
 constexpr int MSG_MADE_NOT_OWN = 73;      // "%s %s %s %s": a directory being made, owner, group, mode
+constexpr int MSG_NOT_MEDIUM_FILE = 74;  // "%s %s": the medium's file, what it is
+constexpr int MSG_NO_LOG = 75;           // "%s": the log that could not be made or written whole
 extern const char *const NLS_ENGLISH[NLS_COUNT];
 extern const char *const NLS_SPANISH[NLS_COUNT];
 extern const char *const NLS_ITALIAN[NLS_COUNT];

@@ -201,6 +201,10 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     "own: another user made it first or can change it. The installer stopped "
     "before putting anything in it. Remove it, or make it root's and closed, and "
     "run the installer again.\n",
+    /* 74 */
+    "%s is %s, not a regular file of the medium's directory; nothing was read from it",
+    /* 75 */
+    "The log %s could not be made or written whole: this run is not fully recorded.\n",
 };
 static_assert(AllTextsPresent(NLS_ENGLISH), "NLS_ENGLISH needs a text at every id");
 
@@ -400,6 +404,11 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     "es suyo: otro usuario lo cre\363 antes o puede modificarlo. El instalador se "
     "detuvo antes de poner nada en \351l. Elim\355nelo, o haga que pertenezca a root "
     "y ci\351rrelo, y ejecute el instalador de nuevo.\n",
+    /* 74 */
+    "%s es %s, no un archivo regular del directorio del medio; no se ley\363 nada de \351l",
+    /* 75 */
+    "No se pudo crear o escribir por completo el registro %s: esta ejecuci\363n no queda "
+    "registrada del todo.\n",
 };
 static_assert(AllTextsPresent(NLS_SPANISH), "NLS_SPANISH needs a text at every id");
 
@@ -602,6 +611,12 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     "modificarla. L'installazione si \350 fermata prima di mettervi qualcosa. "
     "Rimuoverla, o renderla di root e chiuderla, ed eseguire di nuovo il "
     "programma di installazione.\n",
+    /* 74 */
+    "%s \350 %s, non un file regolare della directory del supporto; non ne \350 stato "
+    "letto nulla",
+    /* 75 */
+    "Non \350 stato possibile creare o scrivere per intero il log %s: questa esecuzione "
+    "non \350 registrata completamente.\n",
 };
 static_assert(AllTextsPresent(NLS_ITALIAN), "NLS_ITALIAN needs a text at every id");
 
@@ -811,6 +826,12 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     "peut le modifier. L'installation s'est arr\352t\351e avant d'y mettre quoi que ce "
     "soit. Supprimez-le, ou donnez-le \340 root et fermez-le, puis relancez le "
     "programme d'installation.\n",
+    /* 74 */
+    "%s est %s, pas un fichier ordinaire du r\351pertoire du support ; rien n'y a "
+    "\351t\351 lu",
+    /* 75 */
+    "Le journal %s n'a pas pu \352tre cr\351\351 ou \351crit en entier : cette ex\351cution "
+    "n'y est pas enti\350rement consign\351e.\n",
 };
 static_assert(AllTextsPresent(NLS_FRENCH), "NLS_FRENCH needs a text at every id");
 
@@ -1013,6 +1034,12 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     "angelegt oder kann es \344ndern. Die Installation hielt an, bevor etwas "
     "hineingelegt wurde. Entfernen Sie es, oder geben Sie es root und schlie\337en "
     "Sie es, und starten Sie das Installationsprogramm erneut.\n",
+    /* 74 */
+    "%s ist %s, keine regul\344re Datei des Verzeichnisses des Mediums; nichts wurde "
+    "daraus gelesen",
+    /* 75 */
+    "Das Protokoll %s konnte nicht angelegt oder nicht vollst\344ndig geschrieben werden: "
+    "dieser Lauf ist nicht ganz aufgezeichnet.\n",
 };
 static_assert(AllTextsPresent(NLS_GERMAN), "NLS_GERMAN needs a text at every id");
 
@@ -1214,6 +1241,11 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     "dele: outro usu\341rio o criou antes ou pode alter\341-lo. O instalador parou "
     "antes de colocar qualquer coisa nele. Remova-o, ou torne-o do root e feche-o, "
     "e execute o instalador de novo.\n",
+    /* 74 */
+    "%s \351 %s, n\343o um arquivo regular do diret\363rio da m\355dia; nada foi lido dele",
+    /* 75 */
+    "N\343o foi poss\355vel criar ou escrever por inteiro o registro %s: esta execu\347\343o "
+    "n\343o ficou totalmente registrada.\n",
 };
 static_assert(AllTextsPresent(NLS_PORTUGUESE), "NLS_PORTUGUESE needs a text at every id");
 

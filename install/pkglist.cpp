@@ -5,6 +5,7 @@
 #include "install/pkglist.h"
 
 #include "install/running.h"
+#include "support/describe.h"
 #include "support/errors.h"
 #include "support/globals.h"
 #include "install/nls.h"
@@ -210,7 +211,7 @@ bool LineRefused(const ListPlace &at, const PkgLine &line, const char *name, con
     if (word == nullptr) {
         return false;
     }
-    SkipLine(at, "word not allowed", word);
+    SkipLine(at, "word not allowed", QuoteWord(word));
     PutMem(word);
     return true;
 }

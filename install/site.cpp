@@ -8,8 +8,10 @@
 
 #include "support/globals.h"
 #include "install/medium.h"
+#include "install/mediumfile.h"
 #include "install/nls.h"
 #include "install/origin.h"
+#include "support/describe.h"
 #include "support/errors.h"
 #include "install/sequence.h"
 #include "support/files.h"
@@ -46,7 +48,7 @@ const char *FindSumsFile() {
 // Ends the run with message 12 for a listed file that is missing or damaged.
 [[noreturn]] void StopForBadFile(const char *name, const char *sums) {
     char *sumsPath = SaveStr("%s/%s", JoinDir(pPathToSetup), sums);
-    ErrorMsg(2, 1, nlsSetupStrCvt(MSG_BAD_PIECE), name, sumsPath);
+    ErrorMsg(2, 1, nlsSetupStrCvt(MSG_BAD_PIECE), QuoteWord(name), sumsPath);
     exit(1); // not reached: ErrorMsg of type 2 ends the run
 }
 
@@ -169,15 +171,24 @@ void proveMedium(const char *work) {
     }
     CreateOwnWorkArea(work);
     RemoveOnStop(work);
+    // Every file read, copied or run from the medium is its own regular file.
+    RequireMediumFile(pPathToSetup, my_name);
     char *text = GetDisksData(pPathToSetup);
     listed = ListedNames(text);
     PutMem(text);
+    for (int i = 0; i < listed.count; ++i) {
+        RequireMediumFile(pPathToSetup, listed.words[i]);
+    }
 
     int keys = GatherTrustedKeys(work);
     const char *sums = FindSumsFile();
     // Named in the case of the medium's list file when it has none.
     bool upper = sums != nullptr ? sums == SUMS_NAMES[1] : ListFileName()[0] == 'D';
     const char *sig = upper ? "SHA256SUMS.SIG" : "sha256sums.sig";
+    if (sums != nullptr) {
+        RequireMediumFile(pPathToSetup, sums);
+    }
+    RequireMediumFile(pPathToSetup, sig);
     if (keys > 0 && (sums == nullptr || !FindFile(pPathToSetup, sig))) {
         char *missing = SaveStr("%s/%s", JoinDir(pPathToSetup), sums == nullptr ? SUMS_NAMES[upper] : sig);
         ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NOT_SIGNED), missing, TRUSTED_KEYS_DIR);

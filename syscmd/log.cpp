@@ -8,11 +8,13 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/describe.h"
 #include "support/files.h"
 #include "support/globals.h"
 #include "support/mem.h"
@@ -40,29 +42,82 @@ static int LogFd = -1;
 // kept until the log is made, dropped when the run ends before that.
 static bool LogStarted = false;
 static char *pLogPending = nullptr;
+// Whether the run's log could not be made, or a line could not be written
+// into it: the log does not hold the whole run.
+static bool LogLost = false;
+
+// What stood at the log's path is moved aside to PATH.aside.N, the first N
+// from 1 up to this bound whose name is free.
+constexpr int LOG_ASIDE_MAX = 999;
+
+// What MakeOwnLog moved aside, for the log's one line about it: the first
+// new name, its kind, and how many entries were moved in all.
+struct AsideRecord {
+    char name[PATH_MAX];
+    const char *kind;
+    int count;
+};
+
+// Renames what stands at path to a free name path.aside.N in the same
+// directory, never replacing an entry there (and never opening or descending
+// into what it moves). True when moved; false when it could not be, or when
+// nothing stands at path any more.
+static bool MoveAside(const char *path, mode_t mode, AsideRecord *aside) {
+    char name[PATH_MAX];
+    for (int n = 1; n <= LOG_ASIDE_MAX; n++) {
+        int len = snprintf(name, sizeof(name), "%s.aside.%d", path, n);
+        if (len < 0 || static_cast<size_t>(len) >= sizeof(name))
+            return false;
+        if (renameat2(AT_FDCWD, path, AT_FDCWD, name, RENAME_NOREPLACE) == 0) {
+            if (aside->count++ == 0) {
+                memcpy(aside->name, name, static_cast<size_t>(len) + 1);
+                aside->kind = EntryKindName(mode);
+            }
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
 
 // Makes the log a new file at path, created exclusively with mode 0644
-// whatever the umask, after clearing what is there: a new inode, so no
-// descriptor or second name anybody kept of an earlier file reaches it. A
-// run that is not root leaves alone what is not its own (root's log of an
-// earlier run among them). Never opens what is at path: a FIFO or device
-// there is only looked at. Returns the descriptor, or -1.
-static int MakeOwnLog(const char *path) {
+// whatever the umask: a new inode, so no descriptor or second name anybody
+// kept of an earlier file reaches it. An earlier log (a regular file of the
+// running user) is removed; anything else at path (a directory of any depth,
+// a FIFO, a link, a device, another user's file) is renamed aside, never
+// opened, followed or removed. A run that is not root leaves alone what is
+// not its own (root's log of an earlier run among them). The new file is
+// checked after opening: a regular file of the running user with one name,
+// the very entry at path. Returns the descriptor, or -1.
+static int MakeOwnLog(const char *path, AsideRecord *aside) {
     for (int tries = 0; tries < LOG_TRIES; tries++) {
         struct stat st;
         if (lstat(path, &st) == 0) {
-            if (st.st_uid != geteuid() && geteuid() != 0)
+            bool own = st.st_uid == geteuid();
+            if (!own && geteuid() != 0)
                 return -1;
-            RemoveEntry(path);
+            if (own && S_ISREG(st.st_mode)) {
+                if (unlink(path) != 0 && errno != ENOENT)
+                    return -1;
+            } else if (!MoveAside(path, st.st_mode, aside) && errno != ENOENT) {
+                return -1;
+            }
             continue;
         }
         int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, LOG_MODE);
-        if (fd >= 0) {
-            fchmod(fd, LOG_MODE);
-            return fd;
-        }
-        if (errno != EEXIST)
+        if (fd < 0 && errno != EEXIST)
             return -1;
+        if (fd < 0)
+            continue;
+        struct stat made;
+        bool sound = fchmod(fd, LOG_MODE) == 0 && fstat(fd, &made) == 0 && S_ISREG(made.st_mode) &&
+                     made.st_uid == geteuid() && made.st_nlink == 1 && lstat(path, &st) == 0 &&
+                     st.st_dev == made.st_dev && st.st_ino == made.st_ino;
+        if (sound)
+            return fd;
+        close(fd);
+        return -1;
     }
     return -1;
 }
@@ -77,22 +132,42 @@ void StartRunLog() {
         close(LogFd);
     LogFd = -1;
     LogStarted = flUseLog != 0;
+    LogLost = false;
     char *pending = pLogPending;
     pLogPending = nullptr;
     if (LogStarted) {
         char *path = GetLogPath();
-        int made = MakeOwnLog(path);
+        AsideRecord aside{{'\0'}, nullptr, 0};
+        int made = MakeOwnLog(path, &aside);
         // Moved above the standard descriptors, whatever was open at start.
         LogFd = made >= 0 ? fcntl(made, F_DUPFD_CLOEXEC, LOG_FD_LOWEST) : -1;
         if (made >= 0)
             close(made);
-        if (LogFd < 0)
+        PutLogMsg("initializing system\n");
+        // Said once, naming the first entry moved (others may have been put
+        // there meanwhile and moved as well).
+        if (aside.count > 0)
+            PutLogMsg("%s found at %s was moved aside to %s\n", aside.kind, path, aside.name);
+        if (aside.count > 1)
+            PutLogMsg("%d entries in all were moved aside from %s\n", aside.count, path);
+        if (LogLost) {
+            // Not even the first line could be written (a full file system).
+            close(LogFd);
+            LogFd = -1;
+        }
+        if (LogFd < 0) {
             fprintf(stderr, "ERROR: couldn't open %s\n", path);
+            LogLost = true;
+        }
         PutMem(path);
-        PutLogMsg("initializing system\n%s", pending ? pending : "");
+        PutLogMsg("%s", pending ? pending : "");
         pRecordError = RecordError;
     }
     PutMem(pending);
+}
+
+bool RunLogLost() {
+    return LogLost;
 }
 
 int LogFdForCommands() {
@@ -110,7 +185,9 @@ void PutLogMsg(const char *format, ...) {
     va_list ap;
     va_start(ap, format);
     if (LogStarted) {
-        vdprintf(LogFd, format, ap);
+        // A write that fails (a full file system) leaves the log incomplete.
+        if (vdprintf(LogFd, format, ap) < 0)
+            LogLost = true;
     } else {
         // Before the run's start: kept for the log, whatever its length.
         va_list count;

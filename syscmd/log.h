@@ -8,14 +8,18 @@ extern uint8_t flUseLog; // logging on; set by main first thing
 
 // Begins the run's log /tmp/<my_name>.log, once the run really begins its
 // work: until then an earlier run's log stays as it was, and what is logged
-// is kept in memory (dropped when the run ends before). Whatever is at the
-// path is cleared away (a run that is not root leaves what is not its own as
-// it was) and the log made anew, exclusively, mode 0644, kept open on one
-// descriptor (never 0, 1 or 2) for the whole run; "initializing system" is
-// its first line, what was kept follows. When no log can be made,
-// "ERROR: couldn't open <path>" goes to standard error this once and the run
-// goes on without a log. A later call closes the log and starts anew; with
-// logging off it only closes the log and drops what was kept.
+// is kept in memory (dropped when the run ends before). An earlier log of
+// the running user is removed; anything else at the path (a directory of any
+// depth, a FIFO, a link, another user's file) is renamed aside to
+// PATH.aside.N (the first free N of 1 to 999), and the second line of the
+// log says so. A run that is not root leaves what is not its own as it was.
+// The log is made anew, exclusively, mode 0644, checked after opening, and
+// kept open on one descriptor (never 0, 1 or 2) for the whole run;
+// "initializing system" is its first line, what was kept follows. When no
+// log can be made, "ERROR: couldn't open <path>" goes to standard error this
+// once and the run goes on without a log (RunLogLost then tells). A later
+// call closes the log and starts anew; with logging off it only closes the
+// log and drops what was kept.
 void StartRunLog();
 // Appends one formatted message to the run's log through its descriptor; a
 // link, a rename or a new file at the name changes nothing. Before
@@ -31,6 +35,9 @@ int LogFdForCommands();
 // Lets the commands started next inherit the log's descriptor (share), or
 // closes it again at every exec (the default).
 void ShareLogWithCommands(bool share);
+// True when the run's log was begun but could not be made, or a line could
+// not be written into it: the log does not hold the whole run.
+bool RunLogLost();
 
 // Path of the run's log (allocator-owned).
 char *GetLogPath();

@@ -40,7 +40,7 @@ no_self|--pieces 2 --no-self||1|ERROR: can't open file, VarenInstall/disks\n|$CP
 !uncompress
 list_separators|--pieces 2|printf '%b' 'disks\tpkg_tar.001\r\n\npkg_tar.002\nend_of_list\n' >disks; rm sha256sums|0||
 list_long|--pieces 2|printf '%b' 'disks pkg_tar.001 $long\nend_of_list\n' >disks; rm sha256sums|1|\
-$LE names a file longer than 254 characters: ${long:0:254}\n|!cp -p
+$LE names a file longer than 254 characters: ${long:0:40}...\n|!cp -p
 list_empty|--pieces 2|: >disks; rm sha256sums|1|$LE names no file to copy\n|!cp -p
 list_marker|--pieces 2|echo end_of_list >disks; rm sha256sums|1|$LE names no file to copy\n|!cp -p
 list_letters|--pieces 2|printf 'disks pkg_tar.001 pkg_tar.002\na b c\n' >disks; echo >a; echo >b; echo >c; \

@@ -36,7 +36,7 @@ TEST(MessageTables, PlaceholdersAndShownTextsInEveryLanguage) {
     const std::set<int> shown = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18,
                                  21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37,
                                  38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 49, 55, 56, 60, 62, 63, 65,
-                                 66, 67, 68, 69, 70, 71, 72, 73};
+                                 66, 67, 68, 69, 70, 71, 72, 73, 74, 75};
     for (int lang = 0; lang < 6; lang++)
         for (int id = 0; id < NLS_COUNT; id++) {
             const char *text = Tables[lang][id];
@@ -50,7 +50,7 @@ TEST(MessageTables, PlaceholdersAndShownTextsInEveryLanguage) {
         {MSG_OLD_DAEMON, "%s%s%s%s"}, {MSG_FAILED_STEPS, "%d"}, {MSG_LONG_NAME, "%s%d%s"},
         {MSG_BAD_PIECE, "%s%s"}, {MSG_UNSAFE_DIR, "%s%s%s%s"}, {MSG_LOCK_NOT_ROOTS, "%s%s%s%s%lu"},
         {MSG_LOCK_FAILED, "%s%s"}, {MSG_USAGE, "%s"}, {MSG_STOP_SIZES, "%s"},
-        {MSG_SPOOLER_UNDECIDED, "%s"}};
+        {MSG_SPOOLER_UNDECIDED, "%s"}, {MSG_NOT_MEDIUM_FILE, "%s%s"}, {MSG_NO_LOG, "%s"}};
     for (const auto &[id, expected] : callers)
         EXPECT_EQ(Conversions(expected), Conversions(NLS_ENGLISH[id])) << id;
 }
@@ -252,7 +252,7 @@ TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) {
         warnings++;
     EXPECT_EQ(12, warnings) << log;
     EXPECT_FALSE(Logged("cp -pr") || Logged("chmod") || Logged("chgrp"));
-    EXPECT_TRUE(Logged("pkg.list line 11 skipped, word not allowed: tool\tmode\n"));
+    EXPECT_TRUE(Logged("pkg.list line 11 skipped, word not allowed: tool\\011mode\n"));
 }
 
 #if !defined(__SANITIZE_ADDRESS__)

@@ -313,7 +313,8 @@ TEST_F(Query, DiskSpaceAndUsage) {
 class Log : public Run {}; // logging on, no log yet
 
 // One descriptor for the whole run: a second name, a rename or a new file at the path change nothing.
-// A new run clears whatever is at the path and makes the log anew, mode 0644 whatever the umask.
+// A new run removes its own earlier log, moves anything else at the path aside (said once in the log) and makes
+// the log anew, mode 0644 whatever the umask.
 TEST_F(Log, TheRunsOwnFromFirstLineToLast) {
     PutLogMsg("run %d\n", 1);
     link(LOG, "/tmp/second"), rename(LOG, "/tmp/moved"), WriteFile(LOG, "forged\n", 0666);
@@ -326,6 +327,7 @@ TEST_F(Log, TheRunsOwnFromFirstLineToLast) {
     std::string target = "/tmp/log-target";
     WriteFile(target, "precious\n");
     mode_t old = umask(077);
+    const char *kinds[] = {"a symbolic link", "a symbolic link", "a directory", "", "a regular file", "a FIFO"};
     for (int kind = 0; kind < 6; kind++) { // what another user or an earlier run left at the path
         RemoveEntry(LOG);
         if (kind == 0)
@@ -341,7 +343,9 @@ TEST_F(Log, TheRunsOwnFromFirstLineToLast) {
         else
             mkfifo(LOG, 0666);
         StartRunLog();
-        EXPECT_EQ("initializing system\nprecious\n", ReadFile(LOG) + ReadFile(target)) << kind;
+        std::string aside = kind == 3 ? "" : std::string(kinds[kind]) + " found at /tmp/setup.log was moved aside to "
+                                                 "/tmp/setup.log.aside." + std::to_string(kind + (kind < 3)) + "\n";
+        EXPECT_EQ("initializing system\n" + aside + "precious\n", ReadFile(LOG) + ReadFile(target)) << kind;
         struct stat st;
         EXPECT_TRUE(lstat(LOG, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() && st.st_nlink == 1 &&
                     (st.st_mode & 07777) == 0644 && !Exists("/tmp/through-link")) << kind;
