@@ -1,7 +1,7 @@
 // Message tables of the six languages and the choice of language from LANG.
 #pragma once
 
-constexpr int NLS_COUNT = 71;
+constexpr int NLS_COUNT = 104;
 
 // Message ids the installer shows; the same id means the same message in
 // every language table.
@@ -56,6 +56,14 @@ constexpr int MSG_WOULD_YOU = 67;
 constexpr int MSG_CHOICE_WAIT = 68;
 constexpr int MSG_CHOICE_QUIT = 69;
 constexpr int MSG_SELECT = 70;
+constexpr int MSG_NO_SPACE_LEFT = 76;    // "%s %s %s": mount point, the copy's place, the installation
+constexpr int MSG_WORK_REFUSED = 77;     // "%s %s": work area, why (one of the reasons below)
+constexpr int MSG_WHY_READ_ONLY = 78;    // the work area's file system is read-only
+constexpr int MSG_WHY_NOT_DIR = 79;      // the work area, or a directory above it, is no directory
+constexpr int MSG_WHY_NOT_OWN = 100;     // the work area is another user's, or can be replaced by one
+constexpr int MSG_MOUNT_POINT = 101;     // "%s": an application directory that is a mount point
+constexpr int MSG_NO_INSTALLATION = 102; // "%s": a directory at the fixed place without the suite
+constexpr int MSG_DANGLING_LINK = 103;   // "%s %s": the link at the fixed place, its text
 extern const char *const NLS_ENGLISH[NLS_COUNT];
 extern const char *const NLS_SPANISH[NLS_COUNT];
 extern const char *const NLS_ITALIAN[NLS_COUNT];
@@ -65,7 +73,7 @@ extern const char *const NLS_PORTUGUESE[NLS_COUNT];
 
 extern const char *const *pCurLang; // chosen table, null until the first request
 
-// Text of message id (0..70) in the language chosen from LANG on first use.
+// Text of message id (0..NLS_COUNT - 1) in the language chosen from LANG on first use.
 const char *nlsSetupStrCvt(int id);
 // Names the phase of message id once as it begins, on the progress line, when
 // standard output is a terminal; prints nothing otherwise, so that output

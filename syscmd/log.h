@@ -2,6 +2,7 @@
 // needed at start-up: the installer's own directory, environment values.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 extern uint8_t flUseLog; // logging on; set by main first thing
@@ -27,6 +28,14 @@ int LogFdForCommands();
 // Lets the commands started next inherit the log's descriptor (share), or
 // closes it again at every exec (the default).
 void ShareLogWithCommands(bool share);
+
+// The log's length in bytes now, or -1 without a log.
+long LogLength();
+// The last line holding anything among what the log received after it was
+// from bytes long (a failed command's error output), into buf: cut to fit
+// size, every backslash and every byte that is no printable ASCII as \ooo. False,
+// buf empty, when there is none.
+bool LastLogLine(long from, char *buf, size_t size);
 
 // Path of the run's log (allocator-owned).
 char *GetLogPath();

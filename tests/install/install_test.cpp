@@ -36,7 +36,7 @@ std::vector<std::string> Conversions(const std::string &text) {
 TEST(MessageTables, PlaceholdersAndShownTextsInEveryLanguage) {
     const std::set<int> shown = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 21, 22, 23, 24, 25,
                                  26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 49, 55, 56,
-                                 60, 62, 63, 65, 66, 67, 68, 69, 70};
+                                 60, 62, 63, 65, 66, 67, 68, 69, 70, 76, 77, 78, 79, 100, 101, 102, 103};
     for (int lang = 0; lang < 6; lang++) {
         for (int id = 0; id < NLS_COUNT; id++) {
             ASSERT_NE(Tables[lang][id], nullptr) << lang << " " << id;
@@ -52,7 +52,8 @@ TEST(MessageTables, PlaceholdersAndShownTextsInEveryLanguage) {
         {MSG_OLD_DAEMON, {"%s", "%s", "%s", "%s"}}, {MSG_FAILED_STEPS, {"%d"}},
         {MSG_LONG_NAME, {"%s", "%d", "%s"}}, {MSG_BAD_PIECE, {"%s", "%s"}}, {MSG_UNSAFE_DIR, {"%s", "%s", "%s", "%s"}},
         {MSG_LOCK_NOT_ROOTS, {"%s", "%s", "%s", "%s", "%lu"}}, {MSG_LOCK_FAILED, {"%s", "%s"}}, {MSG_USAGE, {"%s"}},
-        {MSG_STOP_SIZES, {"%s"}}};
+        {MSG_STOP_SIZES, {"%s"}}, {MSG_NO_SPACE_LEFT, {"%s", "%s", "%s"}}, {MSG_WORK_REFUSED, {"%s", "%s"}},
+        {MSG_MOUNT_POINT, {"%s"}}, {MSG_NO_INSTALLATION, {"%s"}}, {MSG_DANGLING_LINK, {"%s", "%s"}}};
     for (const auto &[id, expected] : callers)
         EXPECT_EQ(Conversions(NLS_ENGLISH[id]), expected) << id;
 }
