@@ -388,7 +388,9 @@ static void CopyTree(const char *from, const char *staging) {
     }
     PutMem(pending);
     if (full) {
-        RefusePlace(MSG_NO_SPACE_LEFT, mount, dir, from);
+        // Named as the copy was to be named when complete.
+        size_t len = strlen(staging) - strlen(StagingSuffix);
+        RefusePlace(MSG_NO_SPACE_LEFT, mount, SaveStr("%.*s", static_cast<int>(len), staging), from);
     }
     PutLogMsg("ERROR: the copy of %s failed: %s\n", from, lastLine);
     fprintf(stderr, "ERROR: the copy of %s failed: %s\n", from, lastLine);

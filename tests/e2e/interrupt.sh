@@ -80,7 +80,8 @@ mkdir -p $E/layers/lower && cp -a /usr/Varen/tvxx $E/layers/lower/tvxx
 umount_all() { umount -l /usr/Varen 2>/dev/null; umount -l /opt 2>/dev/null; true; }
 reset() {   # reset SCENARIO: the state before the run
     umount_all
-    rm -rf /usr/Varen /opt/Varen /var/spool/Varen /tmp/VarenInstall /usr/bin/tvadmin /var/log/varen-tvxx $E/seen $E/fired $E/layers/u $E/layers/w
+    rm -rf /usr/Varen /opt/Varen /var/spool/Varen /tmp/VarenInstall /usr/bin/tvadmin /var/log/varen-tvxx
+    rm -rf $E/seen $E/fired $E/layers/u $E/layers/w
     [ $1 = first ] && return
     cp -a $E/spool /var/spool/Varen && cp -a $E/tvadmin /usr/bin/tvadmin && cp -a $E/loglink /var/log/varen-tvxx
     [ $1 = upgrade ] || mount -t tmpfs e2e-opt /opt
@@ -120,6 +121,10 @@ for scenario in $E2E_RUNS; do
         k=$((k + 1))
         nth=$(printf "%s\n" "${list[@]:0:k}" | grep -c -x -F -- "$step")
         rn=""; case $step in */mv\ -f\ -T\ *) renames=$((renames + 1)) rn=$renames ;; esac
+        # By default the steps of the lines beyond the plain fixture's are interrupted in first installations only.
+        case "$E2E_MODE $scenario $step" in quick\ first\ *) ;;
+        quick\ *README.tvxx* | quick\ *forms* | quick\ *db.vdb* | quick\ *tvxx.conf* | quick\ *libtvxx* | quick\ *\ $A/log*)
+            continue ;; esac
         if [ "$E2E_MODE" = full ]; then ways="alone INT group"; else ways=$(echo alone INT group | cut -d" " -f$((k % 3 + 1))); fi
         for way in $ways; do
             tried=$((tried + 1))
@@ -146,7 +151,7 @@ done
 # First installations killed whole (SIGKILL to the session) at random moments, then run again twice.
 case " $E2E_RUNS " in *" first "*)
     reset first && t0=$(date +%s%N) && setup_run && ms=$((($(date +%s%N) - t0) / 1000000)) ref=$(state) good=0
-    for _ in 1 2 3 4; do
+    for _ in 1 2 3; do
         reset first && at=$((RANDOM * ms / 32768))
         setsid env --default-signal=INT /mnt/cd/setup </dev/null >/dev/null 2>&1 & pid=$!
         sleep "$((at / 1000)).$(printf %03d $((at % 1000)))" && pkill -KILL -s $pid; wait $pid; st=$?
@@ -155,7 +160,7 @@ case " $E2E_RUNS " in *" first "*)
         if [ "$r1 $r2" = "0 0" ] && [ "$(state)" = "$ref" ]; then good=$((good + 1)); else
             echo "first killed after $at ms (status $st): reruns $r1 $r2"; diff <(echo "$ref") <(state) | head -n 6; fi
     done
-    printf "| first, random moments | - | - | %s of 4 |\n" $good >>$E/table ;;
+    printf "| first, random moments | - | - | %s of 3 |\n" $good >>$E/table ;;
 esac
 echo "| run | logged steps | of them renames | interruptions converged |"
 echo "|---|---|---|---|"

@@ -14,7 +14,8 @@ L=/var/log/varen-tvxx
 # A stand-in chmod (found before /usr/bin) that kills setup when it makes tvrtvxxtty set-user-id, the step
 # after the link's, while /var/tmp/e2e.kill is there.
 KILL_AFTER_LINK='printf "%s\n" "#!/bin/sh" "[ -e /var/tmp/e2e.kill ] && case \"\$*\" in *tvrtvxxtty) \
-    kill -KILL \$(cat /var/tmp/e2e.pid) ;; esac" "exec /usr/bin/chmod \"\$@\"" >/usr/sbin/chmod && chmod 755 /usr/sbin/chmod'
+    kill -KILL \$(cat /var/tmp/e2e.pid) ;; esac" "exec /usr/bin/chmod \"\$@\"" >/usr/sbin/chmod
+    chmod 755 /usr/sbin/chmod'
 KEEP_LINK="cp -a --parents $L \$SANDBOX_OUT/root/"
 
 # ---- a first installation killed right after its link step, its rerun killed there too, then run again
@@ -43,7 +44,8 @@ expect_nodes $A/vsf f 4755
 # ---- the application directory as a volume of its own: a move is refused (and the leftover pending
 # link of an earlier run undone), an empty volume takes a first installation and stays mounted
 fresh
-VOLUME='mkfs.ext4 -q -F /var/tmp/e2e.img 8M >/dev/null && mkdir -p /usr/Varen/tvxx && mount -o loop /var/tmp/e2e.img /usr/Varen/tvxx'
+VOLUME='mkfs.ext4 -q -F /var/tmp/e2e.img 8M >/dev/null && mkdir -p /usr/Varen/tvxx &&
+    mount -o loop /var/tmp/e2e.img /usr/Varen/tvxx'
 PRE=$VOLUME PROGRAM=/bin/bash
 run volume_first -c "/mnt/cd/setup </dev/null >/dev/null; echo \$? && findmnt -n -o TARGET $A"
 expect_eq "status and mount" "$OUT" "0
@@ -85,7 +87,7 @@ expect_absent /opt/Varen $A.link
 SEED+=$'\n'$(seed_df 1000000 1000000)
 run full_opt install /opt
 expect_status 1
-expect_eq "standard error" "$ERR" "ERROR: no space left on the file system mounted at /opt, where /opt/Varen \
+expect_eq "standard error" "$ERR" "ERROR: no space left on the file system mounted at /opt, where /opt/Varen/tvxx \
 was being copied: the partial copy was removed, the installation in /usr/Varen/tvxx is unchanged.
 "
 expect_absent /opt/Varen/tvxx.partial /opt/Varen/tvxx $A.link $A.old
