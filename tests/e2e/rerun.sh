@@ -22,7 +22,10 @@ KEEP_LINK="cp -a --parents $L \$SANDBOX_OUT/root/"
 fresh
 SEED=$KILL_AFTER_LINK PROGRAM=/bin/bash TIMEOUT=60 AFTER=$KEEP_LINK
 IFS= read -r -d '' TWICE <<'SCRIPT' || :
-once() { bash -c 'echo $$ >/var/tmp/e2e.pid; exec /mnt/cd/setup' </dev/null >/dev/null 2>&1; echo -n "$? "; }
+once() {   # a command that outlived setup holds the run lock: it ends first
+    setsid bash -c 'echo $$ >/var/tmp/e2e.pid; exec /mnt/cd/setup' </dev/null >/dev/null 2>&1 & wait $!; echo -n "$? "
+    for _ in $(seq 100); do pgrep -s "$(cat /var/tmp/e2e.pid)" >/dev/null || break; sleep 0.05; done
+}
 touch /var/tmp/e2e.kill && once && once && rm /var/tmp/e2e.kill && once
 /mnt/cd/setup </dev/null >/dev/null 2>&1; echo $?
 SCRIPT
