@@ -304,7 +304,8 @@ void MakeLink(const char *name, const char *value) {
             return;
         }
     }
-    SysCmd(CMD_LN, MODE_FATAL, "-sfn %s %s", target, value);
+    // -T: a directory that appeared there meanwhile is never entered.
+    SysCmd(CMD_LN, MODE_FATAL, "-sfT %s %s", target, value);
     PutMem(target);
 }
 
