@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "support/globals.h"
@@ -102,7 +103,10 @@ void FreeSpaceForInstall(const char *workArea, const char *installBase, const ch
     char *vendor = SaveStr("%s/%s", installBase, vendorDir);
     const char *instPath = "/";
     const char *probe = "/";
-    bool appExists = FindFile(app, "");
+    // On a move back to /usr the link there leads to the installation that
+    // moves: it is no room of the destination.
+    bool moving = pCurrentInstallDir != nullptr && strcmp(installBase, pCurrentInstallDir) != 0;
+    bool appExists = FindFile(app, "") && !(moving && GetFileType(app) == 2);
     if (appExists) {
         instPath = app;
         probe = "";
@@ -118,6 +122,17 @@ void FreeSpaceForInstall(const char *workArea, const char *installBase, const ch
     GetDiskSpace(instPath, &instFs);
     if (appExists) {
         instFs.Avail += DUPath(app);
+    }
+    // A move to another file system copies the earlier installation there
+    // whole before the new files come: both need room there.
+    if (moving) {
+        char *current = SaveStr("%s/%s/%s", pCurrentInstallDir, vendorDir, "tvxx");
+        struct stat from;
+        struct stat to;
+        if (stat(current, &from) == 0 && stat(instPath, &to) == 0 && from.st_dev != to.st_dev) {
+            needInstall += DUPath(current);
+        }
+        PutMem(current);
     }
 
     if (probe[0] != '\0') {

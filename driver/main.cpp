@@ -92,20 +92,30 @@ static int EndOfRunStatus() {
     if (geteuid() == 0) {
         finishInterruptedMove();
     }
-    pCurrentInstallDir = locatePreviousInstallation();
+    // An installation is what holds one: an empty directory there is the
+    // place of a first installation, anything else without the suite ends
+    // the run here.
     // The base read from the link at the fixed place goes into command lines
     // just as a base from the command line does.
-    if (pCurrentInstallDir != nullptr && !IsShellSafePath(pCurrentInstallDir)) {
-        RefusePath(pCurrentInstallDir);
+    char *seen = locatePreviousInstallation();
+    if (seen != nullptr && !IsShellSafePath(seen)) {
+        RefusePath(seen);
     }
+    PutMem(seen);
+    char *firstPlace = nullptr;
+    pCurrentInstallDir = FindEarlierInstallation(&firstPlace);
     if (pCmdLineInstallDir != nullptr) {
         pTargetInstallDir = pCmdLineInstallDir;
     } else if (pCurrentInstallDir != nullptr) {
         pTargetInstallDir = pCurrentInstallDir;
+    } else if (firstPlace != nullptr) {
+        pTargetInstallDir = SaveStr("%s", firstPlace);
     } else {
         pTargetInstallDir = SaveStr("%s", "/usr");
     }
     pAppDir = SaveStr("%s/%s/%s", pTargetInstallDir, "Varen", "tvxx");
+    // A volume at either end of a move is refused before anything changes.
+    RefuseMountedMove();
 
     FreeSpaceForInstall(pVarenInstallDir, pTargetInstallDir, "Varen");
     if (pCurrentInstallDir != nullptr && QuitForRunningProcesses(pBinaryInstanceCheckList) == 1) {
@@ -114,6 +124,7 @@ static int EndOfRunStatus() {
     // The medium is proven before anything changes on the host: before an
     // earlier installation is moved and before any of its files is copied.
     proveMedium(pVarenInstallDir);
+    ClearFirstPlace(firstPlace, pTargetInstallDir);
     if (pCurrentInstallDir != nullptr && strcmp(pTargetInstallDir, pCurrentInstallDir) != 0) {
         moveInstallation();
     }

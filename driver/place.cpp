@@ -9,15 +9,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include "install/owndirs.h"
+#include "install/nls.h"
 #include "support/files.h"
 #include "support/mem.h"
 #include "support/savestr.h"
 #include "syscmd/cmdtable.h"
 #include "syscmd/fileops.h"
+#include "syscmd/log.h"
 #include "syscmd/run.h"
 
 // The pieces of the application directory BASE/Varen/tvxx and of the fixed
@@ -80,6 +84,123 @@ char *locatePreviousInstallation() {
     char *where = target[0] == '/' ? SaveStr("%s", target) : SaveStr("%s/%s", DefaultBase, target);
     PutMem(target);
     return StripToBaseName(where);
+}
+
+// The mark a first installation leaves next to the fixed place until it ends.
+static constexpr char FirstMark[] = "/usr/Varen/tvxx.first";
+
+// True when the directory dir holds nothing, or nothing but lost+found (the
+// root of a freshly made volume).
+static bool EmptyPlace(const char *dir) {
+    DIR *handle = opendir(dir);
+    if (handle == nullptr) {
+        return false;
+    }
+    bool empty = true;
+    for (struct dirent *e = readdir(handle); e != nullptr && empty; e = readdir(handle)) {
+        empty = strcmp(e->d_name, ".") == 0 || strcmp(e->d_name, "..") == 0 ||
+                strcmp(e->d_name, "lost+found") == 0;
+    }
+    closedir(handle);
+    return empty;
+}
+
+// True when path is a directory on which a file system is mounted: it lies
+// on another device than its parent, or /proc/self/mountinfo lists it (a
+// bind mount of the same device).
+static bool IsMountPoint(const char *path) {
+    char real[PATH_MAX];
+    struct stat st;
+    struct stat up;
+    if (realpath(path, real) == nullptr || stat(real, &st) != 0 || !S_ISDIR(st.st_mode)) {
+        return false;
+    }
+    char *parent = SaveStr("%s/..", real);
+    bool other = stat(parent, &up) == 0 && up.st_dev != st.st_dev;
+    PutMem(parent);
+    FILE *table = fopen("/proc/self/mountinfo", "re");
+    char line[4096];
+    while (!other && table != nullptr && fgets(line, sizeof line, table) != nullptr) {
+        // The fifth field is the mount point (a blank in it written as \040).
+        char *save = nullptr;
+        char *field = strtok_r(line, " ", &save);
+        for (int i = 1; i < 5 && field != nullptr; i++) {
+            field = strtok_r(nullptr, " ", &save);
+        }
+        other = field != nullptr && strcmp(field, real) == 0;
+    }
+    if (table != nullptr) {
+        fclose(table);
+    }
+    return other;
+}
+
+// Ends the run with status 1: message id with up to three arguments on
+// standard error and in the log.
+[[noreturn]] static void RefusePlace(int id, const char *a, const char *b = nullptr,
+                                     const char *c = nullptr) {
+    const char *text = nlsSetupStrCvt(id);
+    fprintf(stderr, text, a, b, c);
+    fflush(stderr);
+    PutLogMsg(text, a, b, c);
+    exit(1);
+}
+
+char *FindEarlierInstallation(char **firstPlace) {
+    *firstPlace = nullptr;
+    char *base = locatePreviousInstallation();
+    if (base == nullptr) {
+        return nullptr;
+    }
+    // A first installation that an earlier run began is taken up wherever it
+    // stands, its program not yet there.
+    struct stat st;
+    if (lstat(FirstMark, &st) == 0 && S_ISREG(st.st_mode)) {
+        return base;
+    }
+    char *text = ReadLinkText(FixedPlace);
+    if (text != nullptr && stat(FixedPlace, &st) != 0) {
+        RefusePlace(MSG_DANGLING_LINK, FixedPlace, text);
+    }
+    PutMem(text);
+    char *app = SaveStr("%s/%s/%s", base, VendorDir, ProductDir);
+    char *program = SaveStr("%s/tvqadmin", app);
+    bool installed = lstat(program, &st) == 0 && S_ISREG(st.st_mode);
+    PutMem(program);
+    if (installed) {
+        PutMem(app);
+        return base;
+    }
+    if (!EmptyPlace(app)) {
+        RefusePlace(MSG_NO_INSTALLATION, app);
+    }
+    PutLogMsg("%s holds no installation and is empty: the place of a first installation\n", app);
+    PutMem(app);
+    *firstPlace = base;
+    return nullptr;
+}
+
+void ClearFirstPlace(const char *firstPlace, const char *base) {
+    char real[PATH_MAX];
+    char wanted[PATH_MAX];
+    if (firstPlace == nullptr || (realpath(firstPlace, real) != nullptr &&
+                                  realpath(base, wanted) != nullptr && strcmp(real, wanted) == 0)) {
+        return;
+    }
+    // The first installation goes elsewhere; its link takes the place of
+    // the empty directory, which holds nothing to keep, or of the link to
+    // one (removed, never followed). A volume mounted there stays as it is.
+    if (GetFileType(FixedPlace) == 2) {
+        SysCmd(CMD_RM, MODE_FATAL, "%s", FixedPlace);
+        return;
+    }
+    if (IsMountPoint(FixedPlace)) {
+        RefusePlace(MSG_MOUNT_POINT, FixedPlace);
+    }
+    PutLogMsg("rmdir %s (empty; the first installation goes to %s)\n", FixedPlace, base);
+    if (rmdir(FixedPlace) != 0) {
+        RefusePlace(MSG_NO_INSTALLATION, FixedPlace);
+    }
 }
 
 // True when both paths can be examined and name one entry (same device and
@@ -193,28 +314,99 @@ static void RemoveSetAside() {
 
 // Takes what stands at the fixed place out of the way of the commit, under
 // the set-aside name. Where the file system cannot rename it (EXDEV: the old
-// directory lies in a lower layer of an overlay), it is removed instead:
-// callers do this only while a complete new copy stands behind the pending
-// link, which the next run commits whatever is left of the old one.
+// directory lies in a lower layer of an overlay; EPERM on some file
+// systems), it is removed instead: callers do this only while a complete new
+// copy stands behind the pending link, which the next run commits whatever
+// is left of the old one.
 static void SetAsideFixedPlace() {
     if (Present(SetAside)) {
         RemoveSetAside();
     }
-    if (RenameStep(MODE_FATAL, FixedPlace, SetAside) == EXDEV) {
+    if (RenameStep(MODE_FATAL, FixedPlace, SetAside, true) != 0) {
         SysCmd(CMD_RM_R, MODE_FATAL, " %s", FixedPlace);
     }
+}
+
+// The directory on which the file system holding path is mounted (a saved
+// string): path resolved, then cut while its parent lies on one device.
+static char *MountPointOf(const char *path) {
+    char real[PATH_MAX];
+    if (realpath(path, real) == nullptr) {
+        return SaveStr("%s", path);
+    }
+    struct stat here;
+    struct stat up;
+    char *slash = strrchr(real, '/');
+    while (slash != nullptr && slash != real && stat(real, &here) == 0) {
+        *slash = '\0';
+        if (stat(real, &up) != 0 || up.st_dev != here.st_dev) {
+            *slash = '/';
+            break;
+        }
+        slash = strrchr(real, '/');
+    }
+    if (slash == real && stat(real, &here) == 0 && stat("/", &up) == 0 && up.st_dev == here.st_dev) {
+        return SaveStr("/");
+    }
+    return SaveStr("%s", real);
+}
+
+// True when the file system holding dir has no room left: (nearly) no free
+// blocks or no free inodes.
+static bool FileSystemFull(const char *dir) {
+    struct statvfs fs;
+    if (statvfs(dir, &fs) != 0) {
+        return false;
+    }
+    constexpr unsigned long long Slack = 64 * 1024;
+    unsigned long long freeBytes = static_cast<unsigned long long>(fs.f_bfree) * fs.f_frsize;
+    return freeBytes < Slack || fs.f_ffree == 0;
+}
+
+// Copies the tree from to staging (removed first). A copy that fails is
+// removed at once, and so is the pending link (the move then never began:
+// the installation at from is untouched); the run stops with status 1: on a
+// full file system with one line naming it and "no space left", else as a
+// failed command stops it, the command's last line of error output shown.
+static void CopyTree(const char *from, const char *staging) {
+    DeleteFile(staging, nullptr);
+    if (SysCmd(CMD_CP_R, MODE_WARN, "%s %s", from, staging) == 0) {
+        return;
+    }
+    char *dir = SaveStr("%s", staging);
+    char *slash = strrchr(dir, '/');
+    if (slash != nullptr && slash != dir) {
+        *slash = '\0';
+    }
+    bool full = FileSystemFull(dir) || strstr(LastErrorLine(), strerror(ENOSPC)) != nullptr;
+    char *mount = MountPointOf(dir);
+    char lastLine[256];
+    snprintf(lastLine, sizeof lastLine, "%s", LastErrorLine());
+    SysCmd(CMD_RM_R, MODE_WARN, " %s", staging);
+    char *pending = ReadLinkText(PendingLink);
+    if (pending != nullptr && strncmp(staging, pending, strlen(pending)) == 0) {
+        SysCmd(CMD_RM, MODE_WARN, "%s", PendingLink);
+    }
+    PutMem(pending);
+    if (full) {
+        // Named as the copy was to be named when complete.
+        size_t len = strlen(staging) - strlen(StagingSuffix);
+        RefusePlace(MSG_NO_SPACE_LEFT, mount, SaveStr("%.*s", static_cast<int>(len), staging), from);
+    }
+    PutLogMsg("ERROR: the copy of %s failed: %s\n", from, lastLine);
+    fprintf(stderr, "ERROR: the copy of %s failed: %s\n", from, lastLine);
+    exit(1);
 }
 
 // Brings the tree from to the name to: one rename, or, where the file system
 // cannot rename it there, a copy under the staging name renamed when
 // complete. True when from was renamed (it is gone), false when copied.
 static bool MoveTree(const char *from, const char *to, bool tryRename) {
-    if (tryRename && RenameStep(MODE_FATAL, from, to) == 0) {
+    if (tryRename && RenameStep(MODE_FATAL, from, to, true) == 0) {
         return true;
     }
     char *staging = SaveStr("%s%s", to, StagingSuffix);
-    DeleteFile(staging, nullptr);
-    SysCmd(CMD_CP_R, MODE_FATAL, "%s %s", from, staging);
+    CopyTree(from, staging);
     RenameStep(MODE_FATAL, staging, to);
     PutMem(staging);
     return false;
@@ -237,16 +429,21 @@ void finishInterruptedMove() {
         if (target != nullptr && GetFileType(FixedPlace) == 1 && SameTarget(FixedPlace, target)) {
             // The link leads to the directory at the fixed place: nothing to
             // commit.
+            PutLogMsg("found %s of an interrupted move, leading to %s itself: removed\n", PendingLink, FixedPlace);
             SysCmd(CMD_RM, MODE_FATAL, "%s", PendingLink);
-        } else if (target != nullptr && GetFileType(target) == 1) {
+        } else if (target != nullptr && GetFileType(target) == 1 && !IsMountPoint(FixedPlace)) {
             // The new copy is complete: the move goes on to its commit,
             // whatever is left of the old copy at the fixed place.
+            PutLogMsg("found %s of an interrupted move, %s complete: the move is finished\n", PendingLink, target);
             if (Present(FixedPlace) && !SameTarget(FixedPlace, target)) {
                 SetAsideFixedPlace();
             }
             RenameStep(MODE_FATAL, PendingLink, FixedPlace);
         } else {
-            // The move never had a complete new copy: it is undone.
+            // The move never had a complete new copy, or its installation is
+            // a volume mounted at the fixed place that no move may take
+            // away: it is undone.
+            PutLogMsg("found %s of an interrupted move: undone, the installation stays at %s\n", PendingLink, FixedPlace);
             if (target != nullptr) {
                 char *staging = SaveStr("%s%s", target, StagingSuffix);
                 DeleteFile(staging, nullptr);
@@ -261,12 +458,38 @@ void finishInterruptedMove() {
     }
     // Nothing usable at the fixed place: what was set aside goes back.
     if (!Stands(FixedPlace) && Stands(SetAside)) {
+        PutLogMsg("found %s of an interrupted move and nothing at %s: put back\n", SetAside, FixedPlace);
         RenameStep(MODE_FATAL, SetAside, FixedPlace);
     }
-    RemoveSetAside();
+    if (Present(SetAside)) {
+        PutLogMsg("found %s of an interrupted move: the old copy is removed\n", SetAside);
+        RemoveSetAside();
+    }
     char *staging = SaveStr("%s%s", FixedPlace, StagingSuffix);
-    DeleteFile(staging, nullptr);
+    if (Present(staging)) {
+        PutLogMsg("found %s of an interrupted copy: removed\n", staging);
+        DeleteFile(staging, nullptr);
+    }
     PutMem(staging);
+}
+
+void RefuseMountedMove() {
+    if (pCurrentInstallDir == nullptr || strcmp(pTargetInstallDir, pCurrentInstallDir) == 0) {
+        return;
+    }
+    char *curApp = SaveStr("%s/%s/%s", pCurrentInstallDir, VendorDir, ProductDir);
+    bool samePlace = SameEntry(curApp, pAppDir) || SameResolvedPath(pCurrentInstallDir, pTargetInstallDir);
+    const char *apps[] = {curApp, pAppDir};
+    for (const char *app : apps) {
+        if (!samePlace && IsMountPoint(app)) {
+            RefusePlace(MSG_MOUNT_POINT, app);
+        }
+    }
+    // The fixed place itself is renamed when the installation leaves it.
+    if (!samePlace && GetFileType(FixedPlace) == 1 && IsMountPoint(FixedPlace)) {
+        RefusePlace(MSG_MOUNT_POINT, FixedPlace);
+    }
+    PutMem(curApp);
 }
 
 void moveInstallation() {
@@ -314,7 +537,7 @@ void moveInstallation() {
         // empty only for two renames.
         char *partial = SaveStr("%s%s", FixedPlace, StagingSuffix);
         if (!oneFileSystem) {
-            SysCmd(CMD_CP_R, MODE_FATAL, "%s %s", curApp, partial);
+            CopyTree(curApp, partial);
         }
         SetAsideFixedPlace();
         if (oneFileSystem) {

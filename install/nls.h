@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-constexpr int NLS_COUNT = 76;
+constexpr int NLS_COUNT = 104;
 // Bytes that hold every text of one table converted to UTF-8 (each ISO
 // 8859-1 byte at most two, terminators included); nls_tables.cpp asserts
 // that every table fits.
@@ -75,6 +75,14 @@ constexpr int MSG_UNSAFE_GROUP_ROOT = 72; // "%s %s %s %s %s": directory, owner,
 constexpr int MSG_MADE_NOT_OWN = 73;      // "%s %s %s %s": a directory being made, owner, group, mode
 constexpr int MSG_NOT_MEDIUM_FILE = 74;  // "%s %s": the medium's file, what it is
 constexpr int MSG_NO_LOG = 75;           // "%s": the log that could not be made or written whole
+constexpr int MSG_NO_SPACE_LEFT = 76;    // "%s %s %s": mount point, the copy's place, the installation
+constexpr int MSG_WORK_REFUSED = 77;     // "%s %s": work area, why (one of the reasons below)
+constexpr int MSG_WHY_READ_ONLY = 78;    // the work area's file system is read-only
+constexpr int MSG_WHY_NOT_DIR = 79;      // the work area, or a directory above it, is no directory
+constexpr int MSG_WHY_NOT_OWN = 100;     // the work area is another user's, or can be replaced by one
+constexpr int MSG_MOUNT_POINT = 101;     // "%s": an application directory that is a mount point
+constexpr int MSG_NO_INSTALLATION = 102; // "%s": a directory at the fixed place without the suite
+constexpr int MSG_DANGLING_LINK = 103;   // "%s %s": the link at the fixed place, its text
 extern const char *const NLS_ENGLISH[NLS_COUNT];
 extern const char *const NLS_SPANISH[NLS_COUNT];
 extern const char *const NLS_ITALIAN[NLS_COUNT];

@@ -205,6 +205,50 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     "%s is %s, not a regular file of the medium's directory; nothing was read from it",
     /* 75 */
     "The log %s could not be made or written whole: this run is not fully recorded.\n",
+    /* 76 */
+    "ERROR: no space left on the file system mounted at %s, where %s was "
+    "being copied: the partial copy was removed, the installation in %s is "
+    "unchanged.\n",
+    /* 77 */
+    "ERROR: the work area %s is not "
+    "this run's own directory: %s; nothing is installed.\n",
+    /* 78 */ "the file system is read-only",
+    /* 79 */ "it is not a directory",
+    /* 80 */ "",
+    /* 81 */ "",
+    /* 82 */ "",
+    /* 83 */ "",
+    /* 84 */ "",
+    /* 85 */ "",
+    /* 86 */ "",
+    /* 87 */ "",
+    /* 88 */ "",
+    /* 89 */ "",
+    /* 90 */ "",
+    /* 91 */ "",
+    /* 92 */ "",
+    /* 93 */ "",
+    /* 94 */ "",
+    /* 95 */ "",
+    /* 96 */ "",
+    /* 97 */ "",
+    /* 98 */ "",
+    /* 99 */ "",
+    /* 100 */
+    "it is owned by someone else, or others can change a directory on the way "
+    "to it",
+    /* 101 */
+    "ERROR: %s is a mount point: an installation on a volume of its own is "
+    "not moved, and nothing was changed. Upgrade it where it stands (setup "
+    "without install BASE), or copy it to the new place yourself and mount "
+    "the volume there.\n",
+    /* 102 */
+    "ERROR: %s holds no installation (it has no file tvqadmin) and is not "
+    "empty: nothing was changed. Move it away or empty it, then run setup "
+    "again.\n",
+    /* 103 */
+    "ERROR: %s is a link to %s, which does not exist: nothing was changed. "
+    "Remove the link or bring its directory back, then run setup again.\n",
 };
 static_assert(AllTextsPresent(NLS_ENGLISH), "NLS_ENGLISH needs a text at every id");
 
@@ -409,6 +453,50 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     /* 75 */
     "No se pudo crear o escribir por completo el registro %s: esta ejecuci\363n no queda "
     "registrada del todo.\n",
+    /* 76 */
+    "ERROR: no queda espacio en el sistema de archivos montado en %s, adonde "
+    "se copiaba %s: la copia parcial se ha borrado, la instalaci\363n de %s "
+    "no ha cambiado.\n",
+    /* 77 */
+    "ERROR: el \341rea de trabajo %s no es un "
+    "directorio propio de esta ejecuci\363n: %s; no se instala nada.\n",
+    /* 78 */ "el sistema de archivos es de s\363lo lectura",
+    /* 79 */ "no es un directorio",
+    /* 80 */ "",
+    /* 81 */ "",
+    /* 82 */ "",
+    /* 83 */ "",
+    /* 84 */ "",
+    /* 85 */ "",
+    /* 86 */ "",
+    /* 87 */ "",
+    /* 88 */ "",
+    /* 89 */ "",
+    /* 90 */ "",
+    /* 91 */ "",
+    /* 92 */ "",
+    /* 93 */ "",
+    /* 94 */ "",
+    /* 95 */ "",
+    /* 96 */ "",
+    /* 97 */ "",
+    /* 98 */ "",
+    /* 99 */ "",
+    /* 100 */
+    "pertenece a otro usuario, o otros pueden cambiar un directorio del "
+    "camino hasta ella",
+    /* 101 */
+    "ERROR: %s es un punto de montaje: una instalaci\363n en un volumen "
+    "propio no se traslada, y no se ha cambiado nada. Actual\355cela donde "
+    "est\341 (setup sin install BASE), o c\363piela usted mismo al nuevo "
+    "lugar y monte all\355 el volumen.\n",
+    /* 102 */
+    "ERROR: %s no contiene ninguna instalaci\363n (no tiene el archivo "
+    "tvqadmin) y no est\341 vac\355o: no se ha cambiado nada. Mu\351valo a "
+    "otro sitio o v\341c\355elo, y ejecute setup de nuevo.\n",
+    /* 103 */
+    "ERROR: %s es un enlace a %s, que no existe: no se ha cambiado nada. "
+    "Borre el enlace o restablezca su directorio, y ejecute setup de nuevo.\n",
 };
 static_assert(AllTextsPresent(NLS_SPANISH), "NLS_SPANISH needs a text at every id");
 
@@ -617,6 +705,51 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     /* 75 */
     "Non \350 stato possibile creare o scrivere per intero il log %s: questa esecuzione "
     "non \350 registrata completamente.\n",
+    /* 76 */
+    "ERRORE: spazio esaurito nel file system montato su %s, dove si copiava "
+    "%s: la copia parziale \350 stata rimossa, l'installazione in %s \350 "
+    "invariata.\n",
+    /* 77 */
+    "ERRORE: l'area di lavoro %s non \350 una directory "
+    "propria di questa esecuzione: %s; non viene installato nulla.\n",
+    /* 78 */ "il file system \350 di sola lettura",
+    /* 79 */ "non \350 una directory",
+    /* 80 */ "",
+    /* 81 */ "",
+    /* 82 */ "",
+    /* 83 */ "",
+    /* 84 */ "",
+    /* 85 */ "",
+    /* 86 */ "",
+    /* 87 */ "",
+    /* 88 */ "",
+    /* 89 */ "",
+    /* 90 */ "",
+    /* 91 */ "",
+    /* 92 */ "",
+    /* 93 */ "",
+    /* 94 */ "",
+    /* 95 */ "",
+    /* 96 */ "",
+    /* 97 */ "",
+    /* 98 */ "",
+    /* 99 */ "",
+    /* 100 */
+    "appartiene a un altro utente, oppure altri possono modificare una "
+    "directory del percorso",
+    /* 101 */
+    "ERRORE: %s \350 un punto di mount: un'installazione su un volume proprio "
+    "non viene spostata, e non \350 stato cambiato nulla. Aggiornarla dove si "
+    "trova (setup senza install BASE), oppure copiarla di persona nella nuova "
+    "posizione e montarvi il volume.\n",
+    /* 102 */
+    "ERRORE: %s non contiene alcuna installazione (manca il file tvqadmin) e "
+    "non \350 vuota: non \350 stato cambiato nulla. Spostarla o svuotarla, "
+    "poi eseguire di nuovo setup.\n",
+    /* 103 */
+    "ERRORE: %s \350 un link a %s, che non esiste: non \350 stato cambiato "
+    "nulla. Rimuovere il link o ripristinare la sua directory, poi eseguire "
+    "di nuovo setup.\n",
 };
 static_assert(AllTextsPresent(NLS_ITALIAN), "NLS_ITALIAN needs a text at every id");
 
@@ -832,6 +965,51 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     /* 75 */
     "Le journal %s n'a pas pu \352tre cr\351\351 ou \351crit en entier : cette ex\351cution "
     "n'y est pas enti\350rement consign\351e.\n",
+    /* 76 */
+    "ERREUR : plus de place sur le syst\350me de fichiers mont\351 sur %s, "
+    "o\371 %s \351tait copi\351 : la copie partielle a \351t\351 "
+    "supprim\351e, l'installation dans %s est inchang\351e.\n",
+    /* 77 */
+    "ERREUR : la zone de travail %s n'est pas un "
+    "r\351pertoire propre \340 cette ex\351cution : %s ; rien n'est install\351.\n",
+    /* 78 */ "le syst\350me de fichiers est en lecture seule",
+    /* 79 */ "ce n'est pas un r\351pertoire",
+    /* 80 */ "",
+    /* 81 */ "",
+    /* 82 */ "",
+    /* 83 */ "",
+    /* 84 */ "",
+    /* 85 */ "",
+    /* 86 */ "",
+    /* 87 */ "",
+    /* 88 */ "",
+    /* 89 */ "",
+    /* 90 */ "",
+    /* 91 */ "",
+    /* 92 */ "",
+    /* 93 */ "",
+    /* 94 */ "",
+    /* 95 */ "",
+    /* 96 */ "",
+    /* 97 */ "",
+    /* 98 */ "",
+    /* 99 */ "",
+    /* 100 */
+    "elle appartient \340 un autre utilisateur, ou d'autres peuvent modifier "
+    "un r\351pertoire du chemin",
+    /* 101 */
+    "ERREUR : %s est un point de montage : une installation sur un volume "
+    "propre n'est pas d\351plac\351e, et rien n'a \351t\351 modifi\351. "
+    "Mettez-la \340 jour l\340 o\371 elle est (setup sans install BASE), ou "
+    "copiez-la vous-m\352me au nouvel endroit et montez-y le volume.\n",
+    /* 102 */
+    "ERREUR : %s ne contient aucune installation (pas de fichier tvqadmin) et "
+    "n'est pas vide : rien n'a \351t\351 modifi\351. D\351placez-le ou "
+    "videz-le, puis relancez setup.\n",
+    /* 103 */
+    "ERREUR : %s est un lien vers %s, qui n'existe pas : rien n'a \351t\351 "
+    "modifi\351. Supprimez le lien ou r\351tablissez son r\351pertoire, puis "
+    "relancez setup.\n",
 };
 static_assert(AllTextsPresent(NLS_FRENCH), "NLS_FRENCH needs a text at every id");
 
@@ -1040,6 +1218,52 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     /* 75 */
     "Das Protokoll %s konnte nicht angelegt oder nicht vollst\344ndig geschrieben werden: "
     "dieser Lauf ist nicht ganz aufgezeichnet.\n",
+    /* 76 */
+    "FEHLER: Kein Platz mehr auf dem Dateisystem unter %s, wohin %s kopiert "
+    "wurde: die Teilkopie wurde entfernt, die Installation in %s ist "
+    "unver\344ndert.\n",
+    /* 77 */
+    "FEHLER: Der Arbeitsbereich %s ist kein eigenes "
+    "Verzeichnis dieses Laufs: %s; es wird nichts installiert.\n",
+    /* 78 */ "das Dateisystem ist schreibgesch\374tzt",
+    /* 79 */ "er ist kein Verzeichnis",
+    /* 80 */ "",
+    /* 81 */ "",
+    /* 82 */ "",
+    /* 83 */ "",
+    /* 84 */ "",
+    /* 85 */ "",
+    /* 86 */ "",
+    /* 87 */ "",
+    /* 88 */ "",
+    /* 89 */ "",
+    /* 90 */ "",
+    /* 91 */ "",
+    /* 92 */ "",
+    /* 93 */ "",
+    /* 94 */ "",
+    /* 95 */ "",
+    /* 96 */ "",
+    /* 97 */ "",
+    /* 98 */ "",
+    /* 99 */ "",
+    /* 100 */
+    "er geh\366rt einem anderen Benutzer, oder andere k\366nnen ein "
+    "Verzeichnis auf dem Weg dorthin \344ndern",
+    /* 101 */
+    "FEHLER: %s ist ein Einh\344ngepunkt: eine Installation auf einem eigenen "
+    "Datentr\344ger wird nicht verschoben, und nichts wurde ge\344ndert. "
+    "Aktualisieren Sie sie an ihrem Ort (setup ohne install BASE), oder "
+    "kopieren Sie sie selbst an den neuen Ort und h\344ngen Sie den "
+    "Datentr\344ger dort ein.\n",
+    /* 102 */
+    "FEHLER: %s enth\344lt keine Installation (keine Datei tvqadmin) und ist "
+    "nicht leer: nichts wurde ge\344ndert. Verschieben oder leeren Sie es, "
+    "dann starten Sie setup erneut.\n",
+    /* 103 */
+    "FEHLER: %s ist ein Link auf %s, das nicht existiert: nichts wurde "
+    "ge\344ndert. Entfernen Sie den Link oder stellen Sie sein Verzeichnis "
+    "wieder her, dann starten Sie setup erneut.\n",
 };
 static_assert(AllTextsPresent(NLS_GERMAN), "NLS_GERMAN needs a text at every id");
 
@@ -1246,6 +1470,51 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     /* 75 */
     "N\343o foi poss\355vel criar ou escrever por inteiro o registro %s: esta execu\347\343o "
     "n\343o ficou totalmente registrada.\n",
+    /* 76 */
+    "ERRO: n\343o h\341 mais espa\347o no sistema de arquivos montado em %s, "
+    "para onde %s estava sendo copiado: a c\363pia parcial foi removida, a "
+    "instala\347\343o em %s n\343o mudou.\n",
+    /* 77 */
+    "ERRO: a \341rea de trabalho %s n\343o \351 "
+    "um diret\363rio pr\363prio desta execu\347\343o: %s; nada \351 instalado.\n",
+    /* 78 */ "o sistema de arquivos \351 somente leitura",
+    /* 79 */ "n\343o \351 um diret\363rio",
+    /* 80 */ "",
+    /* 81 */ "",
+    /* 82 */ "",
+    /* 83 */ "",
+    /* 84 */ "",
+    /* 85 */ "",
+    /* 86 */ "",
+    /* 87 */ "",
+    /* 88 */ "",
+    /* 89 */ "",
+    /* 90 */ "",
+    /* 91 */ "",
+    /* 92 */ "",
+    /* 93 */ "",
+    /* 94 */ "",
+    /* 95 */ "",
+    /* 96 */ "",
+    /* 97 */ "",
+    /* 98 */ "",
+    /* 99 */ "",
+    /* 100 */
+    "pertence a outro usu\341rio, ou outros podem alterar um diret\363rio do "
+    "caminho at\351 ela",
+    /* 101 */
+    "ERRO: %s \351 um ponto de montagem: uma instala\347\343o num volume "
+    "pr\363prio n\343o \351 movida, e nada foi alterado. Atualize-a onde "
+    "est\341 (setup sem install BASE), ou copie-a voc\352 mesmo para o novo "
+    "lugar e monte o volume l\341.\n",
+    /* 102 */
+    "ERRO: %s n\343o cont\351m nenhuma instala\347\343o (n\343o tem o arquivo "
+    "tvqadmin) e n\343o est\341 vazio: nada foi alterado. Mova-o ou esvazie-o "
+    "e execute setup novamente.\n",
+    /* 103 */
+    "ERRO: %s \351 um link para %s, que n\343o existe: nada foi alterado. "
+    "Remova o link ou restaure o seu diret\363rio e execute setup "
+    "novamente.\n",
 };
 static_assert(AllTextsPresent(NLS_PORTUGUESE), "NLS_PORTUGUESE needs a text at every id");
 

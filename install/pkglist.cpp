@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 #include <sys/utsname.h>
 
 namespace {
@@ -283,6 +284,56 @@ void CopyToDest(const char *pkg, const char *name, const char *dest) {
     }
 }
 
+// True when the link text names NAME in an application directory of the
+// suite: APP, the earlier installation's, or the fixed place /usr/Varen/tvxx.
+bool NamesOwnFile(const char *text, const char *name) {
+    const char *apps[] = {pAppDir, nullptr, "/usr/Varen/tvxx"};
+    char *earlier = pCurrentInstallDir != nullptr ? SaveStr("%s/Varen/tvxx", pCurrentInstallDir) : nullptr;
+    apps[1] = earlier;
+    bool own = false;
+    for (const char *app : apps) {
+        size_t len = app != nullptr ? strlen(app) : 0;
+        own = own || (len > 0 && strncmp(text, app, len) == 0 && text[len] == '/' &&
+                      strcmp(text + len + 1, name) == 0);
+    }
+    PutMem(earlier);
+    return own;
+}
+
+// The link attribute: makes the symbolic link value to APP/name. A link
+// there that already names the file (in APP, the earlier installation or the
+// fixed place) is kept or replaced, so that a run repeated after an
+// interruption ends as one run does; the link itself is replaced, never
+// followed into the directory it leads to. Any other entry at value is left
+// as it is (never removed, replaced or entered): a warning and a failed step.
+void MakeLink(const char *name, const char *value) {
+    char *target = SaveStr("%s/%s", pAppDir, name);
+    struct stat st;
+    if (lstat(value, &st) == 0) {
+        char *text = S_ISLNK(st.st_mode) ? ReadLinkText(value) : nullptr;
+        struct stat to;
+        struct stat at;
+        bool leads = stat(value, &at) == 0 && stat(target, &to) == 0 && at.st_dev == to.st_dev &&
+                     at.st_ino == to.st_ino;
+        bool own = text != nullptr && (leads || NamesOwnFile(text, name));
+        bool same = text != nullptr && strcmp(text, target) == 0;
+        PutMem(text);
+        if (!own) {
+            PutLogMsg("WARNING: %s is left as it is: it is no link to %s\n", value, target);
+            CountFailure("%s is left as it is: it is no link to %s", value, target);
+        } else if (same) {
+            PutLogMsg("link %s -> %s is there already\n", value, target);
+        }
+        if (!own || same) {
+            PutMem(target);
+            return;
+        }
+    }
+    // -T: a directory that appeared there meanwhile is never entered.
+    SysCmd(CMD_LN, MODE_FATAL, "-sfT %s %s", target, value);
+    PutMem(target);
+}
+
 // Carries out the attribute pairs from word index first on, acting on
 // APP/name. A "sed" in the first position takes the rest of the line.
 void RunAttributes(const PkgLine &line, const char *name, int first) {
@@ -307,7 +358,7 @@ void RunAttributes(const PkgLine &line, const char *name, int first) {
             break;
         case ATTR_LINK:
             MakeParentDirectory(value);
-            SysCmd(CMD_LN, MODE_FATAL, "-s %s/%s %s", pAppDir, name, value);
+            MakeLink(name, value);
             break;
         case ATTR_NAME:
             SysCmd(CMD_MV, MODE_FATAL, "%s/%s %s/%s", pAppDir, name, pAppDir, value);

@@ -70,6 +70,7 @@ static bool FirstInstallationUnfinished() {
 // again.
 static void BeginFirstInstallation() {
     if (FirstInstallationUnfinished()) {
+        PutLogMsg("found %s of an interrupted first installation: its every step is done again\n", FIRST_MARK);
         int fd = open(FIRST_MARK, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
         char made = '0';
         if (fd >= 0 && read(fd, &made, 1) != 1) {

@@ -23,6 +23,7 @@
 #include "syscmd/log.h"
 #include "syscmd/run.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -93,12 +94,33 @@ bool SafeParent(const char *work) {
     return safe;
 }
 
-// Ends the run with message 5 (status 1): the work area is not this run's own.
-[[noreturn]] void RefuseWorkArea(const char *work) {
-    printf(nlsSetupStrCvt(MSG_WORK_NOT_OWN), work);
+// Ends the run (status 1): the work area is not this run's own, and why in
+// the administrator's terms when it is known (message 77 with the reason
+// why), else message 5.
+[[noreturn]] void RefuseWorkArea(const char *work, int why) {
+    const char *text = nlsSetupStrCvt(why != 0 ? MSG_WORK_REFUSED : MSG_WORK_NOT_OWN);
+    const char *reason = why != 0 ? nlsSetupStrCvt(why) : "";
+    printf(text, work, reason);
     fflush(stdout);
-    PutLogMsg(nlsSetupStrCvt(MSG_WORK_NOT_OWN), work);
+    PutLogMsg(text, work, reason);
     exit(1);
+}
+
+// The reason for a work area that mkdir could not make (its errno) or that
+// is not this run's own: a read-only file system, something that is no
+// directory, another user's; 0 when none of these.
+int WhyNotOwn(const char *work, int err) {
+    struct stat st;
+    if (err == EROFS) {
+        return MSG_WHY_READ_ONLY;
+    }
+    if (err == ENOTDIR || (lstat(work, &st) == 0 && !S_ISDIR(st.st_mode))) {
+        return MSG_WHY_NOT_DIR;
+    }
+    if (err == EEXIST || err == 0) {
+        return MSG_WHY_NOT_OWN;
+    }
+    return 0;
 }
 
 // Creates the work area as this run's own: a new directory (a name that
@@ -107,7 +129,7 @@ bool SafeParent(const char *work) {
 // Otherwise ends the run before anything is copied.
 void CreateOwnWorkArea(const char *work) {
     if (mkdir(work, 0755) != 0) {
-        RefuseWorkArea(work);
+        RefuseWorkArea(work, WhyNotOwn(work, errno));
     }
     struct stat st;
     bool own = lstat(work, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() &&
@@ -116,7 +138,7 @@ void CreateOwnWorkArea(const char *work) {
         if (own) {
             rmdir(work);
         }
-        RefuseWorkArea(work);
+        RefuseWorkArea(work, WhyNotOwn(work, 0));
     }
     // Nothing the run unpacks in it inherits an entry that lets others write.
     CloseAcl(work);

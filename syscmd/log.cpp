@@ -283,3 +283,49 @@ char *GetEnv(const char *name) {
     const char *value = getenv(name);
     return value ? SaveStr("%s", value) : nullptr;
 }
+
+long LogLength() {
+    struct stat st;
+    return LogFd >= 0 && fstat(LogFd, &st) == 0 ? static_cast<long>(st.st_size) : -1;
+}
+
+bool LastLogLine(long from, char *buf, size_t size) {
+    if (size == 0)
+        return false;
+    buf[0] = '\0';
+    long end = LogLength();
+    if (from < 0 || end <= from)
+        return false;
+    // The log is open for writing only: read through a second descriptor of
+    // the same open file, never through its name.
+    char self[64];
+    snprintf(self, sizeof self, "/proc/self/fd/%d", LogFd);
+    int fd = open(self, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char tail[512];
+    long start = end - from > static_cast<long>(sizeof tail) - 1 ? end - static_cast<long>(sizeof tail) + 1 : from;
+    ssize_t got = pread(fd, tail, sizeof tail - 1, start);
+    close(fd);
+    if (got <= 0)
+        return false;
+    tail[got] = '\0';
+    // The last line that holds anything, its line end dropped.
+    size_t len = static_cast<size_t>(got);
+    while (len > 0 && (tail[len - 1] == '\n' || tail[len - 1] == '\r'))
+        tail[--len] = '\0';
+    const char *line = strrchr(tail, '\n');
+    line = line != nullptr ? line + 1 : tail;
+    // Bounded, and every byte that is no printable ASCII written as \ooo.
+    size_t used = 0;
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(line); *p != '\0'; p++) {
+        char piece[5];
+        bool plain = *p >= ' ' && *p < 127 && *p != '\\';
+        int n = plain ? snprintf(piece, sizeof piece, "%c", *p) : snprintf(piece, sizeof piece, "\\%03o", *p);
+        if (n < 0 || used + static_cast<size_t>(n) >= size)
+            break;
+        memcpy(buf + used, piece, static_cast<size_t>(n) + 1);
+        used += static_cast<size_t>(n);
+    }
+    return used > 0;
+}

@@ -2,6 +2,7 @@
 // needed at start-up: the installer's own directory, environment values.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 extern uint8_t flUseLog; // logging on; set by main first thing
@@ -38,6 +39,14 @@ void ShareLogWithCommands(bool share);
 // True when the run's log was begun but could not be made, or a line could
 // not be written into it: the log does not hold the whole run.
 bool RunLogLost();
+
+// The log's length in bytes now, or -1 without a log.
+long LogLength();
+// The last line holding anything among what the log received after it was
+// from bytes long (a failed command's error output), into buf: cut to fit
+// size, every backslash and every byte that is no printable ASCII as \ooo. False,
+// buf empty, when there is none.
+bool LastLogLine(long from, char *buf, size_t size);
 
 // Path of the run's log (allocator-owned).
 char *GetLogPath();

@@ -115,13 +115,24 @@ const char *FailedStep(int i) {
     return i >= 0 && i < failureCount && i < FAILURES_KEPT ? failuresKept[i] : nullptr;
 }
 
+// The last line of error output of the command that failed last (bounded and
+// escaped), empty when it wrote none.
+static char lastErrorLine[256];
+
+const char *LastErrorLine() {
+    return lastErrorLine;
+}
+
 // Ends the run for a command that failed in mode 2: the error line goes to
-// the log and to standard output, the command as logged to standard error.
+// the log and to standard output, the command as logged and the last line of
+// its error output to standard error.
 [[noreturn]] static void ExitFailed(const char *why, const char *command) {
     PutLogMsg("%s: %s\n", "ERROR", why);
     printf("%s: %s\n", "ERROR", why);
     fflush(stdout);
     fprintf(stderr, "failed command: %s\n", command);
+    if (lastErrorLine[0] != '\0')
+        fprintf(stderr, "  %s\n", lastErrorLine);
     exit(1);
 }
 
@@ -441,6 +452,9 @@ static int RunCmd(int id, int mode, const char *outFile, const char *format, va_
     StopIfInterrupted();
     if (logged)
         LogShownLine(line, shownLen);
+    // Where the command's own output begins in the log.
+    long logBefore = logFd >= 0 ? LogLength() : -1;
+    lastErrorLine[0] = '\0';
 
     if (logFd >= 0)
         ShareLogWithCommands(true);
@@ -456,6 +470,7 @@ static int RunCmd(int id, int mode, const char *outFile, const char *format, va_
     int result = JudgeStatus(status, savedErrno, why, sizeof(why));
     if (result != 0) {
         line[shownLen] = '\0';
+        LastLogLine(logBefore, lastErrorLine, sizeof lastErrorLine);
         ReportFailure(mode, why, line);
     }
 
@@ -479,7 +494,7 @@ int SysCmdAppend(int id, int mode, const char *outFile, const char *format, ...)
     return result;
 }
 
-int RenameStep(int mode, const char *from, const char *to) {
+int RenameStep(int mode, const char *from, const char *to, bool canCopy) {
     RowToRun(CMD_MV, true);
     char line[CMDLINE_SIZE];
     line[0] = '\0';
@@ -492,12 +507,14 @@ int RenameStep(int mode, const char *from, const char *to) {
     }
     StopIfInterrupted();
     LogShownLine(line, text.len);
+    lastErrorLine[0] = '\0';
     if (rename(from, to) == 0) {
         StopIfInterrupted();
         return 0;
     }
     int err = errno;
-    if (err == EXDEV) {
+    snprintf(lastErrorLine, sizeof lastErrorLine, "%s", strerror(err));
+    if (err == EXDEV || (err == EPERM && canCopy)) {
         // What mv would have said before it began to copy; the caller copies.
         PutLogMsg("rename %s: %s\n", from, strerror(err));
         return err;

@@ -24,11 +24,15 @@ int SysCmd(int id, int mode, const char *format, ...) __attribute__((format(prin
 int SysCmdAppend(int id, int mode, const char *outFile, const char *format, ...)
     __attribute__((format(printf, 4, 5)));
 // Renames from to to with rename(2), logged (with a progress dot) as the
-// command line "mv -f -T FROM TO" would be. 0 when done; EXDEV, logged but not
+// command line "mv -f -T FROM TO" would be. 0 when done; EXDEV (and EPERM,
+// which some file systems give for a directory, when canCopy), logged but not
 // reported, when the file system cannot rename there (the caller copies
 // instead); any other failure is reported in the shape of mode, as SysCmd
 // reports a failed command.
-int RenameStep(int mode, const char *from, const char *to);
+int RenameStep(int mode, const char *from, const char *to, bool canCopy = false);
+// The last line of error output of the command (or rename) that failed last,
+// bounded and escaped; empty when it wrote none.
+const char *LastErrorLine();
 // "dir/name opts" of a row (allocator-owned), or null when not located.
 char *GetCmd(int id);
 // Output lines of the command that contain pattern (all when null or ""),

@@ -35,11 +35,13 @@ base /var/tmp/e2e-made
 base "/var/tmp/e2e a"
 ls -d /var/tmp/e2e* /tmp/e2e.pwned /tmp/VarenInstall 2>&1 | sed "s/^ls: //"
 stat -c "lock %A %U %h" /run/VarenInstall.lock
-mkdir -p /usr/Varen && ln -s /opt/Varen-2026/Varen/tvxx/ /usr/Varen/tvxx
+mkdir -p /usr/Varen /opt/Varen-2026/Varen/tvxx && touch /opt/Varen-2026/Varen/tvxx/tvqadmin
+ln -s /opt/Varen-2026/Varen/tvxx/ /usr/Varen/tvxx
 base
 ln -sfn "/opt/a b/Varen/tvxx" /usr/Varen/tvxx
 base
-L=$(printf "d%.0s" $(seq 245)) && ln -sfn "/opt/$L/Varen/tvxx" /usr/Varen/tvxx && base | sed "s|$L|LONG|"
+L=$(printf "d%.0s" $(seq 245)) && mkdir -p "/opt/$L/Varen/tvxx" && touch "/opt/$L/Varen/tvxx/tvqadmin"
+ln -sfn "/opt/$L/Varen/tvxx" /usr/Varen/tvxx && base | sed "s|$L|LONG|"
 rm /usr/Varen/tvxx && sed -i "s/ 0 100 / 0 5000 /" /usr/bin/df
 nobody() {
     rm /tmp/setup.log; setpriv --reuid=65534 --regid=65534 --clear-groups -- /mnt/cd/setup | sed "/^\.*$/d"

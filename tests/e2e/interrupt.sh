@@ -14,6 +14,19 @@
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need strace
+# The fixture with every directive and attribute of the sample list: link, owner, group, dirto, t, name, m, s, v.
+SRC=$SCRATCH_ROOT/interrupt-src && cp -a -- "$FIXTURE_COPY" "$SRC" && P=$SRC/pkg && mkdir -p "$P/forms" &&
+    echo form >"$P/forms/f1" && echo readme >"$P/README.tvxx" && echo lib >"$P/libtvxx.so" &&
+    printf 'spool=@SPOOL@\nedition=@EDITION@\n' >"$P/tvxx.conf.dist" && cat >>"$P/pkg.list" <<'LIST'
+newdir log mode 2775 owner root group lp link /var/log/varen-tvxx
+install README.tvxx mode 644
+dirto forms /var/spool/Varen/tvxx
+t db.vdb mode 644
+c tvxx.conf.dist name tvxx.conf
+m tvxx.conf sed -e 's|@SPOOL@|/var/spool/Varen/tvxx|'
+s tvxx.conf mode 644 sed s/@EDITION@/e2e/
+v >= 0 c libtvxx.so mode 644
+LIST
 MEDIUM=$(make_medium split2 --pieces 2)
 
 IFS= read -r -d '' MATRIX <<'SCRIPT' || :
@@ -46,7 +59,7 @@ for c in rm mkdir chmod chown chgrp ln cp mv cat tar uncompress sha256sum sed to
 
 state() {   # what an installation consists of: types, modes, link targets, checksums
     local d
-    for d in /usr/Varen /opt/Varen /var/spool/Varen /usr/bin/tvadmin; do
+    for d in /usr/Varen /opt/Varen /var/spool/Varen /usr/bin/tvadmin /var/log/varen-tvxx; do
         [ -e $d ] || [ -L $d ] || continue
         find $d -printf "%p %y %m %l\n" | sort
         find $d -type f -exec md5sum {} + | sort
@@ -55,7 +68,7 @@ state() {   # what an installation consists of: types, modes, link targets, chec
 }
 # ---- an installation with the run's user files: many queue files, an edited configuration
 setup_run() { env --default-signal=INT /mnt/cd/setup "$@" </dev/null >/dev/null 2>&1; }
-rm -rf /usr/Varen /var/spool/Varen /opt/Varen /tmp/VarenInstall
+rm -rf /usr/Varen /var/spool/Varen /opt/Varen /tmp/VarenInstall /var/log/varen-tvxx
 setup_run || echo "the first installation failed"
 mkdir -p $A/queues/sub && echo "# edited by the administrator" >>$A/tvxx.cfg
 for i in $(seq 400); do head -c $((i * 41)) /dev/urandom >$A/queues/sub/q$i; done
@@ -63,14 +76,15 @@ ln -s sub/q1 $A/queues/current && chmod 600 $A/queues/sub/q7
 # A pending link that leads to the installation itself is only removed.
 ln -s $A $A.link && setup_run && [ -e $A/queues/sub/q400 ] && [ ! -L $A.link ] || echo "a pending link to $A: lost"
 cp -a /usr/Varen/tvxx $E/tvxx && cp -a /var/spool/Varen $E/spool && cp -a /usr/bin/tvadmin $E/tvadmin
+cp -a /var/log/varen-tvxx $E/loglink
 mkdir -p $E/layers/lower && cp -a /usr/Varen/tvxx $E/layers/lower/tvxx
 umount_all() { umount -l /usr/Varen 2>/dev/null; umount -l /opt 2>/dev/null; true; }
 reset() {   # reset SCENARIO: the state before the run
     umount_all
-    rm -rf /usr/Varen /opt/Varen /var/spool/Varen /tmp/VarenInstall /usr/bin/tvadmin $E/seen $E/fired \
-        $E/layers/u $E/layers/w
+    rm -rf /usr/Varen /opt/Varen /var/spool/Varen /tmp/VarenInstall /usr/bin/tvadmin /var/log/varen-tvxx
+    rm -rf $E/seen $E/fired $E/layers/u $E/layers/w
     [ $1 = first ] && return
-    cp -a $E/spool /var/spool/Varen && cp -a $E/tvadmin /usr/bin/tvadmin
+    cp -a $E/spool /var/spool/Varen && cp -a $E/tvadmin /usr/bin/tvadmin && cp -a $E/loglink /var/log/varen-tvxx
     [ $1 = upgrade ] || mount -t tmpfs e2e-opt /opt
     case $1 in
     upgrade | to_tmpfs) mkdir /usr/Varen && cp -a $E/tvxx $A ;;
@@ -112,6 +126,12 @@ for scenario in $E2E_RUNS; do
         k=$((k + 1))
         nth=$(printf "%s\n" "${list[@]:0:k}" | grep -c -x -F -- "$step")
         rn=""; case $step in */mv\ -f\ -T\ *) renames=$((renames + 1)) rn=$renames ;; esac
+        # By default the steps of the lines beyond the plain fixture's are interrupted in first
+        # installations only.
+        case "$E2E_MODE $scenario $step" in quick\ first\ *) ;;
+        quick\ *README.tvxx* | quick\ *forms* | quick\ *db.vdb* | quick\ *tvxx.conf* | quick\ *libtvxx* | \
+            quick\ *\ $A/log*)
+            continue ;; esac
         ways="alone INT group"
         [ "$E2E_MODE" = full ] || ways=$(echo $ways | cut -d" " -f$((k % 3 + 1)))
         for way in $ways; do
@@ -137,6 +157,20 @@ for scenario in $E2E_RUNS; do
     umount_all
     printf "| %s | %s | %s | %s of %s |\n" "$scenario" "${#list[@]}" "$renames" "$good" "$tried" >>$E/table
 done
+# First installations killed whole (SIGKILL to the session) at random moments, then run again twice.
+case " $E2E_RUNS " in *" first "*)
+    reset first && t0=$(date +%s%N) && setup_run && ms=$((($(date +%s%N) - t0) / 1000000)) ref=$(state) good=0
+    for _ in 1 2 3; do
+        reset first && at=$((RANDOM * ms / 32768))
+        setsid env --default-signal=INT /mnt/cd/setup </dev/null >/dev/null 2>&1 & pid=$!
+        sleep "$((at / 1000)).$(printf %03d $((at % 1000)))" && pkill -KILL -s $pid; wait $pid; st=$?
+        for _ in $(seq 300); do pgrep -s $pid >/dev/null || break; sleep 0.05; done
+        setup_run; r1=$?; setup_run; r2=$?
+        if [ "$r1 $r2" = "0 0" ] && [ "$(state)" = "$ref" ]; then good=$((good + 1)); else
+            echo "first killed after $at ms (status $st): reruns $r1 $r2"; diff <(echo "$ref") <(state) | head -n 6; fi
+    done
+    printf "| first, random moments | - | - | %s of 3 |\n" $good >>$E/table ;;
+esac
 echo "| run | logged steps | of them renames | interruptions converged |"
 echo "|---|---|---|---|"
 cat $E/table

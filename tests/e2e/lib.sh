@@ -84,7 +84,8 @@ seed_df() {
 # seed_installation BASE: an earlier installation at BASE/Varen/tvxx (and its link), with data.
 seed_installation() {
     printf 'mkdir -p %s/Varen/tvxx/queues\necho "queue data" >%s/Varen/tvxx/queues/q1\n' "$1" "$1"
-    printf 'echo old >%s/Varen/tvxx/VarenPrinttvxx\nchmod 755 %s/Varen %s/Varen/tvxx\n' "$1" "$1" "$1"
+    printf 'echo old | tee %s/Varen/tvxx/VarenPrinttvxx >%s/Varen/tvxx/tvqadmin\n' "$1" "$1"
+    printf 'chmod 755 %s/Varen %s/Varen/tvxx\n' "$1" "$1"
     [ "$1" = /usr ] || printf 'mkdir -p /usr/Varen\nln -s %s/Varen/tvxx /usr/Varen/tvxx\n' "$1"
 }
 

@@ -55,7 +55,8 @@ sums_without_line|--pieces 2|$DAMAGE; sed -i /pkg_tar.001/d sha256sums|1|\
 ERROR: pkg_tar.001 has no line in the checksum file /mnt/cd/sha256sums, so it cannot be checked\n|!cp -p /mnt/cd/pkg
 missing_without_sums|--pieces 2|rm pkg_tar.002 sha256sums|1|~failed command: /usr/bin/sh -c "|
 damaged_without_sums|--pieces 2 --damage|rm sha256sums|1|~failed command: /usr/bin/sh -c "|
-damaged_archive|--pieces 2 --damage||1|failed command: /usr/bin/sh -c "$UNC\n|$UNC
+damaged_archive|--pieces 2 --damage||1|failed command: /usr/bin/sh -c "$UNC\n\
+  gzip: $W/Linuxi386Tvxx.tar.Z: not in gzip format\n|$UNC
 CASES
 expect_eq "last command" "$(log_commands | tail -n 1)" "/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z"
 expect_contains "output" "$OUT" "ERROR: "
@@ -179,6 +180,7 @@ expect_status 1
 expect_eq "end of standard output" "${OUT##*.}" "ERROR: exit status 126
 "
 expect_eq "standard error" "$ERR" "failed command: ${SH}/usr/bin/tar xvfp $W/Linuxi386Tvxx.tar
+  /usr/bin/sh: 1: /usr/bin/tar: Permission denied
 "
 expect_absent /usr/Varen
 

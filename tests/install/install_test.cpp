@@ -36,7 +36,8 @@ TEST(MessageTables, PlaceholdersAndShownTextsInEveryLanguage) {
     const std::set<int> shown = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18,
                                  21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37,
                                  38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 49, 55, 56, 60, 62, 63, 65,
-                                 66, 67, 68, 69, 70, 71, 72, 73, 74, 75};
+                                 66, 67, 68, 69, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79,
+                                 100, 101, 102, 103};
     for (int lang = 0; lang < 6; lang++)
         for (int id = 0; id < NLS_COUNT; id++) {
             const char *text = Tables[lang][id];
@@ -50,7 +51,9 @@ TEST(MessageTables, PlaceholdersAndShownTextsInEveryLanguage) {
         {MSG_OLD_DAEMON, "%s%s%s%s"}, {MSG_FAILED_STEPS, "%d"}, {MSG_LONG_NAME, "%s%d%s"},
         {MSG_BAD_PIECE, "%s%s"}, {MSG_UNSAFE_DIR, "%s%s%s%s"}, {MSG_LOCK_NOT_ROOTS, "%s%s%s%s%lu"},
         {MSG_LOCK_FAILED, "%s%s"}, {MSG_USAGE, "%s"}, {MSG_STOP_SIZES, "%s"},
-        {MSG_SPOOLER_UNDECIDED, "%s"}, {MSG_NOT_MEDIUM_FILE, "%s%s"}, {MSG_NO_LOG, "%s"}};
+        {MSG_SPOOLER_UNDECIDED, "%s"}, {MSG_NOT_MEDIUM_FILE, "%s%s"}, {MSG_NO_LOG, "%s"},
+        {MSG_NO_SPACE_LEFT, "%s%s%s"}, {MSG_WORK_REFUSED, "%s%s"}, {MSG_MOUNT_POINT, "%s"},
+        {MSG_NO_INSTALLATION, "%s"}, {MSG_DANGLING_LINK, "%s%s"}};
     for (const auto &[id, expected] : callers)
         EXPECT_EQ(Conversions(expected), Conversions(NLS_ENGLISH[id])) << id;
 }

@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# shellcheck disable=SC2016 # a literal "$" in the sandbox's bash text
+# Hosts a little less plain, where the next run must still finish: a first installation killed right after
+# its link step twice, then run again; the entry at a link's place that is none of the suite's; an application
+# directory that is a volume of its own (moved away: refused; empty: filled) or holds something else, a
+# dangling link there; a move to a file system too small for it; a read-only work area; a failing command.
+# shellcheck source=tests/e2e/lib.sh
+. "$(dirname "$0")/lib.sh"
+need mkfs.ext4
+SRC=$SCRATCH_ROOT/rerun-src && cp -a -- "$FIXTURE_COPY" "$SRC" &&
+    echo "newdir log mode 2775 group lp link /var/log/varen-tvxx" >>"$SRC/pkg/pkg.list"
+MEDIUM=$(make_medium link)
+L=/var/log/varen-tvxx
+# A stand-in chmod (found before /usr/bin) that kills setup when it makes tvrtvxxtty set-user-id, the step
+# after the link's, while /var/tmp/e2e.kill is there.
+KILL_AFTER_LINK='printf "%s\n" "#!/bin/sh" "[ -e /var/tmp/e2e.kill ] && case \"\$*\" in *tvrtvxxtty) \
+    kill -KILL \$(cat /var/tmp/e2e.pid) ;; esac" "exec /usr/bin/chmod \"\$@\"" >/usr/sbin/chmod
+    chmod 755 /usr/sbin/chmod'
+KEEP_LINK="cp -a --parents $L \$SANDBOX_OUT/root/"
+
+# ---- a first installation killed right after its link step, its rerun killed there too, then run again
+fresh
+SEED=$KILL_AFTER_LINK PROGRAM=/bin/bash TIMEOUT=60 AFTER=$KEEP_LINK
+IFS= read -r -d '' TWICE <<'SCRIPT' || :
+once() {   # a command that outlived setup holds the run lock: it ends first
+    setsid bash -c 'echo $$ >/var/tmp/e2e.pid; exec /mnt/cd/setup' </dev/null >/dev/null 2>&1 & wait $!; echo -n "$? "
+    for _ in $(seq 100); do pgrep -s "$(cat /var/tmp/e2e.pid)" >/dev/null || break; sleep 0.05; done
+}
+touch /var/tmp/e2e.kill && once && once && rm /var/tmp/e2e.kill && once
+/mnt/cd/setup </dev/null >/dev/null 2>&1; echo $?
+SCRIPT
+run link_killed_twice -c "$TWICE"
+expect_eq "statuses" "$OUT" $'137 137 0 0\n'
+expect_link $L $A/log
+expect_nodes $A/log d 2775 $A/vsf f 4755
+expect_absent $A/log/log /usr/Varen/tvxx.first /tmp/VarenInstall
+
+# ---- an entry at the link's place that is none of the suite's is left alone: a warning, status 3
+fresh
+SEED="mkdir -p $L && echo mine >$L/keep" AFTER=$KEEP_LINK
+run link_foreign
+expect_status 3
+expect_contains "log" "$LOG" "WARNING: $L is left as it is: it is no link to $A/log"
+expect_eq "what stands there" "$(ls -A "$R$L")" keep
+expect_nodes $A/vsf f 4755
+
+# ---- the application directory as a volume of its own: a move is refused (and the leftover pending
+# link of an earlier run undone), an empty volume takes a first installation and stays mounted
+fresh
+VOLUME='mkfs.ext4 -q -F /var/tmp/e2e.img 8M >/dev/null && mkdir -p /usr/Varen/tvxx &&
+    mount -o loop /var/tmp/e2e.img /usr/Varen/tvxx'
+PRE=$VOLUME PROGRAM=/bin/bash
+run volume_first -c "/mnt/cd/setup </dev/null >/dev/null; echo \$? && findmnt -n -o TARGET $A"
+expect_eq "status and mount" "$OUT" "0
+$A
+"
+expect_exists $A/tvqadmin $A/lost+found /var/spool/Varen/tvxx/__tva_download__
+PROGRAM=""
+PRE="$VOLUME && /mnt/cd/setup </dev/null >/dev/null && mkdir -p /opt/Varen/tvxx && ln -s /opt/Varen/tvxx $A.link"
+run volume_move install /opt
+expect_status 1
+expect_contains "standard error" "$ERR" "ERROR: $A is a mount point"
+expect_contains "log" "$LOG" "found $A.link of an interrupted move: undone"
+expect_absent $A.link /opt/Varen/tvxx
+expect_exists $A/tvqadmin
+
+# ---- a directory without the suite, and a dangling link, at the fixed place: refused, nothing changed
+for seed in "mkdir -p $A && touch $A/mine" "mkdir -p /usr/Varen && ln -s /opt/gone/Varen/tvxx $A"; do
+    fresh
+    SEED=$seed
+    run "not_installation_${#seed}"
+    expect_status 1
+    case $seed in
+    *mine) expect_contains "standard error" "$ERR" "ERROR: $A holds no installation" ;;
+    *) expect_contains "standard error" "$ERR" "ERROR: $A is a link to /opt/gone/Varen/tvxx, which does not" ;;
+    esac
+    expect_absent /var/spool/Varen /usr/bin/tvadmin
+    expect_unchanged var
+done
+
+# ---- a move to a tmpfs too small for the installation: refused by the space check; with a df that tells
+# of room, the copy runs out of space, is removed at once and says so; the installation stays where it was
+fresh
+SEED="$(seed_installation /usr)
+head -c 3M /dev/urandom >$A/queues/bulk"
+PRE='mount -t tmpfs -o size=2m e2e-small /opt'
+run small_opt install /opt
+expect_status 1
+expect_absent /opt/Varen $A.link
+SEED+=$'\n'$(seed_df 1000000 1000000)
+run full_opt install /opt
+expect_status 1
+expect_eq "standard error" "$ERR" "ERROR: no space left on the file system mounted at /opt, where /opt/Varen/tvxx \
+was being copied: the partial copy was removed, the installation in /usr/Varen/tvxx is unchanged.
+"
+expect_absent /opt/Varen/tvxx.partial /opt/Varen/tvxx $A.link $A.old
+expect_exists $A/queues/bulk $A/queues/q1
+
+# ---- the medium's read-only directory as the work area; a command that fails shows its last words
+fresh
+PRE='mount -o remount,ro /mnt/cd'
+run readonly_work /mnt/cd
+expect_status 1
+expect_eq "standard output" "$OUT" "ERROR: the work area /mnt/cd/VarenInstall is not this run's own directory: \
+the file system is read-only; nothing is installed.
+"
+fresh
+SEED='printf "#!/bin/sh\necho \"tar: e2e \\001broken\" >&2\nexit 2\n" >/usr/sbin/tar && chmod 755 /usr/sbin/tar'
+run failing_tar
+expect_status 1
+expect_contains "standard error" "$ERR" '  tar: e2e \001broken'
+finish
