@@ -1,7 +1,7 @@
 // Message tables of the six languages and the choice of language from LANG.
 #pragma once
 
-constexpr int NLS_COUNT = 71;
+constexpr int NLS_COUNT = 90;
 
 // Message ids the installer shows; the same id means the same message in
 // every language table.
@@ -44,6 +44,16 @@ constexpr int MSG_UNKNOWN_KEY = 38;      // "%s %s": the checksum file, the trus
 constexpr int MSG_KEYS_DIR_UNSAFE = 39;  // "%s": the trusted keys directory
 constexpr int MSG_BAD_KEY_FILE = 40;     // "%s": the entry of the trusted keys directory
 constexpr int MSG_NOT_COVERED = 41;      // "%s %s": the listed file, the checksum file
+constexpr int MSG_BAD_SUMS_LINE = 80;    // "%s %s": the checksum file, the name its line gives
+constexpr int MSG_NUL_BYTE = 81;         // "%s": the checksum file or the signature
+constexpr int MSG_REVOKED_KEY = 82;      // "%s": the signature file
+constexpr int MSG_EXPIRED_KEY = 83;      // "%s": the signature file
+constexpr int MSG_EXPIRED_SIG = 84;      // "%s": the signature file
+constexpr int MSG_WEAK_DIGEST = 85;      // "%s": the signature file
+constexpr int MSG_UNREADABLE_KEY = 86;   // "%s": the key file skipped (a warning)
+constexpr int MSG_NO_GPGV = 87;          // "%s": the trusted keys directory
+constexpr int MSG_DOWNGRADE = 88;        // "%s %s": the medium's release, the installed release
+constexpr int MSG_DOWNGRADE_WARN = 89;   // "%s %s": the same, installed anyway (a warning)
 constexpr int MSG_WORK_TOO_SMALL = 49;   // "%s %e": work area, size needed
 constexpr int MSG_INST_TOO_SMALL = 55;   // "%s %e": install base, size needed
 constexpr int MSG_SHARED_TOO_SMALL = 56; // "%s %s %e": work area, install base, size needed
@@ -65,7 +75,7 @@ extern const char *const NLS_PORTUGUESE[NLS_COUNT];
 
 extern const char *const *pCurLang; // chosen table, null until the first request
 
-// Text of message id (0..70) in the language chosen from LANG on first use.
+// Text of message id (0..89) in the language chosen from LANG on first use.
 const char *nlsSetupStrCvt(int id);
 // Names the phase of message id once as it begins, on the progress line, when
 // standard output is a terminal; prints nothing otherwise, so that output
