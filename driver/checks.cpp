@@ -11,6 +11,7 @@
 #include "support/globals.h"
 #include "install/nls.h"
 #include "install/running.h"
+#include "install/site.h"
 #include "support/files.h"
 #include "support/mem.h"
 #include "support/savestr.h"
@@ -53,7 +54,7 @@ static bool LeadingDecimal(const char *text, double *value) {
 // file cannot be read or its number is negative or not finite.
 static double ReadSizeFile(const char *name) {
     double size = 0;
-    if (!GetFileContent(pPathToSetup, name) || !LeadingDecimal(LineBuf, &size)) {
+    if (!GetFileContent(ProvenDir(name), name) || !LeadingDecimal(LineBuf, &size)) {
         fputs(nlsSetupStrCvt(MSG_NO_ISIZE), stdout);
         fflush(stdout);
         char *path = SaveStr("%s/%s", JoinDir(pPathToSetup), name);

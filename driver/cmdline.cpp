@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "driver/chains.h"
@@ -21,13 +22,28 @@
 #include "support/token.h"
 
 // The keywords, as a delimiter list, and their positions in it.
-static constexpr char CommandKeywords[] = ",install,-v,--version,-h,--help";
+static constexpr char CommandKeywords[] = ",install,-v,--version,-h,--help,--medium,--allow-downgrade";
 constexpr int KEY_NONE = 0;
 constexpr int KEY_INSTALL = 1;
 constexpr int KEY_VERSION = 2;
 constexpr int KEY_VERSION_LONG = 3;
 constexpr int KEY_HELP = 4;
 constexpr int KEY_HELP_LONG = 5;
+constexpr int KEY_MEDIUM = 6;
+constexpr int KEY_ALLOW_DOWNGRADE = 7;
+
+// Whether the command line named the medium's directory, and allowed an
+// older release.
+static bool mediumGiven = false;
+static bool downgradeAllowed = false;
+
+bool MediumGiven() {
+    return mediumGiven;
+}
+
+bool DowngradeAllowed() {
+    return downgradeAllowed;
+}
 
 static constexpr char SetupVersion[] = "3.01.67";
 
@@ -134,7 +150,7 @@ void settleCommandLine(int argc, char **argv) {
             PrintUsage(stdout);
             exit(0);
         }
-        i += key == KEY_INSTALL ? 1 : 0;
+        i += key == KEY_INSTALL || key == KEY_MEDIUM ? 1 : 0;
     }
     bool workArea = false;
     int end = argc;
@@ -150,6 +166,13 @@ void settleCommandLine(int argc, char **argv) {
             if (i + 1 < argc) {
                 CheckDirectoryWord(argv[++i]);
             }
+        } else if (key == KEY_MEDIUM) {
+            if (i + 1 >= argc) {
+                RefuseOption(argv[i]);
+            }
+            CheckDirectoryWord(argv[++i]);
+        } else if (key == KEY_ALLOW_DOWNGRADE) {
+            continue;
         } else {
             CheckDirectoryWord(argv[i]);
             workArea = true;
@@ -161,6 +184,11 @@ void settleCommandLine(int argc, char **argv) {
             if (i + 1 < end) {
                 SettleBase(argv[++i]);
             }
+            continue;
+        }
+        // The medium's directory is proven by its signed checksum file, not by its owner.
+        if (KeywordOf(argv[i]) == KEY_MEDIUM || KeywordOf(argv[i]) == KEY_ALLOW_DOWNGRADE) {
+            i += KeywordOf(argv[i]) == KEY_MEDIUM ? 1 : 0;
             continue;
         }
         DirChain chain;
@@ -194,6 +222,27 @@ static void UseWorkAreaDirectory(const char *arg) {
     pVarenInstallDir = SaveStr("%s/%sInstall", dir, "Varen");
 }
 
+// The medium at DIR: the install site becomes DIR, with its links resolved,
+// instead of the installer's own directory. Ends the run with status 2 when
+// DIR is no directory.
+static void UseMediumDirectory(const char *arg) {
+    char *path = AbsolutePath(arg);
+    char resolved[PATH_MAX];
+    struct stat st;
+    if (realpath(path, resolved) == nullptr || stat(resolved, &st) != 0 || !S_ISDIR(st.st_mode)) {
+        printf(nlsSetupStrCvt(MSG_CANT_OPEN), path);
+        printf("\n\n");
+        fflush(stdout);
+        exit(2);
+    }
+    if (!IsShellSafePath(resolved)) {
+        RefusePath(resolved);
+    }
+    PutMem(path);
+    pPathToSetup = SaveStr("%s", resolved);
+    mediumGiven = true;
+}
+
 void parseCommandLineOptions(int argc, char **argv) {
     settleCommandLine(argc, argv);
     for (int i = 1; i < argc; i++) {
@@ -202,6 +251,14 @@ void parseCommandLineOptions(int argc, char **argv) {
             if (i + 1 < argc) {
                 pCmdLineInstallDir = SettleBase(argv[++i]);
             }
+            continue;
+        }
+        if (key == KEY_MEDIUM) {
+            UseMediumDirectory(argv[++i]);
+            continue;
+        }
+        if (key == KEY_ALLOW_DOWNGRADE) {
+            downgradeAllowed = true;
             continue;
         }
         if (key == KEY_VERSION) {

@@ -95,13 +95,14 @@ static int EndOfRunStatus() {
     }
     pAppDir = SaveStr("%s/%s/%s", pTargetInstallDir, "Varen", "tvxx");
 
+    // The medium is proven before anything changes on the host: before an
+    // earlier installation is moved and before any of its files is copied,
+    // and before the numbers of its size files are used.
+    proveMedium(pVarenInstallDir, MediumGiven() ? nullptr : my_name);
     FreeSpaceForInstall(pVarenInstallDir, pTargetInstallDir, "Varen");
     if (pCurrentInstallDir != nullptr && QuitForRunningProcesses(pBinaryInstanceCheckList) == 1) {
         EndRunStopped(STATUS_ANSWERED_STOP, MSG_STOP_ANSWERED, nullptr);
     }
-    // The medium is proven before anything changes on the host: before an
-    // earlier installation is moved and before any of its files is copied.
-    proveMedium(pVarenInstallDir);
     if (pCurrentInstallDir != nullptr && strcmp(pTargetInstallDir, pCurrentInstallDir) != 0) {
         moveInstallation();
     }

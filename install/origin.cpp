@@ -263,7 +263,8 @@ void CheckSignature(const char *work, const char *sums, const char *sig) {
     // The messages name the medium's files, which the user knows.
     char *sigPath = SaveStr("%s/%s", JoinDir(pPathToSetup), sig);
     bool proven = false;
-    unsigned reasons = 0;
+    // With no key file that could be read, every signature is by an unknown key.
+    unsigned reasons = usableKeys == 0 ? REASON_UNKNOWN : 0;
     // gpgv runs once for each key file, so that no key file can keep gpgv
     // from reading another. Its status lines are its standard output; its
     // report goes to the log. Its exit status is not looked at: a medium
