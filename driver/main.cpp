@@ -14,6 +14,7 @@
 #include "driver/cleanup.h"
 #include "driver/place.h"
 #include "driver/lock.h"
+#include "driver/record.h"
 #include "install/nls.h"
 #include "install/sequence.h"
 #include "install/site.h"
@@ -99,6 +100,7 @@ static int EndOfRunStatus() {
     // earlier installation is moved and before any of its files is copied,
     // and before the numbers of its size files are used.
     proveMedium(pVarenInstallDir, MediumGiven() ? nullptr : my_name);
+    CheckDowngrade(HostTrustsKeys(), DowngradeAllowed());
     FreeSpaceForInstall(pVarenInstallDir, pTargetInstallDir, "Varen");
     if (pCurrentInstallDir != nullptr && QuitForRunningProcesses(pBinaryInstanceCheckList) == 1) {
         EndRunStopped(STATUS_ANSWERED_STOP, MSG_STOP_ANSWERED, nullptr);
@@ -110,6 +112,10 @@ static int EndOfRunStatus() {
     // that did not install, or only part, then says so and ends with its own
     // status (a summary of failed steps comes first).
     int outcome = installFromSite(pVarenInstallDir);
+    // Only root's installation is recorded, in root's directory.
+    if (outcome == INSTALL_DONE && geteuid() == 0) {
+        WriteRecord(pVarenInstallDir, ProvenSumsName());
+    }
     VarenClean(pVarenInstallDir);
     if (outcome == INSTALL_NOT_ROOT) {
         EndRunStopped(STATUS_REFUSED, MSG_STOP_NOT_ROOT, nullptr);

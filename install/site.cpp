@@ -182,6 +182,7 @@ WordList listed{nullptr, 0};
 WordList named{nullptr, 0};
 const char *sumsName = nullptr;
 const char *workArea = nullptr;
+bool trustsKeys = false;
 
 // The message path of the medium's checksum file.
 char *SumsPath(const char *sums) {
@@ -236,6 +237,14 @@ const char *ProvenDir(const char *name) {
     return workArea != nullptr && Holds(named, name) && !Holds(listed, name) ? workArea : pPathToSetup;
 }
 
+bool HostTrustsKeys() {
+    return trustsKeys;
+}
+
+const char *ProvenSumsName() {
+    return sumsName;
+}
+
 const char *ReleaseFileName() {
     return FindFile(pPathToSetup, "release") || !FindFile(pPathToSetup, "RELEASE") ? "release" : "RELEASE";
 }
@@ -255,6 +264,7 @@ void proveMedium(const char *work, const char *self) {
     PutMem(text);
 
     int keys = GatherTrustedKeys(work);
+    trustsKeys = keys > 0;
     const char *sums = FindSumsFile();
     // Named in the case of the medium's list file when it has none.
     bool upper = sums != nullptr ? sums == SUMS_NAMES[1] : ListFileName()[0] == 'D';

@@ -33,3 +33,8 @@ const char *ProvenDir(const char *name);
 // The name of the medium's release file: "release", or "RELEASE" on an
 // upper-case medium that has one.
 const char *ReleaseFileName();
+// Whether the host trusts keys (its key directory holds a key file), as the
+// proof found.
+bool HostTrustsKeys();
+// The name of the medium's checksum file the proof read, null when none.
+const char *ProvenSumsName();
