@@ -272,7 +272,7 @@ void CheckSignature(const char *work, const char *sums, const char *sig) {
     for (int i = 1; i <= usableKeys; ++i) {
         char *statusName = SaveStr("%s%d", STATUS_PREFIX, i);
         char *statusPath = SaveStr("%s/%s", work, statusName);
-        SysCmdAppend(CMD_GPGV, MODE_WARN, statusPath, "--status-fd 1 --keyring %s/%s%d%s %s/%s %s/%s", work,
+        SysCmdAppend(CMD_GPGV, MODE_LOG, statusPath, "--status-fd 1 --keyring %s/%s%d%s %s/%s %s/%s", work,
                      KEYRING_PREFIX, i, KEY_SUFFIX, work, sig, work, sums);
         size_t size = 0;
         char *status = ReadWholeData(work, statusName, &size);
