@@ -8,6 +8,7 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "support/errors.h"
 #include "support/globals.h"
 #include "install/nls.h"
 #include "install/running.h"
@@ -71,9 +72,27 @@ static double ReadSizeFile(const char *name) {
     EndRunStopped(STATUS_REFUSED, MSG_STOP_SPACE, nullptr);
 }
 
+// The sizes FreeSpaceForInstall read, for RecheckSizeFiles.
+static double readInstall = 0;
+static double readWork = 0;
+
+void RecheckSizeFiles() {
+    const char *sums = ProvenSumsName();
+    const char *names[] = {"isize", "tsize"};
+    const double read[] = {readInstall, readWork};
+    for (int i = 0; i < 2 && sums != nullptr; ++i) {
+        if (ProvenDir(names[i]) != pPathToSetup && ReadSizeFile(names[i]) != read[i]) {
+            char *sumsPath = SaveStr("%s/%s", JoinDir(pPathToSetup), sums);
+            ErrorMsg(2, 1, nlsSetupStrCvt(MSG_BAD_PIECE), names[i], sumsPath);
+        }
+    }
+}
+
 void FreeSpaceForInstall(const char *workArea, const char *installBase, const char *vendorDir) {
     double needInstall = ReadSizeFile("isize");
     double needWork = ReadSizeFile("tsize");
+    readInstall = needInstall;
+    readWork = needWork;
 
     // Work-area side. A work area left over from an earlier run is removed
     // before use, so the room it takes counts as free.

@@ -96,15 +96,17 @@ static int EndOfRunStatus() {
     }
     pAppDir = SaveStr("%s/%s/%s", pTargetInstallDir, "Varen", "tvxx");
 
-    // The medium is proven before anything changes on the host: before an
-    // earlier installation is moved and before any of its files is copied,
-    // and before the numbers of its size files are used.
-    proveMedium(pVarenInstallDir, MediumGiven() ? nullptr : my_name);
-    CheckDowngrade(HostTrustsKeys(), DowngradeAllowed());
     FreeSpaceForInstall(pVarenInstallDir, pTargetInstallDir, "Varen");
     if (pCurrentInstallDir != nullptr && QuitForRunningProcesses(pBinaryInstanceCheckList) == 1) {
         EndRunStopped(STATUS_ANSWERED_STOP, MSG_STOP_ANSWERED, nullptr);
     }
+    // The medium is proven before anything changes on the host: before an
+    // earlier installation is moved and before any of its files is copied.
+    // The size files' numbers, which only a refusal has used so far, must
+    // be those of their proven copies.
+    proveMedium(pVarenInstallDir, MediumGiven() ? nullptr : my_name);
+    RecheckSizeFiles();
+    CheckDowngrade(HostTrustsKeys(), DowngradeAllowed());
     if (pCurrentInstallDir != nullptr && strcmp(pTargetInstallDir, pCurrentInstallDir) != 0) {
         moveInstallation();
     }

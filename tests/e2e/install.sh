@@ -205,7 +205,7 @@ mkdir -p /usr/local/lib/e2e && printf '#!/bin/sh\nsleep ${cause#run }\n' >/usr/l
         expect_installed_tree $A
         for f in VarenPrinttvxx VarenVSF; do expect_script $A/$f $A; done
         expect_nodes $A/queues d 755 $S d 700
-        expect_log "!mkdir -p /var/spool;!mkdir -p $A"; expect_unchanged var
+        expect_log "!mkdir -p /var/spool;!mkdir -p $A"; expect_unchanged var/spool
         [ "${cause%% *}" != run ] || expect_eq "waited a step of 5 s" "$(($(file_text /tmp/e2e.t1) - $(file_text /tmp/e2e.t0) >= 5000000000))" 1
         [ "${cause%% *}" = run ] || { expect_absent /etc/rc2.d/KVarenPrintD /etc/rc2.d/SVarenPrintD
             expect_log "/usr/bin/rm -rf /etc/rc2.d/KVarenPrintD;/usr/bin/rm -rf /etc/rc2.d/SVarenPrintD;/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z"; }
