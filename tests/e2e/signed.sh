@@ -38,7 +38,7 @@ NOT="the signature /mnt/cd/sha256sums.sig does not prove the checksum file:"
 DMG="is missing or damaged: it does not match the checksum file /mnt/cd/sha256sums"
 DOWN="the medium's release 1 sorts before the installed release 2"
 # The host's installer: the package's when it was built, else the binary copied to the same place.
-DEB=$(ls "$TOP"/build/debs/varen-setup_*.deb 2>/dev/null | tail -n 1)
+DEB=$(find "$TOP/build/debs" -name 'varen-setup_*.deb' 2>/dev/null | tail -n 1)
 HOST="cp $SETUP_BIN /usr/sbin/varen-setup"
 [ -z "$DEB" ] || HOST="dpkg -i $DEB >/dev/null"
 # NAME|MEDIUM|SEED|PROGRAM AND ARGUMENTS|STATUS|STANDARD ERROR (%b)
@@ -57,6 +57,7 @@ while IFS='|' read -r name medium seed args status err; do
     else expect_absent $A; expect_contains "the log" "$LOG" "ERROR: "; fi
 done <<CASES
 setup_replaced|setup_replaced|$TRUST && $HOST|/usr/sbin/varen-setup --medium /mnt/cd|1|ERROR: setup $DMG
+host_installer|extra|$TRUST && $HOST|/usr/sbin/varen-setup --medium /mnt/cd|0|
 revoked|revoked|$TRUST|/mnt/cd/setup|1|ERROR: $NOT the key that made it has been revoked
 expired_key|expired_key|$TRUST|/mnt/cd/setup|1|ERROR: $NOT the key that made it has expired
 expired_sig|expired_sig|$TRUST|/mnt/cd/setup|1|ERROR: $NOT the signature has expired
