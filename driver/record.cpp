@@ -136,6 +136,7 @@ void CheckDowngrade(bool trustsKeys, bool allowed) {
     if (trustsKeys && !allowed) {
         ErrorMsg(2, 1, nlsSetupStrCvt(MSG_DOWNGRADE), medium, recorded);
     }
+    EndDotLine();
     ErrorMsg(1, 0, nlsSetupStrCvt(MSG_DOWNGRADE_WARN), medium, recorded);
     PutLogMsg("WARNING: %s\n", Line);
     PutMem(recorded);

@@ -168,8 +168,8 @@ bool ReadStatus(const char *text, size_t size, unsigned *reasons) {
         size_t len = nl != nullptr ? static_cast<size_t>(nl - line) : static_cast<size_t>(end - line);
         bool last = nl == nullptr;
         // The tag: the word after the prefix; none on a line without it.
-        const char *tag = line + PREFIX_LEN;
         size_t rest = len >= PREFIX_LEN && strncmp(line, PREFIX, PREFIX_LEN) == 0 ? len - PREFIX_LEN : 0;
+        const char *tag = rest > 0 ? line + PREFIX_LEN : line;
         const char *blank = static_cast<const char *>(memchr(tag, ' ', rest));
         size_t tagLen = blank != nullptr ? static_cast<size_t>(blank - tag) : rest;
         auto is = [&](const char *name) { return tagLen == strlen(name) && strncmp(tag, name, tagLen) == 0; };
@@ -242,6 +242,7 @@ int GatherTrustedKeys(const char *work) {
         bool readable = content != nullptr && ReadableKey(reinterpret_cast<unsigned char *>(content), size);
         PutMem(content);
         if (!readable) {
+            EndDotLine();
             ErrorMsg(1, 0, nlsSetupStrCvt(MSG_UNREADABLE_KEY), path);
             PutLogMsg("WARNING: %s\n", Line);
         } else {
