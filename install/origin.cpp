@@ -1,7 +1,9 @@
 // The medium's origin: the site's trusted keys in /etc/Varen/trusted.gpg.d,
-// checked so that only root can have put them there, gathered into one
-// keyring in the work area, and the check of the checksum file's signature
-// with gpgv, whose status lines tell a bad signature from an unknown key.
+// checked so that only root can have put them there, each key file judged
+// alone and copied into the work area as a keyring of its own, and the check
+// of the checksum file's signature with gpgv, whose status lines decide by
+// one rule: a good SHA-2 signature from a valid trusted key proves the
+// medium, a bad signature refuses it.
 #include "install/origin.h"
 
 #include <cerrno>

@@ -1,7 +1,8 @@
 // Install site: proving the medium before anything changes on the host (its
 // checksum file and that file's signature, copied into the work area and
-// checked there; every listed file covered by it), then copying the files
-// that the medium's disks list names into the work area, checking the
+// checked there; the checksum file read whole, every file it names checked,
+// every file the run reads, copies or runs covered by it), then copying the
+// files that the medium's disks list names into the work area, checking the
 // copies against the verified checksum file, and running the install
 // sequence.
 #include "install/site.h"
