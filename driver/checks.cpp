@@ -9,10 +9,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/errors.h"
 #include "support/globals.h"
 #include "install/mediumfile.h"
 #include "install/nls.h"
 #include "install/running.h"
+#include "install/site.h"
 #include "support/files.h"
 #include "support/mem.h"
 #include "support/savestr.h"
@@ -57,7 +59,7 @@ static bool LeadingDecimal(const char *text, double *value) {
 // descriptor of the very file checked).
 static double ReadSizeFile(const char *name) {
     double size = 0;
-    char *text = ReadMediumFile(pPathToSetup, name);
+    char *text = ReadMediumFile(ProvenDir(name), name);
     bool read = text != nullptr && LeadingDecimal(text, &size);
     PutMem(text);
     if (!read) {
@@ -77,9 +79,27 @@ static double ReadSizeFile(const char *name) {
     EndRunStopped(STATUS_REFUSED, MSG_STOP_SPACE, nullptr);
 }
 
+// The sizes FreeSpaceForInstall read, for RecheckSizeFiles.
+static double readInstall = 0;
+static double readWork = 0;
+
+void RecheckSizeFiles() {
+    const char *sums = ProvenSumsName();
+    const char *names[] = {"isize", "tsize"};
+    const double read[] = {readInstall, readWork};
+    for (int i = 0; i < 2 && sums != nullptr; ++i) {
+        if (ProvenDir(names[i]) != pPathToSetup && ReadSizeFile(names[i]) != read[i]) {
+            char *sumsPath = SaveStr("%s/%s", JoinDir(pPathToSetup), sums);
+            ErrorMsg(2, 1, nlsSetupStrCvt(MSG_BAD_PIECE), names[i], sumsPath);
+        }
+    }
+}
+
 void FreeSpaceForInstall(const char *workArea, const char *installBase, const char *vendorDir) {
     double needInstall = ReadSizeFile("isize");
     double needWork = ReadSizeFile("tsize");
+    readInstall = needInstall;
+    readWork = needWork;
 
     // Work-area side. A work area left over from an earlier run is removed
     // before use, so the room it takes counts as free.

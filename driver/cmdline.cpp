@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "driver/place.h"
@@ -25,7 +26,7 @@
 
 // The keywords, as a delimiter list, and their positions in it.
 static constexpr char CommandKeywords[] =
-    ",install,-v,--version,-h,--help,--yes,--no,--running=wait,--running=quit";
+    ",install,-v,--version,-h,--help,--yes,--no,--running=wait,--running=quit,--medium,--allow-downgrade";
 constexpr int KEY_NONE = 0;
 constexpr int KEY_INSTALL = 1;
 constexpr int KEY_VERSION = 2;
@@ -36,6 +37,8 @@ constexpr int KEY_YES = 6;
 constexpr int KEY_NO = 7;
 constexpr int KEY_WAIT = 8;
 constexpr int KEY_QUIT = 9;
+constexpr int KEY_MEDIUM = 10;
+constexpr int KEY_ALLOW_DOWNGRADE = 11;
 // Elements of a delimiter list.
 static constexpr int ElementsOf(const char *list) {
     int count = 0;
@@ -44,7 +47,20 @@ static constexpr int ElementsOf(const char *list) {
     }
     return count;
 }
-static_assert(ElementsOf(CommandKeywords) == KEY_QUIT, "one key per keyword");
+static_assert(ElementsOf(CommandKeywords) == KEY_ALLOW_DOWNGRADE, "one key per keyword");
+
+// Whether the command line named the medium's directory, and allowed an
+// older release.
+static bool mediumGiven = false;
+static bool downgradeAllowed = false;
+
+bool MediumGiven() {
+    return mediumGiven;
+}
+
+bool DowngradeAllowed() {
+    return downgradeAllowed;
+}
 
 static constexpr char SetupVersion[] = "3.01.67";
 
@@ -178,7 +194,7 @@ void settleCommandLine(int argc, char **argv) {
             PrintUsage(stdout);
             ExitWhenWritten(stdout, 0);
         }
-        i += key == KEY_INSTALL ? 1 : 0;
+        i += key == KEY_INSTALL || key == KEY_MEDIUM ? 1 : 0;
     }
     bool workArea = false;
     Answers answers;
@@ -195,8 +211,15 @@ void settleCommandLine(int argc, char **argv) {
                 RefuseWithUsage(MSG_NO_BASE, nullptr, nullptr);
             }
             CheckDirectoryWord(argv[++i]);
-        } else if (key >= KEY_YES) {
+        } else if (key >= KEY_YES && key <= KEY_QUIT) {
             TakeAnswer(&answers, key, argv[i]);
+        } else if (key == KEY_MEDIUM) {
+            if (i + 1 >= argc) {
+                RefuseOption(argv[i]);
+            }
+            CheckDirectoryWord(argv[++i]);
+        } else if (key == KEY_ALLOW_DOWNGRADE) {
+            continue;
         } else {
             CheckDirectoryWord(argv[i]);
             workArea = true;
@@ -209,6 +232,11 @@ void settleCommandLine(int argc, char **argv) {
             if (i + 1 < end) {
                 SettleBase(argv[++i]);
             }
+            continue;
+        }
+        // The medium's directory is proven by its signed checksum file, not by its owner.
+        if (key == KEY_MEDIUM) {
+            i++;
             continue;
         }
         if (key >= KEY_YES) {
@@ -244,6 +272,26 @@ static void UseWorkAreaDirectory(const char *arg) {
     pVarenInstallDir = SaveStr("%s/%sInstall", dir, "Varen");
 }
 
+// The medium at DIR: the install site becomes DIR, with its links resolved,
+// instead of the installer's own directory. Ends the run with status 2 when
+// DIR is no directory.
+static void UseMediumDirectory(const char *arg) {
+    char *path = AbsolutePath(arg);
+    char resolved[PATH_MAX];
+    struct stat st;
+    if (realpath(path, resolved) == nullptr || stat(resolved, &st) != 0 || !S_ISDIR(st.st_mode)) {
+        printf(nlsSetupStrCvt(MSG_CANT_OPEN), path);
+        printf("\n\n");
+        ExitWhenWritten(stdout, 2);
+    }
+    if (!IsShellSafePath(resolved)) {
+        RefusePath(resolved);
+    }
+    PutMem(path);
+    pPathToSetup = SaveStr("%s", resolved);
+    mediumGiven = true;
+}
+
 void parseCommandLineOptions(int argc, char **argv) {
     settleCommandLine(argc, argv);
     for (int i = 1; i < argc; i++) {
@@ -252,6 +300,14 @@ void parseCommandLineOptions(int argc, char **argv) {
             if (i + 1 < argc) {
                 pCmdLineInstallDir = SettleBase(argv[++i]);
             }
+            continue;
+        }
+        if (key == KEY_MEDIUM) {
+            UseMediumDirectory(argv[++i]);
+            continue;
+        }
+        if (key == KEY_ALLOW_DOWNGRADE) {
+            downgradeAllowed = true;
             continue;
         }
         if (key == KEY_VERSION) {

@@ -1,6 +1,6 @@
-// The installer's command line: [WORKDIR] [install BASE] [-v], the answers
-// --yes, --no, --running=wait and --running=quit, and the conventional
-// --help, -h and --version.
+// The installer's command line: [WORKDIR] [install BASE] [--medium DIR]
+// [--allow-downgrade] [-v], the answers --yes, --no, --running=wait and
+// --running=quit, and the conventional --help, -h and --version.
 #pragma once
 
 #include "support/files.h" // IsShellSafePath, the rule for paths in command lines
@@ -29,6 +29,12 @@ void settleCommandLine(int argc, char **argv);
 // 0 after printing the version for "-v", and with status 2 for a work-area
 // directory that cannot be made; refuses what settleCommandLine refuses.
 void parseCommandLineOptions(int argc, char **argv);
+
+// Whether the command line gave --medium DIR: the install site is then DIR
+// (pPathToSetup), and the installer is no file of the medium.
+bool MediumGiven();
+// Whether the command line gave --allow-downgrade.
+bool DowngradeAllowed();
 
 // Shows message 1 (a path the shell would interpret) for path on standard
 // output and ends the run with status 2.

@@ -14,6 +14,7 @@
 #include "driver/cleanup.h"
 #include "driver/place.h"
 #include "driver/lock.h"
+#include "driver/record.h"
 #include "install/nls.h"
 #include "install/owndirs.h"
 #include "install/sequence.h"
@@ -123,7 +124,11 @@ static int EndOfRunStatus() {
     }
     // The medium is proven before anything changes on the host: before an
     // earlier installation is moved and before any of its files is copied.
-    proveMedium(pVarenInstallDir);
+    // The size files' numbers, which only a refusal has used so far, must
+    // be those of their proven copies.
+    proveMedium(pVarenInstallDir, MediumGiven() ? nullptr : my_name);
+    RecheckSizeFiles();
+    CheckDowngrade(HostTrustsKeys(), DowngradeAllowed());
     ClearFirstPlace(firstPlace, pTargetInstallDir);
     if (pCurrentInstallDir != nullptr && strcmp(pTargetInstallDir, pCurrentInstallDir) != 0) {
         moveInstallation();
@@ -132,6 +137,10 @@ static int EndOfRunStatus() {
     // that did not install, or only part, then says so and ends with its own
     // status (a summary of failed steps comes first).
     int outcome = installFromSite(pVarenInstallDir);
+    // Only root's installation is recorded, in root's directory.
+    if (outcome == INSTALL_DONE && geteuid() == 0) {
+        WriteRecord(pVarenInstallDir, ProvenSumsName());
+    }
     VarenClean(pVarenInstallDir);
     if (outcome == INSTALL_NOT_ROOT) {
         EndRunStopped(STATUS_REFUSED, MSG_STOP_NOT_ROOT, nullptr);

@@ -75,11 +75,15 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     /* 20 */ "",
     /* 21 */ "can't open file, %sInstall/disks",
     /* 22 */
-    "Usage: %s [WORKDIR] [install BASE] [-v]\n"
+    "Usage: %s [WORKDIR] [install BASE] [--medium DIR] [--allow-downgrade] [-v]\n"
     "  WORKDIR       the work area is WORKDIR/VarenInstall (default /tmp/VarenInstall);\n"
     "                WORKDIR is made when missing\n"
     "  install BASE  install into BASE/Varen/tvxx (default: the base of the earlier\n"
     "                installation, else /usr)\n"
+    "  --medium DIR  install from the medium in DIR (default: this program's own\n"
+    "                directory)\n"
+    "  --allow-downgrade\n"
+    "                install a release older than the installed one\n"
     "  -v, --version print the version and exit\n"
     "  -h, --help    print this text and exit\n"
     "  --yes, --no   answer yes or no to the question whether to continue\n"
@@ -118,9 +122,11 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     "the directory of trusted keys %s is not safe: it and every directory above it must be a "
     "directory of root's that nobody else may write (chown root DIR; chmod go-w DIR)",
     /* 40 */
-    "%s may not stand among the trusted keys: only root's regular files NAME.gpg, in binary form, "
-    "that nobody else may write (gpg --export KEY > NAME.gpg; for an armored key gpg --dearmor < "
-    "KEY.asc > NAME.gpg; then chown root NAME.gpg; chmod 644 NAME.gpg)",
+    "%s may not stand among the trusted keys: only root's regular files NAME.gpg, NAME made "
+    "of letters, digits and . _ - + , = : @ %% only (rename any other, e.g. mv 'media "
+    "(1).gpg' media-1.gpg), in binary form, that nobody else may write (gpg --export KEY > "
+    "NAME.gpg; for an armored key gpg --dearmor < KEY.asc > NAME.gpg; then chown root "
+    "NAME.gpg; chmod 644 NAME.gpg)",
     /* 41 */
     "%s has no line in the checksum file %s, so it cannot be checked",
     /* 42 */
@@ -214,16 +220,33 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     "this run's own directory: %s; nothing is installed.\n",
     /* 78 */ "the file system is read-only",
     /* 79 */ "it is not a directory",
-    /* 80 */ "",
-    /* 81 */ "",
-    /* 82 */ "",
-    /* 83 */ "",
-    /* 84 */ "",
-    /* 85 */ "",
-    /* 86 */ "",
-    /* 87 */ "",
-    /* 88 */ "",
-    /* 89 */ "",
+    /* 80 */
+    "the checksum file %s has a malformed line for %s: each line must be 64 hexadecimal "
+    "digits, two blanks (or a blank and *) and the file's name, as sha256sum writes it",
+    /* 81 */
+    "%s holds a NUL byte (or gpgv's report on it does), which would hide what follows it; "
+    "the medium is refused",
+    /* 82 */
+    "the signature %s does not prove the checksum file: the key that made it has been revoked",
+    /* 83 */
+    "the signature %s does not prove the checksum file: the key that made it has expired",
+    /* 84 */
+    "the signature %s does not prove the checksum file: the signature has expired",
+    /* 85 */
+    "the signature %s does not prove the checksum file: its digest is weaker than SHA-256 "
+    "(sign with gpg --digest-algo SHA256, SHA384 or SHA512)",
+    /* 86 */
+    "the key file %s cannot be read as an OpenPGP key; it is skipped and its keys are not "
+    "trusted",
+    /* 87 */
+    "this host trusts the keys in %s but has no gpgv to check a signature with (install the "
+    "Debian package gpgv)",
+    /* 88 */
+    "the medium's release %s sorts before the installed release %s; this host installs it "
+    "only with --allow-downgrade",
+    /* 89 */
+    "the medium's release %s sorts before the installed release %s; it is installed all the "
+    "same",
     /* 90 */ "",
     /* 91 */ "",
     /* 92 */ "",
@@ -307,11 +330,15 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     /* 20 */ "",
     /* 21 */ "no se puede abrir el archivo, instalaci\363n%s/discos",
     /* 22 */
-    "Uso: %s [WORKDIR] [install BASE] [-v]\n"
+    "Uso: %s [WORKDIR] [install BASE] [--medium DIR] [--allow-downgrade] [-v]\n"
     "  WORKDIR       el \341rea de trabajo es WORKDIR/VarenInstall (por omisi\363n\n"
     "                /tmp/VarenInstall); WORKDIR se crea si no existe\n"
     "  install BASE  instalar en BASE/Varen/tvxx (por omisi\363n: la base de la\n"
     "                instalaci\363n anterior, si no /usr)\n"
+    "  --medium DIR  instalar desde el soporte en DIR (por omisi\363n: el directorio\n"
+    "                de este programa)\n"
+    "  --allow-downgrade\n"
+    "                instalar una versi\363n anterior a la instalada\n"
     "  -v, --version mostrar la versi\363n y salir\n"
     "  -h, --help    mostrar este texto y salir\n"
     "  --yes, --no   responder s\355 o no a la pregunta de si continuar\n"
@@ -354,10 +381,12 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     "deben ser directorios de root en los que nadie m\341s pueda escribir (chown root DIR; chmod "
     "go-w DIR)",
     /* 40 */
-    "%s no puede estar entre las claves de confianza: s\363lo ficheros normales NOMBRE.gpg de "
-    "root, en forma binaria, en los que nadie m\341s pueda escribir (gpg --export CLAVE > "
-    "NOMBRE.gpg; para una clave con armadura gpg --dearmor < CLAVE.asc > NOMBRE.gpg; despu\351s "
-    "chown root NOMBRE.gpg; chmod 644 NOMBRE.gpg)",
+    "%s no puede estar entre las claves de confianza: s\363lo ficheros normales NOMBRE.gpg "
+    "de root, con NOMBRE hecho s\363lo de letras, cifras y . _ - + , = : @ %% (renombre "
+    "cualquier otro, p. ej. mv 'media (1).gpg' media-1.gpg), en forma binaria, en los que "
+    "nadie m\341s pueda escribir (gpg --export CLAVE > NOMBRE.gpg; para una clave con "
+    "armadura gpg --dearmor < CLAVE.asc > NOMBRE.gpg; despu\351s chown root NOMBRE.gpg; "
+    "chmod 644 NOMBRE.gpg)",
     /* 41 */
     "%s no tiene l\355nea en el fichero de sumas de control %s, por lo que no puede comprobarse",
     /* 42 */
@@ -462,16 +491,34 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     "directorio propio de esta ejecuci\363n: %s; no se instala nada.\n",
     /* 78 */ "el sistema de archivos es de s\363lo lectura",
     /* 79 */ "no es un directorio",
-    /* 80 */ "",
-    /* 81 */ "",
-    /* 82 */ "",
-    /* 83 */ "",
-    /* 84 */ "",
-    /* 85 */ "",
-    /* 86 */ "",
-    /* 87 */ "",
-    /* 88 */ "",
-    /* 89 */ "",
+    /* 80 */
+    "el fichero de sumas %s tiene una l\355nea mal formada para %s: cada l\355nea debe ser "
+    "64 cifras hexadecimales, dos blancos (o un blanco y *) y el nombre del fichero, como lo "
+    "escribe sha256sum",
+    /* 81 */
+    "%s contiene un byte NUL (o lo contiene el informe de gpgv sobre \351l), que "
+    "ocultar\355a lo que le sigue; el soporte se rechaza",
+    /* 82 */
+    "la firma %s no prueba el fichero de sumas: la clave que la hizo ha sido revocada",
+    /* 83 */
+    "la firma %s no prueba el fichero de sumas: la clave que la hizo ha caducado",
+    /* 84 */
+    "la firma %s no prueba el fichero de sumas: la firma ha caducado",
+    /* 85 */
+    "la firma %s no prueba el fichero de sumas: su resumen es m\341s d\351bil que SHA-256 "
+    "(firme con gpg --digest-algo SHA256, SHA384 o SHA512)",
+    /* 86 */
+    "el fichero de clave %s no se puede leer como clave OpenPGP; se omite y sus claves no "
+    "son de confianza",
+    /* 87 */
+    "este sistema conf\355a en las claves de %s pero no tiene gpgv para comprobar una firma "
+    "(instale el paquete Debian gpgv)",
+    /* 88 */
+    "la versi\363n %s del soporte es anterior a la versi\363n instalada %s; este sistema "
+    "s\363lo la instala con --allow-downgrade",
+    /* 89 */
+    "la versi\363n %s del soporte es anterior a la versi\363n instalada %s; se instala de "
+    "todos modos",
     /* 90 */ "",
     /* 91 */ "",
     /* 92 */ "",
@@ -554,11 +601,15 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     /* 20 */ "",
     /* 21 */ "non \350 possibile aprire il file, %sInstall/disks",
     /* 22 */
-    "Uso: %s [WORKDIR] [install BASE] [-v]\n"
+    "Uso: %s [WORKDIR] [install BASE] [--medium DIR] [--allow-downgrade] [-v]\n"
     "  WORKDIR       l'area di lavoro \350 WORKDIR/VarenInstall (predefinita\n"
     "                /tmp/VarenInstall); WORKDIR viene creata se manca\n"
     "  install BASE  installa in BASE/Varen/tvxx (predefinita: la base\n"
     "                dell'installazione precedente, altrimenti /usr)\n"
+    "  --medium DIR  installare dal supporto in DIR (predefinito: la directory di\n"
+    "                questo programma)\n"
+    "  --allow-downgrade\n"
+    "                installare una versione precedente a quella installata\n"
     "  -v, --version mostra la versione ed esce\n"
     "  -h, --help    mostra questo testo ed esce\n"
     "  --yes, --no   risponde s\354 o no alla domanda se continuare\n"
@@ -602,10 +653,11 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     "la directory delle chiavi fidate %s non \350 sicura: essa e ogni directory superiore devono "
     "essere directory di root in cui nessun altro possa scrivere (chown root DIR; chmod go-w DIR)",
     /* 40 */
-    "%s non pu\362 stare tra le chiavi fidate: solo file regolari NOME.gpg di root, in forma "
-    "binaria, in cui nessun altro possa scrivere (gpg --export CHIAVE > NOME.gpg; per una chiave "
-    "in armatura gpg --dearmor < CHIAVE.asc > NOME.gpg; poi chown root NOME.gpg; chmod 644 "
-    "NOME.gpg)",
+    "%s non pu\362 stare tra le chiavi fidate: solo file regolari NOME.gpg di root, con NOME "
+    "fatto solo di lettere, cifre e . _ - + , = : @ %% (rinominare ogni altro, p. es. mv "
+    "'media (1).gpg' media-1.gpg), in forma binaria, in cui nessun altro possa scrivere (gpg "
+    "--export CHIAVE > NOME.gpg; per una chiave in armatura gpg --dearmor < CHIAVE.asc > "
+    "NOME.gpg; poi chown root NOME.gpg; chmod 644 NOME.gpg)",
     /* 41 */
     "%s non ha una riga nel file dei checksum %s e quindi non pu\362 essere controllato",
     /* 42 */
@@ -714,16 +766,32 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     "propria di questa esecuzione: %s; non viene installato nulla.\n",
     /* 78 */ "il file system \350 di sola lettura",
     /* 79 */ "non \350 una directory",
-    /* 80 */ "",
-    /* 81 */ "",
-    /* 82 */ "",
-    /* 83 */ "",
-    /* 84 */ "",
-    /* 85 */ "",
-    /* 86 */ "",
-    /* 87 */ "",
-    /* 88 */ "",
-    /* 89 */ "",
+    /* 80 */
+    "il file dei checksum %s ha una riga malformata per %s: ogni riga deve essere 64 cifre "
+    "esadecimali, due spazi (o uno spazio e *) e il nome del file, come li scrive sha256sum",
+    /* 81 */
+    "%s contiene un byte NUL (o lo contiene il rapporto di gpgv su di esso), che "
+    "nasconderebbe ci\362 che segue; il supporto \350 rifiutato",
+    /* 82 */
+    "la firma %s non prova il file dei checksum: la chiave che l'ha fatta \350 stata revocata",
+    /* 83 */
+    "la firma %s non prova il file dei checksum: la chiave che l'ha fatta \350 scaduta",
+    /* 84 */
+    "la firma %s non prova il file dei checksum: la firma \350 scaduta",
+    /* 85 */
+    "la firma %s non prova il file dei checksum: il suo digest \350 pi\371 debole di SHA-256 "
+    "(firmare con gpg --digest-algo SHA256, SHA384 o SHA512)",
+    /* 86 */
+    "il file di chiave %s non si pu\362 leggere come chiave OpenPGP; viene saltato e le sue "
+    "chiavi non sono fidate",
+    /* 87 */
+    "questo sistema si fida delle chiavi in %s ma non ha gpgv per verificare una firma "
+    "(installare il pacchetto Debian gpgv)",
+    /* 88 */
+    "la versione %s del supporto precede la versione installata %s; questo sistema la "
+    "installa solo con --allow-downgrade",
+    /* 89 */
+    "la versione %s del supporto precede la versione installata %s; viene installata comunque",
     /* 90 */ "",
     /* 91 */ "",
     /* 92 */ "",
@@ -809,11 +877,15 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     /* 20 */ "",
     /* 21 */ "impossible d'ouvrir le fichier, %sInstaller/disques",
     /* 22 */
-    "Usage : %s [WORKDIR] [install BASE] [-v]\n"
+    "Usage : %s [WORKDIR] [install BASE] [--medium DIR] [--allow-downgrade] [-v]\n"
     "  WORKDIR       la zone de travail est WORKDIR/VarenInstall (par d\351faut\n"
     "                /tmp/VarenInstall) ; WORKDIR est cr\351\351 s'il manque\n"
     "  install BASE  installe dans BASE/Varen/tvxx (par d\351faut : la base de\n"
     "                l'installation pr\351c\351dente, sinon /usr)\n"
+    "  --medium DIR  installer depuis le support dans DIR (par d\351faut : le\n"
+    "                r\351pertoire de ce programme)\n"
+    "  --allow-downgrade\n"
+    "                installer une version ant\351rieure \340 celle install\351e\n"
     "  -v, --version affiche la version et quitte\n"
     "  -h, --help    affiche ce texte et quitte\n"
     "  --yes, --no   r\351pond oui ou non \340 la question de continuer\n"
@@ -859,10 +931,12 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     "au-dessus doivent \352tre des r\351pertoires de root o\371 personne d'autre ne peut \351crire "
     "(chown root DIR ; chmod go-w DIR)",
     /* 40 */
-    "%s ne peut pas figurer parmi les cl\351s de confiance : seulement des fichiers ordinaires "
-    "NOM.gpg de root, sous forme binaire, o\371 personne d'autre ne peut \351crire (gpg --export "
-    "CLEF > NOM.gpg ; pour une cl\351 en armure gpg --dearmor < CLEF.asc > NOM.gpg ; puis chown "
-    "root NOM.gpg ; chmod 644 NOM.gpg)",
+    "%s ne peut pas figurer parmi les cl\351s de confiance : seulement des fichiers "
+    "ordinaires NOM.gpg de root, NOM fait uniquement de lettres, de chiffres et de . _ - + , "
+    "= : @ %% (renommez tout autre, p. ex. mv 'media (1).gpg' media-1.gpg), sous forme "
+    "binaire, o\371 personne d'autre ne peut \351crire (gpg --export CLEF > NOM.gpg ; pour "
+    "une cl\351 en armure gpg --dearmor < CLEF.asc > NOM.gpg ; puis chown root NOM.gpg ; "
+    "chmod 644 NOM.gpg)",
     /* 41 */
     "%s n'a pas de ligne dans le fichier de sommes de contr\364le %s et ne peut donc pas \352tre "
     "v\351rifi\351",
@@ -974,16 +1048,35 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     "r\351pertoire propre \340 cette ex\351cution : %s ; rien n'est install\351.\n",
     /* 78 */ "le syst\350me de fichiers est en lecture seule",
     /* 79 */ "ce n'est pas un r\351pertoire",
-    /* 80 */ "",
-    /* 81 */ "",
-    /* 82 */ "",
-    /* 83 */ "",
-    /* 84 */ "",
-    /* 85 */ "",
-    /* 86 */ "",
-    /* 87 */ "",
-    /* 88 */ "",
-    /* 89 */ "",
+    /* 80 */
+    "le fichier de sommes %s a une ligne mal form\351e pour %s : chaque ligne doit \352tre "
+    "64 chiffres hexad\351cimaux, deux blancs (ou un blanc et *) et le nom du fichier, comme "
+    "les \351crit sha256sum",
+    /* 81 */
+    "%s contient un octet NUL (ou le rapport de gpgv \340 son sujet en contient un), qui "
+    "cacherait ce qui le suit ; le support est refus\351",
+    /* 82 */
+    "la signature %s ne prouve pas le fichier de sommes : la cl\351 qui l'a faite a "
+    "\351t\351 r\351voqu\351e",
+    /* 83 */
+    "la signature %s ne prouve pas le fichier de sommes : la cl\351 qui l'a faite a expir\351",
+    /* 84 */
+    "la signature %s ne prouve pas le fichier de sommes : la signature a expir\351",
+    /* 85 */
+    "la signature %s ne prouve pas le fichier de sommes : son condens\351 est plus faible "
+    "que SHA-256 (signez avec gpg --digest-algo SHA256, SHA384 ou SHA512)",
+    /* 86 */
+    "le fichier de cl\351 %s ne peut pas \352tre lu comme cl\351 OpenPGP ; il est ignor\351 "
+    "et ses cl\351s ne sont pas de confiance",
+    /* 87 */
+    "cet h\364te fait confiance aux cl\351s de %s mais n'a pas gpgv pour v\351rifier une "
+    "signature (installez le paquet Debian gpgv)",
+    /* 88 */
+    "la version %s du support pr\351c\350de la version install\351e %s ; cet h\364te ne "
+    "l'installe qu'avec --allow-downgrade",
+    /* 89 */
+    "la version %s du support pr\351c\350de la version install\351e %s ; elle est "
+    "install\351e quand m\352me",
     /* 90 */ "",
     /* 91 */ "",
     /* 92 */ "",
@@ -1068,11 +1161,15 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     /* 20 */ "",
     /* 21 */ "Datei kann nicht ge\366ffnet werden, %sInstallieren/Disketten",
     /* 22 */
-    "Aufruf: %s [WORKDIR] [install BASE] [-v]\n"
+    "Aufruf: %s [WORKDIR] [install BASE] [--medium DIR] [--allow-downgrade] [-v]\n"
     "  WORKDIR       der Arbeitsbereich ist WORKDIR/VarenInstall (Vorgabe\n"
     "                /tmp/VarenInstall); WORKDIR wird angelegt, wenn es fehlt\n"
     "  install BASE  nach BASE/Varen/tvxx installieren (Vorgabe: die Basis der\n"
     "                fr\374heren Installation, sonst /usr)\n"
+    "  --medium DIR  vom Datentr\344ger in DIR installieren (Vorgabe: das\n"
+    "                Verzeichnis, in dem dieses Programm liegt)\n"
+    "  --allow-downgrade\n"
+    "                eine \344ltere als die installierte Version installieren\n"
     "  -v, --version die Version ausgeben und beenden\n"
     "  -h, --help    diesen Text ausgeben und beenden\n"
     "  --yes, --no   die Frage, ob es weitergehen soll, mit ja oder nein beantworten\n"
@@ -1117,10 +1214,12 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     "Verzeichnis dar\374ber m\374ssen Verzeichnisse von root sein, in die sonst niemand schreiben "
     "darf (chown root DIR; chmod go-w DIR)",
     /* 40 */
-    "%s darf nicht unter den vertrauensw\374rdigen Schl\374sseln stehen: nur regul\344re Dateien "
-    "NAME.gpg von root, in bin\344rer Form, in die sonst niemand schreiben darf (gpg --export "
-    "SCHLUESSEL > NAME.gpg; f\374r einen Schl\374ssel in ASCII-H\374lle gpg --dearmor < "
-    "SCHLUESSEL.asc > NAME.gpg; dann chown root NAME.gpg; chmod 644 NAME.gpg)",
+    "%s darf nicht unter den vertrauensw\374rdigen Schl\374sseln stehen: nur regul\344re "
+    "Dateien NAME.gpg von root, NAME nur aus Buchstaben, Ziffern und . _ - + , = : @ %% "
+    "(jede andere umbenennen, z. B. mv 'media (1).gpg' media-1.gpg), in bin\344rer Form, in "
+    "die sonst niemand schreiben darf (gpg --export SCHLUESSEL > NAME.gpg; f\374r einen "
+    "Schl\374ssel in ASCII-H\374lle gpg --dearmor < SCHLUESSEL.asc > NAME.gpg; dann chown "
+    "root NAME.gpg; chmod 644 NAME.gpg)",
     /* 41 */
     "%s hat keine Zeile in der Pr\374fsummendatei %s und kann daher nicht gepr\374ft werden",
     /* 42 */
@@ -1227,16 +1326,36 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     "Verzeichnis dieses Laufs: %s; es wird nichts installiert.\n",
     /* 78 */ "das Dateisystem ist schreibgesch\374tzt",
     /* 79 */ "er ist kein Verzeichnis",
-    /* 80 */ "",
-    /* 81 */ "",
-    /* 82 */ "",
-    /* 83 */ "",
-    /* 84 */ "",
-    /* 85 */ "",
-    /* 86 */ "",
-    /* 87 */ "",
-    /* 88 */ "",
-    /* 89 */ "",
+    /* 80 */
+    "die Pr\374fsummendatei %s hat eine fehlerhafte Zeile f\374r %s: jede Zeile muss aus 64 "
+    "Hexadezimalziffern, zwei Leerzeichen (oder einem Leerzeichen und *) und dem Dateinamen "
+    "bestehen, wie sha256sum sie schreibt",
+    /* 81 */
+    "%s enth\344lt ein NUL-Byte (oder der Bericht von gpgv dar\374ber), das Folgendes "
+    "verbergen w\374rde; der Datentr\344ger wird abgelehnt",
+    /* 82 */
+    "die Signatur %s beweist die Pr\374fsummendatei nicht: der Schl\374ssel, der sie "
+    "erstellt hat, wurde widerrufen",
+    /* 83 */
+    "die Signatur %s beweist die Pr\374fsummendatei nicht: der Schl\374ssel, der sie "
+    "erstellt hat, ist abgelaufen",
+    /* 84 */
+    "die Signatur %s beweist die Pr\374fsummendatei nicht: die Signatur ist abgelaufen",
+    /* 85 */
+    "die Signatur %s beweist die Pr\374fsummendatei nicht: ihr Hashverfahren ist "
+    "schw\344cher als SHA-256 (mit gpg --digest-algo SHA256, SHA384 oder SHA512 signieren)",
+    /* 86 */
+    "die Schl\374sseldatei %s kann nicht als OpenPGP-Schl\374ssel gelesen werden; sie wird "
+    "\374bergangen und ihren Schl\374sseln wird nicht vertraut",
+    /* 87 */
+    "dieser Rechner vertraut den Schl\374sseln in %s, hat aber kein gpgv, um eine Signatur "
+    "zu pr\374fen (das Debian-Paket gpgv installieren)",
+    /* 88 */
+    "die Version %s des Datentr\344gers ist \344lter als die installierte Version %s; dieser "
+    "Rechner installiert sie nur mit --allow-downgrade",
+    /* 89 */
+    "die Version %s des Datentr\344gers ist \344lter als die installierte Version %s; sie "
+    "wird trotzdem installiert",
     /* 90 */ "",
     /* 91 */ "",
     /* 92 */ "",
@@ -1323,11 +1442,15 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     /* 20 */ "",
     /* 21 */ "imposs\355vel abrir o arquivo, Instalar/discos%s",
     /* 22 */
-    "Uso: %s [WORKDIR] [install BASE] [-v]\n"
+    "Uso: %s [WORKDIR] [install BASE] [--medium DIR] [--allow-downgrade] [-v]\n"
     "  WORKDIR       a \341rea de trabalho \351 WORKDIR/VarenInstall (padr\343o\n"
     "                /tmp/VarenInstall); WORKDIR \351 criado se n\343o existir\n"
     "  install BASE  instala em BASE/Varen/tvxx (padr\343o: a base da instala\347\343o\n"
     "                anterior, sen\343o /usr)\n"
+    "  --medium DIR  instalar a partir da m\355dia em DIR (padr\343o: o diret\363rio deste\n"
+    "                programa)\n"
+    "  --allow-downgrade\n"
+    "                instalar uma vers\343o anterior \340 instalada\n"
     "  -v, --version mostra a vers\343o e sai\n"
     "  -h, --help    mostra este texto e sai\n"
     "  --yes, --no   responde sim ou n\343o \340 pergunta se a instala\347\343o continua\n"
@@ -1371,10 +1494,12 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     "dele devem ser diret\363rios de root em que ningu\351m mais possa escrever (chown root DIR; "
     "chmod go-w DIR)",
     /* 40 */
-    "%s n\343o pode estar entre as chaves confi\341veis: s\363 arquivos regulares NOME.gpg de root, "
-    "em forma bin\341ria, em que ningu\351m mais possa escrever (gpg --export CHAVE > NOME.gpg; "
-    "para uma chave com armadura gpg --dearmor < CHAVE.asc > NOME.gpg; depois chown root "
-    "NOME.gpg; chmod 644 NOME.gpg)",
+    "%s n\343o pode estar entre as chaves confi\341veis: s\363 arquivos regulares NOME.gpg "
+    "de root, com NOME feito s\363 de letras, d\355gitos e . _ - + , = : @ %% (renomeie "
+    "qualquer outro, p. ex. mv 'media (1).gpg' media-1.gpg), em forma bin\341ria, em que "
+    "ningu\351m mais possa escrever (gpg --export CHAVE > NOME.gpg; para uma chave com "
+    "armadura gpg --dearmor < CHAVE.asc > NOME.gpg; depois chown root NOME.gpg; chmod 644 "
+    "NOME.gpg)",
     /* 41 */
     "%s n\343o tem linha no arquivo de somas de verifica\347\343o %s e por isso n\343o pode ser "
     "verificado",
@@ -1479,16 +1604,34 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     "um diret\363rio pr\363prio desta execu\347\343o: %s; nada \351 instalado.\n",
     /* 78 */ "o sistema de arquivos \351 somente leitura",
     /* 79 */ "n\343o \351 um diret\363rio",
-    /* 80 */ "",
-    /* 81 */ "",
-    /* 82 */ "",
-    /* 83 */ "",
-    /* 84 */ "",
-    /* 85 */ "",
-    /* 86 */ "",
-    /* 87 */ "",
-    /* 88 */ "",
-    /* 89 */ "",
+    /* 80 */
+    "o arquivo de somas %s tem uma linha malformada para %s: cada linha deve ser 64 "
+    "d\355gitos hexadecimais, dois brancos (ou um branco e *) e o nome do arquivo, como o "
+    "sha256sum os escreve",
+    /* 81 */
+    "%s cont\351m um byte NUL (ou o relat\363rio do gpgv sobre ele cont\351m), que "
+    "esconderia o que vem depois; a m\355dia \351 recusada",
+    /* 82 */
+    "a assinatura %s n\343o prova o arquivo de somas: a chave que a fez foi revogada",
+    /* 83 */
+    "a assinatura %s n\343o prova o arquivo de somas: a chave que a fez expirou",
+    /* 84 */
+    "a assinatura %s n\343o prova o arquivo de somas: a assinatura expirou",
+    /* 85 */
+    "a assinatura %s n\343o prova o arquivo de somas: seu resumo \351 mais fraco que SHA-256 "
+    "(assine com gpg --digest-algo SHA256, SHA384 ou SHA512)",
+    /* 86 */
+    "o arquivo de chave %s n\343o pode ser lido como chave OpenPGP; \351 ignorado e suas "
+    "chaves n\343o s\343o confi\341veis",
+    /* 87 */
+    "este sistema confia nas chaves em %s mas n\343o tem gpgv para verificar uma assinatura "
+    "(instale o pacote Debian gpgv)",
+    /* 88 */
+    "a vers\343o %s da m\355dia \351 anterior \340 vers\343o instalada %s; este sistema "
+    "s\363 a instala com --allow-downgrade",
+    /* 89 */
+    "a vers\343o %s da m\355dia \351 anterior \340 vers\343o instalada %s; ela \351 "
+    "instalada mesmo assim",
     /* 90 */ "",
     /* 91 */ "",
     /* 92 */ "",

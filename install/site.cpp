@@ -1,7 +1,8 @@
 // Install site: proving the medium before anything changes on the host (its
 // checksum file and that file's signature, copied into the work area and
-// checked there; every listed file covered by it), then copying the files
-// that the medium's disks list names into the work area, checking the
+// checked there; the checksum file read whole, every file it names checked,
+// every file the run reads, copies or runs covered by it), then copying the
+// files that the medium's disks list names into the work area, checking the
 // copies against the verified checksum file, and running the install
 // sequence.
 #include "install/site.h"
@@ -35,6 +36,8 @@ namespace {
 // The checksum file that make-medium writes, in sha256sum -c form, named in
 // the case of the medium's other files.
 constexpr const char *SUMS_NAMES[] = {"sha256sums", "SHA256SUMS"};
+// The checksum lines of the files the proof copies itself, in the work area.
+constexpr char EARLY_SUMS[] = "early.sums";
 
 // The medium's checksum file, or null when it holds none.
 const char *FindSumsFile() {
@@ -53,20 +56,21 @@ const char *FindSumsFile() {
     exit(1); // not reached: ErrorMsg of type 2 ends the run
 }
 
-// Checks the copies in the work area against the work area's verified copy
-// of the checksum file with sha256sum -c (a logged command), before anything
-// is joined or installed. A copy that does not match ends the run, naming it.
-void CheckCopies(const char *work, const char *sums) {
+// Checks the copies in the work area against the lines of WORK/list, the
+// verified checksum file or a part of it, with sha256sum -c (a logged
+// command), before anything is joined, read or installed. A copy that does
+// not match ends the run, naming it against the medium's checksum file sums.
+void CheckCopies(const char *work, const char *list, const char *sums) {
     if (chdir(work) != 0) {
         // The check below then finds no copy and names the first.
     }
-    if (SysCmd(CMD_SHA256SUM, MODE_WARN, "--strict --quiet %s/%s", work, sums) == 0) {
+    if (SysCmd(CMD_SHA256SUM, MODE_WARN, "--strict --quiet %s/%s", work, list) == 0) {
         return;
     }
     // The check printed "NAME: FAILED" for each copy that does not match;
     // ask once more for the first of them.
     ResponseLine *failed =
-        GetCmdResponse(CMD_SHA256SUM, ": FAILED", "--strict --quiet %s/%s 2>/dev/null", work, sums);
+        GetCmdResponse(CMD_SHA256SUM, ": FAILED", "--strict --quiet %s/%s 2>/dev/null", work, list);
     char *name = SaveStr("%s", failed != nullptr ? failed->pText : sums);
     FreeResponseList(failed);
     char *end = StrStr(name, ": FAILED");
@@ -144,48 +148,137 @@ void CreateOwnWorkArea(const char *work) {
     CloseAcl(work);
 }
 
-// Whether a line of the checksum file text, in sha256sum's form (the
-// checksum, a blank, a blank or "*", the name), names name.
-bool Covers(const char *sumsText, const char *name) {
-    size_t nameLen = strlen(name);
-    for (const char *line = sumsText; line != nullptr && *line != '\0';) {
-        size_t len = strcspn(line, "\n");
-        const char *blank = static_cast<const char *>(memchr(line, ' ', len));
-        if (blank != nullptr && blank + 2 + nameLen == line + len &&
-            (blank[1] == ' ' || blank[1] == '*') && strncmp(blank + 2, name, nameLen) == 0) {
+// The length of a checksum-file line's digest and of what follows it before
+// the name: a blank and a blank or "*", as sha256sum writes them.
+constexpr size_t DIGEST_LEN = 64;
+constexpr size_t NAME_AT = DIGEST_LEN + 2;
+
+// Whether line (len characters, no line end) is well formed as sha256sum
+// writes it: 64 hexadecimal digits, a blank, a blank or "*", then a plain
+// file name of the medium.
+bool WellFormed(const char *line, size_t len) {
+    if (len <= NAME_AT || line[DIGEST_LEN] != ' ' ||
+        (line[DIGEST_LEN + 1] != ' ' && line[DIGEST_LEN + 1] != '*')) {
+        return false;
+    }
+    for (size_t i = 0; i < DIGEST_LEN; ++i) {
+        if (strchr("0123456789abcdefABCDEF", line[i]) == nullptr) {
+            return false;
+        }
+    }
+    char *name = SaveStr("%.*s", static_cast<int>(len - NAME_AT), line + NAME_AT);
+    bool plain = IsPlainFileName(name);
+    PutMem(name);
+    return plain;
+}
+
+// The name a malformed line gives, for its message: what follows its first
+// blanks (the whole line when it has none), cut to 200 characters, every
+// character that is not printable shown as "?".
+char *NameOfLine(const char *line, size_t len) {
+    const char *blank = static_cast<const char *>(memchr(line, ' ', len));
+    const char *name = line;
+    if (blank != nullptr) {
+        name = blank + strspn(blank, " *");
+        name = name <= line + len ? name : line + len;
+    }
+    size_t n = static_cast<size_t>(line + len - name);
+    char *shown = SaveStr("%.*s", static_cast<int>(n < 200 ? n : 200), name);
+    for (char *p = shown; *p != '\0'; ++p) {
+        unsigned char c = static_cast<unsigned char>(*p);
+        *p = c < 0x20 || c == 0x7f ? '?' : *p;
+    }
+    return shown;
+}
+
+// Whether list holds name.
+bool Holds(const WordList &list, const char *name) {
+    for (int i = 0; i < list.count; ++i) {
+        if (strcmp(list.words[i], name) == 0) {
             return true;
         }
-        line = line[len] != '\0' ? line + len + 1 : nullptr;
     }
     return false;
 }
 
 // What the proof of the medium leaves for the copy: the names of the list
-// as read then, and the checksum file's name (null when there is none).
+// as read then, the checksum file's name (null when there is none), the
+// names its lines give, and the work area, which holds a proven copy of
+// every named file the list does not name.
 WordList listed{nullptr, 0};
+WordList named{nullptr, 0};
 const char *sumsName = nullptr;
+const char *workArea = nullptr;
+bool trustsKeys = false;
+
+// The message path of the medium's checksum file.
+char *SumsPath(const char *sums) {
+    return SaveStr("%s/%s", JoinDir(pPathToSetup), sums);
+}
+
+// Reads the work area's verified copy of the checksum file whole: a NUL
+// byte in it, or a malformed line, ends the run (messages 81 and 80).
+// Returns the names its lines give; *early receives its lines for the files
+// the list does not name, which the proof copies at once (a saved string).
+WordList ReadSums(const char *work, const char *sums, char **early) {
+    size_t size = 0;
+    char *text = ReadWholeData(work, sums, &size);
+    if (text == nullptr || strlen(text) != size) {
+        ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NUL_BYTE), SumsPath(sums));
+    }
+    WordList names{static_cast<char **>(GetMem(static_cast<int>((size / NAME_AT + 1) * sizeof(char *)))), 0};
+    *early = SaveStr("%s", "");
+    for (const char *line = text; line < text + size;) {
+        size_t len = strcspn(line, "\n");
+        if (!WellFormed(line, len)) {
+            ErrorMsg(2, 1, nlsSetupStrCvt(MSG_BAD_SUMS_LINE), SumsPath(sums), NameOfLine(line, len));
+        }
+        char *name = SaveStr("%.*s", static_cast<int>(len - NAME_AT), line + NAME_AT);
+        names.words[names.count++] = name;
+        if (!Holds(listed, name)) {
+            char *more = SaveStr("%s%.*s\n", *early, static_cast<int>(len), line);
+            PutMem(*early);
+            *early = more;
+        }
+        line += len + 1;
+    }
+    PutMem(text);
+    return names;
+}
 
 } // namespace
 
-void CheckCoverage(const char *work, const char *sums, const char *sig, const WordList &names) {
-    char *text = ReadWholeFile(work, sums);
+void CheckCoverage(const char *sums, const char *sig, const WordList &names, bool listSelf) {
     for (int i = 0; i < names.count; ++i) {
         const char *name = names.words[i];
-        if (strcmp(name, ListFileName()) == 0) {
+        if (!listSelf && strcmp(name, ListFileName()) == 0) {
             continue;
         }
-        if (text == nullptr || strcmp(name, sums) == 0 || strcmp(name, sig) == 0 ||
-            !Covers(text, name)) {
-            char *sumsPath = SaveStr("%s/%s", JoinDir(pPathToSetup), sums);
-            ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NOT_COVERED), name, sumsPath);
+        if (strcmp(name, sums) == 0 || strcmp(name, sig) == 0 || !Holds(named, name)) {
+            ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NOT_COVERED), name, SumsPath(sums));
         }
     }
-    PutMem(text);
+}
+
+const char *ProvenDir(const char *name) {
+    return workArea != nullptr && Holds(named, name) && !Holds(listed, name) ? workArea : pPathToSetup;
+}
+
+bool HostTrustsKeys() {
+    return trustsKeys;
+}
+
+const char *ProvenSumsName() {
+    return sumsName;
+}
+
+const char *ReleaseFileName() {
+    return FindFile(pPathToSetup, "release") || !FindFile(pPathToSetup, "RELEASE") ? "release" : "RELEASE";
 }
 
 // Recreates the work area and proves the medium before anything changes on
 // the host.
-void proveMedium(const char *work) {
+void proveMedium(const char *work, const char *self) {
     // A user who is not root removes only a work area of his own: one that
     // a root run made stays untouched (and this run stops below).
     if (OwnedByThisUser(work)) {
@@ -203,6 +296,7 @@ void proveMedium(const char *work) {
     }
 
     int keys = GatherTrustedKeys(work);
+    trustsKeys = keys > 0;
     const char *sums = FindSumsFile();
     // Named in the case of the medium's list file when it has none.
     bool upper = sums != nullptr ? sums == SUMS_NAMES[1] : ListFileName()[0] == 'D';
@@ -234,7 +328,50 @@ void proveMedium(const char *work) {
         SysCmd(CMD_CP, MODE_FATAL, "%s/%s %s", JoinDir(pPathToSetup), sig, work);
         CheckSignature(work, sums, sig);
     }
-    CheckCoverage(work, sums, sig, listed);
+    char *early = nullptr;
+    named = ReadSums(work, sums, &early);
+    // Every listed file must have a line; on a host that trusts keys also
+    // the list file, the size files, the release file when there is one and
+    // the installer when it runs from the medium: all that the run reads,
+    // copies or runs.
+    CheckCoverage(sums, sig, listed, keys > 0);
+    if (keys > 0) {
+        const char *read[4] = {"isize", "tsize", nullptr, nullptr};
+        int count = 2;
+        if (FindFile(pPathToSetup, ReleaseFileName())) {
+            read[count++] = ReleaseFileName();
+        }
+        if (self != nullptr) {
+            read[count++] = self;
+        }
+        WordList more{const_cast<char **>(read), count};
+        CheckCoverage(sums, sig, more, true);
+    }
+    // Every named file is on the medium; those the list does not name are
+    // copied now and checked, so that the size and release files are proven
+    // before their contents are used.
+    for (int i = 0; i < named.count; ++i) {
+        if (!FindFile(pPathToSetup, named.words[i])) {
+            StopForBadFile(named.words[i], sums);
+        }
+    }
+    for (int i = 0; i < named.count; ++i) {
+        if (!Holds(listed, named.words[i]) && strcmp(named.words[i], sums) != 0 &&
+            strcmp(named.words[i], sig) != 0) {
+            SysCmd(CMD_CP, MODE_FATAL, "%s/%s %s", JoinDir(pPathToSetup), named.words[i], work);
+        }
+    }
+    // Their lines are written after the copies, which could not replace them.
+    if (early[0] != '\0') {
+        char *earlyPath = SaveStr("%s/%s", work, EARLY_SUMS);
+        if (!CreateTextFile(earlyPath, "w", 0644, "%s", early)) {
+            StopForBadFile(sums, sums);
+        }
+        PutMem(earlyPath);
+        CheckCopies(work, EARLY_SUMS, sums);
+    }
+    PutMem(early);
+    workArea = work;
 }
 
 // Copies every file that SITE's list named into the work area (checked
@@ -248,7 +385,7 @@ int installFromSite(const char *work) {
     FreeWords(listed);
     if (sumsName != nullptr) {
         ShowPhase(MSG_PHASE_CHECK);
-        CheckCopies(work, sumsName);
+        CheckCopies(work, sumsName, sumsName);
     }
 
     return Install();

@@ -5,12 +5,13 @@
 # the sample: none of these starts a service (check_try_packages).
 TRY_PACKAGES=(cmake g++ make ncompress procps util-linux mount coreutils tar gzip sed)
 # What scripts/test needs besides: the test libraries, the linters, the manual
-# page tools, gpg, gpgv and gpg-agent for signed media, setfacl for ACLs, a real CUPS scheduler
-# and Ansible. cups-daemon would start its service on installation;
-# ensure_packages keeps that from happening.
+# page tools, gpg, gpgv and gpg-agent for signed media, setfacl for ACLs, a real CUPS scheduler,
+# Ansible, and the tools that build and check the Debian package. cups-daemon would start its
+# service on installation; ensure_packages keeps that from happening.
 # shellcheck disable=SC2034 # used by scripts/test, which sources this file
 TEST_PACKAGES=("${TRY_PACKAGES[@]}" libgtest-dev libbenchmark-dev shellcheck groff-base man-db
-    gpg gpgv gpg-agent acl cups-daemon cups-client ansible-core ansible-lint strace)
+    gpg gpgv gpg-agent acl cups-daemon cups-client ansible-core ansible-lint strace
+    dpkg-dev debhelper lintian fakeroot)
 
 POLICY=/usr/sbin/policy-rc.d
 

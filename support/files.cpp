@@ -780,3 +780,24 @@ char *FindExistingPath(const char *path, int *flag) {
 double MaxD(double a, double b) {
     return a > b ? a : b;
 }
+
+char *ReadWholeData(const char *dir, const char *name, size_t *size) {
+    *size = 0;
+    char *path = SaveStr("%s/%s", dir, name);
+    // Non-blocking, so that a FIFO planted there is refused rather than waited on.
+    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    PutMem(path);
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size >= INT32_MAX) {
+        if (fd >= 0)
+            close(fd);
+        return nullptr;
+    }
+    char *data = static_cast<char *>(GetMem(static_cast<int32_t>(st.st_size + 1)));
+    if (data != nullptr) {
+        *size = ReadUpTo(fd, data, static_cast<size_t>(st.st_size));
+        data[*size] = '\0';
+    }
+    close(fd);
+    return data;
+}

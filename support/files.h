@@ -151,6 +151,10 @@ bool GetFileContent(const char *dir, const char *name);
 // The whole of dir/name, whatever its length, as allocator memory ending in
 // a NUL (the caller frees it with PutMem), or null when it cannot be read.
 char *ReadWholeFile(const char *dir, const char *name);
+// The whole of the regular file dir/name (not a link) as allocator memory
+// with a NUL after its *size bytes, which may hold NUL bytes of their own;
+// null when it cannot be read. The caller frees it with PutMem.
+char *ReadWholeData(const char *dir, const char *name, size_t *size);
 // The text of the symbolic link at path, whole (a saved string), or null when
 // path is no link or cannot be read. The link is never followed.
 char *ReadLinkText(const char *path);

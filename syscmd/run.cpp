@@ -145,6 +145,8 @@ static void ReportFailure(int mode, const char *why, const char *command) {
         CountFailure("%s", command);
     } else if (mode == MODE_FATAL) {
         ExitFailed(why, command);
+    } else if (mode == MODE_LOG) {
+        PutLogMsg("%s\n", why);
     }
 }
 
@@ -425,7 +427,7 @@ static int RunCmd(int id, int mode, const char *outFile, const char *format, va_
         Append(&text, " >> %s", outFile);
     size_t shownLen = text.len;
 
-    bool logged = (mode == MODE_WARN || mode == MODE_FATAL) && !quiet;
+    bool logged = (mode == MODE_WARN || mode == MODE_FATAL || mode == MODE_LOG) && !quiet;
     // A logged command writes into the run's own descriptor of the log,
     // never to the log's name; the command keeps it only as its output and
     // errors (what it leaves running, a daemon of the suite's tool, holds no

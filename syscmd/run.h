@@ -8,6 +8,7 @@ constexpr int CMDLINE_SIZE = 4096;
 constexpr int MODE_QUIET = 0; // output discarded, nothing reported
 constexpr int MODE_WARN = 1;  // logged; a failure is a warning in the log and a failed step
 constexpr int MODE_FATAL = 2; // logged; a failure ends the run with status 1
+constexpr int MODE_LOG = 3;   // logged; a failure only logged: the caller judges the output
 
 // One output line of GetCmdResponse, allocated in one piece with its text.
 struct ResponseLine {

@@ -53,8 +53,8 @@ echo "pipe ${PIPESTATUS[0]} $(ls -d /tmp/VarenInstall 2>&1 | sed "s/^ls: //")"
 SCRIPT
 run bases -c "$CASES"
 expect_status 0
-expect_eq "bases" "$OUT" '--help 0 Usage: setup [WORKDIR] [install BASE] [-v]|
--h 0 Usage: setup [WORKDIR] [install BASE] [-v]|
+expect_eq "bases" "$OUT" '--help 0 Usage: setup [WORKDIR] [install BASE] [--medium DIR] [--allow-downgrade] [-v]|
+-h 0 Usage: setup [WORKDIR] [install BASE] [--medium DIR] [--allow-downgrade] [-v]|
 --version 0 |setup 3.01.67
 -x 2 |ERROR: -x is not an option in this place; a directory whose name begins with "-" is written ./-x
 kept cannot access '\''/run/VarenInstall.lock'\'': No such file or directory

@@ -230,7 +230,7 @@ chmod 755 \$T
         expect_installed_tree $A
         for f in VarenPrinttvxx VarenVSF; do expect_script $A/$f $A; done
         expect_nodes $A/queues d 755 $S d 700
-        expect_log "!mkdir -p /var/spool;!mkdir -p $A"; expect_unchanged var
+        expect_log "!mkdir -p /var/spool;!mkdir -p $A"; expect_unchanged var/spool
         waited=$(($(file_text /tmp/e2e.t1) - $(file_text /tmp/e2e.t0) >= 5000000000))
         [ "${cause%% *}" != run ] || expect_eq "waited a step of 5 s" "$waited" 1
         [ "${cause%% *}" = run ] || { expect_absent /etc/rc2.d/KVarenPrintD /etc/rc2.d/SVarenPrintD

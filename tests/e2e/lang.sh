@@ -49,9 +49,9 @@ ge_GE 2 FEHLER: --x\351 ist an dieser Stelle kein$
 pr_BR 2 ERRO: --x\351 n\343o \351 uma op\347\343o neste lugar$
 C 2 ERROR: --x\351 is not an option in this p$
 2 |ERROR: install must be followed by the base to install into,
-Usage: setup [WORKDIR] [install BASE] [-v]
+Usage: setup [WORKDIR] [install BASE] [--medium DIR] [--allo
 2 |ERROR: install must be followed by the base to install into,
-Usage: setup [WORKDIR] [install BASE] [-v]
+Usage: setup [WORKDIR] [install BASE] [--medium DIR] [--allo
 --help 1 setup: write error on standard output: No space left on device
 /a b 1 setup: write error on standard output: No space left on device
 -v 1 setup: write error on standard error: No space left on device
@@ -59,11 +59,11 @@ Usage: setup [WORKDIR] [install BASE] [-v]
 /etc/passwd 1 setup: write error on standard error: No space left on device
 setup: Schreibfehler auf der Standardfehlerausgabe: No space left on device$
 2 |ERROR: --yes and --no give different answers to the same que
-Usage: setup [WORKDIR] [install BASE] [-v]
+Usage: setup [WORKDIR] [install BASE] [--medium DIR] [--allo
 2 |ERROR: --running=quit and --running=wait give different answ
-Usage: setup [WORKDIR] [install BASE] [-v]
+Usage: setup [WORKDIR] [install BASE] [--medium DIR] [--allo
 2 |ERROR: --running=later is not an option in this place; a dir
-Usage: setup [WORKDIR] [install BASE] [-v]
+Usage: setup [WORKDIR] [install BASE] [--medium DIR] [--allo
 kept cannot access '/run/VarenInstall.lock': No such file or directory
 cannot access '/var/tmp/e2e.w': No such file or directory
 EOF

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Signed media on hosts that trust keys: the checksum file covers all that runs, reads or is copied; the proof
+# rule over gpgv's status lines; key files judged alone; the release record and downgrades; the host's installer
+# from the Debian package (when scripts/build-deb made it) with --medium.
+# shellcheck source=tests/e2e/lib.sh
+. "$(dirname "$0")/lib.sh"
+need gpg gpgv
+export GNUPGHOME=$SCRATCH_ROOT/gnupg KEYS=$SCRATCH_ROOT/keys K=/etc/Varen/trusted.gpg.d
+mkdir -m 700 "$GNUPGHOME" "$KEYS"
+gen() { gpg --batch --passphrase '' ${2:+--faked-system-time $2} --quick-gen-key "$1@e2e.test" ed25519 sign \
+    "${3:-never}" 2>/dev/null; }
+gen one && gen two && gen rev && gen old 20200101T000000 1y && gen aged 20200101T000000 || fail "no keys"
+# sign DIR KEY [GPG OPTION...]: the checksum file of DIR signed anew.
+sign() { gpg --batch --yes -u "$2@e2e.test" "${@:3}" --detach-sign -o "$1/sha256sums.sig" "$1/sha256sums" 2>/dev/null; }
+# The media. Those signed by rev are made before its revocation is imported.
+declare -A M
+for m in revoked setup_replaced expired_key expired_sig sha1 cosigned damaged_key extra malformed nul \
+    isize_changed older same unreleased no_gpgv key_name; do
+    case $m in older) o=(--release 1) ;; same) o=(--release 2) ;; unreleased) o=() ;; *) o=(--release 3) ;; esac
+    M[$m]=$(make_medium "$m" --pieces 2 --sign one@e2e.test "${o[@]}")
+done
+T=--faked-system-time=20200601T000000
+{ sign "${M[revoked]}" rev && sign "${M[expired_key]}" old $T && sign "${M[sha1]}" one --digest-algo SHA1 &&
+    sign "${M[expired_sig]}" aged $T --default-sig-expire 1y && sign "${M[cosigned]}" one -u two@e2e.test; } ||
+    fail "signing failed"
+fpr=$(gpg --with-colons -k rev@e2e.test | awk -F: '/^fpr/{print $10; exit}')
+sed 's/^:-----/-----/' "$GNUPGHOME/openpgp-revocs.d/$fpr.rev" | gpg --batch --import 2>/dev/null || fail "no revocation"
+for who in one rev old aged; do gpg --export $who@e2e.test >"$KEYS/$who.gpg"; done
+head -c 40 "$KEYS/one.gpg" >"$KEYS/cut.gpg"
+WRAP='#!/bin/sh\ntouch /etc/e2e.pwned\nexec /mnt/cd/setup.real "$@"\n'
+{ (cd "${M[setup_replaced]}" && mv setup setup.real && printf '%b' "$WRAP" >setup && chmod 755 setup) &&
+    (cd "${M[extra]}" && mkdir lost+found && echo x >TRANS.TBL && echo x >README) &&
+    (cd "${M[malformed]}" && sed -i 's/^.\(.* isize\)$/\1/' sha256sums && sign . one) &&
+    (cd "${M[nul]}" && printf '\0%s  pkg_tar.009\n' "$(printf '%064d' 0)" >>sha256sums && sign . one) &&
+    (cd "${M[isize_changed]}" && echo 1 >isize); } || fail "the media could not be changed"
+REC="mkdir -p /var/lib/varen-tvxx && echo 'release 2' >/var/lib/varen-tvxx/installed"
+TRUST="mkdir -p $K && cp $KEYS/one.gpg $KEYS/rev.gpg $KEYS/old.gpg $KEYS/aged.gpg $K && $REC"
+NOT="ERROR: the signature /mnt/cd/sha256sums.sig does not prove the checksum file:"
+DMG="is missing or damaged: it does not match the checksum file /mnt/cd/sha256sums"
+DOWN="the medium's release 1 sorts before the installed release 2"
+# The host's installer: the package's when it was built, else the binary copied to the same place.
+DEB=$(find "$TOP/build/debs" -name 'varen-setup_*.deb' 2>/dev/null | tail -n 1)
+HOST="cp $SETUP_BIN /usr/sbin/varen-setup"
+[ -z "$DEB" ] || HOST="dpkg -i $DEB >/dev/null"
+KEEP='cp -a --parents /var/lib/varen-tvxx /tmp/varen-setup.log "$SANDBOX_OUT/root/" 2>/dev/null'
+# NAME|MEDIUM|SEED|PROGRAM AND ARGUMENTS|STATUS|STANDARD ERROR ("~TEXT": holds TEXT)
+while IFS='|' read -r name medium seed args status err; do
+    fresh
+    MEDIUM=${M[$medium]} SEED=$seed AFTER=$KEEP
+    read -r -a words <<<"$args"
+    PROGRAM=${words[0]} run "$name" "${words[@]:1}"
+    [ "${words[0]}" = /mnt/cd/setup ] || LOG=$(cat "$R/tmp/varen-setup.log" 2>/dev/null)
+    expect_status "$status"
+    case $err in "~"*) expect_contains "standard error" "$ERR" "${err#"~"}" ;;
+        *) expect_eq "standard error" "$ERR" "$err${err:+$'\n'}" ;; esac
+    expect_absent /etc/e2e.pwned; expect_lacks "the log" "$LOG" "TRANS.TBL"
+    if [ "$status" = 0 ]; then expect_eq "installed" "$(file_text $A/tvxx.cfg)" "level=3.01.67"
+        expect_nodes /var/lib/varen-tvxx d 755 /var/lib/varen-tvxx/installed f 644
+        expect_eq "record" "$(file_text /var/lib/varen-tvxx/installed)" \
+            "release $(cat "$MEDIUM/release")"$'\n'"sums $(sha256sum <"$MEDIUM/sha256sums" | cut -c1-64)"
+    else expect_absent $A; expect_contains "the log" "$LOG" "ERROR: "; fi
+done <<CASES
+setup_replaced|setup_replaced|$TRUST && $HOST|/usr/sbin/varen-setup --medium /mnt/cd|1|ERROR: setup $DMG
+host_installer|extra|$TRUST && $HOST|/usr/sbin/varen-setup --medium /mnt/cd|0|
+revoked|revoked|$TRUST|/mnt/cd/setup|1|$NOT the key that made it has been revoked
+expired_key|expired_key|$TRUST|/mnt/cd/setup|1|$NOT the key that made it has expired
+expired_sig|expired_sig|$TRUST|/mnt/cd/setup|1|$NOT the signature has expired
+sha1|sha1|$TRUST|/mnt/cd/setup|1|~$NOT its digest is weaker than SHA-256 (sign with
+cosigned|cosigned|$TRUST|/mnt/cd/setup|0|
+damaged_key|damaged_key|$TRUST && cp $KEYS/cut.gpg $K|/mnt/cd/setup|0|WARNING: the key file $K/cut.gpg cannot be \
+read as an OpenPGP key; it is skipped and its keys are not trusted
+extra|extra|$TRUST|/mnt/cd/setup|0|
+malformed|malformed|$TRUST|/mnt/cd/setup|1|~ERROR: the checksum file /mnt/cd/sha256sums has a malformed line for isize:
+nul|nul|$TRUST|/mnt/cd/setup|1|ERROR: /mnt/cd/sha256sums holds a NUL byte (or gpgv's report on it does), which \
+would hide what follows it; the medium is refused
+isize_changed|isize_changed|$TRUST|/mnt/cd/setup|1|ERROR: isize $DMG
+older|older|$TRUST|/mnt/cd/setup|1|ERROR: $DOWN; this host installs it only with --allow-downgrade
+older_allowed|older|$TRUST|/mnt/cd/setup --allow-downgrade|0|WARNING: $DOWN; it is installed all the same
+older_untrusted|older|$REC|/mnt/cd/setup|0|WARNING: $DOWN; it is installed all the same
+same|same|$TRUST|/mnt/cd/setup|0|
+unreleased|unreleased|$TRUST|/mnt/cd/setup|1|~ERROR: the medium's release none sorts before the installed release 2;
+no_gpgv|no_gpgv|$TRUST && rm /usr/bin/gpgv|/mnt/cd/setup|1|ERROR: this host trusts the keys in $K but has no gpgv \
+to check a signature with (install the Debian package gpgv)
+key_name|key_name|$TRUST && cp $KEYS/one.gpg '$K/media (1).gpg'|/mnt/cd/setup|1|~NAME made of letters, digits and \
+. _ - + , = : @ % only (rename any other, e.g. mv 'media (1).gpg' media-1.gpg)
+CASES
+gpgconf --kill gpg-agent
+
+# An empty key to sign with is refused and leaves nothing.
+"$MAKE_MEDIUM" --setup "$SETUP_BIN" --sign "" "$FIXTURE_COPY" "$SCRATCH_ROOT/media/empty" 2>/dev/null
+expect_eq "make-medium --sign ''" "$?" 2
+R="" expect_absent "$SCRATCH_ROOT/media/empty"
+finish
