@@ -109,7 +109,7 @@ expect_status 2; recap h1 '[1-9]' 0; recap h2 '[1-9]' 0; recap h3 0 1; recap h4 
 says '"msg": "Makes a first installation under /usr"'
 says 'Makes no change: this medium is installed under /var/print"'
 says 'setup ended with status 4: stopped as answered before anything was installed'
-says 'WARNING\]: /etc/Varen/trusted.gpg.d holds keys that varen_trusted_keys does not list, left as they are: other.gpg'
+says 'WARNING\]: /etc/Varen/trusted.gpg.d holds keys placed by other means, left as they are .*: other.gpg'
 [ -f "/proc/${PID[h1]}/root/usr/Varen/tvxx/tvqadmin" ] || fail "h1's suite was not installed again"
 expect_eq "h2's keys" "$(listing h2 /etc/Varen/trusted.gpg.d 1)" "a.gpg 644;b.gpg 644;other.gpg 644"
 # setup waits on h3 for the suite's program; a rerun then is refused unchanged; setup is killed.
@@ -133,4 +133,16 @@ recap h3 0 1; says 'status -9: interrupted by SIGKILL; the installation on this 
 expect_eq "h3's stage parent" "$(listing h3 /var/lib/varen-tvxx-medium)" " 700"
 play stop_ok --limit h3 -e varen_answered_stop_ok=yes
 expect_status 0; recap h3 0 0; says 'WARNING\]: setup stopped as answered, before anything was installed'
+# Refused unchanged: a stage parent in a directory others may write, a listed key whose name a key of other means
+# holds, a medium others may change, a key name setup refuses; an unreachable first batch stops no other host.
+mkdir -p "$SCRATCH_ROOT/k" && echo x >"$SCRATCH_ROOT/k/other.gpg" && echo y >"$SCRATCH_ROOT/k/site key.gpg"
+hv h1 'varen_stage_dir: /var/tmp/stage' && hv h2 "varen_trusted_keys: [$SCRATCH_ROOT/k/other.gpg]"
+hv h3 'varen_medium_on_host: /tmp' && hv h4 "varen_trusted_keys: [\"$SCRATCH_ROOT/k/site key.gpg\"]"
+sed -i '/^\[printservers\]$/a u0 ansible_connection=ssh ansible_host=127.0.0.1 ansible_port=1' "$INV"
+play refused -e '{"varen_max_fail_percentage": 100, "varen_serial": [1, 4]}'
+expect_status 2; for h in u0 h1 h2 h3 h4; do recap $h 0 1; done
+says 'u0.*The host cannot be reached'; says 'stage: others than root may change /var/tmp (mode 1777). Nothing'
+says 'holds other.gpg with other content'; says 'cannot be run by root: others than root may change /tmp (mode 1777)'
+says 'made of letters, digits'; absent_at h1 /var/tmp/stage
+expect_eq "h2's key" "$(at h2 /etc/Varen/trusted.gpg.d/other.gpg)" o
 finish

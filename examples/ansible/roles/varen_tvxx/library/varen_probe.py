@@ -1,19 +1,25 @@
 #!/usr/bin/python
 # Looks at the host and changes nothing (also in check mode): whether a run
 # of setup holds the run lock, the installation at the fixed place as setup
-# sees it, the base that "install BASE" names once resolved, the stage's
-# parent, the record of the installed medium, the trusted keys and the
-# role's manifest of them, and the checksum list of a medium on the host.
+# sees it, the base that "install BASE" names once resolved, whether root
+# may trust the stage's parent and a medium on the host, the record of the
+# installed medium, the trusted keys (with their checksums) and the role's
+# manifest of them, and the checksum list of a medium on the host.
 import errno
+import hashlib
+import re
 import fcntl
 import os
 import stat
 
 from ansible.module_utils.basic import AnsibleModule
+from ansible.module_utils.varen_chain import chain_problem
 
 FIXED = "/usr/Varen/tvxx"
 LOCK = "/run/VarenInstall.lock"
 KEYS = "/etc/Varen/trusted.gpg.d"
+# The key names the role places, as setup accepts them.
+KEY_NAME = re.compile(r"[A-Za-z0-9._+,=:@%-]+[.]gpg")
 
 
 def strip_base(path):
@@ -55,38 +61,59 @@ def read_text(path):
         return ""
 
 
-def stage_problem(parent):
-    """Why the existing directory parent may not hold the stage ("" when it
-    may, or when it is missing and the role makes it)."""
+def medium_problem(medium):
+    """Why root may not run the medium's setup ("" when it may): the medium's
+    directory and its chain, and setup itself, are root's and closed."""
+    why = chain_problem(medium, False)[0]
+    if why:
+        return why
     try:
-        st = os.lstat(parent)
-    except FileNotFoundError:
-        return ""
-    if not stat.S_ISDIR(st.st_mode):
-        return "it is not a directory (a link is not followed)"
-    if st.st_uid != 0 or st.st_mode & 0o022:
-        return "others than root may change it"
+        st = os.lstat(medium + "/setup")
+    except OSError as err:
+        return "%s/setup cannot be examined: %s" % (medium, err.strerror)
+    if not stat.S_ISREG(st.st_mode) or st.st_uid != 0 or st.st_mode & 0o022:
+        return "%s/setup is not a regular file that only root may change" % medium
     return ""
+
+
+def key_sums():
+    """The SHA-256 of each *.gpg regular file among the trusted keys."""
+    sums = {}
+    try:
+        names = os.listdir(KEYS)
+    except OSError:
+        return sums
+    for name in names:
+        try:
+            if name.endswith(".gpg") and stat.S_ISREG(os.lstat(KEYS + "/" + name).st_mode):
+                with open(KEYS + "/" + name, "rb") as f:
+                    sums[name] = hashlib.sha256(f.read()).hexdigest()
+        except OSError:
+            sums[name] = ""
+    return sums
 
 
 def installation():
     """The base of the installation at the fixed place as setup finds it
-    ("" when none stands there), resolved, and whether it holds the suite
-    (APP/tvqadmin a regular file)."""
+    ("" when none stands there), resolved, whether it holds the suite
+    (APP/tvqadmin a regular file), and APP/tvqadmin's inode and change time
+    (which a run that installed changes)."""
     try:
         st = os.lstat(FIXED)
     except FileNotFoundError:
-        return "", False
+        return "", False, ""
     if stat.S_ISLNK(st.st_mode):
         text = os.readlink(FIXED)
         base = resolve_base(text if text.startswith("/") else "/usr/" + text)
     else:
         base = "/usr"
     try:
-        held = os.path.isdir(FIXED) and stat.S_ISREG(os.lstat(FIXED + "/tvqadmin").st_mode)
+        app = os.lstat(FIXED + "/tvqadmin")
+        held = os.path.isdir(FIXED) and stat.S_ISREG(app.st_mode)
+        stamp = "%d:%d" % (app.st_ino, app.st_ctime_ns)
     except OSError:
-        held = False
-    return base, held
+        held, stamp = False, ""
+    return base, held, stamp
 
 
 def main():
@@ -101,7 +128,7 @@ def main():
     busy = lock_held()
     if busy is None:
         module.fail_json(msg="cannot tell whether an installation is under way: %s cannot be locked" % LOCK)
-    current, held = installation()
+    current, held, stamp = installation()
     try:
         keys = sorted(os.listdir(KEYS))
     except OSError:
@@ -110,12 +137,15 @@ def main():
     if p["medium_on_host"]:
         sums = read_text(p["medium_on_host"] + "/sha256sums") or read_text(p["medium_on_host"] + "/SHA256SUMS")
     module.exit_json(
-        changed=False, busy=busy, current=current, installed=held,
+        changed=False, busy=busy, current=current, installed=held, stamp=stamp,
         target=resolve_base(p["base"]) if p["base"] else "",
-        stage_problem=stage_problem(p["stage_parent"]),
+        stage_problem=chain_problem(p["stage_parent"], True)[0],
+        medium_problem=medium_problem(p["medium_on_host"]) if p["medium_on_host"] else "",
         stage_parent_exists=os.path.lexists(p["stage_parent"]),
         record=read_text(p["record"]).strip(),
-        trusted=keys, manifest=read_text(p["manifest"]).split(), sums=sums.strip())
+        trusted=keys, key_sums=key_sums(), sums=sums.strip(),
+        # One name a line; a line that is no name the role places is ignored, never removed.
+        manifest=[line for line in read_text(p["manifest"]).splitlines() if KEY_NAME.fullmatch(line)])
 
 
 if __name__ == "__main__":
