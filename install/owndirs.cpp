@@ -94,8 +94,8 @@ bool IdFieldIsZero(const char *field, size_t len) {
 char *JoinTexts(char *first, char *second) {
     size_t a = first != nullptr ? strlen(first) : 0;
     size_t b = second != nullptr ? strlen(second) : 0;
-    char *text = a + b + 2 < INT32_MAX ? static_cast<char *>(GetMem(static_cast<int32_t>(a + b + 2)))
-                                       : nullptr;
+    size_t size = a + b + 2;
+    char *text = size < INT32_MAX ? static_cast<char *>(GetMem(static_cast<int32_t>(size))) : nullptr;
     if (text != nullptr) {
         memcpy(text, first != nullptr ? first : "", a);
         text[a] = '\n';
@@ -112,7 +112,8 @@ char *JoinTexts(char *first, char *second) {
 // number gives, and getent may be missing.
 char *ReadEveryLine(const char *database) {
     char *all = TestCmd(CMD_GETENT) ? ReadDatabase(database, "") : nullptr;
-    return JoinTexts(all, ReadWholeFile(strcmp(database, USERS) == 0 ? USER_FILE : GROUP_FILE, nullptr));
+    const char *file = strcmp(database, USERS) == 0 ? USER_FILE : GROUP_FILE;
+    return JoinTexts(all, ReadWholeFile(file, nullptr));
 }
 
 // The start of the line after line, or null at the end.

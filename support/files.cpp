@@ -279,7 +279,7 @@ static ssize_t ReadAcl(const char *path, const char *name, unsigned char *buf) {
 bool CloseAcl(const char *path) {
     // A default ACL goes whole: its group and other entries would otherwise
     // give what is made below mode bits that no umask narrows.
-    if (lremovexattr(path, AclDefault) != 0 && errno != ENODATA && errno != ENOTSUP)
+    if (lgetxattr(path, AclDefault, nullptr, 0) > 0 && lremovexattr(path, AclDefault) != 0)
         return false;
     unsigned char buf[ACL_BUF_SIZE];
     ssize_t got = ReadAcl(path, AclAccess, buf);
