@@ -345,10 +345,6 @@ bool MakeRunDirectory(const char *dir, int mode) {
     struct stat st;
     DirChain chain;
     if (stat(dir, &st) == 0 && S_ISDIR(st.st_mode)) {
-        // One that exists is used only while nobody else can change it.
-        if (!CheckDirChain(dir, &chain) && chain.fault == CHAIN_UNSAFE) {
-            RefuseMade(chain);
-        }
         return true;
     }
     const char *cannot = "couldn't make the directory %s";
@@ -399,11 +395,15 @@ bool MakeRunDirectory(const char *dir, int mode) {
     return made;
 }
 
-void RequireOwnDirectory(const char *dir) {
+void RequireSafeDirectory(const char *dir) {
     DirChain chain;
     if (!CheckDirChain(dir, &chain) && chain.fault == CHAIN_UNSAFE) {
         RefuseMade(chain);
     }
+}
+
+void RequireOwnDirectory(const char *dir) {
+    RequireSafeDirectory(dir);
     CloseAcl(dir);
 }
 

@@ -53,12 +53,14 @@ const char *OwnDirMode();
 // anything is put in it. A made component is first given root's group and
 // mode 755 without set-id bits (a set-group-id parent of another group hands
 // down neither), then loses its default ACL and every inherited access entry
-// that grants write (CloseAcl). A dir that exists is left as it is, but its
-// chain is checked all the same (the directory of a wrapper, say).
+// that grants write (CloseAcl). A dir that exists is left as it is.
 // A directory that cannot be made (mkdir fails, or something that is no
 // directory stands in the way) ends the run with status 1 in MODE_FATAL; in
 // MODE_WARN the result is false.
 bool MakeRunDirectory(const char *dir, int mode);
+// Checks the chain from / to dir, made or found: one that someone else can
+// change ends the run as in MakeRunDirectory, before anything is put in dir.
+void RequireSafeDirectory(const char *dir);
 // Checks the chain from / to dir, which the run has just made by other means
 // (a copy); one that someone else can change ends the run as in
 // MakeRunDirectory. Then takes every ACL entry that grants write off dir.
