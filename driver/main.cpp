@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "driver/chains.h"
@@ -55,6 +56,9 @@ static int EndOfRunStatus() {
 // Runs the installer; never returns (every end of the run is an exit).
 [[noreturn]] static void RunInstaller(int argc, char **argv) {
     flUseLog = 1;
+    // What the run's commands create (the edited copy of a file, say) is
+    // writable by root alone, whatever umask the caller left.
+    umask(022);
     pVarenInstallDir = SaveStr("/tmp/%sInstall", "Varen");
     LineBuf[0] = '\0';
     const char *self = (argc > 0 && argv[0] != nullptr) ? argv[0] : "setup";

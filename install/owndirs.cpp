@@ -77,6 +77,45 @@ bool FieldIs(const char *field, size_t len, const char *text) {
     return field != nullptr && strlen(text) == len && strncmp(field, text, len) == 0;
 }
 
+// Whether the C library reads the id field as 0: blanks, a sign, then zeros
+// alone ("0", "00", "+0"); any other digit gives an id that is not 0.
+bool IdFieldIsZero(const char *field, size_t len) {
+    size_t at = 0;
+    while (field != nullptr && at < len && strchr(" \t\v\f\r", field[at]) != nullptr) {
+        at++;
+    }
+    at += field != nullptr && at < len && (field[at] == '+' || field[at] == '-') ? 1 : 0;
+    size_t zeros = field != nullptr ? strspn(field + at, "0") : 0;
+    return zeros > 0 && at + zeros == len;
+}
+
+// Both texts one after the other, a line break between; allocator memory
+// (null when both are null). Takes both.
+char *JoinTexts(char *first, char *second) {
+    size_t a = first != nullptr ? strlen(first) : 0;
+    size_t b = second != nullptr ? strlen(second) : 0;
+    size_t size = a + b + 2;
+    char *text = size < INT32_MAX ? static_cast<char *>(GetMem(static_cast<int32_t>(size))) : nullptr;
+    if (text != nullptr) {
+        memcpy(text, first != nullptr ? first : "", a);
+        text[a] = '\n';
+        memcpy(text + a + 1, second != nullptr ? second : "", b);
+        text[a + b + 1] = '\0';
+    }
+    PutMem(first);
+    PutMem(second);
+    return text;
+}
+
+// Every line of the database: getent's enumeration and the file's lines,
+// since a second line with the same id may stand behind the one a lookup by
+// number gives, and getent may be missing.
+char *ReadEveryLine(const char *database) {
+    char *all = TestCmd(CMD_GETENT) ? ReadDatabase(database, "") : nullptr;
+    const char *file = strcmp(database, USERS) == 0 ? USER_FILE : GROUP_FILE;
+    return JoinTexts(all, ReadWholeFile(file, nullptr));
+}
+
 // The start of the line after line, or null at the end.
 const char *NextLine(const char *line) {
     line += strcspn(line, "\n");
@@ -183,6 +222,24 @@ void AddMember(char **list, const char *users, const char *name, size_t len) {
     PutMem(one);
 }
 
+// Makes the directory the run has just made at path root's group's, 0755
+// without set-id bits, and without an ACL entry that grants write: a
+// set-group-id parent of another group hands it neither that group nor the
+// bit. One that is not the running user's directory (someone made it first)
+// is left for the check to refuse.
+void TakeMadeDirectory(const char *path) {
+    struct stat st;
+    if (lstat(path, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid()) {
+        return;
+    }
+    if (st.st_gid != 0 && lchown(path, static_cast<uid_t>(-1), 0) != 0) {
+        return;
+    }
+    if (chmod(path, 0755) == 0) {
+        CloseAcl(path);
+    }
+}
+
 // Ends the run with message 73 for an entry on the way to a directory the
 // run was making; the log says it too.
 [[noreturn]] void RefuseMade(const DirChain &chain) {
@@ -242,14 +299,14 @@ void RefuseChain(const DirChain &chain) {
 }
 
 char *FindGroupRootOthers() {
-    char *users = ReadDatabase(USERS, "");
-    char *groups = ReadDatabase(GROUPS, "0");
+    char *users = ReadEveryLine(USERS);
+    char *groups = ReadEveryLine(GROUPS);
     char *list = nullptr;
     // Users whose primary group is root's.
     for (const char *line = users; line != nullptr && *line != '\0'; line = NextLine(line)) {
         size_t len = 0;
         const char *gid = Field(line, 3, &len);
-        if (FieldIs(gid, len, "0")) {
+        if (IdFieldIsZero(gid, len)) {
             AddMember(&list, users, line, strcspn(line, ":\n"));
         }
     }
@@ -257,7 +314,7 @@ char *FindGroupRootOthers() {
     for (const char *line = groups; line != nullptr && *line != '\0'; line = NextLine(line)) {
         size_t len = 0;
         const char *gid = Field(line, 2, &len);
-        const char *members = FieldIs(gid, len, "0") ? Field(line, 3, &len) : nullptr;
+        const char *members = IdFieldIsZero(gid, len) ? Field(line, 3, &len) : nullptr;
         for (size_t at = 0; members != nullptr && at < len;) {
             size_t one = strcspn(members + at, ",:\n");
             one = one < len - at ? one : len - at;
@@ -286,11 +343,11 @@ const char *OwnDirMode() {
 
 bool MakeRunDirectory(const char *dir, int mode) {
     struct stat st;
+    DirChain chain;
     if (stat(dir, &st) == 0 && S_ISDIR(st.st_mode)) {
         return true;
     }
     const char *cannot = "couldn't make the directory %s";
-    DirChain chain;
     if (!CheckDirChain(dir, &chain)) {
         if (chain.fault == CHAIN_UNSAFE) {
             RefuseMade(chain);
@@ -317,14 +374,12 @@ bool MakeRunDirectory(const char *dir, int mode) {
         bool missing = lstat(path, &st) != 0;
         if (missing) {
             made = SysCmd(CMD_MKDIR, mode, "-m 755 %s", path) == 0;
+            TakeMadeDirectory(path);
         }
         DirChain step;
         bool own = CheckDirChain(path, &step);
         if (!own && step.fault == CHAIN_UNSAFE) {
             RefuseMade(step);
-        }
-        if (missing && own && step.exists) {
-            CloseAcl(path);
         }
         made = made && own && step.exists;
         *end = kept;
@@ -340,16 +395,26 @@ bool MakeRunDirectory(const char *dir, int mode) {
     return made;
 }
 
-void RequireOwnDirectory(const char *dir) {
+void RequireSafeDirectory(const char *dir) {
     DirChain chain;
     if (!CheckDirChain(dir, &chain) && chain.fault == CHAIN_UNSAFE) {
         RefuseMade(chain);
     }
+}
+
+void RequireOwnDirectory(const char *dir) {
+    RequireSafeDirectory(dir);
     CloseAcl(dir);
 }
 
 void MakeOwnDirectory(const char *dir, const char *mode) {
     MakeRunDirectory(dir, MODE_FATAL);
     CloseAcl(dir);
+    // Its mode may open it to its group: that group is root's.
+    struct stat st;
+    if (lstat(dir, &st) == 0 && S_ISDIR(st.st_mode) && st.st_gid != 0 &&
+        lchown(dir, static_cast<uid_t>(-1), 0) != 0) {
+        ErrorMsg(2, 1, "couldn't give %s root's group", dir);
+    }
     CreateFile(dir, nullptr, mode, nullptr, nullptr);
 }

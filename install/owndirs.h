@@ -33,10 +33,10 @@ void ShowUnsafeEntry(const DirChain &chain);
 
 // The members of group root (gid 0) besides root and the running user, as a
 // saved comma-separated list, or null when there are none: the members that
-// "getent group 0" names and the users whose primary group "getent passwd"
-// gives as 0, each judged by its user id (the user and group files when
-// getent is missing). A user whom a directory service does not enumerate is
-// not seen.
+// every group line with id 0 names and the users whose primary group is 0,
+// from "getent group", "getent passwd" and the group and user files alike
+// (an id written "00" or "+0" is 0 too), each judged by its user id. A user
+// whom a directory service does not enumerate is not seen.
 char *FindGroupRootOthers();
 
 // The mode of the installer's own directories that the group may write on a
@@ -50,17 +50,23 @@ const char *OwnDirMode();
 // component, made or found, the chain from / to it is checked: one that is
 // not the run's own (another user made it first, or can change it) ends the
 // run with message 73 on standard error and in the log, status 1, before
-// anything is put in it. A made component then loses every inherited ACL
-// entry that grants write (CloseAcl). A dir that exists is left as it is.
+// anything is put in it. A made component is first given root's group and
+// mode 755 without set-id bits (a set-group-id parent of another group hands
+// down neither), then loses its default ACL and every inherited access entry
+// that grants write (CloseAcl). A dir that exists is left as it is.
 // A directory that cannot be made (mkdir fails, or something that is no
 // directory stands in the way) ends the run with status 1 in MODE_FATAL; in
 // MODE_WARN the result is false.
 bool MakeRunDirectory(const char *dir, int mode);
+// Checks the chain from / to dir, made or found: one that someone else can
+// change ends the run as in MakeRunDirectory, before anything is put in dir.
+void RequireSafeDirectory(const char *dir);
 // Checks the chain from / to dir, which the run has just made by other means
 // (a copy); one that someone else can change ends the run as in
 // MakeRunDirectory. Then takes every ACL entry that grants write off dir.
 void RequireOwnDirectory(const char *dir);
 // The installer's own directory dir: made as MakeRunDirectory says (a mkdir
 // that fails ends the run), every ACL entry that grants write taken off it,
-// also when an interrupted run made it, then given mode (a logged chmod).
+// also when an interrupted run made it, given root's group, then mode (a
+// logged chmod).
 void MakeOwnDirectory(const char *dir, const char *mode);

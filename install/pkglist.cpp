@@ -261,13 +261,15 @@ void EditWithSed(const char *script, const char *name) {
     PutMem(tmpName);
 }
 
-// Makes the directory that holds path (when path names one) as the run's own.
+// Makes the directory that holds path (when path names one) as the run's own;
+// one that exists (/usr/bin) must be closed to others all the same.
 void MakeParentDirectory(const char *path) {
     char *parent = SaveStr("%s", path);
     char *slash = strrchr(parent, '/');
     if (slash != nullptr) {
         slash[slash == parent ? 1 : 0] = '\0';
         MakeRunDirectory(parent, MODE_FATAL);
+        RequireSafeDirectory(parent);
     }
     PutMem(parent);
 }
@@ -344,8 +346,8 @@ void RunAttributes(const PkgLine &line, const char *name, int first) {
             SysCmd(CMD_CHMOD, MODE_FATAL, "%s %s/%s", value, pAppDir, name);
             break;
         case ATTR_BAT: {
-            MakeRunDirectory("/usr/bin", MODE_FATAL);
             char *wrapper = SaveStr("/usr/bin/%s", value);
+            MakeParentDirectory(wrapper);
             GenSimpleScript(wrapper, ScriptShShell, SimpleScript, pAppDir, pAppDir, name);
             PutMem(wrapper);
             break;

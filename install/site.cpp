@@ -144,7 +144,11 @@ void CreateOwnWorkArea(const char *work) {
         }
         RefuseWorkArea(work, WhyNotOwn(work, 0));
     }
-    // Nothing the run unpacks in it inherits an entry that lets others write.
+    // Nothing the run unpacks in it inherits an entry that lets others write,
+    // nor the group of a set-group-id directory that holds it.
+    if (lchown(work, static_cast<uid_t>(-1), getegid()) != 0 || chmod(work, 0755) != 0) {
+        RefuseWorkArea(work);
+    }
     CloseAcl(work);
 }
 

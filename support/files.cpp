@@ -277,32 +277,28 @@ static ssize_t ReadAcl(const char *path, const char *name, unsigned char *buf) {
 }
 
 bool CloseAcl(const char *path) {
-    bool closed = true;
-    const char *const names[] = {AclAccess, AclDefault};
-    for (const char *name : names) {
-        unsigned char buf[ACL_BUF_SIZE];
-        ssize_t got = ReadAcl(path, name, buf);
-        long count = got > 0 ? AclEntryCount(buf, static_cast<size_t>(got)) : 0;
-        if (got < 0 || count < 0) {
-            closed = false;
+    // A default ACL goes whole: its group and other entries would otherwise
+    // give what is made below mode bits that no umask narrows.
+    if (lgetxattr(path, AclDefault, nullptr, 0) > 0 && lremovexattr(path, AclDefault) != 0)
+        return false;
+    unsigned char buf[ACL_BUF_SIZE];
+    ssize_t got = ReadAcl(path, AclAccess, buf);
+    long count = got > 0 ? AclEntryCount(buf, static_cast<size_t>(got)) : 0;
+    if (got < 0 || count < 0)
+        return false;
+    // The entries kept are moved down over those dropped, in order.
+    size_t kept = 0;
+    for (long i = 0; i < count; i++) {
+        AclEntry e = AclEntryAt(buf, static_cast<size_t>(i));
+        bool named = e.tag == ACL_TAG_USER || e.tag == ACL_TAG_GROUP;
+        if (named && (e.perm & ACL_WRITE) != 0)
             continue;
-        }
-        // The entries kept are moved down over those dropped, in order.
-        size_t kept = 0;
-        for (long i = 0; i < count; i++) {
-            AclEntry e = AclEntryAt(buf, static_cast<size_t>(i));
-            bool named = e.tag == ACL_TAG_USER || e.tag == ACL_TAG_GROUP;
-            if (named && (e.perm & ACL_WRITE) != 0)
-                continue;
-            memmove(buf + ACL_HEADER_SIZE + kept * ACL_ENTRY_SIZE,
-                    buf + ACL_HEADER_SIZE + static_cast<size_t>(i) * ACL_ENTRY_SIZE, ACL_ENTRY_SIZE);
-            kept++;
-        }
-        if (kept < static_cast<size_t>(count) &&
-            lsetxattr(path, name, buf, ACL_HEADER_SIZE + kept * ACL_ENTRY_SIZE, 0) != 0)
-            closed = false;
+        memmove(buf + ACL_HEADER_SIZE + kept * ACL_ENTRY_SIZE,
+                buf + ACL_HEADER_SIZE + static_cast<size_t>(i) * ACL_ENTRY_SIZE, ACL_ENTRY_SIZE);
+        kept++;
     }
-    return closed;
+    return kept == static_cast<size_t>(count) ||
+           lsetxattr(path, AclAccess, buf, ACL_HEADER_SIZE + kept * ACL_ENTRY_SIZE, 0) == 0;
 }
 
 // Links CheckDirChain follows in one path at most, as many as the kernel does.

@@ -110,10 +110,11 @@ int AclLetsOthersWrite(const unsigned char *data, size_t size, AclEntry *found);
 // missing end is no fault (chain->exists false). A default ACL is no fault:
 // it opens nothing of the directory itself.
 bool CheckDirChain(const char *path, DirChain *chain);
-// Removes from the access and the default ACL of path (never followed) every
-// named user or group entry that grants write, so that no later chmod of what
-// the run made opens it to someone else; entries that only read stay. True
-// when none is left (a file system without ACLs has none).
+// Removes the default ACL of path (never followed) whole, and from its access
+// ACL every named user or group entry that grants write, so that no later
+// chmod of what the run made opens it to someone else and nothing made below
+// inherits modes from it; access entries that only read stay. True when none
+// is left (a file system without ACLs has none).
 bool CloseAcl(const char *path);
 // True when path (never followed) has an access or a default ACL, for which
 // ls -l shows a "+" behind the mode.

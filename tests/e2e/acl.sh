@@ -17,7 +17,7 @@ try() {   # try NAME [ARG...]: from a host without the suite: the status and the
 }
 mkdir -p /var/tmp/w /var/tmp/r /var/tmp/d /opt/b /opt/g /opt/share /etc/Varen/trusted.gpg.d
 setfacl -m u:nobody:rwx /var/tmp/w /opt/b /etc/Varen/trusted.gpg.d && setfacl -m g:staff:rwx /opt/g
-setfacl -m u:nobody:r-x /var/tmp/r && setfacl -d -m u:nobody:rwx /var/tmp/d
+setfacl -m u:nobody:r-x /var/tmp/r && setfacl -d -m u:nobody:rwx,o::rwx /var/tmp/d
 setfacl -d -m u:nobody:rwx,u:daemon:r-x,g:staff:rwx /opt/share
 try work_acl /var/tmp/w
 try base_acl install /opt/b
@@ -27,18 +27,23 @@ setfacl -b /etc/Varen/trusted.gpg.d && setfacl -d -m u:nobody:rwx /etc/Varen/tru
 try keys_default
 try work_read_only /var/tmp/r
 try work_default /var/tmp/d
+echo "inherited: $(stat -c %A /usr/Varen/tvxx/tvxx.cfg) $(getfacl -p /usr/Varen/tvxx/lib | grep -c default)"
+mkdir /opt/sg && chown root:staff /opt/sg && chmod 2755 /opt/sg && try setgid install /opt/sg
+echo "groups: $(stat -c "%G %A" /opt/sg/Varen /opt/sg/Varen/tvxx | paste -s -d " ")"
+setfacl -m u:nobody:rwx /usr/bin && try wrapper_dir install /opt && setfacl -b /usr/bin
 try base_default install /opt/share
-echo "opened: $(getfacl -R -p /opt/share/Varen 2>&1 | grep -c -e user:nobody:.w -e group:staff:.w)" \
-    "kept: $(getfacl -p /opt/share/Varen/tvxx/queues | grep -e '^user:daemon' -e '^mask')" \
+echo "opened: $(getfacl -R -p /opt/share/Varen 2>&1 | grep -c -e user:nobody:.w -e group:staff:.w -e ^default)" \
+    "kept: $(getfacl -p /opt/share/Varen | grep -e '^user:daemon' -e '^mask')" \
     "modes: $(stat -c %A /opt/share/Varen/tvxx /opt/share/Varen/tvxx/tvqadmin | paste -s -d " ")"
 # A user whose primary group is root's, and one that group root names: only root's own modes are closed.
-printf "%s\n" e2eroot:x:4242:0::/:/bin/false e2emember:x:4243:100::/:/bin/false >>/etc/passwd
-sed -i "s/^root:x:0:$/root:x:0:root,e2emember/" /etc/group && mkdir -m 775 /opt/gr
+# Group root's second line names one, and without getent a primary group "00" is root's too.
+printf "%s\n" e2eroot:x:4242:00::/:/bin/false e2emember:x:4243:100::/:/bin/false >>/etc/passwd
+echo wheel0:x:0:e2emember >>/etc/group && mkdir -m 775 /opt/gr
 try group_root install /opt/gr
-try group_root_host install /opt
+mv /usr/bin/getent /usr/bin/getent.off && try group_root_host install /opt && mv /usr/bin/getent.off /usr/bin/getent
 echo "modes: $(stat -c %A /usr/Varen /opt/Varen/tvxx /var/spool/Varen | paste -s -d " ")" \
-    "$(grep -c "get mode 755" /tmp/setup.log)"
-sed -i "/^e2e/d" /etc/passwd && sed -i "s/^root:x:0:root,e2emember$/root:x:0:/" /etc/group
+    "$(grep -c "besides root (e2eroot,e2emember)" /tmp/setup.log)"
+sed -i "/^e2e/d" /etc/passwd && sed -i "/^wheel0:/d" /etc/group
 # The stand-in mkdir: she makes the directory first, as her own, between the run's check and its mkdir.
 mv /usr/bin/mkdir /usr/bin/mkdir.real && cat >/usr/bin/mkdir.standin <<"MKDIR" && chmod 755 /usr/bin/mkdir.standin
 #!/bin/sh
@@ -66,9 +71,13 @@ keys_acl: 1 ERROR: /etc/Varen/trusted.gpg.d (owner root:root, mode drwxrwxr-x+) 
 keys_default: 0 /usr/Varen 
 work_read_only: 0 /usr/Varen 
 work_default: 0 /usr/Varen 
+inherited: -rw-r--r-- 0
+setgid: 0 /usr/Varen 
+groups: root drwxr-xr-x root drwxrwxr-x
+wrapper_dir: 1 /usr/Varen ERROR: /usr/bin (owner root:root, mode drwxrwxr-x+), $M
 base_default: 0 /usr/Varen 
 opened: 0 kept: user:daemon:r-x
-mask::rwx modes: drwxrwxr-x -rwxr-xr-x
+mask::r-x modes: drwxrwxr-x -rwxr-xr-x
 group_root: 1 ERROR: /opt/gr (owner root:root, mode drwxrwxr-x) can be changed by members of group root other than \
 root: e2eroot,e2emember
 group_root_host: 0 /usr/Varen 
