@@ -345,6 +345,15 @@ bool MakeRunDirectory(const char *dir, int mode) {
     struct stat st;
     DirChain chain;
     if (stat(dir, &st) == 0 && S_ISDIR(st.st_mode)) {
+        // A directory that stands there already is used only when nobody
+        // else can change the way to it and it is root's: someone may have
+        // made it first, between the command line's check and now. Its own
+        // mode may let others write it when root made it so (the download
+        // directory, a 777 directory of the package list, found by a rerun).
+        if (!CheckDirChain(dir, &chain) && chain.fault == CHAIN_UNSAFE &&
+            !(strcmp(chain.where, chain.resolved) == 0 && chain.why == WHY_MODE && chain.owner == 0)) {
+            RefuseMade(chain);
+        }
         return true;
     }
     const char *cannot = "couldn't make the directory %s";

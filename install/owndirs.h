@@ -53,7 +53,9 @@ const char *OwnDirMode();
 // anything is put in it. A made component is first given root's group and
 // mode 755 without set-id bits (a set-group-id parent of another group hands
 // down neither), then loses its default ACL and every inherited access entry
-// that grants write (CloseAcl). A dir that exists is left as it is.
+// that grants write (CloseAcl). A dir that exists is left as it is, once
+// the way to it has passed the same check and it is root's (its own mode may
+// let others write it, as root made it); anything else ends the run so.
 // A directory that cannot be made (mkdir fails, or something that is no
 // directory stands in the way) ends the run with status 1 in MODE_FATAL; in
 // MODE_WARN the result is false.

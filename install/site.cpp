@@ -147,7 +147,7 @@ void CreateOwnWorkArea(const char *work) {
     // Nothing the run unpacks in it inherits an entry that lets others write,
     // nor the group of a set-group-id directory that holds it.
     if (lchown(work, static_cast<uid_t>(-1), getegid()) != 0 || chmod(work, 0755) != 0) {
-        RefuseWorkArea(work);
+        RefuseWorkArea(work, WhyNotOwn(work, errno));
     }
     CloseAcl(work);
 }

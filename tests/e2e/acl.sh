@@ -58,6 +58,10 @@ for base in /tmp/newbase /var/tmp; do
     rm -rf /tmp/newbase /var/tmp/Varen && cp /usr/bin/mkdir.real /usr/bin/mkdir && try "rerun $base" install $base
     echo "own: $(stat -c "%U %A" $base/Varen/tvxx) $(readlink /usr/Varen/tvxx)"
 done
+# The whole base made as hers after the command line's check (at the unpacking): found, never adopted.
+mv /usr/bin/tar /usr/bin/tar.real && printf '%s\n' '#!/bin/sh' "$(grep -o 'setpriv[^)]*-- ' /usr/bin/mkdir.standin)\
+/usr/bin/mkdir.real -p -m 777 /tmp/newbase/Varen/tvxx" 'exec /usr/bin/tar.real "$@"' >/usr/bin/tar && chmod 755 /usr/bin/tar
+rm -rf /tmp/newbase && try "made whole" install /tmp/newbase && find /tmp/newbase -mindepth 3 | wc -l
 SCRIPT
 run acls -c "$ACLS"
 expect_status 0
@@ -90,5 +94,7 @@ race /var/tmp: 1 /usr/Varen ERROR: /var/tmp/Varen (owner nobody:nogroup, mode dr
 in hers: 0  No such file or directory
 rerun /var/tmp: 0 /usr/Varen 
 own: root drwxrwxr-x /var/tmp/Varen/tvxx
+made whole: 1 /usr/Varen ERROR: /tmp/newbase (owner nobody:nogroup, mode drwxr-xr-x), $M
+0
 "
 finish
