@@ -105,6 +105,16 @@ static bool EmptyPlace(const char *dir) {
     return empty;
 }
 
+// True when app holds an installation of the suite: its tvqadmin is a
+// regular file there.
+static bool HoldsSuite(const char *app) {
+    struct stat st;
+    char *program = SaveStr("%s/tvqadmin", app);
+    bool installed = lstat(program, &st) == 0 && S_ISREG(st.st_mode);
+    PutMem(program);
+    return installed;
+}
+
 // True when path is a directory on which a file system is mounted: it lies
 // on another device than its parent, or /proc/self/mountinfo lists it (a
 // bind mount of the same device).
@@ -164,10 +174,7 @@ char *FindEarlierInstallation(char **firstPlace) {
     }
     PutMem(text);
     char *app = SaveStr("%s/%s/%s", base, VendorDir, ProductDir);
-    char *program = SaveStr("%s/tvqadmin", app);
-    bool installed = lstat(program, &st) == 0 && S_ISREG(st.st_mode);
-    PutMem(program);
-    if (installed) {
+    if (HoldsSuite(app)) {
         PutMem(app);
         return base;
     }
@@ -416,7 +423,11 @@ static bool MoveTree(const char *from, const char *to, bool tryRename) {
 // no absolute path that may reach a command line.
 static char *PendingTarget() {
     char *target = ReadLinkText(PendingLink);
-    if (target != nullptr && (target[0] != '/' || !IsShellSafePath(target))) {
+    // A move names an application directory BASE/Varen/tvxx, nothing else.
+    size_t len = target != nullptr ? strlen(target) : 0;
+    size_t tail = sizeof "/Varen/tvxx" - 1;
+    bool app = len > tail && strcmp(target + len - tail, "/Varen/tvxx") == 0;
+    if (target != nullptr && (target[0] != '/' || !app || !IsShellSafePath(target))) {
         PutMem(target);
         return nullptr;
     }
@@ -431,7 +442,8 @@ void finishInterruptedMove() {
             // commit.
             PutLogMsg("found %s of an interrupted move, leading to %s itself: removed\n", PendingLink, FixedPlace);
             SysCmd(CMD_RM, MODE_FATAL, "%s", PendingLink);
-        } else if (target != nullptr && GetFileType(target) == 1 && !IsMountPoint(FixedPlace)) {
+        } else if (target != nullptr && GetFileType(target) == 1 && HoldsSuite(target) &&
+                   !IsMountPoint(target) && !IsMountPoint(FixedPlace)) {
             // The new copy is complete: the move goes on to its commit,
             // whatever is left of the old copy at the fixed place.
             PutLogMsg("found %s of an interrupted move, %s complete: the move is finished\n", PendingLink, target);
@@ -440,7 +452,9 @@ void finishInterruptedMove() {
             }
             RenameStep(MODE_FATAL, PendingLink, FixedPlace);
         } else {
-            // The move never had a complete new copy, or its installation is
+            // The move never had a complete new copy (a copy is renamed to
+            // its place only when whole, so what stands there without the
+            // suite is not the move's, and is left), or its installation is
             // a volume mounted at the fixed place that no move may take
             // away: it is undone.
             PutLogMsg("found %s of an interrupted move: undone, the installation stays at %s\n", PendingLink, FixedPlace);
@@ -448,9 +462,6 @@ void finishInterruptedMove() {
                 char *staging = SaveStr("%s%s", target, StagingSuffix);
                 DeleteFile(staging, nullptr);
                 PutMem(staging);
-                if (Present(target) && !SameTarget(target, FixedPlace)) {
-                    SysCmd(CMD_RM_R, MODE_FATAL, " %s", target);
-                }
             }
             SysCmd(CMD_RM, MODE_FATAL, "%s", PendingLink);
         }

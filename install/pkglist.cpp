@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <sys/utsname.h>
 
 namespace {
@@ -317,7 +318,8 @@ void MakeLink(const char *name, const char *value) {
         struct stat at;
         bool leads = stat(value, &at) == 0 && stat(target, &to) == 0 && at.st_dev == to.st_dev &&
                      at.st_ino == to.st_ino;
-        bool own = text != nullptr && (leads || NamesOwnFile(text, name));
+        // A link someone else made is hers to point elsewhere later: never taken up.
+        bool own = text != nullptr && st.st_uid == geteuid() && (leads || NamesOwnFile(text, name));
         bool same = text != nullptr && strcmp(text, target) == 0;
         PutMem(text);
         if (!own) {

@@ -61,8 +61,17 @@ run volume_move install /opt
 expect_status 1
 expect_contains "standard error" "$ERR" "ERROR: $A is a mount point"
 expect_contains "log" "$LOG" "found $A.link of an interrupted move: undone"
-expect_absent $A.link /opt/Varen/tvxx
+expect_absent $A.link
 expect_exists $A/tvqadmin
+
+# ---- a move's link left behind, and at its place an empty directory that is no copy of it: undone, nothing lost
+fresh
+SEED="$(seed_installation /usr); mkdir -p /opt/Varen/tvxx.partial /opt/Varen/tvxx; ln -s /opt/Varen/tvxx $A.link"
+run empty_target
+expect_status 0
+expect_contains "log" "$LOG" "found $A.link of an interrupted move: undone"
+expect_eq "queue data" "$(file_text $A/queues/q1)" "queue data"
+expect_absent $A.link /opt/Varen/tvxx.partial
 
 # ---- a directory without the suite, and a dangling link, at the fixed place: refused, nothing changed
 for seed in "mkdir -p $A && touch $A/mine" "mkdir -p /usr/Varen && ln -s /opt/gone/Varen/tvxx $A"; do
