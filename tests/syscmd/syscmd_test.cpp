@@ -333,8 +333,8 @@ TEST_F(Log, TheRunsOwnFromFirstLineToLast) {
         kind == 0 ? (void)symlink("/tmp/through-link", LOG) : kind == 1 ? (void)link(target.c_str(), LOG)
                   : (WriteFile(LOG, "theirs\n", 0666), (void)!chown(LOG, 65534, 65534));
         StartRunLog();
-        std::string aside = std::string(kind == 0 ? "a symbolic link" : "a regular file") +
-                            " found at /tmp/setup.log was moved aside to /tmp/setup.log.aside." + (kind ? "2\n" : "1\n");
+        std::string aside = std::string(kind ? "a regular file" : "a symbolic link") +
+                            " found at /tmp/setup.log was moved aside to /tmp/setup.log.aside." + "12"[kind / 2] + "\n";
         EXPECT_EQ("initializing system\n" + (kind == 1 ? "" : aside) + "precious\n", ReadFile(LOG) + ReadFile(target));
         struct stat st;
         EXPECT_TRUE(lstat(LOG, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() && st.st_nlink == 1 &&
