@@ -185,8 +185,8 @@ this package.
 NOTE: TolvarD is located in <install directory>/Varen/tvxx
 "
 MSG63=$'\nDo You want to continue with the installation? [yn] '
-# NAME|CAUSE ("run N": tvqadmin runs N seconds; else the daemon file in APP)|INPUT (%b; "-": none)|LANG|
-# STATUS|QUESTIONS|ACCEPTED. Only y, yes, n, no answer (not the Spanish prompt's "s"); end of input is a "no".
+# NAME|CAUSE ("run N": tvqadmin runs N seconds; else the daemon file in APP)|INPUT (%b)|LANG|STATUS|QUESTIONS|
+# ACCEPTED. Only y, yes, n, no answer (not the Spanish prompt's "s"); closed input: safety.sh.
 while IFS='|' read -r name cause input lang status asked accepted; do
     fresh
     SEED="$(seed_installation /usr)
@@ -203,12 +203,11 @@ chmod 755 \$T
     esac
     # LONG: a reply of 511 characters beginning with "n" is no answer, the next of 510 ending in "y" is.
     [ "$input" != LONG ] || input="$(printf 'n%510s' x)\n$(printf '%510s' y)\n"
-    [ "$input" = - ] || INPUT=$(printf '%b' "$input")
+    INPUT=$(printf '%b' "$input")
     [ -z "$lang" ] || ENVS=("LANG=$lang")
     run "$name"
     expect_status "$status"
     want=""
-    [ "$input" != - ] || want=$MSG2$'\n'
     stop=$'The installation was stopped as answered; nothing was installed.\n'
     [ -z "$lang" ] || stop=$'La instalaci\363n se ha detenido seg\372n la respuesta; no se ha instalado nada.\n'
     [ "$status" = 4 ] && want=$stop || stop=""
@@ -246,13 +245,9 @@ chmod 755 \$T
 done <<'CASES'
 menu_quit|run 60|2\n||4|1|no
 menu_other_then_quit_spanish|run 60|x\n2\n|es_ES|4|2|no
-menu_eof|run 60|-||1|1|no
 menu_wait_then_go_on|run 2|1\n||0|1|yes
-continue_y|TolvarD|y\n||0|1|yes
 continue_again_yes|TolvarDStop|maybe\nY\n\nyes\n||0|4|yes
-continue_no|TolvarD|no\n||4|1|no
 continue_n_spanish|TolvarD|s\nn\n|es_ES|4|2|no
-continue_eof|TolvarD|-||1|1|no
 continue_long_line|TolvarD|LONG||0|2|yes
 CASES
 
