@@ -136,8 +136,6 @@ while IFS='|' read -r name seed lang words args refusal; do
     expect_absent $W /usr/Varen
 done <<CASES
 work_short|seed_df 539 100||The temporary work area should be at least|$WA 5.400000e+02|$NOSPACE
-work_short_french|seed_df 539 5000|fr_FR.ISO8859-1|La zone de travail temporaire|$WA 5.400000e+02|\
-ERREUR : espace libre insuffisant pour l'installation ; rien n'a \351t\351 install\351.
 install_short|seed_df 540 1039||The install area should be at least|/usr 1.040000e+03|$NOSPACE
 install_short_german|seed_df 540 1039|ge_GE|Der Installationsbereich sollte mindestens|/usr 1.040000e+03|\
 FEHLER: nicht gen\374gend freier Platz f\374r die Installation; es wurde nichts installiert.

@@ -158,7 +158,6 @@ $MV $A.partial $A;$RM $O;/usr/bin/rm -f $A.old;!ln  -s|$O
 one_file_system|seed_installation /opt/a|install /opt/b|/opt/b/Varen/tvxx|/opt/b/Varen/tvxx|\
 $LN /opt/b/Varen/tvxx $A.link;$MV /opt/a/Varen/tvxx /opt/b/Varen/tvxx;$MV $A.link $A;!cp -pr /opt/a|/opt/a/Varen/tvxx
 same_place|seed_installation /usr|install /usr/.|$A|-|!mv -f;!rm -rf  /usr/./Varen/tvxx
-same_place_dotdot|seed_installation /usr|install /usr/Varen/..|$A|-|!mv -f;!rm -rf  /usr/Varen/..
 same_place_link|seed_installation /usr; echo ln -s /usr /opt/e2e.usr|install /opt/e2e.usr|$A|-|!mv -f;\
 !rm -rf  /opt
 upgrade_opt|echo "\$SPOOLER_CUPS"; seed_installation /opt; echo chmod 775 $O /usr/Varen||$O|$O|!mv -f

@@ -12,13 +12,12 @@ MEDIUM=$(make_medium split2 --pieces 2)
 PROGRAM=/bin/bash
 IFS= read -r -d '' CASES <<'SCRIPT' || :
 echo kept >/tmp/setup.log
-for v in {en_US,es_ES,it_IT,fr_FR,de_DE,pt_BR}.{UTF-8,ISO-8859-1} es_MX it_CH@euro fr_CA.utf8 ge_GE pr_BR C; do
+for v in {en_US,es_ES,it_IT,fr_FR,de_DE,pt_BR}.{UTF-8,ISO-8859-1}; do # other forms of LANG: nls_test
     LANG=$v /mnt/cd/setup $'--x\xe9' 2>"/tmp/e2e.$v"; printf '%s %s ' "$v" $?
     head -n 1 "/tmp/e2e.$v" | cut -b 1-38 | sed -n 'l 0'
 done
 say() { "$@" >/tmp/e2e.out 2>/tmp/e2e.err; echo "$? $(head -n 1 /tmp/e2e.out)|$(cut -b 1-60 /tmp/e2e.err | head -2)"; }
 say /mnt/cd/setup /var/tmp/e2e.w install
-say /mnt/cd/setup install
 for w in --help "/a b"; do /mnt/cd/setup "$w" >/dev/full 2>/tmp/e2e.err; echo "$w $? $(cat /tmp/e2e.err)"; done
 for w in -v --bogus /etc/passwd; do /mnt/cd/setup $w 2>/dev/full >/tmp/e2e.out; echo "$w $? $(cat /tmp/e2e.out)"; done
 LANG=de_DE.UTF-8 /mnt/cd/setup -v 2>/dev/full | sed -n 'l 0'
@@ -42,14 +41,6 @@ de_DE.UTF-8 2 FEHLER: --x\351 ist an dieser Stelle kein$
 de_DE.ISO-8859-1 2 FEHLER: --x\351 ist an dieser Stelle kein$
 pt_BR.UTF-8 2 ERRO: --x\351 n\303\243o \303\251 uma op\303\247\303\243o neste l$
 pt_BR.ISO-8859-1 2 ERRO: --x\351 n\343o \351 uma op\347\343o neste lugar$
-es_MX 2 ERROR: --x\351 no es una opci\363n en este l$
-it_CH@euro 2 ERRORE: --x\351 non \350 un'opzione in quest$
-fr_CA.utf8 2 ERREUR : --x\351 n'est pas une option \303\240 $
-ge_GE 2 FEHLER: --x\351 ist an dieser Stelle kein$
-pr_BR 2 ERRO: --x\351 n\343o \351 uma op\347\343o neste lugar$
-C 2 ERROR: --x\351 is not an option in this p$
-2 |ERROR: install must be followed by the base to install into,
-Usage: setup [WORKDIR] [install BASE] [--medium DIR] [--allo
 2 |ERROR: install must be followed by the base to install into,
 Usage: setup [WORKDIR] [install BASE] [--medium DIR] [--allo
 --help 1 setup: write error on standard output: No space left on device

@@ -69,7 +69,6 @@ sha1|sha1|$TRUST|/mnt/cd/setup|1|~$NOT its digest is weaker than SHA-256 (sign w
 cosigned|cosigned|$TRUST|/mnt/cd/setup|0|
 damaged_key|damaged_key|$TRUST && cp $KEYS/cut.gpg $K|/mnt/cd/setup|0|WARNING: the key file $K/cut.gpg cannot be \
 read as an OpenPGP key; it is skipped and its keys are not trusted
-extra|extra|$TRUST|/mnt/cd/setup|0|
 malformed|malformed|$TRUST|/mnt/cd/setup|1|~ERROR: the checksum file /mnt/cd/sha256sums has a malformed line for isize:
 nul|nul|$TRUST|/mnt/cd/setup|1|ERROR: /mnt/cd/sha256sums holds a NUL byte (or gpgv's report on it does), which \
 would hide what follows it; the medium is refused
