@@ -260,7 +260,8 @@ TEST(SedScript, WhatMayReachTheCommandLine) {
         EXPECT_FALSE(IsSafeSedScript(unsafe)) << unsafe;
 }
 
-// ---- The interface scripts' branches that whole runs under CUPS and LPRng do not reach.
+// ---- The interface scripts' branches that whole runs under CUPS and LPRng (cups_test.sh, lprng.sh) do not
+// reach: System V, BSD, the flags' last word.
 
 // A stand-in print tool: records "CALLn:" and its arguments, directory, argument files' content,
 // job variables and standard input in R/record; fails until call number succeedAt.
@@ -294,13 +295,6 @@ const Case CASES[] = {
          "TolvarUser_name=bob\nTolvarTitle=T###1\n"}},
     // BSD: the queue is the working directory's name.
     {" BSD ", 1, "@R/lpd/queue7", "", "@A/VarenPrinttvxx", "-w132 -l66", "", 0, {"CALL1:[-dqueue7][-f]\n"}},
-    // LPRng: the queue lpd runs the filter for (PRINTER), never -Q; every non-empty -Z item one word,
-    // the title one word that cannot read as an option; a tool that fails makes the filter end with 1.
-    {" LPRng ", 99, "@R", "PRINTER=q4", "@A/VarenPrinttvxx", "-Aj5 -Qq5 '-Za=1,,b=x -dq6,' '-J-dq7 *'", "", 1,
-     {"CALL1:[-dq4][-f][-oa=1][-ob=x -dq6][ -dq7 *]\n"}},
-    // CUPS after another filter: no file name, the job on standard input.
-    {" CUPS ", 1, "@R", "PRINTER=lp3", "@A/VarenPrinttvxx", "8 bob T 1 ''", "PIPED", 0,
-     {"CALL1:[-dlp3][-f]\n", "STDIN=PIPED"}},
     // VSF, System V: vsf runs again until it succeeds, the job files after the five interface
     // arguments.
     {" V5 ", 3, "@R", "", "@R/q5", "1 u t 1 o /j/a", "", 0,
@@ -308,11 +302,6 @@ const Case CASES[] = {
     // VSF, BSD: the job from a pipe ("|") is kept in SPOOL/QUEUE/QUEUE.XXXXXX for every try.
     {" BSD ", 2, "@R/lpd/queueB", "", "@A/VarenVSF", "", "|JOBDATA", 0,
      {"CALL1:[@S/queueB/queueB.", "CALL2:[@S/queueB/queueB.", "CONTENT=JOBDATA\n"}},
-    // VSF, LPRng: the job is standard input, a regular file that every try reads anew (by name
-    // and as its standard input), never a file that -f names; nothing is copied.
-    {" LPRng ", 3, "@R/lpr/queueM", "SPOOL_DIR=@R/lprspool", "@A/VarenVSF",
-     "-Q q -f @R/j1 -Nfoo.txt -f ../../j1", "NAMEDJOB", 0,
-     {"CALL3:[/dev/stdin]\nPWD=@R/lpr/queueM\nCONTENT=NAMEDJOB\n", "STDIN=NAMEDJOB\nCALL3:"}},
 };
 
 TEST_F(PkgListTest, InterfaceScriptsWithStandInTools) {
@@ -323,12 +312,11 @@ TEST_F(PkgListTest, InterfaceScriptsWithStandInTools) {
                 s.replace(at, 2, *value);
         return s;
     };
-    ASSERT_EQ(0, Sh("mkdir -p " + spool + "/queueB " + r + "/lprspool"));
+    ASSERT_EQ(0, Sh("mkdir -p " + spool + "/queueB"));
     std::string printScript = app + "/VarenPrinttvxx", vsfScript = app + "/VarenVSF";
     ASSERT_EQ(1, generateVarenPrinttvxxScript(printScript.c_str(), ScriptShShell, VarenPrinttvxxScript));
     ASSERT_EQ(1, generateVarenVSFScript(vsfScript.c_str(), ScriptShShell, VarenVSFScript, spool.c_str()));
     symlink(printScript.c_str(), (r + "/queue1").c_str()), symlink(vsfScript.c_str(), (r + "/q5").c_str());
-    WriteFile(r + "/j1", "ONE");
     for (const Case &c : CASES) {
         for (const char *tool : {"tvrtvxxtty", "vsf"})
             WriteFile(app + "/" + tool, StandIn(r, c.succeedAt), 0755);
@@ -348,7 +336,7 @@ TEST_F(PkgListTest, InterfaceScriptsWithStandInTools) {
     }
     // BSD keeps the tool's output in the queue directory; kept jobs are removed, nothing else made.
     EXPECT_EQ("tool-output\n", ReadFile(r + "/lpd/queue7/tolvartvxx.log"));
-    EXPECT_EQ(0, Sh("[ -z \"$(find " + spool + "/queueB " + r + "/lprspool -mindepth 1)\" ]"));
+    EXPECT_EQ(0, Sh("[ -z \"$(find " + spool + "/queueB -mindepth 1)\" ]"));
     // A script whose last bytes cannot be written (the file system fills at the close) is a failed
     // step.
     std::string full = r + "/full";
