@@ -29,13 +29,11 @@ expect_script() {
     sh -n "$R$1" || fail "$1 is no valid shell script"
 }
 
-# ---- a first installation on an LPRng host over a stale work area; the wrapper and the LPRng branch
-# run after it
+# ---- a first installation on an LPRng host over a stale work area; the wrapper run after it (the LPRng
+# branch under a real lpd: lprng.sh)
 SEED="$SPOOLER_LPRNG
 mkdir -p /usr/share/printconf/util $W/stale"
-AFTER='cd /var/tmp && /usr/bin/tvadmin -x >/tmp/e2e.tvadmin
-CONTROL=$'"'"'Hhost 1\nPalice\nJ-dq3 report\nZduplex,,media=a4 -dq2\n'"'"' PRINTER=q1 \
-  /usr/Varen/tvxx/VarenPrinttvxx -Ajob1 && cp /tmp/tvrtvxxtty.calls /tmp/e2e.lprng'
+AFTER='cd /var/tmp && /usr/bin/tvadmin -x >/tmp/e2e.tvadmin'
 run road
 expect_status 0
 C=/usr/bin/chmod S=/var/spool/Varen CP="/usr/bin/cp -p" MK="/usr/bin/mkdir -p -m 755" Z=$W/Linuxi386Tvxx.tar
@@ -59,12 +57,6 @@ for f in VarenPrinttvxx VarenVSF; do expect_script $A/$f $A; done
 expect_contains "VarenVSF" "$(file_text $A/VarenVSF)" "SpoolDir=\"$S/tvxx\""
 expect_link /usr/share/printconf/util/VarenPrinttvxx $A/VarenPrinttvxx
 expect_eq "wrapper command run" "$(file_text /tmp/e2e.tvadmin)" "tvadmin -x cwd=$A from=/var/tmp"
-expect_eq "LPRng job handed to tvrtvxxtty" "$(file_text /tmp/e2e.lprng)" \
-    "tvrtvxxtty [-dq1] [-f] [-oduplex] [-omedia=a4 -dq2] [ -dq3 report]
-TolvarFileSourceDir=/var/tmp
-TolvarHost_name=host 1
-TolvarQueue=q1
-TolvarUser_name=alice"
 
 # ---- on a terminal each long phase is named once as it begins, in the run's language, on the dot
 # line; a command that reads the terminal (a stand-in uncompress) gets an empty input, where from a
@@ -87,42 +79,33 @@ expect_contains "standard error" "$ERR" "can't write /usr/Varen/tvxx.first"
 expect_absent /usr/Varen/tvxx.first
 expect_unchanged etc
 
-# ---- first installations under /opt and the spooler detection (with LPRng and cupsd, the one of lpr)
-# NAME|SEED (bash)|ARGUMENTS|.tv_cfg|MODE ABOVE APP|PRINTCONF LINK
-LPR='echo LPRng >/usr/bin/lpr' # both spoolers: the lpr found names LPRng
-O=/opt/Varen/tvxx CUPSD='printf "#!/bin/sh\n" >/usr/sbin/cupsd; chmod 755 /usr/sbin/cupsd'
+# ---- first installations under /opt and the spooler detection (both spoolers: spoolers.sh)
+# NAME|SEED (bash)|.tv_cfg|MODE ABOVE APP
+O=/opt/Varen/tvxx
 BSD='rm -f /usr/sbin/cupsd; printf "#!/bin/sh\necho \"lpd: illegal option -- V\" >&2\nexit 1\n" >/usr/sbin/lpd
 chmod 755 /usr/sbin/lpd'
-
-while IFS='|' read -r name seed args cfg mode link; do
+while IFS='|' read -r name seed cfg mode; do
     fresh
     SEED=$(eval "$seed")
-    # shellcheck disable=SC2086 # the arguments are words
-    run "$name" $args
-    app=$A
-    [ -z "$args" ] || { app=$O; expect_nodes /opt/Varen d 755 /usr/Varen d "$mode" $O/queues d 777; }
+    run "$name" install /opt
     expect_status 0
-    expect_installed_tree $app
-    expect_script $app/VarenPrinttvxx $app
-    expect_eq ".tv_cfg" "$(file_text $app/.tv_cfg)" "$cfg"
-    expect_nodes $app d "$mode"
-    if [ "$link" = yes ]; then expect_link /usr/share/printconf/util/VarenPrinttvxx $app/VarenPrinttvxx
-    else expect_absent /usr/share/printconf/util/VarenPrinttvxx; fi
+    expect_nodes /opt/Varen d 755 /usr/Varen d "$mode" $O/queues d 777 $O d "$mode"
+    expect_installed_tree $O
+    expect_script $O/VarenPrinttvxx $O
+    expect_eq ".tv_cfg" "$(file_text $O/.tv_cfg)" "$cfg"
+    expect_absent /usr/share/printconf/util/VarenPrinttvxx /usr/Varen/tvxx.first
     expect_dots_of_full_run
-    [ -n "$args" ] || continue
     expect_link $A $O
     # A first installation taken up: the interrupted run made /usr/Varen, this one sets its mode.
     made=$([ "$name" = taken_up ] || echo "$MK /usr/Varen;")
     expect_log "$made$MK $O;$C  $mode $O;$C  $mode /usr/Varen;/usr/bin/ln  -s $O $A"
-    expect_absent /usr/Varen/tvxx.first
     expect_contains "wrapper" "$(file_text /usr/bin/tvadmin)" "
 cd $O
 exec $O/tvadmin \$*"
 done <<'CASES'
-first_opt|echo "$SPOOLER_CUPS"|install /opt| CUPS |755|no
-spooler_bsd|echo "$BSD; mkdir -p /usr/share/printconf/util"|install /opt| BSD |775|no
-taken_up|echo "$BSD; mkdir -m 755 /usr/Varen; echo 1 >/usr/Varen/tvxx.first"|install /opt| BSD |775|no
-spooler_both|echo "$SPOOLER_LPRNG"; echo "$CUPSD; mkdir -p /usr/share/printconf/util; $LPR"|| LPRng |755|yes
+first_opt|echo "$SPOOLER_CUPS"| CUPS |755
+spooler_bsd|echo "$BSD; mkdir -p /usr/share/printconf/util"| BSD |775
+taken_up|echo "$BSD; mkdir -m 755 /usr/Varen; echo 1 >/usr/Varen/tvxx.first"| BSD |775
 CASES
 
 # ---- moves of an earlier installation across file systems (copy, commit the link, remove the old copy
