@@ -55,10 +55,11 @@ TEST(CommandLine, KeywordsAndWorkAreaDirectories) {
     EXPECT_TRUE(run.status == 2 && run.err == Msg(MSG_NOT_DIRECTORY, (t + "/file").c_str())) << run.status << run.err;
 }
 
-// Help and version come before anything is looked at; another word beginning with "-", also as a base,
-// is refused with the usage. Every word is settled before any directory is made: a file or a path below
-// one is refused with 2, a way that someone else may change with 1 (naming it, its owner and mode), a
-// path the shell would interpret with 2, also when a link or the working directory leads there.
+// Help and version come before anything is looked at; another word beginning with "-", also as a
+// base, is refused with the usage. Every word is settled before any directory is made: a file or a
+// path below one is refused with 2, a way that someone else may change with 1 (naming it, its owner
+// and mode), a path the shell would interpret with 2, also when a link or the working directory
+// leads there.
 TEST(CommandLine, RefusalsBeforeAnyDirectoryIsMade) {
     std::string t = MakeTempDir(), first = t + "/first", usage = Msg(MSG_USAGE, "setup"), version = "setup 3.01.67\n";
     ASSERT_EQ(0, Sh("cd " + t + " && touch file && mkdir -p real theirs 'a b' && chown 65534:54321 theirs &&"
@@ -157,8 +158,8 @@ TEST(FreeSpace, SizeFiguresAndOldDirectories) {
     EXPECT_EQ(c.Say("500\n", 1000, 1000, "1", "579"), "passed");
 }
 
-// Moves from /usr (an overlay of the child's own) to another spelling of it, to another base, on within
-// that file system and back, and a first installation's layout under a base, give back every
+// Moves from /usr (an overlay of the child's own) to another spelling of it, to another base, on
+// within that file system and back, and a first installation's layout under a base, give back every
 // allocator node they took.
 TEST(Move, ReleasesWhatItTook) {
     std::string t = MakeTempDir(), cur = "/usr";

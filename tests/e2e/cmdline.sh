@@ -7,9 +7,9 @@
 # The medium asks for 1000 (install) and 500 (work area): with the margin of 40, 1040 and 540.
 MEDIUM=$(make_medium sized --whole --isize 1000 --tsize 500)
 
-# Many command lines, each stopped by a too small install area before any change: the words, the status,
-# whether the earlier log was left as it was (1: a run that began none of its work), and the base, refused
-# path or version. Then bases from links, and a user who is not root.
+# Many command lines, each stopped by a too small install area before any change: the words, the
+# status, whether the earlier log was left as it was (1: a run that began none of its work), and the
+# base, refused path or version. Then bases from links, and a user who is not root.
 SEED=$(seed_df 5000 100) PROGRAM=/bin/bash
 IFS= read -r -d '' CASES <<'SCRIPT' || :
 echo kept >/tmp/setup.log
@@ -120,8 +120,8 @@ ie: 1. Use /new_work_area_path in place of /tmp
 NOSPACE='ERROR: there is not enough free space for the installation; nothing was installed.'
 NOSIZE='ERROR: the size file /mnt/cd' UNREAD=' is missing or cannot be read; nothing was installed.'
 NODET='Could not determine how much space needed for install, missing isize.' WA=/tmp/VarenInstall
-# NAME|SEED (bash)|LANG|WORDS OF THE MESSAGE|ITS ARGUMENTS (empty: it passes)|THE REFUSAL ON STANDARD ERROR.
-# The work area is tested first; a probe of 17 or less means a full area.
+# NAME|SEED (bash)|LANG|WORDS OF THE MESSAGE|ITS ARGUMENTS (empty: it passes)|THE REFUSAL ON
+# STANDARD ERROR. The work area is tested first; a probe of 17 or less means a full area.
 while IFS='|' read -r name seed lang words args refusal; do
     fresh
     SEED=$(eval "$seed")

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Whole runs that install: a first installation step by step, first installations under /opt and
-# the spooler detection, moves of an earlier installation, the questions (running programs, a daemon).
+# Whole runs that install: a first installation step by step, first installations under /opt and the
+# spooler detection, moves of an earlier installation, the questions (running programs, a daemon).
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 shopt -s extglob
@@ -29,8 +29,8 @@ expect_script() {
     sh -n "$R$1" || fail "$1 is no valid shell script"
 }
 
-# ---- a first installation on an LPRng host over a stale work area; the wrapper run after it (the LPRng
-# branch under a real lpd: lprng.sh)
+# ---- a first installation on an LPRng host over a stale work area; the wrapper run after it (the
+# LPRng branch under a real lpd: lprng.sh)
 SEED="$SPOOLER_LPRNG
 mkdir -p /usr/share/printconf/util $W/stale"
 AFTER='cd /var/tmp && /usr/bin/tvadmin -x >/tmp/e2e.tvadmin'
@@ -108,9 +108,10 @@ spooler_bsd|echo "$BSD; mkdir -p /usr/share/printconf/util"| BSD |775
 taken_up|echo "$BSD; mkdir -m 755 /usr/Varen; echo 1 >/usr/Varen/tvxx.first"| BSD |775
 CASES
 
-# ---- moves of an earlier installation across file systems (copy, commit the link, remove the old copy
-# last) and within one (a rename), or none: other spellings of the place, upgrades where it is.
-# NAME|SEED (bash)|ARGUMENTS|APP AFTERWARDS|LINK AT /usr/Varen/tvxx ("-": none)|LOG (expect_log)|GONE
+# ---- moves of an earlier installation across file systems (copy, commit the link, remove the old
+# copy last) and within one (a rename), or none: other spellings of the place, upgrades where it is.
+# NAME|SEED (bash)|ARGUMENTS|APP AFTERWARDS|LINK AT /usr/Varen/tvxx ("-": none)|LOG
+# (expect_log)|GONE
 MV="/usr/bin/mv -f -T" RM="/usr/bin/rm -rf " LN="/usr/bin/ln  -s" CPR="/usr/bin/cp -pr"
 while IFS='|' read -r name seed args app link order gone; do
     fresh

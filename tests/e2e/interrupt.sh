@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Whole runs (a first installation, an upgrade, moves to a tmpfs at /opt, from an overlay's lower layer and
-# back to /usr) stopped at each logged step by SIGKILL to setup alone, SIGINT to its group or SIGKILL to its
-# session, then run again: each rerun ends with 0 and leaves what an uninterrupted run leaves. Stand-ins in
-# /usr/sbin interrupt commands (leaving a copy or removal half done), strace the renames of setup itself.
-# INTERRUPT_MATRIX=full tries all three ways at every step (else they take turns); INTERRUPT_RUNS picks runs.
+# Whole runs (a first installation, an upgrade, moves to a tmpfs at /opt, from an overlay's lower
+# layer and back to /usr) stopped at each logged step by SIGKILL to setup alone, SIGINT to its group
+# or SIGKILL to its session, then run again: each rerun ends with 0 and leaves what an uninterrupted
+# run leaves. Stand-ins in /usr/sbin interrupt commands (leaving a copy or removal half done),
+# strace the renames of setup itself. INTERRUPT_MATRIX=full tries all three ways at every step (else
+# they take turns); INTERRUPT_RUNS picks runs.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need strace

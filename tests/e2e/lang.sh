@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Whole runs about the terminal's encoding and the language that LANG chooses, a forgotten base, output
-# that cannot be written, and the questions answered by options with standard input closed.
+# Whole runs about the terminal's encoding and the language that LANG chooses, a forgotten base,
+# output that cannot be written, and the questions answered by options with standard input closed.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need iconv
 MEDIUM=$(make_medium split2 --pieces 2)
 
-# Refusals only, in one sandbox. Per LANG the status and the start of the first line, bytes from 128 up in
-# octal (\351 is the word's own); the whole refusal kept for the comparison below. Then the status and
-# the lines of refusals and of output that cannot be written; nothing was made, locked or logged.
+# Refusals only, in one sandbox. Per LANG the status and the start of the first line, bytes from 128
+# up in octal (\351 is the word's own); the whole refusal kept for the comparison below. Then the
+# status and the lines of refusals and of output that cannot be written; nothing was made, locked or
+# logged.
 PROGRAM=/bin/bash
 IFS= read -r -d '' CASES <<'SCRIPT' || :
 echo kept >/tmp/setup.log
@@ -68,8 +69,8 @@ for l in en_US es_ES it_IT fr_FR de_DE pt_BR; do
     [ $l = en_US ] || [ "$iso" != "$utf" ] || fail "$l: the same bytes in both encodings"
 done
 
-# An old daemon's question answered by --yes on a French UTF-8 terminal, standard input closed: the notice
-# on the line after the dots, no question, the phases and the answer in UTF-8.
+# An old daemon's question answered by --yes on a French UTF-8 terminal, standard input closed: the
+# notice on the line after the dots, no question, the phases and the answer in UTF-8.
 DAEMON="$(seed_installation /usr)
 touch $A/TolvarD"
 SEED=$DAEMON ENVS=(LANG=fr_FR.UTF-8)
@@ -101,8 +102,8 @@ expect_eq "standard error" "$ERR" "$STOP"$'\303\251t\303\251 install\303\251.\n'
 expect_contains "log" "$LOG" $'\nstopped with status 4, nothing was installed: '"$ERR"
 expect_eq "old script kept" "$(file_text $A/VarenPrinttvxx)" "old"
 
-# The running programs: an earlier installation while tvqadmin runs, quit; a first installation while the
-# package list's tvadmin runs 2 s, waited for. The list is shown, the menu never.
+# The running programs: an earlier installation while tvqadmin runs, quit; a first installation
+# while the package list's tvadmin runs 2 s, waited for. The list is shown, the menu never.
 LIST=$'\nThe following processes are running.\nThe installer can not continue until these terminate:\n'
 for c in "quit|/usr|tvqadmin 60|--running=quit|4" "wait||tvadmin 2|--running=wait|0"; do
     IFS='|' read -r name base prog word status <<<"$c"

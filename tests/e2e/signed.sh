@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Signed media on hosts that trust keys: the checksum file covers all that runs, reads or is copied; the proof
-# rule over gpgv's status lines; key files judged alone; the release record and downgrades; the host's installer
-# from the Debian package (when scripts/build-deb made it) with --medium.
+# Signed media on hosts that trust keys: the checksum file covers all that runs, reads or is copied;
+# the proof rule over gpgv's status lines; key files judged alone; the release record and
+# downgrades; the host's installer from the Debian package (when scripts/build-deb made it) with
+# --medium.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need gpg gpgv

@@ -183,8 +183,7 @@ TEST_F(PkgListTest, SedValuesAndTheTemporaryFile) {
     EXPECT_TRUE(ReadFile(a + "/script") == "z two three NEW\n" && !Exists(tmp));
 }
 
-// Release conditions compare the running system's release as strings (not as versions), and
-// chain.
+// Release conditions compare the running system's release as strings (not as versions), and chain.
 TEST_F(PkgListTest, ReleaseConditions) {
     struct utsname host {};
     ASSERT_EQ(0, uname(&host));
@@ -205,9 +204,9 @@ TEST_F(PkgListTest, ReleaseConditions) {
     EXPECT_TRUE(!InApp("b") && InApp("d"));
 }
 
-// Lines lacking a word are skipped with a WARNING and the list goes on (a complete condition
-// alone is no such line); an odd last attribute word is left alone; "tool<TAB>mode" (a tab is part
-// of a word) and a shell word after a sed value: skipped. In a child, which keeps the skipped lines.
+// Lines lacking a word are skipped with a WARNING and the list goes on (a complete condition alone
+// is no such line); an odd last attribute word is left alone; "tool<TAB>mode" (a tab is part of a
+// word) and a shell word after a sed value: skipped. In a child, which keeps the skipped lines.
 TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) {
     EXPECT_EQ(0, RunInChild([&] {
                   return RunList("c\ndirto tree\nv\nv <\nv >= 0 v\ncheckps\nnewdir\nt\nm\nc a mode\n"
@@ -260,8 +259,8 @@ TEST(SedScript, WhatMayReachTheCommandLine) {
         EXPECT_FALSE(IsSafeSedScript(unsafe)) << unsafe;
 }
 
-// ---- The interface scripts' branches that whole runs under CUPS and LPRng (cups_test.sh, lprng.sh) do not
-// reach: System V, BSD, the flags' last word.
+// ---- The interface scripts' branches that whole runs under CUPS and LPRng (cups_test.sh,
+// lprng.sh) do not reach: System V, BSD, the flags' last word.
 
 // A stand-in print tool: records "CALLn:" and its arguments, directory, argument files' content,
 // job variables and standard input in R/record; fails until call number succeedAt.

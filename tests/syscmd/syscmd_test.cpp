@@ -312,9 +312,9 @@ TEST_F(Query, DiskSpaceAndUsage) {
 
 class Log : public Run {}; // logging on, no log yet
 
-// One descriptor for the whole run: a second name, a rename or a new file at the path change nothing.
-// A new run removes its own earlier log, moves anything else at the path aside (said once in the log) and makes
-// the log anew, mode 0644 whatever the umask.
+// One descriptor for the whole run: a second name, a rename or a new file at the path change
+// nothing. A new run removes its own earlier log, moves anything else at the path aside (said once
+// in the log) and makes the log anew, mode 0644 whatever the umask.
 TEST_F(Log, TheRunsOwnFromFirstLineToLast) {
     PutLogMsg("run %d\n", 1);
     link(LOG, "/tmp/second"), rename(LOG, "/tmp/moved"), WriteFile(LOG, "forged\n", 0666);
@@ -341,8 +341,8 @@ TEST_F(Log, TheRunsOwnFromFirstLineToLast) {
                     (st.st_mode & 07777) == 0644 && !Exists("/tmp/through-link")) << kind;
     }
     umask(old);
-    // A run that is not root leaves root's log (a file, a FIFO) as it was, says so once and goes on.
-    // Later writes never reach or close descriptor 0.
+    // A run that is not root leaves root's log (a file, a FIFO) as it was, says so once and goes
+    // on. Later writes never reach or close descriptor 0.
     std::string in = dir + "/stdin";
     WriteFile(in, "");
     for (int kind = 0; kind < 2; kind++) {
