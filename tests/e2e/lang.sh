@@ -60,13 +60,10 @@ kept cannot access '/run/VarenInstall.lock': No such file or directory
 cannot access '/var/tmp/e2e.w': No such file or directory
 EOF
 expect_eq "refusals" "$OUT" "$WANT"
-# Each whole refusal in UTF-8 is its ISO 8859-1 form converted, but for the word, unchanged in both.
-WORD=$'--x\xe9'
-for l in en_US es_ES it_IT fr_FR de_DE pt_BR; do
+W=$'--x\xe9' # each whole refusal in UTF-8 is its ISO 8859-1 form converted, but for the word
+for l in es_ES it_IT fr_FR de_DE pt_BR; do
     iso=$(file_text "/tmp/e2e.$l.ISO-8859-1") utf=$(file_text "/tmp/e2e.$l.UTF-8")
-    want=$(printf '%s' "${iso//"$WORD"/@W@}" | iconv -f ISO-8859-1 -t UTF-8)
-    expect_eq "refusal in $l.UTF-8" "$utf" "${want//@W@/"$WORD"}"
-    [ $l = en_US ] || [ "$iso" != "$utf" ] || fail "$l: the same bytes in both encodings"
+    expect_eq "$l.UTF-8" "${utf//"$W"/@}" "$(printf '%s' "${iso//"$W"/@}" | iconv -f ISO-8859-1 -t UTF-8)"
 done
 
 # An old daemon's question answered by --yes on a French UTF-8 terminal, standard input closed: the
@@ -79,8 +76,6 @@ expect_status 0
 expect_nodes $A/vsf f 4755
 expect_contains "standard output" "$OUT" $'.\r\nSi un logiciel d\'impression Varen'
 expect_contains "standard output" "$OUT" $'tvxx\r\nR\303\251ponse oui donn\303\251e par --yes : l\'installation'
-
-
 expect_contains "standard output" "$OUT" $'. v\303\251rification du support .'
 expect_lacks "standard output" "$OUT" "Souhaitez-vous"
 
