@@ -219,7 +219,7 @@ menu_quit|run 60|2\n||4|1|no
 menu_other_then_quit_spanish|run 60|x\n2\n|es_ES|4|2|no
 menu_wait_then_go_on|run 2|1\n||0|1|yes
 continue_again_yes|TolvarDStop|maybe\nY\n\nyes\n||0|4|yes
-continue_n_spanish|TolvarD|s\nn\n|es_ES|4|2|no
+continue_no_spanish|TolvarD|s\nno\n|es_ES|4|2|no
 continue_long_line|TolvarD|LONG||0|2|yes
 CASES
 
