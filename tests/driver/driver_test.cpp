@@ -55,40 +55,39 @@ TEST(CommandLine, KeywordsAndWorkAreaDirectories) {
     EXPECT_TRUE(run.status == 2 && run.err == Msg(MSG_NOT_DIRECTORY, (t + "/file").c_str())) << run.status << run.err;
 }
 
-// Help and version before anything is looked at; any other word beginning with "-", also as a base,
-// refused with the usage on standard error; words after -v never read.
-TEST(CommandLine, OptionsAndTheUsage) {
-    std::string t = MakeTempDir(), usage = Msg(MSG_USAGE, "setup"), no = t + "/no", version = "setup 3.01.67\n";
+// Help and version come before anything is looked at; another word beginning with "-", also as a
+// base, is refused with the usage. Every word is settled before any directory is made: a file or a
+// path below one is refused with 2, a way that someone else may change with 1 (naming it, its owner
+// and mode), a path the shell would interpret with 2, also when a link or the working directory
+// leads there.
+TEST(CommandLine, RefusalsBeforeAnyDirectoryIsMade) {
+    std::string t = MakeTempDir(), first = t + "/first", usage = Msg(MSG_USAGE, "setup"), version = "setup 3.01.67\n";
+    ASSERT_EQ(0, Sh("cd " + t + " && touch file && mkdir -p real theirs 'a b' && chown 65534:54321 theirs &&"
+                    " chmod 7755 theirs && ln -s real link && ln -s 'a b' ab"));
     auto refused = [&](const char *word) { return Msg(MSG_UNKNOWN_OPTION, word, word) + usage; };
-    const struct { std::vector<std::string> args; int status; std::string out, err; } rows[] = {
-        {{"--help"}, 0, usage, ""}, {{"install", "/opt", "-h", no}, 0, usage, ""},
-        {{"--version", "-x"}, 0, "", version}, {{"-v", "--help"}, 0, "", version},
-        {{no, "-x", "-y", "--help"}, 0, usage, ""}, {{no, "-x"}, 2, "", refused("-x")},
-        {{t + "/made", "-v", "-x"}, 0, "", version}, {{"install", "-v"}, 2, "", refused("-v")},
-        {{"install", "--help"}, 2, "", refused("--help")}, {{"-"}, 2, "", refused("-")}};
+    auto unsafe = [](const std::string &path) { return Msg(MSG_UNSAFE_PATH, path.c_str()); };
+    const std::string notDir = Msg(MSG_NOT_DIRECTORY, (t + "/file").c_str()), ab = t + "/a b";
+    const struct { std::vector<std::string> args; std::string cwd; int status; std::string out, err; } rows[] = {
+        {{"--help"}, "/", 0, usage, ""}, {{"install", "/opt", "-h", first}, "/", 0, usage, ""},
+        {{"--version", "-x"}, "/", 0, "", version}, {{"-v", "--help"}, "/", 0, "", version},
+        {{first, "-x", "-y", "--help"}, "/", 0, usage, ""}, {{first, "-x"}, "/", 2, "", refused("-x")},
+        {{"install", "--help"}, "/", 2, "", refused("--help")}, {{"-"}, "/", 2, "", refused("-")},
+        {{first, t + "/file"}, "/", 2, "", notDir}, {{first, "install", t + "/file/base"}, "/", 2, "", notDir},
+        {{first, "install", t + "/theirs/base"}, "/", 1, "",
+         Msg(MSG_UNSAFE_DIR, (t + "/theirs").c_str(), "nobody", "54321", "drwsr-sr-t")},
+        {{first, ab}, "/", 2, unsafe(ab), ""}, {{"rel"}, ab, 2, unsafe(ab + "/rel"), ""},
+        {{t + "/ab"}, "/", 2, unsafe(ab), ""}};
     for (const auto &r : rows) {
-        ChildRun run = Parse(r.args);
+        ChildRun run = Parse(r.args, r.cwd);
         EXPECT_TRUE(run.status == r.status && run.out == r.out && run.err == r.err) << r.args[0] << run.out << run.err;
     }
-    EXPECT_TRUE(!Exists(no) && Exists(t + "/made"));
-}
-
-// Every word is settled before any directory is made: one that is a file or lies below one is refused
-// with status 2, one on a way that someone else may change with status 1, naming it, its owner and
-// mode. Links are resolved; a relative word joins a working directory of any length up to PATH_MAX.
-TEST(CommandLine, DirectoriesSettledFirst) {
-    std::string t = MakeTempDir(), first = t + "/first";
-    ASSERT_EQ(0, Sh("cd " + t + " && touch file && mkdir -p real theirs && chown 65534:54321 theirs &&"
-                    " chmod 7755 theirs && ln -s real link"));
-    const struct { std::vector<std::string> args; int status; std::string err; } rows[] = {
-        {{first, t + "/file"}, 2, Msg(MSG_NOT_DIRECTORY, (t + "/file").c_str())},
-        {{first, "install", t + "/file/base"}, 2, Msg(MSG_NOT_DIRECTORY, (t + "/file").c_str())},
-        {{first, "install", t + "/theirs/base"}, 1,
-         Msg(MSG_UNSAFE_DIR, (t + "/theirs").c_str(), "nobody", "54321", "drwsr-sr-t")}};
-    for (const auto &r : rows) {
-        ChildRun run = Parse(r.args);
-        EXPECT_TRUE(run.status == r.status && run.err == r.err && !Exists(first)) << run.err;
+    for (std::string bad : {"/o$(id)", "/o`id`", "/o'", "/o\"", "/o\\x", "/o*", "/o?", "/o[a]", "/o&", "/o|x",
+                            "/o>x", "/o<x", "/o~", "/o#", "/o!", "/o{a}", "/o(", "/o\tx", "/o\nx", "/o^"}) {
+        ChildRun run = Parse({"install", bad, first});
+        EXPECT_TRUE(run.status == 2 && run.out == unsafe(bad)) << bad;
     }
+    EXPECT_FALSE(Exists(first));
+    // Links are resolved; a relative word joins a working directory of any length up to PATH_MAX.
     EXPECT_EQ(Parse({"link", "install", "link/Varen"}, t).out,
               "work=" + t + "/real/VarenInstall created=0 base=" + t + "/real");
     for (size_t length : {511, 512, 513, 4090}) { // made and used below it, or the directory itself
@@ -99,24 +98,6 @@ TEST(CommandLine, DirectoriesSettledFirst) {
         ASSERT_EQ(0, Sh("mkdir -p " + cwd));
         EXPECT_EQ(Parse({word}, cwd).out,
                   "work=" + cwd + dir + "/VarenInstall created=" + std::to_string(dir.size() / 4) + " base=(none)");
-    }
-}
-
-TEST(CommandLine, UnsafePathsAreRefusedBeforeAnyIsUsed) {
-    std::string t = MakeTempDir();
-    auto refusal = [](const std::string &path) { return Msg(MSG_UNSAFE_PATH, path.c_str()); };
-    ChildRun run = Parse({t + "/first", t + "/a b"});
-    EXPECT_TRUE(run.status == 2 && run.out == refusal(t + "/a b") && !Exists(t + "/first")) << run.out;
-    mkdir((t + "/a b").c_str(), 0755);
-    run = Parse({"rel"}, t + "/a b"); // a relative path joined to an unsafe working directory
-    EXPECT_TRUE(run.status == 2 && run.out == refusal(t + "/a b/rel")) << run.out;
-    symlink("a b", (t + "/link").c_str()); // a safe word that leads there
-    run = Parse({t + "/link"});
-    EXPECT_TRUE(run.status == 2 && run.out == refusal(t + "/a b")) << run.out;
-    for (std::string bad : {"/o$(id)", "/o`id`", "/o'", "/o\"", "/o\\x", "/o*", "/o?", "/o[a]", "/o&", "/o|x",
-                            "/o>x", "/o<x", "/o~", "/o#", "/o!", "/o{a}", "/o(", "/o\tx", "/o\nx", "/o^"}) {
-        run = Parse({"install", bad, t + "/first"});
-        EXPECT_TRUE(run.status == 2 && run.out == refusal(bad) && !Exists(t + "/first")) << bad;
     }
 }
 
@@ -177,8 +158,8 @@ TEST(FreeSpace, SizeFiguresAndOldDirectories) {
     EXPECT_EQ(c.Say("500\n", 1000, 1000, "1", "579"), "passed");
 }
 
-// Moves from /usr (an overlay of the child's own) to another spelling of it, to another base, on within
-// that file system and back, and a first installation's layout under a base, give back every
+// Moves from /usr (an overlay of the child's own) to another spelling of it, to another base, on
+// within that file system and back, and a first installation's layout under a base, give back every
 // allocator node they took.
 TEST(Move, ReleasesWhatItTook) {
     std::string t = MakeTempDir(), cur = "/usr";

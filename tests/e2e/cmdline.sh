@@ -7,13 +7,13 @@
 # The medium asks for 1000 (install) and 500 (work area): with the margin of 40, 1040 and 540.
 MEDIUM=$(make_medium sized --whole --isize 1000 --tsize 500)
 
-# Many command lines, each stopped by a too small install area before any change: the words, the status,
-# whether the earlier log was left as it was (1: a run that began none of its work), and the base, refused
-# path or version. Then bases from links, and a user who is not root.
+# Many command lines, each stopped by a too small install area before any change: the words, the
+# status, whether the earlier log was left as it was (1: a run that began none of its work), and the
+# base, refused path or version. Then bases from links, and a user who is not root.
 SEED=$(seed_df 5000 100) PROGRAM=/bin/bash
 IFS= read -r -d '' CASES <<'SCRIPT' || :
 echo kept >/tmp/setup.log
-for w in --help -h --version -x; do
+for w in --help -x; do
     /mnt/cd/setup "$w" >/tmp/e2e.out 2>/tmp/e2e.err
     echo "$w $? $(head -n 1 /tmp/e2e.out)|$(head -n 1 /tmp/e2e.err)"
 done
@@ -26,8 +26,8 @@ base() {
         -e "s/^ERROR: the path \(.*\) contains .*/refused \"\1\"/p" \
         -e "s/^ERROR: \(.*\) is not an option .*/option \1/p")"
 }
-for b in /opt /opt/ /opt/Varen /opt/Varen/ /opt/Varen/tvxx /opt/Varen/tvxx// /opt/tvxx-suite \
-    /opt/Varen-2026 /opt/Varen-2026/Varen/tvxx "" -v "/opt;touch /tmp/e2e.pwned"; do base install "$b"; done
+for b in /opt /opt/Varen/ /opt/Varen/tvxx// /opt/tvxx-suite /opt/Varen-2026 /opt/Varen-2026/Varen/tvxx "" -v \
+    "/opt;touch /tmp/e2e.pwned"; do base install "$b"; done
 base ""
 base -v
 base /var/tmp/e2e-new -v
@@ -54,15 +54,10 @@ SCRIPT
 run bases -c "$CASES"
 expect_status 0
 expect_eq "bases" "$OUT" '--help 0 Usage: setup [WORKDIR] [install BASE] [--medium DIR] [--allow-downgrade] [-v]|
--h 0 Usage: setup [WORKDIR] [install BASE] [--medium DIR] [--allow-downgrade] [-v]|
---version 0 |setup 3.01.67
 -x 2 |ERROR: -x is not an option in this place; a directory whose name begins with "-" is written ./-x
 kept cannot access '\''/run/VarenInstall.lock'\'': No such file or directory
 [install][/opt] 1 0 /opt
-[install][/opt/] 1 0 /opt
-[install][/opt/Varen] 1 0 /opt
 [install][/opt/Varen/] 1 0 /opt
-[install][/opt/Varen/tvxx] 1 0 /opt
 [install][/opt/Varen/tvxx//] 1 0 /opt
 [install][/opt/tvxx-suite] 1 0 /opt/tvxx-suite
 [install][/opt/Varen-2026] 1 0 /opt/Varen-2026
@@ -115,18 +110,11 @@ expect_nodes $A/vsf f 4755
 expect_eq "tvqadmin calls" "$(file_text /tmp/e2e.calls)" "tvqadmin -upgrade LANG=fr_FR cwd=/usr
 tvqadmin -clean LANG=fr_FR cwd=/usr"
 
-# shellcheck disable=SC2016 # a literal command in backquotes
-MSG49='There isn'\''t enough space in /tmp/VarenInstall to perform the installation activities. '\
-'The temporary work area should be at least 5.400000e+02 bytes. Restart the installation procedure '\
-'using a work area that has enough space. 
-ie: 1. Use /new_work_area_path in place of /tmp
-    2. Run `setup /new_work_area_path`
-'
 NOSPACE='ERROR: there is not enough free space for the installation; nothing was installed.'
 NOSIZE='ERROR: the size file /mnt/cd' UNREAD=' is missing or cannot be read; nothing was installed.'
 NODET='Could not determine how much space needed for install, missing isize.' WA=/tmp/VarenInstall
-# NAME|SEED (bash)|LANG|WORDS OF THE MESSAGE|ITS ARGUMENTS (empty: it passes)|THE REFUSAL ON STANDARD ERROR.
-# The work area is tested first; a probe of 17 or less means a full area.
+# NAME|SEED (bash)|LANG|WORDS OF THE MESSAGE|ITS ARGUMENTS (empty: it passes)|THE REFUSAL ON
+# STANDARD ERROR. The work area is tested first; a probe of 17 or less means a full area.
 while IFS='|' read -r name seed lang words args refusal; do
     fresh
     SEED=$(eval "$seed")
@@ -135,14 +123,11 @@ while IFS='|' read -r name seed lang words args refusal; do
     [ -n "$words" ] || { expect_status 0; expect_nodes $A/vsf f 4755; expect_dots_of_full_run; continue; }
     expect_status 1
     for w in "$words" $args; do expect_contains "standard output" "$OUT" "$w"; done
-    [ "$name" != work_short ] || expect_eq "standard output" "$OUT" "$MSG49"
     expect_eq "standard error" "$ERR" "$(printf '%b' "$refusal")"$'\n'
     expect_eq "log" "$LOG" "${FIRST_LINE_ONLY}stopped with status 1, nothing was installed: $ERR"
     expect_absent $W /usr/Varen
 done <<CASES
 work_short|seed_df 539 100||The temporary work area should be at least|$WA 5.400000e+02|$NOSPACE
-work_short_french|seed_df 539 5000|fr_FR.ISO8859-1|La zone de travail temporaire|$WA 5.400000e+02|\
-ERREUR : espace libre insuffisant pour l'installation ; rien n'a \351t\351 install\351.
 install_short|seed_df 540 1039||The install area should be at least|/usr 1.040000e+03|$NOSPACE
 install_short_german|seed_df 540 1039|ge_GE|Der Installationsbereich sollte mindestens|/usr 1.040000e+03|\
 FEHLER: nicht gen\374gend freier Platz f\374r die Installation; es wurde nichts installiert.

@@ -1,16 +1,10 @@
 #!/usr/bin/env bash
-# Whole runs interrupted at every step their log names, then run again: a first installation, an upgrade in
-# place, a move to a tmpfs at /opt, a move whose installation lies in an overlay's lower layer (where a
-# directory cannot be renamed) and a move back to /usr. Each run is stopped at a step in one of three ways:
-# SIGKILL to setup alone (the command it ran goes on, holding the run lock), SIGINT to its process group
-# (setup passes it on to the command and stops) or SIGKILL to its whole session (setup and its command).
-# Then the same command runs again (and, in the full matrix, a plain setup): each ends with status 0 and
-# leaves what an uninterrupted run leaves (checksum lists of the installation with its queue files and edited
-# configuration, the spool, the link), nothing of the move, no work area, no process.
-# Commands are interrupted through stand-ins in /usr/sbin (found before /usr/bin), which first leave a tree
-# copy or removal half done; the renames setup makes itself through strace's signal injection.
-# By default every step is interrupted once, the three ways taking turns; INTERRUPT_MATRIX=full interrupts
-# every step in all three ways; INTERRUPT_RUNS names the runs to try. The result table goes to standard output.
+# Whole runs (a first installation, an upgrade, moves to a tmpfs at /opt, from an overlay's lower
+# layer and back to /usr) stopped at each logged step by SIGKILL to setup alone, SIGINT to its group
+# or SIGKILL to its session, then run again: each rerun ends with 0 and leaves what an uninterrupted
+# run leaves. Stand-ins in /usr/sbin interrupt commands (leaving a copy or removal half done),
+# strace the renames of setup itself. INTERRUPT_MATRIX=full tries all three ways at every step (else
+# they take turns); INTERRUPT_RUNS picks runs.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need strace

@@ -1,24 +1,24 @@
 #!/usr/bin/env bash
-# Whole runs about the terminal's encoding and the language that LANG chooses, a forgotten base, output
-# that cannot be written, and the questions answered by options with standard input closed.
+# Whole runs about the terminal's encoding and the language that LANG chooses, a forgotten base,
+# output that cannot be written, and the questions answered by options with standard input closed.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need iconv
 MEDIUM=$(make_medium split2 --pieces 2)
 
-# Refusals only, in one sandbox. Per LANG the status and the start of the first line, bytes from 128 up in
-# octal (\351 is the word's own); the whole refusal kept for the comparison below. Then the status and
-# the lines of refusals and of output that cannot be written; nothing was made, locked or logged.
+# Refusals only, in one sandbox. Per LANG the status and (ISO 8859-1) the start of the first line,
+# bytes from 128 up in octal (\351 is the word's own); the whole refusal kept for the comparison
+# below. Then the status and the lines of refusals and of output that cannot be written; nothing was
+# made, locked or logged.
 PROGRAM=/bin/bash
 IFS= read -r -d '' CASES <<'SCRIPT' || :
 echo kept >/tmp/setup.log
-for v in {en_US,es_ES,it_IT,fr_FR,de_DE,pt_BR}.{UTF-8,ISO-8859-1} es_MX it_CH@euro fr_CA.utf8 ge_GE pr_BR C; do
+for v in {en_US,es_ES,it_IT,fr_FR,de_DE,pt_BR}.{UTF-8,ISO-8859-1}; do # other forms of LANG: nls_test
     LANG=$v /mnt/cd/setup $'--x\xe9' 2>"/tmp/e2e.$v"; printf '%s %s ' "$v" $?
-    head -n 1 "/tmp/e2e.$v" | cut -b 1-38 | sed -n 'l 0'
+    [ "${v#*.}" = UTF-8 ] || head -n 1 "/tmp/e2e.$v" | cut -b 1-38 | sed -n 'l 0' # UTF-8: compared below
 done
 say() { "$@" >/tmp/e2e.out 2>/tmp/e2e.err; echo "$? $(head -n 1 /tmp/e2e.out)|$(cut -b 1-60 /tmp/e2e.err | head -2)"; }
 say /mnt/cd/setup /var/tmp/e2e.w install
-say /mnt/cd/setup install
 for w in --help "/a b"; do /mnt/cd/setup "$w" >/dev/full 2>/tmp/e2e.err; echo "$w $? $(cat /tmp/e2e.err)"; done
 for w in -v --bogus /etc/passwd; do /mnt/cd/setup $w 2>/dev/full >/tmp/e2e.out; echo "$w $? $(cat /tmp/e2e.out)"; done
 LANG=de_DE.UTF-8 /mnt/cd/setup -v 2>/dev/full | sed -n 'l 0'
@@ -30,26 +30,12 @@ SCRIPT
 run refusals -c "$CASES"
 expect_status 0
 IFS= read -r -d '' WANT <<'EOF' || :
-en_US.UTF-8 2 ERROR: --x\351 is not an option in this p$
-en_US.ISO-8859-1 2 ERROR: --x\351 is not an option in this p$
-es_ES.UTF-8 2 ERROR: --x\351 no es una opci\303\263n en este $
-es_ES.ISO-8859-1 2 ERROR: --x\351 no es una opci\363n en este l$
-it_IT.UTF-8 2 ERRORE: --x\351 non \303\250 un'opzione in ques$
-it_IT.ISO-8859-1 2 ERRORE: --x\351 non \350 un'opzione in quest$
-fr_FR.UTF-8 2 ERREUR : --x\351 n'est pas une option \303\240 $
-fr_FR.ISO-8859-1 2 ERREUR : --x\351 n'est pas une option \340 c$
-de_DE.UTF-8 2 FEHLER: --x\351 ist an dieser Stelle kein$
-de_DE.ISO-8859-1 2 FEHLER: --x\351 ist an dieser Stelle kein$
-pt_BR.UTF-8 2 ERRO: --x\351 n\303\243o \303\251 uma op\303\247\303\243o neste l$
-pt_BR.ISO-8859-1 2 ERRO: --x\351 n\343o \351 uma op\347\343o neste lugar$
-es_MX 2 ERROR: --x\351 no es una opci\363n en este l$
-it_CH@euro 2 ERRORE: --x\351 non \350 un'opzione in quest$
-fr_CA.utf8 2 ERREUR : --x\351 n'est pas une option \303\240 $
-ge_GE 2 FEHLER: --x\351 ist an dieser Stelle kein$
-pr_BR 2 ERRO: --x\351 n\343o \351 uma op\347\343o neste lugar$
-C 2 ERROR: --x\351 is not an option in this p$
-2 |ERROR: install must be followed by the base to install into,
-Usage: setup [WORKDIR] [install BASE] [--medium DIR] [--allo
+en_US.UTF-8 2 en_US.ISO-8859-1 2 ERROR: --x\351 is not an option in this p$
+es_ES.UTF-8 2 es_ES.ISO-8859-1 2 ERROR: --x\351 no es una opci\363n en este l$
+it_IT.UTF-8 2 it_IT.ISO-8859-1 2 ERRORE: --x\351 non \350 un'opzione in quest$
+fr_FR.UTF-8 2 fr_FR.ISO-8859-1 2 ERREUR : --x\351 n'est pas une option \340 c$
+de_DE.UTF-8 2 de_DE.ISO-8859-1 2 FEHLER: --x\351 ist an dieser Stelle kein$
+pt_BR.UTF-8 2 pt_BR.ISO-8859-1 2 ERRO: --x\351 n\343o \351 uma op\347\343o neste lugar$
 2 |ERROR: install must be followed by the base to install into,
 Usage: setup [WORKDIR] [install BASE] [--medium DIR] [--allo
 --help 1 setup: write error on standard output: No space left on device
@@ -68,17 +54,14 @@ kept cannot access '/run/VarenInstall.lock': No such file or directory
 cannot access '/var/tmp/e2e.w': No such file or directory
 EOF
 expect_eq "refusals" "$OUT" "$WANT"
-# Each whole refusal in UTF-8 is its ISO 8859-1 form converted, but for the word, unchanged in both.
-WORD=$'--x\xe9'
+W=$'--x\xe9' # each whole refusal in UTF-8 is its ISO 8859-1 form converted, but for the word
 for l in en_US es_ES it_IT fr_FR de_DE pt_BR; do
     iso=$(file_text "/tmp/e2e.$l.ISO-8859-1") utf=$(file_text "/tmp/e2e.$l.UTF-8")
-    want=$(printf '%s' "${iso//"$WORD"/@W@}" | iconv -f ISO-8859-1 -t UTF-8)
-    expect_eq "refusal in $l.UTF-8" "$utf" "${want//@W@/"$WORD"}"
-    [ $l = en_US ] || [ "$iso" != "$utf" ] || fail "$l: the same bytes in both encodings"
+    expect_eq "$l.UTF-8" "${utf//"$W"/@}" "$(printf '%s' "${iso//"$W"/@}" | iconv -f ISO-8859-1 -t UTF-8)"
 done
 
-# An old daemon's question answered by --yes on a French UTF-8 terminal, standard input closed: the notice
-# on the line after the dots, no question, the phases and the answer in UTF-8.
+# An old daemon's question answered by --yes on a French UTF-8 terminal, standard input closed: the
+# notice on the line after the dots, no question, the phases and the answer in UTF-8.
 DAEMON="$(seed_installation /usr)
 touch $A/TolvarD"
 SEED=$DAEMON ENVS=(LANG=fr_FR.UTF-8)
@@ -87,8 +70,6 @@ expect_status 0
 expect_nodes $A/vsf f 4755
 expect_contains "standard output" "$OUT" $'.\r\nSi un logiciel d\'impression Varen'
 expect_contains "standard output" "$OUT" $'tvxx\r\nR\303\251ponse oui donn\303\251e par --yes : l\'installation'
-
-
 expect_contains "standard output" "$OUT" $'. v\303\251rification du support .'
 expect_lacks "standard output" "$OUT" "Souhaitez-vous"
 
@@ -110,8 +91,8 @@ expect_eq "standard error" "$ERR" "$STOP"$'\303\251t\303\251 install\303\251.\n'
 expect_contains "log" "$LOG" $'\nstopped with status 4, nothing was installed: '"$ERR"
 expect_eq "old script kept" "$(file_text $A/VarenPrinttvxx)" "old"
 
-# The running programs: an earlier installation while tvqadmin runs, quit; a first installation while the
-# package list's tvadmin runs 2 s, waited for. The list is shown, the menu never.
+# The running programs: an earlier installation while tvqadmin runs, quit; a first installation
+# while the package list's tvadmin runs 2 s, waited for. The list is shown, the menu never.
 LIST=$'\nThe following processes are running.\nThe installer can not continue until these terminate:\n'
 for c in "quit|/usr|tvqadmin 60|--running=quit|4" "wait||tvadmin 2|--running=wait|0"; do
     IFS='|' read -r name base prog word status <<<"$c"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # shellcheck disable=SC2016 # a literal "$" in the sandbox's bash text
-# Hosts a little less plain, where the next run must still finish: a first installation killed right after
-# its link step twice, then run again; the entry at a link's place that is none of the suite's; an application
-# directory that is a volume of its own (moved away: refused; empty: filled) or holds something else, a
-# dangling link there; a move to a file system too small for it; a read-only work area; a failing command.
+# Hosts a little less plain, where the next run must still finish: a first installation killed right
+# after its link step twice, then run again; the entry at a link's place that is none of the
+# suite's; an application directory that is a volume of its own (moved away: refused; empty: filled)
+# or holds something else, a dangling link there; a move to a file system too small for it; a
+# read-only work area; a failing command.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need mkfs.ext4
@@ -11,8 +12,8 @@ SRC=$SCRATCH_ROOT/rerun-src && cp -a -- "$FIXTURE_COPY" "$SRC" &&
     echo "newdir log mode 2775 group lp link /var/log/varen-tvxx" >>"$SRC/pkg/pkg.list"
 MEDIUM=$(make_medium link)
 L=/var/log/varen-tvxx
-# A stand-in chmod (found before /usr/bin) that kills setup when it makes tvrtvxxtty set-user-id, the step
-# after the link's, while /var/tmp/e2e.kill is there.
+# A stand-in chmod (found before /usr/bin) that kills setup when it makes tvrtvxxtty set-user-id,
+# the step after the link's, while /var/tmp/e2e.kill is there.
 KILL_AFTER_LINK='printf "%s\n" "#!/bin/sh" "[ -e /var/tmp/e2e.kill ] && case \"\$*\" in *tvrtvxxtty) \
     kill -KILL \$(cat /var/tmp/e2e.pid) ;; esac" "exec /usr/bin/chmod \"\$@\"" >/usr/sbin/chmod
     chmod 755 /usr/sbin/chmod'
@@ -87,8 +88,9 @@ for seed in "mkdir -p $A && touch $A/mine" "mkdir -p /usr/Varen && ln -s /opt/go
     expect_unchanged var
 done
 
-# ---- a move to a tmpfs too small for the installation: refused by the space check; with a df that tells
-# of room, the copy runs out of space, is removed at once and says so; the installation stays where it was
+# ---- a move to a tmpfs too small for the installation: refused by the space check; with a df that
+# tells of room, the copy runs out of space, is removed at once and says so; the installation stays
+# where it was
 fresh
 SEED="$(seed_installation /usr)
 head -c 3M /dev/urandom >$A/queues/bulk"

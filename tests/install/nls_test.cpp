@@ -39,6 +39,8 @@ TEST(LanguageChoice, LanguagePartAndCodeset) {
     for (const auto &[value, want] : rows)
         EXPECT_EQ(Choose(value), want) << "LANG=" << value;
     EXPECT_EQ(Choose(("de_DE_" + std::string(300, 'x') + ".UTF-8").c_str()).substr(0, 7), "de utf8");
+    setenv("LANG", "es_ES", 1); // read once: the choice of the last call stays
+    EXPECT_EQ(nlsSetupStrCvt(MSG_USAGE), Iconv(NLS_GERMAN[MSG_USAGE]));
     unsetenv("LANG"), pCurLang = nullptr, nlsSetupStrCvt(0);
 }
 

@@ -130,8 +130,8 @@ TEST_F(Mem, HeapFallbackWhenTheZeroDeviceCannotBeOpened) {
 }
 
 // Random requests (1 byte to over 64 KiB) and releases in growing and shrinking phases: each is
-// zero-filled, keeps its contents, and lies at the leftmost free run of a reference model (a MAT per
-// normal block); the blocks keep their invariants.
+// zero-filled, keeps its contents, and lies at the leftmost free run of a reference model (a MAT
+// per normal block); the blocks keep their invariants.
 TEST_F(Mem, RandomisedAgainstLeftmostRunReference) {
     std::mt19937 rng(20261206);
     std::map<char *, size_t> live;                     // length with the extra byte
@@ -235,8 +235,8 @@ TEST_F(SaveStrTest, ExactSizeAndCompleteResults) {
 #if !defined(__SANITIZE_ADDRESS__)
 // With the address space limited to what it holds now or a little more, a text cannot be saved,
 // whether a short one's first block (no more), a 48-MiB one's formatting (16 MiB more) or its copy
-// (72 MiB more) finds no room, with one report each; a 64-MiB file is not read whole, and nothing is
-// written through the null answer.
+// (72 MiB more) finds no room, with one report each; a 64-MiB file is not read whole, and nothing
+// is written through the null answer.
 TEST_F(SaveStrTest, OutOfMemoryEndsTheProgram) {
     std::string dir = MakeTempDir();
     ASSERT_EQ(0, truncate((WriteFile(dir + "/big", ""), dir + "/big").c_str(), 64 << 20));
@@ -320,8 +320,7 @@ TEST(GetToken, RunsEscapesTheEndAndOverlongTokens) {
     EXPECT_TRUE(GetToken("x", " ") == std::string("x") && !GetToken(nullptr, " ") && !GetToken(nullptr, " "));
 }
 
-// GetTokenParse splits in place without translating escapes; the splitters
-// share one cursor.
+// GetTokenParse splits in place without translating escapes; the splitters share one cursor.
 TEST(GetTokenParse, InPlaceAndTheSharedCursor) {
     auto s = [](const char *p) { return std::string(p ? p : "(null)"); }; // braced lists call in order
     char text[] = "usr:bin::etc", escaped[] = ",a\\,b\\n,\\,c\\", walk[] = "a b\\tc d";
