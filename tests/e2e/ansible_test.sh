@@ -2,11 +2,12 @@
 # The Ansible role and playbook against four inventory hosts, each its own sandbox that the play reaches
 # through a local connection whose Python enters the sandbox's namespaces: wrong settings and check mode,
 # a rollout that goes on past a failing first host, a read-only log directory, a base through a link,
-# an emptied installation, "false" from INI and -e, keys taken out of the list, a rerun while setup waits
-# and setup killed. Also ansible-lint and the role's documentation.
+# an emptied installation, "false" from INI and -e, keys taken out of the list, a signed medium installed by the
+# package's installer and a host that trusts keys without it, a rerun while setup waits and setup killed.
+# Also ansible-lint and the role's documentation.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
-need ansible-playbook ansible-doc nsenter unshare
+need ansible-playbook ansible-doc nsenter unshare gpg dpkg-deb
 PB=$TOP/examples/ansible/install-suite.yml ROLE=$TOP/examples/ansible/roles/varen_tvxx
 export HOME=$SCRATCH_ROOT/home ANSIBLE_LOCAL_TEMP=$SCRATCH_ROOT/home/tmp ANSIBLE_NOCOLOR=1 LC_ALL=C.UTF-8 \
     ANSIBLE_PIPELINING=1
@@ -23,11 +24,18 @@ grep -q 'Check the settings' <<<"$tasks" || fail "another tag does not check the
 for v in $(grep -o '^varen_[a-z_]*' "$ROLE/defaults/main.yml"); do
     grep -q -- "$v" <<<"$doc" || fail "ansible-doc lacks $v"; done
 
+export GNUPGHOME=$SCRATCH_ROOT/gnupg && mkdir -m 700 "$GNUPGHOME"
+gpg --batch --passphrase '' --quick-gen-key site@e2e.test ed25519 sign never 2>/dev/null || fail "no key"
+# The installer's package: the one scripts/build-deb left, else built once here.
+DEB=$(find "$TOP/build/debs" -name 'varen-setup_*.deb' 2>/dev/null | tail -n 1)
+[ -n "$DEB" ] || { "$TOP/scripts/build-deb" >/dev/null && DEB=$(find "$TOP/build/debs" -name 'varen-setup_*.deb'); } ||
+    fail "scripts/build-deb failed"
 SRC=$TOP/examples/medium make_medium good >/dev/null
+SRC=$TOP/examples/medium make_medium signed --sign site@e2e.test --release 2 >/dev/null
 MEDIA=$SCRATCH_ROOT/media L=$SCRATCH_ROOT/logs RO=$SCRATCH_ROOT/rolog INV=$SCRATCH_ROOT/hosts.ini R=""
 cp -a "$MEDIA/good" "$MEDIA/damaged" && truncate -s 1000 "$MEDIA/damaged/pkg_tar.001"
 mkdir -p "$RO" "$SCRATCH_ROOT/host_vars"
-for k in a b; do echo "$k" >"$SCRATCH_ROOT/$k.gpg"; done
+gpg --export site@e2e.test >"$SCRATCH_ROOT/a.gpg" && echo b >"$SCRATCH_ROOT/b.gpg"
 printf '%s\n' '[printservers:vars]' ansible_connection=local "varen_medium_src=$MEDIA/good" "varen_log_dir=$L" \
     '[printservers]' >"$INV"
 declare -A PID
@@ -99,13 +107,16 @@ done
 expect_eq "fetched log of h2" "$(cat "$L/h2/setup.log")" "$(at h2 /tmp/setup.log)"
 grep -qF "cp -p /mnt/cd/disks /var/tmp/VarenInstall" "$L/h2/setup.log" || fail "setup on h2 lacks its arguments"
 absent_at h3 /var/lib/varen-tvxx/installed-medium.sha256sums
-# An emptied installation, a key of other means on h2 and two keys listed for it, one for h4.
-rm -rf "/proc/${PID[h1]}/root/usr/Varen/tvxx/"* && mkdir -p "/proc/${PID[h2]}/root/etc/Varen/trusted.gpg.d" &&
+# An emptied installation, a key of other means on h2 and two keys listed for it; h4 trusts one and installs
+# a signed medium with the package's installer.
+find "/proc/${PID[h1]}/root/usr/Varen/tvxx" -mindepth 1 -delete &&
+    mkdir -p "/proc/${PID[h2]}/root/etc/Varen/trusted.gpg.d" &&
     echo o >"/proc/${PID[h2]}/root/etc/Varen/trusted.gpg.d/other.gpg"
 hv h2 "varen_trusted_keys: [$SCRATCH_ROOT/a.gpg, $SCRATCH_ROOT/b.gpg]"
-hv h4 "varen_trusted_keys: [$SCRATCH_ROOT/a.gpg]"
+hv h4 "varen_trusted_keys: [$SCRATCH_ROOT/a.gpg]" "varen_setup_deb: $DEB" "varen_medium_src: $MEDIA/signed"
 play second -e varen_force_reinstall=false -e varen_serial=4
-expect_status 2; recap h1 '[1-9]' 0; recap h2 '[1-9]' 0; recap h3 0 1; recap h4 '[1-9]' 1
+expect_status 2; recap h1 '[1-9]' 0; recap h2 '[1-9]' 0; recap h3 0 1; recap h4 '[1-9]' 0
+grep -q 'Good signature' "$L/h4/varen-setup.log" || fail "h4's fetched log: $(cat "$L/h4/varen-setup.log")"
 says '"msg": "Makes a first installation under /usr"'
 says 'Makes no change: this medium is installed under /var/print"'
 says 'setup ended with status 4: stopped as answered before anything was installed'
@@ -131,8 +142,10 @@ expect_eq "h4's keys" "$(listing h4 /etc/Varen/trusted.gpg.d 1)" "a.gpg 644"
 kill -KILL "$(setup_pid)" && wait "$waiter"; OUT=$(cat "$SCRATCH_ROOT/waits.out") scenario=waits
 recap h3 0 1; says 'status -9: interrupted by SIGKILL; the installation on this host may be incomplete, a rerun'
 expect_eq "h3's stage parent" "$(listing h3 /var/lib/varen-tvxx-medium)" " 700"
-play stop_ok --limit h3 -e varen_answered_stop_ok=yes
-expect_status 0; recap h3 0 0; says 'WARNING\]: setup stopped as answered, before anything was installed'
+# h2 trusts keys but has no host installer: it fails before setup runs.
+play stop_ok --limit h2,h3 -e varen_answered_stop_ok=yes -e varen_force_reinstall=yes -e varen_serial=2
+expect_status 2; recap h3 0 0; says 'WARNING\]: setup stopped as answered, before anything was installed'
+recap h2 0 1; says 'This host trusts keys .* Set varen_setup_deb'
 # Refused unchanged: a stage parent in a directory others may write, a listed key whose name a key of other means
 # holds, a medium others may change, a key name setup refuses; an unreachable first batch stops no other host.
 mkdir -p "$SCRATCH_ROOT/k" && echo x >"$SCRATCH_ROOT/k/other.gpg" && echo y >"$SCRATCH_ROOT/k/site key.gpg"

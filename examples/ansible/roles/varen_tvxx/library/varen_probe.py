@@ -4,7 +4,8 @@
 # sees it, the base that "install BASE" names once resolved, whether root
 # may trust the stage's parent and a medium on the host, the record of the
 # installed medium, the trusted keys (with their checksums) and the role's
-# manifest of them, and the checksum list of a medium on the host.
+# manifest of them, the checksum list of a medium on the host, and the
+# version of the installed package varen-setup (the host's installer).
 import errno
 import hashlib
 import re
@@ -18,6 +19,7 @@ from ansible.module_utils.varen_chain import chain_problem
 FIXED = "/usr/Varen/tvxx"
 LOCK = "/run/VarenInstall.lock"
 KEYS = "/etc/Varen/trusted.gpg.d"
+HOST_SETUP = "/usr/sbin/varen-setup"
 # The key names the role places, as setup accepts them.
 KEY_NAME = re.compile(r"[A-Za-z0-9._+,=:@%-]+[.]gpg")
 
@@ -116,6 +118,21 @@ def installation():
     return base, held, stamp
 
 
+def host_setup(module):
+    """The version of the installed package varen-setup ("" when it is not
+    installed, or its /usr/sbin/varen-setup is not root's regular file that
+    only root may change)."""
+    try:
+        st = os.lstat(HOST_SETUP)
+    except OSError:
+        return ""
+    if not stat.S_ISREG(st.st_mode) or st.st_uid != 0 or st.st_mode & 0o022:
+        return ""
+    rc, out, _ = module.run_command(["dpkg-query", "-W", "-f", "${db:Status-Status} ${Version}", "varen-setup"])
+    words = out.split()
+    return words[1] if rc == 0 and len(words) == 2 and words[0] == "installed" else ""
+
+
 def main():
     module = AnsibleModule(argument_spec={
         "base": {"type": "str", "default": ""},
@@ -143,7 +160,7 @@ def main():
         medium_problem=medium_problem(p["medium_on_host"]) if p["medium_on_host"] else "",
         stage_parent_exists=os.path.lexists(p["stage_parent"]),
         record=read_text(p["record"]).strip(),
-        trusted=keys, key_sums=key_sums(), sums=sums.strip(),
+        trusted=keys, key_sums=key_sums(), sums=sums.strip(), host_setup=host_setup(module),
         # One name a line; a line that is no name the role places is ignored, never removed.
         manifest=[line for line in read_text(p["manifest"]).splitlines() if KEY_NAME.fullmatch(line)])
 
