@@ -8,7 +8,8 @@
 # leaves what an uninterrupted run leaves (checksum lists of the installation with its queue files and edited
 # configuration, the spool, the link), nothing of the move, no work area, no process.
 # Commands are interrupted through stand-ins in /usr/sbin (found before /usr/bin), which first leave a tree
-# copy or removal half done; the renames setup makes itself through strace's signal injection.
+# copy or removal half done; the renames and the medium's copies setup makes itself through strace's signal
+# injection.
 # By default every step is interrupted once, the three ways taking turns; INTERRUPT_MATRIX=full interrupts
 # every step in all three ways; INTERRUPT_RUNS names the runs to try. The result table goes to standard output.
 # shellcheck source=tests/e2e/lib.sh
@@ -121,11 +122,13 @@ for scenario in $E2E_RUNS; do
     mapfile -t list < <(steps)
     setup_run; s2=$?; ref2=$(state)
     [ "$s1 $s2" = "0 0" ] || echo "$scenario: the uninterrupted runs ended with $s1 $s2"
-    renames=0 tried=0 good=0 k=0
+    renames=0 copies=0 tried=0 good=0 k=0
     for step in "${list[@]}"; do
         k=$((k + 1))
         nth=$(printf "%s\n" "${list[@]:0:k}" | grep -c -x -F -- "$step")
-        rn=""; case $step in */mv\ -f\ -T\ *) renames=$((renames + 1)) rn=$renames ;; esac
+        # (setup's own renames and copies of the medium's files, at the nth rename or utimensat call)
+        rn=""; case $step in */mv\ -f\ -T\ *) renames=$((renames + 1)) rn=rename:$renames ;;
+            *cp\ -p\ /mnt/cd/*) copies=$((copies + 1)) rn=utimensat:$copies ;; esac
         # By default the steps of the lines beyond the plain fixture's are interrupted in first
         # installations only.
         case "$E2E_MODE $scenario $step" in quick\ first\ *) ;;
@@ -139,7 +142,8 @@ for scenario in $E2E_RUNS; do
             reset $scenario
             cmd=(/mnt/cd/setup "${args[@]}")
             sig=KILL && [ $way != INT ] || sig=INT
-            [ -z "$rn" ] || cmd=(strace -o /dev/null -e trace=rename -e inject=rename:signal=$sig:when=$rn "${cmd[@]}")
+            [ -z "$rn" ] ||
+                cmd=(strace -o /dev/null -e trace=${rn%:*} -e inject=${rn%:*}:signal=$sig:when=${rn#*:} "${cmd[@]}")
             interrupted "$step" "$nth" $way "${cmd[@]}"
             want=137; [ $way != INT ] || want=130
             [ -n "$rn" ] || [ -e $E/fired ] || st="never reached"
