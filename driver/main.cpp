@@ -175,5 +175,7 @@ static void OpenStandardDescriptors() {
 
 int main(int argc, char **argv) {
     OpenStandardDescriptors();
+    // Descriptors a caller left open are not the run's: the log's place.
+    CloseInheritedDescriptors();
     RunInstaller(argc, argv);
 }

@@ -20,6 +20,7 @@
 #include "support/files.h"
 #include "support/mem.h"
 #include "support/savestr.h"
+#include "syscmd/run.h"
 
 namespace {
 
@@ -62,10 +63,13 @@ void JudgeLink(const char *dir, const char *path, char *kind) {
 // links, and *st that file's status.
 bool JudgeMediumFile(const char *dir, const char *name, char *real, struct stat *st) {
     char *path = SaveStr("%s/%s", JoinDir(dir), name);
+    // What a message shows of it: the medium's name for it bounded and escaped.
+    char *shown = SaveStr("%s/%s", JoinDir(dir), QuoteWord(name));
     char kind[KIND_SIZE];
     kind[0] = '\0';
     if (lstat(path, st) != 0) {
         if (errno == ENOENT) {
+            PutMem(shown);
             PutMem(path);
             return false;
         }
@@ -79,10 +83,33 @@ bool JudgeMediumFile(const char *dir, const char *name, char *real, struct stat 
         snprintf(kind, sizeof(kind), "%s", "a file that changed while it was checked");
     }
     if (kind[0] != '\0') {
-        RefuseMediumFile(path, kind);
+        RefuseMediumFile(shown, kind);
     }
+    PutMem(shown);
     PutMem(path);
     return true;
+}
+
+// Opens the very file that JudgeMediumFile judged at dir/name: no link at
+// its real path any more, the same inode, still a regular file (a FIFO put
+// there is never waited on), its status into *st. -1 when nothing is at
+// dir/name; a file changed in between ends the run as RequireMediumFile does.
+int OpenJudged(const char *dir, const char *name, struct stat *st) {
+    char real[PATH_MAX];
+    struct stat judged;
+    if (!JudgeMediumFile(dir, name, real, &judged)) {
+        return -1;
+    }
+    int fd = open(real, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    bool same = fd >= 0 && fstat(fd, st) == 0 && S_ISREG(st->st_mode) && st->st_dev == judged.st_dev &&
+                st->st_ino == judged.st_ino && st->st_size < INT32_MAX;
+    if (!same) {
+        if (fd >= 0) {
+            close(fd);
+        }
+        RefuseMediumFile(SaveStr("%s/%s", JoinDir(dir), QuoteWord(name)), "a file that changed while it was checked");
+    }
+    return fd;
 }
 
 } // namespace
@@ -93,25 +120,27 @@ bool RequireMediumFile(const char *dir, const char *name) {
     return JudgeMediumFile(dir, name, real, &st);
 }
 
+void CopyMediumFile(const char *dir, const char *name, const char *work) {
+    struct stat st;
+    int fd = OpenJudged(dir, name, &st);
+    char *path = SaveStr("%s/%s", JoinDir(dir), name);
+    CopyStep(MODE_FATAL, fd, st, path, work, name);
+    PutMem(path);
+    if (fd >= 0) {
+        close(fd);
+    }
+}
+
 char *ReadMediumFile(const char *dir, const char *name) {
-    char real[PATH_MAX];
-    struct stat judged;
-    if (!JudgeMediumFile(dir, name, real, &judged)) {
+    struct stat st;
+    int fd = OpenJudged(dir, name, &st);
+    if (fd < 0) {
         return nullptr;
     }
-    // The very file judged: no link at its real path any more, the same
-    // inode, still a regular file (a FIFO put there is never waited on).
-    int fd = open(real, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    struct stat st;
-    bool same = fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == judged.st_dev &&
-                st.st_ino == judged.st_ino && st.st_size < INT32_MAX;
-    char *text = same ? static_cast<char *>(GetMem(static_cast<int32_t>(st.st_size + 1))) : nullptr;
+    char *text = static_cast<char *>(GetMem(static_cast<int32_t>(st.st_size + 1)));
     if (text == nullptr) {
-        if (fd >= 0) {
-            close(fd);
-        }
-        char *path = SaveStr("%s/%s", JoinDir(dir), name);
-        RefuseMediumFile(path, "a file that changed while it was checked");
+        close(fd);
+        RefuseMediumFile(SaveStr("%s/%s", JoinDir(dir), QuoteWord(name)), "a file too large to read");
     }
     // A file that shrinks meanwhile ends early; what it grew by is not read.
     size_t size = static_cast<size_t>(st.st_size);

@@ -10,6 +10,14 @@
 // read: message 74 names dir/name and what it is (a directory, a FIFO, a
 // link that leads nowhere, to a directory, or out of dir, ...).
 bool RequireMediumFile(const char *dir, const char *name);
+// Copies dir/name as RequireMediumFile accepts it into the directory work
+// (a new file work/name, made exclusively, with the file's permission bits
+// and times), from the descriptor of the very file judged, never by its
+// path again: logged as the command line "cp -p DIR/NAME WORK". A file
+// changed between the check and the opening ends the run as
+// RequireMediumFile does; a missing file or a failed copy ends it as a
+// failed command does (status 1).
+void CopyMediumFile(const char *dir, const char *name, const char *work);
 // The whole of dir/name as RequireMediumFile accepts it, read through the
 // descriptor of the very file judged (a saved text; the caller frees it with
 // PutMem), or null when nothing is at dir/name. A file that was changed

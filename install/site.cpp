@@ -177,21 +177,18 @@ bool WellFormed(const char *line, size_t len) {
 }
 
 // The name a malformed line gives, for its message: what follows its first
-// blanks (the whole line when it has none), cut to 200 characters, every
-// character that is not printable shown as "?".
-char *NameOfLine(const char *line, size_t len) {
+// blanks (the whole line when it has none), bounded and escaped as every
+// refused word is shown.
+const char *NameOfLine(const char *line, size_t len) {
     const char *blank = static_cast<const char *>(memchr(line, ' ', len));
     const char *name = line;
     if (blank != nullptr) {
         name = blank + strspn(blank, " *");
         name = name <= line + len ? name : line + len;
     }
-    size_t n = static_cast<size_t>(line + len - name);
-    char *shown = SaveStr("%.*s", static_cast<int>(n < 200 ? n : 200), name);
-    for (char *p = shown; *p != '\0'; ++p) {
-        unsigned char c = static_cast<unsigned char>(*p);
-        *p = c < 0x20 || c == 0x7f ? '?' : *p;
-    }
+    char *word = SaveStr("%.*s", static_cast<int>(line + len - name), name);
+    const char *shown = QuoteWord(word);
+    PutMem(word);
     return shown;
 }
 
@@ -259,7 +256,7 @@ void CheckCoverage(const char *sums, const char *sig, const WordList &names, boo
             continue;
         }
         if (strcmp(name, sums) == 0 || strcmp(name, sig) == 0 || !Holds(named, name)) {
-            ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NOT_COVERED), name, SumsPath(sums));
+            ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NOT_COVERED), QuoteWord(name), SumsPath(sums));
         }
     }
 }
@@ -327,9 +324,9 @@ void proveMedium(const char *work, const char *self) {
     }
     // The checksum file (and its signature) are checked in the work area,
     // where the medium cannot change them afterwards.
-    SysCmd(CMD_CP, MODE_FATAL, "%s/%s %s", JoinDir(pPathToSetup), sums, work);
+    CopyMediumFile(pPathToSetup, sums, work);
     if (keys > 0) {
-        SysCmd(CMD_CP, MODE_FATAL, "%s/%s %s", JoinDir(pPathToSetup), sig, work);
+        CopyMediumFile(pPathToSetup, sig, work);
         CheckSignature(work, sums, sig);
     }
     char *early = nullptr;
@@ -362,7 +359,7 @@ void proveMedium(const char *work, const char *self) {
     for (int i = 0; i < named.count; ++i) {
         if (!Holds(listed, named.words[i]) && strcmp(named.words[i], sums) != 0 &&
             strcmp(named.words[i], sig) != 0) {
-            SysCmd(CMD_CP, MODE_FATAL, "%s/%s %s", JoinDir(pPathToSetup), named.words[i], work);
+            CopyMediumFile(pPathToSetup, named.words[i], work);
         }
     }
     // Their lines are written after the copies, which could not replace them.
@@ -384,7 +381,7 @@ void proveMedium(const char *work, const char *self) {
 int installFromSite(const char *work) {
     ShowPhase(MSG_PHASE_COPY);
     for (int i = 0; i < listed.count; ++i) {
-        SysCmd(CMD_CP, MODE_FATAL, "%s/%s %s", JoinDir(pPathToSetup), listed.words[i], work);
+        CopyMediumFile(pPathToSetup, listed.words[i], work);
     }
     FreeWords(listed);
     if (sumsName != nullptr) {

@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -171,7 +172,48 @@ bool RunLogLost() {
 }
 
 int LogFdForCommands() {
+    if (LogFd > LOG_FD_HIGHEST) {
+        // The commands' output cannot reach the log: never lost silently.
+        LogLost = true;
+    }
     return LogFd >= LOG_FD_LOWEST && LogFd <= LOG_FD_HIGHEST ? LogFd : -1;
+}
+
+void CloseInheritedDescriptors() {
+    for (int fd = LOG_FD_LOWEST; fd <= LOG_FD_HIGHEST; fd++) {
+        close(fd);
+    }
+}
+
+// Room kept allocated behind the log's end for what the next command writes
+// into it, and the length up to which it is allocated (-1: nothing kept,
+// the file system cannot keep room).
+constexpr off_t LOG_RESERVE = 65536;
+static off_t LogReservedTo = -1;
+
+void ReserveLogForCommand() {
+    struct stat st;
+    LogReservedTo = -1;
+    if (LogFd < 0 || fstat(LogFd, &st) != 0)
+        return;
+    if (fallocate(LogFd, FALLOC_FL_KEEP_SIZE, st.st_size, LOG_RESERVE) == 0) {
+        LogReservedTo = st.st_size + LOG_RESERVE;
+        return;
+    }
+    // A full file system may refuse what the command writes, unseen.
+    if (errno == ENOSPC || errno == EDQUOT || errno == EFBIG)
+        LogLost = true;
+}
+
+void CheckLogAfterCommand() {
+    struct stat st;
+    if (LogFd < 0 || (fstat(LogFd, &st) == 0 && LogReservedTo >= 0 && st.st_size <= LogReservedTo))
+        return;
+    // Beyond the room kept (or none could be): when the file system is now
+    // short of room, some of the command's writes may have been refused.
+    struct statvfs fs;
+    if (fstatvfs(LogFd, &fs) != 0 || static_cast<off_t>(fs.f_bfree * fs.f_frsize) < LOG_RESERVE)
+        LogLost = true;
 }
 
 void ShareLogWithCommands(bool share) {

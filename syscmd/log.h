@@ -33,6 +33,19 @@ void LogWrittenFile(const char *path);
 // The log's descriptor for a command line's redirection ("1>&N"), or -1 when
 // there is no log (or it cannot be named in one digit).
 int LogFdForCommands();
+// Closes descriptors 3 to 9, which a caller may have left open: they are
+// not the run's own, and the log must take one of them so that commands'
+// redirections can name it. Called first thing, before anything is opened.
+void CloseInheritedDescriptors();
+// Before a logged command runs: keeps room allocated behind the log's end
+// for what the command writes into it, so that a file system filled
+// meanwhile cannot refuse those writes unseen. When the file system has no
+// room for it, the log counts as not written whole (RunLogLost).
+void ReserveLogForCommand();
+// After a logged command: when its output went beyond the room kept (or
+// none could be kept) and the file system is now short of room, the log
+// counts as not written whole (RunLogLost).
+void CheckLogAfterCommand();
 // Lets the commands started next inherit the log's descriptor (share), or
 // closes it again at every exec (the default).
 void ShareLogWithCommands(bool share);

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -458,14 +459,18 @@ static int RunCmd(int id, int mode, const char *outFile, const char *format, va_
     long logBefore = logFd >= 0 ? LogLength() : -1;
     lastErrorLine[0] = '\0';
 
-    if (logFd >= 0)
+    if (logFd >= 0) {
+        ReserveLogForCommand();
         ShareLogWithCommands(true);
+    }
     errno = 0;
     pid_t pid = StartShell(line, -1);
     int status = pid < 0 ? -1 : WaitShell(pid);
     int savedErrno = errno;
-    if (logFd >= 0)
+    if (logFd >= 0) {
         ShareLogWithCommands(false);
+        CheckLogAfterCommand();
+    }
     // A command ended by the stop signal is no failure of its own.
     StopIfInterrupted();
     char why[128];
@@ -522,6 +527,73 @@ int RenameStep(int mode, const char *from, const char *to, bool canCopy) {
         return err;
     }
     ReportFailure(mode, strerror(err), line);
+    return err;
+}
+
+// Copies what fromFd reads (from.st_size bytes) into the new file
+// toDir/name, made exclusively (an earlier copy of the same name this run
+// made is removed first), with from's permission bits and times. 0 when
+// whole, else the error's code.
+static int CopyFromFd(int fromFd, const struct stat &from, const char *toDir, const char *name) {
+    if (fromFd < 0)
+        return ENOENT;
+    char *to = SaveStr("%s/%s", toDir, name);
+    if (unlink(to) != 0 && errno != ENOENT) {
+        int err = errno;
+        PutMem(to);
+        return err;
+    }
+    int out = open(to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    PutMem(to);
+    if (out < 0)
+        return errno;
+    char buf[65536];
+    off_t left = from.st_size;
+    int err = 0;
+    while (left > 0 && err == 0) {
+        size_t want = left < static_cast<off_t>(sizeof(buf)) ? static_cast<size_t>(left) : sizeof(buf);
+        ssize_t n = read(fromFd, buf, want);
+        if (n <= 0) {
+            // A file cut short meanwhile is no whole copy.
+            err = n < 0 ? errno : EIO;
+            break;
+        }
+        for (ssize_t done = 0; done < n && err == 0;) {
+            ssize_t w = write(out, buf + done, static_cast<size_t>(n - done));
+            err = w < 0 ? errno : 0;
+            done += w > 0 ? w : 0;
+        }
+        left -= n;
+    }
+    const struct timespec times[2] = {from.st_atim, from.st_mtim};
+    if (err == 0 && (fchmod(out, from.st_mode & 0777) != 0 || futimens(out, times) != 0))
+        err = errno;
+    if (close(out) != 0 && err == 0)
+        err = errno;
+    return err;
+}
+
+int CopyStep(int mode, int fromFd, const struct stat &from, const char *fromPath, const char *toDir,
+             const char *name) {
+    RowToRun(CMD_CP, true);
+    char line[CMDLINE_SIZE];
+    line[0] = '\0';
+    LineText text = {line, sizeof(line), 0, false};
+    Append(&text, "%s/%s -c \"%s/%s %s %s %s", ShellDir(), ComList[CMD_SH].pName, ComList[CMD_CP].pPath,
+           ComList[CMD_CP].pName, ComList[CMD_CP].pOpts, fromPath, toDir);
+    if (text.overflow) {
+        ReportFailure(mode, strerror(E2BIG), line);
+        return E2BIG;
+    }
+    StopIfInterrupted();
+    LogShownLine(line, text.len);
+    lastErrorLine[0] = '\0';
+    int err = CopyFromFd(fromFd, from, toDir, name);
+    StopIfInterrupted();
+    if (err != 0) {
+        snprintf(lastErrorLine, sizeof lastErrorLine, "%s", strerror(err));
+        ReportFailure(mode, strerror(err), line);
+    }
     return err;
 }
 

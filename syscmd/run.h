@@ -2,6 +2,8 @@
 // their output (GetCmdResponse), or as a command text (GetCmd).
 #pragma once
 
+#include <sys/stat.h>
+
 constexpr int CMDLINE_SIZE = 4096;
 
 // Mode of SysCmd.
@@ -31,6 +33,15 @@ int SysCmdAppend(int id, int mode, const char *outFile, const char *format, ...)
 // instead); any other failure is reported in the shape of mode, as SysCmd
 // reports a failed command.
 int RenameStep(int mode, const char *from, const char *to, bool canCopy = false);
+// Copies what fromFd reads (the regular file from, opened and checked by
+// the caller; -1 when it is missing) into a new file toDir/name, made
+// exclusively, with from's permission bits and times, logged (with a
+// progress dot) as the command line "cp -p FROMPATH TODIR" would be. The
+// path is never opened again, so nothing swapped in at it meanwhile is
+// read. 0 when done; a failure is reported in the shape of mode, as SysCmd
+// reports a failed command, and its code returned.
+int CopyStep(int mode, int fromFd, const struct stat &from, const char *fromPath, const char *toDir,
+             const char *name);
 // The last line of error output of the command (or rename) that failed last,
 // bounded and escaped; empty when it wrote none.
 const char *LastErrorLine();

@@ -3,7 +3,7 @@
 # layer and back to /usr) stopped at each logged step by SIGKILL to setup alone, SIGINT to its group
 # or SIGKILL to its session, then run again: each rerun ends with 0 and leaves what an uninterrupted
 # run leaves. Stand-ins in /usr/sbin interrupt commands (leaving a copy or removal half done),
-# strace the renames of setup itself. INTERRUPT_MATRIX=full tries all three ways at every step (else
+# strace the renames and medium copies of setup itself. INTERRUPT_MATRIX=full tries all three ways at every step (else
 # they take turns); INTERRUPT_RUNS picks runs.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
@@ -115,11 +115,13 @@ for scenario in $E2E_RUNS; do
     mapfile -t list < <(steps)
     setup_run; s2=$?; ref2=$(state)
     [ "$s1 $s2" = "0 0" ] || echo "$scenario: the uninterrupted runs ended with $s1 $s2"
-    renames=0 tried=0 good=0 k=0
+    renames=0 copies=0 tried=0 good=0 k=0
     for step in "${list[@]}"; do
         k=$((k + 1))
         nth=$(printf "%s\n" "${list[@]:0:k}" | grep -c -x -F -- "$step")
-        rn=""; case $step in */mv\ -f\ -T\ *) renames=$((renames + 1)) rn=$renames ;; esac
+        # (setup's own renames and copies of the medium's files, at the nth rename or utimensat call)
+        rn=""; case $step in */mv\ -f\ -T\ *) renames=$((renames + 1)) rn=rename:$renames ;;
+            *cp\ -p\ /mnt/cd/*) copies=$((copies + 1)) rn=utimensat:$copies ;; esac
         # By default the steps of the lines beyond the plain fixture's are interrupted in first
         # installations only.
         case "$E2E_MODE $scenario $step" in quick\ first\ *) ;;
@@ -133,7 +135,8 @@ for scenario in $E2E_RUNS; do
             reset $scenario
             cmd=(/mnt/cd/setup "${args[@]}")
             sig=KILL && [ $way != INT ] || sig=INT
-            [ -z "$rn" ] || cmd=(strace -o /dev/null -e trace=rename -e inject=rename:signal=$sig:when=$rn "${cmd[@]}")
+            [ -z "$rn" ] ||
+                cmd=(strace -o /dev/null -e trace=${rn%:*} -e inject=${rn%:*}:signal=$sig:when=${rn#*:} "${cmd[@]}")
             interrupted "$step" "$nth" $way "${cmd[@]}"
             want=137; [ $way != INT ] || want=130
             [ -n "$rn" ] || [ -e $E/fired ] || st="never reached"
