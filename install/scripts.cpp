@@ -140,7 +140,8 @@ void createQueueScripts(const char *spool) {
         return;
     }
     struct stat st;
-    if (lstat(link, &st) == 0) {
+    bool replace = lstat(link, &st) == 0;
+    if (replace) {
         char *text = S_ISLNK(st.st_mode) ? ReadLinkText(link) : nullptr;
         bool same = text != nullptr && strcmp(text, target) == 0;
         bool own = text != nullptr && NamesSuiteScript(text);
@@ -155,6 +156,6 @@ void createQueueScripts(const char *spool) {
             return;
         }
     }
-    // -T: a directory that appeared there meanwhile is never entered.
-    SysCmd(CMD_LN, MODE_WARN, "-sfT %s %s", target, link);
+    // -T: the old link is replaced, never followed into a directory it leads to.
+    SysCmd(CMD_LN, MODE_WARN, "%s %s %s", replace ? "-sfT" : "-s", target, link);
 }
