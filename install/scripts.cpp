@@ -113,7 +113,8 @@ void GenSimpleScript(const char *path, const char *shell, const char *body, cons
 static bool NamesSuiteScript(const char *text) {
     constexpr char TAIL[] = "/Varen/tvxx/VarenPrinttvxx";
     size_t len = strlen(text);
-    return text[0] == '/' && len >= sizeof TAIL - 1 && strcmp(text + len - (sizeof TAIL - 1), TAIL) == 0;
+    return text[0] == '/' && len >= sizeof TAIL - 1 &&
+           strcmp(text + len - (sizeof TAIL - 1), TAIL) == 0;
 }
 
 // Writes APP/VarenPrinttvxx and APP/VarenVSF (jobs under spool/tvxx), and on

@@ -1,6 +1,6 @@
 // Printing subsystem detection: the LPRng and CUPS probes in the system's
-// fixed directories, the rule that the system's lpr decides with, and the flags file APP/.tv_cfg that the interface
-// scripts read at every job.
+// fixed directories, the rule that the system's lpr decides with, and the
+// flags file APP/.tv_cfg that the interface scripts read at every job.
 #include "install/spooler.h"
 
 #include <cerrno>
@@ -24,7 +24,7 @@
 // for, in the order of the system's own PATH for root; never the caller's
 // PATH, which decides nothing here.
 constexpr const char *SPOOLER_DIRS[] = {"/usr/local/sbin", "/usr/local/bin", "/usr/sbin",
-                                        "/usr/bin",        "/sbin",           "/bin"};
+                                        "/usr/bin",        "/sbin",          "/bin"};
 
 // The first name in SPOOLER_DIRS that passes TrustedCommand (saved string),
 // or null; a name there that fails is skipped (and logged).
@@ -47,8 +47,10 @@ bool SniffLprng() {
     if (lpd == nullptr) {
         return false;
     }
-    PutLogMsg("%s -V\n", lpd);
-    ResponseLine *lines = GetCmdResponse(CMD_NONE, "LPRng", "%s -V 2>&1", lpd);
+    char *line = SaveStr("%s -V 2>&1", lpd);
+    LogCmdLine(line);
+    ResponseLine *lines = GetCmdResponse(CMD_NONE, "LPRng", "%s", line);
+    PutMem(line);
     PutMem(lpd);
     bool found = false;
     for (ResponseLine *line = lines; line != nullptr; line = line->pNextLine) {

@@ -255,7 +255,8 @@ bool TrustedCommand(const char *dir, const char *name) {
     if (chain.fault == CHAIN_UNSAFE)
         PutLogMsg("command %s skipped: someone other than root may change %s\n", path, chain.where);
     else
-        PutLogMsg("command %s skipped: no regular file, or %s cannot be examined\n", path, chain.where);
+        PutLogMsg("command %s skipped: no regular file, or %s cannot be examined\n", path,
+                  chain.where);
     return false;
 }
 
