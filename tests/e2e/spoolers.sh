@@ -122,7 +122,8 @@ run usr_local
 expect_status 0
 expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " LPRng "
 expect_link $U $A/VarenPrinttvxx
-for l in '/usr/bin/sh -c "/usr/local/sbin/lpd -V 2>&1' "spooler: lpr /usr/local/bin/lpr is /usr/local/bin/lpr, LPRng's"; do
+for l in '/usr/bin/sh -c "/usr/local/sbin/lpd -V 2>&1' \
+    "spooler: lpr /usr/local/bin/lpr is /usr/local/bin/lpr, LPRng's"; do
     grep -qxF -- "$l" <<<"$LOG" || fail "the log lacks the line: $l"
 done
 
