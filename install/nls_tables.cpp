@@ -69,8 +69,8 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     "ERROR: the run was interrupted by %s and has stopped; run %s again to finish the "
     "installation.\n",
     /* 18 */
-    "both LPRng and CUPS are installed, and the lpr the system runs belongs to "
-    "neither: %s says CUPS; write \" LPRng \" into it if LPRng runs the print queues",
+    "the lpr the system runs and the spooler daemons found do not decide the "
+    "spooler: %s says CUPS; write \" LPRng \" into it if LPRng runs the print queues",
     /* 19 */ "",
     /* 20 */ "",
     /* 21 */ "can't open file, %sInstall/disks",
@@ -323,8 +323,8 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     "ERROR: la ejecuci\363n fue interrumpida por %s y se ha detenido; ejecute %s de "
     "nuevo para terminar la instalaci\363n.\n",
     /* 18 */
-    "LPRng y CUPS est\341n instalados, y el lpr que ejecuta el sistema no "
-    "pertenece a ninguno: %s indica CUPS; escriba \" LPRng \" en \351l si LPRng "
+    "el lpr que ejecuta el sistema y los demonios de impresi\363n encontrados no "
+    "deciden el spooler: %s indica CUPS; escriba \" LPRng \" en \351l si LPRng "
     "gestiona las colas de impresi\363n",
     /* 19 */ "",
     /* 20 */ "",
@@ -594,8 +594,8 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     "ERRORE: l\'esecuzione \350 stata interrotta da %s e si \350 fermata; eseguire di "
     "nuovo %s per completare l\'installazione.\n",
     /* 18 */
-    "LPRng e CUPS sono entrambi installati, e il comando lpr del sistema non "
-    "appartiene a nessuno dei due: %s indica CUPS; scrivere \" LPRng \" nel file "
+    "il comando lpr del sistema e i demoni di stampa trovati non decidono lo "
+    "spooler: %s indica CUPS; scrivere \" LPRng \" nel file "
     "se le code di stampa sono gestite da LPRng",
     /* 19 */ "",
     /* 20 */ "",
@@ -870,8 +870,8 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     "ERREUR : l\'ex\351cution a \351t\351 interrompue par %s et s\'est arr\352t\351e ; "
     "relancez %s pour terminer l\'installation.\n",
     /* 18 */
-    "LPRng et CUPS sont install\351s tous les deux, et le lpr que le syst\350me "
-    "ex\351cute n'appartient \340 aucun des deux : %s indique CUPS ; \351crivez "
+    "le lpr que le syst\350me ex\351cute et les d\351mons d'impression trouv\351s "
+    "ne d\351cident pas du spooler : %s indique CUPS ; \351crivez "
     "\" LPRng \" dans ce fichier si LPRng g\350re les files d'impression",
     /* 19 */ "",
     /* 20 */ "",
@@ -1154,8 +1154,8 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     "FEHLER: Der Lauf wurde durch %s unterbrochen und angehalten; starten Sie %s "
     "erneut, um die Installation abzuschlie\337en.\n",
     /* 18 */
-    "LPRng und CUPS sind beide installiert, und das lpr des Systems geh\366rt zu "
-    "keinem von beiden: %s nennt CUPS; schreiben Sie \" LPRng \" hinein, wenn "
+    "das lpr des Systems und die gefundenen Druckdienste entscheiden den Spooler "
+    "nicht: %s nennt CUPS; schreiben Sie \" LPRng \" hinein, wenn "
     "LPRng die Druckwarteschlangen betreibt",
     /* 19 */ "",
     /* 20 */ "",
@@ -1435,8 +1435,8 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     "ERRO: a execu\347\343o foi interrompida por %s e parou; execute %s novamente para "
     "concluir a instala\347\343o.\n",
     /* 18 */
-    "LPRng e CUPS est\343o ambos instalados, e o lpr que o sistema executa n\343o "
-    "pertence a nenhum deles: %s indica CUPS; escreva \" LPRng \" nele se o LPRng "
+    "o lpr que o sistema executa e os daemons de impress\343o encontrados n\343o "
+    "decidem o spooler: %s indica CUPS; escreva \" LPRng \" nele se o LPRng "
     "gere as filas de impress\343o",
     /* 19 */ "",
     /* 20 */ "",

@@ -13,7 +13,9 @@
 #include "syscmd/run.h"
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <sys/stat.h>
 
 namespace {
 
@@ -105,9 +107,22 @@ void GenSimpleScript(const char *path, const char *shell, const char *body, cons
     FinishScript(out, newPath, path);
 }
 
+// Whether a link's text names the suite's VarenPrinttvxx in one of its
+// application directories (BASE/Varen/tvxx, the fixed place among them):
+// a link of an earlier run, which may be replaced.
+static bool NamesSuiteScript(const char *text) {
+    constexpr char TAIL[] = "/Varen/tvxx/VarenPrinttvxx";
+    size_t len = strlen(text);
+    return text[0] == '/' && len >= sizeof TAIL - 1 &&
+           strcmp(text + len - (sizeof TAIL - 1), TAIL) == 0;
+}
+
 // Writes APP/VarenPrinttvxx and APP/VarenVSF (jobs under spool/tvxx), and on
-// LPRng hosts links the first into /usr/share/printconf/util unless an entry
-// of that name is already there.
+// LPRng hosts that have /usr/share/printconf/util links VarenPrinttvxx there
+// to the fixed place /usr/Varen/tvxx, which follows every move. A link of an
+// earlier run (to the script in an application directory of the suite) is
+// replaced, never followed; anything else of that name is left as it is,
+// with a warning and a failed step.
 void createQueueScripts(const char *spool) {
     char *printPath = SaveStr("%s/%s", pAppDir, "VarenPrinttvxx");
     generateVarenPrinttvxxScript(printPath, ScriptShShell, VarenPrinttvxxScript);
@@ -120,9 +135,28 @@ void createQueueScripts(const char *spool) {
     PutMem(vsfPath);
 
     const char *utilDir = "/usr/share/printconf/util";
-    if (SniffLprng() && FindFile(utilDir, nullptr) && !FindFile(utilDir, "VarenPrinttvxx")) {
-        SysCmd(CMD_LN, MODE_WARN,
-               "-s %s/%s/%s/VarenPrinttvxx /usr/share/printconf/util/VarenPrinttvxx",
-               pTargetInstallDir, "Varen", "tvxx");
+    const char *link = "/usr/share/printconf/util/VarenPrinttvxx";
+    const char *target = "/usr/Varen/tvxx/VarenPrinttvxx";
+    if (!SniffLprng() || !FindFile(utilDir, nullptr)) {
+        return;
     }
+    struct stat st;
+    bool replace = lstat(link, &st) == 0;
+    if (replace) {
+        char *text = S_ISLNK(st.st_mode) ? ReadLinkText(link) : nullptr;
+        bool same = text != nullptr && strcmp(text, target) == 0;
+        bool own = text != nullptr && NamesSuiteScript(text);
+        PutMem(text);
+        if (same) {
+            PutLogMsg("link %s -> %s is there already\n", link, target);
+            return;
+        }
+        if (!own) {
+            PutLogMsg("WARNING: %s is left as it is: it is no link to %s\n", link, target);
+            CountFailure("%s is left as it is: it is no link to %s", link, target);
+            return;
+        }
+    }
+    // -T: the old link is replaced, never followed into a directory it leads to.
+    SysCmd(CMD_LN, MODE_WARN, "%s %s %s", replace ? "-sfT" : "-s", target, link);
 }

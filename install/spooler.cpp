@@ -1,6 +1,6 @@
-// Printing subsystem detection: the LPRng and CUPS probes, the rule for a
-// host that has both, and the flags file APP/.tv_cfg that the interface
-// scripts read at every job.
+// Printing subsystem detection: the LPRng and CUPS probes in the system's
+// fixed directories, the rule that the system's lpr decides with, and the
+// flags file APP/.tv_cfg that the interface scripts read at every job.
 #include "install/spooler.h"
 
 #include <cerrno>
@@ -20,13 +20,38 @@
 #include "syscmd/log.h"
 #include "syscmd/run.h"
 
-// True when the located lpd names LPRng in its version answer (standard
-// output or standard error). Runs nothing when lpd was not located.
+// The directories where the spoolers' programs (lpd, cupsd, lpr) are looked
+// for, in the order of the system's own PATH for root; never the caller's
+// PATH, which decides nothing here.
+constexpr const char *SPOOLER_DIRS[] = {"/usr/local/sbin", "/usr/local/bin", "/usr/sbin",
+                                        "/usr/bin",        "/sbin",          "/bin"};
+
+// The first name in SPOOLER_DIRS that passes TrustedCommand (saved string),
+// or null; a name there that fails is skipped (and logged).
+static char *FindSpoolerProgram(const char *name) {
+    for (const char *dir : SPOOLER_DIRS) {
+        char *path = SaveStr("%s/%s", dir, name);
+        struct stat st;
+        if (lstat(path, &st) == 0 && TrustedCommand(dir, name)) {
+            return path;
+        }
+        PutMem(path);
+    }
+    return nullptr;
+}
+
+// True when an lpd of SPOOLER_DIRS names LPRng in its version answer
+// (standard output or standard error). The probe is logged as it runs.
 bool SniffLprng() {
-    if (!TestCmd(CMD_LPD)) {
+    char *lpd = FindSpoolerProgram("lpd");
+    if (lpd == nullptr) {
         return false;
     }
-    ResponseLine *lines = GetCmdResponse(CMD_LPD, "LPRng", " -V 2>&1");
+    char *line = SaveStr("%s -V 2>&1", lpd);
+    LogCmdLine(line);
+    ResponseLine *lines = GetCmdResponse(CMD_NONE, "LPRng", "%s", line);
+    PutMem(line);
+    PutMem(lpd);
     bool found = false;
     for (ResponseLine *line = lines; line != nullptr; line = line->pNextLine) {
         if (StrStr(line->pText, "LPRng") != nullptr) {
@@ -37,9 +62,11 @@ bool SniffLprng() {
     return found;
 }
 
-// True when cupsd was located; runs nothing.
+// True when a cupsd of SPOOLER_DIRS passes TrustedCommand; runs nothing.
 bool SniffCUPS() {
-    return TestCmd(CMD_CUPSD);
+    char *cupsd = FindSpoolerProgram("cupsd");
+    PutMem(cupsd);
+    return cupsd != nullptr;
 }
 
 namespace {
@@ -102,16 +129,13 @@ bool ScanMarks(const char *path, bool *lprng, bool *cups) {
     return readable;
 }
 
-// The system's directories of commands, in the order of the system's PATH;
-// never the caller's PATH, which another user may have put first.
-constexpr const char *LPR_DIRS[] = {"/usr/bin", "/bin", "/usr/sbin", "/sbin"};
-
-// The spooler a host with both LPRng and CUPS runs its queues with: the one
-// whose lpr the system runs, the first in LPR_DIRS, its links resolved. " LPRng " or " CUPS ", or null when that lpr is missing,
-// unreadable or names neither or both. Logs what it found.
+// What the lpr the system runs names: the first lpr in SPOOLER_DIRS (any
+// entry there, its links resolved). " LPRng " or " CUPS ", or null when
+// there is none, or it is unreadable, someone else may change it, or it
+// names neither or both. Logs what it found.
 const char *SpoolerOfLpr() {
     char *path = nullptr;
-    for (const char *dir : LPR_DIRS) {
+    for (const char *dir : SPOOLER_DIRS) {
         char *candidate = SaveStr("%s/lpr", dir);
         struct stat st;
         if (path == nullptr && lstat(candidate, &st) == 0) {
@@ -140,21 +164,26 @@ const char *SpoolerOfLpr() {
 
 } // namespace
 
-// The spooler that runs the queues, as .tv_cfg names it: " LPRng " or
-// " CUPS " when only that one is installed, " BSD " when neither is; with
-// both, the one whose lpr the system runs (SpoolerOfLpr). When that cannot
-// decide, " CUPS " with a WARNING naming cfgPath (the flags file) in the
-// log, and a failed step. The probes and the decision are logged.
+// The spooler that runs the queues, as .tv_cfg names it: " BSD " when
+// neither LPRng's lpd nor cupsd is found in SPOOLER_DIRS; with one of them,
+// that one unless the system's lpr (SpoolerOfLpr) names the other; with
+// both, the one the lpr names. When that cannot decide, " CUPS " with a
+// WARNING naming cfgPath (the flags file) in the log, and a failed step.
+// The probes and the decision are logged.
 const char *DetectSpooler(const char *cfgPath) {
     bool lprng = SniffLprng();
     bool cups = SniffCUPS();
     PutLogMsg("spooler: LPRng's lpd %s, cupsd %s\n", lprng ? "found" : "not found",
               cups ? "found" : "not found");
-    if (!lprng || !cups) {
-        return cups ? " CUPS " : lprng ? " LPRng " : " BSD ";
+    if (!lprng && !cups) {
+        return " BSD ";
     }
+    const char *daemon = lprng ? " LPRng " : " CUPS ";
     const char *spooler = SpoolerOfLpr();
-    if (spooler != nullptr) {
+    if (lprng != cups && (spooler == nullptr || strcmp(spooler, daemon) == 0)) {
+        return daemon;
+    }
+    if (lprng && cups && spooler != nullptr) {
         return spooler;
     }
     char text[LINEBUF_SIZE];

@@ -354,7 +354,9 @@ static bool EntryClosed(const char *path, const struct stat &st, DirChain *chain
     return false;
 }
 
-bool CheckDirChain(const char *path, DirChain *chain) {
+// CheckDirChain, or with fileEnd CheckFileChain: the last component may then
+// be a regular file, checked as the directories are.
+static bool WalkChain(const char *path, DirChain *chain, bool fileEnd) {
     chain->fault = CHAIN_SAFE;
     chain->why = WHY_MODE;
     chain->exists = false;
@@ -408,11 +410,12 @@ bool CheckDirChain(const char *path, DirChain *chain) {
             missing++;
             continue;
         }
-        if (!S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode))
+        bool fileAtEnd = fileEnd && *p == '\0' && S_ISREG(st.st_mode);
+        if (!S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode) && !fileAtEnd)
             return ChainFails(chain, CHAIN_NOT_DIRECTORY, out, &st);
         if (!EntryClosed(out, st, chain))
             return false;
-        if (S_ISDIR(st.st_mode))
+        if (!S_ISLNK(st.st_mode))
             continue;
         // A link: its target is walked from the directory that holds it (from
         // the root when absolute), followed by what was left.
@@ -426,7 +429,9 @@ bool CheckDirChain(const char *path, DirChain *chain) {
             outLen = 0;
             out[0] = '\0';
         }
-        n = snprintf(next, sizeof(next), "%s/%s", target, p);
+        // Nothing left: no "/" behind the target, which may be a file's name.
+        n = *p != '\0' ? snprintf(next, sizeof(next), "%s/%s", target, p)
+                       : snprintf(next, sizeof(next), "%s", target);
         if (n < 0 || static_cast<size_t>(n) >= sizeof(next))
             return ChainFails(chain, CHAIN_UNREADABLE, path, nullptr);
         memcpy(rest, next, static_cast<size_t>(n) + 1);
@@ -436,6 +441,19 @@ bool CheckDirChain(const char *path, DirChain *chain) {
         CopyPart(out, sizeof(chain->resolved), "/", 1);
     chain->exists = missing == 0;
     return true;
+}
+
+bool CheckDirChain(const char *path, DirChain *chain) {
+    return WalkChain(path, chain, false);
+}
+
+bool CheckFileChain(const char *path, DirChain *chain) {
+    if (!WalkChain(path, chain, true))
+        return false;
+    struct stat st;
+    if (chain->exists && lstat(chain->resolved, &st) == 0 && S_ISREG(st.st_mode))
+        return true;
+    return ChainFails(chain, chain->exists ? CHAIN_NOT_DIRECTORY : CHAIN_UNREADABLE, path, nullptr);
 }
 
 // Directory levels RemoveEntry descends at most; each holds a descriptor.

@@ -110,6 +110,12 @@ int AclLetsOthersWrite(const unsigned char *data, size_t size, AclEntry *found);
 // missing end is no fault (chain->exists false). A default ACL is no fault:
 // it opens nothing of the directory itself.
 bool CheckDirChain(const char *path, DirChain *chain);
+// CheckDirChain for a program or file that root may run or trust: path must
+// name an existing regular file (links followed), which is checked as the
+// directories on the way are (owner, mode bits, access ACL). False with the
+// fault in chain otherwise (CHAIN_NOT_DIRECTORY: the end is no regular file,
+// CHAIN_UNREADABLE: it is missing).
+bool CheckFileChain(const char *path, DirChain *chain);
 // Removes the default ACL of path (never followed) whole, and from its access
 // ACL every named user or group entry that grants write, so that no later
 // chmod of what the run made opens it to someone else and nothing made below

@@ -1,12 +1,17 @@
 // The command table and the lookup of its commands: at start-up every command
 // is located by listing the fixed system directories and then those of PATH;
 // a command used before that is located on demand along the same search path.
+// Wherever it is found, a command counts only when nobody but root can
+// change it or a directory on the way to it; one that fails is logged and
+// looked for further on.
 // Layers of this folder, each file using only those below it: log.cpp
 // (support only), this table, run.cpp, then query.cpp and fileops.cpp.
 #include "syscmd/cmdtable.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <climits>
+#include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -237,15 +242,39 @@ static bool ReadBefore(DIR *handle, DirsRead *read) {
     return false;
 }
 
-// Records dir for every unlocated row whose name is exactly name.
+bool TrustedCommand(const char *dir, const char *name) {
+    char path[PATH_MAX];
+    int n = snprintf(path, sizeof path, "%s/%s", dir, name);
+    DirChain chain;
+    if (n < 0 || static_cast<size_t>(n) >= sizeof path) {
+        PutLogMsg("command %s/%s skipped: the path is too long\n", dir, name);
+        return false;
+    }
+    if (CheckFileChain(path, &chain))
+        return true;
+    if (chain.fault == CHAIN_UNSAFE)
+        PutLogMsg("command %s skipped: someone other than root may change %s\n", path, chain.where);
+    else
+        PutLogMsg("command %s skipped: no regular file, or %s cannot be examined\n", path,
+                  chain.where);
+    return false;
+}
+
+// Records dir for every unlocated row whose name is exactly name, when the
+// command there passes TrustedCommand (checked once for all such rows).
 static void LocateName(const char *name, const char *dir) {
     size_t len = strnlen(name, LONGEST_NAME + 1);
     if (len == 0 || len > LONGEST_NAME)
         return;
+    int trusted = -1; // not checked yet
     for (int slot = NameSlot(name, len); ComNameIndex.ids[slot] != -1;
          slot = (slot + 1) % NAME_SLOTS) {
         ComEntry &row = ComList[ComNameIndex.ids[slot]];
-        if (!row.pPath && strcmp(row.pName, name) == 0)
+        if (row.pPath || strcmp(row.pName, name) != 0)
+            continue;
+        if (trusted < 0)
+            trusted = TrustedCommand(dir, name) ? 1 : 0;
+        if (trusted == 1)
             row.pPath = dir;
     }
 }
@@ -315,7 +344,7 @@ bool FillCmdPath(int id) {
 
     // GetToken copies each piece, so FullSearchPath stays whole for later calls.
     for (const char *dir = GetToken(FullSearchPath, ":"); dir; dir = GetToken(nullptr, ":")) {
-        if (FindFile(dir, ComList[id].pName)) {
+        if (FindFile(dir, ComList[id].pName) && TrustedCommand(dir, ComList[id].pName)) {
             ComList[id].pPath = SaveStr("%s", dir);
             return true;
         }

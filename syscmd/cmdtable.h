@@ -113,10 +113,15 @@ extern bool flSysCmdLog;     // commands are logged with a progress dot
 // Locates every command, exports SHELL, and turns on the logging of commands
 // with their progress dots when logging is on.
 void InitSysCmdList();
-// Records dir for every unlocated command it lists; true while some command
-// is still unlocated (or dir cannot be listed).
+// Records dir for every unlocated command it lists that passes TrustedCommand;
+// true while some command is still unlocated (or dir cannot be listed).
 bool FillCmdPaths(const char *dir);
-// Locates one command along FullSearchPath; true when found.
+// Whether the command dir/name may be run by root: it is a regular file
+// and neither it nor a directory or link on the way to it can be changed by
+// anyone but root (CheckFileChain: owner, mode bits, ACLs). Logs why a
+// command that fails is skipped.
+bool TrustedCommand(const char *dir, const char *name);
+// Locates one command along FullSearchPath (TrustedCommand); true when found.
 bool FillCmdPath(int id);
 // True when id >= 2 and the command was located.
 bool TestCmd(int id);

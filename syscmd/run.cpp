@@ -677,3 +677,14 @@ void FreeResponseList(ResponseLine *first) {
         first = next;
     }
 }
+
+void LogCmdLine(const char *line) {
+    char shown[CMDLINE_SIZE];
+    int n =
+        snprintf(shown, sizeof(shown), "%s/%s -c \"%s", ShellDir(), ComList[CMD_SH].pName, line);
+    if (n < 0)
+        return;
+    // A line too long for the buffer is logged as far as it fits.
+    size_t len = static_cast<size_t>(n);
+    LogShownLine(shown, len < sizeof(shown) ? len : sizeof(shown) - 1);
+}

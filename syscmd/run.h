@@ -48,7 +48,7 @@ const char *LastErrorLine();
 // "dir/name opts" of a row (allocator-owned), or null when not located.
 char *GetCmd(int id);
 // Output lines of the command that contain pattern (all when null or ""),
-// or null.
+// or null. Logs nothing (see LogCmdLine).
 ResponseLine *GetCmdResponse(int id, const char *pattern, const char *format, ...)
     __attribute__((format(printf, 3, 4)));
 void FreeResponseList(ResponseLine *first);
@@ -87,3 +87,7 @@ void StopIfInterrupted();
 // when the process ends before the clean-up removed it; null once it is
 // gone. The directory the installer made for it goes too when then empty.
 void RemoveOnStop(const char *workArea);
+// Logs line, a whole command line that GetCmdResponse runs, as every
+// command line of the run is logged: after the shell that runs it, with
+// its progress dot.
+void LogCmdLine(const char *line);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Hosts with both LPRng and CUPS (Debian's lprng beside cups-daemon): the spooler is the one whose lpr the system
-# runs, whichever daemon runs; undecidable without an lpr. Under lpd, each queue kind hands the tool the job's bytes
+# runs, whichever daemon runs; undecidable without an lpr. Spooler programs count from the system's fixed
+# directories only, and only those nobody but root can change. Under lpd, each queue kind hands the tool the job's bytes
 # on the queue lpd chose: an alias, a :bkf: queue, a job whose Q line names another queue. An upgrade replaces the
 # scripts whole and logs every file it writes itself.
 # shellcheck source=tests/e2e/lib.sh
@@ -98,13 +99,50 @@ done
 expect_absent $A/.tv_cfg.new $A/VarenPrinttvxx.new $A/VarenVSF.new
 expect_unchanged etc
 
-# ---- no lpr to decide by: CUPS, a WARNING, status 3.
+# ---- no lpr to decide by: CUPS, a WARNING, status 3; a file of someone else's at the printconf link's place stays.
 fresh
-SEED="$BOTH"$'\nrm /usr/bin/lpr'
+U=/usr/share/printconf/util/VarenPrinttvxx
+SEED="$BOTH"$'\nrm /usr/bin/lpr\nmkdir -p /usr/share/printconf/util && echo mine >'$U
 run undecided
 expect_status 3
 expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " CUPS "
-t="both LPRng and CUPS are installed, and the lpr the system runs belongs to neither: $A/.tv_cfg says CUPS"
+t="the lpr the system runs and the spooler daemons found do not decide the spooler: $A/.tv_cfg says CUPS"
 expect_contains "standard error" "$ERR" "  $t"
 expect_contains "log" "$LOG" $'spooler: no lpr found\nWARNING: '"$t"
+expect_contains "log" "$LOG" "WARNING: $U is left as it is: it is no link to $A/VarenPrinttvxx"
+expect_eq "$U" "$(file_text $U)" mine
+
+# ---- LPRng built into /usr/local, a CUPS lpr in /usr/bin: the system's first lpr (/usr/local/bin) decides, not the
+# caller's PATH (the sandbox's lacks /usr/local); the old base's printconf link now names the fixed place.
+fresh
+SEED="$BOTH"$'\nmv /usr/sbin/lpd /usr/local/sbin/ && mv /usr/bin/lpr /usr/local/bin/lpr
+printf "#!/bin/sh\n# libcups\n" >/usr/bin/lpr && chmod 755 /usr/bin/lpr
+mkdir -p /usr/share/printconf/util && ln -s /opt/Varen/tvxx/VarenPrinttvxx '$U
+run usr_local
+expect_status 0
+expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " LPRng "
+expect_link $U $A/VarenPrinttvxx
+for l in '/usr/bin/sh -c "/usr/local/sbin/lpd -V 2>&1' \
+    "spooler: lpr /usr/local/bin/lpr is /usr/local/bin/lpr, LPRng's"; do
+    grep -qxF -- "$l" <<<"$LOG" || fail "the log lacks the line: $l"
+done
+
+# ---- /usr/local/sbin of group staff (2775) on root's PATH: what a member planted there (lpd, cupsd) is never run
+# and counts for nothing; cupsd alone and LPRng's lpr disagree: CUPS, a WARNING, status 3.
+fresh
+SEED="$BOTH"$'\nchgrp staff /usr/local/sbin && chmod 2775 /usr/local/sbin && rm /usr/sbin/lpd
+for d in lpd cupsd; do printf "#!/bin/sh\ntouch /tmp/pwned\necho LPRng\n" >/usr/local/sbin/$d; done
+chmod 755 /usr/local/sbin/*'
+ENVS=(PATH=/usr/local/sbin:/usr/sbin:/usr/bin:/sbin:/bin)
+run planted
+expect_status 3
+expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " CUPS "
+expect_absent /tmp/pwned
+for l in "spooler: LPRng's lpd not found, cupsd found" "spooler: lpr /usr/bin/lpr is /usr/bin/lpr, LPRng's" \
+    "command /usr/local/sbin/lpd skipped: someone other than root may change /usr/local/sbin" \
+    "command /usr/local/sbin/cupsd skipped: someone other than root may change /usr/local/sbin"; do
+    grep -qxF -- "$l" <<<"$LOG" || fail "the log lacks the line: $l"
+done
+expect_contains "log" "$LOG" $'LPRng\'s\nWARNING: '"$t"
+expect_lacks "log" "$LOG" " skipped: no regular file"
 finish

@@ -45,8 +45,9 @@ TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
                           "/f1/lpstat2", "/f1/xlpr", "/f2/rm x", "/f2/lpq", "/p1/lp", "/f2/whoami", "/f2/piomisc_base",
                           "/p1/whoami", "/p1/uname"})
         WriteFile(top + f, "", 0755);
-    mkdir((top + "/f1/ls").c_str(), 0755);             // a subdirectory counts
-    symlink("/nonexistent", (top + "/f2/cp").c_str()); // so does a dangling link
+    WriteFile(top + "/f1/chmod", "", 0777);            // others may change it: skipped, found further on
+    mkdir((top + "/f1/ls").c_str(), 0755);             // no regular file: a subdirectory does not count,
+    symlink("/nonexistent", (top + "/f2/cp").c_str()); // nor does a dangling link
     ASSERT_EQ(0, chdir((top + "/cwd").c_str()));       // "" in PATH is not "."
     std::string path = "::" + top + "/p1::" + top + "/f2:";
     setenv("PATH", path.c_str(), 1);
@@ -67,7 +68,7 @@ TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
     ASSERT_EQ(0, chdir("/"));
     // The longest name; only an entry of exactly the name counts: not one it begins or ends (lp in
     // lpq), nor a word of a name with a blank.
-    EXPECT_EQ("/f1 /p1 /f1 /f2 /f2 - - /p1 - - - ", where({CMD_CAT, CMD_CHMOD, CMD_LS, CMD_CP_R, CMD_PIOMISC_BASE,
+    EXPECT_EQ("/f1 /p1 - - /f2 - - /p1 - - - ", where({CMD_CAT, CMD_CHMOD, CMD_LS, CMD_CP_R, CMD_PIOMISC_BASE,
                                                         CMD_CHGRP, CMD_MKQUE, CMD_LP, CMD_LPSTAT, CMD_LPR, CMD_RM}));
     EXPECT_EQ(top + "/f1:" + top + "/f2:" + path, FullSearchPath);
     EXPECT_EQ("/bin/sh /bin", std::string(getenv("SHELL")) + " " + ShellDir()); // sh found nowhere
