@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "install/mediumfile.h"
 #include "install/owndirs.h"
 #include "install/nls.h"
 #include "install/site.h"
@@ -33,8 +34,9 @@ constexpr size_t DIGEST_LEN = 64;
 char *mediumRelease = nullptr;
 
 // The first line of dir/name, saved, when it is a release number; else null.
+// Read as a file of the medium: only a regular file of dir is read.
 char *ReadRelease(const char *dir, const char *name) {
-    char *text = ReadWholeFile(dir, name);
+    char *text = ReadMediumFile(dir, name);
     if (text == nullptr) {
         return nullptr;
     }
@@ -121,7 +123,11 @@ bool ReplaceFile(const char *dir, const char *name, const char *text) {
 
 void CheckDowngrade(bool trustsKeys, bool allowed) {
     const char *name = ReleaseFileName();
-    mediumRelease = ReadRelease(ProvenDir(name), name);
+    const char *dir = ProvenDir(name);
+    // On a host that trusts keys only the checked copy counts: a release
+    // file the checksum file does not name (one that appeared on the medium
+    // after the proof) is not the medium's.
+    mediumRelease = trustsKeys && dir == pPathToSetup ? nullptr : ReadRelease(dir, name);
     char *recorded = RecordedRelease();
     if (recorded == nullptr) {
         return;

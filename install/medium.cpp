@@ -125,12 +125,17 @@ WordList ListedNames(const char *text) {
 }
 
 char *GetDisksData(const char *dir) {
-    const char *name = "disks";
-    char *text = ReadMediumFile(dir, name);
-    if (text == nullptr) {
-        name = "DISKS";
-        text = ReadMediumFile(dir, name);
+    // Two lists would leave the choice to whoever added the second; an
+    // upper-case medium (one with DISKS or SHA256SUMS) has only DISKS, so a
+    // lower-case list added beside its checksum file is never read.
+    if (FindFile(dir, "disks") && FindFile(dir, "DISKS")) {
+        char *lower = SaveStr("%s/disks", JoinDir(dir));
+        char *kind = SaveStr("a second list file beside %s/DISKS", JoinDir(dir));
+        ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NOT_MEDIUM_FILE), lower, kind);
     }
+    bool upper = FindFile(dir, "DISKS") || FindFile(dir, "SHA256SUMS");
+    const char *name = upper ? "DISKS" : "disks";
+    char *text = ReadMediumFile(dir, name);
     if (text == nullptr) {
         ErrorMsg(2, 1, nlsSetupStrCvt(MSG_NO_DISKS), "Varen");
         exit(1); // not reached: ErrorMsg of type 2 ends the run

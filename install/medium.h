@@ -26,10 +26,11 @@ void FreeWords(WordList &list);
 // is exactly the end marker, each line up to the marker as a word.
 WordList ListedNames(const char *text);
 
-// Reads the whole of dir/disks, or else of dir/DISKS with every name
-// upper-cased (end markers stay in lower case), into a saved text (the
-// caller frees it). Ends the run with
-// status 1 when neither can be read (message 21), when the list names no
+// Reads the whole of dir/DISKS with every name upper-cased (end markers
+// stay in lower case) when dir is an upper-case medium (it holds DISKS or
+// SHA256SUMS), else of dir/disks, into a saved text (the caller frees it).
+// Ends the run with status 1 when dir holds both list files (message 74
+// naming both), when the one to read cannot be read (message 21), when the list names no
 // file (10), a name longer than the name limit (9) or a name that is not a
 // plain file name of the characters allowed in command lines (11).
 char *GetDisksData(const char *dir);

@@ -202,10 +202,22 @@ bool Holds(const WordList &list, const char *name) {
     return false;
 }
 
+// Whether the run reads the text of the medium's file name: the list file,
+// the size files, the release file.
+bool ReadByRun(const char *name) {
+    const char *read[] = {ListFileName(), "isize", "tsize", ReleaseFileName()};
+    for (const char *r : read) {
+        if (strcmp(name, r) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // What the proof of the medium leaves for the copy: the names of the list
 // as read then, the checksum file's name (null when there is none), the
 // names its lines give, and the work area, which holds a proven copy of
-// every named file the list does not name.
+// every named file the list does not name and of every file the run reads.
 WordList listed{nullptr, 0};
 WordList named{nullptr, 0};
 const char *sumsName = nullptr;
@@ -220,7 +232,8 @@ char *SumsPath(const char *sums) {
 // Reads the work area's verified copy of the checksum file whole: a NUL
 // byte in it, or a malformed line, ends the run (messages 81 and 80).
 // Returns the names its lines give; *early receives its lines for the files
-// the list does not name, which the proof copies at once (a saved string).
+// the proof copies at once (a saved string): those the list does not name
+// and those whose text the run reads.
 WordList ReadSums(const char *work, const char *sums, char **early) {
     size_t size = 0;
     char *text = ReadWholeData(work, sums, &size);
@@ -236,7 +249,7 @@ WordList ReadSums(const char *work, const char *sums, char **early) {
         }
         char *name = SaveStr("%.*s", static_cast<int>(len - NAME_AT), line + NAME_AT);
         names.words[names.count++] = name;
-        if (!Holds(listed, name)) {
+        if (!Holds(listed, name) || ReadByRun(name)) {
             char *more = SaveStr("%s%.*s\n", *early, static_cast<int>(len), line);
             PutMem(*early);
             *early = more;
@@ -245,6 +258,30 @@ WordList ReadSums(const char *work, const char *sums, char **early) {
     }
     PutMem(text);
     return names;
+}
+
+// Whether the proof copies name itself, before anything uses it: a named
+// file the list does not name, or one whose text the run reads (the list
+// file, the size files, the release file) even when the list names it.
+bool CopiedEarly(const char *name) {
+    return Holds(named, name) && (ReadByRun(name) || !Holds(listed, name));
+}
+
+// Ends the run naming the list file as damaged when the verified copy of
+// the list in the work area names other files than the medium's list read
+// before the proof (the list was changed meanwhile).
+void RequireSameList(const char *work, const char *sums) {
+    char *text = GetDisksData(work);
+    WordList verified = ListedNames(text);
+    PutMem(text);
+    bool same = verified.count == listed.count;
+    for (int i = 0; same && i < listed.count; ++i) {
+        same = strcmp(verified.words[i], listed.words[i]) == 0;
+    }
+    FreeWords(verified);
+    if (!same) {
+        StopForBadFile(ListFileName(), sums);
+    }
 }
 
 } // namespace
@@ -262,7 +299,8 @@ void CheckCoverage(const char *sums, const char *sig, const WordList &names, boo
 }
 
 const char *ProvenDir(const char *name) {
-    return workArea != nullptr && Holds(named, name) && !Holds(listed, name) ? workArea : pPathToSetup;
+    // A file the checksum file names is read only from its checked copy.
+    return workArea != nullptr && Holds(named, name) ? workArea : pPathToSetup;
 }
 
 bool HostTrustsKeys() {
@@ -274,7 +312,9 @@ const char *ProvenSumsName() {
 }
 
 const char *ReleaseFileName() {
-    return FindFile(pPathToSetup, "release") || !FindFile(pPathToSetup, "RELEASE") ? "release" : "RELEASE";
+    // Chosen by the case of the list file, never by which names are present,
+    // which someone changing the medium during the run could decide.
+    return ListFileName()[0] == 'D' ? "RELEASE" : "release";
 }
 
 // Recreates the work area and proves the medium before anything changes on
@@ -337,8 +377,8 @@ void proveMedium(const char *work, const char *self) {
     // copies or runs.
     CheckCoverage(sums, sig, listed, keys > 0);
     if (keys > 0) {
-        const char *read[4] = {"isize", "tsize", nullptr, nullptr};
-        int count = 2;
+        const char *read[5] = {ListFileName(), "isize", "tsize", nullptr, nullptr};
+        int count = 3;
         if (FindFile(pPathToSetup, ReleaseFileName())) {
             read[count++] = ReleaseFileName();
         }
@@ -348,16 +388,17 @@ void proveMedium(const char *work, const char *self) {
         WordList more{const_cast<char **>(read), count};
         CheckCoverage(sums, sig, more, true);
     }
-    // Every named file is on the medium; those the list does not name are
-    // copied now and checked, so that the size and release files are proven
-    // before their contents are used.
+    // Every named file is on the medium; those the list does not name and
+    // those whose text the run reads are copied now and checked, so that the
+    // list, the size and release files are proven before their contents are
+    // used, and only the checked copies are ever read.
     for (int i = 0; i < named.count; ++i) {
         if (!FindFile(pPathToSetup, named.words[i])) {
             StopForBadFile(named.words[i], sums);
         }
     }
     for (int i = 0; i < named.count; ++i) {
-        if (!Holds(listed, named.words[i]) && strcmp(named.words[i], sums) != 0 &&
+        if (CopiedEarly(named.words[i]) && strcmp(named.words[i], sums) != 0 &&
             strcmp(named.words[i], sig) != 0) {
             CopyMediumFile(pPathToSetup, named.words[i], work);
         }
@@ -372,6 +413,9 @@ void proveMedium(const char *work, const char *self) {
         CheckCopies(work, EARLY_SUMS, sums);
     }
     PutMem(early);
+    if (Holds(named, ListFileName())) {
+        RequireSameList(work, sums);
+    }
     workArea = work;
 }
 
@@ -381,6 +425,9 @@ void proveMedium(const char *work, const char *self) {
 int installFromSite(const char *work) {
     ShowPhase(MSG_PHASE_COPY);
     for (int i = 0; i < listed.count; ++i) {
+        if (CopiedEarly(listed.words[i])) {
+            continue; // already copied and checked by the proof
+        }
         CopyMediumFile(pPathToSetup, listed.words[i], work);
     }
     FreeWords(listed);

@@ -27,11 +27,12 @@ int installFromSite(const char *work);
 // every name of names (the list file only when listSelf). The checksum file
 // and its signature sig cannot vouch for themselves.
 void CheckCoverage(const char *sums, const char *sig, const WordList &names, bool listSelf);
-// Where the run reads the medium's file name from: the work area when the
-// proof copied and checked it there, else the medium's directory.
+// Where the run reads the medium's file name from: the work area for every
+// file the verified checksum file names (the proof copied and checked there
+// each one the run reads), else the medium's directory.
 const char *ProvenDir(const char *name);
-// The name of the medium's release file: "release", or "RELEASE" on an
-// upper-case medium that has one.
+// The name of the medium's release file: "RELEASE" on an upper-case medium
+// (its list is DISKS), else "release".
 const char *ReleaseFileName();
 // Whether the host trusts keys (its key directory holds a key file), as the
 // proof found.

@@ -68,7 +68,7 @@ PROGRAM=/usr/bin/script run terminal -qec "LANG=es_ES /mnt/cd/setup" /dev/null
 expect_status 0
 expect_eq "phases" "$(printf '%s' "$OUT" | tr -d '.\r')" " copiando el soporte  comprobando el soporte \
  uniendo y desempaquetando  escribiendo los scripts  instalando los archivos  ejecutando tvqadmin -upgrade "
-expect_contains "dots" "$OUT" ". copiando el soporte ... comprobando el soporte . uniendo y desempaquetando ....."
+expect_contains "dots" "$OUT" ". copiando el soporte .. comprobando el soporte . uniendo y desempaquetando ....."
 
 # ---- a link at the first installation's mark is never followed: the step fails and says so, the link goes
 fresh
@@ -135,7 +135,7 @@ while IFS='|' read -r name seed args app link order gone; do
     expect_eq "tvqadmin calls" "$(file_text /tmp/tvqadmin.calls)" "$CALLS"
 done <<CASES
 usr_to_opt|seed_installation /usr|install /opt|$O|$O|$RM $O;$MK /opt/Varen;$C  755 /opt/Varen;\
-$LN $O $A.link;$CPR $A $O.partial;$MV $O.partial $O;$MV $A $A.old;$RM $A;$MV $A.link $A;$CP /mnt/cd/disks $W;\
+$LN $O $A.link;$CPR $A $O.partial;$MV $O.partial $O;$MV $A $A.old;$RM $A;$MV $A.link $A;$CP /mnt/cd/pkg_tar.001 $W;\
 !rm -rf  $A.old
 opt_to_usr|seed_installation /opt|install /usr|$A|-|$C  755 /usr/Varen;$CPR $O $A.partial;$MV $A $A.old;\
 $MV $A.partial $A;$RM $O;/usr/bin/rm -f $A.old;!ln  -s|$O
