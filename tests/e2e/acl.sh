@@ -78,7 +78,7 @@ work_default: 0 /usr/Varen
 inherited: -rw-r--r-- 0
 setgid: 0 /usr/Varen 
 groups: root drwxr-xr-x root drwxrwxr-x
-wrapper_dir: 1 /usr/Varen ERROR: /usr/bin (owner root:root, mode drwxrwxr-x+), $M
+wrapper_dir: 1 ERROR: unable to locate system command 'df'
 base_default: 0 /usr/Varen 
 opened: 0 kept: user:daemon:r-x
 mask::r-x modes: drwxrwxr-x -rwxr-xr-x

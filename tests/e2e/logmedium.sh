@@ -99,7 +99,8 @@ tsize_fifo|rm tsize && mkfifo tsize|/mnt/cd/tsize is a FIFO$NOT
 piece_directory|rm pkg_tar.002 && mkdir pkg_tar.002|/mnt/cd/pkg_tar.002 is a directory$NOT
 piece_to_directory|rm pkg_tar.002 && ln -s /etc pkg_tar.002|/mnt/cd/pkg_tar.002 is a symbolic link to a directory$NOT
 sig_dangling|ln -s e2e.gone sha256sums.sig|/mnt/cd/sha256sums.sig is a symbolic link that leads nowhere$NOT
-late_link|late 'rm disks && ln -s /etc/e2e.secret disks'|/mnt/cd/disks is $OUT_LINK
+late_link|late 'rm disks && ln -s /etc/e2e.secret disks'|sha256sums is missing or damaged: it does not match \
+the checksum file /mnt/cd/sha256sums
 late_fifo|late 'rm pkg_tar.001 && mkfifo pkg_tar.001'|/mnt/cd/pkg_tar.001 is a FIFO$NOT
 sums_absolute|printf '%064d  /etc/e2e.secret\n' 0 >>sha256sums|the checksum file /mnt/cd/sha256sums $MAL
 name_escaped|mkfifo "\$(printf 'p\351')" && printf 'p\351\nend_of_list\n' >disks|/mnt/cd/p\\\\351 is a FIFO$NOT
