@@ -60,7 +60,8 @@ for base in /tmp/newbase /var/tmp; do
 done
 # The whole base made as hers after the command line's check (at the unpacking): found, never adopted.
 mv /usr/bin/tar /usr/bin/tar.real && printf '%s\n' '#!/bin/sh' "$(grep -o 'setpriv[^)]*-- ' /usr/bin/mkdir.standin)\
-/usr/bin/mkdir.real -p -m 777 /tmp/newbase/Varen/tvxx" 'exec /usr/bin/tar.real "$@"' >/usr/bin/tar && chmod 755 /usr/bin/tar
+/usr/bin/mkdir.real -p -m 777 /tmp/newbase/Varen/tvxx" 'exec /usr/bin/tar.real "$@"' >/usr/bin/tar &&
+    chmod 755 /usr/bin/tar
 rm -rf /tmp/newbase && try "made whole" install /tmp/newbase && find /tmp/newbase -mindepth 3 | wc -l
 SCRIPT
 run acls -c "$ACLS"

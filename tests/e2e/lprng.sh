@@ -7,7 +7,7 @@
 . "$(dirname "$0")/lib.sh"
 
 debs=("$TOP"/build/debs/lprng_*.deb)
-[ -f "${debs[0]}" ] || { echo "lprng.sh: skipped, no lprng package in $TOP/build/debs (scripts/test gets it)" >&2; exit 77; }
+[ -f "${debs[0]}" ] || { echo "lprng.sh: skipped, no lprng package in $TOP/build/debs" >&2; exit 77; }
 MEDIUM=$(SRC=$TOP/examples/medium make_medium sample)
 cp "${debs[0]}" "$MEDIUM/lprng.deb"
 
@@ -57,7 +57,8 @@ expect_eq "the print scene" "$(file_text /tmp/e2e.lprng/problems)" ""
 expect_eq ".tv_cfg" "$(file_text /usr/Varen/tvxx/.tv_cfg)" " LPRng "
 q=/tmp/e2e.lprng
 host=$(sed -n "s/.*'nobody@\([^+']*\)+.*/\1/p" "$R$q/lpq-vsf" | head -n 1)
-sums() { for f; do printf '(%s bytes, cksum %s): %s\n' "$(wc -c <"$R$q/$f")" "$(cksum <"$R$q/$f" | cut -d' ' -f1)" "$(head -n 1 "$R$q/$f")"; done; }
+sums() { for f; do printf '(%s bytes, cksum %s): %s\n' "$(wc -c <"$R$q/$f")" "$(cksum <"$R$q/$f" | cut -d' ' -f1)" \
+    "$(head -n 1 "$R$q/$f")"; done; }
 expect_eq "tvrtvxxtty's call" "$(sed 's/cfA[0-9]*/cfA#/' "$R$A/log/tvrtvxxtty.log")" \
     "tvrtvxxtty [-dvaren-tvxx] [-f] [-oopt1=1] [-omedia=a4 -dother-printer] [ -dvaren-vsf Quarterly report]
   user: daemon  cwd: /usr/Varen/tvxx
@@ -76,7 +77,8 @@ expect_eq "vsf's jobs" "$(sed -n 's|^  job file /dev/stdin ||p' "$R$A/log/vsf.lo
 expect_eq "root's held job" "$(file_text $q/held-job)" "root only"
 # The failed job stays in the queue (lpq: error, "ERROR: too many errors"), the removed one is gone, no copy.
 err=$(sed -n "s/^error  nobody@$host+\([0-9]*\) .* ERROR: too many errors$/\1/p" "$R$q/lpq-vsf")
-expect_eq "job files in varen-vsf's spool" "$(grep '^[dh]fA\|^varen' "$R$q/spool-vsf")" $'dfA'"${err:-X}$host"$'\nhfA'"$err"
+expect_eq "job files in varen-vsf's spool" "$(grep '^[dh]fA\|^varen' "$R$q/spool-vsf")" \
+    $'dfA'"${err:-X}$host"$'\nhfA'"$err"
 for t in "filter msg - 'ERROR: VarenVSF: /usr/Varen/tvxx/vsf failed 5 times, last exit status 1'" \
     "filter exit status 'JFAIL'"; do expect_contains "lpq of varen-vsf" "$(file_text $q/lpq-vsf)" "$t"; done
 # Five tries with pauses of 1, 2, 4 and 8 seconds: the failing job took 15 s.

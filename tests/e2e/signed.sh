@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Signed media on hosts that trust keys: the checksum file covers all that runs, reads or is copied;
-# the proof rule over gpgv's status lines; key files judged alone; the release record and
-# downgrades; the host's installer from the Debian package (when scripts/build-deb made it) with
-# --medium.
+# the proof rule over gpgv's status lines; key files judged alone; the release record and downgrades;
+# the host's installer from the Debian package (when built) with --medium; media changed after signing:
+# only checked copies of list and release read, an upper-case medium reads only DISKS, named files are
+# the medium's own regular files.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need gpg gpgv
@@ -16,8 +17,9 @@ sign() { gpg --batch --yes -u "$2@e2e.test" "${@:3}" --detach-sign -o "$1/sha256
 # The media. Those signed by rev are made before its revocation is imported.
 declare -A M
 for m in revoked setup_replaced expired_key expired_sig sha1 cosigned damaged_key extra malformed nul \
-    isize_changed older same unreleased no_gpgv; do
+    isize_changed older same unreleased no_gpgv listed_release fifo zero no_self upper upper_both; do
     case $m in older) o=(--release 1) ;; same) o=(--release 2) ;; unreleased) o=() ;; *) o=(--release 3) ;; esac
+    case $m in no_self) o+=(--no-self) ;; upper*) o+=(--upper) ;; esac
     M[$m]=$(make_medium "$m" --pieces 2 --sign one@e2e.test "${o[@]}")
 done
 T=--faked-system-time=20200601T000000
@@ -33,12 +35,16 @@ WRAP='#!/bin/sh\ntouch /etc/e2e.pwned\nexec /mnt/cd/setup.real "$@"\n'
     (cd "${M[extra]}" && mkdir lost+found && echo x >TRANS.TBL && echo x >README) &&
     (cd "${M[malformed]}" && sed -i 's/^.\(.* isize\)$/\1/' sha256sums && sign . one) &&
     (cd "${M[nul]}" && printf '\0%s  pkg_tar.009\n' "$(printf '%064d' 0)" >>sha256sums && sign . one) &&
-    (cd "${M[isize_changed]}" && echo 1 >isize); } || fail "the media could not be changed"
+    (cd "${M[isize_changed]}" && echo 1 >isize) && (cd "${M[fifo]}" && rm release && mkfifo release) &&
+    (cd "${M[zero]}" && ln -sf /dev/zero release) && cp "${M[upper_both]}/DISKS" "${M[upper_both]}/disks" &&
+    (cd "${M[listed_release]}" && sed -i 's/^end_of_list$/release\n&/' disks && sed -i '/  disks$/d' sha256sums &&
+    sha256sum disks >>sha256sums && sign . one && echo 1 >release); } || fail "the media could not be changed"
 REC="mkdir -p /var/lib/varen-tvxx && echo 'release 2' >/var/lib/varen-tvxx/installed"
 TRUST="mkdir -p $K && cp $KEYS/one.gpg $KEYS/rev.gpg $KEYS/old.gpg $KEYS/aged.gpg $K && $REC"
 NOT="ERROR: the signature /mnt/cd/sha256sums.sig does not prove the checksum file:"
 DMG="is missing or damaged: it does not match the checksum file /mnt/cd/sha256sums"
 DOWN="the medium's release 1 sorts before the installed release 2"
+NOTREG="not a regular file of the medium's directory; nothing was read from it"
 # The host's installer: the package's when it was built, else the binary copied to the same place.
 DEB=$(find "$TOP/build/debs" -name 'varen-setup_*.deb' 2>/dev/null | tail -n 1)
 HOST="cp $SETUP_BIN /usr/sbin/varen-setup"
@@ -58,8 +64,9 @@ while IFS='|' read -r name medium seed args status err; do
     if [ "$status" = 0 ]; then expect_eq "installed" "$(file_text $A/tvxx.cfg)" "level=3.01.67"
         expect_nodes /var/lib/varen-tvxx d 755 /var/lib/varen-tvxx/installed f 644
         expect_eq "record" "$(file_text /var/lib/varen-tvxx/installed)" \
-            "release $(cat "$MEDIUM/release")"$'\n'"sums $(sha256sum <"$MEDIUM/sha256sums" | cut -c1-64)"
-    else expect_absent $A; expect_contains "the log" "$LOG" "ERROR: "; fi
+            "release $(cat "$MEDIUM"/[rR][eE][lL]*)"$'\n'"sums $(sha256sum <"$MEDIUM"/[sS][hH]*[sS] | cut -c1-64)"
+    else expect_absent $A; expect_contains "the log" "$LOG" "ERROR: "
+        expect_eq "record" "$(file_text /var/lib/varen-tvxx/installed)" "release 2"; fi
 done <<CASES
 setup_replaced|setup_replaced|$TRUST && $HOST|/usr/sbin/varen-setup --medium /mnt/cd|1|ERROR: setup $DMG
 host_installer|extra|$TRUST && $HOST|/usr/sbin/varen-setup --medium /mnt/cd|0|
@@ -81,6 +88,13 @@ same|same|$TRUST|/mnt/cd/setup|0|
 unreleased|unreleased|$TRUST|/mnt/cd/setup|1|~ERROR: the medium's release none sorts before the installed release 2;
 no_gpgv|no_gpgv|$TRUST && rm /usr/bin/gpgv|/mnt/cd/setup|1|ERROR: this host trusts the keys in $K but has no gpgv \
 to check a signature with (install the Debian package gpgv)
+listed_release|listed_release|$TRUST|/mnt/cd/setup|1|ERROR: release $DMG
+fifo|fifo|$TRUST|/mnt/cd/setup|1|ERROR: /mnt/cd/release is a FIFO, $NOTREG
+zero|zero|$TRUST|/mnt/cd/setup|1|ERROR: /mnt/cd/release is a symbolic link to a character device, $NOTREG
+no_self|no_self|$TRUST|/mnt/cd/setup|1|ERROR: disks has no line in the checksum file /mnt/cd/sha256sums, so it \
+cannot be checked
+upper|upper|$TRUST|/mnt/cd/setup|0|
+upper_both|upper_both|$TRUST|/mnt/cd/setup|1|ERROR: /mnt/cd/disks is a second list file beside /mnt/cd/DISKS, $NOTREG
 CASES
 gpgconf --kill gpg-agent
 
