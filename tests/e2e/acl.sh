@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # shellcheck disable=SC2016 # a literal "$(" in the expected text
-# Whole runs against what a local user gets from ACLs, from group root and from a directory she makes
-# first where the run was about to make it: each run refuses before anything changes, or finishes as its own.
+# Whole runs against what a local user gets from ACLs, from group root and from a directory she
+# makes first where the run was about to make it: each run refuses before anything changes, or
+# finishes as its own.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need setfacl getfacl setpriv
@@ -35,8 +36,8 @@ try base_default install /opt/share
 echo "opened: $(getfacl -R -p /opt/share/Varen 2>&1 | grep -c -e user:nobody:.w -e group:staff:.w -e ^default)" \
     "kept: $(getfacl -p /opt/share/Varen | grep -e '^user:daemon' -e '^mask')" \
     "modes: $(stat -c %A /opt/share/Varen/tvxx /opt/share/Varen/tvxx/tvqadmin | paste -s -d " ")"
-# A user whose primary group is root's, and one that group root names: only root's own modes are closed.
-# Group root's second line names one, and without getent a primary group "00" is root's too.
+# A user whose primary group is root's, and one that group root names: only root's own modes are
+# closed. Group root's second line names one, and without getent a primary group "00" is root's too.
 printf "%s\n" e2eroot:x:4242:00::/:/bin/false e2emember:x:4243:100::/:/bin/false >>/etc/passwd
 echo wheel0:x:0:e2emember >>/etc/group && mkdir -m 775 /opt/gr
 try group_root install /opt/gr

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# The Ansible role and playbook against four inventory hosts, each its own sandbox that the play reaches
-# through a local connection whose Python enters the sandbox's namespaces: wrong settings and check mode,
-# a rollout that goes on past a failing first host, a read-only log directory, a base through a link,
-# an emptied installation, "false" from INI and -e, keys taken out of the list, a signed medium installed by the
-# package's installer and a host that trusts keys without it, a rerun while setup waits and setup killed.
-# Also ansible-lint and the role's documentation.
+# The Ansible role and playbook against four inventory hosts, each its own sandbox that the play
+# reaches through a local connection whose Python enters the sandbox's namespaces: wrong settings
+# and check mode, a rollout that goes on past a failing first host, a read-only log directory, a
+# base through a link, an emptied installation, "false" from INI and -e, keys taken out of the list,
+# a signed medium installed by the package's installer and a host that trusts keys without it, a
+# rerun while setup waits and setup killed. Also ansible-lint and the role's documentation.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need ansible-playbook ansible-doc nsenter unshare gpg dpkg-deb
@@ -107,8 +107,8 @@ done
 expect_eq "fetched log of h2" "$(cat "$L/h2/setup.log")" "$(at h2 /tmp/setup.log)"
 grep -qF "cp -p /mnt/cd/disks /var/tmp/VarenInstall" "$L/h2/setup.log" || fail "setup on h2 lacks its arguments"
 absent_at h3 /var/lib/varen-tvxx/installed-medium.sha256sums
-# An emptied installation, a key of other means on h2 and two keys listed for it; h4 trusts one and installs
-# a signed medium with the package's installer.
+# An emptied installation, a key of other means on h2 and two keys listed for it; h4 trusts one and
+# installs a signed medium with the package's installer.
 find "/proc/${PID[h1]}/root/usr/Varen/tvxx" -mindepth 1 -delete &&
     mkdir -p "/proc/${PID[h2]}/root/etc/Varen/trusted.gpg.d" &&
     echo o >"/proc/${PID[h2]}/root/etc/Varen/trusted.gpg.d/other.gpg"
@@ -146,8 +146,9 @@ expect_eq "h3's stage parent" "$(listing h3 /var/lib/varen-tvxx-medium)" " 700"
 play stop_ok --limit h2,h3 -e varen_answered_stop_ok=yes -e varen_force_reinstall=yes -e varen_serial=2
 expect_status 2; recap h3 0 0; says 'WARNING\]: setup stopped as answered, before anything was installed'
 recap h2 0 1; says 'This host trusts keys .* Set varen_setup_deb'
-# Refused unchanged: a stage parent in a directory others may write, a listed key whose name a key of other means
-# holds, a medium others may change, a key name setup refuses; an unreachable first batch stops no other host.
+# Refused unchanged: a stage parent in a directory others may write, a listed key whose name a key
+# of other means holds, a medium others may change, a key name setup refuses; an unreachable first
+# batch stops no other host.
 mkdir -p "$SCRATCH_ROOT/k" && echo x >"$SCRATCH_ROOT/k/other.gpg" && echo y >"$SCRATCH_ROOT/k/site key.gpg"
 hv h1 'varen_stage_dir: /var/tmp/stage' && hv h2 "varen_trusted_keys: [$SCRATCH_ROOT/k/other.gpg]"
 hv h3 'varen_medium_on_host: /tmp' && hv h4 "varen_trusted_keys: [\"$SCRATCH_ROOT/k/site key.gpg\"]"

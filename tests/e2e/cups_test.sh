@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The sample suite (examples/medium) under a real CUPS scheduler: an earlier installation under /usr with
-# group-writable directories moved to /opt prints through two queues whose filters are VarenPrinttvxx and VarenVSF:
-# modes, what the stand-in tools got (bytes by checksum), VarenVSF after a first filter, its failures, script lint.
+# The sample suite (examples/medium) under a real CUPS scheduler: an earlier installation under /usr
+# with group-writable directories moved to /opt prints through two queues whose filters are
+# VarenPrinttvxx and VarenVSF: modes, what the stand-in tools got (bytes by checksum), VarenVSF
+# after a first filter, its failures, script lint.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 PATH=$PATH:/usr/sbin:/sbin
@@ -57,8 +58,9 @@ for q in tvxx vsf; do
 done
 : >/var/log/varen-tvxx/vsf.fail # the next vsf call fails once, so that VarenVSF has to run it again
 
-# On varen-vsf: after a first filter, a job on which vsf fails once, one too big for TMPDIR and a slow one,
-# cancelled while vsf runs; a job without a title from a file name with a blank; one on which vsf fails for good.
+# On varen-vsf: after a first filter, a job on which vsf fails once, one too big for TMPDIR and a
+# slow one, cancelled while vsf runs; a job without a title from a file name with a blank; one on
+# which vsf fails for good.
 printf 'first line of the report\nsecond line\n' >"$run/report.txt" && cp "$run/report.txt" "$run/My Report.txt"
 seq 60000 >"$run/chain" && seq 300000 >"$run/big" && echo slow >"$run/slow" && echo 'fail for good' >"$run/fail"
 chmod 644 "$run"/*

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # shellcheck disable=SC2016 # literal "$" in texts for the sandbox
-# Whole runs against what a user may leave at the log's path (cleared by moving it aside, or no log and
-# status 3) and against install media whose files are no regular files of their own directory.
+# Whole runs against what a user may leave at the log's path (cleared by moving it aside, or no log
+# and status 3) and against install media whose files are no regular files of their own directory.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
-# ---- a directory 301 levels deep, a FIFO and a link at the log's path, each a user's: moved aside to
-# /tmp/setup.log.aside.1, untouched; the log is the run's own and holds the whole run.
+# ---- a directory 301 levels deep, a FIFO and a link at the log's path, each a user's: moved aside
+# to /tmp/setup.log.aside.1, untouched; the log is the run's own and holds the whole run.
 MEDIUM=$(make_medium whole --whole) PROGRAM=/bin/bash TIMEOUT=90
 SEED='echo original >/etc/e2e.victim'
 IFS= read -r -d '' OBSTACLES <<'SCRIPT' || :
@@ -37,8 +37,8 @@ link: 0 root 644 regular file, a symbolic link $MOVED
 victim: original
 "
 
-# ---- no log can be made (a mount point at the path, a full or read-only /tmp): one ERROR line, the run
-# goes on and installs, and its status 3 and last line say that the log does not hold it.
+# ---- no log can be made (a mount point at the path, a full or read-only /tmp): one ERROR line, the
+# run goes on and installs, and its status 3 and last line say that the log does not hold it.
 IFS= read -r -d '' NOLOG <<'SCRIPT' || :
 for kind in mount full readonly small filled; do
     rm -rf /usr/Varen /var/spool/Varen /var/tmp/VarenInstall
@@ -58,8 +58,9 @@ run no_log -c "$NOLOG"
 expect_status 0
 NOLOG="/var/tmp/e2e.err:ERROR: couldn't open /tmp/setup.log | The log /tmp/setup.log could not be made or written \
 whole: this run is not fully recorded. | /usr/Varen/tvxx/vsf"
-# A /tmp without room for what the next command may write into the log: status 3 too; one filled while
-# tar runs: the room kept beforehand takes its output and the rest of the run, a whole log and status 0.
+# A /tmp without room for what the next command may write into the log: status 3 too; one filled
+# while tar runs: the room kept beforehand takes its output and the rest of the run, a whole log and
+# status 0.
 expect_eq "runs without a log" "$OUT" "mount: 3 $NOLOG 0
 full: 3 $NOLOG 0
 readonly: 3 $NOLOG 
@@ -67,14 +68,14 @@ small: 3  | ${NOLOG#*| } 2
 filled: 0  |  | /usr/Varen/tvxx/vsf 2
 "
 
-# ---- media whose files are links to a root-only file, or no regular files: refused before they are read
-# (status 1), the file and its kind named, nothing of the secret shown or logged. A refused word is quoted
-# as a short escaped prefix.
+# ---- media whose files are links to a root-only file, or no regular files: refused before they are
+# read (status 1), the file and its kind named, nothing of the secret shown or logged. A refused
+# word is quoted as a short escaped prefix.
 MEDIUM=$(make_medium pieces --pieces 2)
 NOT=", not a regular file of the medium's directory; nothing was read from it"
 OUT_LINK="a symbolic link that leads out of the medium's directory$NOT"
-# late 'SWAP': a user's swap after the checks, made by the sha256sum that checks the early copies (before
-# the listed files are copied).
+# late 'SWAP': a user's swap after the checks, made by the sha256sum that checks the early copies
+# (before the listed files are copied).
 IFS= read -r -d '' LATE <<'SCRIPT' || :
 late() { mv /usr/bin/sha256sum /usr/bin/e2e.sum && printf '#!/bin/sh\ncd /mnt/cd && %s
 mv -f /usr/bin/e2e.sum /usr/bin/sha256sum; exec /usr/bin/sha256sum "$@"\n' "$1" >/usr/bin/sha256sum &&

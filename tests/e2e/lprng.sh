@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The interface scripts under a real LPRng lpd (the lprng package in the sandbox), as :if= filters: what the
-# stand-in tools got (argv with blanks and a leading "-" inside values, user, host, the bytes by checksum),
-# VarenVSF printing only standard input (not root's job in a stopped queue that a "../" file name points at,
-# nor a copy: a 2 MB job on a 3 MB spool tmpfs), a job removed while vsf runs, and a vsf that always fails.
+# The interface scripts under a real LPRng lpd (the lprng package in the sandbox), as :if= filters:
+# what the stand-in tools got (argv with blanks and a leading "-" inside values, user, host, the
+# bytes by checksum), VarenVSF printing only standard input (not root's job in a stopped queue that
+# a "../" file name points at, nor a copy: a 2 MB job on a 3 MB spool tmpfs), a job removed while
+# vsf runs, and a vsf that always fails.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 

@@ -4,10 +4,10 @@
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
-# NAME|MAKE-MEDIUM OPTIONS|BASH RUN IN THE MEDIUM|STATUS|STANDARD ERROR (%b; "~TEXT": holds TEXT)|LOG
-# (expect_log). A marker with a trailing blank ends the join, not the copy (upper-cased names after it too);
-# after an exact one nothing is read. With the checksum file a bad piece, or one it has no line for, stops
-# the run before any copy; without it the failed command is named.
+# NAME|MAKE-MEDIUM OPTIONS|BASH RUN IN THE MEDIUM|STATUS|STANDARD ERROR (%b; "~TEXT": holds
+# TEXT)|LOG (expect_log). A marker with a trailing blank ends the join, not the copy (upper-cased
+# names after it too); after an exact one nothing is read. With the checksum file a bad piece, or
+# one it has no line for, stops the run before any copy; without it the failed command is named.
 long=$(printf '%0300d' 0)
 LE='ERROR: the list file /mnt/cd/disks'
 SUMS='is missing or damaged: it does not match the checksum file /mnt/cd/sha256sums\n'
@@ -81,8 +81,9 @@ expect_eq "conflicting options" "$("$MAKE_MEDIUM" --setup "$SETUP_BIN" --pieces 
     "$SCRATCH_ROOT/media/both" 2>&1)" "make-medium: --pieces and --piece-size exclude each other: give one"
 R="" expect_absent "$SCRATCH_ROOT"/media/{tiny,both} "$TMPDIR"/make-medium.*
 
-# ---- signed media (a throwaway key signs) on a host that trusts the keys SEED puts in $K; the earlier
-# installation under /usr is moved to /opt only after the medium is proven, and nothing is copied before.
+# ---- signed media (a throwaway key signs) on a host that trusts the keys SEED puts in $K; the
+# earlier installation under /usr is moved to /opt only after the medium is proven, and nothing is
+# copied before.
 export GNUPGHOME=$SCRATCH_ROOT/gnupg KEYS=$SCRATCH_ROOT/keys K=/etc/Varen/trusted.gpg.d
 mkdir -m 700 "$GNUPGHOME" "$KEYS"
 for who in one two; do
@@ -190,8 +191,9 @@ expect_eq "standard error" "$ERR" "failed command: ${SH}/usr/bin/tar xvfp $W/Lin
 "
 expect_absent /usr/Varen
 
-# ---- 20 MB of random bytes in a few pieces, installed whole. Skipped whole: a comment longer than the
-# line limit, a NUL byte, a command substitution in a mode, a name that climbs out; later lines are carried out.
+# ---- 20 MB of random bytes in a few pieces, installed whole. Skipped whole: a comment longer than
+# the line limit, a NUL byte, a command substitution in a mode, a name that climbs out; later lines
+# are carried out.
 fresh
 src big "head -c 20M /dev/urandom >pkg/big.bin
   { printf '# %0508d t e2e.tail mode 644 %090d\n' 0 0

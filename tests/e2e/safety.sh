@@ -57,9 +57,9 @@ owned by nobody:
 ' ]] || fail "racer runs: $OUT"
 expect_unchanged etc
 
-# ---- directories others can change, a vendor directory that is a file, a lock that is not root's: each
-# run stops before anything changes, also while a user swaps her directory (words that are files:
-# driver_test). An earlier installation in /usr.
+# ---- directories others can change, a vendor directory that is a file, a lock that is not root's:
+# each run stops before anything changes, also while a user swaps her directory (words that are
+# files: driver_test). An earlier installation in /usr.
 fresh
 SEED="$(seed_installation /usr)"
 IFS= read -r -d '' CHAINS <<'SCRIPT' || :

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Signed media on hosts that trust keys: the checksum file covers all that runs, reads or is copied;
-# the proof rule over gpgv's status lines; key files judged alone; the release record and downgrades;
-# the host's installer from the Debian package (when built) with --medium; media changed after signing:
-# only checked copies of list and release read, an upper-case medium reads only DISKS, named files are
-# the medium's own regular files.
+# the proof rule over gpgv's status lines; key files judged alone; the release record and
+# downgrades; the host's installer from the Debian package (when built) with --medium; media changed
+# after signing: only checked copies of list and release read, an upper-case medium reads only
+# DISKS, named files are the medium's own regular files.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need gpg gpgv

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Hosts with both LPRng and CUPS (Debian's lprng beside cups-daemon): the spooler is the one whose lpr the system
-# runs, whichever daemon runs; undecidable without an lpr. Spooler programs count from the system's fixed
-# directories only, and only those nobody but root can change. Under lpd, each queue kind hands the tool the job's bytes
-# on the queue lpd chose: an alias, a :bkf: queue, a job whose Q line names another queue. An upgrade replaces the
-# scripts whole and logs every file it writes itself.
+# Hosts with both LPRng and CUPS (Debian's lprng beside cups-daemon): the spooler is the one whose
+# lpr the system runs, whichever daemon runs; undecidable without an lpr. Spooler programs count
+# from the system's fixed directories only, and only those nobody but root can change. Under lpd,
+# each queue kind hands the tool the job's bytes on the queue lpd chose: an alias, a :bkf: queue, a
+# job whose Q line names another queue. An upgrade replaces the scripts whole and logs every file it
+# writes itself.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -18,8 +19,9 @@ dpkg --no-triggers --force-depends -r cups-client >/dev/null && dpkg --no-trigge
 [ -x /usr/sbin/cupsd ] || echo "no cupsd" >&2
 SCRIPT
 
-# ---- lpd runs while setup does (and again after it, the sandbox ends every process with the run); then jobs of
-# nobody: through an alias, on a :bkf: queue, and one sent over lpd's socket to tq with the Q line "payroll".
+# ---- lpd runs while setup does (and again after it, the sandbox ends every process with the run);
+# then jobs of nobody: through an alias, on a :bkf: queue, and one sent over lpd's socket to tq with
+# the Q line "payroll".
 IFS= read -r -d '' LPD <<'SCRIPT' || :
 for q in 'tq|office:' 'tb:bkf:' 'payroll:'; do
     echo "$q:lp=/dev/null:sd=/var/spool/lpd/${q%%[|:]*}:if=/usr/Varen/tvxx/VarenPrinttvxx:sh"
@@ -72,8 +74,8 @@ expect_eq "tvrtvxxtty's calls" "$(sed 's/TolvarHost_name=[^ ][^ ]*/TolvarHost_na
 [-dtq] TolvarHost_name=H TolvarQueue=tq TolvarQueue_requested=office $(sum alias)
 [-dtq] TolvarHost_name=H TolvarQueue=tq TolvarQueue_requested=payroll $(sum raw)"
 
-# ---- the reverse: cupsd runs, lpd does not; an upgrade in place: a second name of the old script keeps it whole, a
-# link left at the new name of the other is removed, never followed.
+# ---- the reverse: cupsd runs, lpd does not; an upgrade in place: a second name of the old script
+# keeps it whole, a link left at the new name of the other is removed, never followed.
 IFS= read -r -d '' CUPSD <<'SCRIPT' || :
 c=/tmp/e2e.cupsd && mkdir -p $c/log $c/spool $c/state $c/cache $c/tmp && chmod 755 $c
 printf '%s\n' "Listen $c/cups.sock" 'Browsing Off' 'WebInterface No' >$c/cupsd.conf
@@ -112,8 +114,9 @@ expect_contains "log" "$LOG" $'spooler: no lpr found\nWARNING: '"$t"
 expect_contains "log" "$LOG" "WARNING: $U is left as it is: it is no link to $A/VarenPrinttvxx"
 expect_eq "$U" "$(file_text $U)" mine
 
-# ---- LPRng built into /usr/local, a CUPS lpr in /usr/bin: the system's first lpr (/usr/local/bin) decides, not the
-# caller's PATH (the sandbox's lacks /usr/local); the old base's printconf link now names the fixed place.
+# ---- LPRng built into /usr/local, a CUPS lpr in /usr/bin: the system's first lpr (/usr/local/bin)
+# decides, not the caller's PATH (the sandbox's lacks /usr/local); the old base's printconf link now
+# names the fixed place.
 fresh
 SEED="$BOTH"$'\nmv /usr/sbin/lpd /usr/local/sbin/ && mv /usr/bin/lpr /usr/local/bin/lpr
 printf "#!/bin/sh\n# libcups\n" >/usr/bin/lpr && chmod 755 /usr/bin/lpr

@@ -50,8 +50,9 @@ TEST(Acl, WriteThatReachesSomeoneElse) {
     pGroupRootOthers = nullptr;
 }
 
-// On a file system that keeps ACLs: an access entry with write fails the chain, a read-only or a default one does
-// not; group root's write fails only while it has other members. CloseAcl takes off every entry that writes.
+// On a file system that keeps ACLs: an access entry with write fails the chain, a read-only or a
+// default one does not; group root's write fails only while it has other members. CloseAcl takes
+// off every entry that writes.
 TEST(Acl, ChainsAndClosing) {
     std::string dir = MakeTempDir();
     if (Sh("cd " + dir + " && mkdir open read dflt g0 && setfacl -m u:65534:rwx open && setfacl -m u:65534:r-x read &&"
