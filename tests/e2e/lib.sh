@@ -89,9 +89,9 @@ seed_installation() {
     [ "$1" = /usr ] || printf 'mkdir -p /usr/Varen\nln -s %s/Varen/tvxx /usr/Varen/tvxx\n' "$1"
 }
 
-# run NAME [ARG...]: PROGRAM (default /mnt/cd/setup) ARG... in a fresh sandbox with MEDIUM. Reads
-# SEED, AFTER, PRE (bash text; PRE runs just before, in its mount namespace), ENVS (NAME=VALUE),
-# INPUT, TIMEOUT. Sets STATUS, OUT, ERR, LOG (the installer's log) and R (the final state).
+# run NAME [ARG...]: PROGRAM (default /mnt/cd/setup) ARG... in a fresh sandbox with MEDIUM. Reads SEED,
+# AFTER, PRE (bash text; PRE runs just before, in its mount namespace), ENVS (NAME=VALUE), INPUT,
+# TIMEOUT. Sets STATUS, OUT, ERR, LOG (the installer's log) and R (the final state).
 run() {
     scenario=$1 && shift
     local dir=$SCRATCH_ROOT/runs/$scenario e

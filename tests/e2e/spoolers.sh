@@ -12,6 +12,7 @@ debs=("$TOP"/build/debs/lprng_*.deb)
 [ -f "${debs[0]}" ] || { echo "spoolers.sh: skipped, no lprng package in $TOP/build/debs" >&2; exit 77; }
 MEDIUM=$(SRC=$TOP/examples/medium make_medium sample)
 cp "${debs[0]}" "$MEDIUM/lprng.deb"
+log_has() { local l; for l; do grep -qxF -- "$l" <<<"$LOG" || fail "the log lacks the line: $l"; done; }
 IFS= read -r -d '' BOTH <<'SCRIPT' || :
 export DEBIAN_FRONTEND=noninteractive
 printf "#!/bin/sh\nexit 101\n" >/usr/sbin/policy-rc.d && chmod 755 /usr/sbin/policy-rc.d
@@ -93,11 +94,9 @@ expect_status 0
 expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " LPRng "
 expect_eq "cupsd ran" "$(file_text /tmp/e2e.daemon | wc -l)" 1
 expect_eq "the old script's other name" "$(file_text $A/old-script)" old
-for l in "spooler: LPRng's lpd found, cupsd found" "spooler: lpr /usr/bin/lpr is /usr/bin/lpr, LPRng's" \
+log_has "spooler: LPRng's lpd found, cupsd found" "spooler: lpr /usr/bin/lpr is /usr/bin/lpr, LPRng's" \
     "spooler: LPRng " "write $A/.tv_cfg 0644 root:root" "write $A/VarenPrinttvxx 0755 root:root" \
-    "write $A/VarenVSF 0755 root:root" "write /usr/bin/tvqadmin 0755 root:root"; do
-    grep -qxF -- "$l" <<<"$LOG" || fail "the log lacks the line: $l"
-done
+    "write $A/VarenVSF 0755 root:root" "write /usr/bin/tvqadmin 0755 root:root"
 expect_absent $A/.tv_cfg.new $A/VarenPrinttvxx.new $A/VarenVSF.new
 expect_unchanged etc
 
@@ -125,10 +124,8 @@ run usr_local
 expect_status 0
 expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " LPRng "
 expect_link $U $A/VarenPrinttvxx
-for l in '/usr/bin/sh -c "/usr/local/sbin/lpd -V 2>&1' \
-    "spooler: lpr /usr/local/bin/lpr is /usr/local/bin/lpr, LPRng's"; do
-    grep -qxF -- "$l" <<<"$LOG" || fail "the log lacks the line: $l"
-done
+log_has '/usr/bin/sh -c "/usr/local/sbin/lpd -V 2>&1' \
+    "spooler: lpr /usr/local/bin/lpr is /usr/local/bin/lpr, LPRng's"
 
 # ---- /usr/local/sbin of group staff (2775) on root's PATH: what a member planted there (lpd, cupsd) is never run
 # and counts for nothing; cupsd alone and LPRng's lpr disagree: CUPS, a WARNING, status 3.
@@ -141,11 +138,9 @@ run planted
 expect_status 3
 expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " CUPS "
 expect_absent /tmp/pwned
-for l in "spooler: LPRng's lpd not found, cupsd found" "spooler: lpr /usr/bin/lpr is /usr/bin/lpr, LPRng's" \
+log_has "spooler: LPRng's lpd not found, cupsd found" "spooler: lpr /usr/bin/lpr is /usr/bin/lpr, LPRng's" \
     "command /usr/local/sbin/lpd skipped: someone other than root may change /usr/local/sbin" \
-    "command /usr/local/sbin/cupsd skipped: someone other than root may change /usr/local/sbin"; do
-    grep -qxF -- "$l" <<<"$LOG" || fail "the log lacks the line: $l"
-done
+    "command /usr/local/sbin/cupsd skipped: someone other than root may change /usr/local/sbin"
 expect_contains "log" "$LOG" $'LPRng\'s\nWARNING: '"$t"
 expect_lacks "log" "$LOG" " skipped: no regular file"
 finish
