@@ -30,7 +30,7 @@ expect_script() {
 }
 
 # ---- a first installation on an LPRng host over a stale work area; the wrapper run after it (the
-# LPRng branch under a real lpd: lprng.sh)
+# LPRng branch under a real lpd: spoolers.sh)
 SEED="$SPOOLER_LPRNG
 mkdir -p /usr/share/printconf/util $W/stale"
 AFTER='cd /var/tmp && /usr/bin/tvadmin -x >/tmp/e2e.tvadmin'

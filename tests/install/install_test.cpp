@@ -256,7 +256,7 @@ TEST(SedScript, WhatMayReachTheCommandLine) {
 }
 
 // ---- The interface scripts' branches that whole runs under CUPS and LPRng (cups_test.sh,
-// lprng.sh) do not reach: System V, BSD, the flags' last word.
+// spoolers.sh) do not reach: System V, BSD, the flags' last word.
 
 // A stand-in print tool: records "CALLn:" and its arguments, directory, argument files' content,
 // job variables and standard input in R/record; fails until call number succeedAt.
