@@ -95,6 +95,54 @@ cannot be checked
 upper|upper|$TRUST|/mnt/cd/setup|0|
 upper_both|upper_both|$TRUST|/mnt/cd/setup|1|ERROR: /mnt/cd/disks is a second list file beside /mnt/cd/DISKS, $NOTREG
 CASES
+
+# ---- A host that trusts the keys SEED puts in $K, moving its installation from /usr to /opt: moved
+# only once the medium is proven, nothing copied before.
+gpg --armor --export one@e2e.test >"$KEYS/one.asc" || fail "no keys"
+ONE="mkdir -p $K && cp $KEYS/one.gpg $K"
+BAD="ERROR: the signature /mnt/cd/sha256sums.sig does not prove the checksum file: it is bad or damaged, or \
+the checksum file was changed after it was signed"
+KEYFILE="may not stand among the trusted keys: only root's regular files NAME.gpg, NAME made of letters, digits \
+and . _ - + , = : @ % only (rename any other, e.g. mv 'media (1).gpg' media-1.gpg), in binary form, that nobody \
+else may write (gpg --export KEY > NAME.gpg; for an armored key gpg --dearmor < KEY.asc > NAME.gpg; then chown \
+root NAME.gpg; chmod 644 NAME.gpg)"
+# NAME|MAKE-MEDIUM OPTIONS|BASH RUN IN THE MEDIUM|SEED|STATUS|STANDARD ERROR
+while IFS='|' read -r name opts tweak seed status err; do
+    fresh
+    # shellcheck disable=SC2086 # the options are words
+    MEDIUM=$(make_medium "$name" $opts)
+    (cd "$MEDIUM" && eval "$tweak") || fail "$name: the medium could not be changed"
+    SEED="$(seed_installation /usr)
+$seed"
+    run "$name" install /opt
+    expect_status "$status"
+    expect_eq "standard error" "$ERR" "$err${err:+$'\n'}"
+    o=0 && [ "$seed" != : ] || o=1
+    expect_eq "origin not checked" "$(grep -c "^the medium's origin is not checked" <<<"$LOG")" $o
+    if [ "$status" = 0 ]; then expect_eq "installed" "$(file_text /opt/Varen/tvxx/tvxx.cfg)" "level=3.01.67"
+        expect_dots_of_full_run
+    else expect_eq "the earlier installation" "$(file_text $A/queues/q1)" "queue data"; expect_absent /opt/Varen
+        expect_log "!cp -p /mnt/cd/pkg"; expect_contains "the reason in the log" "$LOG" "$err"
+        [ -z "$OUT" ] || expect_eq "the dot line ended" "${OUT: -1}" $'\n'; fi
+done <<CASES
+signed|--pieces 2 --sign one@e2e.test||$ONE|0|
+signed_upper|--upper --pieces 2 --sign one@e2e.test||$ONE|0|
+unsigned_untrusted|--pieces 2||:|0|
+unsigned|--pieces 2||$ONE|1|ERROR: /mnt/cd/sha256sums.sig is missing: this host installs only media whose \
+checksum file is signed by a key in $K
+replaced|--pieces 2 --sign one@e2e.test|head -c 99 /dev/urandom >pkg_tar.002; sha256sum disks pkg_tar.00? \
+>sha256sums|$ONE|1|$BAD
+damaged_sig|--pieces 2 --sign one@e2e.test|truncate -s 30 sha256sums.sig|$ONE|1|$BAD
+other_key|--pieces 2 --sign two@e2e.test||$ONE|1|ERROR: the checksum file /mnt/cd/sha256sums is signed by a \
+key that this host does not trust (none of the keys in $K)
+asc_name|--sign one@e2e.test||$ONE && cp $KEYS/one.asc $K|1|ERROR: $K/one.asc $KEYFILE
+key_link|--sign one@e2e.test||mkdir -p $K && ln -s $KEYS/one.gpg $K|1|ERROR: $K/one.gpg $KEYFILE
+group_writable|--sign one@e2e.test||$ONE && chmod g+w $K/one.gpg|1|ERROR: $K/one.gpg $KEYFILE
+open_dir|--sign one@e2e.test||$ONE && chmod 777 /etc/Varen|1|ERROR: the directory of trusted keys $K is not \
+safe: it and every directory above it must be a directory of root's that nobody else may write (chown root DIR; \
+chmod go-w DIR)
+CASES
+CASES
 gpgconf --kill gpg-agent
 
 # An empty key to sign with is refused and leaves nothing.
