@@ -45,7 +45,7 @@ mv /usr/bin/getent /usr/bin/getent.off && try group_root_host install /opt && mv
 echo "modes: $(stat -c %A /usr/Varen /opt/Varen/tvxx /var/spool/Varen | paste -s -d " ")" \
     "$(grep -c "besides root (e2eroot,e2emember)" /tmp/setup.log)"
 sed -i "/^e2e/d" /etc/passwd && sed -i "/^wheel0:/d" /etc/group
-# The stand-in mkdir: she makes the directory first, as her own, between the run's check and its mkdir.
+# The stand-in mkdir: she makes the directory first, as her own, between the run's check and mkdir.
 mv /usr/bin/mkdir /usr/bin/mkdir.real && cat >/usr/bin/mkdir.standin <<"MKDIR" && chmod 755 /usr/bin/mkdir.standin
 #!/bin/sh
 for a; do case $a in /tmp/newbase|/var/tmp/Varen) nobody /usr/bin/mkdir.real -m 777 "$a" ;; esac; done
@@ -59,7 +59,7 @@ for base in /tmp/newbase /var/tmp; do
     rm -rf /tmp/newbase /var/tmp/Varen && cp /usr/bin/mkdir.real /usr/bin/mkdir && try "rerun $base" install $base
     echo "own: $(stat -c "%U %A" $base/Varen/tvxx) $(readlink /usr/Varen/tvxx)"
 done
-# The whole base made as hers after the command line's check (at the unpacking): found, never adopted.
+# The whole base made hers after the command line's check (at the unpacking): found, never adopted.
 mv /usr/bin/tar /usr/bin/tar.real && printf '%s\n' '#!/bin/sh' "$(grep -o 'setpriv[^)]*-- ' /usr/bin/mkdir.standin)\
 /usr/bin/mkdir.real -p -m 777 /tmp/newbase/Varen/tvxx" 'exec /usr/bin/tar.real "$@"' >/usr/bin/tar &&
     chmod 755 /usr/bin/tar

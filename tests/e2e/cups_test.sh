@@ -15,7 +15,7 @@ cat >"$MEDIUM/cups_inside.sh" <<'INSIDE'
 set -uo pipefail
 run=/tmp/e2e.cups conf=/tmp/cups
 mkdir -p "$run" "$conf"/{log,spool,state,cache,tmp} && chmod 755 "$conf"
-# The filters' TMPDIR holds 1 MB; a first filter of the sample's own type hands its job on through a pipe.
+# The filters' TMPDIR holds 1 MB; a first filter of the sample's own type pipes its job on.
 mount -t tmpfs -o size=1m tmp "$conf/tmp" && mkdir -p /usr/lib/cups/filter &&
     echo application/x-varen >"$conf/varen.types"
 echo 'application/x-varen text/plain 10 varen-first' >"$conf/varen.convs"
@@ -109,7 +109,7 @@ vars() {
     done
     grep -q "^  TolvarOption_list=.*\\b$5\\b" "$R$1" || fail "$(basename "$1"): TolvarOption_list lacks $5"
 }
-# VarenPrinttvxx: tvrtvxxtty with -d QUEUE, -i and the job file; after a first filter, -f and the job on stdin.
+# VarenPrinttvxx: tvrtvxxtty with -d QUEUE, -i, job file; after a first filter, -f, job on stdin.
 log=/opt/Varen/tvxx/log/tvrtvxxtty.log sum="37 bytes, cksum $(cksum <"$R$out/report.txt" | cut -d' ' -f1)"
 expect_eq "tvrtvxxtty's call" "$(grep -v '^  \(Tolvar\|user\)' "$R$log")" \
     "tvrtvxxtty [-dvaren-tvxx] [-i] [/tmp/cups/spool/d00001-001]

@@ -149,7 +149,7 @@ expect_lacks "log" "$LOG" " skipped: no regular file"
 # (not root's job in a stopped queue that a "../" file name points at, nor a copy: a 2 MB job on a
 # 3 MB spool tmpfs), a job removed while vsf runs, and a vsf that always fails.
 fresh
-# After the installation: three queues, lpd without a TCP port, jobs of nobody, slow removed once vsf has it.
+# Three queues, lpd without a TCP port, jobs of nobody, slow removed once vsf has it.
 IFS= read -r -d '' AFTER <<'SCRIPT' || :
 q=/tmp/e2e.lprng && mkdir -p $q/u/sub && cd $q
 for n in tvxx:Printtvxx vsf:VSF held:VSF; do
@@ -158,7 +158,7 @@ done >>/etc/printcap
 mkdir -p /var/spool/lpd/varen-vsf && mount -t tmpfs -o size=3m spool /var/spool/lpd/varen-vsf
 checkpc -f >/dev/null 2>&1
 lpd -F -p off >$q/lpd.out 2>&1 &
-# lpd answers once lpc lists the queue (the socket exists before lpd listens; lpc says 0 either way).
+# lpd answers once lpc lists the queue (the socket exists before lpd listens; lpc says 0 anyway).
 for _ in $(seq 300); do lpc status varen-held 2>&1 | grep -q "^varen-held@" && break; sleep 0.1; done
 lpc stop varen-held >/dev/null
 lpc status varen-held | grep -q "^varen-held@[^ ]* *disabled" || echo "varen-held was not stopped" >>problems
@@ -201,12 +201,12 @@ expect_eq "tvrtvxxtty's call" "$(sed 's/cfA[0-9]*/cfA#/' "$R$A/log/tvrtvxxtty.lo
   TolvarUser_name=nobody
   title:  -dvaren-vsf Quarterly report
   job on standard input $(sums "My Report.txt")"
-# vsf reads standard input, the job's own data file, in full; the failing job five times; no try after lprm.
+# vsf reads standard input, the job's own data file, whole; a failing job 5 times; none after lprm.
 held=$(cd "$R$q/u/varen-held" && echo dfA*)
 expect_eq "vsf's jobs" "$(sed -n 's|^  job file /dev/stdin ||p' "$R$A/log/vsf.log")" \
     "$(sums "My Report.txt" "u/varen-held/$held" big fail fail fail fail fail slow)"
 expect_eq "root's held job" "$(file_text $q/held-job)" "root only"
-# The failed job stays in the queue (lpq: error, "ERROR: too many errors"), the removed one is gone, no copy.
+# The failed job stays queued (lpq: error, "ERROR: too many errors"); the removed one gone; no copy.
 err=$(sed -n "s/^error  nobody@$host+\([0-9]*\) .* ERROR: too many errors$/\1/p" "$R$q/lpq-vsf")
 expect_eq "job files in varen-vsf's spool" "$(grep '^[dh]fA\|^varen' "$R$q/spool-vsf")" \
     $'dfA'"${err:-X}$host"$'\nhfA'"$err"
