@@ -10,7 +10,7 @@ need cupsd lpadmin lp lpstat setpriv shellcheck
 
 MEDIUM=$(SRC=$TOP/examples/medium make_medium sample)
 # Inside: install, a private scheduler on a local socket, the queues from the suite's printer
-# descriptions, jobs of the user nobody, a bounded wait; what the checks need is left in /tmp/e2e.cups.
+# descriptions, jobs of nobody, a bounded wait; what the checks need is kept in /tmp/e2e.cups.
 cat >"$MEDIUM/cups_inside.sh" <<'INSIDE'
 set -uo pipefail
 run=/tmp/e2e.cups conf=/tmp/cups
@@ -118,8 +118,8 @@ tvrtvxxtty [-dvaren-tvxx] [-f]
   job on standard input ($sum): first line of the report"
 vars $log varen-tvxx 1 "Quarterly report" tvxx-form=letterhead
 
-# VarenVSF: every try reads the whole job (by checksum), from its copy after a first filter; five tries of a
-# job that keeps failing, then exit 1; a job that cannot be copied whole is never printed.
+# VarenVSF: every try reads the whole job (by checksum), from its copy after a first filter; five
+# tries of a job that keeps failing, then exit 1; a job not copied whole is never printed.
 log=/opt/Varen/tvxx/log/vsf.log
 call() {
     printf 'vsf [%s]\n  job file %s (%s bytes, cksum %s): %s\n  %s\n' "$1" "$1" "$(wc -c <"$R$out/$2")" \

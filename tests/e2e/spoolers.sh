@@ -100,7 +100,7 @@ log_has "spooler: LPRng's lpd found, cupsd found" "spooler: lpr /usr/bin/lpr is 
 expect_absent $A/.tv_cfg.new $A/VarenPrinttvxx.new $A/VarenVSF.new
 expect_unchanged etc
 
-# ---- no lpr to decide by: CUPS, a WARNING, status 3; a file of someone else's at the printconf link's place stays.
+# ---- no lpr to decide by: CUPS, a WARNING, status 3; someone's file at the printconf link stays.
 fresh
 U=/usr/share/printconf/util/VarenPrinttvxx
 SEED="$BOTH"$'\nrm /usr/bin/lpr\nmkdir -p /usr/share/printconf/util && echo mine >'$U
@@ -127,8 +127,8 @@ expect_link $U $A/VarenPrinttvxx
 log_has '/usr/bin/sh -c "/usr/local/sbin/lpd -V 2>&1' \
     "spooler: lpr /usr/local/bin/lpr is /usr/local/bin/lpr, LPRng's"
 
-# ---- /usr/local/sbin of group staff (2775) on root's PATH: what a member planted there (lpd, cupsd) is never run
-# and counts for nothing; cupsd alone and LPRng's lpr disagree: CUPS, a WARNING, status 3.
+# ---- /usr/local/sbin of group staff (2775) on root's PATH: what a member planted there (lpd,
+# cupsd) never runs nor counts; cupsd alone and LPRng's lpr disagree: CUPS, a WARNING, status 3.
 fresh
 SEED="$BOTH"$'\nchgrp staff /usr/local/sbin && chmod 2775 /usr/local/sbin && rm /usr/sbin/lpd
 for d in lpd cupsd; do printf "#!/bin/sh\ntouch /tmp/pwned\necho LPRng\n" >/usr/local/sbin/$d; done
@@ -144,8 +144,8 @@ log_has "spooler: LPRng's lpd not found, cupsd found" "spooler: lpr /usr/bin/lpr
 expect_contains "log" "$LOG" $'LPRng\'s\nWARNING: '"$t"
 expect_lacks "log" "$LOG" " skipped: no regular file"
 
-# ---- LPRng alone, the scripts as :if= filters: what the stand-in tools got (argv with blanks and a
-# leading "-" inside values, user, host, the bytes by checksum), VarenVSF printing only standard input
+# ---- LPRng alone, the scripts as :if= filters: what the stand-in tools got (argv with blanks and
+# a leading "-" inside values, user, host, bytes by checksum), VarenVSF printing only standard input
 # (not root's job in a stopped queue that a "../" file name points at, nor a copy: a 2 MB job on a
 # 3 MB spool tmpfs), a job removed while vsf runs, and a vsf that always fails.
 fresh
