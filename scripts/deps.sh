@@ -75,7 +75,7 @@ check_try_packages() {
 
 # fetch_lprng DIR: downloads Debian's lprng package into DIR unless it is
 # there; fails when it cannot be had. The whole-run test of the LPRng spooler
-# (tests/e2e/lprng.sh, which looks for it in build/debs) installs it inside
+# (tests/e2e/spoolers.sh, which looks for it in build/debs) installs it inside
 # the sandbox only, never on this machine, whose CUPS client it conflicts with.
 fetch_lprng() {
     local dir=$1 deb
