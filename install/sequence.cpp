@@ -208,6 +208,9 @@ bool readyForInstallation() {
         return GoOnAsAnswered();
     }
     for (;;) {
+        // A stop signal caught meanwhile (during the user query) ends the run
+        // before anything is asked.
+        StopIfInterrupted();
         printf("%s", nlsSetupStrCvt(MSG_CONTINUE));
         fflush(stdout);
         if (fgets(LineBuf, REPLY_MAX + 1, stdin) == nullptr) {
