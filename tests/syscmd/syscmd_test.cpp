@@ -3,15 +3,11 @@
 #include "syscmd/query.h"
 #include "syscmd/run.h"
 #include "testutil.h"
-
 // The pauses of the after-run rules are counted here instead of waited for.
 static unsigned Slept = 0;
 extern "C" unsigned sleep(unsigned seconds) { return Slept += seconds, 0; }
-
 namespace {
-
 using namespace tu;
-
 // ---- The command lookup against fake directories.
 // Each test has an unlocated table and its own fixed directories f1 and f2; what the table located
 // is kept for the program's life, so all is dropped afterwards (SHELL first: the export is in it).
@@ -36,7 +32,6 @@ class CmdTable : public EmptyChain {
     }
     std::string top = MakeTempDir(), savedPath = getenv("PATH");
 };
-
 TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
     // Two file systems whose top directories have one inode number: neither is taken for the other.
     for (const char *d : {"/f1", "/f2"})
@@ -74,7 +69,6 @@ TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
     EXPECT_EQ("/bin/sh /bin", std::string(getenv("SHELL")) + " " + ShellDir()); // sh found nowhere
     umount((top + "/f1").c_str()), umount((top + "/f2").c_str());
 }
-
 TEST_F(CmdTable, ShellExportWithoutTrailingBlankAndFirstLogLine) {
     WriteFile(top + "/f2/sh", "", 0755), WriteFile(top + "/f1/cancel", "", 0755);
     unsetenv("PATH");
@@ -91,7 +85,6 @@ TEST_F(CmdTable, ShellExportWithoutTrailingBlankAndFirstLogLine) {
     StartRunLog();
     EXPECT_EQ("initializing system\nkept for the log\n", ReadFile("/tmp/setup.log"));
 }
-
 // Over 64 KiB of names: a blank before each of the 702 (".", ".." and 700), one after.
 TEST_F(CmdTable, DirectoryListingsOfAnySize) {
     for (int i = 0; i < 700; i++)
@@ -101,10 +94,8 @@ TEST_F(CmdTable, DirectoryListingsOfAnySize) {
     EXPECT_NE(std::string::npos, s.find(" 699" + std::string(120, 'n') + " "));
     EXPECT_EQ(nullptr, GetDirFileList((top + "/none").c_str()));
 }
-
 // ---- Running commands.
 const char LOG[] = "/tmp/setup.log";
-
 // Logging on, sh and the real commands in /bin, a fresh log per test.
 class Run : public testing::Test {
   protected:
@@ -120,7 +111,6 @@ class Run : public testing::Test {
     void TearDown() override { flUseLog = 0, flSysCmdLog = false, ComList[CMD_ECHO].Delay = 0, StartRunLog(); }
     std::string dir = MakeTempDir();
 };
-
 // Failure is judged by the exit status or signal, never by errno; the rm line is the byte-exact
 // example of a logged table command. (Whole runs check mode 2.)
 TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
@@ -159,7 +149,6 @@ TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
     });
     EXPECT_EQ(127, run.status);
 }
-
 // A stop signal ends the run with 128 + its number even while a command that ignores it runs: the
 // command's group is killed after the grace, never waited for to its end; the work area goes. A
 // stop signal ignored from the start (nohup) stays ignored.
@@ -174,7 +163,6 @@ TEST_F(Run, StopSignalEndsACommandThatIgnoresIt) {
     EXPECT_TRUE(run.status == 143 && time(nullptr) - start < 15 && !Exists(work)) << run.status << run.err;
     EXPECT_EQ("stopped by SIGTERM (setup)\n", run.err);
 }
-
 // Quiet calls are neither logged nor redirected; an unlocated command ends the run with status 1.
 TEST_F(Run, QuietCallsAndUnlocatedCommands) {
     std::string src = dir + "/src", dst = dir + "/dst";
@@ -194,7 +182,6 @@ TEST_F(Run, QuietCallsAndUnlocatedCommands) {
     DeleteFile(nullptr, (dir + "/a").c_str()), DeleteFile(dir.c_str(), "f"), DeleteFile(dir.c_str(), "none");
     EXPECT_TRUE(!Exists(dir + "/a") && !Exists(dir + "/f") && ReadFile(LOG).find("none") == std::string::npos);
 }
-
 TEST_F(Run, OverlongLinesAreNeverRun) {
     // Mode 0 adds " 1>/dev/null 2>/dev/null" (24 characters): 4095 in all fit, one more does not.
     std::string made = dir + "/made", fits = "touch " + made;
@@ -212,7 +199,6 @@ TEST_F(Run, OverlongLinesAreNeverRun) {
     EXPECT_EQ(2 * EINVAL, SysCmd(CMD_END, MODE_QUIET, "%s", made.c_str()) + SysCmd(-CMD_END, 0, "%s", made.c_str()));
     EXPECT_FALSE(Exists(made));
 }
-
 // Delay > 0 pauses that many seconds; -1 asks ps once a second until it lists an "echo" process
 // (this one does from its third call on), at most 11 times.
 TEST_F(Run, AfterRunPauseAndProcessWait) {
@@ -230,7 +216,6 @@ TEST_F(Run, AfterRunPauseAndProcessWait) {
     EXPECT_TRUE(ReadFile(calls) == std::string(11, '\n') && Slept == 10u);
     EXPECT_EQ("ERROR: Time out for command echo\n", ReadFile(LOG));
 }
-
 // Output comes in lines of at most 4095 characters, only those holding the filter text if given.
 TEST_F(Run, ResponseLinesInPieces) {
     auto take = [](ResponseLine *all) {
@@ -244,9 +229,7 @@ TEST_F(Run, ResponseLinesInPieces) {
               take(GetCmdResponse(CMD_PS, "", "%s", "arg")));
     EXPECT_EQ("LPRng\n|", take(GetCmdResponse(CMD_PS, "LPRng", "%s", "")));
 }
-
 // ---- The host queries against canned ps, df and du output.
-
 // ps, df and du print the file "out" of a temporary directory and record their arguments in "args".
 class Query : public Run {
   protected:
@@ -258,7 +241,6 @@ class Query : public Run {
     void Output(const std::string &text) { WriteFile(dir + "/out", text); }
     std::string Args() { return ReadFile(dir + "/args"); }
 };
-
 TEST_F(Query, ProcessIdsByExactName) {
     Output("  PID TTY STAT TIME CMD\n  812 ?   S    0:01 x tvadmin\n  900 ?   S    0:01 x tvadmin2\n"
            "  901 ?   S    0:01 tvadmin vsf\n  902 tvadmin\n 1040 pts/1 R  0:00 y\ttvadmin\n"
@@ -288,7 +270,6 @@ TEST_F(Query, ProcessIdsByExactName) {
     EXPECT_STREQ("last\n", last != nullptr ? last->pText : "");
     FreeResponseList(last);
 }
-
 TEST_F(Query, DiskSpaceAndUsage) {
     const std::string head = "Filesystem 1K-blocks Used Available Use% Mounted on\n";
     const struct { std::string out; bool answer; double avail; const char *dfLine; } cases[] = {
@@ -308,11 +289,8 @@ TEST_F(Query, DiskSpaceAndUsage) {
     DiskSpaceInfo info;
     EXPECT_TRUE(GetDiskSpace("/", &info) && info.Avail == 7 && strlen(info.DfLine) == 511u);
 }
-
 // ---- The log and the tool path.
-
 class Log : public Run {}; // logging on, no log yet
-
 // One descriptor for the whole run: a second name, a rename or a new file at the path change
 // nothing. A new run removes its own earlier log, moves anything else at the path aside (said once
 // in the log) and makes the log anew, mode 0644 whatever the umask.
@@ -364,7 +342,6 @@ TEST_F(Log, TheRunsOwnFromFirstLineToLast) {
     }
     chmod("/tmp", 01777);
 }
-
 TEST(ToolPath, DirectoryOfTheRunningProgram) {
     std::string cwd = MakeTempDir();
     ASSERT_EQ(0, chdir(cwd.c_str()));
@@ -376,5 +353,4 @@ TEST(ToolPath, DirectoryOfTheRunningProgram) {
     ASSERT_EQ(0, chdir("/"));
     EXPECT_EQ("/sub", Take(GetToolPath("sub/setup")));
 }
-
 } // namespace
