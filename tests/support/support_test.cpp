@@ -57,8 +57,8 @@ TEST_F(Mem, NodesAndDedicatedBlocks) {
     // Free runs of 10 nodes on each side of a used group make no run of 17 (the hint for runs of
     // 16 and more nodes lies before the group).
     auto nodes = [](int n) { return static_cast<char *>(GetMem(32 * n - 1)); };
-    char *first = nodes(40), *x = nodes(24), *y = (nodes(64), nodes(10)); // 0-39, 40-63, 64-127, 128-137
-    nodes(17), PutMem(x), PutMem(y), nodes(14); // 138-154; 40-63 and 128-137 freed; 40-53 taken again
+    char *first = nodes(40), *x = nodes(24), *y = (nodes(64), nodes(10)); // 0-39 40-63 64-127 128-137
+    nodes(17), PutMem(x), PutMem(y), nodes(14); // 138-154; 40-63, 128-137 freed; 40-53 taken
     EXPECT_EQ(nodes(17), first + 32 * 155);
 }
 // An empty block is unmapped wholly (with the page its mapping was rounded up by); pointers that
@@ -78,7 +78,7 @@ TEST_F(Mem, ReleaseUnmapsAndBadPointersAndHugeRequests) {
     char *a = static_cast<char *>(GetMem(40)), *b = static_cast<char *>(GetMem(10)); // nodes 0-1, 2
     const std::string mat = pMemB->MAT;
     for (char *bad : {static_cast<char *>(nullptr), staticBuf, a + 32, // its 2nd node
-                      pMemB->pData + 32 * 10, pMemB->pData + MEM_BLOCK_SIZE}) // free, one past the end
+                      pMemB->pData + 32 * 10, pMemB->pData + MEM_BLOCK_SIZE}) // free; past the end
         PutMem(bad);
     EXPECT_TRUE(mat == pMemB->MAT && pMemB->FreeNodeCount == MEM_NODES - 3);
     PutMem(a + 5), PutMem(a); // inside the first node: releases it; then already released
@@ -234,9 +234,9 @@ TEST_F(SaveStrTest, OutOfMemoryEndsTheProgram) {
         ChildRun run = RunInChild([&] {
             if (!LimitAddressSpace(rlim_t{more} << 20) || (more == 16 && ReadWholeFile(dir.c_str(), "big") != nullptr))
                 return 3;
-            return SaveStr("%*s", more == 0 ? 1 : 48 << 20, ""), 0; // with none, not even a first block
+            return SaveStr("%*s", more == 0 ? 1 : 48 << 20, ""), 0; // none: not even a block
         });
-        std::string refusal = "ERROR: Unable to allocate memory\n"; // the file's room, then the text's
+        std::string refusal = "ERROR: Unable to allocate memory\n"; // the file's room, the text's
         EXPECT_EQ("1 " + (more == 16 ? refusal : "") + refusal +
                       "\nsetup: Unable to allocate memory : Cannot allocate memory\n",
                   std::to_string(run.status) + " " + run.err) << more;
@@ -307,7 +307,7 @@ TEST(GetToken, RunsEscapesTheEndAndOverlongTokens) {
 }
 // GetTokenParse splits in place without translating escapes; the splitters share one cursor.
 TEST(GetTokenParse, InPlaceAndTheSharedCursor) {
-    auto s = [](const char *p) { return std::string(p ? p : "(null)"); }; // braced lists call in order
+    auto s = [](const char *p) { return std::string(p ? p : "(null)"); }; // braced lists: in order
     char text[] = "usr:bin::etc", escaped[] = ",a\\,b\\n,\\,c\\", walk[] = "a b\\tc d";
     EXPECT_EQ((Words{s(GetTokenParse(text, ":")), s(GetTokenParse(nullptr, ":"))}), (Words{"usr", "bin"}));
     EXPECT_EQ(GetTokenParse(nullptr, ":"), text + 9);
@@ -386,7 +386,7 @@ TEST_F(Files, RemoveEntryTellsWhetherTheEntryIsGone) {
     EXPECT_TRUE(Sh("cd " + dir + " && touch i && chattr +i i 2>/dev/null") || !RemoveEntry((dir + "/i").c_str()));
 }
 // The chain from / down, links followed (their own owners checked too), "." and ".." taken out, a
-// missing end kept as written; the first entry at fault is named. A sticky directory may be open to all.
+// missing end kept as written; the first entry at fault is named; a sticky directory may be open to all.
 TEST_F(Files, DirectoryChains) {
     ASSERT_EQ(0, Sh("cd " + dir + " && mkdir -p a/b ow gw gw0 st/mine st/theirs && chmod 757 ow &&"
                     " chmod 775 gw gw0 && chgrp 50 gw && chgrp 0 gw0 && chmod 1777 st && ln -s / st/link &&"
@@ -452,7 +452,7 @@ TEST_F(Files, InputLinesWholeOrRefused) {
     EXPECT_FALSE(CreateTextFile((dir + "/none/t").c_str(), "w", 0, "x"));
     EXPECT_EQ("ERROR: couldn't open " + dir + "/none/t\n", testing::internal::GetCapturedStderr());
     mkdir((dir + "/a").c_str(), 0755);
-    // A path cut inside its last name ("sib" of "sibling") continues at the parent, never at the sibling.
+    // A path cut inside its last name ("sib" of "sibling") goes on at the parent, not the sibling.
     std::string deep = dir + "/a", cmd = "cd " + dir + "/a";
     while (deep.size() + 201 < 4092)
         deep += "/" + std::string(200, 'd'), cmd += " && mkdir -p " + std::string(200, 'd') + " && cd d*";

@@ -40,16 +40,16 @@ TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
                           "/f1/lpstat2", "/f1/xlpr", "/f2/rm x", "/f2/lpq", "/p1/lp", "/f2/whoami", "/f2/piomisc_base",
                           "/p1/whoami", "/p1/uname"})
         WriteFile(top + f, "", 0755);
-    WriteFile(top + "/f1/chmod", "", 0777);            // others may change it: skipped, found further on
-    mkdir((top + "/f1/ls").c_str(), 0755);             // no regular file: a subdirectory does not count,
-    symlink("/nonexistent", (top + "/f2/cp").c_str()); // nor does a dangling link
+    WriteFile(top + "/f1/chmod", "", 0777);            // others may change it: skipped
+    mkdir((top + "/f1/ls").c_str(), 0755);             // a subdirectory is no regular file,
+    symlink("/nonexistent", (top + "/f2/cp").c_str()); // nor a dangling link
     ASSERT_EQ(0, chdir((top + "/cwd").c_str()));       // "" in PATH is not "."
     std::string path = "::" + top + "/p1::" + top + "/f2:";
     setenv("PATH", path.c_str(), 1);
     // Asked before the table is located, a command is looked up on its own.
     EXPECT_TRUE(TestCmd(CMD_WHOAMI) && FillCmdPath(CMD_UNAME) && !TestCmd(CMD_LPSTAT) && !FillCmdPath(CMD_LPSTAT));
     EXPECT_FALSE(FillCmdPath(CMD_END) || FillCmdPath(CMD_CANCEL - 1)); // no row of a command
-    ComList[CMD_END].pPath = ComList[CMD_LINE].pPath = "/bin"; // nor a row that is no command, whatever it holds
+    ComList[CMD_END].pPath = ComList[CMD_LINE].pPath = "/bin"; // nor a row that is no command
     EXPECT_FALSE(TestCmd(CMD_END) || TestCmd(CMD_LINE));
     ComList[CMD_END].pPath = ComList[CMD_LINE].pPath = nullptr;
     auto where = [&](std::initializer_list<int> ids) {
@@ -74,13 +74,13 @@ TEST_F(CmdTable, ShellExportWithoutTrailingBlankAndFirstLogLine) {
     unsetenv("PATH");
     flUseLog = 1;
     WriteFile("/tmp/setup.log", "earlier run\n");
-    PutMem(GetCmd(CMD_CAT)), PutLogMsg("kept %s\n", "for the log"); // one command located on its own, not the shell
+    PutMem(GetCmd(CMD_CAT)), PutLogMsg("kept %s\n", "for the log"); // one command located alone
     EXPECT_EQ(nullptr, ComList[CMD_SH].pPath);
     InitSysCmdList();
     // Located once: a command put on the search path later is not found mid-run.
     WriteFile(top + "/f2/lpstat", "", 0755);
     EXPECT_TRUE(!flInitSysCmd && flSysCmdLog && TestCmd(CMD_CANCEL) && !TestCmd(CMD_LPSTAT) && !GetCmd(CMD_LPSTAT));
-    EXPECT_EQ(top + "/f2/sh|" + top + "/f1:" + top + "/f2:|earlier run\n", // the log waits for the run's start
+    EXPECT_EQ(top + "/f2/sh|" + top + "/f1:" + top + "/f2:|earlier run\n", // the log waits for the run
               std::string(getenv("SHELL")) + "|" + FullSearchPath + "|" + ReadFile("/tmp/setup.log"));
     StartRunLog();
     EXPECT_EQ("initializing system\nkept for the log\n", ReadFile("/tmp/setup.log"));
@@ -140,7 +140,7 @@ TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
         return GetCmdResponse(CMD_ECHO, nullptr, "x") == nullptr && SysCmd(CMD_ECHO, MODE_QUIET, "x") != 0 ? 0 : 8;
     });
     EXPECT_EQ(0, run.status) << run.err;
-    run = RunInChild([&] { // a shell that cannot be executed: 127, as for a command the shell cannot run
+    run = RunInChild([&] { // a shell that cannot run: 127, as for a command
         WriteFile(dir + "/sh", "", 0644);
         char *sh = realpath("/bin/sh", nullptr);
         if (unshare(CLONE_NEWNS) != 0 || mount((dir + "/sh").c_str(), sh, nullptr, MS_BIND, nullptr) != 0)
@@ -192,10 +192,10 @@ TEST_F(Run, OverlongLinesAreNeverRun) {
     EXPECT_EQ(0, unlink(made.c_str()));
     std::string longer = "touch " + made + " #" + std::string(5000, 'a');
     EXPECT_EQ(E2BIG, RunInChild([&] { return SysCmd(CMD_LINE, MODE_WARN, "%s", longer.c_str()); }).status);
-    EXPECT_EQ("WARNING_MSG: Argument list too long\n", ReadFile(LOG)); // counted failures stay in the child
+    EXPECT_EQ("WARNING_MSG: Argument list too long\n", ReadFile(LOG)); // failures counted in the child
     EXPECT_EXIT(SysCmd(CMD_ECHO, MODE_FATAL, "%s", longer.c_str()), testing::ExitedWithCode(1), "");
     EXPECT_EQ(nullptr, GetCmdResponse(CMD_LINE, nullptr, "%s", longer.c_str()));
-    EXPECT_EQ(nullptr, GetCmdResponse(CMD_ECHO, nullptr, "%s", longer.c_str())); // not echo without it
+    EXPECT_EQ(nullptr, GetCmdResponse(CMD_ECHO, nullptr, "%s", longer.c_str())); // no echo without it
     EXPECT_EQ(2 * EINVAL, SysCmd(CMD_END, MODE_QUIET, "%s", made.c_str()) + SysCmd(-CMD_END, 0, "%s", made.c_str()));
     EXPECT_FALSE(Exists(made));
 }
@@ -259,7 +259,7 @@ TEST_F(Query, ProcessIdsByExactName) {
     EXPECT_EQ(60 * strlen("tvadmin ( 812 1040 )\n"), Take(CheckProcTableForExecs(many.c_str())).size());
     for (size_t i = 0; i < sizeof(Line) / 8; i++)
         full += "1234567 ? S 0:01 x tvadmin\n";
-    Output(full + std::string(sizeof(Line) % 8 - 2, '9') + " ? S 0:01 x tvadmin\n"); // 1 byte too many
+    Output(full + std::string(sizeof(Line) % 8 - 2, '9') + " ? S 0:01 x tvadmin\n"); // 1 too many
     EXPECT_EQ(sizeof(Line) / 8 * 8 + 1, Take(GetSysPsIdList("tvadmin")).size());
     FakeCmd(CMD_WHOAMI, dir, "echo alice");
     auto before = InUse();
@@ -306,7 +306,7 @@ TEST_F(Log, TheRunsOwnFromFirstLineToLast) {
     std::string target = "/tmp/log-target";
     WriteFile(target, "precious\n");
     mode_t old = umask(077);
-    // What another user or an earlier run left at the path (whole runs check a directory, a FIFO, a link).
+    // What another user or an earlier run left at the path (whole runs: a directory, a FIFO, a link).
     for (int kind = 0; kind < 3; kind++) {
         RemoveEntry(LOG);
         kind == 0 ? (void)symlink("/tmp/through-link", LOG) : kind == 1 ? (void)link(target.c_str(), LOG)
@@ -327,7 +327,7 @@ TEST_F(Log, TheRunsOwnFromFirstLineToLast) {
     for (int kind = 0; kind < 2; kind++) {
         RemoveEntry(LOG);
         kind == 0 ? WriteFile(LOG, "root's\n") : (void)mkfifo(LOG, 0644);
-        chmod("/tmp", kind == 0 ? 0777 : 01777); // root's log kept by rule, not only by the sticky bit
+        chmod("/tmp", kind == 0 ? 0777 : 01777); // root's log kept by rule, not the sticky bit
         ChildRun run = RunInChild([&] {
             if (setgid(65534) != 0 || setuid(65534) != 0)
                 return 9;
