@@ -1,14 +1,10 @@
 // Entry of every unit-test program: a private empty tmpfs on /tmp (needs root) keeps the machine's
 // /tmp untouched; a test ending with more allocator nodes or descriptors in use than it began fails.
 #include <gtest/gtest.h>
-
 #include <sched.h>
 #include <sys/mount.h>
-
 #include "testutil.h"
-
 namespace {
-
 class LeakCheck : public testing::EmptyTestEventListener {
     std::pair<long, int> before_;
     void OnTestStart(const testing::TestInfo &) override { before_ = tu::InUse(); }
@@ -17,9 +13,7 @@ class LeakCheck : public testing::EmptyTestEventListener {
         EXPECT_LE(tu::InUse().second, before_.second) << "descriptors left open";
     }
 };
-
 } // namespace
-
 int main(int argc, char **argv) {
     if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
         mount("testtmp", "/tmp", "tmpfs", 0, "mode=1777") != 0) {

@@ -1,9 +1,7 @@
 // Helpers shared by the unit tests: temporary files, stand-in commands, the installer's
 // directories, an empty allocator chain per test, and children run with captured output.
 #pragma once
-
 #include <gtest/gtest.h>
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sched.h>
@@ -12,13 +10,11 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
 #include <algorithm>
 #include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
-
 #include "driver/cleanup.h"
 #include "driver/place.h"
 #include "install/nls.h"
@@ -28,9 +24,7 @@
 #include "support/savestr.h"
 #include "syscmd/cmdtable.h"
 #include "syscmd/log.h"
-
 namespace tu {
-
 // Limits the process's address space to what it maps now plus more bytes; false when it cannot.
 inline bool LimitAddressSpace(rlim_t more) {
     rlim_t pages = 0;
@@ -38,7 +32,6 @@ inline bool LimitAddressSpace(rlim_t more) {
     rlimit lim = {pages * getpagesize() + more, pages * getpagesize() + more};
     return setrlimit(RLIMIT_AS, &lim) == 0;
 }
-
 inline std::string MakeTempDir() {
     char tmpl[] = "/tmp/utXXXXXX";
     return mkdtemp(tmpl) != nullptr ? tmpl : "";
@@ -80,7 +73,6 @@ inline void FakeCmd(int id, const std::string &dir, const std::string &body) {
     WriteFile(dir + "/" + ComList[id].pName, "#!/bin/sh\n" + body + "\n", 0755);
     ComList[id].pPath = dir.c_str();
 }
-
 // Each test starts from an empty allocator chain; blocks that other tests of the program keep alive
 // are set aside and put back afterwards.
 class EmptyChain : public testing::Test {
@@ -93,7 +85,6 @@ class EmptyChain : public testing::Test {
     }
     MemBlock *saved_ = nullptr;
 };
-
 // Allocator nodes in use (a dedicated block counts all its nodes) and open descriptors.
 inline std::pair<long, int> InUse() {
     std::pair<long, int> n{0, -1}; // -1: the listing's own descriptor
@@ -106,12 +97,10 @@ inline std::pair<long, int> InUse() {
     }
     return n;
 }
-
 struct ChildRun {
     int status = -1;      // exit status; -1 when killed (by a signal or its time limit)
     std::string out, err; // what it wrote on standard output and error
 };
-
 // Runs body in a forked child, input from /dev/null and output captured; the child ends with body's
 // value unless body ends the process itself, and is killed after a minute.
 inline ChildRun RunInChild(const std::function<int()> &body) {
@@ -131,5 +120,4 @@ inline ChildRun RunInChild(const std::function<int()> &body) {
     waitpid(pid, &status, 0);
     return {pid > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
 }
-
 } // namespace tu

@@ -5,13 +5,9 @@
 #include "install/sequence.h"
 #include "syscmd/run.h"
 #include "testutil.h"
-
 namespace {
-
 using namespace tu;
-
 // ---- The command line, each parse in a child (it may end the process).
-
 // Parses args (no program name) in cwd, with mkdir from fakeMkdirDir if given; prints the globals.
 ChildRun Parse(const std::vector<std::string> &args, const std::string &cwd = "/",
                const char *fakeMkdirDir = nullptr) {
@@ -30,7 +26,6 @@ ChildRun Parse(const std::vector<std::string> &args, const std::string &cwd = "/
                       pCmdLineInstallDir ? pCmdLineInstallDir : "(none)") < 0 ? 1 : 0;
     });
 }
-
 // Relative directories are made absolute; the last wins, every missing one is made, never the root;
 // a mkdir that fails and makes nothing ends with status 2, and so does a work area under a file.
 TEST(CommandLine, KeywordsAndWorkAreaDirectories) {
@@ -54,7 +49,6 @@ TEST(CommandLine, KeywordsAndWorkAreaDirectories) {
     });
     EXPECT_TRUE(run.status == 2 && run.err == Msg(MSG_NOT_DIRECTORY, (t + "/file").c_str())) << run.status << run.err;
 }
-
 // Help and version come before anything is looked at; another word beginning with "-", also as a
 // base, is refused with the usage. Every word is settled before any directory is made: a file or a
 // path below one is refused with 2, a way that someone else may change with 1 (naming it, its owner
@@ -100,7 +94,6 @@ TEST(CommandLine, RefusalsBeforeAnyDirectoryIsMade) {
                   "work=" + cwd + dir + "/VarenInstall created=" + std::to_string(dir.size() / 4) + " base=(none)");
     }
 }
-
 // Once removed, the work area is let go of: a directory made there later (another run's) outlives
 // this run's exit.
 TEST(Clean, TheWorkAreaIsLetGoOfOnceRemoved) {
@@ -112,9 +105,7 @@ TEST(Clean, TheWorkAreaIsLetGoOfOnceRemoved) {
     });
     EXPECT_TRUE(run.status == 0 && Exists(work)) << run.status << run.out << run.err;
 }
-
 // ---- The free-space check with stand-in df and du; whole runs check the stops and their messages.
-
 // A site asking 1000 (install) and TSIZE (work area), a work area T/w/VarenInstall, a base T/i, df
 // and du printing T/df.w, df.i, du.w, du.i by path. Say gives the check's output or "passed".
 struct Space {
@@ -141,7 +132,6 @@ struct Space {
         return run.status == 100 && run.out.empty() ? "passed" : run.out;
     }
 };
-
 // A figure must open the size file (blanks first allowed, no hex), else the margin alone counts.
 // In an upgrade the old application directory, then an old work area count as free room.
 TEST(FreeSpace, SizeFiguresAndOldDirectories) {
@@ -157,7 +147,6 @@ TEST(FreeSpace, SizeFiguresAndOldDirectories) {
     mkdir(c.work.c_str(), 0755);
     EXPECT_EQ(c.Say("500\n", 1000, 1000, "1", "579"), "passed");
 }
-
 // Moves from /usr (an overlay of the child's own) to another spelling of it, to another base, on
 // within that file system and back, and a first installation's layout under a base, give back every
 // allocator node they took.
@@ -188,5 +177,4 @@ TEST(Move, ReleasesWhatItTook) {
     });
     EXPECT_TRUE(run.status == 0 && run.out == "0 0 0 0 0 0 ") << run.status << run.out << run.err;
 }
-
 } // namespace

@@ -6,7 +6,6 @@
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need setfacl getfacl setpriv
-
 MEDIUM=$(make_medium whole --whole)
 fresh
 SEED="$SPOOLER_LPRNG" PROGRAM=/bin/bash TIMEOUT=90

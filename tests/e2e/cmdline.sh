@@ -3,10 +3,8 @@
 # work-area directories), LANG as later commands see it, and the free-space stops in each language.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
-
 # The medium asks for 1000 (install) and 500 (work area): with the margin of 40, 1040 and 540.
 MEDIUM=$(make_medium sized --whole --isize 1000 --tsize 500)
-
 # Many command lines, each stopped by a too small install area before any change: the words, the
 # status, whether the earlier log was left as it was (1: a run that began none of its work), and the
 # base, refused path or version. Then bases from links, and a user who is not root.
@@ -85,7 +83,6 @@ You must become root to run setup
 1 644 nobody [] 0
 pipe 141 cannot access '\''/tmp/VarenInstall'\'': No such file or directory
 '
-
 # A French installation into a new work-area directory named with the other allowed characters:
 # made, used, removed; commands see the shortened LANG. An existing one, and a made one left holding
 # a file, are kept.
@@ -109,7 +106,6 @@ expect_log "/usr/bin/mkdir -p -m 755 $WORKDIR;/usr/bin/cp -p /mnt/cd/disks $WORK
 expect_nodes $A/vsf f 4755
 expect_eq "tvqadmin calls" "$(file_text /tmp/e2e.calls)" "tvqadmin -upgrade LANG=fr_FR cwd=/usr
 tvqadmin -clean LANG=fr_FR cwd=/usr"
-
 NOSPACE='ERROR: there is not enough free space for the installation; nothing was installed.'
 NOSIZE='ERROR: the size file /mnt/cd' UNREAD=' is missing or cannot be read; nothing was installed.'
 NODET='Could not determine how much space needed for install, missing isize.' WA=/tmp/VarenInstall
@@ -140,5 +136,4 @@ size_file_infinite|echo "echo inf >/mnt/cd/tsize"||$NODET||$NOSIZE/tsize$UNREAD
 separate_exact|seed_df 540 1040|||
 shared_exact|seed_df 0 1580 shared|||
 CASES
-
 finish

@@ -7,7 +7,6 @@
 . "$(dirname "$0")/lib.sh"
 PATH=$PATH:/usr/sbin:/sbin
 need cupsd lpadmin lp lpstat setpriv shellcheck
-
 MEDIUM=$(SRC=$TOP/examples/medium make_medium sample)
 # Inside: install, a private scheduler on a local socket, the queues from the suite's printer
 # descriptions, jobs of nobody, a bounded wait; what the checks need is kept in /tmp/e2e.cups.
@@ -23,10 +22,8 @@ printf '#!/bin/sh
 exec cat "$6"
 ' >/usr/lib/cups/filter/varen-first && chmod 755 /usr/lib/cups/filter/varen-first
 note() { echo "$*" >>"$run/steps"; }
-
 /mnt/cd/setup "$@" </dev/null >"$run/setup.out" 2>&1; echo $? >"$run/setup.status"
 stat -c '%a %n' /opt/Varen /opt/Varen/tvxx /usr/Varen >"$run/modes" 2>&1
-
 # The scheduler: its files below /tmp, a Unix socket as its only listener, debug logging.
 printf '%s\n' 'LogLevel debug' "Listen $conf/cups.sock" 'Browsing Off' 'WebInterface No' 'DefaultAuthType None' \
     '<Location />' 'Order allow,deny' 'Allow all' '</Location>' \
@@ -51,13 +48,11 @@ for _ in $(seq 75); do
     sleep 0.2
 done
 lpstat -r >/dev/null 2>&1 || { note "cupsd did not come up"; exit 1; }
-
 # Two queues whose printer descriptions name /usr/Varen/tvxx/VarenPrinttvxx and VarenVSF as filters.
 for q in tvxx vsf; do
     lpadmin -p "varen-$q" -E -v file:///dev/null -P "/usr/Varen/tvxx/varen-$q.ppd" >>"$run/lpadmin.out" 2>&1
 done
 : >/var/log/varen-tvxx/vsf.fail # the next vsf call fails once, so that VarenVSF has to run it again
-
 # On varen-vsf: after a first filter, a job on which vsf fails once, one too big for TMPDIR and a
 # slow one, cancelled while vsf runs; a job without a title from a file name with a blank; one on
 # which vsf fails for good.
@@ -74,7 +69,6 @@ as_nobody lp -d varen-vsf "$run/fail" >"$run/lp-fail.out" 2>&1
 as_nobody lp -d varen-tvxx -o document-format=application/x-varen "$run/report.txt" >"$run/lp-chain.out" 2>&1
 for _ in $(seq 150); do grep -q '^  slow job' /var/log/varen-tvxx/vsf.log && break; sleep 0.2; done
 cancel "$(cut -d' ' -f4 "$run/lp-slow.out")"
-
 # Wait (at most 45 seconds) until the scheduler has stopped the last job.
 done_all=0
 ended() { grep -q '\[Job 6\] Job stopped' "$1" && grep -q '\[Job 7\] Job [cs]' "$1"; }
@@ -99,7 +93,6 @@ done
 expect_eq "jobs' ends" "$(grep -o '\[Job [0-9]\] Job [a-z]*' "$R$out/error_log" | sort)" \
     "$(printf '[Job %s] Job %s\n' 1 completed 2 completed 3 stopped 4 canceled 5 completed 6 stopped 7 completed)"
 expect_eq "files left in TMPDIR" "$(file_text $out/tmp-left)" ""
-
 # vars LOG QUEUE ID TITLE OPTION: the CUPS branch's variables, as a user saw them.
 vars() {
     local line
@@ -117,7 +110,6 @@ expect_eq "tvrtvxxtty's call" "$(grep -v '^  \(Tolvar\|user\)' "$R$log")" \
 tvrtvxxtty [-dvaren-tvxx] [-f]
   job on standard input ($sum): first line of the report"
 vars $log varen-tvxx 1 "Quarterly report" tvxx-form=letterhead
-
 # VarenVSF: every try reads the whole job (by checksum), from its copy after a first filter; five
 # tries of a job that keeps failing, then exit 1; a job not copied whole is never printed.
 log=/opt/Varen/tvxx/log/vsf.log

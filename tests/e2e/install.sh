@@ -4,9 +4,7 @@
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 shopt -s extglob
-
 MEDIUM=$(make_medium split2 --pieces 2)
-
 # Checks shared by every complete installation into APP ($1).
 expect_installed_tree() {
     expect_nodes "$1/tvqadmin" f 755 "$1/tvrtvxxtty" f 4755 "$1/vsf" f 4755 "$1/tvadmin" f 755 \
@@ -17,7 +15,6 @@ expect_installed_tree() {
     expect_eq "tvqadmin calls" "$(file_text /tmp/tvqadmin.calls)" "$CALLS"
     expect_lacks "log" "$LOG" "WARNING_MSG"; expect_lacks "log" "$LOG" "ERROR"
 }
-
 # The head with this year's banner, ToolPath and the end of a generated script, which is valid shell.
 HEAD="#!/bin/sh
 $(printf '%63s' '' | tr ' ' '#')
@@ -28,7 +25,6 @@ expect_script() {
     expect_contains "$1" "$(file_text "$1")" $'\nToolPath="'"$2"$'"\n'
     sh -n "$R$1" || fail "$1 is no valid shell script"
 }
-
 # ---- a first installation on an LPRng host over a stale work area; the wrapper run after it (the
 # LPRng branch under a real lpd: spoolers.sh)
 SEED="$SPOOLER_LPRNG
@@ -57,7 +53,6 @@ for f in VarenPrinttvxx VarenVSF; do expect_script $A/$f $A; done
 expect_contains "VarenVSF" "$(file_text $A/VarenVSF)" "SpoolDir=\"$S/tvxx\""
 expect_link /usr/share/printconf/util/VarenPrinttvxx $A/VarenPrinttvxx
 expect_eq "wrapper command run" "$(file_text /tmp/e2e.tvadmin)" "tvadmin -x cwd=$A from=/var/tmp"
-
 # ---- on a terminal each long phase is named once as it begins, in the run's language, on the dot
 # line; a command that reads the terminal (a stand-in uncompress) gets an empty input, where from a
 # process group of its own it would stop the run for ever.
@@ -69,7 +64,6 @@ expect_status 0
 expect_eq "phases" "$(printf '%s' "$OUT" | tr -d '.\r')" " copiando el soporte  comprobando el soporte \
  uniendo y desempaquetando  escribiendo los scripts  instalando los archivos  ejecutando tvqadmin -upgrade "
 expect_contains "dots" "$OUT" ". copiando el soporte .. comprobando el soporte . uniendo y desempaquetando ....."
-
 # ---- a link at the first installation's mark is never followed: the step fails and says so, the link goes
 fresh
 SEED='rm -rf /usr/Varen && mkdir /usr/Varen && ln -s /etc/hostname /usr/Varen/tvxx.first'
@@ -78,7 +72,6 @@ expect_status 3
 expect_contains "standard error" "$ERR" "can't write /usr/Varen/tvxx.first"
 expect_absent /usr/Varen/tvxx.first
 expect_unchanged etc
-
 # ---- first installations under /opt and the spooler detection (both spoolers: spoolers.sh)
 # NAME|SEED (bash)|.tv_cfg|MODE ABOVE APP
 O=/opt/Varen/tvxx
@@ -107,7 +100,6 @@ first_opt|echo "$SPOOLER_CUPS"| CUPS |755
 spooler_bsd|echo "$BSD; mkdir -p /usr/share/printconf/util"| BSD |775
 taken_up|echo "$BSD; mkdir -m 755 /usr/Varen; echo 1 >/usr/Varen/tvxx.first"| BSD |775
 CASES
-
 # ---- moves of an earlier installation across file systems (copy, commit the link, remove the old
 # copy last) and within one (a rename), or none: other spellings of the place, upgrades where it is.
 # NAME|SEED (bash)|ARGUMENTS|APP AFTERWARDS|LINK AT /usr/Varen/tvxx ("-": none)|LOG
@@ -148,7 +140,6 @@ upgrade_opt|echo "\$SPOOLER_CUPS"; seed_installation /opt; echo chmod 775 $O /us
 relative_link|seed_installation /opt; echo rm $A; echo ln -s ../../opt/Varen/tvxx $A||$O|../../opt/Varen/tvxx|\
 !mv -f
 CASES
-
 # ---- upgrades in place after the questions. A link planted at the sed step's temporary file is not
 # written through, the spool and existing directories are left alone, a longer old script leaves no tail.
 menu() {   # menu PID: the running-programs menu
@@ -222,5 +213,4 @@ continue_again_yes|TolvarDStop|maybe\nY\n\nyes\n||0|4|yes
 continue_no_spanish|TolvarD|s\nno\n|es_ES|4|2|no
 continue_long_line|TolvarD|LONG||0|2|yes
 CASES
-
 finish

@@ -22,7 +22,6 @@ s tvxx.conf mode 644 sed s/@EDITION@/e2e/
 v >= 0 c libtvxx.so mode 644
 LIST
 MEDIUM=$(make_medium split2 --pieces 2)
-
 IFS= read -r -d '' MATRIX <<'SCRIPT' || :
 export PATH=/usr/bin:/bin:/usr/sbin:/sbin
 E=/var/tmp/e2e A=/usr/Varen/tvxx
@@ -50,7 +49,6 @@ EOF
 chmod 755 /usr/local/lib/e2e/step
 for c in rm mkdir chmod chown chgrp ln cp mv cat tar uncompress sha256sum sed touch; do
     ln -sf /usr/local/lib/e2e/step /usr/sbin/$c; done
-
 state() {   # what an installation consists of: types, modes, link targets, checksums
     local d
     for d in /usr/Varen /opt/Varen /var/spool/Varen /usr/bin/tvadmin /var/log/varen-tvxx; do
@@ -108,7 +106,6 @@ for way in TERM:143:sha256sum HUP:129:tar; do
     reset first && interrupted "$(steps | grep -m1 "/${way##*:} ")" 1 ${way%%:*} /mnt/cd/setup
     setup_run && [ "$st" = "$(echo $way | cut -d: -f2)" ] || echo "SIG$way: status $st, rerun $?"
 done
-
 for scenario in $E2E_RUNS; do
     case $scenario in first | upgrade) args=() ;; back) args=(install /usr) ;; *) args=(install /opt) ;; esac
     reset $scenario && setup_run "${args[@]}"; s1=$?; ref1=$(state)

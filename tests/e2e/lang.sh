@@ -5,7 +5,6 @@
 . "$(dirname "$0")/lib.sh"
 need iconv
 MEDIUM=$(make_medium split2 --pieces 2)
-
 # Refusals only, in one sandbox. Per LANG the status and (ISO 8859-1) the start of the first line,
 # bytes from 128 up in octal (\351 is the word's own); the whole refusal kept for the comparison
 # below. Then the status and the lines of refusals and of output that cannot be written; nothing was
@@ -59,7 +58,6 @@ for l in en_US es_ES it_IT fr_FR de_DE pt_BR; do
     iso=$(file_text "/tmp/e2e.$l.ISO-8859-1") utf=$(file_text "/tmp/e2e.$l.UTF-8")
     expect_eq "$l.UTF-8" "${utf//"$W"/@}" "$(printf '%s' "${iso//"$W"/@}" | iconv -f ISO-8859-1 -t UTF-8)"
 done
-
 # An old daemon's question answered by --yes on a French UTF-8 terminal, standard input closed: the
 # notice on the line after the dots, no question, the phases and the answer in UTF-8.
 DAEMON="$(seed_installation /usr)
@@ -72,7 +70,6 @@ expect_contains "standard output" "$OUT" $'.\r\nSi un logiciel d\'impression Var
 expect_contains "standard output" "$OUT" $'tvxx\r\nR\303\251ponse oui donn\303\251e par --yes : l\'installation'
 expect_contains "standard output" "$OUT" $'. v\303\251rification du support .'
 expect_lacks "standard output" "$OUT" "Souhaitez-vous"
-
 # The question asked (English, answered "n"): one line end between the dots and the notice.
 fresh
 SEED=$DAEMON INPUT=$'n\n'
@@ -80,7 +77,6 @@ run question
 expect_status 4
 expect_contains "standard output" "$OUT" $'.\nIf you currently have Varen'
 expect_lacks "standard output" "$OUT" $'\n\nIf you'
-
 # --no in French UTF-8: the stop in UTF-8 on standard error and in the log.
 fresh
 SEED=$DAEMON ENVS=(LANG=fr_FR.UTF-8) PROGRAM=/bin/bash
@@ -90,7 +86,6 @@ STOP=$'L\'installation a \303\251t\303\251 arr\303\252t\303\251e selon la r\303\
 expect_eq "standard error" "$ERR" "$STOP"$'\303\251t\303\251 install\303\251.\n'
 expect_contains "log" "$LOG" $'\nstopped with status 4, nothing was installed: '"$ERR"
 expect_eq "old script kept" "$(file_text $A/VarenPrinttvxx)" "old"
-
 # The running programs: an earlier installation while tvqadmin runs, quit; a first installation
 # while the package list's tvadmin runs 2 s, waited for. The list is shown, the menu never.
 LIST=$'\nThe following processes are running.\nThe installer can not continue until these terminate:\n'
@@ -108,5 +103,4 @@ chmod 755 \$P
 done
 expect_contains "standard output" "$OUT" $')\n\nAnswered by --running=wait: waiting 30 seconds for these'
 expect_nodes $A/vsf f 4755
-
 finish

@@ -22,9 +22,7 @@ tvqadmin -clean LANG=unset cwd=/"
 MSG1='ERROR: the path %s contains characters that are not allowed. Use only letters, digits and the '\
 'characters / . _ - + , = : @ %%\n'
 MSG2='No answer could be read from standard input; the installation is stopped.'
-
 need() { local c; for c; do command -v "$c" >/dev/null || { echo "FAIL: no $c" >&2; exit 1; }; done; }
-
 # ---- assertions (paths are looked up in R, the copy of the final state) ---
 fail() { echo "FAIL [$scenario]: $*" >&2; failures=$((failures + 1)); }
 # expect_eq WHAT GOT WANT: byte-exact, shown escaped on failure.
@@ -43,11 +41,9 @@ expect_nodes() {
 expect_link() { expect_eq "link $1" "$(readlink "$R$1" || echo "no link")" "$2"; }
 file_text() { cat -- "$R$1" 2>/dev/null; }
 expect_unchanged() { [ -z "$(ls -A "$SCRATCH_ROOT/runs/$scenario/sandbox/upper/$1")" ] || fail "/$1 changed"; }
-
 # The fixture with the modes of a release, whatever mask the checkout had.
 FIXTURE_COPY=$SCRATCH_ROOT/medium-src
 cp -r -- "$TOP/tests/e2e/medium-src" "$FIXTURE_COPY" && chmod -R go-w -- "$FIXTURE_COPY"
-
 # make_medium NAME [OPTION...]: a medium from the fixture (or SRC) in media/NAME; prints its path.
 make_medium() {
     local dir=$SCRATCH_ROOT/media/$1
@@ -56,7 +52,6 @@ make_medium() {
         { echo "make-medium failed" >&2; exit 2; }
     printf '%s\n' "$dir"
 }
-
 # Every run starts from a clean slate; the final state is copied out with types and modes.
 readonly COMMON_SEED='rm -rf /usr/Varen /opt/Varen /var/spool/Varen /tmp/VarenInstall /tmp/setup.log /tmp/setup.tmp \
     /tmp/*.calls /usr/bin/tvadmin /usr/share/printconf /etc/rc2.d/KVarenPrintD /etc/rc2.d/SVarenPrintD'
@@ -71,7 +66,6 @@ readonly SPOOLER_LPRNG='rm -f /usr/sbin/cupsd
 printf "%s\n" "#!/bin/sh" "echo \"lpd: unknown option -V\" >&2" \
     "echo \"LPRng-3.8.28, Copyright 1988-2003\" >&2" >/usr/sbin/lpd
 chmod 755 /usr/sbin/lpd'
-
 # seed_df WORK INSTALL [shared]: a stand-in df, WORK available below /tmp and INSTALL elsewhere.
 seed_df() {
     local work_line="tmpfs 1000000 0 $1 1% /tmp" inst_line="/dev/root 1000000 0 $2 1% /"
@@ -80,7 +74,6 @@ seed_df() {
         "'case \$1 in /tmp*) echo \"$work_line\" ;; *) echo \"$inst_line\" ;; esac' >/usr/bin/df" \
         "chmod 755 /usr/bin/df"
 }
-
 # seed_installation BASE: an earlier installation at BASE/Varen/tvxx (and its link), with data.
 seed_installation() {
     printf 'mkdir -p %s/Varen/tvxx/queues\necho "queue data" >%s/Varen/tvxx/queues/q1\n' "$1" "$1"
@@ -88,7 +81,6 @@ seed_installation() {
     printf 'chmod 755 %s/Varen %s/Varen/tvxx\n' "$1" "$1"
     [ "$1" = /usr ] || printf 'mkdir -p /usr/Varen\nln -s %s/Varen/tvxx /usr/Varen/tvxx\n' "$1"
 }
-
 # run NAME [ARG...]: PROGRAM (default /mnt/cd/setup) ARG... in a fresh sandbox with MEDIUM. Reads SEED,
 # AFTER, PRE (bash text; PRE runs just before, in its mount namespace), ENVS (NAME=VALUE), INPUT,
 # TIMEOUT. Sets STATUS, OUT, ERR, LOG (the installer's log) and R (the final state).
@@ -111,12 +103,9 @@ run() {
     LOG=$(cat "$R/tmp/setup.log" 2>/dev/null; printf x) && LOG=${LOG%x}
     [ "$STATUS" != 124 ] && [ "$STATUS" != 125 ] || fail "sandbox status $STATUS: $(tail -n 3 "$dir/stderr")"
 }
-
 fresh() { SEED="" AFTER="" PRE="" TIMEOUT=30 PROGRAM="" INPUT="" ENVS=(); }
-
 # The log's command lines, without the shell that runs them.
 log_commands() { printf '%s' "$LOG" | grep '^/usr/bin/sh -c "' | sed 's|^/usr/bin/sh -c "||'; }
-
 # expect_log "LINE;LINE;!TEXT": the log's command lines hold these in this order, none holds TEXT.
 expect_log() {
     local l rest hit
@@ -130,15 +119,12 @@ expect_log() {
         rest=$(sed "1,${hit%%:*}d" <<<"$rest")
     done
 }
-
 # Standard output: one dot per logged command, the two tvqadmin runs (whole lines) among them.
 expect_dots_of_full_run() {
     expect_eq "standard output" "$OUT" "$(printf '%*s' $(($(log_commands | wc -l) + 2)) '' | tr ' ' .)"$'\n'
 }
-
 finish() {
     [ "$failures" -eq 0 ] || { echo "$(basename "$0"): $failures check(s) failed" >&2; exit 1; }
     echo "$(basename "$0"): all checks passed"; exit 0
 }
-
 fresh

@@ -4,7 +4,6 @@
 # and status 3) and against install media whose files are no regular files of their own directory.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
-
 # ---- a directory 301 levels deep, a FIFO and a link at the log's path, each a user's: moved aside
 # to /tmp/setup.log.aside.1, untouched; the log is the run's own and holds the whole run.
 MEDIUM=$(make_medium whole --whole) PROGRAM=/bin/bash TIMEOUT=90
@@ -36,7 +35,6 @@ link: 0 root 644 regular file, a symbolic link $MOVED
   nobody symbolic link 0, 2 $LAST
 victim: original
 "
-
 # ---- no log can be made (a mount point at the path, a full or read-only /tmp): one ERROR line, the
 # run goes on and installs, and its status 3 and last line say that the log does not hold it.
 IFS= read -r -d '' NOLOG <<'SCRIPT' || :
@@ -67,7 +65,6 @@ readonly: 3 $NOLOG
 small: 3  | ${NOLOG#*| } 2
 filled: 0  |  | /usr/Varen/tvxx/vsf 2
 "
-
 # ---- media whose files are links to a root-only file, or no regular files: refused before they are
 # read (status 1), the file and its kind named, nothing of the secret shown or logged. A refused
 # word is quoted as a short escaped prefix.
@@ -108,7 +105,6 @@ name_escaped|mkfifo "\$(printf 'p\351')" && printf 'p\351\nend_of_list\n' >disks
 long_word|printf 'disks \\033[2J%0300d\\n' 0 >disks|the list file /mnt/cd/disks names a file longer than 254 \
 characters: \\\\033[2J$(printf '%036d' 0)...
 CASES
-
 # A medium reached through a link (/mnt/cdrom -> cdrom0), its size file a link inside it: installs.
 fresh
 # Descriptors 3 to 9 left open by the caller: the commands' output still reaches the log.
@@ -119,5 +115,4 @@ expect_status 0
 expect_nodes $A/vsf f 4755
 expect_log "/usr/bin/cp -p /mnt/cdrom/disks $W"
 expect_contains "tar's listing in the log" "$LOG" "pkg/pkg.list"
-
 finish

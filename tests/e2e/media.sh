@@ -3,7 +3,6 @@
 # (status 3, a summary), a failed command that stops the run, package-list lines skipped whole.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
-
 # NAME|MAKE-MEDIUM OPTIONS|BASH RUN IN THE MEDIUM|STATUS|STANDARD ERROR (%b; "~TEXT": holds
 # TEXT)|LOG (expect_log). A marker with a trailing blank ends the join, not the copy (upper-cased
 # names after it too); after an exact one nothing is read. With the checksum file a bad piece, or
@@ -60,7 +59,6 @@ damaged_archive|--pieces 2 --damage||1|failed command: /usr/bin/sh -c "$UNC\n\
 CASES
 expect_eq "last command" "$(log_commands | tail -n 1)" "/usr/bin/uncompress  $W/Linuxi386Tvxx.tar.Z"
 expect_contains "output" "$OUT" "ERROR: "
-
 # A medium at / and the work area in / (setup /), in a chroot: a damaged piece is named against
 # /sha256sums, then it installs.
 fresh
@@ -73,23 +71,19 @@ expect_eq "status; the damaged run's error" "$STATUS; $(file_text /tmp/e2e.err)"
     "0; ERROR: pkg_tar.001 $(printf '%b' "${SUMS/\/mnt\/cd/}")"
 expect_log "/usr/bin/cp -p /disks /VarenInstall;/usr/bin/sha256sum -c --strict --quiet /VarenInstall/sha256sums;\
 /usr/bin/tar xvfp /VarenInstall/Linuxi386Tvxx.tar;/usr/bin/rm -rf  /VarenInstall"
-
 # A medium that setup could not read (over 999 piece names) is not written.
 "$MAKE_MEDIUM" --setup "$SETUP_BIN" --piece-size 1 "$FIXTURE_COPY" "$SCRATCH_ROOT/media/tiny" \
     2>/dev/null && fail "make-medium wrote a medium of more than 999 pieces"
 expect_eq "conflicting options" "$("$MAKE_MEDIUM" --setup "$SETUP_BIN" --pieces 2 --piece-size 9 "$FIXTURE_COPY" \
     "$SCRATCH_ROOT/media/both" 2>&1)" "make-medium: --pieces and --piece-size exclude each other: give one"
 R="" expect_absent "$SCRATCH_ROOT"/media/{tiny,both} "$TMPDIR"/make-medium.*
-
 LIST=$W/pkg/pkg.list
 SH='/usr/bin/sh -c "'
 SEE_LOG="Every failure is in the log /tmp/setup.log."
-
 # src NAME BASH: a copy of the fixture, changed by BASH run in its folder.
 src() {
     SRC=$SCRATCH_ROOT/src/$1 && mkdir -p -- "$SRC" && cp -r -- "$FIXTURE_COPY/." "$SRC" && (cd "$SRC" && eval "$2")
 }
-
 # ---- a full install base: the copies that find no room are counted
 fresh
 src full 'head -c 400K /dev/urandom >pkg/lib/blob'
@@ -103,7 +97,6 @@ expect_eq "standard error" "$ERR" "2 step(s) of the installation failed; the fir
 $SEE_LOG
 "
 expect_eq "warnings in the log" "$(grep -c '^WARNING_MSG: exit status 1$' <<<"$LOG")" 2
-
 # ---- an upgrade under /opt with /usr read-only: the wrapper is not written; tvqadmin fails, logged
 fresh
 SEED=$(seed_installation /opt)$'\n'"touch /tmp/e2e.tvqadmin-fails"
@@ -122,7 +115,6 @@ expect_contains "log" "$LOG" "/opt/Varen/tvxx/tvqadmin -clean
 tvqadmin -clean failed
 WARNING_MSG: exit status 4"
 expect_eq "installed" "$(file_text /opt/Varen/tvxx/tvxx.cfg)" "level=3.01.67"
-
 # ---- a tar that cannot run: the stop names it
 fresh
 MEDIUM=$(make_medium plain)
@@ -135,7 +127,6 @@ expect_eq "standard error" "$ERR" "failed command: ${SH}/usr/bin/tar xvfp $W/Lin
   /usr/bin/sh: 1: /usr/bin/tar: Permission denied
 "
 expect_absent /usr/Varen
-
 # ---- 20 MB of random bytes in a few pieces, installed whole. Skipped whole: a comment longer than
 # the line limit, a NUL byte, a command substitution in a mode, a name that climbs out; later lines
 # are carried out.
@@ -161,5 +152,4 @@ expect_eq "edited tvxx.cfg" "$(file_text $A/tvxx.cfg)" "level=3.01.67"
 expect_unchanged etc
 expect_eq "pieces" "$(cd "$MEDIUM" && echo pkg_tar.*)" "pkg_tar.001 pkg_tar.002 pkg_tar.003"
 cmp -s "$SRC/pkg/big.bin" "$R$A/big.bin" || fail "big.bin is not installed byte for byte"
-
 finish

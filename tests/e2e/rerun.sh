@@ -18,7 +18,6 @@ KILL_AFTER_LINK='printf "%s\n" "#!/bin/sh" "[ -e /var/tmp/e2e.kill ] && case \"\
     kill -KILL \$(cat /var/tmp/e2e.pid) ;; esac" "exec /usr/bin/chmod \"\$@\"" >/usr/sbin/chmod
     chmod 755 /usr/sbin/chmod'
 KEEP_LINK="cp -a --parents $L \$SANDBOX_OUT/root/"
-
 # ---- a first installation killed right after its link step, its rerun killed there too, then run again
 fresh
 SEED=$KILL_AFTER_LINK PROGRAM=/bin/bash TIMEOUT=60 AFTER=$KEEP_LINK
@@ -35,7 +34,6 @@ expect_eq "statuses" "$OUT" $'137 137 0 0\n'
 expect_link $L $A/log
 expect_nodes $A/log d 2775 $A/vsf f 4755
 expect_absent $A/log/log /usr/Varen/tvxx.first /tmp/VarenInstall
-
 # ---- an entry at the link's place that is none of the suite's is left alone: a warning, status 3
 fresh
 SEED="mkdir -p $L && echo mine >$L/keep" AFTER=$KEEP_LINK
@@ -44,7 +42,6 @@ expect_status 3
 expect_contains "log" "$LOG" "WARNING: $L is left as it is: it is no link to $A/log"
 expect_eq "what stands there" "$(ls -A "$R$L")" keep
 expect_nodes $A/vsf f 4755
-
 # ---- the application directory as a volume of its own: a move is refused (and the leftover pending
 # link of an earlier run undone), an empty volume takes a first installation and stays mounted
 fresh
@@ -64,7 +61,6 @@ expect_contains "standard error" "$ERR" "ERROR: $A is a mount point"
 expect_contains "log" "$LOG" "found $A.link of an interrupted move: undone"
 expect_absent $A.link
 expect_exists $A/tvqadmin
-
 # ---- a move's link left behind, and at its place an empty directory that is no copy of it: undone, nothing lost
 fresh
 SEED="$(seed_installation /usr); mkdir -p /opt/Varen/tvxx.partial /opt/Varen/tvxx; ln -s /opt/Varen/tvxx $A.link"
@@ -73,7 +69,6 @@ expect_status 0
 expect_contains "log" "$LOG" "found $A.link of an interrupted move: undone"
 expect_eq "queue data" "$(file_text $A/queues/q1)" "queue data"
 expect_absent $A.link /opt/Varen/tvxx.partial
-
 # ---- a directory without the suite, and a dangling link, at the fixed place: refused, nothing changed
 for seed in "mkdir -p $A && touch $A/mine" "mkdir -p /usr/Varen && ln -s /opt/gone/Varen/tvxx $A"; do
     fresh
@@ -87,7 +82,6 @@ for seed in "mkdir -p $A && touch $A/mine" "mkdir -p /usr/Varen && ln -s /opt/go
     expect_absent /var/spool/Varen /usr/bin/tvadmin
     expect_unchanged var
 done
-
 # ---- a move to a tmpfs too small for the installation: refused by the space check; with a df that
 # tells of room, the copy runs out of space, is removed at once and says so; the installation stays
 # where it was
@@ -106,7 +100,6 @@ was being copied: the partial copy was removed, the installation in /usr/Varen/t
 "
 expect_absent /opt/Varen/tvxx.partial /opt/Varen/tvxx $A.link $A.old
 expect_exists $A/queues/bulk $A/queues/q1
-
 # ---- the medium's read-only directory as the work area; a command that fails shows its last words
 fresh
 PRE='mount -o remount,ro /mnt/cd'

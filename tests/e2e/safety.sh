@@ -5,9 +5,7 @@
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 shopt -s extglob
-
 MEDIUM=$(make_medium whole --whole)
-
 # ---- the racer: nobody recreates the work area, the log and the sed temporary name in a tight loop
 SEED='echo original >/etc/e2e.victim' PROGRAM=/bin/bash TIMEOUT=60
 IFS= read -r -d '' RACE <<'SCRIPT' || :
@@ -58,7 +56,6 @@ victim: original, won: 0
 owned by nobody: 
 ' ]] || fail "racer runs: $OUT"
 expect_unchanged etc
-
 # ---- directories others can change, a vendor directory that is a file, a lock that is not root's:
 # each run stops before anything changes, also while a user swaps her directory (words that are
 # files: driver_test). An earlier installation in /usr.
@@ -117,7 +114,6 @@ lock_theirs: 1 ${LOCK/root:root/nobody:root} -rw-r--r--, link count 1)
 after: /usr/Varen: tvxx  /usr/Varen/tvxx/queues: q1 find: '/opt/Varen': No such file or directory
 find: '/tmp/e2e.pwned': No such file or directory
 "
-
 # ---- unsafe install media, two runs at once, closed standard input
 fresh && PROGRAM=/bin/bash
 IFS= read -r -d '' TOGETHER <<'SCRIPT' || :
@@ -158,7 +154,6 @@ question: 1 1 $MSG2
 stopped while asked: 143 0
 menu: 1 1 $MSG2
 "
-
 # A work area that cannot be removed (a file system mounted in it) is never taken over as it stands.
 fresh
 PRE="mkdir -p $W/m && mount -t tmpfs e2e $W/m && echo stale >$W/stale"
@@ -167,5 +162,4 @@ expect_status 1
 expect_contains "output" "$OUT" "ERROR: the work area $W is not this run's own directory"
 expect_eq "left in the work area" "$(ls "$R$W")" "m"
 expect_absent /usr/Varen/tvxx/tvqadmin
-
 finish

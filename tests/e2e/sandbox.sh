@@ -3,7 +3,6 @@
 # the upper layers show the changes, the environment is clean, a timeout and a TERM end everything.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
-
 readonly TREES=(/usr /etc /var /opt /tmp /run)
 snapshot() {   # what the watched places of the real machine hold
     local p
@@ -29,7 +28,6 @@ got=$(HOST_ONLY=1 "$SANDBOX" --scratch "$dir" --env LANG=fr_FR --env 'X=a b' -- 
 expect_eq "environment" "$got" "LANG=fr_FR
 PATH=/usr/sbin:/usr/bin:/sbin:/bin
 X=a b"
-
 start=$SECONDS
 "$SANDBOX" --scratch "$dir" --timeout 2 -- sh -c '(sleep 100 &); sleep 100' </dev/null 2>/dev/null
 expect_eq "status after the timeout" "$?" 124

@@ -95,7 +95,6 @@ cannot be checked
 upper|upper|$TRUST|/mnt/cd/setup|0|
 upper_both|upper_both|$TRUST|/mnt/cd/setup|1|ERROR: /mnt/cd/disks is a second list file beside /mnt/cd/DISKS, $NOTREG
 CASES
-
 # ---- A host that trusts the keys SEED puts in $K, moving its installation from /usr to /opt: moved
 # only once the medium is proven, nothing copied before.
 gpg --armor --export one@e2e.test >"$KEYS/one.asc" || fail "no keys"
@@ -144,7 +143,6 @@ chmod go-w DIR)
 CASES
 CASES
 gpgconf --kill gpg-agent
-
 # An empty key to sign with is refused and leaves nothing.
 "$MAKE_MEDIUM" --setup "$SETUP_BIN" --sign "" "$FIXTURE_COPY" "$SCRATCH_ROOT/media/empty" 2>/dev/null
 expect_eq "make-medium --sign ''" "$?" 2

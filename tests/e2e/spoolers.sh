@@ -7,7 +7,6 @@
 # writes itself.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
-
 debs=("$TOP"/build/debs/lprng_*.deb)
 [ -f "${debs[0]}" ] || { echo "spoolers.sh: skipped, no lprng package in $TOP/build/debs" >&2; exit 77; }
 MEDIUM=$(SRC=$TOP/examples/medium make_medium sample)
@@ -19,7 +18,6 @@ printf "#!/bin/sh\nexit 101\n" >/usr/sbin/policy-rc.d && chmod 755 /usr/sbin/pol
 dpkg --no-triggers --force-depends -r cups-client >/dev/null && dpkg --no-triggers -i /mnt/cd/lprng.deb >/dev/null
 [ -x /usr/sbin/cupsd ] || echo "no cupsd" >&2
 SCRIPT
-
 # ---- lpd runs while setup does (and again after it, the sandbox ends every process with the run);
 # then jobs of nobody: through an alias, on a :bkf: queue, and one sent over lpd's socket to tq with
 # the Q line "payroll".
@@ -74,7 +72,6 @@ expect_eq "tvrtvxxtty's calls" "$(sed 's/TolvarHost_name=[^ ][^ ]*/TolvarHost_na
     "[-dtb] TolvarHost_name=H TolvarQueue=tb $(sum bkf)
 [-dtq] TolvarHost_name=H TolvarQueue=tq TolvarQueue_requested=office $(sum alias)
 [-dtq] TolvarHost_name=H TolvarQueue=tq TolvarQueue_requested=payroll $(sum raw)"
-
 # ---- the reverse: cupsd runs, lpd does not; an upgrade in place: a second name of the old script
 # keeps it whole, a link left at the new name of the other is removed, never followed.
 IFS= read -r -d '' CUPSD <<'SCRIPT' || :
@@ -99,7 +96,6 @@ log_has "spooler: LPRng's lpd found, cupsd found" "spooler: lpr /usr/bin/lpr is 
     "write $A/VarenVSF 0755 root:root" "write /usr/bin/tvqadmin 0755 root:root"
 expect_absent $A/.tv_cfg.new $A/VarenPrinttvxx.new $A/VarenVSF.new
 expect_unchanged etc
-
 # ---- no lpr to decide by: CUPS, a WARNING, status 3; someone's file at the printconf link stays.
 fresh
 U=/usr/share/printconf/util/VarenPrinttvxx
@@ -112,7 +108,6 @@ expect_contains "standard error" "$ERR" "  $t"
 expect_contains "log" "$LOG" $'spooler: no lpr found\nWARNING: '"$t"
 expect_contains "log" "$LOG" "WARNING: $U is left as it is: it is no link to $A/VarenPrinttvxx"
 expect_eq "$U" "$(file_text $U)" mine
-
 # ---- LPRng built into /usr/local, a CUPS lpr in /usr/bin: the system's first lpr (/usr/local/bin)
 # decides, not the caller's PATH (the sandbox's lacks /usr/local); the old base's printconf link now
 # names the fixed place.
@@ -126,7 +121,6 @@ expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " LPRng "
 expect_link $U $A/VarenPrinttvxx
 log_has '/usr/bin/sh -c "/usr/local/sbin/lpd -V 2>&1' \
     "spooler: lpr /usr/local/bin/lpr is /usr/local/bin/lpr, LPRng's"
-
 # ---- /usr/local/sbin of group staff (2775) on root's PATH: what a member planted there (lpd,
 # cupsd) never runs nor counts; cupsd alone and LPRng's lpr disagree: CUPS, a WARNING, status 3.
 fresh
@@ -143,7 +137,6 @@ log_has "spooler: LPRng's lpd not found, cupsd found" "spooler: lpr /usr/bin/lpr
     "command /usr/local/sbin/cupsd skipped: someone other than root may change /usr/local/sbin"
 expect_contains "log" "$LOG" $'LPRng\'s\nWARNING: '"$t"
 expect_lacks "log" "$LOG" " skipped: no regular file"
-
 # ---- LPRng alone, the scripts as :if= filters: what the stand-in tools got (argv with blanks and
 # a leading "-" inside values, user, host, bytes by checksum), VarenVSF printing only standard input
 # (not root's job in a stopped queue that a "../" file name points at, nor a copy: a 2 MB job on a

@@ -6,19 +6,14 @@
 #include "install/site.h"
 #include "syscmd/run.h"
 #include "testutil.h"
-
 #include <set>
 #include <sys/utsname.h>
-
 namespace {
-
 using namespace tu;
 using Strings = std::vector<std::string>;
-
 // ---- The message tables.
 const char *const *const Tables[] = {NLS_ENGLISH, NLS_SPANISH, NLS_ITALIAN,
                                      NLS_FRENCH,  NLS_GERMAN,  NLS_PORTUGUESE};
-
 // The printf conversions of a text, in order, each with its flags, width, precision and length
 // (so "%s" and "%e" differ, and a stray "%" shows up as an odd conversion).
 Strings Conversions(const std::string &text) {
@@ -29,7 +24,6 @@ Strings Conversions(const std::string &text) {
     }
     return found;
 }
-
 // Every translation takes the English placeholders in kind and order, and exactly the messages
 // the installer shows have texts; the callers pass what the English texts take.
 TEST(MessageTables, PlaceholdersAndShownTextsInEveryLanguage) {
@@ -53,7 +47,6 @@ TEST(MessageTables, PlaceholdersAndShownTextsInEveryLanguage) {
     for (const auto &[id, expected] : callers)
         EXPECT_EQ(Conversions(expected), Conversions(NLS_ENGLISH[id])) << id;
 }
-
 // The copy's names: a line that is only the end marker ends the list; a backslash keeps the
 // character after it (a line end too) in the name, one at the very end takes nothing. The list,
 // and the checksum file read to check it, are given back.
@@ -78,16 +71,13 @@ TEST(DisksList, LinesMarkersAndBackslashes) {
     EXPECT_EQ(0, run.status) << run.err;
 #endif
 }
-
 // ---- The package-list interpreter, checked by the files it leaves and the commands it logs.
-
 // The command table located once for the program (kept for its life), logging on, English.
 struct Installer : testing::Environment {
     void SetUp() override { unsetenv("LANG"), flUseLog = 1, InitSysCmdList(), nlsSetupStrCvt(0); }
 };
 const testing::Environment *const installer = testing::AddGlobalTestEnvironment(new Installer);
 std::string ReadLog() { return ReadFile("/tmp/setup.log"); }
-
 // SITE and BASE are a temporary ROOT, WORK is ROOT/work holding the package pkg, APP is ROOT/app.
 class PkgListTest : public testing::Test {
   protected:
@@ -114,7 +104,6 @@ class PkgListTest : public testing::Test {
     std::string root_ = MakeTempDir(), work_ = root_ + "/work", app_ = root_ + "/app";
     std::string pkg_ = work_ + "/pkg";
 };
-
 // "c" and any unlisted word copy into APP, "#c" too; m and s act only on files APP holds; newdir
 // makes 775 then applies its attributes, leaving an existing directory alone; attributes after
 // "name" act on the old NAME; owner and group recurse; a failing attribute or a missing list ends
@@ -149,7 +138,6 @@ TEST_F(PkgListTest, DirectivesAndAttributes) {
     });
     EXPECT_TRUE(run.status == 1 && !InApp("g")) << run.out;
 }
-
 // "sed" first takes the rest of the line ("mode 755" are sed's files here), later one word; its
 // temporary file is in the work area, where a link or directory at its name is removed, not used.
 // sed gets a script as written: \\, \/ and \t (a backslash-newline joins list lines).
@@ -178,7 +166,6 @@ TEST_F(PkgListTest, SedValuesAndTheTemporaryFile) {
     EXPECT_EQ(0, RunInChild([&] { return RunList("m script sed s/NEW/z/\n"); }).status);
     EXPECT_TRUE(ReadFile(a + "/script") == "z two three NEW\n" && !Exists(tmp));
 }
-
 // Release conditions compare the running system's release as strings (not as versions), and chain.
 TEST_F(PkgListTest, ReleaseConditions) {
     struct utsname host {};
@@ -199,7 +186,6 @@ TEST_F(PkgListTest, ReleaseConditions) {
     EXPECT_EQ(0, RunList("v > " + older + " c b\nv < " + older + " c d\n"));
     EXPECT_TRUE(!InApp("b") && InApp("d"));
 }
-
 // Lines lacking a word are skipped with a WARNING and the list goes on (a complete condition alone
 // is no such line); an odd last attribute word is left alone; "tool<TAB>mode" (a tab is part of a
 // word) and a shell word after a sed value: skipped. In a child, which keeps the skipped lines.
@@ -219,7 +205,6 @@ TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) {
     EXPECT_FALSE(Logged("cp -pr") || Logged("chmod") || Logged("chgrp"));
     EXPECT_TRUE(Logged("pkg.list line 11 skipped, word not allowed: tool\\011mode\n"));
 }
-
 #if !defined(__SANITIZE_ADDRESS__)
 // A joined line of 3600 characters whose word list finds no room (holes of 300 nodes only, no
 // room for a new block) is skipped, nothing written through the missing list.
@@ -242,7 +227,6 @@ TEST_F(PkgListTest, NoRoomForTheWordsOfALine) {
     EXPECT_EQ(0, run.status) << run.err;
 }
 #endif
-
 // The value of sed: sed's own characters within single quotes, nothing the shell acts on inside
 // the command line's double quotes, quotes paired.
 TEST(SedScript, WhatMayReachTheCommandLine) {
@@ -254,10 +238,8 @@ TEST(SedScript, WhatMayReachTheCommandLine) {
                                "'s/a/\"/'", "'s/a/b/", "s/a/b/\n", "'s/a/\tb/'", "s/a/*/", "\\;"})
         EXPECT_FALSE(IsSafeSedScript(unsafe)) << unsafe;
 }
-
 // ---- The interface scripts' branches that whole runs under CUPS and LPRng (cups_test.sh,
 // spoolers.sh) do not reach: System V, BSD, the flags' last word.
-
 // A stand-in print tool: records "CALLn:" and its arguments, directory, argument files' content,
 // job variables and standard input in R/record; fails until call number succeedAt.
 std::string StandIn(const std::string &r, int succeedAt) {
@@ -268,7 +250,6 @@ std::string StandIn(const std::string &r, int succeedAt) {
            "    eval \"echo Tolvar$v=\\${Tolvar$v-}\"; done; echo \"STDIN=`cat`\"\n} >> " + r +
            "/record\necho tool-output\n[ $n -ge " + std::to_string(succeedAt) + " ]\n";
 }
-
 // In the texts of a case, @A stands for APP, @R for the test's directory and @S for the spool
 // directory VarenVSF was made with.
 struct Case {
@@ -278,7 +259,6 @@ struct Case {
     int status;
     Strings recorded; // texts the record holds
 };
-
 const Case CASES[] = {
     // System V: the queue is the script's name, the title loses its "###" tail.
     {nullptr, 1, "@R", "", "@R/queue1", "42 alice 'Rep###1 x' 2 o=1 /j/f1 /j/f2", "", 0,
@@ -298,7 +278,6 @@ const Case CASES[] = {
     {" BSD ", 2, "@R/lpd/queueB", "", "@A/VarenVSF", "", "|JOBDATA", 0,
      {"CALL1:[@S/queueB/queueB.", "CALL2:[@S/queueB/queueB.", "CONTENT=JOBDATA\n"}},
 };
-
 TEST_F(PkgListTest, InterfaceScriptsWithStandInTools) {
     std::string &r = root_, &app = app_, spool = r + "/spool/tvxx";
     auto fill = [&](std::string s) {
@@ -342,5 +321,4 @@ TEST_F(PkgListTest, InterfaceScriptsWithStandInTools) {
               }).status);
     umount(full.c_str());
 }
-
 } // namespace

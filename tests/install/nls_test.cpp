@@ -2,12 +2,9 @@
 // text of every table converted to UTF-8 as iconv converts it, and LANG as the commands then see it.
 #include "install/nls.h"
 #include "testutil.h"
-
 #include <algorithm>
 #include <iconv.h>
-
 namespace {
-
 // text (ISO 8859-1) in UTF-8, converted by the C library.
 std::string Iconv(const std::string &text) {
     iconv_t cd = iconv_open("UTF-8", "ISO-8859-1");
@@ -18,7 +15,6 @@ std::string Iconv(const std::string &text) {
     iconv_close(cd);
     return out.substr(0, out.size() - room);
 }
-
 // Chooses afresh from LANG=value; the table, whether texts are converted, and LANG afterwards.
 std::string Choose(const char *value) {
     setenv("LANG", value, 1), pCurLang = nullptr, nlsSetupStrCvt(0);
@@ -27,7 +23,6 @@ std::string Choose(const char *value) {
     std::string name = names[std::find(tables, tables + 6, pCurLang) - tables];
     return name + (flUtf8Texts ? " utf8 " : " 8859 ") + getenv("LANG");
 }
-
 TEST(LanguageChoice, LanguagePartAndCodeset) {
     const std::pair<const char *, const char *> rows[] = {
         {"de_DE.UTF-8", "de utf8 de_DE"}, {"pt_BR.utf8", "pt utf8 pt_BR"}, {"es_MX", "es 8859 es_MX"},
@@ -43,7 +38,6 @@ TEST(LanguageChoice, LanguagePartAndCodeset) {
     EXPECT_EQ(nlsSetupStrCvt(MSG_USAGE), Iconv(NLS_GERMAN[MSG_USAGE]));
     unsetenv("LANG"), pCurLang = nullptr, nlsSetupStrCvt(0);
 }
-
 // Every text of every table, converted in full; the pointer handed out stays the same for the run.
 TEST(LanguageChoice, EveryTextConvertedToUtf8) {
     for (const char *lang : {"en_US", "es_ES", "it_IT", "fr_FR", "de_DE", "pt_BR"}) {
@@ -59,5 +53,4 @@ TEST(LanguageChoice, EveryTextConvertedToUtf8) {
     }
     unsetenv("LANG"), pCurLang = nullptr, nlsSetupStrCvt(0);
 }
-
 } // namespace

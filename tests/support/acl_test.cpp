@@ -1,15 +1,11 @@
 // The kernel's binary ACLs as the chain check reads them, and CheckDirChain and CloseAcl on real ACLs.
 #include <gtest/gtest.h>
-
 #include <initializer_list>
 #include <unistd.h>
-
 #include "support/files.h"
 #include "support/globals.h"
 #include "testutil.h"
-
 using namespace tu;
-
 namespace {
 // An ACL as system.posix_acl_access holds it: the version, then tag, perm and id of each entry, little-endian.
 std::string Acl(std::initializer_list<AclEntry> entries, unsigned version = 2) {
@@ -23,7 +19,6 @@ char alice[] = "alice";
 const AclEntry Owner{ACL_TAG_USER_OBJ, 7, 0}, Group{ACL_TAG_GROUP_OBJ, 5, 0}, Other{ACL_TAG_OTHER, 5, 0};
 const AclEntry MaskRwx{ACL_TAG_MASK, 7, 0}, MaskRx{ACL_TAG_MASK, 5, 0};
 } // namespace
-
 // A named entry opens the directory only with write that the mask lets through, to someone besides root and this
 // user; group root only while it has other members. Anything that is no version 2 ACL is no answer.
 TEST(Acl, WriteThatReachesSomeoneElse) {
@@ -49,7 +44,6 @@ TEST(Acl, WriteThatReachesSomeoneElse) {
     }
     pGroupRootOthers = nullptr;
 }
-
 // On a file system that keeps ACLs: an access entry with write fails the chain, a read-only or a
 // default one does not; group root's write fails only while it has other members. CloseAcl takes
 // off every entry that writes.

@@ -2,16 +2,12 @@
 #include "support/token.h"
 #include "syscmd/fileops.h"
 #include "testutil.h"
-
 #include <malloc.h>
 #include <map>
 #include <random>
 #include <sys/mman.h>
-
 namespace {
-
 using namespace tu;
-
 // ---- The block allocator.
 using Mem = EmptyChain;
 int ChainLength() {
@@ -27,7 +23,6 @@ bool Unmapped(const void *p, size_t len) { // no page of [p, p + len) is mapped
     return true;
 }
 bool AllZero(const char *p, size_t len) { return std::all_of(p, p + len, [](char x) { return x == 0; }); }
-
 // Requests take whole nodes, counting one extra byte; from 65536 bytes on a dedicated block of
 // whole 64 KiB units, which any pointer into it (not one past its end) releases.
 TEST_F(Mem, NodesAndDedicatedBlocks) {
@@ -62,11 +57,10 @@ TEST_F(Mem, NodesAndDedicatedBlocks) {
     // Free runs of 10 nodes on each side of a used group make no run of 17 (the hint for runs of
     // 16 and more nodes lies before the group).
     auto nodes = [](int n) { return static_cast<char *>(GetMem(32 * n - 1)); };
-    char *first = nodes(40), *x = nodes(24), *y = (nodes(64), nodes(10)); // 0-39, 40-63, 64-127, 128-137
-    nodes(17), PutMem(x), PutMem(y), nodes(14); // 138-154; 40-63 and 128-137 freed; 40-53 taken again
+    char *first = nodes(40), *x = nodes(24), *y = (nodes(64), nodes(10)); // 0-39 40-63 64-127 128-137
+    nodes(17), PutMem(x), PutMem(y), nodes(14); // 138-154; 40-63, 128-137 freed; 40-53 taken
     EXPECT_EQ(nodes(17), first + 32 * 155);
 }
-
 // An empty block is unmapped wholly (with the page its mapping was rounded up by); pointers that
 // begin no allocation (one past a block's end too) change nothing; a request too large is refused.
 TEST_F(Mem, ReleaseUnmapsAndBadPointersAndHugeRequests) {
@@ -84,7 +78,7 @@ TEST_F(Mem, ReleaseUnmapsAndBadPointersAndHugeRequests) {
     char *a = static_cast<char *>(GetMem(40)), *b = static_cast<char *>(GetMem(10)); // nodes 0-1, 2
     const std::string mat = pMemB->MAT;
     for (char *bad : {static_cast<char *>(nullptr), staticBuf, a + 32, // its 2nd node
-                      pMemB->pData + 32 * 10, pMemB->pData + MEM_BLOCK_SIZE}) // free, one past the end
+                      pMemB->pData + 32 * 10, pMemB->pData + MEM_BLOCK_SIZE}) // free; past the end
         PutMem(bad);
     EXPECT_TRUE(mat == pMemB->MAT && pMemB->FreeNodeCount == MEM_NODES - 3);
     PutMem(a + 5), PutMem(a); // inside the first node: releases it; then already released
@@ -97,7 +91,6 @@ TEST_F(Mem, ReleaseUnmapsAndBadPointersAndHugeRequests) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: Unable to allocate memory\n");
     EXPECT_EQ(pMemB, nullptr);
 }
-
 #if defined(__SANITIZE_ADDRESS__)
 size_t HeapInUse() { return 0; } // ASan counts lazily
 #else
@@ -128,7 +121,6 @@ TEST_F(Mem, HeapFallbackWhenTheZeroDeviceCannotBeOpened) {
         return 0;
     }).status);
 }
-
 // Random requests (1 byte to over 64 KiB) and releases in growing and shrinking phases: each is
 // zero-filled, keeps its contents, and lies at the leftmost free run of a reference model (a MAT
 // per normal block); the blocks keep their invariants.
@@ -212,7 +204,6 @@ TEST_F(Mem, RandomisedAgainstLeftmostRunReference) {
         release();
     EXPECT_EQ(pMemB, nullptr);
 }
-
 // ---- Saved strings.
 using SaveStrTest = EmptyChain;
 TEST_F(SaveStrTest, ExactSizeAndCompleteResults) {
@@ -231,7 +222,6 @@ TEST_F(SaveStrTest, ExactSizeAndCompleteResults) {
     std::string format = std::string(5000, 'f') + "%s", arg(20000, 'a');
     EXPECT_EQ(std::string(SaveStr(format.c_str(), arg.c_str())), std::string(5000, 'f') + arg);
 }
-
 #if !defined(__SANITIZE_ADDRESS__)
 // With the address space limited to what it holds now or a little more, a text cannot be saved,
 // whether a short one's first block (no more), a 48-MiB one's formatting (16 MiB more) or its copy
@@ -244,16 +234,15 @@ TEST_F(SaveStrTest, OutOfMemoryEndsTheProgram) {
         ChildRun run = RunInChild([&] {
             if (!LimitAddressSpace(rlim_t{more} << 20) || (more == 16 && ReadWholeFile(dir.c_str(), "big") != nullptr))
                 return 3;
-            return SaveStr("%*s", more == 0 ? 1 : 48 << 20, ""), 0; // with none, not even a first block
+            return SaveStr("%*s", more == 0 ? 1 : 48 << 20, ""), 0; // none: not even a block
         });
-        std::string refusal = "ERROR: Unable to allocate memory\n"; // the file's room, then the text's
+        std::string refusal = "ERROR: Unable to allocate memory\n"; // the file's room, the text's
         EXPECT_EQ("1 " + (more == 16 ? refusal : "") + refusal +
                       "\nsetup: Unable to allocate memory : Cannot allocate memory\n",
                   std::to_string(run.status) + " " + run.err) << more;
     }
 }
 #endif
-
 // ---- The error reporters. SysError names the error the caller met, under the program's name, even
 // when writing the message (a wide character the C locale cannot encode) sets errno itself, and
 // ends with status 1. ErrorMsg's warnings go on, other types are only formatted, errors end the
@@ -275,7 +264,6 @@ TEST(Reporters, SysErrorAndErrorMsg) {
     EXPECT_EXIT(ErrorMsg(2, 2, "at %s", "/w"), testing::ExitedWithCode(2), "^ERROR: at /w\n$");
     EXPECT_EXIT(ErrorMsg(2, 0, "stop"), testing::ExitedWithCode(0), "^ERROR: stop\n$");
 }
-
 // ---- The tokenizer.
 using Words = std::vector<std::string>;
 Words Tokens(const char *text, const char *delimiters) {
@@ -284,7 +272,6 @@ Words Tokens(const char *text, const char *delimiters) {
         out.push_back(t);
     return out;
 }
-
 // Only a whole element counts (the last one has no closing delimiter), the first character is the
 // delimiter, a word holding it is no element, another list's delimiter is an ordinary character.
 TEST(FindToken, PositionsOfWholeElements) {
@@ -303,7 +290,6 @@ TEST(FindToken, PositionsOfWholeElements) {
     EXPECT_TRUE(StrStr(text, "ab") == text + 1 && StrStr(text, "b") == text + 2 && !StrStr(text, "aabb"));
     EXPECT_TRUE(!StrStr(text, "") && !StrStr(nullptr, "a") && !StrStr(text, nullptr) && !StrStr("", "a"));
 }
-
 // Runs of delimiters, escapes (an escaped delimiter starts a token, a final backslash ends the
 // text), and an overlong token cut and consumed whole.
 TEST(GetToken, RunsEscapesTheEndAndOverlongTokens) {
@@ -319,10 +305,9 @@ TEST(GetToken, RunsEscapesTheEndAndOverlongTokens) {
         EXPECT_EQ(Tokens(c.text.c_str(), c.delims), c.words) << c.text;
     EXPECT_TRUE(GetToken("x", " ") == std::string("x") && !GetToken(nullptr, " ") && !GetToken(nullptr, " "));
 }
-
 // GetTokenParse splits in place without translating escapes; the splitters share one cursor.
 TEST(GetTokenParse, InPlaceAndTheSharedCursor) {
-    auto s = [](const char *p) { return std::string(p ? p : "(null)"); }; // braced lists call in order
+    auto s = [](const char *p) { return std::string(p ? p : "(null)"); }; // braced lists: in order
     char text[] = "usr:bin::etc", escaped[] = ",a\\,b\\n,\\,c\\", walk[] = "a b\\tc d";
     EXPECT_EQ((Words{s(GetTokenParse(text, ":")), s(GetTokenParse(nullptr, ":"))}), (Words{"usr", "bin"}));
     EXPECT_EQ(GetTokenParse(nullptr, ":"), text + 9);
@@ -339,14 +324,11 @@ TEST(GetTokenParse, InPlaceAndTheSharedCursor) {
                      s(GetTokenN(nullptr, " ", 1))}),
               (Words{"a", "b\tc", "d", "(null)"}));
 }
-
 // ---- File and path operations.
-
 class Files : public testing::Test {
   protected:
     std::string dir = MakeTempDir();
 };
-
 // Longer than the result buffers: cut, never written beyond; the text before a path is not read.
 TEST(Strip, Splitters) {
     const char *cases[][3] = {{"a/b/c", "c", "a/b"}, {"/x", "x", "/"}, {"x", "x", "."},
@@ -361,7 +343,6 @@ TEST(Strip, Splitters) {
     for (auto [path, ok] : {std::pair{"a/b.", true}, {"a./.b/..c", true}, {"..", false}, {"a//../b", false}})
         EXPECT_EQ(ok, IsDescendingPath(path)) << path;
 }
-
 // Exact names by listing, paths of any length; root owns everything, another user only what is
 // theirs.
 TEST_F(Files, FindFileTypesAndOwners) {
@@ -388,7 +369,6 @@ TEST_F(Files, FindFileTypesAndOwners) {
                      return seteuid(0) == 0 && ok ? 0 : 1; // root again for the exit checks
                  }).status);
 }
-
 // RemoveEntry answers whether the entry is gone: a whole tree, or one that never was, yes; a mount
 // point, which cannot go, no.
 TEST_F(Files, RemoveEntryTellsWhetherTheEntryIsGone) {
@@ -405,9 +385,8 @@ TEST_F(Files, RemoveEntryTellsWhetherTheEntryIsGone) {
     // A file that cannot go (where the file system can make it immutable).
     EXPECT_TRUE(Sh("cd " + dir + " && touch i && chattr +i i 2>/dev/null") || !RemoveEntry((dir + "/i").c_str()));
 }
-
 // The chain from / down, links followed (their own owners checked too), "." and ".." taken out, a
-// missing end kept as written; the first entry at fault is named. A sticky directory may be open to all.
+// missing end kept as written; the first entry at fault is named; a sticky directory may be open to all.
 TEST_F(Files, DirectoryChains) {
     ASSERT_EQ(0, Sh("cd " + dir + " && mkdir -p a/b ow gw gw0 st/mine st/theirs && chmod 757 ow &&"
                     " chmod 775 gw gw0 && chgrp 50 gw && chgrp 0 gw0 && chmod 1777 st && ln -s / st/link &&"
@@ -437,7 +416,6 @@ TEST_F(Files, DirectoryChains) {
     CheckDirChain((dir + "/st/theirs").c_str(), &chain);
     EXPECT_TRUE(chain.owner == 65534 && chain.group == 0 && chain.mode == (S_IFDIR | 0755)) << chain.mode;
 }
-
 // Lines come whole, continuations joined; one over the limit or holding a NUL is consumed and given
 // empty with its fault; a line's number is that of its first physical line.
 TEST_F(Files, InputLinesWholeOrRefused) {
@@ -474,7 +452,7 @@ TEST_F(Files, InputLinesWholeOrRefused) {
     EXPECT_FALSE(CreateTextFile((dir + "/none/t").c_str(), "w", 0, "x"));
     EXPECT_EQ("ERROR: couldn't open " + dir + "/none/t\n", testing::internal::GetCapturedStderr());
     mkdir((dir + "/a").c_str(), 0755);
-    // A path cut inside its last name ("sib" of "sibling") continues at the parent, never at the sibling.
+    // A path cut inside its last name ("sib" of "sibling") goes on at the parent, not the sibling.
     std::string deep = dir + "/a", cmd = "cd " + dir + "/a";
     while (deep.size() + 201 < 4092)
         deep += "/" + std::string(200, 'd'), cmd += " && mkdir -p " + std::string(200, 'd') + " && cd d*";
@@ -497,5 +475,4 @@ TEST_F(Files, InputLinesWholeOrRefused) {
     });
     EXPECT_EQ("1 .", std::to_string(run.status) + " " + run.out);
 }
-
 } // namespace

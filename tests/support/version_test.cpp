@@ -1,12 +1,9 @@
 // Release numbers: the order of every pair of a table agrees with dpkg --compare-versions.
 #include "support/version.h"
-
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
-
 namespace {
-
 TEST(Releases, OrderAgreesWithDpkg) {
     if (system("command -v dpkg >/dev/null") != 0)
         GTEST_SKIP() << "dpkg is missing";
@@ -25,5 +22,4 @@ TEST(Releases, OrderAgreesWithDpkg) {
     for (const char *bad : {"", "a1", "1 2", "1;x", ":1", "1:", "1:a", "1/2", "1_2", "1.-"})
         EXPECT_FALSE(IsReleaseNumber(bad)) << bad;
 }
-
 } // namespace

@@ -3,15 +3,11 @@
 #include "syscmd/query.h"
 #include "syscmd/run.h"
 #include "testutil.h"
-
 // The pauses of the after-run rules are counted here instead of waited for.
 static unsigned Slept = 0;
 extern "C" unsigned sleep(unsigned seconds) { return Slept += seconds, 0; }
-
 namespace {
-
 using namespace tu;
-
 // ---- The command lookup against fake directories.
 // Each test has an unlocated table and its own fixed directories f1 and f2; what the table located
 // is kept for the program's life, so all is dropped afterwards (SHELL first: the export is in it).
@@ -36,7 +32,6 @@ class CmdTable : public EmptyChain {
     }
     std::string top = MakeTempDir(), savedPath = getenv("PATH");
 };
-
 TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
     // Two file systems whose top directories have one inode number: neither is taken for the other.
     for (const char *d : {"/f1", "/f2"})
@@ -45,16 +40,16 @@ TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
                           "/f1/lpstat2", "/f1/xlpr", "/f2/rm x", "/f2/lpq", "/p1/lp", "/f2/whoami", "/f2/piomisc_base",
                           "/p1/whoami", "/p1/uname"})
         WriteFile(top + f, "", 0755);
-    WriteFile(top + "/f1/chmod", "", 0777);            // others may change it: skipped, found further on
-    mkdir((top + "/f1/ls").c_str(), 0755);             // no regular file: a subdirectory does not count,
-    symlink("/nonexistent", (top + "/f2/cp").c_str()); // nor does a dangling link
+    WriteFile(top + "/f1/chmod", "", 0777);            // others may change it: skipped
+    mkdir((top + "/f1/ls").c_str(), 0755);             // a subdirectory is no regular file,
+    symlink("/nonexistent", (top + "/f2/cp").c_str()); // nor a dangling link
     ASSERT_EQ(0, chdir((top + "/cwd").c_str()));       // "" in PATH is not "."
     std::string path = "::" + top + "/p1::" + top + "/f2:";
     setenv("PATH", path.c_str(), 1);
     // Asked before the table is located, a command is looked up on its own.
     EXPECT_TRUE(TestCmd(CMD_WHOAMI) && FillCmdPath(CMD_UNAME) && !TestCmd(CMD_LPSTAT) && !FillCmdPath(CMD_LPSTAT));
     EXPECT_FALSE(FillCmdPath(CMD_END) || FillCmdPath(CMD_CANCEL - 1)); // no row of a command
-    ComList[CMD_END].pPath = ComList[CMD_LINE].pPath = "/bin"; // nor a row that is no command, whatever it holds
+    ComList[CMD_END].pPath = ComList[CMD_LINE].pPath = "/bin"; // nor a row that is no command
     EXPECT_FALSE(TestCmd(CMD_END) || TestCmd(CMD_LINE));
     ComList[CMD_END].pPath = ComList[CMD_LINE].pPath = nullptr;
     auto where = [&](std::initializer_list<int> ids) {
@@ -74,24 +69,22 @@ TEST_F(CmdTable, LookupOrderAndKindsOfEntries) {
     EXPECT_EQ("/bin/sh /bin", std::string(getenv("SHELL")) + " " + ShellDir()); // sh found nowhere
     umount((top + "/f1").c_str()), umount((top + "/f2").c_str());
 }
-
 TEST_F(CmdTable, ShellExportWithoutTrailingBlankAndFirstLogLine) {
     WriteFile(top + "/f2/sh", "", 0755), WriteFile(top + "/f1/cancel", "", 0755);
     unsetenv("PATH");
     flUseLog = 1;
     WriteFile("/tmp/setup.log", "earlier run\n");
-    PutMem(GetCmd(CMD_CAT)), PutLogMsg("kept %s\n", "for the log"); // one command located on its own, not the shell
+    PutMem(GetCmd(CMD_CAT)), PutLogMsg("kept %s\n", "for the log"); // one command located alone
     EXPECT_EQ(nullptr, ComList[CMD_SH].pPath);
     InitSysCmdList();
     // Located once: a command put on the search path later is not found mid-run.
     WriteFile(top + "/f2/lpstat", "", 0755);
     EXPECT_TRUE(!flInitSysCmd && flSysCmdLog && TestCmd(CMD_CANCEL) && !TestCmd(CMD_LPSTAT) && !GetCmd(CMD_LPSTAT));
-    EXPECT_EQ(top + "/f2/sh|" + top + "/f1:" + top + "/f2:|earlier run\n", // the log waits for the run's start
+    EXPECT_EQ(top + "/f2/sh|" + top + "/f1:" + top + "/f2:|earlier run\n", // the log waits for the run
               std::string(getenv("SHELL")) + "|" + FullSearchPath + "|" + ReadFile("/tmp/setup.log"));
     StartRunLog();
     EXPECT_EQ("initializing system\nkept for the log\n", ReadFile("/tmp/setup.log"));
 }
-
 // Over 64 KiB of names: a blank before each of the 702 (".", ".." and 700), one after.
 TEST_F(CmdTable, DirectoryListingsOfAnySize) {
     for (int i = 0; i < 700; i++)
@@ -101,10 +94,8 @@ TEST_F(CmdTable, DirectoryListingsOfAnySize) {
     EXPECT_NE(std::string::npos, s.find(" 699" + std::string(120, 'n') + " "));
     EXPECT_EQ(nullptr, GetDirFileList((top + "/none").c_str()));
 }
-
 // ---- Running commands.
 const char LOG[] = "/tmp/setup.log";
-
 // Logging on, sh and the real commands in /bin, a fresh log per test.
 class Run : public testing::Test {
   protected:
@@ -120,7 +111,6 @@ class Run : public testing::Test {
     void TearDown() override { flUseLog = 0, flSysCmdLog = false, ComList[CMD_ECHO].Delay = 0, StartRunLog(); }
     std::string dir = MakeTempDir();
 };
-
 // Failure is judged by the exit status or signal, never by errno; the rm line is the byte-exact
 // example of a logged table command. (Whole runs check mode 2.)
 TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
@@ -150,7 +140,7 @@ TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
         return GetCmdResponse(CMD_ECHO, nullptr, "x") == nullptr && SysCmd(CMD_ECHO, MODE_QUIET, "x") != 0 ? 0 : 8;
     });
     EXPECT_EQ(0, run.status) << run.err;
-    run = RunInChild([&] { // a shell that cannot be executed: 127, as for a command the shell cannot run
+    run = RunInChild([&] { // a shell that cannot run: 127, as for a command
         WriteFile(dir + "/sh", "", 0644);
         char *sh = realpath("/bin/sh", nullptr);
         if (unshare(CLONE_NEWNS) != 0 || mount((dir + "/sh").c_str(), sh, nullptr, MS_BIND, nullptr) != 0)
@@ -159,7 +149,6 @@ TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
     });
     EXPECT_EQ(127, run.status);
 }
-
 // A stop signal ends the run with 128 + its number even while a command that ignores it runs: the
 // command's group is killed after the grace, never waited for to its end; the work area goes. A
 // stop signal ignored from the start (nohup) stays ignored.
@@ -174,7 +163,6 @@ TEST_F(Run, StopSignalEndsACommandThatIgnoresIt) {
     EXPECT_TRUE(run.status == 143 && time(nullptr) - start < 15 && !Exists(work)) << run.status << run.err;
     EXPECT_EQ("stopped by SIGTERM (setup)\n", run.err);
 }
-
 // Quiet calls are neither logged nor redirected; an unlocated command ends the run with status 1.
 TEST_F(Run, QuietCallsAndUnlocatedCommands) {
     std::string src = dir + "/src", dst = dir + "/dst";
@@ -194,7 +182,6 @@ TEST_F(Run, QuietCallsAndUnlocatedCommands) {
     DeleteFile(nullptr, (dir + "/a").c_str()), DeleteFile(dir.c_str(), "f"), DeleteFile(dir.c_str(), "none");
     EXPECT_TRUE(!Exists(dir + "/a") && !Exists(dir + "/f") && ReadFile(LOG).find("none") == std::string::npos);
 }
-
 TEST_F(Run, OverlongLinesAreNeverRun) {
     // Mode 0 adds " 1>/dev/null 2>/dev/null" (24 characters): 4095 in all fit, one more does not.
     std::string made = dir + "/made", fits = "touch " + made;
@@ -205,14 +192,13 @@ TEST_F(Run, OverlongLinesAreNeverRun) {
     EXPECT_EQ(0, unlink(made.c_str()));
     std::string longer = "touch " + made + " #" + std::string(5000, 'a');
     EXPECT_EQ(E2BIG, RunInChild([&] { return SysCmd(CMD_LINE, MODE_WARN, "%s", longer.c_str()); }).status);
-    EXPECT_EQ("WARNING_MSG: Argument list too long\n", ReadFile(LOG)); // counted failures stay in the child
+    EXPECT_EQ("WARNING_MSG: Argument list too long\n", ReadFile(LOG)); // failures counted in the child
     EXPECT_EXIT(SysCmd(CMD_ECHO, MODE_FATAL, "%s", longer.c_str()), testing::ExitedWithCode(1), "");
     EXPECT_EQ(nullptr, GetCmdResponse(CMD_LINE, nullptr, "%s", longer.c_str()));
-    EXPECT_EQ(nullptr, GetCmdResponse(CMD_ECHO, nullptr, "%s", longer.c_str())); // not echo without it
+    EXPECT_EQ(nullptr, GetCmdResponse(CMD_ECHO, nullptr, "%s", longer.c_str())); // no echo without it
     EXPECT_EQ(2 * EINVAL, SysCmd(CMD_END, MODE_QUIET, "%s", made.c_str()) + SysCmd(-CMD_END, 0, "%s", made.c_str()));
     EXPECT_FALSE(Exists(made));
 }
-
 // Delay > 0 pauses that many seconds; -1 asks ps once a second until it lists an "echo" process
 // (this one does from its third call on), at most 11 times.
 TEST_F(Run, AfterRunPauseAndProcessWait) {
@@ -230,7 +216,6 @@ TEST_F(Run, AfterRunPauseAndProcessWait) {
     EXPECT_TRUE(ReadFile(calls) == std::string(11, '\n') && Slept == 10u);
     EXPECT_EQ("ERROR: Time out for command echo\n", ReadFile(LOG));
 }
-
 // Output comes in lines of at most 4095 characters, only those holding the filter text if given.
 TEST_F(Run, ResponseLinesInPieces) {
     auto take = [](ResponseLine *all) {
@@ -244,9 +229,7 @@ TEST_F(Run, ResponseLinesInPieces) {
               take(GetCmdResponse(CMD_PS, "", "%s", "arg")));
     EXPECT_EQ("LPRng\n|", take(GetCmdResponse(CMD_PS, "LPRng", "%s", "")));
 }
-
 // ---- The host queries against canned ps, df and du output.
-
 // ps, df and du print the file "out" of a temporary directory and record their arguments in "args".
 class Query : public Run {
   protected:
@@ -258,7 +241,6 @@ class Query : public Run {
     void Output(const std::string &text) { WriteFile(dir + "/out", text); }
     std::string Args() { return ReadFile(dir + "/args"); }
 };
-
 TEST_F(Query, ProcessIdsByExactName) {
     Output("  PID TTY STAT TIME CMD\n  812 ?   S    0:01 x tvadmin\n  900 ?   S    0:01 x tvadmin2\n"
            "  901 ?   S    0:01 tvadmin vsf\n  902 tvadmin\n 1040 pts/1 R  0:00 y\ttvadmin\n"
@@ -277,7 +259,7 @@ TEST_F(Query, ProcessIdsByExactName) {
     EXPECT_EQ(60 * strlen("tvadmin ( 812 1040 )\n"), Take(CheckProcTableForExecs(many.c_str())).size());
     for (size_t i = 0; i < sizeof(Line) / 8; i++)
         full += "1234567 ? S 0:01 x tvadmin\n";
-    Output(full + std::string(sizeof(Line) % 8 - 2, '9') + " ? S 0:01 x tvadmin\n"); // 1 byte too many
+    Output(full + std::string(sizeof(Line) % 8 - 2, '9') + " ? S 0:01 x tvadmin\n"); // 1 too many
     EXPECT_EQ(sizeof(Line) / 8 * 8 + 1, Take(GetSysPsIdList("tvadmin")).size());
     FakeCmd(CMD_WHOAMI, dir, "echo alice");
     auto before = InUse();
@@ -288,7 +270,6 @@ TEST_F(Query, ProcessIdsByExactName) {
     EXPECT_STREQ("last\n", last != nullptr ? last->pText : "");
     FreeResponseList(last);
 }
-
 TEST_F(Query, DiskSpaceAndUsage) {
     const std::string head = "Filesystem 1K-blocks Used Available Use% Mounted on\n";
     const struct { std::string out; bool answer; double avail; const char *dfLine; } cases[] = {
@@ -308,11 +289,8 @@ TEST_F(Query, DiskSpaceAndUsage) {
     DiskSpaceInfo info;
     EXPECT_TRUE(GetDiskSpace("/", &info) && info.Avail == 7 && strlen(info.DfLine) == 511u);
 }
-
 // ---- The log and the tool path.
-
 class Log : public Run {}; // logging on, no log yet
-
 // One descriptor for the whole run: a second name, a rename or a new file at the path change
 // nothing. A new run removes its own earlier log, moves anything else at the path aside (said once
 // in the log) and makes the log anew, mode 0644 whatever the umask.
@@ -328,7 +306,7 @@ TEST_F(Log, TheRunsOwnFromFirstLineToLast) {
     std::string target = "/tmp/log-target";
     WriteFile(target, "precious\n");
     mode_t old = umask(077);
-    // What another user or an earlier run left at the path (whole runs check a directory, a FIFO, a link).
+    // What another user or an earlier run left at the path (whole runs: a directory, a FIFO, a link).
     for (int kind = 0; kind < 3; kind++) {
         RemoveEntry(LOG);
         kind == 0 ? (void)symlink("/tmp/through-link", LOG) : kind == 1 ? (void)link(target.c_str(), LOG)
@@ -349,7 +327,7 @@ TEST_F(Log, TheRunsOwnFromFirstLineToLast) {
     for (int kind = 0; kind < 2; kind++) {
         RemoveEntry(LOG);
         kind == 0 ? WriteFile(LOG, "root's\n") : (void)mkfifo(LOG, 0644);
-        chmod("/tmp", kind == 0 ? 0777 : 01777); // root's log kept by rule, not only by the sticky bit
+        chmod("/tmp", kind == 0 ? 0777 : 01777); // root's log kept by rule, not the sticky bit
         ChildRun run = RunInChild([&] {
             if (setgid(65534) != 0 || setuid(65534) != 0)
                 return 9;
@@ -364,7 +342,6 @@ TEST_F(Log, TheRunsOwnFromFirstLineToLast) {
     }
     chmod("/tmp", 01777);
 }
-
 TEST(ToolPath, DirectoryOfTheRunningProgram) {
     std::string cwd = MakeTempDir();
     ASSERT_EQ(0, chdir(cwd.c_str()));
@@ -376,5 +353,4 @@ TEST(ToolPath, DirectoryOfTheRunningProgram) {
     ASSERT_EQ(0, chdir("/"));
     EXPECT_EQ("/sub", Take(GetToolPath("sub/setup")));
 }
-
 } // namespace
