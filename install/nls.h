@@ -94,6 +94,13 @@ constexpr int MSG_WHY_NOT_OWN = 100;     // the work area is another user's, or 
 constexpr int MSG_MOUNT_POINT = 101;     // "%s": an application directory that is a mount point
 constexpr int MSG_NO_INSTALLATION = 102; // "%s": a directory at the fixed place without the suite
 constexpr int MSG_DANGLING_LINK = 103;   // "%s %s": the link at the fixed place, its text
+// The removal of the suite (setup --remove).
+constexpr int MSG_KEPT_CHANGED = 94;     // "%s": an entry kept, it changed since it was installed
+constexpr int MSG_KEPT_FOREIGN = 95;     // "%s": an entry kept, it is not the suite's
+constexpr int MSG_NOT_REMOVED = 96;      // "%s": an entry that could not be removed
+constexpr int MSG_QUEUE_USES = 97;       // "%s %s %s": print queue, the file naming it, the filter
+constexpr int MSG_REMOVED = 98;          // the suite is removed, nothing kept
+constexpr int MSG_REMOVED_KEPT = 99;     // "%d %s": entries kept, the record that keeps them
 extern const char *const NLS_ENGLISH[NLS_COUNT];
 extern const char *const NLS_SPANISH[NLS_COUNT];
 extern const char *const NLS_ITALIAN[NLS_COUNT];

@@ -252,12 +252,14 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     /* 92 */
     "ERROR: %s cannot be used together with %s.\n",
     /* 93 */ "",
-    /* 94 */ "",
-    /* 95 */ "",
-    /* 96 */ "",
-    /* 97 */ "",
-    /* 98 */ "",
-    /* 99 */ "",
+    /* 94 */ "%s is kept: it changed since it was installed\n",
+    /* 95 */ "%s is kept: it is not the suite's\n",
+    /* 96 */ "ERROR: %s could not be removed\n",
+    /* 97 */ "WARNING: the print queue %s (%s) still uses %s; remove the queue or change its filter\n",
+    /* 98 */ "The suite is removed.\n",
+    /* 99 */
+    "The suite is removed but for %d entries, which stay recorded in %s; setup --remove --purge also "
+    "removes those that changed or that other users put there.\n",
     /* 100 */
     "it is owned by someone else, or others can change a directory on the way "
     "to it",
@@ -525,12 +527,14 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     /* 92 */
     "ERROR: %s no se puede usar junto con %s.\n",
     /* 93 */ "",
-    /* 94 */ "",
-    /* 95 */ "",
-    /* 96 */ "",
-    /* 97 */ "",
-    /* 98 */ "",
-    /* 99 */ "",
+    /* 94 */ "%s se conserva: ha cambiado desde su instalaci\363n\n",
+    /* 95 */ "%s se conserva: no pertenece al paquete\n",
+    /* 96 */ "ERROR: no se ha podido eliminar %s\n",
+    /* 97 */ "AVISO: la cola de impresi\363n %s (%s) a\372n usa %s; elimine la cola o cambie su filtro\n",
+    /* 98 */ "El paquete se ha eliminado.\n",
+    /* 99 */
+    "El paquete se ha eliminado salvo %d entradas, que siguen registradas en %s; setup --remove "
+    "--purge elimina tambi\351n las que cambiaron o que otros usuarios pusieron all\355.\n",
     /* 100 */
     "pertenece a otro usuario, o otros pueden cambiar un directorio del "
     "camino hasta ella",
@@ -799,12 +803,14 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     /* 92 */
     "ERRORE: %s non pu\362 essere usato insieme a %s.\n",
     /* 93 */ "",
-    /* 94 */ "",
-    /* 95 */ "",
-    /* 96 */ "",
-    /* 97 */ "",
-    /* 98 */ "",
-    /* 99 */ "",
+    /* 94 */ "%s viene conservato: \350 cambiato dopo l'installazione\n",
+    /* 95 */ "%s viene conservato: non appartiene al pacchetto\n",
+    /* 96 */ "ERRORE: impossibile rimuovere %s\n",
+    /* 97 */ "ATTENZIONE: la coda di stampa %s (%s) usa ancora %s; rimuovere la coda o cambiarne il filtro\n",
+    /* 98 */ "Il pacchetto \350 stato rimosso.\n",
+    /* 99 */
+    "Il pacchetto \350 stato rimosso tranne %d voci, che restano registrate in %s; setup --remove "
+    "--purge rimuove anche quelle cambiate o messe l\354 da altri utenti.\n",
     /* 100 */
     "appartiene a un altro utente, oppure altri possono modificare una "
     "directory del percorso",
@@ -1085,12 +1091,16 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     /* 92 */
     "ERREUR : %s ne peut pas \352tre utilis\351 avec %s.\n",
     /* 93 */ "",
-    /* 94 */ "",
-    /* 95 */ "",
-    /* 96 */ "",
-    /* 97 */ "",
-    /* 98 */ "",
-    /* 99 */ "",
+    /* 94 */ "%s est conserv\351 : il a chang\351 depuis son installation\n",
+    /* 95 */ "%s est conserv\351 : il n'appartient pas au logiciel\n",
+    /* 96 */ "ERREUR : %s n'a pas pu \352tre supprim\351\n",
+    /* 97 */
+    "AVERTISSEMENT : la file d'impression %s (%s) utilise encore %s ; supprimez la file ou "
+    "changez son filtre\n",
+    /* 98 */ "Le logiciel est supprim\351.\n",
+    /* 99 */
+    "Le logiciel est supprim\351 sauf %d entr\351es, qui restent enregistr\351es dans %s ; setup "
+    "--remove --purge supprime aussi celles qui ont chang\351 ou que d'autres utilisateurs y ont mises.\n",
     /* 100 */
     "elle appartient \340 un autre utilisateur, ou d'autres peuvent modifier "
     "un r\351pertoire du chemin",
@@ -1365,12 +1375,16 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     /* 92 */
     "FEHLER: %s kann nicht zusammen mit %s verwendet werden.\n",
     /* 93 */ "",
-    /* 94 */ "",
-    /* 95 */ "",
-    /* 96 */ "",
-    /* 97 */ "",
-    /* 98 */ "",
-    /* 99 */ "",
+    /* 94 */ "%s bleibt erhalten: es wurde seit der Installation ge\344ndert\n",
+    /* 95 */ "%s bleibt erhalten: es geh\366rt nicht zum Paket\n",
+    /* 96 */ "FEHLER: %s konnte nicht entfernt werden\n",
+    /* 97 */
+    "WARNUNG: die Druckwarteschlange %s (%s) verwendet noch %s; entfernen Sie die Warteschlange "
+    "oder \344ndern Sie ihren Filter\n",
+    /* 98 */ "Das Paket ist entfernt.\n",
+    /* 99 */
+    "Das Paket ist entfernt bis auf %d Eintr\344ge, die in %s verzeichnet bleiben; setup --remove "
+    "--purge entfernt auch die ge\344nderten und die von anderen Benutzern dort abgelegten.\n",
     /* 100 */
     "er geh\366rt einem anderen Benutzer, oder andere k\366nnen ein "
     "Verzeichnis auf dem Weg dorthin \344ndern",
@@ -1642,12 +1656,14 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     /* 92 */
     "ERRO: %s n\343o pode ser usado junto com %s.\n",
     /* 93 */ "",
-    /* 94 */ "",
-    /* 95 */ "",
-    /* 96 */ "",
-    /* 97 */ "",
-    /* 98 */ "",
-    /* 99 */ "",
+    /* 94 */ "%s foi mantido: mudou desde a instala\347\343o\n",
+    /* 95 */ "%s foi mantido: n\343o pertence ao pacote\n",
+    /* 96 */ "ERRO: n\343o foi poss\355vel remover %s\n",
+    /* 97 */ "AVISO: a fila de impress\343o %s (%s) ainda usa %s; remova a fila ou mude seu filtro\n",
+    /* 98 */ "O pacote foi removido.\n",
+    /* 99 */
+    "O pacote foi removido exceto %d entradas, que continuam registradas em %s; setup --remove "
+    "--purge remove tamb\351m as que mudaram ou que outros usu\341rios colocaram l\341.\n",
     /* 100 */
     "pertence a outro usu\341rio, ou outros podem alterar um diret\363rio do "
     "caminho at\351 ela",

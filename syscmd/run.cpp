@@ -530,6 +530,29 @@ int RenameStep(int mode, const char *from, const char *to, bool canCopy) {
     return err;
 }
 
+int RemoveStep(int mode, int dirFd, const char *name, const char *path, bool directory) {
+    RowToRun(CMD_RM, true);
+    char line[CMDLINE_SIZE];
+    line[0] = '\0';
+    LineText text = {line, sizeof(line), 0, false};
+    Append(&text, "%s/%s -c \"%s/%s %s%s %s", ShellDir(), ComList[CMD_SH].pName, ComList[CMD_RM].pPath,
+           ComList[CMD_RM].pName, ComList[CMD_RM].pOpts, directory ? " -d" : "", path);
+    if (text.overflow) {
+        ReportFailure(mode, strerror(E2BIG), line);
+        return E2BIG;
+    }
+    StopIfInterrupted();
+    LogShownLine(line, text.len);
+    lastErrorLine[0] = '\0';
+    int err = unlinkat(dirFd, name, directory ? AT_REMOVEDIR : 0) == 0 ? 0 : errno;
+    StopIfInterrupted();
+    if (err == 0 || err == ENOENT)
+        return 0;
+    snprintf(lastErrorLine, sizeof lastErrorLine, "%s", strerror(err));
+    ReportFailure(mode, strerror(err), line);
+    return err;
+}
+
 // Copies what fromFd reads (from.st_size bytes) into the new file
 // toDir/name, made exclusively (an earlier copy of the same name this run
 // made is removed first), with from's permission bits and times. 0 when

@@ -33,6 +33,13 @@ int SysCmdAppend(int id, int mode, const char *outFile, const char *format, ...)
 // instead); any other failure is reported in the shape of mode, as SysCmd
 // reports a failed command.
 int RenameStep(int mode, const char *from, const char *to, bool canCopy = false);
+// Removes the entry name of the directory dirFd (with directory, an empty
+// directory) without following a link, logged (with a progress dot) as the
+// command line "rm -f PATH" ("rm -f -d PATH" for a directory) would be;
+// path is how the log names the entry (the caller escapes it). 0 when done
+// or when nothing was there; any other failure is reported in the shape of
+// mode, as SysCmd reports a failed command, and its code returned.
+int RemoveStep(int mode, int dirFd, const char *name, const char *path, bool directory);
 // Copies what fromFd reads (the regular file from, opened and checked by
 // the caller; -1 when it is missing) into a new file toDir/name, made
 // exclusively, with from's permission bits and times, logged (with a
