@@ -291,25 +291,34 @@ void RemoveRecorded(Removal *r, int i) {
     const char *name = e.path + (slash - dir) + 1;
     *slash = '\0';
     int fd = OpenDirectory(*r, dir[0] != '\0' ? dir : "/", EMPTY_DEPTH);
+    // What stands in one of the suite's open directories in place of its
+    // entry, another user may have put there: it goes with purge.
+    bool inOpenDir = IsOpenSuiteDir(FindEntry(*r, dir[0] != '\0' ? dir : "/"));
     PutMem(dir);
     if (fd == DIR_MISSING || fd == DIR_REFUSED) {
         r->outcome[i] = fd == DIR_MISSING ? GONE : FAILED;
+        if (fd == DIR_REFUSED) {
+            ListFailed(r, e.path);
+        }
         return;
     }
     struct stat st;
+    bool changed = false;
     if (fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
         r->outcome[i] = errno == ENOENT ? GONE : FAILED;
-    } else if (!StillRecorded(e, fd, name, st) ||
-               (e.type == 'f' && !r->purge && ContentChanged(e, fd, name, st))) {
+    } else if ((changed = !StillRecorded(e, fd, name, st) ||
+                          (e.type == 'f' && !r->purge && ContentChanged(e, fd, name, st))) &&
+               !(r->purge && inOpenDir && !S_ISDIR(st.st_mode))) {
         ListKept(MSG_KEPT_CHANGED, e.path);
         r->outcome[i] = KEPT;
+    } else if (changed) {
+        r->outcome[i] = RemoveStepShown(fd, name, e.path, false) == 0 ? GONE : FAILED;
     } else if (e.type != 'd') {
         r->outcome[i] = RemoveStepShown(fd, name, e.path, false) == 0 ? GONE : FAILED;
     } else {
         // A directory goes only once empty: recorded entries below it that
         // were kept keep it, and so do entries that are not the suite's.
-        bool open = IsOpenSuiteDir(&e) || (st.st_mode & 022) != 0;
-        bool emptied = !open || EmptyOpenDir(r, fd, name, e.path, EMPTY_DEPTH);
+        bool emptied = !IsOpenSuiteDir(&e) || EmptyOpenDir(r, fd, name, e.path, EMPTY_DEPTH);
         // Below it, an entry kept (or that could not go) keeps it: no attempt.
         size_t len = strlen(e.path);
         bool keptBelow = false;
@@ -421,7 +430,7 @@ void WarnAboutQueues() {
 // writable by no one else, with one name, in a directory that passes the
 // directory chain rule. Ends the run with status 5 when nothing is
 // recorded, 1 when the record cannot be trusted.
-void ReadTrustedRecord(Record *record) {
+void LoadRecord(Record *record) {
     char *path = SaveStr("%s/%s", RECORD_DIR, RECORD_NAME);
     DirChain chain;
     if (!CheckDirChain(RECORD_DIR, &chain)) {
@@ -545,7 +554,7 @@ void RemoveInstallation(bool purge) {
     (void)ignored;
     Removal r = {};
     r.purge = purge;
-    ReadTrustedRecord(&r.record);
+    LoadRecord(&r.record);
     if (QuitForRunningProcesses(pBinaryInstanceCheckList) == 1) {
         EndRunStopped(STATUS_ANSWERED_STOP, MSG_STOP_ANSWERED, nullptr);
     }

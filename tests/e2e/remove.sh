@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# shellcheck disable=SC2016 # a literal "$" in the sandbox's bash text
+# setup --remove: with no record (5); while a suite program runs (4); after an upgrade with another
+# package's file in /usr/bin, a foreign file in a recorded directory, a changed configuration file
+# and a user's file in an open directory (kept, listed; --purge); after a move to /opt with a link
+# planted in place of a recorded directory and a user's file and link in the 2775 log directory
+# (never followed); a removal killed mid-way and finished by the next one.
+# shellcheck source=tests/e2e/lib.sh
+. "$(dirname "$0")/lib.sh"
+need python3
+SRC=$SCRATCH_ROOT/remove-src && cp -a -- "$FIXTURE_COPY" "$SRC" &&
+    echo "newdir log mode 2775 group lp link /var/log/varen-tvxx" >>"$SRC/pkg/pkg.list"
+MEDIUM=$(make_medium logdir)
+REC=/var/lib/varen-tvxx
+KEEP="cp -a --parents $REC /etc/e2e.* /usr/bin/e2e.* /var/log/varen-tvxx \$SANDBOX_OUT/root/ 2>/dev/null || :"
+# ---- no record, a running suite program, then the upgraded suite removed in three passes
+fresh
+PROGRAM=/bin/bash AFTER=$KEEP TIMEOUT=60
+IFS= read -r -d '' UPGRADE <<'SCRIPT' || :
+s() { "$@" </dev/null >>/var/tmp/e2e.out 2>&1; echo -n "$? "; cat /tmp/setup.log >>/var/tmp/e2e.log; }
+s /mnt/cd/setup --remove && s /mnt/cd/setup && s /mnt/cd/setup
+cp /bin/sleep /var/tmp/vsf && { /var/tmp/vsf 20 & } && s /mnt/cd/setup --remove --running=quit && kill $!
+A=/usr/Varen/tvxx && echo other >/usr/bin/e2e.other && echo mine >$A/lib/e2e.foreign && echo x >>$A/tvxx.cfg
+echo u >$A/queues/e2e.user && chown nobody $A/queues/e2e.user && : >$A/queues/e2e.root && P=/etc/cups/ppd
+mkdir -p $P && echo "*cupsFilter: \"x 0 $A/VarenPrinttvxx\"" | tee $P/e2eq.ppd $P/e2eu.ppd >/dev/null && chown nobody $P/e2eu.ppd
+ln -s e2eq.ppd $P/e2el.ppd && printf 'lp1|e2e:\\\n :if=%s:\nlp2:if=/bin/cat:\n' $A/VarenVSF >/etc/printcap
+s /mnt/cd/setup --remove && cp /var/lib/varen-tvxx/installed /etc/e2e.kept
+s /mnt/cd/setup --remove --purge && rm $A/lib/e2e.foreign && s /mnt/cd/setup --remove && s /mnt/cd/setup --remove
+SCRIPT
+run upgrade -c "$UPGRADE"
+expect_eq "statuses" "$OUT" "5 0 0 4 0 0 0 5 "
+OUT=$(cat "$R/var/tmp/e2e.out") LOG=$(cat "$R/var/tmp/e2e.log")
+expect_contains "output" "$OUT" "no installation is recorded"
+A=/usr/Varen/tvxx
+for l in "$A/tvxx.cfg is kept: it changed" "$A/lib/e2e.foreign is kept: it is not the suite's" \
+    "$A/queues/e2e.user is kept: it is not the suite's" "The suite is removed but for " "The suite is removed."; do
+    expect_contains "output" "$OUT" "$l"; done
+expect_lacks "output" "$OUT" "e2e.root is kept"
+Q="WARNING: the print queue"
+expect_contains "output" "$OUT" "$Q e2eq (/etc/cups/ppd/e2eq.ppd) still uses VarenPrinttvxx;"
+expect_contains "output" "$OUT" "$Q lp1 (/etc/printcap) still uses VarenVSF;"
+expect_eq "queue warnings" "$(grep -c "$Q" <<<"$OUT")" 6
+expect_eq "kept entries" "$(grep -c $'^E\tkept' "$R/etc/e2e.kept")" 5
+expect_contains "kept record" "$(cat "$R/etc/e2e.kept")" $'\nstate removing\n'
+expect_absent /usr/Varen /var/spool/Varen /usr/bin/tvadmin $REC
+expect_exists /usr/bin/e2e.other
+expect_log "/usr/bin/rm -f /usr/bin/tvadmin;/usr/bin/rm -f -d $A;/usr/bin/rm -f $REC/installed;/usr/bin/rm -f -d $REC"
+# ---- moved to /opt: a link planted in place of a recorded directory, a user's file and link in the log
+# directory; the removal killed mid-way (its 5th progress dot blocks on a full pipe), finished by a rerun
+fresh
+PROGRAM=/bin/bash AFTER=$KEEP TIMEOUT=60
+IFS= read -r -d '' MOVED <<'SCRIPT' || :
+s() { "$@" </dev/null >>/var/tmp/e2e.out 2>&1; echo -n "$? "; cat /tmp/setup.log >>/var/tmp/e2e.log; }
+s /mnt/cd/setup && s /mnt/cd/setup install /opt && A=/opt/Varen/tvxx && mkdir /etc/e2e.lib
+cp -p $A/lib/forms.txt /etc/e2e.lib && rm -r $A/lib && ln -s /etc/e2e.lib $A/lib && echo s >/etc/e2e.secret
+echo u >$A/log/e2e.user && ln -s /etc/e2e.secret $A/log/e2e.link && chown -h lp $A/log/e2e.user $A/log/e2e.link
+python3 - <<'PY'
+import fcntl, os, subprocess, termios, time
+r, w = os.pipe()
+fcntl.fcntl(w, 1031, 4096)  # F_SETPIPE_SZ: 4 more bytes fit
+os.write(w, b"x" * 4092)
+p = subprocess.Popen(["/mnt/cd/setup", "--remove"], stdout=w, stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+for _ in range(200):
+    if fcntl.ioctl(r, termios.FIONREAD, b"    ") == (4096).to_bytes(4, "little"): break
+    time.sleep(0.05)
+time.sleep(0.2)
+p.kill(); print(-p.wait(), end=" ", flush=True)
+PY
+grep -c '^state removing' /var/lib/varen-tvxx/installed >/etc/e2e.state && cp /tmp/setup.log /etc/e2e.killed
+s /mnt/cd/setup --remove && s /mnt/cd/setup --remove --purge
+SCRIPT
+run moved -c "$MOVED"
+expect_eq "statuses" "$OUT" "0 0 9 0 0 "
+OUT=$(cat "$R/var/tmp/e2e.out") LOG=$(cat "$R/var/tmp/e2e.log")
+expect_eq "killed mid-way" "$(cat "$R/etc/e2e.state"; grep -c "rm -f" "$R/etc/e2e.killed")" $'1\n3'
+A=/opt/Varen/tvxx
+expect_contains "output" "$OUT" "$A/lib is kept: it changed"
+expect_contains "output" "$OUT" "$A/log/e2e.user is kept: it is not the suite's"
+expect_eq "what is left" "$(cd "$R" && find opt etc/e2e.lib etc/e2e.secret | sort)" "etc/e2e.lib
+etc/e2e.lib/forms.txt
+etc/e2e.secret
+opt
+opt/Varen
+opt/Varen/tvxx
+opt/Varen/tvxx/lib"
+expect_link $A/lib /etc/e2e.lib
+expect_absent /usr/Varen /var/spool/Varen /var/log/varen-tvxx
+finish
