@@ -31,9 +31,12 @@
 
 namespace {
 
-// The record's own messages: nothing is recorded; it cannot be trusted.
-constexpr int MSG_NO_RECORD = 90;
-constexpr int MSG_RECORD_UNTRUSTED = 91;
+// The record's own messages: nothing is recorded (no argument), an entry that
+// makes it untrusted ("%s %s %s %s": path, owner, group, mode), a line that
+// does not parse ("%s %d": the record, the line's number).
+constexpr int MSG_RECORD_NONE = 90;
+constexpr int MSG_RECORD_NOT_ROOTS = 91;
+constexpr int MSG_RECORD_LINE = 93;
 // Exit statuses of a removal besides 0, 1 and 4.
 constexpr int STATUS_NOT_REMOVED = 3;
 constexpr int STATUS_NOTHING_RECORDED = 5;
@@ -152,7 +155,9 @@ int OpenDirectory(const Removal &r, const char *dir, int depth) {
     if (chain.fault != CHAIN_UNSAFE || !IsOpenSuiteDir(open) || depth <= 0 ||
         strncmp(dir, chain.where, whereLen) != 0 || (dir[whereLen] != '/' && dir[whereLen] != '\0')) {
         EndDotLine();
-        ShowUnsafeEntry(chain);
+        if (chain.fault == CHAIN_UNSAFE) {
+            ShowUnsafeEntry(chain);
+        }
         return DIR_REFUSED;
     }
     // Down from the directory above the open one, a component at a time.
@@ -426,39 +431,43 @@ void WarnAboutQueues() {
     PutMem(text);
 }
 
+// Ends the run with message 91 for the entry at path (status 1).
+[[noreturn]] void RefuseRecord(const char *path, uid_t owner, gid_t group, mode_t mode) {
+    EntryText text;
+    DescribeEntry(path, owner, group, mode, &text);
+    fprintf(stderr, nlsSetupStrCvt(MSG_RECORD_NOT_ROOTS), path, text.user, text.group, text.mode);
+    exit(STATUS_REFUSED);
+}
+
 // The record read whole when it can be trusted: a regular file of root's,
 // writable by no one else, with one name, in a directory that passes the
-// directory chain rule. Ends the run with status 5 when nothing is
-// recorded, 1 when the record cannot be trusted.
+// directory chain rule. Ends the run with status 5 (message 90) when no
+// entry is recorded, 1 when the record cannot be trusted (message 91 for
+// the entry at fault, 93 for a line that does not parse).
 void LoadRecord(Record *record) {
     char *path = SaveStr("%s/%s", RECORD_DIR, RECORD_NAME);
     DirChain chain;
     if (!CheckDirChain(RECORD_DIR, &chain)) {
-        ShowUnsafeEntry(chain);
-        exit(STATUS_REFUSED);
+        RefuseRecord(chain.where, chain.owner, chain.group, chain.mode);
     }
-    int fd = open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT) {
-        fputs(nlsSetupStrCvt(MSG_NO_RECORD), stderr);
-        PutLogMsg("%s", nlsSetupStrCvt(MSG_NO_RECORD));
+    struct stat st = {};
+    if (lstat(path, &st) != 0 && errno == ENOENT) {
+        fprintf(stderr, "%s\n", nlsSetupStrCvt(MSG_RECORD_NONE));
         exit(STATUS_NOTHING_RECORDED);
     }
-    struct stat st;
     size_t size = 0;
-    char *text = nullptr;
-    if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == 0 && (st.st_mode & 022) == 0 &&
-        st.st_nlink == 1) {
-        close(fd);
-        fd = -1;
-        text = ReadRootFile(AT_FDCWD, path, &size);
-    }
-    if (fd >= 0) {
-        close(fd);
+    char *text = ReadRootFile(AT_FDCWD, path, &size);
+    if (text == nullptr || lstat(path, &st) != 0 || st.st_nlink != 1) {
+        RefuseRecord(path, st.st_uid, st.st_gid, st.st_mode);
     }
     int badLine = 0;
-    if (text == nullptr || strlen(text) != size || !ParseRecord(text, record, &badLine)) {
-        fprintf(stderr, nlsSetupStrCvt(MSG_RECORD_UNTRUSTED), path);
+    if (strlen(text) != size || !ParseRecord(text, record, &badLine)) {
+        fprintf(stderr, nlsSetupStrCvt(MSG_RECORD_LINE), path, badLine);
         exit(STATUS_REFUSED);
+    }
+    if (record->count == 0) {
+        fprintf(stderr, "%s\n", nlsSetupStrCvt(MSG_RECORD_NONE));
+        exit(STATUS_NOTHING_RECORDED);
     }
     PutMem(text);
     PutMem(path);
