@@ -27,6 +27,7 @@
 #include "support/sha256.h"
 #include "syscmd/cmdtable.h"
 #include "syscmd/log.h"
+#include "syscmd/query.h"
 #include "syscmd/run.h"
 
 namespace {
@@ -255,10 +256,14 @@ bool EmptyOpenDir(Removal *r, int dirFd, const char *name, const char *path, int
             empty = false;
         } else if (S_ISDIR(st.st_mode)) {
             bool emptied = depth > 0 && EmptyOpenDir(r, fd, entry, child, depth - 1);
-            if (!emptied || RemoveStepShown(fd, entry, child, true) != 0) {
+            if (!emptied) {
+                empty = false;
+            } else if (RemoveStepShown(fd, entry, child, true) != 0) {
+                ListFailed(r, child);
                 empty = false;
             }
         } else if (RemoveStepShown(fd, entry, child, false) != 0) {
+            ListFailed(r, child);
             empty = false;
         }
         PutMem(child);
@@ -559,6 +564,12 @@ int FinishRecord(Removal *r) {
 } // namespace
 
 void RemoveInstallation(bool purge) {
+    if (geteuid() != 0) {
+        char *user = GetUserName();
+        fprintf(stderr, nlsSetupStrCvt(MSG_NOT_ROOT), user != nullptr ? user : "", my_name);
+        PutLogMsg("stopped with status %d, nothing was removed: the run is not root's\n", STATUS_REFUSED);
+        exit(STATUS_REFUSED);
+    }
     int ignored = chdir("/");
     (void)ignored;
     Removal r = {};

@@ -7,7 +7,7 @@
 # (never followed); a removal killed mid-way and finished by the next one.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
-need python3
+need python3 setpriv
 SRC=$SCRATCH_ROOT/remove-src && cp -a -- "$FIXTURE_COPY" "$SRC" &&
     echo "newdir log mode 2775 group lp link /var/log/varen-tvxx" >>"$SRC/pkg/pkg.list"
 MEDIUM=$(make_medium logdir)
@@ -18,7 +18,7 @@ fresh
 PROGRAM=/bin/bash AFTER=$KEEP TIMEOUT=60
 IFS= read -r -d '' UPGRADE <<'SCRIPT' || :
 s() { "$@" </dev/null >>/var/tmp/e2e.out 2>&1; echo -n "$? "; cat /tmp/setup.log >>/var/tmp/e2e.log; }
-s /mnt/cd/setup --remove && s /mnt/cd/setup && s /mnt/cd/setup
+s /mnt/cd/setup --remove && s /mnt/cd/setup && s /mnt/cd/setup && s setpriv --reuid=nobody --clear-groups /mnt/cd/setup --remove
 cp /bin/sleep /var/tmp/vsf && { /var/tmp/vsf 20 & } && s /mnt/cd/setup --remove --running=quit && kill $!
 A=/usr/Varen/tvxx && echo other >/usr/bin/e2e.other && echo mine >$A/lib/e2e.foreign && echo x >>$A/tvxx.cfg
 echo u >$A/queues/e2e.user && chown nobody $A/queues/e2e.user && : >$A/queues/e2e.root && P=/etc/cups/ppd
@@ -28,9 +28,10 @@ s /mnt/cd/setup --remove && cp /var/lib/varen-tvxx/installed /etc/e2e.kept
 s /mnt/cd/setup --remove --purge && rm $A/lib/e2e.foreign && s /mnt/cd/setup --remove && s /mnt/cd/setup --remove
 SCRIPT
 run upgrade -c "$UPGRADE"
-expect_eq "statuses" "$OUT" "5 0 0 4 0 0 0 5 "
+expect_eq "statuses" "$OUT" "5 0 0 1 4 0 0 0 5 "
 OUT=$(cat "$R/var/tmp/e2e.out") LOG=$(cat "$R/var/tmp/e2e.log")
 expect_contains "output" "$OUT" "no installation is recorded"
+expect_contains "output" "$OUT" $'nobody is logged in\nYou must become root to run setup\n'
 A=/usr/Varen/tvxx
 for l in "$A/tvxx.cfg is kept: it changed" "$A/lib/e2e.foreign is kept: it is not the suite's" \
     "$A/queues/e2e.user is kept: it is not the suite's" "The suite is removed but for " "The suite is removed."; do
