@@ -43,6 +43,7 @@ constexpr int STATUS_NOT_REMOVED = 3;
 constexpr int STATUS_NOTHING_RECORDED = 5;
 // The names of the suite's filters that a print queue may still name.
 constexpr const char *FILTER_NAMES[] = {"VarenPrinttvxx", "VarenVSF"};
+static_assert(sizeof(FILTER_NAMES) / sizeof(FILTER_NAMES[0]) == 2, "the two filters of the suite");
 // Where the print spoolers keep their queues' descriptions.
 constexpr char PPD_DIR[] = "/etc/cups/ppd";
 constexpr char PRINTCAP[] = "/etc/printcap";
@@ -146,7 +147,9 @@ int OpenDirectory(const Removal &r, const char *dir, int depth) {
             return DIR_MISSING;
         }
         int fd = open(dir, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        return fd >= 0 ? fd : (errno == ENOENT || errno == ELOOP || errno == ENOTDIR ? DIR_MISSING : DIR_REFUSED);
+        return fd >= 0 ? fd
+                       : (errno == ENOENT || errno == ELOOP || errno == ENOTDIR ? DIR_MISSING
+                                                                                : DIR_REFUSED);
     }
     if (chain.fault == CHAIN_NOT_DIRECTORY) {
         return DIR_MISSING;
@@ -154,7 +157,8 @@ int OpenDirectory(const Removal &r, const char *dir, int depth) {
     const RecordEntry *open = FindEntry(r, chain.where);
     size_t whereLen = strlen(chain.where);
     if (chain.fault != CHAIN_UNSAFE || !IsOpenSuiteDir(open) || depth <= 0 ||
-        strncmp(dir, chain.where, whereLen) != 0 || (dir[whereLen] != '/' && dir[whereLen] != '\0')) {
+        strncmp(dir, chain.where, whereLen) != 0 ||
+        (dir[whereLen] != '/' && dir[whereLen] != '\0')) {
         EndDotLine();
         if (chain.fault == CHAIN_UNSAFE) {
             ShowUnsafeEntry(chain);
@@ -171,7 +175,9 @@ int OpenDirectory(const Removal &r, const char *dir, int depth) {
         int next = openat(fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         int err = errno;
         close(fd);
-        fd = next >= 0 ? next : (err == ENOENT || err == ELOOP || err == ENOTDIR ? DIR_MISSING : DIR_REFUSED);
+        fd = next >= 0
+                 ? next
+                 : (err == ENOENT || err == ELOOP || err == ENOTDIR ? DIR_MISSING : DIR_REFUSED);
     }
     PutMem(rest);
     return fd;
@@ -180,7 +186,10 @@ int OpenDirectory(const Removal &r, const char *dir, int depth) {
 // Whether the entry name of dirFd (st, not followed) still is what the
 // record says: its type and owner, and for a link the same target.
 bool StillRecorded(const RecordEntry &e, int dirFd, const char *name, const struct stat &st) {
-    char type = S_ISREG(st.st_mode) ? 'f' : S_ISDIR(st.st_mode) ? 'd' : S_ISLNK(st.st_mode) ? 'l' : '?';
+    char type = S_ISREG(st.st_mode)   ? 'f'
+                : S_ISDIR(st.st_mode) ? 'd'
+                : S_ISLNK(st.st_mode) ? 'l'
+                                      : '?';
     if (type != e.type || st.st_uid != e.uid) {
         return false;
     }
@@ -209,8 +218,9 @@ bool ContentChanged(const RecordEntry &e, int dirFd, const char *name, const str
     int fd = openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     struct stat opened;
     char hex[SHA256_HEX_LEN + 1];
-    bool same = fd >= 0 && fstat(fd, &opened) == 0 && opened.st_ino == st.st_ino && opened.st_dev == st.st_dev &&
-                Sha256Descriptor(fd, DIGEST_LIMIT, hex) && strcmp(hex, e.digest) == 0;
+    bool same = fd >= 0 && fstat(fd, &opened) == 0 && opened.st_ino == st.st_ino &&
+                opened.st_dev == st.st_dev && Sha256Descriptor(fd, DIGEST_LIMIT, hex) &&
+                strcmp(hex, e.digest) == 0;
     if (fd >= 0) {
         close(fd);
     }
@@ -332,8 +342,10 @@ void RemoveRecorded(Removal *r, int i) {
         // Below it, an entry kept (or that could not go) keeps it: no attempt.
         size_t len = strlen(e.path);
         bool keptBelow = false;
-        for (int j = i + 1; j < r->record.count && strncmp(r->record.entries[j].path, e.path, len) == 0; j++) {
-            keptBelow = keptBelow || (r->record.entries[j].path[len] == '/' && r->outcome[j] != GONE);
+        for (int j = i + 1;
+             j < r->record.count && strncmp(r->record.entries[j].path, e.path, len) == 0; j++) {
+            keptBelow =
+                keptBelow || (r->record.entries[j].path[len] == '/' && r->outcome[j] != GONE);
         }
         int err = emptied && !keptBelow ? RemoveStepShown(fd, name, e.path, true) : ENOTEMPTY;
         if ((err == ENOTEMPTY || err == EEXIST) && emptied && !keptBelow) {
@@ -353,8 +365,8 @@ void RemoveRecorded(Removal *r, int i) {
 char *ReadRootFile(int dirFd, const char *name, size_t *size) {
     int fd = openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     struct stat st;
-    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != 0 || (st.st_mode & 022) != 0 ||
-        st.st_size > QUEUE_FILE_LIMIT) {
+    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != 0 ||
+        (st.st_mode & 022) != 0 || st.st_size > QUEUE_FILE_LIMIT) {
         if (fd >= 0) {
             close(fd);
         }
@@ -362,7 +374,8 @@ char *ReadRootFile(int dirFd, const char *name, size_t *size) {
     }
     char *text = static_cast<char *>(GetMem(static_cast<int32_t>(st.st_size) + 1));
     size_t got = 0;
-    for (ssize_t n = 1; text != nullptr && n > 0 && got < static_cast<size_t>(st.st_size); got += n > 0 ? n : 0) {
+    for (ssize_t n = 1;
+         text != nullptr && n > 0 && got<static_cast<size_t>(st.st_size); got += n> 0 ? n : 0) {
         n = read(fd, text + got, static_cast<size_t>(st.st_size) - got);
     }
     close(fd);
@@ -396,10 +409,12 @@ void WarnAboutQueues() {
     if (dir == nullptr && ppd >= 0) {
         close(ppd);
     }
-    for (const char *name = dir != nullptr ? ReadDir(dir) : nullptr; name != nullptr; name = ReadDir(dir)) {
+    for (const char *name = dir != nullptr ? ReadDir(dir) : nullptr; name != nullptr;
+         name = ReadDir(dir)) {
         size_t len = strlen(name);
         size_t size = 0;
-        char *text = len > 4 && strcmp(name + len - 4, ".ppd") == 0 ? ReadRootFile(ppd, name, &size) : nullptr;
+        char *text = len > 4 && strcmp(name + len - 4, ".ppd") == 0 ? ReadRootFile(ppd, name, &size)
+                                                                    : nullptr;
         if (text != nullptr) {
             char *queue = SaveStr("%.*s", static_cast<int>(len - 4), name);
             char *file = SaveStr("%s/%s", PPD_DIR, name);
@@ -567,7 +582,8 @@ void RemoveInstallation(bool purge) {
     if (geteuid() != 0) {
         char *user = GetUserName();
         fprintf(stderr, nlsSetupStrCvt(MSG_NOT_ROOT), user != nullptr ? user : "", my_name);
-        PutLogMsg("stopped with status %d, nothing was removed: the run is not root's\n", STATUS_REFUSED);
+        PutLogMsg("stopped with status %d, nothing was removed: the run is not root's\n",
+                  STATUS_REFUSED);
         exit(STATUS_REFUSED);
     }
     int ignored = chdir("/");
@@ -586,7 +602,7 @@ void RemoveInstallation(bool purge) {
     r.record.state = SaveStr("%s", "removing");
     if (!WriteRecordText(r.record)) {
         char *path = SaveStr("%s/%s", RECORD_DIR, RECORD_NAME);
-        ListFailed(&r, path);
+        fprintf(stderr, common_007, path);
         exit(STATUS_NOT_REMOVED);
     }
     r.outcome = static_cast<char *>(GetMem(r.record.count + 1));
