@@ -1,7 +1,8 @@
 // Running commands of the table: through the shell for their effect, in one of
 // three modes (SysCmd), through a pipe for their output lines
 // (GetCmdResponse), or handing out the command text (GetCmd); renames, copies
-// and removals logged as the command line they stand for; the stop of a run that is interrupted.
+// and removals logged as the command line they stand for; the stop of a run
+// that is interrupted.
 #include "support/errors.h"
 #include "syscmd/run.h"
 
