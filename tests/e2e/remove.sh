@@ -18,12 +18,14 @@ fresh
 PROGRAM=/bin/bash AFTER=$KEEP TIMEOUT=60
 IFS= read -r -d '' UPGRADE <<'SCRIPT' || :
 s() { "$@" </dev/null >>/var/tmp/e2e.out 2>&1; echo -n "$? "; cat /tmp/setup.log >>/var/tmp/e2e.log; }
-s /mnt/cd/setup --remove && s /mnt/cd/setup && s /mnt/cd/setup && s setpriv --reuid=nobody --clear-groups /mnt/cd/setup --remove
+s /mnt/cd/setup --remove && s /mnt/cd/setup && s /mnt/cd/setup
+s setpriv --reuid=nobody --clear-groups /mnt/cd/setup --remove
 cp /bin/sleep /var/tmp/vsf && { /var/tmp/vsf 20 & } && s /mnt/cd/setup --remove --running=quit && kill $!
 A=/usr/Varen/tvxx && echo other >/usr/bin/e2e.other && echo mine >$A/lib/e2e.foreign && echo x >>$A/tvxx.cfg
 echo u >$A/queues/e2e.user && chown nobody $A/queues/e2e.user && : >$A/queues/e2e.root && P=/etc/cups/ppd
 mkdir -p $P && echo "*cupsFilter: \"x 0 $A/VarenPrinttvxx\"" >$P/e2eq.ppd && cp $P/e2eq.ppd $P/e2eu.ppd
-chown nobody $P/e2eu.ppd && ln -s e2eq.ppd $P/e2el.ppd && printf 'lp1|e2e:\\\n :if=%s:\nlp2:if=/bin/cat:\n' $A/VarenVSF >/etc/printcap
+chown nobody $P/e2eu.ppd && ln -s e2eq.ppd $P/e2el.ppd
+printf 'lp1|e2e:\\\n :if=%s:\nlp2:if=/bin/cat:\n' $A/VarenVSF >/etc/printcap
 s /mnt/cd/setup --remove && cp /var/lib/varen-tvxx/installed /etc/e2e.kept
 s /mnt/cd/setup --remove --purge && rm $A/lib/e2e.foreign && s /mnt/cd/setup --remove && s /mnt/cd/setup --remove
 SCRIPT
