@@ -70,15 +70,18 @@ time.sleep(0.2)
 p.kill(); print(-p.wait(), end=" ", flush=True)
 PY
 grep -c '^state removing' /var/lib/varen-tvxx/installed >/etc/e2e.state && cp /tmp/setup.log /etc/e2e.killed
-s /mnt/cd/setup --remove && s /mnt/cd/setup --remove --purge
+s /mnt/cd/setup --remove && s /mnt/cd/setup --remove --purge && chmod o+w $A && s /mnt/cd/setup --remove
+chmod o-w $A && chmod o+w /var/lib/varen-tvxx/installed && s /mnt/cd/setup --remove
 SCRIPT
 run moved -c "$MOVED"
-expect_eq "statuses" "$OUT" "0 0 9 0 0 "
+expect_eq "statuses" "$OUT" "0 0 9 0 0 3 1 "
 OUT=$(cat "$R/var/tmp/e2e.out") LOG=$(cat "$R/var/tmp/e2e.log")
 expect_eq "killed mid-way" "$(cat "$R/etc/e2e.state"; grep -c "rm -f" "$R/etc/e2e.killed")" $'1\n3'
 A=/opt/Varen/tvxx
 expect_contains "output" "$OUT" "$A/lib is kept: it changed"
 expect_contains "output" "$OUT" "$A/log/e2e.user is kept: it is not the suite's"
+expect_contains "output" "$OUT" $'\nERROR: '"$A/lib could not be removed"$'\n'
+expect_contains "output" "$OUT" "ERROR: the record of the installation cannot be trusted: $REC/installed"
 expect_eq "what is left" "$(cd "$R" && find opt etc/e2e.lib etc/e2e.secret | sort)" "etc/e2e.lib
 etc/e2e.lib/forms.txt
 etc/e2e.secret
