@@ -391,10 +391,12 @@ void WarnIfNamed(const char *text, size_t size, const char *queue, const char *f
             continue;
         }
         char *shown = Shown(queue);
+        char *where = Shown(file);
         EndDotLine();
-        fprintf(stderr, nlsSetupStrCvt(MSG_QUEUE_USES), shown, file, filter);
+        fprintf(stderr, nlsSetupStrCvt(MSG_QUEUE_USES), shown, where, filter);
         fflush(stderr);
-        PutLogMsg("WARNING: the print queue %s (%s) still uses %s\n", shown, file, filter);
+        PutLogMsg("WARNING: the print queue %s (%s) still uses %s\n", shown, where, filter);
+        PutMem(where);
         PutMem(shown);
     }
 }
