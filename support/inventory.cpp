@@ -62,6 +62,7 @@ int ExamineAt(int dirfd, const char *name, bool digest, HostEntry *e) {
     e->gid = st.st_gid;
     e->size = st.st_size;
     e->mtime = st.st_mtime;
+    e->ctimeNs = static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
     e->dev = st.st_dev;
     e->ino = st.st_ino;
     if (e->type == 'l') {

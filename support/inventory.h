@@ -29,6 +29,7 @@ struct HostEntry {
     unsigned gid;
     int64_t size;
     int64_t mtime;     // seconds
+    int64_t ctimeNs;   // the last change of content or attributes, in nanoseconds
     uint64_t dev;
     uint64_t ino;
     char sha256[SHA256_HEX_LEN + 1]; // empty when not read (or not readable)
