@@ -187,13 +187,16 @@ const RecordEntry *EarlierEntry(const char *path) {
 }
 
 // Whether the suite's tool made or changed e: it was not there before the
-// tool ran, or it is no longer the same inode, type or change time.
+// tool ran, or it is no longer the same inode or type, or (but for a
+// directory, which changes whenever the tool puts a file into it) its
+// content or attributes changed since.
 bool ChangedByTool(const HostEntry &e) {
     if (!prepared) {
         return false;
     }
     const HostEntry *before = InventoryFind(&beforeTool, e.path);
-    return before == nullptr || before->type != e.type || before->ino != e.ino || before->ctimeNs != e.ctimeNs;
+    return before == nullptr || before->type != e.type || before->ino != e.ino ||
+           (e.type != 'd' && before->ctimeNs != e.ctimeNs);
 }
 
 // The record's entry for the examined entry e (its path and target now the

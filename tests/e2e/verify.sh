@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# shellcheck disable=SC2016 # a literal "$" in the sandbox's bash text
+# The record of an installation, setup --list and setup --verify, in one sandbox: clean after a first
+# installation and after an upgrade (a file the suite's tool writes, the queue database and the log
+# directory's files are runtime data); a changed content, mode, owner, a removed file and a file
+# replaced by a link each reported in its form; --list against the tree; a record others may write
+# refused; no record.
+# shellcheck source=tests/e2e/lib.sh
+. "$(dirname "$0")/lib.sh"
+need setfacl
+SRC=$SCRATCH_ROOT/verify-src && cp -a -- "$FIXTURE_COPY" "$SRC" &&
+    printf '%s\n' 't que.vdb' 'newdir log mode 2775 group lp link /var/log/varen-tvxx' >>"$SRC/pkg/pkg.list" &&
+    echo 'date +%N >>"$(dirname "$0")/tool.state"' >>"$SRC/pkg/tvqadmin"
+MEDIUM=$(make_medium verify)
+fresh
+PROGRAM=/bin/bash TIMEOUT=60
+IFS= read -r -d '' SCRIPT <<'SCRIPT' || :
+s=/mnt/cd/setup A=/usr/Varen/tvxx
+step() { echo "== $1 $2"; }
+$s </dev/null >/dev/null 2>&1; step install $?
+$s --verify; step fresh $?
+echo job >>$A/que.vdb && echo line >$A/log/today
+$s </dev/null >/dev/null 2>&1; step upgrade $?
+$s --verify; step upgraded $?
+$s --list >/var/tmp/list; step list $?
+{ find $A /var/spool/Varen; echo /usr/Varen; echo /usr/bin/tvadmin; echo /var/log/varen-tvxx; } | sort | diff - /var/tmp/list
+echo more >>$A/que.vdb && echo line >>$A/log/today && echo x >>$A/tvxx.cfg && touch -d @1000000000 $A/tvxx.cfg && chmod 700 $A/tvrtvxxtty
+chown 1 $A/tvadmin && rm $A/lib/forms.txt && rm $A/tvqadmin && ln -s /bin/true $A/tvqadmin && chmod 700 $A/log
+$s --verify; step changed $?
+grep -c $'^E\tmade\truntime\tf' /var/lib/varen-tvxx/installed; grep -c '^state complete$' /var/lib/varen-tvxx/installed
+R=/var/lib/varen-tvxx/installed
+chmod 664 $R && chgrp 1 $R && { $s --list; step group-writable $?; } && chmod 644 $R
+setfacl -m u:1:rw $R && { $s --verify; step acl $?; } && setfacl -b $R
+printf 'E\tmade\n' >>$R && { $s --verify; step bad-line $?; }
+rm $R && { $s --list; step none $?; } && { $s --verify; step none $?; }
+SCRIPT
+run record -c "$SCRIPT"
+expect_eq "what the runs printed" "$OUT" "== install 0
+== fresh 0
+== upgrade 0
+== upgraded 0
+== list 0
+missing   /usr/Varen/tvxx/lib/forms.txt
+.M.......   /usr/Varen/tvxx/log
+.....U...   /usr/Varen/tvxx/tvadmin
+?M?....?.   /usr/Varen/tvxx/tvqadmin
+.M.......   /usr/Varen/tvxx/tvrtvxxtty
+S.5....T. c /usr/Varen/tvxx/tvxx.cfg
+== changed 1
+3
+1
+== group-writable 1
+== acl 1
+== bad-line 1
+== none 5
+== none 5
+"
+expect_eq "standard error" "$ERR" "ERROR: the record of the installation cannot be trusted: \
+/var/lib/varen-tvxx/installed (root daemon -rw-rw-r--) is no regular file or directory of root's that nobody else can \
+change; nothing was done
+ERROR: the record of the installation cannot be trusted: /var/lib/varen-tvxx/installed (root daemon -rw-rw-r--+) is \
+no regular file or directory of root's that nobody else can change; nothing was done
+ERROR: the record /var/lib/varen-tvxx/installed cannot be trusted: its line 26 is no record line; nothing was done
+no installation is recorded
+no installation is recorded
+"
+finish
