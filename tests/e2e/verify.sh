@@ -23,8 +23,10 @@ echo job >>$A/que.vdb && echo line >$A/log/today
 $s </dev/null >/dev/null 2>&1; step upgrade $?
 $s --verify; step upgraded $?
 $s --list >/var/tmp/list; step list $?
-{ find $A /var/spool/Varen; echo /usr/Varen; echo /usr/bin/tvadmin; echo /var/log/varen-tvxx; } | sort | diff - /var/tmp/list
-echo more >>$A/que.vdb && echo line >>$A/log/today && echo x >>$A/tvxx.cfg && touch -d @1000000000 $A/tvxx.cfg && chmod 700 $A/tvrtvxxtty
+{ find $A /var/spool/Varen; printf '%s\n' /usr/Varen /usr/bin/tvadmin /var/log/varen-tvxx; } | sort |
+    diff - /var/tmp/list
+echo more >>$A/que.vdb && echo line >>$A/log/today && echo x >>$A/tvxx.cfg && touch -d @1000000000 $A/tvxx.cfg
+chmod 700 $A/tvrtvxxtty
 chown 1 $A/tvadmin && rm $A/lib/forms.txt && rm $A/tvqadmin && ln -s /bin/true $A/tvqadmin && chmod 700 $A/log
 $s --verify; step changed $?
 grep -c $'^E\tmade\truntime\tf' /var/lib/varen-tvxx/installed; grep -c '^state complete$' /var/lib/varen-tvxx/installed
