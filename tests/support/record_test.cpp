@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <string>
+#include <vector>
 #include "support/inventory.h"
 #include "support/noted.h"
 #include "support/record_entry.h"
@@ -39,19 +40,19 @@ TEST(Record, EntryLinesParseOnlyWhenWhole) {
         EXPECT_EQ(Take(FormatRecordEntry(e)), line);
         FreeRecordEntry(&e);
     }
-    const std::string bad[] = {"E\tmade\tcontent\td\t0755\t0\t0\t-\t-\t-\t-", "E\tmade\tcontent\td\t0755\t0\t0\t-\t-"
-        "\t-\t-\t/a\t/b", "E\tmade\tcontent\td\t755\t0\t0\t-\t-\t-\t-\t/a", "E\tmade\tcontent\td\t10000\t0\t0\t-\t-\t-"
-        "\t-\t/a", "E\tmade\tcontent\td\t0755\t-1\t0\t-\t-\t-\t-\t/a", "E\tmade\tcontent\td\t0755\t01\t0\t-\t-\t-\t-\t/a",
-        "E\tmade\tcontent\td\t0755\t0\t4294967296\t-\t-\t-\t-\t/a", "E\tmade\tcontent\td\t0755\t0\t0\t0\t-\t-\t-\t/a",
-        "E\tmade\tcontent\tf\t0644\t0\t0\t1\t1\t" + std::string(64, 'A') + "\t-\t/a", "E\tmade\tcontent\tf\t0644\t0\t0"
-        "\t1\t1\t" + D64 + "\t/t\t/a", "E\tmade\truntime\tf\t0644\t0\t0\t1\t-\t-\t-\t/a", "E\tmade\tcontent\tl\t0777\t0"
-        "\t0\t-\t-\t-\t\t/a", "E\tmade\tcontent\td\t0755\t0\t0\t-\t-\t-\t-\ta", "E\tmade\tcontent\tp\t0755\t0\t0\t-\t-"
-        "\t-\t-\t/a", "E\tmine\tcontent\td\t0755\t0\t0\t-\t-\t-\t-\t/a", "E\tmade\tcontent\td\t0755\t0\t0\t-\t-\t-\t-"
-        "\t/a\\000", "E\tmade\tcontent\tf\t0644\t0\t0\t1\t1\t" + D64.substr(1) + "\t-\t/a", "E made content"};
-    for (const std::string &line : bad) {
+    // One field of a good line replaced at a time, or a line of other fields: none parses.
+    const std::vector<std::string> f = {"E", "made", "content", "f", "0644", "0", "0", "1", "1", D64, "-", "/a"};
+    const struct { size_t field; std::string value; } swaps[] = {{0, "F"}, {1, "mine"}, {2, "data"}, {3, "p"},
+        {4, "755"}, {4, "10000"}, {5, "-1"}, {5, "01"}, {6, "4294967296"}, {7, "-"}, {8, ""}, {9, std::string(64, 'A')},
+        {9, D64.substr(1)}, {10, "/t"}, {11, "a"}, {11, "/a\\000"}, {11, "/a\t/b"}, {2, "runtime"}, {3, "d"}, {3, "l"}};
+    for (const auto &swap : swaps) {
+        std::string line;
+        for (size_t i = 0; i < f.size(); i++) line += (i ? "\t" : "") + (i == swap.field ? swap.value : f[i]);
         RecordEntry e;
         EXPECT_FALSE(ParseRecordEntry(line.c_str(), &e)) << line;
     }
+    RecordEntry e;
+    EXPECT_FALSE(ParseRecordEntry("E\tmade\tcontent\tl\t0777\t0\t0\t-\t-\t-\t\t/a", &e)) << "empty target";
 }
 // A whole record: headers and entries in any order, entries sorted by path; a repeated header or path, a
 // blank or unknown line is the number of the line that cannot be trusted.
