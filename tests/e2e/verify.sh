@@ -3,8 +3,8 @@
 # The record of an installation, setup --list and setup --verify, in one sandbox: clean after a first
 # installation and after an upgrade (a file the suite's tool writes, the queue database and the log
 # directory's files are runtime data); a changed content, mode, owner, a removed file and a file
-# replaced by a link each reported in its form; --list against the tree; a record others may write
-# refused; no record.
+# replaced by a link each reported in its form; --list against the tree; a move to /opt whose tool
+# failed (status 3, the record incomplete and anew, clean); a record others may write refused; none.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need setfacl
@@ -27,10 +27,13 @@ $s --list >/var/tmp/list; step list $?
     diff - /var/tmp/list
 echo more >>$A/que.vdb && echo line >>$A/log/today && echo x >>$A/tvxx.cfg && touch -d @1000000000 $A/tvxx.cfg
 chmod 700 $A/tvrtvxxtty
-chown 1 $A/tvadmin && rm $A/lib/forms.txt && rm $A/tvqadmin && ln -s /bin/true $A/tvqadmin && chmod 700 $A/log
+chown 1 $A/tvadmin && rm $A/lib/forms.txt && rm $A/VarenVSF && ln -s /bin/true $A/VarenVSF && chmod 700 $A/log
 $s --verify; step changed $?
-grep -c $'^E\tmade\truntime\tf' /var/lib/varen-tvxx/installed; grep -c '^state complete$' /var/lib/varen-tvxx/installed
 R=/var/lib/varen-tvxx/installed
+grep -c $'^E\tmade\truntime\tf' $R; grep -c '^state complete$' $R
+touch /tmp/e2e.tvqadmin-fails && { $s install /opt </dev/null >/dev/null 2>&1; step moved $?; }
+rm /tmp/e2e.tvqadmin-fails && grep -c '^state incomplete$' $R && { $s --verify; step moved $?; }
+$s --list | grep -v ^/opt/Varen/tvxx/
 chmod 664 $R && chgrp 1 $R && { $s --list; step group-writable $?; } && chmod 644 $R
 setfacl -m u:1:rw $R && { $s --verify; step acl $?; } && setfacl -b $R
 printf 'E\tmade\n' >>$R && { $s --verify; step bad-line $?; }
@@ -42,15 +45,27 @@ expect_eq "what the runs printed" "$OUT" "== install 0
 == upgrade 0
 == upgraded 0
 == list 0
+?M?....?.   /usr/Varen/tvxx/VarenVSF
 missing   /usr/Varen/tvxx/lib/forms.txt
 .M.......   /usr/Varen/tvxx/log
 .....U...   /usr/Varen/tvxx/tvadmin
-?M?....?.   /usr/Varen/tvxx/tvqadmin
 .M.......   /usr/Varen/tvxx/tvrtvxxtty
 S.5....T. c /usr/Varen/tvxx/tvxx.cfg
 == changed 1
 3
 1
+== moved 3
+1
+== moved 0
+/opt/Varen
+/opt/Varen/tvxx
+/usr/Varen
+/usr/Varen/tvxx
+/usr/bin/tvadmin
+/var/log/varen-tvxx
+/var/spool/Varen
+/var/spool/Varen/tvxx
+/var/spool/Varen/tvxx/__tva_download__
 == group-writable 1
 == acl 1
 == bad-line 1
@@ -62,7 +77,7 @@ expect_eq "standard error" "$ERR" "ERROR: the record of the installation cannot 
 change; nothing was done
 ERROR: the record of the installation cannot be trusted: /var/lib/varen-tvxx/installed (root daemon -rw-rw-r--+) is \
 no regular file or directory of root's that nobody else can change; nothing was done
-ERROR: the record /var/lib/varen-tvxx/installed cannot be trusted: its line 26 is no record line; nothing was done
+ERROR: the record /var/lib/varen-tvxx/installed cannot be trusted: its line 28 is no record line; nothing was done
 no installation is recorded
 no installation is recorded
 "
