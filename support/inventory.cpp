@@ -176,7 +176,8 @@ int ExamineEntry(const char *path, bool digest, HostEntry *e) {
         return EX_DENIED;
     }
     char *parent = SaveStr("%.*s", slash == path ? 1 : static_cast<int>(slash - path), path);
-    int dirfd = open(parent, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // A directory this user may search but not list still shows its entries.
+    int dirfd = open(parent, O_PATH | O_DIRECTORY | O_CLOEXEC);
     PutMem(parent);
     if (dirfd < 0) {
         memset(e, 0, sizeof *e);

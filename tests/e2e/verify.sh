@@ -4,7 +4,8 @@
 # installation and after an upgrade (a file the suite's tool writes, the queue database and the log
 # directory's files are runtime data); a changed content, mode, owner, a removed file and a file
 # replaced by a link each reported in its form; --list against the tree; a move to /opt whose tool
-# failed (status 3, the record incomplete and anew, clean); a record others may write refused; none.
+# failed (status 3, the record incomplete and anew, clean); what another user cannot examine shown
+# as "?"; a record others may write refused; none.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need setfacl
@@ -34,6 +35,7 @@ grep -c $'^E\tmade\truntime\tf' $R; grep -c '^state complete$' $R
 touch /tmp/e2e.tvqadmin-fails && { $s install /opt </dev/null >/dev/null 2>&1; step moved $?; }
 rm /tmp/e2e.tvqadmin-fails && grep -c '^state incomplete$' $R && { $s --verify; step moved $?; }
 $s --list | grep -v ^/opt/Varen/tvxx/
+chmod 700 /opt/Varen/tvxx/lib && { setpriv --reuid=1 --regid=1 --clear-groups $s --verify; step user $?; }
 chmod 664 $R && chgrp 1 $R && { $s --list; step group-writable $?; } && chmod 644 $R
 setfacl -m u:1:rw $R && { $s --verify; step acl $?; } && setfacl -b $R
 printf 'E\tmade\n' >>$R && { $s --verify; step bad-line $?; }
@@ -66,6 +68,9 @@ S.5....T. c /usr/Varen/tvxx/tvxx.cfg
 /var/spool/Varen
 /var/spool/Varen/tvxx
 /var/spool/Varen/tvxx/__tva_download__
+.M.......   /opt/Varen/tvxx/lib
+?????????   /opt/Varen/tvxx/lib/forms.txt
+== user 1
 == group-writable 1
 == acl 1
 == bad-line 1
