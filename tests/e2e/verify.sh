@@ -70,6 +70,7 @@ S.5....T. c /usr/Varen/tvxx/tvxx.cfg
 /var/spool/Varen/tvxx/__tva_download__
 .M.......   /opt/Varen/tvxx/lib
 ?????????   /opt/Varen/tvxx/lib/forms.txt
+?????????   /opt/Varen/tvxx/log/today
 == user 1
 == group-writable 1
 == acl 1
