@@ -38,6 +38,7 @@ $s --list | grep -v ^/opt/Varen/tvxx/
 chmod 700 /opt/Varen/tvxx/lib && { setpriv --reuid=1 --regid=1 --clear-groups $s --verify; step user $?; }
 chmod 664 $R && chgrp 1 $R && { $s --list; step group-writable $?; } && chmod 644 $R
 setfacl -m u:1:rw $R && { $s --verify; step acl $?; } && setfacl -b $R
+chmod o+w ${R%/*} && { $s --verify; step dir $?; } && chmod o-w ${R%/*}
 printf 'E\tmade\n' >>$R && { $s --verify; step bad-line $?; }
 rm $R && { $s --list; step none $?; } && { $s --verify; step none $?; }
 SCRIPT
@@ -74,6 +75,7 @@ S.5....T. c /usr/Varen/tvxx/tvxx.cfg
 == user 1
 == group-writable 1
 == acl 1
+== dir 1
 == bad-line 1
 == none 5
 == none 5
@@ -83,6 +85,8 @@ expect_eq "standard error" "$ERR" "ERROR: the record of the installation cannot 
 change; nothing was done
 ERROR: the record of the installation cannot be trusted: /var/lib/varen-tvxx/installed (root daemon -rw-rw-r--+) is \
 no regular file or directory of root's that nobody else can change; nothing was done
+ERROR: the record of the installation cannot be trusted: /var/lib/varen-tvxx (root root drwxr-xrwx) is no regular \
+file or directory of root's that nobody else can change; nothing was done
 ERROR: the record /var/lib/varen-tvxx/installed cannot be trusted: its line 28 is no record line; nothing was done
 no installation is recorded
 no installation is recorded
