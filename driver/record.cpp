@@ -350,7 +350,7 @@ int ReadRecordFile(Record *record, int *badLine) {
         return chain.fault == CHAIN_UNSAFE ? RECORD_UNSAFE_DIR : RECORD_NOT_FILE;
     }
     int fd = chain.exists ? open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC) : -1;
-    int missing = fd < 0 && (!chain.exists || errno == ENOENT);
+    bool missing = fd < 0 && (!chain.exists || errno == ENOENT);
     PutMem(path);
     struct stat st;
     if (fd < 0 || fstat(fd, &st) != 0) {
