@@ -201,9 +201,9 @@ bool ChangedByTool(const HostEntry &e) {
 
 // The record's entry for the examined entry e (its path and target now the
 // entry's); false for what is recorded as no entry (neither file, directory
-// nor link).
+// nor link, or a link whose text could not be read).
 bool ToRecordEntry(HostEntry *e, RecordEntry *r) {
-    if (e->type != 'f' && e->type != 'd' && e->type != 'l') {
+    if ((e->type != 'f' && e->type != 'd' && e->type != 'l') || (e->type == 'l' && e->target == nullptr)) {
         return false;
     }
     memset(r, 0, sizeof *r);
