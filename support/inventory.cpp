@@ -117,13 +117,16 @@ void Walk(Inventory *inv, int dirfd, const HostEntry &dir, int depth, bool diges
         return;
     }
     unsigned flags = dir.flags | (OpenToOthers(dir) ? INV_OPEN : 0);
+    // What others may put there is never read: a file of any length, or one
+    // that changes while it is read, is theirs, not the suite's content.
+    bool digestHere = digest && (flags & INV_OPEN) == 0;
     for (struct dirent *d = readdir(stream); d != nullptr; d = readdir(stream)) {
         if (strcmp(d->d_name, ".") == 0 || strcmp(d->d_name, "..") == 0) {
             continue;
         }
         HostEntry e{};
         e.path = SaveStr("%s/%s", strcmp(dir.path, "/") == 0 ? "" : dir.path, d->d_name);
-        if (strlen(e.path) >= PATH_MAX || ExamineAt(dirfd, d->d_name, digest, &e) != EXAMINED) {
+        if (strlen(e.path) >= PATH_MAX || ExamineAt(dirfd, d->d_name, digestHere, &e) != EXAMINED) {
             inv->cut = inv->cut || strlen(e.path) >= PATH_MAX;
             PutMem(e.path);
             continue;

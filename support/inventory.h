@@ -59,7 +59,8 @@ struct Inventory {
 int ExamineEntry(const char *path, bool digest, HostEntry *e);
 // Adds the entry at path with flags, when it is there; with tree and a
 // directory there, everything below it too, walked through directory
-// descriptors without following links, within the bounds. Returns false when
+// descriptors without following links, within the bounds. Entries marked
+// INV_OPEN are never read for a digest. Returns false when
 // the entry is not there or memory is refused.
 bool InventoryAdd(Inventory *inv, const char *path, unsigned flags, bool tree, bool digest);
 // Sorts the entries by path in byte order and joins entries of one path
