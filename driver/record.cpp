@@ -243,6 +243,10 @@ char *RecordText(bool complete) {
         PutLogMsg("WARNING: the record holds only the first %d entries within %d directories\n", INVENTORY_ENTRIES,
                   INVENTORY_DEPTH);
     }
+    if (inv.openCut) {
+        PutLogMsg("WARNING: the record holds only %d entries of directories that others may write\n",
+                  INVENTORY_OPEN_ENTRIES);
+    }
     Record record{};
     record.release = mediumRelease != nullptr ? SaveStr("%s", mediumRelease) : nullptr;
     record.sums = SaveStr("%s", sumsDigest != nullptr ? sumsDigest : "-");

@@ -99,6 +99,7 @@ bool Append(Inventory *inv, const HostEntry &e) {
         inv->capacity = capacity;
     }
     inv->items[inv->count++] = e;
+    inv->openCount += (e.flags & INV_OPEN) != 0 ? 1 : 0;
     return true;
 }
 
@@ -123,6 +124,10 @@ void Walk(Inventory *inv, int dirfd, const HostEntry &dir, int depth, bool diges
     for (struct dirent *d = readdir(stream); d != nullptr; d = readdir(stream)) {
         if (strcmp(d->d_name, ".") == 0 || strcmp(d->d_name, "..") == 0) {
             continue;
+        }
+        if ((flags & INV_OPEN) != 0 && inv->openCount >= INVENTORY_OPEN_ENTRIES) {
+            inv->openCut = true;
+            break;
         }
         HostEntry e{};
         e.path = SaveStr("%s/%s", strcmp(dir.path, "/") == 0 ? "" : dir.path, d->d_name);

@@ -10,6 +10,10 @@
 // beyond the count, are left out (the inventory then says it was cut).
 constexpr int INVENTORY_DEPTH = 32;
 constexpr int INVENTORY_ENTRIES = 200000;
+// Of them, entries in directories others may write: beyond this many, what
+// others put there is left out, so that it cannot crowd out the suite's own.
+constexpr int INVENTORY_OPEN_ENTRIES = 20000;
+static_assert(INVENTORY_OPEN_ENTRIES < INVENTORY_ENTRIES, "room for the suite's own entries");
 // Regular files longer than this are not read for a digest.
 constexpr uint64_t INVENTORY_DIGEST_LIMIT = 1ULL << 36;
 
@@ -48,7 +52,9 @@ struct Inventory {
     HostEntry *items;
     int count;
     int capacity;
-    bool cut; // a bound left entries out
+    bool cut;      // a bound left entries out
+    int openCount; // entries marked INV_OPEN
+    bool openCut;  // INVENTORY_OPEN_ENTRIES left some of them out
 };
 
 // Examines the entry at path (absolute) without following it: its parent is
