@@ -32,15 +32,8 @@
 
 namespace {
 
-// The record's own messages: nothing is recorded (no argument), an entry that
-// makes it untrusted ("%s %s %s %s": path, owner, group, mode), a line that
-// does not parse ("%s %d": the record, the line's number).
-constexpr int MSG_RECORD_NONE = 90;
-constexpr int MSG_RECORD_NOT_ROOTS = 91;
-constexpr int MSG_RECORD_LINE = 93;
-// Exit statuses of a removal besides 0, 1 and 4.
+// Exit status of a removal that left entries it could not remove.
 constexpr int STATUS_NOT_REMOVED = 3;
-constexpr int STATUS_NOTHING_RECORDED = 5;
 // The names of the suite's filters that a print queue may still name.
 constexpr const char *FILTER_NAMES[] = {"VarenPrinttvxx", "VarenVSF"};
 static_assert(sizeof(FILTER_NAMES) / sizeof(FILTER_NAMES[0]) == 2, "the two filters of the suite");
@@ -453,48 +446,6 @@ void WarnAboutQueues() {
     PutMem(text);
 }
 
-// Ends the run with message 91 for the entry at path (status 1).
-[[noreturn]] void RefuseRecord(const char *path, uid_t owner, gid_t group, mode_t mode) {
-    EntryText text;
-    DescribeEntry(path, owner, group, mode, &text);
-    fprintf(stderr, nlsSetupStrCvt(MSG_RECORD_NOT_ROOTS), path, text.user, text.group, text.mode);
-    exit(STATUS_REFUSED);
-}
-
-// The record read whole when it can be trusted: a regular file of root's,
-// writable by no one else, with one name, in a directory that passes the
-// directory chain rule. Ends the run with status 5 (message 90) when no
-// entry is recorded, 1 when the record cannot be trusted (message 91 for
-// the entry at fault, 93 for a line that does not parse).
-void LoadRecord(Record *record) {
-    char *path = SaveStr("%s/%s", RECORD_DIR, RECORD_NAME);
-    DirChain chain;
-    if (!CheckDirChain(RECORD_DIR, &chain)) {
-        RefuseRecord(chain.where, chain.owner, chain.group, chain.mode);
-    }
-    struct stat st = {};
-    if (lstat(path, &st) != 0 && errno == ENOENT) {
-        fprintf(stderr, "%s\n", nlsSetupStrCvt(MSG_RECORD_NONE));
-        exit(STATUS_NOTHING_RECORDED);
-    }
-    size_t size = 0;
-    char *text = ReadRootFile(AT_FDCWD, path, &size);
-    if (text == nullptr || lstat(path, &st) != 0 || st.st_nlink != 1) {
-        RefuseRecord(path, st.st_uid, st.st_gid, st.st_mode);
-    }
-    int badLine = 0;
-    if (strlen(text) != size || !ParseRecord(text, record, &badLine)) {
-        fprintf(stderr, nlsSetupStrCvt(MSG_RECORD_LINE), path, badLine);
-        exit(STATUS_REFUSED);
-    }
-    if (record->count == 0) {
-        fprintf(stderr, "%s\n", nlsSetupStrCvt(MSG_RECORD_NONE));
-        exit(STATUS_NOTHING_RECORDED);
-    }
-    PutMem(text);
-    PutMem(path);
-}
-
 // Replaces the record by its text now, root's, mode 0644, through a rename;
 // logged as a written file. False when it could not be written.
 bool WriteRecordText(const Record &record) {
@@ -592,7 +543,7 @@ void RemoveInstallation(bool purge) {
     (void)ignored;
     Removal r = {};
     r.purge = purge;
-    LoadRecord(&r.record);
+    ReadTrustedRecord(&r.record);
     if (QuitForRunningProcesses(pBinaryInstanceCheckList) == 1) {
         EndRunStopped(STATUS_ANSWERED_STOP, MSG_STOP_ANSWERED, nullptr);
     }
