@@ -353,8 +353,8 @@ void RemoveRecorded(Removal *r, int i) {
 }
 
 // The whole regular file name of dirFd as allocator memory (with a NUL
-// behind its *size bytes) when it is root's and writable by no one else;
-// never through a link; null otherwise.
+// behind its *size bytes) when it is root's, writable by no one else and
+// at most QUEUE_FILE_LIMIT bytes long; never through a link; null otherwise.
 char *ReadRootFile(int dirFd, const char *name, size_t *size) {
     int fd = openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     struct stat st;
