@@ -26,7 +26,8 @@
 
 // The keywords, as a delimiter list, and their positions in it.
 static constexpr char CommandKeywords[] =
-    ",install,-v,--version,-h,--help,--yes,--no,--running=wait,--running=quit,--medium,--allow-downgrade";
+    ",install,-v,--version,-h,--help,--yes,--no,--running=wait,--running=quit,--medium,--allow-downgrade,"
+    "--list,--verify,--remove,--purge";
 constexpr int KEY_NONE = 0;
 constexpr int KEY_INSTALL = 1;
 constexpr int KEY_VERSION = 2;
@@ -39,6 +40,10 @@ constexpr int KEY_WAIT = 8;
 constexpr int KEY_QUIT = 9;
 constexpr int KEY_MEDIUM = 10;
 constexpr int KEY_ALLOW_DOWNGRADE = 11;
+constexpr int KEY_LIST = 12;
+constexpr int KEY_VERIFY = 13;
+constexpr int KEY_REMOVE = 14;
+constexpr int KEY_PURGE = 15;
 // Elements of a delimiter list.
 static constexpr int ElementsOf(const char *list) {
     int count = 0;
@@ -47,12 +52,24 @@ static constexpr int ElementsOf(const char *list) {
     }
     return count;
 }
-static_assert(ElementsOf(CommandKeywords) == KEY_ALLOW_DOWNGRADE, "one key per keyword");
+static_assert(ElementsOf(CommandKeywords) == KEY_PURGE, "one key per keyword");
 
 // Whether the command line named the medium's directory, and allowed an
 // older release.
 static bool mediumGiven = false;
 static bool downgradeAllowed = false;
+// What the command line asks for (ACTION_INSTALL unless --list, --verify or
+// --remove), and whether --purge came with --remove.
+static int recordAction = ACTION_INSTALL;
+static bool purgeGiven = false;
+
+int RecordAction() {
+    return recordAction;
+}
+
+bool PurgeGiven() {
+    return purgeGiven;
+}
 
 bool MediumGiven() {
     return mediumGiven;
@@ -124,6 +141,54 @@ static void TakeAnswer(Answers *answers, int key, const char *word) {
         RefuseWithUsage(MSG_ANSWERS_CLASH, *slot, word);
     }
     *slot = word;
+}
+
+// The words of the command line that decide what the run does: the first
+// of --list, --verify and --remove, --purge, and the first word that only an
+// installation takes (a work-area directory, install, --medium,
+// --allow-downgrade).
+struct Actions {
+    const char *action = nullptr;
+    int key = KEY_NONE;
+    const char *purge = nullptr;
+    const char *installWord = nullptr;
+};
+
+// Takes the word of key into actions; a second, different one of --list,
+// --verify and --remove ends the run with status 2 (message 92 and the
+// usage).
+static void TakeActionWord(Actions *actions, int key, const char *word) {
+    if (key == KEY_LIST || key == KEY_VERIFY || key == KEY_REMOVE) {
+        if (actions->action != nullptr && actions->key != key) {
+            RefuseWithUsage(MSG_OPTIONS_CLASH, actions->action, word);
+        }
+        actions->action = word;
+        actions->key = key;
+    } else if (key == KEY_PURGE) {
+        actions->purge = word;
+    } else if (key == KEY_INSTALL || key == KEY_MEDIUM || key == KEY_ALLOW_DOWNGRADE) {
+        actions->installWord = actions->installWord != nullptr ? actions->installWord : word;
+    }
+}
+
+// Refuses (status 2, message 92 and the usage) a record action together with
+// a word of an installation, and --purge without --remove; sets what the
+// run does. A version request (versionAsked) is answered before any of this.
+static void SettleActions(const Actions &actions, bool versionAsked) {
+    if (versionAsked) {
+        return;
+    }
+    if (actions.action != nullptr && actions.installWord != nullptr) {
+        RefuseWithUsage(MSG_OPTIONS_CLASH, actions.action, actions.installWord);
+    }
+    if (actions.purge != nullptr && actions.key != KEY_REMOVE) {
+        RefuseWithUsage(MSG_OPTIONS_CLASH, actions.purge, actions.action != nullptr ? actions.action : "install");
+    }
+    recordAction = actions.key == KEY_LIST     ? ACTION_LIST
+                   : actions.key == KEY_VERIFY ? ACTION_VERIFY
+                   : actions.key == KEY_REMOVE ? ACTION_REMOVE
+                                               : ACTION_INSTALL;
+    purgeGiven = actions.purge != nullptr;
 }
 
 // Refuses a directory word that begins with "-", is empty (it names no
@@ -198,9 +263,11 @@ void settleCommandLine(int argc, char **argv) {
     }
     bool workArea = false;
     Answers answers;
+    Actions actions;
     int end = argc;
     for (int i = 1; i < end; i++) {
         int key = KeywordOf(argv[i]);
+        TakeActionWord(&actions, key, argv[i]);
         if (key == KEY_VERSION) {
             if (!workArea) {
                 ShowVersion();
@@ -218,13 +285,15 @@ void settleCommandLine(int argc, char **argv) {
                 RefuseOption(argv[i]);
             }
             CheckDirectoryWord(argv[++i]);
-        } else if (key == KEY_ALLOW_DOWNGRADE) {
+        } else if (key == KEY_ALLOW_DOWNGRADE || key >= KEY_LIST) {
             continue;
         } else {
             CheckDirectoryWord(argv[i]);
             workArea = true;
+            actions.installWord = actions.installWord != nullptr ? actions.installWord : argv[i];
         }
     }
+    SettleActions(actions, end < argc);
     // Only now, with every word known to be a path, are the directories looked at.
     for (int i = 1; i < end; i++) {
         int key = KeywordOf(argv[i]);
@@ -308,6 +377,9 @@ void parseCommandLineOptions(int argc, char **argv) {
         }
         if (key == KEY_ALLOW_DOWNGRADE) {
             downgradeAllowed = true;
+            continue;
+        }
+        if (key >= KEY_LIST) {
             continue;
         }
         if (key == KEY_VERSION) {

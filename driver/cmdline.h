@@ -9,7 +9,10 @@
 // (before any "-v") prints the usage on standard output and ends the run with
 // status 0; any other word beginning with "-" but "-v", "--version" and the
 // answers, and a base that begins with "-", is refused with message 23 and
-// the usage on standard error, status 2; so is "install" as the last word
+// the usage on standard error, status 2; so is "install" as the last word,
+// --list, --verify or --remove with another of them or with a word of an
+// installation (a work-area directory, install, --medium, --allow-downgrade),
+// and --purge without --remove (message 92)
 // (message 43) and an answer that contradicts an earlier one (--yes and --no,
 // --running=wait and --running=quit: message 42). An empty word or a path the
 // shell would interpret is refused with message 1, status 2. When "-v" (or
@@ -35,6 +38,15 @@ void parseCommandLineOptions(int argc, char **argv);
 bool MediumGiven();
 // Whether the command line gave --allow-downgrade.
 bool DowngradeAllowed();
+
+// What the command line asks for, as settleCommandLine found it.
+constexpr int ACTION_INSTALL = 0;
+constexpr int ACTION_LIST = 1;   // --list: print the recorded entries
+constexpr int ACTION_VERIFY = 2; // --verify: compare the host with the record
+constexpr int ACTION_REMOVE = 3; // --remove [--purge]: take the suite off the host
+int RecordAction();
+// Whether --purge came with --remove.
+bool PurgeGiven();
 
 // Shows message 1 (a path the shell would interpret) for path on standard
 // output and ends the run with status 2.

@@ -16,6 +16,8 @@
 #include "driver/place.h"
 #include "driver/lock.h"
 #include "driver/record.h"
+#include "driver/remove.h"
+#include "driver/verify.h"
 #include "install/nls.h"
 #include "install/owndirs.h"
 #include "install/sequence.h"
@@ -77,6 +79,13 @@ static int EndOfRunStatus() {
     pGroupRootOthers = FindGroupRootOthers();
     // Every word is settled before anything is made, locked or logged.
     settleCommandLine(argc, argv);
+    // Reading the record takes no lock and changes nothing.
+    if (RecordAction() == ACTION_LIST) {
+        ListInstallation();
+    }
+    if (RecordAction() == ACTION_VERIFY) {
+        VerifyInstallation();
+    }
     // A second run ends here, before it has written anything.
     TakeRunLock();
     InitSysCmdList();
@@ -96,6 +105,9 @@ static int EndOfRunStatus() {
     // before the fixed place is read. Only root can change it.
     if (geteuid() == 0) {
         finishInterruptedMove();
+    }
+    if (RecordAction() == ACTION_REMOVE) {
+        RemoveInstallation(PurgeGiven());
     }
     // An installation is what holds one: an empty directory there is the
     // place of a first installation, anything else without the suite ends

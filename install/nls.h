@@ -68,6 +68,7 @@ constexpr int MSG_UNREADABLE_KEY = 86;   // "%s": the key file skipped (a warnin
 constexpr int MSG_NO_GPGV = 87;          // "%s": the trusted keys directory
 constexpr int MSG_DOWNGRADE = 88;        // "%s %s": the medium's release, the installed release
 constexpr int MSG_DOWNGRADE_WARN = 89;   // "%s %s": the same, installed anyway (a warning)
+constexpr int MSG_OPTIONS_CLASH = 92;    // "%s %s": two words of the command line that exclude each other
 constexpr int MSG_WORK_TOO_SMALL = 49;   // "%s %e": work area, size needed
 constexpr int MSG_INST_TOO_SMALL = 55;   // "%s %e": install base, size needed
 constexpr int MSG_SHARED_TOO_SMALL = 56; // "%s %s %e": work area, install base, size needed

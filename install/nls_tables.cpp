@@ -249,7 +249,8 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     "same",
     /* 90 */ "",
     /* 91 */ "",
-    /* 92 */ "",
+    /* 92 */
+    "ERROR: %s cannot be used together with %s.\n",
     /* 93 */ "",
     /* 94 */ "",
     /* 95 */ "",
@@ -521,7 +522,8 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     "todos modos",
     /* 90 */ "",
     /* 91 */ "",
-    /* 92 */ "",
+    /* 92 */
+    "ERROR: %s no se puede usar junto con %s.\n",
     /* 93 */ "",
     /* 94 */ "",
     /* 95 */ "",
@@ -794,7 +796,8 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     "la versione %s del supporto precede la versione installata %s; viene installata comunque",
     /* 90 */ "",
     /* 91 */ "",
-    /* 92 */ "",
+    /* 92 */
+    "ERRORE: %s non pu\362 essere usato insieme a %s.\n",
     /* 93 */ "",
     /* 94 */ "",
     /* 95 */ "",
@@ -1079,7 +1082,8 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     "install\351e quand m\352me",
     /* 90 */ "",
     /* 91 */ "",
-    /* 92 */ "",
+    /* 92 */
+    "ERREUR : %s ne peut pas \352tre utilis\351 avec %s.\n",
     /* 93 */ "",
     /* 94 */ "",
     /* 95 */ "",
@@ -1358,7 +1362,8 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     "wird trotzdem installiert",
     /* 90 */ "",
     /* 91 */ "",
-    /* 92 */ "",
+    /* 92 */
+    "FEHLER: %s kann nicht zusammen mit %s verwendet werden.\n",
     /* 93 */ "",
     /* 94 */ "",
     /* 95 */ "",
@@ -1634,7 +1639,8 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     "instalada mesmo assim",
     /* 90 */ "",
     /* 91 */ "",
-    /* 92 */ "",
+    /* 92 */
+    "ERRO: %s n\343o pode ser usado junto com %s.\n",
     /* 93 */ "",
     /* 94 */ "",
     /* 95 */ "",
