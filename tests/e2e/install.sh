@@ -58,12 +58,14 @@ expect_eq "wrapper command run" "$(file_text /tmp/e2e.tvadmin)" "tvadmin -x cwd=
 # process group of its own it would stop the run for ever.
 fresh
 SEED='mv /usr/bin/uncompress /usr/bin/uncompress.real && printf "%s\n" "#!/bin/sh" "read -r answer" \
+    "ls -l /proc/\$\$/fd >/tmp/e2e.fds" \
     "exec /usr/bin/uncompress.real \"\$@\"" >/usr/bin/uncompress && chmod 755 /usr/bin/uncompress'
 PROGRAM=/usr/bin/script run terminal -qec "LANG=es_ES /mnt/cd/setup" /dev/null
 expect_status 0
 expect_eq "phases" "$(printf '%s' "$OUT" | tr -d '.\r')" " copiando el soporte  comprobando el soporte \
  uniendo y desempaquetando  escribiendo los scripts  instalando los archivos  ejecutando tvqadmin -upgrade "
 expect_contains "dots" "$OUT" ". copiando el soporte .. comprobando el soporte . uniendo y desempaquetando ....."
+expect_eq "descriptors 1-9 on /dev/null" "$(file_text /tmp/e2e.fds | grep -c ' [1-9] -> /dev/null')" 0
 # ---- a link at the first installation's mark is never followed: the step fails and says so, the link goes
 fresh
 SEED='rm -rf /usr/Varen && mkdir /usr/Varen && ln -s /etc/hostname /usr/Varen/tvxx.first'

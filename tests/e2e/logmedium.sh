@@ -21,6 +21,10 @@ for kind in deep fifo link; do
     echo "  $(stat -c '%U %F' /tmp/setup.log.aside.1) $(find /tmp/setup.log.aside.1 -mindepth 301 | wc -l)," \
         "$((dots - lines)) $(tail -n 1 /tmp/setup.log) $(ls /usr/Varen/tvxx/vsf) $(ls -d /tmp/setup.log.* | wc -l)"
 done
+rm -rf /usr/Varen /var/spool/Varen /tmp/VarenInstall /tmp/setup.log*
+strace -f -o /dev/null -P /tmp/setup.log -e trace=openat -e inject=openat:error=EEXIST:when=1 /mnt/cd/setup \
+    </dev/null >/dev/null 2>&1
+echo "made first meanwhile: $? $(stat -c '%U %a' /tmp/setup.log)"
 echo "victim: $(cat /etc/e2e.victim)"
 SCRIPT
 run obstacles -c "$OBSTACLES"
@@ -33,6 +37,7 @@ fifo: 0 root 644 regular file, a FIFO $MOVED
   nobody fifo 0, 2 $LAST
 link: 0 root 644 regular file, a symbolic link $MOVED
   nobody symbolic link 0, 2 $LAST
+made first meanwhile: 0 root 644
 victim: original
 "
 # ---- no log can be made (a mount point at the path, a full or read-only /tmp): one ERROR line, the

@@ -109,8 +109,8 @@ expect_eq "standard output" "$OUT" "ERROR: the work area /mnt/cd/VarenInstall is
 the file system is read-only; nothing is installed.
 "
 fresh
-SEED='printf "#!/bin/sh\necho \"tar: e2e \\001broken\" >&2\nexit 2\n" >/usr/sbin/tar && chmod 755 /usr/sbin/tar'
+SEED='printf "#!/bin/sh\necho \"tar: e2e \\001bro\\177ken\" >&2\nexit 2\n" >/usr/sbin/tar && chmod 755 /usr/sbin/tar'
 run failing_tar
 expect_status 1
-expect_contains "standard error" "$ERR" '  tar: e2e \001broken'
+expect_contains "standard error" "$ERR" '  tar: e2e \001bro\177ken'
 finish

@@ -7,6 +7,9 @@
 # writes itself.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
+# shellcheck source=scripts/deps.sh
+. "$TOP/scripts/deps.sh"
+fetch_lprng "$TOP/build/debs" >/dev/null 2>&1 || :
 debs=("$TOP"/build/debs/lprng_*.deb)
 [ -f "${debs[0]}" ] || { echo "spoolers.sh: skipped, no lprng package in $TOP/build/debs" >&2; exit 77; }
 MEDIUM=$(SRC=$TOP/examples/medium make_medium sample)
