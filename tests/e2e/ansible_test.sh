@@ -4,7 +4,7 @@
 # and check mode, a rollout that goes on past a failing first host, a read-only log directory, a
 # base through a link, an emptied installation, "false" from INI and -e, keys taken out of the list,
 # a signed medium installed by the package's installer and a host that trusts keys without it, a
-# rerun while setup waits and setup killed; a changed file named by setup --verify, a removal and one with
+# rerun while setup waits and setup killed; a changed mode named by setup --verify, a removal and one with
 # nothing recorded. Also ansible-lint and the role's documentation.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
