@@ -19,6 +19,7 @@
 #include "support/errors.h"
 #include "support/files.h"
 #include "support/mem.h"
+#include "support/noted.h"
 #include "syscmd/cmdtable.h"
 #include "syscmd/run.h"
 #include "support/savestr.h"
@@ -328,6 +329,8 @@ static void UseWorkAreaDirectory(const char *arg) {
         flCreatedTmpDir = 1;
         // A failure is answered below with status 2, as for a mkdir that made nothing.
         MakeRunDirectory(chain.resolved, MODE_WARN);
+        // The work area's directory is no part of the installation.
+        ForgetNoted();
         char *made = SaveStr("%s", chain.resolved);
         SettleDirectory(made, &chain);
         if (!chain.exists) {

@@ -153,11 +153,17 @@ static int EndOfRunStatus() {
     // that did not install, or only part, then says so and ends with its own
     // status (a summary of failed steps comes first).
     int outcome = installFromSite(pVarenInstallDir);
-    // Only root's installation is recorded, in root's directory.
-    if (outcome == INSTALL_DONE && geteuid() == 0) {
-        WriteRecord(pVarenInstallDir, ProvenSumsName());
+    // Only root's installation is recorded, in root's directory: the medium's
+    // digest is taken while the work area is there, the entries after the
+    // suite's tool ran over them (what it made or changed is runtime data).
+    bool record = outcome == INSTALL_DONE && geteuid() == 0;
+    if (record) {
+        PrepareRecord(pVarenInstallDir, ProvenSumsName());
     }
     VarenClean(pVarenInstallDir);
+    if (record) {
+        WriteRecord(FailureCount() == 0 && !RunLogLost());
+    }
     if (outcome == INSTALL_NOT_ROOT) {
         EndRunStopped(STATUS_REFUSED, MSG_STOP_NOT_ROOT, nullptr);
     }

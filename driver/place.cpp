@@ -18,6 +18,7 @@
 #include "install/nls.h"
 #include "support/files.h"
 #include "support/mem.h"
+#include "support/noted.h"
 #include "support/savestr.h"
 #include "syscmd/cmdtable.h"
 #include "syscmd/fileops.h"
@@ -542,6 +543,7 @@ void moveInstallation() {
         }
         // The commit: one rename puts the new link at the fixed place.
         RenameStep(MODE_FATAL, PendingLink, FixedPlace);
+        NoteEntry(FixedPlace, NOTE_MADE);
     } else {
         // Back to the fixed place: a copy from another file system is made
         // before the old link is set aside, so that the fixed place stays

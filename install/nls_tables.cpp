@@ -90,6 +90,12 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     "  --running=wait, --running=quit\n"
     "                answer the question about running programs of the suite: wait\n"
     "                until they end, or quit (status 4)\n"
+    "  --list        print the path of every entry of the recorded installation\n"
+    "  --verify      compare the host with the record: a line for each entry that\n"
+    "                differs (status 1); status 5 when nothing is recorded\n"
+    "  --remove [--purge]\n"
+    "                take the recorded installation off the host; with --purge also\n"
+    "                what was changed since or put into its directories\n"
     "A directory whose name begins with \"-\" is written ./NAME. Manual: man 8 setup\n",
     /* 23 */
     "ERROR: %s is not an option in this place; a directory whose name begins "
@@ -247,11 +253,14 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     /* 89 */
     "the medium's release %s sorts before the installed release %s; it is installed all the "
     "same",
-    /* 90 */ "",
-    /* 91 */ "",
+    /* 90 */ "no installation is recorded",
+    /* 91 */
+    "ERROR: the record of the installation cannot be trusted: %s (%s %s %s) is no regular file or "
+    "directory of root's that nobody else can change; nothing was done\n",
     /* 92 */
     "ERROR: %s cannot be used together with %s.\n",
-    /* 93 */ "",
+    /* 93 */
+    "ERROR: the record %s cannot be trusted: its line %d is no record line; nothing was done\n",
     /* 94 */ "",
     /* 95 */ "",
     /* 96 */ "",
@@ -346,6 +355,12 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     "  --running=wait, --running=quit\n"
     "                responder a la pregunta sobre programas en ejecuci\363n: esperar\n"
     "                a que terminen, o abandonar (estado 4)\n"
+    "  --list        mostrar la ruta de cada entrada de la instalaci\363n registrada\n"
+    "  --verify      comparar el sistema con el registro: una l\355nea por entrada\n"
+    "                que difiere (estado 1); estado 5 si no hay nada registrado\n"
+    "  --remove [--purge]\n"
+    "                quitar del sistema la instalaci\363n registrada; con --purge\n"
+    "                tambi\351n lo cambiado desde entonces o puesto en sus directorios\n"
     "Un directorio cuyo nombre empieza por \"-\" se escribe ./NOMBRE. Manual: man 8 setup\n",
     /* 23 */
     "ERROR: %s no es una opci\363n en este lugar; un directorio cuyo nombre empieza "
@@ -520,11 +535,15 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     /* 89 */
     "la versi\363n %s del soporte es anterior a la versi\363n instalada %s; se instala de "
     "todos modos",
-    /* 90 */ "",
-    /* 91 */ "",
+    /* 90 */ "no hay ninguna instalaci\363n registrada",
+    /* 91 */
+    "ERROR: no se puede confiar en el registro de la instalaci\363n: %s (%s %s %s) no es un fichero "
+    "ni un directorio de root que nadie m\341s pueda cambiar; no se ha hecho nada\n",
     /* 92 */
     "ERROR: %s no se puede usar junto con %s.\n",
-    /* 93 */ "",
+    /* 93 */
+    "ERROR: no se puede confiar en el registro %s: su l\355nea %d no es una l\355nea de registro; "
+    "no se ha hecho nada\n",
     /* 94 */ "",
     /* 95 */ "",
     /* 96 */ "",
@@ -618,6 +637,12 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     "  --running=wait, --running=quit\n"
     "                risponde alla domanda sui programmi in esecuzione: attende che\n"
     "                terminino, oppure esce (stato 4)\n"
+    "  --list        stampa il percorso di ogni voce dell'installazione registrata\n"
+    "  --verify      confronta il sistema con la registrazione: una riga per ogni\n"
+    "                voce diversa (stato 1); stato 5 se nulla \350 registrato\n"
+    "  --remove [--purge]\n"
+    "                toglie dal sistema l'installazione registrata; con --purge\n"
+    "                anche ci\362 che \350 stato cambiato o messo nelle sue directory\n"
     "Una directory il cui nome inizia con \"-\" si scrive ./NOME. Manuale: man 8 setup\n",
     /* 23 */
     "ERRORE: %s non \350 un'opzione in questa posizione; una directory il cui nome "
@@ -794,11 +819,15 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     "installa solo con --allow-downgrade",
     /* 89 */
     "la versione %s del supporto precede la versione installata %s; viene installata comunque",
-    /* 90 */ "",
-    /* 91 */ "",
+    /* 90 */ "nessuna installazione \350 registrata",
+    /* 91 */
+    "ERRORE: la registrazione dell'installazione non \350 affidabile: %s (%s %s %s) non \350 un file o "
+    "una directory di root che nessun altro pu\362 modificare; non \350 stato fatto nulla\n",
     /* 92 */
     "ERRORE: %s non pu\362 essere usato insieme a %s.\n",
-    /* 93 */ "",
+    /* 93 */
+    "ERRORE: la registrazione %s non \350 affidabile: la sua riga %d non \350 una riga di "
+    "registrazione; non \350 stato fatto nulla\n",
     /* 94 */ "",
     /* 95 */ "",
     /* 96 */ "",
@@ -895,6 +924,15 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     "  --running=wait, --running=quit\n"
     "                r\351pond \340 la question des programmes en cours : attend leur\n"
     "                fin, ou quitte (code de retour 4)\n"
+    "  --list        affiche le chemin de chaque entr\351e de l'installation\n"
+    "                enregistr\351e\n"
+    "  --verify      compare le syst\350me avec l'enregistrement : une ligne par\n"
+    "                entr\351e qui diff\350re (code de retour 1) ; code de retour 5\n"
+    "                si rien n'est enregistr\351\n"
+    "  --remove [--purge]\n"
+    "                retire du syst\350me l'installation enregistr\351e ; avec --purge\n"
+    "                aussi ce qui a \351t\351 modifi\351 depuis ou mis dans ses\n"
+    "                r\351pertoires\n"
     "Un r\351pertoire dont le nom commence par \"-\" s'\351crit ./NOM. Manuel : man 8 "
     "setup\n",
     /* 23 */
@@ -1080,11 +1118,15 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     /* 89 */
     "la version %s du support pr\351c\350de la version install\351e %s ; elle est "
     "install\351e quand m\352me",
-    /* 90 */ "",
-    /* 91 */ "",
+    /* 90 */ "aucune installation n'est enregistr\351e",
+    /* 91 */
+    "ERREUR : l'enregistrement de l'installation n'est pas fiable : %s (%s %s %s) n'est pas un "
+    "fichier ou un r\351pertoire de root que personne d'autre ne peut modifier ; rien n'a \351t\351 fait\n",
     /* 92 */
     "ERREUR : %s ne peut pas \352tre utilis\351 avec %s.\n",
-    /* 93 */ "",
+    /* 93 */
+    "ERREUR : l'enregistrement %s n'est pas fiable : sa ligne %d n'est pas une ligne "
+    "d'enregistrement ; rien n'a \351t\351 fait\n",
     /* 94 */ "",
     /* 95 */ "",
     /* 96 */ "",
@@ -1180,6 +1222,14 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     "  --running=wait, --running=quit\n"
     "                die Frage nach laufenden Programmen beantworten: warten, bis\n"
     "                sie enden, oder beenden (Status 4)\n"
+    "  --list        den Pfad jedes Eintrags der verzeichneten Installation ausgeben\n"
+    "  --verify      das System mit dem Verzeichnis vergleichen: eine Zeile f\374r\n"
+    "                jeden abweichenden Eintrag (Status 1); Status 5, wenn nichts\n"
+    "                verzeichnet ist\n"
+    "  --remove [--purge]\n"
+    "                die verzeichnete Installation vom System entfernen; mit --purge\n"
+    "                auch, was seither ge\344ndert oder in ihre Verzeichnisse gelegt\n"
+    "                wurde\n"
     "Ein Verzeichnis, dessen Name mit \"-\" beginnt, wird ./NAME geschrieben. "
     "Handbuch: man 8 setup\n",
     /* 23 */
@@ -1360,11 +1410,15 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     /* 89 */
     "die Version %s des Datentr\344gers ist \344lter als die installierte Version %s; sie "
     "wird trotzdem installiert",
-    /* 90 */ "",
-    /* 91 */ "",
+    /* 90 */ "es ist keine Installation verzeichnet",
+    /* 91 */
+    "FEHLER: dem Verzeichnis der Installation ist nicht zu trauen: %s (%s %s %s) ist keine Datei und "
+    "kein Verzeichnis von root, das niemand sonst \344ndern kann; nichts wurde getan\n",
     /* 92 */
     "FEHLER: %s kann nicht zusammen mit %s verwendet werden.\n",
-    /* 93 */ "",
+    /* 93 */
+    "FEHLER: dem Verzeichnis %s ist nicht zu trauen: seine Zeile %d ist keine Verzeichniszeile; "
+    "nichts wurde getan\n",
     /* 94 */ "",
     /* 95 */ "",
     /* 96 */ "",
@@ -1462,6 +1516,13 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     "  --running=wait, --running=quit\n"
     "                responde \340 pergunta sobre programas em execu\347\343o: aguarda\n"
     "                que terminem, ou sai (status 4)\n"
+    "  --list        mostra o caminho de cada entrada da instala\347\343o registada\n"
+    "  --verify      compara o sistema com o registo: uma linha por cada entrada\n"
+    "                que difere (status 1); status 5 se nada estiver registado\n"
+    "  --remove [--purge]\n"
+    "                retira do sistema a instala\347\343o registada; com --purge\n"
+    "                tamb\351m o que foi alterado desde ent\343o ou posto nos seus\n"
+    "                diret\363rios\n"
     "Um diret\363rio cujo nome come\347a com \"-\" \351 escrito ./NOME. Manual: man 8 "
     "setup\n",
     /* 23 */
@@ -1637,11 +1698,15 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     /* 89 */
     "a vers\343o %s da m\355dia \351 anterior \340 vers\343o instalada %s; ela \351 "
     "instalada mesmo assim",
-    /* 90 */ "",
-    /* 91 */ "",
+    /* 90 */ "nenhuma instala\347\343o est\341 registada",
+    /* 91 */
+    "ERRO: o registo da instala\347\343o n\343o \351 de confian\347a: %s (%s %s %s) n\343o \351 um "
+    "ficheiro ou diret\363rio de root que mais ningu\351m possa alterar; nada foi feito\n",
     /* 92 */
     "ERRO: %s n\343o pode ser usado junto com %s.\n",
-    /* 93 */ "",
+    /* 93 */
+    "ERRO: o registo %s n\343o \351 de confian\347a: a sua linha %d n\343o \351 uma linha de registo; "
+    "nada foi feito\n",
     /* 94 */ "",
     /* 95 */ "",
     /* 96 */ "",

@@ -15,6 +15,7 @@
 #include "support/errors.h"
 #include "support/globals.h"
 #include "support/mem.h"
+#include "support/noted.h"
 #include "support/savestr.h"
 #include "syscmd/fileops.h"
 #include "syscmd/cmdtable.h"
@@ -384,6 +385,9 @@ bool MakeRunDirectory(const char *dir, int mode) {
         if (missing) {
             made = SysCmd(CMD_MKDIR, mode, "-m 755 %s", path) == 0;
             TakeMadeDirectory(path);
+            if (made) {
+                NoteEntry(path, NOTE_MADE);
+            }
         }
         DirChain step;
         bool own = CheckDirChain(path, &step);

@@ -13,6 +13,7 @@
 #include "install/scripts.h"
 #include "support/files.h"
 #include "support/mem.h"
+#include "support/noted.h"
 #include "support/savestr.h"
 #include "support/token.h"
 #include "syscmd/cmdtable.h"
@@ -257,6 +258,9 @@ void EditWithSed(const char *script, const char *name) {
     // is a failed step of the run.
     SysCmd(CMD_CP, MODE_WARN, "%s %s/%s", tmpPath, pAppDir, name);
     SysCmd(CMD_RM, MODE_QUIET, "%s", tmpPath);
+    char *edited = SaveStr("%s/%s", pAppDir, name);
+    NoteEntry(edited, NOTE_CONFIG);
+    PutMem(edited);
     PutMem(quoted);
     PutMem(tmpPath);
     PutMem(tmpName);
@@ -277,14 +281,18 @@ void MakeParentDirectory(const char *path) {
 
 // Copies WORK/pkg/name to dest (cp -pr) for a dirto line: the directory that
 // holds dest is made as the run's own first, and a dest the copy made must
-// be the run's own too.
+// be the run's own too. What the copy made is noted, its whole tree: dest,
+// or the copy inside dest when dest was a directory already.
 void CopyToDest(const char *pkg, const char *name, const char *dest) {
     MakeParentDirectory(dest);
-    bool missing = GetFileType(dest) == 0;
+    int before = GetFileType(dest);
     SysCmd(CMD_CP_R, MODE_WARN, "%s/%s/%s %s", pVarenInstallDir, pkg, name, dest);
-    if (missing && GetFileType(dest) == 1) {
+    if (before == 0 && GetFileType(dest) == 1) {
         RequireOwnDirectory(dest);
     }
+    char *made = before == 1 ? SaveStr("%s/%s", dest, StripPath(name)) : SaveStr("%s", dest);
+    NoteEntry(made, NOTE_MADE | NOTE_TREE);
+    PutMem(made);
 }
 
 // True when the link text names NAME in an application directory of the
@@ -327,6 +335,7 @@ void MakeLink(const char *name, const char *value) {
             CountFailure("%s is left as it is: it is no link to %s", value, target);
         } else if (same) {
             PutLogMsg("link %s -> %s is there already\n", value, target);
+            NoteEntry(value, NOTE_MADE);
         }
         if (!own || same) {
             PutMem(target);
@@ -335,6 +344,7 @@ void MakeLink(const char *name, const char *value) {
     }
     // -T: a directory that appeared there meanwhile is never entered.
     SysCmd(CMD_LN, MODE_FATAL, "-sfT %s %s", target, value);
+    NoteEntry(value, NOTE_MADE);
     PutMem(target);
 }
 
@@ -364,9 +374,15 @@ void RunAttributes(const PkgLine &line, const char *name, int first) {
             MakeParentDirectory(value);
             MakeLink(name, value);
             break;
-        case ATTR_NAME:
+        case ATTR_NAME: {
             SysCmd(CMD_MV, MODE_FATAL, "%s/%s %s/%s", pAppDir, name, pAppDir, value);
+            char *from = SaveStr("%s/%s", pAppDir, name);
+            char *to = SaveStr("%s/%s", pAppDir, value);
+            RenameNoted(from, to);
+            PutMem(to);
+            PutMem(from);
             break;
+        }
         case ATTR_SED:
             if (a == first) {
                 char *script = RestOfLine(line, a + 1);
@@ -464,9 +480,14 @@ bool RunLine(const ListPlace &at, const PkgLine &line, const char *pkg) {
     case DIR_DIRTO:
         CopyToDest(pkg, name, dest);
         break;
-    case DIR_TOUCH:
+    case DIR_TOUCH: {
+        // What the suite keeps in such a file changes while it works.
         SysCmd(CMD_TOUCH, MODE_WARN, "%s/%s", pAppDir, name);
+        char *touched = SaveStr("%s/%s", pAppDir, name);
+        NoteEntry(touched, NOTE_RUNTIME);
+        PutMem(touched);
         break;
+    }
     case DIR_MODIFY:
     case DIR_SAME:
         if (!FindFile(pAppDir, name)) {

@@ -7,6 +7,7 @@
 #include "install/spooler.h"
 #include "support/files.h"
 #include "support/mem.h"
+#include "support/noted.h"
 #include "support/savestr.h"
 #include "syscmd/cmdtable.h"
 #include "syscmd/log.h"
@@ -62,6 +63,7 @@ void FinishScript(FILE *out, char *newPath, const char *path) {
         return;
     }
     LogWrittenFile(path);
+    NoteEntry(path, NOTE_MADE);
 }
 
 } // namespace
@@ -149,6 +151,7 @@ void createQueueScripts(const char *spool) {
         PutMem(text);
         if (same) {
             PutLogMsg("link %s -> %s is there already\n", link, target);
+            NoteEntry(link, NOTE_MADE);
             return;
         }
         if (!own) {
@@ -158,5 +161,7 @@ void createQueueScripts(const char *spool) {
         }
     }
     // -T: the old link is replaced, never followed into a directory it leads to.
-    SysCmd(CMD_LN, MODE_WARN, "%s %s %s", replace ? "-sfT" : "-s", target, link);
+    if (SysCmd(CMD_LN, MODE_WARN, "%s %s %s", replace ? "-sfT" : "-s", target, link) == 0) {
+        NoteEntry(link, NOTE_MADE);
+    }
 }

@@ -17,6 +17,7 @@
 #include "support/files.h"
 #include "support/token.h"
 #include "support/mem.h"
+#include "support/noted.h"
 #include "support/savestr.h"
 #include "syscmd/cmdtable.h"
 #include "syscmd/fileops.h"
@@ -80,6 +81,9 @@ static void BeginFirstInstallation() {
             close(fd);
         }
         madeUsrVendor = made == '1';
+        if (madeUsrVendor) {
+            NoteEntry(USR_VENDOR, NOTE_MADE);
+        }
         return;
     }
     madeUsrVendor = GetFileType(USR_VENDOR) == 0;
@@ -154,8 +158,30 @@ void createInstallationDirectories(const char *base) {
     if (!linked) {
         SysCmd(CMD_LN, MODE_FATAL, "-s %s %s", app, fixed);
     }
+    NoteEntry(fixed, NOTE_MADE);
     PutMem(app);
     PutMem(fixed);
+}
+
+// Notes the directories every run changes or keeps for the suite outside
+// its application directory: /usr/Varen and BASE/Varen (changed; made when
+// this run made them, which MakeRunDirectory notes), spool (likewise), the
+// suite's own spool/tvxx with its tree, the download directory among it, and
+// the link at the fixed place of an installation under another base.
+static void NoteSuiteDirectories(const char *spool) {
+    char *vendor = SaveStr("%s/%s", pTargetInstallDir, VENDOR);
+    char *fixed = SaveStr("%s/%s", USR_VENDOR, PRODUCT);
+    if (GetFileType(fixed) == 2) {
+        NoteEntry(fixed, NOTE_MADE);
+    }
+    PutMem(fixed);
+    NoteEntry(USR_VENDOR, 0);
+    NoteEntry(vendor, 0);
+    NoteEntry(spool, 0);
+    char *own = SaveStr("%s/%s", spool, PRODUCT);
+    NoteEntry(own, NOTE_MADE | NOTE_TREE);
+    PutMem(own);
+    PutMem(vendor);
 }
 
 // True when the reply fgets read into LineBuf is a whole line. A longer one
@@ -268,6 +294,7 @@ int Install() {
         createPrintingSubsystemFile(pAppDir);
         createQueueScripts(spool);
     }
+    NoteSuiteDirectories(spool);
     PutMem(spool);
     SecureScriptDirs();
     ShowPhase(MSG_PHASE_FILES);

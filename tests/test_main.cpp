@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include "support/noted.h"
 #include "testutil.h"
 namespace {
 class LeakCheck : public testing::EmptyTestEventListener {
     std::pair<long, int> before_;
     void OnTestStart(const testing::TestInfo &) override { before_ = tu::InUse(); }
     void OnTestEnd(const testing::TestInfo &) override {
+        ForgetNoted(); // the run's notes of what it made are kept for the whole run
         EXPECT_LE(tu::InUse().first, before_.first) << "allocator nodes left in use";
         EXPECT_LE(tu::InUse().second, before_.second) << "descriptors left open";
     }

@@ -41,8 +41,9 @@ $MK $S/tvxx/__tva_download__;$C  777 $S/tvxx/__tva_download__;$CP $W/pkg/tvqadmi
 $CP $W/pkg/tvadmin $A;/usr/bin/cp -pr $W/pkg/lib $A;$MK $A/queues;$C  775 $A/queues;$C  777 $A/queues;\
 $C  644 $A/tvxx.cfg;/usr/bin/sed  s/@LEVEL@/3.01.67/ $A/tvxx.cfg >> $W/setup.tmp;\
 $CP $W/setup.tmp $A/tvxx.cfg;$C  4755 $A/tvrtvxxtty;$C  4755 $A/vsf;/usr/bin/rm -rf  $W"
-expect_eq "last commands of the log" "$(log_commands | tail -n 1)|$(printf '%s' "$LOG" | tail -n 2)" \
-    "/usr/bin/rm -rf  $W|$A/tvqadmin -upgrade"$'\n'"$A/tvqadmin -clean"
+expect_eq "last commands of the log" "$(log_commands | tail -n 1)|$(printf '%s' "$LOG" | tail -n 3)" \
+    "/usr/bin/rm -rf  $W|$A/tvqadmin -upgrade"$'\n'"$A/tvqadmin -clean"$'\n'\
+"write /var/lib/varen-tvxx/installed 0644 root:root"
 expect_dots_of_full_run
 expect_eq "standard error" "$ERR" ""
 expect_installed_tree $A

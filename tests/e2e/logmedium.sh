@@ -30,7 +30,7 @@ SCRIPT
 run obstacles -c "$OBSTACLES"
 expect_status 0
 MOVED="found at /tmp/setup.log was moved aside to /tmp/setup.log.aside.1"
-LAST="$A/tvqadmin -clean $A/vsf 1"
+LAST="write /var/lib/varen-tvxx/installed 0644 root:root $A/vsf 1"
 expect_eq "the obstacles" "$OUT" "deep: 0 root 644 regular file, a directory $MOVED
   nobody directory 1, 2 $LAST
 fifo: 0 root 644 regular file, a FIFO $MOVED
