@@ -4,7 +4,8 @@
 # and check mode, a rollout that goes on past a failing first host, a read-only log directory, a
 # base through a link, an emptied installation, "false" from INI and -e, keys taken out of the list,
 # a signed medium installed by the package's installer and a host that trusts keys without it, a
-# rerun while setup waits and setup killed. Also ansible-lint and the role's documentation.
+# rerun while setup waits and setup killed; a changed mode named by setup --verify, a removal and one with
+# nothing recorded. Also ansible-lint and the role's documentation.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need ansible-playbook ansible-doc nsenter unshare gpg dpkg-deb
@@ -123,6 +124,7 @@ says 'setup ended with status 4: stopped as answered before anything was install
 says 'WARNING\]: /etc/Varen/trusted.gpg.d holds keys placed by other means, left as they are .*: other.gpg'
 [ -f "/proc/${PID[h1]}/root/usr/Varen/tvxx/tvqadmin" ] || fail "h1's suite was not installed again"
 expect_eq "h2's keys" "$(listing h2 /etc/Varen/trusted.gpg.d 1)" "a.gpg 644;b.gpg 644;other.gpg 644"
+chmod 700 "/proc/${PID[h1]}/root$A/vsf"
 # setup waits on h3 for the suite's program; a rerun then is refused unchanged; setup is killed.
 (play waits --limit h3 -e varen_running=wait) &
 waiter=$!
@@ -132,8 +134,9 @@ lock=/proc/${PID[h3]}/root/run/VarenInstall.lock
 for _ in $(seq 300); do [ -n "$(setup_pid)" ] && [ -e "$lock" ] && ! flock -n "$lock" true && break; sleep 0.1; done
 log=$(at h3 /tmp/setup.log) stage=$(listing h3 /var/lib/varen-tvxx-medium 1 | wc -c)
 hv h2 "varen_trusted_keys: [$SCRATCH_ROOT/a.gpg]" && hv h4 "varen_trusted_keys: []"
-play rerun --limit h2,h3,h4 -e varen_serial=3
-expect_status 2; recap h2 '[1-9]' 0; recap h3 0 1; recap h4 0 1
+play rerun --limit h1,h2,h3,h4 -e varen_serial=4
+expect_status 2; recap h1 0 0; recap h2 '[1-9]' 0; recap h3 0 1; recap h4 0 1
+says "WARNING\\]: setup --verify finds that the installation under /usr differs .*: [.]M[.]\{7\} $A/vsf[.] varen_repair"
 says 'An installation is under way on this host'; says 'would remove the last key this host trusts (a.gpg)'
 expect_eq "h3's log after the rerun" "$(at h3 /tmp/setup.log)" "$log"
 expect_eq "h3's stage after the rerun" "$(listing h3 /var/lib/varen-tvxx-medium 1 | wc -c)" "$stage"
@@ -142,10 +145,13 @@ expect_eq "h4's keys" "$(listing h4 /etc/Varen/trusted.gpg.d 1)" "a.gpg 644"
 kill -KILL "$(setup_pid)" && wait "$waiter"; OUT=$(cat "$SCRATCH_ROOT/waits.out") scenario=waits
 recap h3 0 1; says 'status -9: interrupted by SIGKILL; the installation on this host may be incomplete, a rerun'
 expect_eq "h3's stage parent" "$(listing h3 /var/lib/varen-tvxx-medium)" " 700"
-# h2 trusts keys but has no host installer: it fails before setup runs.
-play stop_ok --limit h2,h3 -e varen_answered_stop_ok=yes -e varen_force_reinstall=yes -e varen_serial=2
+# h2 trusts keys but has no host installer: it fails before setup runs. h1 is removed, then has nothing to remove.
+hv h1 'varen_state: absent'
+play stop_ok --limit h1,h2,h3 -e varen_answered_stop_ok=yes -e varen_force_reinstall=yes -e varen_serial=3
 expect_status 2; recap h3 0 0; says 'WARNING\]: setup stopped as answered, before anything was installed'
 recap h2 0 1; says 'This host trusts keys .* Set varen_setup_deb'
+recap h1 '[1-9]' 0; absent_at h1 $A /usr/bin/tvadmin /var/lib/varen-tvxx
+play gone --limit h1; expect_status 0; recap h1 0 0
 # Refused unchanged: a stage parent in a directory others may write, a listed key whose name a key
 # of other means holds, a medium others may change, a key name setup refuses; an unreachable first
 # batch stops no other host.

@@ -3,9 +3,10 @@
 # of setup holds the run lock, the installation at the fixed place as setup
 # sees it, the base that "install BASE" names once resolved, whether root
 # may trust the stage's parent and a medium on the host, the record of the
-# installed medium, the trusted keys (with their checksums) and the role's
-# manifest of them, the checksum list of a medium on the host, and the
-# version of the installed package varen-setup (the host's installer).
+# installed medium, whether setup keeps its own record of an installation,
+# the trusted keys (with their checksums) and the role's manifest of them,
+# the checksum list of a medium on the host, and the version of the
+# installed package varen-setup (the host's installer).
 import errno
 import hashlib
 import re
@@ -20,6 +21,8 @@ FIXED = "/usr/Varen/tvxx"
 LOCK = "/run/VarenInstall.lock"
 KEYS = "/etc/Varen/trusted.gpg.d"
 HOST_SETUP = "/usr/sbin/varen-setup"
+# setup's own record of what it installed, which --verify and --remove read.
+SETUP_RECORD = "/var/lib/varen-tvxx/installed"
 # The key names the role places, as setup accepts them.
 KEY_NAME = re.compile(r"[A-Za-z0-9._+,=:@%-]+[.]gpg")
 
@@ -159,7 +162,7 @@ def main():
         stage_problem=chain_problem(p["stage_parent"], True)[0],
         medium_problem=medium_problem(p["medium_on_host"]) if p["medium_on_host"] else "",
         stage_parent_exists=os.path.lexists(p["stage_parent"]),
-        record=read_text(p["record"]).strip(),
+        record=read_text(p["record"]).strip(), setup_record=os.path.lexists(SETUP_RECORD),
         trusted=keys, key_sums=key_sums(), sums=sums.strip(), host_setup=host_setup(module),
         # One name a line; a line that is no name the role places is ignored, never removed.
         manifest=[line for line in read_text(p["manifest"]).splitlines() if KEY_NAME.fullmatch(line)])
