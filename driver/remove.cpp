@@ -545,7 +545,7 @@ void RemoveInstallation(bool purge) {
     r.purge = purge;
     ReadTrustedRecord(&r.record);
     if (QuitForRunningProcesses(pBinaryInstanceCheckList) == 1) {
-        EndRunStopped(STATUS_ANSWERED_STOP, MSG_STOP_ANSWERED, nullptr);
+        EndRunStopped(STATUS_ANSWERED_STOP, MSG_STOP_REMOVAL, nullptr);
     }
     RunSuiteClean(r.record.app);
     WarnAboutQueues();

@@ -284,6 +284,7 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     /* 103 */
     "ERROR: %s is a link to %s, which does not exist: nothing was changed. "
     "Remove the link or bring its directory back, then run setup again.\n",
+    /* 104 */ "The removal was stopped as answered; nothing was removed.\n",
 };
 static_assert(AllTextsPresent(NLS_ENGLISH), "NLS_ENGLISH needs a text at every id");
 
@@ -569,6 +570,7 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     /* 103 */
     "ERROR: %s es un enlace a %s, que no existe: no se ha cambiado nada. "
     "Borre el enlace o restablezca su directorio, y ejecute setup de nuevo.\n",
+    /* 104 */ "La eliminaci\363n se ha detenido seg\372n la respuesta; no se ha eliminado nada.\n",
 };
 static_assert(AllTextsPresent(NLS_SPANISH), "NLS_SPANISH needs a text at every id");
 
@@ -856,6 +858,7 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     "ERRORE: %s \350 un link a %s, che non esiste: non \350 stato cambiato "
     "nulla. Rimuovere il link o ripristinare la sua directory, poi eseguire "
     "di nuovo setup.\n",
+    /* 104 */ "La rimozione \350 stata interrotta come richiesto; non \350 stato rimosso nulla.\n",
 };
 static_assert(AllTextsPresent(NLS_ITALIAN), "NLS_ITALIAN needs a text at every id");
 
@@ -1159,6 +1162,7 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     "ERREUR : %s est un lien vers %s, qui n'existe pas : rien n'a \351t\351 "
     "modifi\351. Supprimez le lien ou r\351tablissez son r\351pertoire, puis "
     "relancez setup.\n",
+    /* 104 */ "La suppression a \351t\351 arr\352t\351e selon la r\351ponse ; rien n'a \351t\351 supprim\351.\n",
 };
 static_assert(AllTextsPresent(NLS_FRENCH), "NLS_FRENCH needs a text at every id");
 
@@ -1456,6 +1460,7 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     "FEHLER: %s ist ein Link auf %s, das nicht existiert: nichts wurde "
     "ge\344ndert. Entfernen Sie den Link oder stellen Sie sein Verzeichnis "
     "wieder her, dann starten Sie setup erneut.\n",
+    /* 104 */ "Die Entfernung wurde wie gew\374nscht abgebrochen; es wurde nichts entfernt.\n",
 };
 static_assert(AllTextsPresent(NLS_GERMAN), "NLS_GERMAN needs a text at every id");
 
@@ -1745,6 +1750,7 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     "ERRO: %s \351 um link para %s, que n\343o existe: nada foi alterado. "
     "Remova o link ou restaure o seu diret\363rio e execute setup "
     "novamente.\n",
+    /* 104 */ "A remo\347\343o foi interrompida conforme a resposta; nada foi removido.\n",
 };
 static_assert(AllTextsPresent(NLS_PORTUGUESE), "NLS_PORTUGUESE needs a text at every id");
 

@@ -25,8 +25,10 @@ void EndRunStopped(int status, int id, const char *arg) {
     const char *text = nlsSetupStrCvt(id);
     fprintf(stderr, text, arg);
     fflush(stderr);
-    PutLogMsg("stopped with status %d, %s: ", status,
-              id == MSG_STOP_INCOMPLETE ? "the installation is incomplete" : "nothing was installed");
+    const char *what = id == MSG_STOP_INCOMPLETE ? "the installation is incomplete"
+                       : id == MSG_STOP_REMOVAL  ? "nothing was removed"
+                                                 : "nothing was installed";
+    PutLogMsg("stopped with status %d, %s: ", status, what);
     PutLogMsg(text, arg);
     exit(status);
 }

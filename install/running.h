@@ -23,6 +23,6 @@ constexpr int STATUS_REFUSED = 1;
 constexpr int STATUS_ANSWERED_STOP = 4;
 // Ends the run with status after saying why in one line (message id, whose
 // "%s", if it has one, takes arg) on standard error and in the log. The log's
-// line begins with the status and whether anything was installed, in fixed
-// words that do not depend on the language.
+// line begins with the status and whether anything was installed (or removed),
+// in fixed words that do not depend on the language.
 [[noreturn]] void EndRunStopped(int status, int id, const char *arg);

@@ -34,6 +34,8 @@ expect_eq "statuses" "$OUT" "5 0 0 1 4 0 0 0 5 "
 OUT=$(cat "$R/var/tmp/e2e.out") LOG=$(cat "$R/var/tmp/e2e.log")
 expect_contains "output" "$OUT" "no installation is recorded"
 expect_contains "output" "$OUT" $'nobody is logged in\nYou must become root to run setup\n'
+expect_contains "output" "$OUT" "The removal was stopped as answered; nothing was removed."
+expect_contains "log" "$LOG" "stopped with status 4, nothing was removed"
 A=/usr/Varen/tvxx
 for l in "$A/tvxx.cfg is kept: it changed" "$A/lib/e2e.foreign is kept: it is not the suite's" \
     "$A/queues/e2e.user is kept: it is not the suite's" "The suite is removed but for " "The suite is removed."; do
