@@ -50,15 +50,16 @@ expect_contains "kept record" "$(cat "$R/etc/e2e.kept")" $'\nstate removing\n'
 expect_absent /usr/Varen /var/spool/Varen /usr/bin/tvadmin $REC
 expect_exists /usr/bin/e2e.other
 expect_log "/usr/bin/rm -f /usr/bin/tvadmin;/usr/bin/rm -f -d $A;/usr/bin/rm -f $REC/installed;/usr/bin/rm -f -d $REC"
-# ---- moved to /opt: a link planted in place of a recorded directory, a user's file and link in the log
-# directory; the removal killed mid-way (its 5th progress dot blocks on a full pipe), finished by a rerun
+# ---- moved to /opt: a link planted in place of a recorded directory, a user's file (never recorded) and link
+# in the log directory; the removal killed mid-way (its 5th progress dot blocks on a full pipe), finished by a rerun
 fresh
 PROGRAM=/bin/bash AFTER=$KEEP TIMEOUT=60
 IFS= read -r -d '' MOVED <<'SCRIPT' || :
 s() { "$@" </dev/null >>/var/tmp/e2e.out 2>&1; echo -n "$? "; cat /tmp/setup.log >>/var/tmp/e2e.log; }
-s /mnt/cd/setup && s /mnt/cd/setup install /opt && A=/opt/Varen/tvxx && mkdir /etc/e2e.lib
+s /mnt/cd/setup && U=/usr/Varen/tvxx/log/e2e.user && echo u >$U && chown lp $U
+s /mnt/cd/setup install /opt && A=/opt/Varen/tvxx && mkdir /etc/e2e.lib && grep -c "$A/log/e2e.user$" /var/lib/v*/inst*
 cp -p $A/lib/forms.txt /etc/e2e.lib && rm -r $A/lib && ln -s /etc/e2e.lib $A/lib && echo s >/etc/e2e.secret
-echo u >$A/log/e2e.user && ln -s /etc/e2e.secret $A/log/e2e.link && chown -h lp $A/log/e2e.user $A/log/e2e.link
+ln -s /etc/e2e.secret $A/log/e2e.link && chown -h lp $A/log/e2e.link
 python3 - <<'PY'
 import fcntl, os, subprocess, termios, time
 r, w = os.pipe()
@@ -76,7 +77,8 @@ s /mnt/cd/setup --remove && s /mnt/cd/setup --remove --purge && chmod o+w $A && 
 chmod o-w $A && chmod o+w /var/lib/varen-tvxx/installed && s /mnt/cd/setup --remove
 SCRIPT
 run moved -c "$MOVED"
-expect_eq "statuses" "$OUT" "0 0 9 0 0 3 1 "
+expect_eq "statuses" "$OUT" "0 0 0
+9 0 0 3 1 "
 OUT=$(cat "$R/var/tmp/e2e.out") LOG=$(cat "$R/var/tmp/e2e.log")
 expect_eq "killed mid-way" "$(cat "$R/etc/e2e.state"; grep -c "rm -f" "$R/etc/e2e.killed")" $'1\n3'
 A=/opt/Varen/tvxx
