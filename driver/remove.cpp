@@ -90,9 +90,13 @@ bool IsSuites(const RecordEntry &e) {
 
 // Whether the recorded entry is a directory of the suite that others may
 // write (the log directory of group lp, the queue and download
-// directories): what is in it is reached through descriptors only.
+// directories): what is in it is reached through descriptors only. A
+// directory that only group root may write besides root (the installer's
+// own 775 root:root, such as /var/spool/Varen, which other products of the
+// maker share) is none: what other software put there stays.
 bool IsOpenSuiteDir(const RecordEntry *e) {
-    return e != nullptr && IsSuites(*e) && e->type == 'd' && (e->mode & 022) != 0;
+    return e != nullptr && IsSuites(*e) && e->type == 'd' &&
+           ((e->mode & S_IWOTH) != 0 || ((e->mode & S_IWGRP) != 0 && e->gid != 0));
 }
 
 // The path as the log and the messages show it (saved): escaped as in the

@@ -26,8 +26,10 @@ echo u >$A/queues/e2e.user && chown nobody $A/queues/e2e.user && : >$A/queues/e2
 mkdir -p $P && echo "*cupsFilter: \"x 0 $A/VarenPrinttvxx\"" >$P/e2eq.ppd && cp $P/e2eq.ppd $P/e2eu.ppd
 chown nobody $P/e2eu.ppd && ln -s e2eq.ppd $P/e2el.ppd
 printf 'lp1|e2e:\\\n :if=%s:\nlp2:if=/bin/cat:\n' $A/VarenVSF >/etc/printcap
+mkdir /var/spool/Varen/tvyy && echo job >/var/spool/Varen/tvyy/job1
 s /mnt/cd/setup --remove && cp /var/lib/varen-tvxx/installed /etc/e2e.kept
-s /mnt/cd/setup --remove --purge && rm $A/lib/e2e.foreign && s /mnt/cd/setup --remove && s /mnt/cd/setup --remove
+s /mnt/cd/setup --remove --purge && rm $A/lib/e2e.foreign && mv /var/spool/Varen/tvyy /etc/e2e.tvyy
+s /mnt/cd/setup --remove && s /mnt/cd/setup --remove
 SCRIPT
 run upgrade -c "$UPGRADE"
 expect_eq "statuses" "$OUT" "5 0 0 1 4 0 0 0 5 "
@@ -41,11 +43,13 @@ for l in "$A/tvxx.cfg is kept: it changed" "$A/lib/e2e.foreign is kept: it is no
     "$A/queues/e2e.user is kept: it is not the suite's" "The suite is removed but for " "The suite is removed."; do
     expect_contains "output" "$OUT" "$l"; done
 expect_lacks "output" "$OUT" "e2e.root is kept"
+expect_contains "output" "$OUT" "/var/spool/Varen/tvyy is kept: it is not the suite's"
+expect_exists /etc/e2e.tvyy/job1
 Q="WARNING: the print queue"
 expect_contains "output" "$OUT" "$Q e2eq (/etc/cups/ppd/e2eq.ppd) still uses VarenPrinttvxx;"
 expect_contains "output" "$OUT" "$Q lp1 (/etc/printcap) still uses VarenVSF;"
 expect_eq "queue warnings" "$(grep -c "$Q" <<<"$OUT")" 6
-expect_eq "kept entries" "$(grep -c $'^E\tkept' "$R/etc/e2e.kept")" 5
+expect_eq "kept entries" "$(grep -c $'^E\tkept' "$R/etc/e2e.kept")" 6
 expect_contains "kept record" "$(cat "$R/etc/e2e.kept")" $'\nstate removing\n'
 expect_absent /usr/Varen /var/spool/Varen /usr/bin/tvadmin $REC
 expect_exists /usr/bin/e2e.other
