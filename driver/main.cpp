@@ -92,7 +92,7 @@ static int EndOfRunStatus() {
     // The first request for a message picks the language (and shortens LANG)
     // before any command of the command line runs. From here on an interrupt
     // stops the run with its own message and status.
-    CatchInterrupts(nlsSetupStrCvt(MSG_INTERRUPTED));
+    CatchInterrupts(nlsSetupStrCvt(RecordAction() == ACTION_REMOVE ? MSG_REMOVAL_STOPPED : MSG_INTERRUPTED));
     parseCommandLineOptions(argc, argv);
     // Nobody but root (and this user) may be able to change a directory the
     // run works in: checked before anything else is changed.

@@ -201,15 +201,9 @@ bool ChangedByTool(const HostEntry &e) {
 
 // The record's entry for the examined entry e (its path and target now the
 // entry's); false for what is recorded as no entry (neither file, directory
-// nor link, a link whose text could not be read, another user's entry in a
-// directory others may write).
+// nor link, or a link whose text could not be read).
 bool ToRecordEntry(HostEntry *e, RecordEntry *r) {
     if ((e->type != 'f' && e->type != 'd' && e->type != 'l') || (e->type == 'l' && e->target == nullptr)) {
-        return false;
-    }
-    // What another user keeps in one of the suite's open directories is
-    // that user's, not the suite's: neither checked nor removed as its own.
-    if ((e->flags & INV_OPEN) != 0 && e->uid != 0) {
         return false;
     }
     memset(r, 0, sizeof *r);

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -348,6 +349,12 @@ void RemoveRecorded(Removal *r, int i) {
         if ((err == ENOTEMPTY || err == EEXIST) && emptied && !keptBelow) {
             ListForeign(fd, name, e.path, *r);
         }
+        // A mount point the administrator made for the suite stays, empty:
+        // the suite is off it, and the mount is the administrator's.
+        if (err == EBUSY) {
+            PutLogMsg("%s is a mount point: it stays, empty\n", e.path);
+            err = 0;
+        }
         r->outcome[i] = err == 0 ? GONE : (err == ENOTEMPTY || err == EEXIST) ? KEPT : FAILED;
     }
     if (r->outcome[i] == FAILED) {
@@ -483,6 +490,38 @@ void RunSuiteClean(const char *app) {
     PutMem(tool);
 }
 
+// Where every installation is found, a directory or a link to one.
+constexpr char FIXED_PLACE[] = "/usr/Varen/tvxx";
+
+// Ends the run with message 105 (status 1, nothing removed) when the record
+// no longer describes the installation that stands at the fixed place: a
+// move killed after its last step, before it wrote the record anew, left
+// the suite where the record does not look (the recorded application
+// directory is now the link, or the fixed place leads elsewhere). Removing
+// by such a record would leave the suite behind, unrecorded. A removal
+// already under way goes on: it may have taken the fixed place itself.
+void RefuseMovedSince(const Record &record) {
+    if (record.app == nullptr || (record.state != nullptr && strcmp(record.state, "removing") == 0)) {
+        return;
+    }
+    char fixed[PATH_MAX];
+    char recorded[PATH_MAX];
+    struct stat st;
+    bool appIsLink = lstat(record.app, &st) == 0 && S_ISLNK(st.st_mode);
+    if (realpath(FIXED_PLACE, fixed) == nullptr) {
+        return;
+    }
+    if (!appIsLink && realpath(record.app, recorded) != nullptr && strcmp(fixed, recorded) == 0) {
+        return;
+    }
+    char *app = Shown(record.app);
+    char *now = Shown(fixed);
+    fprintf(stderr, nlsSetupStrCvt(MSG_MOVED_SINCE), app, now);
+    PutLogMsg("stopped with status %d, nothing was removed: the record describes %s, the suite stands at %s\n",
+              STATUS_REFUSED, app, now);
+    exit(STATUS_REFUSED);
+}
+
 // Ends the record: removed with its directory (when that holds nothing else)
 // when nothing of the suite is left; else rewritten with what is left, the
 // suite's entries marked kept. Returns how many of the suite's are left.
@@ -548,6 +587,7 @@ void RemoveInstallation(bool purge) {
     Removal r = {};
     r.purge = purge;
     ReadTrustedRecord(&r.record);
+    RefuseMovedSince(r.record);
     if (QuitForRunningProcesses(pBinaryInstanceCheckList) == 1) {
         EndRunStopped(STATUS_ANSWERED_STOP, MSG_STOP_REMOVAL, nullptr);
     }
@@ -566,13 +606,27 @@ void RemoveInstallation(bool purge) {
     if (r.outcome == nullptr) {
         exit(STATUS_REFUSED);
     }
-    // Children before their directory: the entries are sorted by path.
+    // Children before their directory: the entries are sorted by path. The
+    // suite's tool goes last of the application directory's entries, so
+    // that a removal stopped half-way leaves what an installation over it
+    // takes for an earlier installation and completes.
+    char *tool = r.record.app != nullptr ? SaveStr("%s/tvqadmin", r.record.app) : nullptr;
+    const RecordEntry *toolEntry = tool != nullptr ? FindEntry(r, tool) : nullptr;
+    int toolAt = toolEntry != nullptr ? static_cast<int>(toolEntry - r.record.entries) : -1;
     for (int i = r.record.count - 1; i >= 0; i--) {
         r.outcome[i] = IsSuites(r.record.entries[i]) ? PENDING : KEPT;
-        if (IsSuites(r.record.entries[i])) {
+        bool isApp = r.record.app != nullptr && strcmp(r.record.entries[i].path, r.record.app) == 0;
+        if (isApp && toolAt >= 0 && r.outcome[toolAt] == PENDING) {
+            RemoveRecorded(&r, toolAt);
+        }
+        if (IsSuites(r.record.entries[i]) && i != toolAt) {
             RemoveRecorded(&r, i);
         }
     }
+    if (toolAt >= 0 && r.outcome[toolAt] == PENDING) {
+        RemoveRecorded(&r, toolAt);
+    }
+    PutMem(tool);
     int left = FinishRecord(&r);
     EndDotLine();
     if (left > 0) {

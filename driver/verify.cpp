@@ -106,7 +106,8 @@ void VerifyInstallation() {
     for (int i = 0; i < record.count; i++) {
         const RecordEntry &r = record.entries[i];
         HostEntry h{};
-        int found = ExamineEntry(r.path, r.type == 'f' && r.kind != KIND_RUNTIME, &h);
+        bool inOpen = false;
+        int found = ExamineEntry(r.path, r.type == 'f' && r.kind != KIND_RUNTIME, &h, &inOpen);
         char flags[COLUMNS + 1];
         if (found == EX_MISSING) {
             printf("missing   ");

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-constexpr int NLS_COUNT = 105;
+constexpr int NLS_COUNT = 107;
 // Bytes that hold every text of one table converted to UTF-8 (each ISO
 // 8859-1 byte at most two, terminators included); nls_tables.cpp asserts
 // that every table fits.
@@ -97,6 +97,8 @@ constexpr int MSG_WHY_NOT_OWN = 100;     // the work area is another user's, or 
 constexpr int MSG_MOUNT_POINT = 101;     // "%s": an application directory that is a mount point
 constexpr int MSG_NO_INSTALLATION = 102; // "%s": a directory at the fixed place without the suite
 constexpr int MSG_STOP_REMOVAL = 104;    // a removal stopped as answered before anything was removed
+constexpr int MSG_MOVED_SINCE = 105;     // "%s %s": the recorded application directory, where the fixed place leads
+constexpr int MSG_REMOVAL_STOPPED = 106; // "%s %s": the stop signal's name, program name
 constexpr int MSG_DANGLING_LINK = 103;   // "%s %s": the link at the fixed place, its text
 // The removal of the suite (setup --remove).
 constexpr int MSG_KEPT_CHANGED = 94;     // "%s": an entry kept, it changed since it was installed

@@ -285,6 +285,12 @@ constexpr const char *NLS_ENGLISH[NLS_COUNT] = {
     "ERROR: %s is a link to %s, which does not exist: nothing was changed. "
     "Remove the link or bring its directory back, then run setup again.\n",
     /* 104 */ "The removal was stopped as answered; nothing was removed.\n",
+    /* 105 */
+    "ERROR: the record describes the installation at %s, but /usr/Varen/tvxx now leads to %s: a move "
+    "was interrupted after its last step. Nothing was removed. Run setup again to finish the move, "
+    "then setup --remove.\n",
+    /* 106 */
+    "ERROR: the removal was interrupted by %s and has stopped; run %s --remove again to finish it.\n",
 };
 static_assert(AllTextsPresent(NLS_ENGLISH), "NLS_ENGLISH needs a text at every id");
 
@@ -571,6 +577,13 @@ constexpr const char *NLS_SPANISH[NLS_COUNT] = {
     "ERROR: %s es un enlace a %s, que no existe: no se ha cambiado nada. "
     "Borre el enlace o restablezca su directorio, y ejecute setup de nuevo.\n",
     /* 104 */ "La eliminaci\363n se ha detenido seg\372n la respuesta; no se ha eliminado nada.\n",
+    /* 105 */
+    "ERROR: el registro describe la instalaci\363n en %s, pero /usr/Varen/tvxx lleva ahora a %s: un "
+    "traslado se interrumpi\363 tras su \372ltimo paso. No se ha eliminado nada. Ejecute setup de "
+    "nuevo para terminar el traslado y despu\351s setup --remove.\n",
+    /* 106 */
+    "ERROR: la eliminaci\363n fue interrumpida por %s y se ha detenido; ejecute %s --remove de "
+    "nuevo para terminarla.\n",
 };
 static_assert(AllTextsPresent(NLS_SPANISH), "NLS_SPANISH needs a text at every id");
 
@@ -859,6 +872,13 @@ constexpr const char *NLS_ITALIAN[NLS_COUNT] = {
     "nulla. Rimuovere il link o ripristinare la sua directory, poi eseguire "
     "di nuovo setup.\n",
     /* 104 */ "La rimozione \350 stata interrotta come richiesto; non \350 stato rimosso nulla.\n",
+    /* 105 */
+    "ERRORE: la registrazione descrive l'installazione in %s, ma /usr/Varen/tvxx ora porta a %s: uno "
+    "spostamento \350 stato interrotto dopo il suo ultimo passo. Non \350 stato rimosso nulla. "
+    "Eseguire di nuovo setup per completare lo spostamento, poi setup --remove.\n",
+    /* 106 */
+    "ERRORE: la rimozione \350 stata interrotta da %s e si \350 fermata; eseguire di nuovo %s "
+    "--remove per completarla.\n",
 };
 static_assert(AllTextsPresent(NLS_ITALIAN), "NLS_ITALIAN needs a text at every id");
 
@@ -1163,6 +1183,13 @@ constexpr const char *NLS_FRENCH[NLS_COUNT] = {
     "modifi\351. Supprimez le lien ou r\351tablissez son r\351pertoire, puis "
     "relancez setup.\n",
     /* 104 */ "La suppression a \351t\351 arr\352t\351e selon la r\351ponse ; rien n'a \351t\351 supprim\351.\n",
+    /* 105 */
+    "ERREUR : l'enregistrement d\351crit l'installation dans %s, mais /usr/Varen/tvxx m\350ne maintenant "
+    "\340 %s : un d\351placement a \351t\351 interrompu apr\350s sa derni\350re \351tape. Rien n'a "
+    "\351t\351 supprim\351. Relancez setup pour terminer le d\351placement, puis setup --remove.\n",
+    /* 106 */
+    "ERREUR : la suppression a \351t\351 interrompue par %s et s'est arr\352t\351e ; relancez %s "
+    "--remove pour la terminer.\n",
 };
 static_assert(AllTextsPresent(NLS_FRENCH), "NLS_FRENCH needs a text at every id");
 
@@ -1461,6 +1488,13 @@ constexpr const char *NLS_GERMAN[NLS_COUNT] = {
     "ge\344ndert. Entfernen Sie den Link oder stellen Sie sein Verzeichnis "
     "wieder her, dann starten Sie setup erneut.\n",
     /* 104 */ "Die Entfernung wurde wie gew\374nscht abgebrochen; es wurde nichts entfernt.\n",
+    /* 105 */
+    "FEHLER: Das Verzeichnis der Installation beschreibt %s, aber /usr/Varen/tvxx f\374hrt jetzt zu "
+    "%s: ein Verschieben wurde nach seinem letzten Schritt unterbrochen. Es wurde nichts entfernt. "
+    "Starten Sie setup erneut, um das Verschieben abzuschlie\337en, dann setup --remove.\n",
+    /* 106 */
+    "FEHLER: Die Entfernung wurde durch %s unterbrochen und angehalten; starten Sie %s --remove "
+    "erneut, um sie abzuschlie\337en.\n",
 };
 static_assert(AllTextsPresent(NLS_GERMAN), "NLS_GERMAN needs a text at every id");
 
@@ -1751,6 +1785,13 @@ constexpr const char *NLS_PORTUGUESE[NLS_COUNT] = {
     "Remova o link ou restaure o seu diret\363rio e execute setup "
     "novamente.\n",
     /* 104 */ "A remo\347\343o foi interrompida conforme a resposta; nada foi removido.\n",
+    /* 105 */
+    "ERRO: o registo descreve a instala\347\343o em %s, mas /usr/Varen/tvxx leva agora a %s: uma "
+    "mudan\347a foi interrompida ap\363s o seu \372ltimo passo. Nada foi removido. Execute setup "
+    "novamente para concluir a mudan\347a e depois setup --remove.\n",
+    /* 106 */
+    "ERRO: a remo\347\343o foi interrompida por %s e parou; execute %s --remove novamente para "
+    "conclu\355-la.\n",
 };
 static_assert(AllTextsPresent(NLS_PORTUGUESE), "NLS_PORTUGUESE needs a text at every id");
 

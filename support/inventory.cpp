@@ -103,9 +103,9 @@ bool Append(Inventory *inv, const HostEntry &e) {
     return true;
 }
 
-// Whether a user other than root may write the directory e.
-bool OpenToOthers(const HostEntry &e) {
-    return e.type == 'd' && ((e.mode & S_IWOTH) != 0 || ((e.mode & S_IWGRP) != 0 && e.gid != 0));
+// Whether a user other than root may write a directory of mode and group.
+bool OpenToOthers(unsigned mode, unsigned gid) {
+    return (mode & S_IWOTH) != 0 || ((mode & S_IWGRP) != 0 && gid != 0);
 }
 
 // Walks the directory dirfd (the entry dir of the inventory, taken over and
@@ -117,7 +117,7 @@ void Walk(Inventory *inv, int dirfd, const HostEntry &dir, int depth, bool diges
         close(dirfd);
         return;
     }
-    unsigned flags = dir.flags | (OpenToOthers(dir) ? INV_OPEN : 0);
+    unsigned flags = dir.flags | (OpenToOthers(dir.mode, dir.gid) ? INV_OPEN : 0);
     // What others may put there is never read: a file of any length, or one
     // that changes while it is read, is theirs, not the suite's content.
     bool digestHere = digest && (flags & INV_OPEN) == 0;
@@ -137,6 +137,13 @@ void Walk(Inventory *inv, int dirfd, const HostEntry &dir, int depth, bool diges
             continue;
         }
         e.flags = flags;
+        // Another user's entry in a directory others may write is that
+        // user's, and so is all below it: neither recorded nor entered.
+        if ((flags & INV_OPEN) != 0 && e.uid != 0) {
+            PutMem(e.path);
+            PutMem(e.target);
+            continue;
+        }
         if (!Append(inv, e)) {
             PutMem(e.path);
             PutMem(e.target);
@@ -178,21 +185,56 @@ bool PathWithin(const char *path, const char *dir) {
     return strncmp(path, dir, len) == 0 && (path[len] == '\0' || path[len] == '/' || strcmp(dir, "/") == 0);
 }
 
-int ExamineEntry(const char *path, bool digest, HostEntry *e) {
+int OpenParent(const char *dir, bool *open) {
+    *open = false;
+    // O_PATH: a directory this user may search but not list still shows
+    // its entries.
+    int fd = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    char *names = SaveStr("%s", dir);
+    char *rest = nullptr;
+    for (char *name = strtok_r(names, "/", &rest); name != nullptr && fd >= 0; name = strtok_r(nullptr, "/", &rest)) {
+        // Others may put their own entry at name, or replace root's there
+        // (in a sticky directory only where none of root's stands).
+        struct stat dir;
+        struct stat st;
+        bool dirOpen = fstat(fd, &dir) == 0 && OpenToOthers(dir.st_mode, dir.st_gid);
+        bool rootsStays = (dir.st_mode & S_ISVTX) != 0 && fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                          st.st_uid == 0;
+        *open = *open || (dirOpen && !rootsStays);
+        int next = openat(fd, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        // A link that root (or the owner of a directory only they may write)
+        // put on the way is followed; one in a directory others may write
+        // could be anyone's.
+        if (next < 0 && (errno == ENOTDIR || errno == ELOOP) && !*open) {
+            next = openat(fd, name, O_PATH | O_DIRECTORY | O_CLOEXEC);
+        }
+        int err = errno;
+        close(fd);
+        fd = next;
+        errno = err;
+    }
+    struct stat st;
+    *open = *open || (fd >= 0 && fstat(fd, &st) == 0 && OpenToOthers(st.st_mode, st.st_gid));
+    PutMem(names);
+    return fd;
+}
+
+int ExamineEntry(const char *path, bool digest, HostEntry *e, bool *inOpen) {
     const char *slash = strrchr(path, '/');
+    *inOpen = false;
     if (path[0] != '/' || slash == nullptr || slash[1] == '\0') {
         return EX_DENIED;
     }
     char *parent = SaveStr("%.*s", slash == path ? 1 : static_cast<int>(slash - path), path);
-    // A directory this user may search but not list still shows its entries.
-    int dirfd = open(parent, O_PATH | O_DIRECTORY | O_CLOEXEC);
+    int dirfd = OpenParent(parent, inOpen);
     PutMem(parent);
     if (dirfd < 0) {
         memset(e, 0, sizeof *e);
-        return errno == ENOENT || errno == ENOTDIR ? EX_MISSING : EX_DENIED;
+        return errno == ENOENT || errno == ENOTDIR || errno == ELOOP ? EX_MISSING : EX_DENIED;
     }
     char *path0 = e->path;
-    int found = ExamineAt(dirfd, slash + 1, digest, e);
+    // What others may have put there is never read.
+    int found = ExamineAt(dirfd, slash + 1, digest && !*inOpen, e);
     e->path = path0;
     close(dirfd);
     return found;
@@ -200,11 +242,17 @@ int ExamineEntry(const char *path, bool digest, HostEntry *e) {
 
 bool InventoryAdd(Inventory *inv, const char *path, unsigned flags, bool tree, bool digest) {
     HostEntry e{};
-    if (ExamineEntry(path, digest, &e) != EXAMINED) {
+    bool inOpen = false;
+    if (ExamineEntry(path, digest, &e, &inOpen) != EXAMINED) {
+        return false;
+    }
+    // Another user's entry in a directory others may write is that user's.
+    if (inOpen && e.uid != 0) {
+        PutMem(e.target);
         return false;
     }
     e.path = SaveStr("%s", path);
-    e.flags = flags;
+    e.flags = flags | (inOpen ? INV_OPEN : 0);
     if (!Append(inv, e)) {
         PutMem(e.path);
         PutMem(e.target);

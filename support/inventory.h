@@ -57,17 +57,27 @@ struct Inventory {
     bool openCut;  // INVENTORY_OPEN_ENTRIES left some of them out
 };
 
+// Opens the directory dir (absolute) with O_PATH, one component at a time
+// from /: a link on the way is followed only while no component so far
+// could have been put there by a user other than root (in a directory such
+// a user may write; in a sticky one, where no entry of root's stands).
+// *open tells whether one could, or others may write dir itself. -1 (errno
+// set) when it cannot be opened so.
+int OpenParent(const char *dir, bool *open);
 // Examines the entry at path (absolute) without following it: its parent is
-// opened as a directory, the entry itself examined with fstatat. With digest,
-// a regular file is opened without following a link or waiting on anything
-// and read whole for its SHA-256 (unreadable set when that fails). Fills e
-// (path left null); returns an Examined.
-int ExamineEntry(const char *path, bool digest, HostEntry *e);
+// opened by OpenParent (*inOpen: whether others may write a directory on the
+// way), the entry itself examined with fstatat. With digest, a regular file
+// is opened without following a link or waiting on anything and read whole
+// for its SHA-256 (unreadable set when that fails); never below a directory
+// others may write. Fills e (path left null); returns an Examined.
+int ExamineEntry(const char *path, bool digest, HostEntry *e, bool *inOpen);
 // Adds the entry at path with flags, when it is there; with tree and a
 // directory there, everything below it too, walked through directory
-// descriptors without following links, within the bounds. Entries marked
-// INV_OPEN are never read for a digest. Returns false when
-// the entry is not there or memory is refused.
+// descriptors without following links, within the bounds. An entry below a
+// directory others may write is marked INV_OPEN and never read for a
+// digest; when it is not root's it is left out, and so is all below it.
+// Returns false when the entry is not there, is left out, or memory is
+// refused.
 bool InventoryAdd(Inventory *inv, const char *path, unsigned flags, bool tree, bool digest);
 // Sorts the entries by path in byte order and joins entries of one path
 // (their flags joined).

@@ -13,13 +13,17 @@ SRC=$SCRATCH_ROOT/remove-src && cp -a -- "$FIXTURE_COPY" "$SRC" &&
 MEDIUM=$(make_medium logdir)
 REC=/var/lib/varen-tvxx
 KEEP="cp -a --parents $REC /etc/e2e.* /usr/bin/e2e.* /var/log/varen-tvxx \$SANDBOX_OUT/root/ 2>/dev/null || :"
-# ---- no record, a running suite program, then the upgraded suite removed in three passes
+# ---- no record, a move committed but not recorded, a running suite program, then the upgraded suite removed in
+# three passes
 fresh
 PROGRAM=/bin/bash AFTER=$KEEP TIMEOUT=60
 IFS= read -r -d '' UPGRADE <<'SCRIPT' || :
 s() { "$@" </dev/null >>/var/tmp/e2e.out 2>&1; echo -n "$? "; cat /tmp/setup.log >>/var/tmp/e2e.log; }
 s /mnt/cd/setup --remove && s /mnt/cd/setup && s /mnt/cd/setup
 s setpriv --reuid=nobody --clear-groups /mnt/cd/setup --remove
+mkdir -p /opt/Varen && cp -a /usr/Varen/tvxx /opt/Varen && mv /usr/Varen/tvxx /var/tmp/app
+ln -s /opt/Varen/tvxx /usr/Varen/tvxx && s /mnt/cd/setup --remove
+rm /usr/Varen/tvxx && mv /var/tmp/app /usr/Varen/tvxx && rm -r /opt/Varen
 cp /bin/sleep /var/tmp/vsf && { /var/tmp/vsf 20 & } && s /mnt/cd/setup --remove --running=quit && kill $!
 A=/usr/Varen/tvxx && echo other >/usr/bin/e2e.other && echo mine >$A/lib/e2e.foreign && echo x >>$A/tvxx.cfg
 echo u >$A/queues/e2e.user && chown nobody $A/queues/e2e.user && : >$A/queues/e2e.root && P=/etc/cups/ppd
@@ -32,11 +36,13 @@ s /mnt/cd/setup --remove --purge && rm $A/lib/e2e.foreign && mv /var/spool/Varen
 s /mnt/cd/setup --remove && s /mnt/cd/setup --remove
 SCRIPT
 run upgrade -c "$UPGRADE"
-expect_eq "statuses" "$OUT" "5 0 0 1 4 0 0 0 5 "
+expect_eq "statuses" "$OUT" "5 0 0 1 1 4 0 0 0 5 "
 OUT=$(cat "$R/var/tmp/e2e.out") LOG=$(cat "$R/var/tmp/e2e.log")
 expect_contains "output" "$OUT" "no installation is recorded"
 expect_contains "output" "$OUT" $'nobody is logged in\nYou must become root to run setup\n'
 expect_contains "output" "$OUT" "The removal was stopped as answered; nothing was removed."
+expect_contains "output" "$OUT" "the record describes the installation at /usr/Varen/tvxx, but /usr/Varen/tvxx now leads \
+to /opt/Varen/tvxx: a move was interrupted"
 expect_contains "log" "$LOG" "stopped with status 4, nothing was removed"
 A=/usr/Varen/tvxx
 for l in "$A/tvxx.cfg is kept: it changed" "$A/lib/e2e.foreign is kept: it is not the suite's" \

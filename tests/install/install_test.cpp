@@ -47,7 +47,8 @@ TEST(MessageTables, PlaceholdersAndShownTextsInEveryLanguage) {
         {MSG_NO_SPACE_LEFT, "%s%s%s"}, {MSG_WORK_REFUSED, "%s%s"}, {MSG_MOUNT_POINT, "%s"},
         {MSG_NO_INSTALLATION, "%s"}, {MSG_DANGLING_LINK, "%s%s"}, {MSG_KEPT_CHANGED, "%s"},
         {MSG_KEPT_FOREIGN, "%s"}, {MSG_NOT_REMOVED, "%s"}, {MSG_QUEUE_USES, "%s%s%s"}, {MSG_REMOVED, ""},
-        {MSG_REMOVED_KEPT, "%d%s"}};
+        {MSG_REMOVED_KEPT, "%d%s"}, {MSG_STOP_REMOVAL, ""}, {MSG_MOVED_SINCE, "%s%s"},
+        {MSG_REMOVAL_STOPPED, "%s%s"}, {MSG_INTERRUPTED, "%s%s"}};
     for (const auto &[id, expected] : callers)
         EXPECT_EQ(Conversions(expected), Conversions(NLS_ENGLISH[id])) << id;
 }

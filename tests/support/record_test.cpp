@@ -125,7 +125,9 @@ TEST(Record, NotedEntries) {
 TEST(Record, InventoryOfATree) {
     std::string dir = MakeTempDir();
     ASSERT_EQ(Sh("cd " + dir + " && mkdir -p t/open/sub out && echo x >out/secret && ln -s ../out t/link && "
-                 "printf abc >t/f && mkfifo t/fifo && chmod 777 t/open && touch t/open/sub/deep"), 0);
+                 "printf abc >t/f && mkfifo t/fifo && chmod 777 t/open && touch t/open/sub/deep && ln -s t tl && "
+                 "mkdir t/open/usr && touch t/open/usr/x && chown -R 65534 t/open/usr && "
+                 "ln -s ../../out t/open/via"), 0);
     Inventory inv{};
     EXPECT_TRUE(InventoryAdd(&inv, (dir + "/t").c_str(), NOTE_MADE, true, true));
     EXPECT_TRUE(InventoryAdd(&inv, (dir + "/t/f").c_str(), NOTE_CONFIG, false, true));
@@ -139,8 +141,16 @@ TEST(Record, InventoryOfATree) {
                 (e.sha256[0] ? " " + std::string(e.sha256, 4) : "") + "\n";
     }
     EXPECT_EQ(seen, "/t d\n/t/f f config ba78\n/t/fifo ?\n/t/link l ../out\n/t/open d\n/t/open/sub d open\n"
-                    "/t/open/sub/deep f open\n");
+                    "/t/open/sub/deep f open\n/t/open/via l open ../../out\n");
     EXPECT_FALSE(inv.cut);
     FreeInventory(&inv);
+    // Root's link on the way is followed; one in a directory others may write is not; a user's entry there is left out.
+    Inventory more{};
+    EXPECT_TRUE(InventoryAdd(&more, (dir + "/tl/f").c_str(), 0, false, true));
+    EXPECT_FALSE(InventoryAdd(&more, (dir + "/t/open/via/secret").c_str(), 0, false, true));
+    EXPECT_FALSE(InventoryAdd(&more, (dir + "/t/open/usr").c_str(), 0, true, true));
+    ASSERT_EQ(more.count, 1);
+    EXPECT_EQ(std::string(more.items[0].sha256, 4), "ba78");
+    FreeInventory(&more);
     Sh("rm -rf " + dir);
 }
