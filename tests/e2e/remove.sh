@@ -83,6 +83,7 @@ time.sleep(0.2)
 p.kill(); print(-p.wait(), end=" ", flush=True)
 PY
 grep -c '^state removing' /var/lib/varen-tvxx/installed >/etc/e2e.state && cp /tmp/setup.log /etc/e2e.killed
+ls $A/tvqadmin >>/etc/e2e.state
 s /mnt/cd/setup --remove && s /mnt/cd/setup --remove --purge && chmod o+w $A && s /mnt/cd/setup --remove
 chmod o-w $A && chmod o+w /var/lib/varen-tvxx/installed && s /mnt/cd/setup --remove
 SCRIPT
@@ -90,7 +91,7 @@ run moved -c "$MOVED"
 expect_eq "statuses" "$OUT" "0 0 0
 9 0 0 3 1 "
 OUT=$(cat "$R/var/tmp/e2e.out") LOG=$(cat "$R/var/tmp/e2e.log")
-expect_eq "killed mid-way" "$(cat "$R/etc/e2e.state"; grep -c "rm -f" "$R/etc/e2e.killed")" $'1\n3'
+expect_eq "killed mid-way" "$(cat "$R/etc/e2e.state"; grep -c "rm -f" "$R/etc/e2e.killed")" $'1\n/opt/Varen/tvxx/tvqadmin\n3'
 A=/opt/Varen/tvxx
 expect_contains "output" "$OUT" "$A/lib is kept: it changed"
 expect_contains "output" "$OUT" "$A/log/e2e.user is kept: it is not the suite's"
@@ -105,4 +106,10 @@ opt/Varen/tvxx
 opt/Varen/tvxx/lib"
 expect_link $A/lib /etc/e2e.lib
 expect_absent /usr/Varen /var/spool/Varen /var/log/varen-tvxx
+# ---- the application directory on a mount of its own: emptied, the mount point stays
+fresh
+PROGRAM=/bin/bash TIMEOUT=30
+run mounted -c 'mkdir -p /usr/Varen/tvxx && mount -t tmpfs tmpfs /usr/Varen/tvxx && /mnt/cd/setup </dev/null >/dev/null &&
+    /mnt/cd/setup --remove >/dev/null; echo "$? $(ls -A /usr/Varen/tvxx | wc -l)"; /mnt/cd/setup --remove 2>/dev/null; echo $?'
+expect_eq "a mount point emptied" "$OUT" $'0 0\n5\n'
 finish
