@@ -159,10 +159,14 @@ static int EndOfRunStatus() {
     bool record = outcome == INSTALL_DONE && geteuid() == 0;
     if (record) {
         PrepareRecord(pVarenInstallDir, ProvenSumsName());
+        StopIfInterrupted();
     }
     VarenClean(pVarenInstallDir);
     if (record) {
         WriteRecord(FailureCount() == 0 && !RunLogLost());
+        // A stop signal that came while the record was made ends the run as
+        // any other does: the record written is whole, or the earlier one.
+        StopIfInterrupted();
     }
     if (outcome == INSTALL_NOT_ROOT) {
         EndRunStopped(STATUS_REFUSED, MSG_STOP_NOT_ROOT, nullptr);

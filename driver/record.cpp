@@ -403,9 +403,11 @@ void ReadTrustedRecord(Record *record) {
         fprintf(stderr, nlsSetupStrCvt(MSG_RECORD_BAD_LINE), path, badLine);
         exit(1);
     default:
-        if (lstat(path, &st) != 0) {
-            CheckDirChain(RECORD_DIR, &chain);
-            RefuseRecord(chain.where, chain.owner, chain.group, chain.mode);
+        // One this user may not read (a user other than root, a record or
+        // directory closed to others) says so; anything else is no record.
+        if (lstat(path, &st) != 0 || access(path, R_OK) != 0) {
+            fprintf(stderr, common_114, path);
+            exit(1);
         }
         RefuseRecord(path, st.st_uid, st.st_gid, st.st_mode);
     }

@@ -31,21 +31,60 @@ bool NeedsEscape(unsigned char c) {
     return (c < 0x21 && c != ' ') || c == 0x7f;
 }
 
-// text with every byte that NeedsEscape, and every backslash, escaped (saved).
+// Bytes of the whole UTF-8 character that begins at text (2 to 4), or 0
+// when none begins there.
+size_t Utf8Length(const unsigned char *text) {
+    size_t len = text[0] >= 0xc2 && text[0] <= 0xdf ? 2 : text[0] >= 0xe0 && text[0] <= 0xef ? 3
+                 : text[0] >= 0xf0 && text[0] <= 0xf4 ? 4 : 0;
+    for (size_t i = 1; i < len; i++) {
+        if ((text[i] & 0xc0) != 0x80) {
+            return 0;
+        }
+    }
+    return len;
+}
+
+// Marks in escape[i] the bytes of text (len bytes) that are written
+// escaped: those that NeedsEscape, and a C1 control character, which a
+// terminal would act on: the bytes 0x80 to 0x9f that are no part of a
+// UTF-8 character, and the UTF-8 characters U+0080 to U+009F whole.
+void MarkEscapes(const unsigned char *text, size_t len, bool *escape) {
+    for (size_t i = 0; i < len;) {
+        size_t whole = text[i] >= 0x80 ? Utf8Length(text + i) : 0;
+        bool c1 = whole == 2 && text[i] == 0xc2 && text[i + 1] <= 0x9f;
+        if (whole > 0) {
+            for (size_t k = 0; k < whole; k++) {
+                escape[i + k] = c1;
+            }
+            i += whole;
+            continue;
+        }
+        escape[i] = NeedsEscape(text[i]) || (text[i] >= 0x80 && text[i] <= 0x9f);
+        i++;
+    }
+}
+
+// text with every byte MarkEscapes marks, and every backslash, escaped (saved).
 char *EscapeBytes(const char *text) {
+    size_t textLen = strlen(text);
+    bool *escape = static_cast<bool *>(GetMem(static_cast<int32_t>(textLen + 1)));
+    if (escape == nullptr) {
+        return SaveStr("%s", "");
+    }
+    MarkEscapes(reinterpret_cast<const unsigned char *>(text), textLen, escape);
     size_t len = 0;
-    for (const char *c = text; *c != '\0'; c++) {
-        unsigned char byte = static_cast<unsigned char>(*c);
-        len += NeedsEscape(byte) ? ESCAPE_LEN : (byte == '\\' ? 2 : 1);
+    for (size_t i = 0; i < textLen; i++) {
+        len += escape[i] ? ESCAPE_LEN : (text[i] == '\\' ? 2 : 1);
     }
     char *out = static_cast<char *>(GetMem(static_cast<int32_t>(len + 1)));
     if (out == nullptr) {
+        PutMem(escape);
         return SaveStr("%s", "");
     }
     char *at = out;
     for (const char *c = text; *c != '\0'; c++) {
         unsigned char byte = static_cast<unsigned char>(*c);
-        if (NeedsEscape(byte)) {
+        if (escape[c - text]) {
             snprintf(at, ESCAPE_LEN + 1, "\\%03o", byte);
             at += ESCAPE_LEN;
         } else if (byte == '\\') {
@@ -56,6 +95,7 @@ char *EscapeBytes(const char *text) {
         }
     }
     *at = '\0';
+    PutMem(escape);
     return out;
 }
 
@@ -100,17 +140,19 @@ bool IsNone(const char *text, size_t len) {
 }
 
 // An optional number field: "-" (RECORD_NONE) when absent is allowed, else
-// a decimal number up to the largest long long.
-bool ParseOptional(const char *text, size_t len, bool present, long long *value) {
+// a decimal number up to the largest long long; with negative, one with a
+// leading "-" too (a time before 1970).
+bool ParseOptional(const char *text, size_t len, bool present, bool negative, long long *value) {
     if (!present) {
         *value = RECORD_NONE;
         return IsNone(text, len);
     }
+    bool minus = negative && len > 1 && text[0] == '-';
     unsigned long long number = 0;
-    if (!ParseNumber(text, len, 10, 0x7fffffffffffffffULL, &number)) {
+    if (!ParseNumber(text + (minus ? 1 : 0), len - (minus ? 1 : 0), 10, 0x7fffffffffffffffULL, &number)) {
         return false;
     }
-    *value = static_cast<long long>(number);
+    *value = minus ? -static_cast<long long>(number) : static_cast<long long>(number);
     return true;
 }
 
@@ -205,7 +247,7 @@ char *UnescapeRecordField(const char *field, size_t len) {
     char *at = out;
     for (size_t i = 0; i < len; i++) {
         char c = field[i];
-        if (c == '\t' || c == '\n' || c == '\0') {
+        if (NeedsEscape(static_cast<unsigned char>(c)) || c == '\0') {
             PutMem(out);
             return nullptr;
         }
@@ -289,8 +331,8 @@ bool ParseRecordEntry(const char *line, RecordEntry *entry) {
     // Size, time and digest belong to the files whose content is recorded,
     // a target to links: every other field is "-".
     bool content = parsed.type == 'f' && parsed.kind != KIND_RUNTIME;
-    if (!ParseOptional(field[7], len[7], content, &parsed.size) ||
-        !ParseOptional(field[8], len[8], content, &parsed.mtime)) {
+    if (!ParseOptional(field[7], len[7], content, false, &parsed.size) ||
+        !ParseOptional(field[8], len[8], content, true, &parsed.mtime)) {
         return false;
     }
     if (content ? !IsDigest(field[9], len[9]) : !IsNone(field[9], len[9])) {

@@ -3,6 +3,7 @@
 // names escaped so that any byte but NUL fits on one line.
 #pragma once
 
+#include <climits>
 #include <cstddef>
 
 // How a run came by an entry: made it (the suite's own, removed by a
@@ -25,7 +26,7 @@ enum RecordKind : int {
 
 constexpr size_t RECORD_DIGEST_LEN = 64;
 // Size and time fields of an entry that has none ("-").
-constexpr long long RECORD_NONE = -1;
+constexpr long long RECORD_NONE = LLONG_MIN;
 
 // One entry: type 'f', 'd' or 'l'; mode is st_mode & 07777. size, mtime and
 // digest belong to regular files that are not runtime (RECORD_NONE and ""

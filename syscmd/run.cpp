@@ -531,6 +531,11 @@ int RenameStep(int mode, const char *from, const char *to, bool canCopy) {
     return err;
 }
 
+// Bytes of a removed entry's path that its log line shows when the whole
+// path does not fit.
+constexpr int REMOVED_SHOWN = 1024;
+static_assert(REMOVED_SHOWN < CMDLINE_SIZE / 2, "a cut path fits a log line");
+
 int RemoveStep(int mode, int dirFd, const char *name, const char *path, bool directory) {
     RowToRun(CMD_RM, true);
     char line[CMDLINE_SIZE];
@@ -539,8 +544,11 @@ int RemoveStep(int mode, int dirFd, const char *name, const char *path, bool dir
     Append(&text, "%s/%s -c \"%s/%s %s%s %s", ShellDir(), ComList[CMD_SH].pName, ComList[CMD_RM].pPath,
            ComList[CMD_RM].pName, ComList[CMD_RM].pOpts, directory ? " -d" : "", path);
     if (text.overflow) {
-        ReportFailure(mode, strerror(E2BIG), line);
-        return E2BIG;
+        // A path too long for a log line is logged cut: the entry is named
+        // through its directory's descriptor, never through this line.
+        text = {line, sizeof(line), 0, false};
+        Append(&text, "%s/%s -c \"%s/%s %s%s %.*s...", ShellDir(), ComList[CMD_SH].pName, ComList[CMD_RM].pPath,
+               ComList[CMD_RM].pName, ComList[CMD_RM].pOpts, directory ? " -d" : "", REMOVED_SHOWN, path);
     }
     StopIfInterrupted();
     LogShownLine(line, text.len);

@@ -36,7 +36,8 @@ int RenameStep(int mode, const char *from, const char *to, bool canCopy = false)
 // Removes the entry name of the directory dirFd (with directory, an empty
 // directory) without following a link, logged (with a progress dot) as the
 // command line "rm -f PATH" ("rm -f -d PATH" for a directory) would be;
-// path is how the log names the entry (the caller escapes it). 0 when done
+// path is how the log names the entry (the caller escapes it; a path too
+// long for the line is shown cut, followed by "..."). 0 when done
 // or when nothing was there; any other failure is reported in the shape of
 // mode, as SysCmd reports a failed command, and its code returned.
 int RemoveStep(int mode, int dirFd, const char *name, const char *path, bool directory);

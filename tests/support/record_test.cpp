@@ -22,9 +22,10 @@ TEST(Record, EscapingRoundTripsEveryByte) {
     EXPECT_EQ(escaped.find_first_of(std::string("\t\n\r\x7f", 4)), std::string::npos);
     EXPECT_EQ(Unescape(escaped), all);
     const struct { const char *text, *want; } rows[] = {{"-", "\\055"}, {"--", "--"}, {"a b", "a b"},
-        {"a\\b", "a\\\\b"}, {"\t\n", "\\011\\012"}, {"\x7f\xe9", "\\177\xe9"}, {"", ""}};
+        {"a\\b", "a\\\\b"}, {"\t\n", "\\011\\012"}, {"\x7f\xe9", "\\177\xe9"}, {"", ""},
+        {"\xc2\x9b" "1A\x9b", "\\302\\2331A\\233"}, {"\xc3\xa9\xe2\x82\xac\xc2\xa0", "\xc3\xa9\xe2\x82\xac\xc2\xa0"}};
     for (const auto &r : rows) EXPECT_EQ(Take(EscapeRecordField(r.text)), r.want) << r.text;
-    for (const char *bad : {"\\000", "\\400", "\\x", "a\\", "\\12", "\\8", "a\tb", "\\\\\\"})
+    for (const char *bad : {"\\000", "\\400", "\\x", "a\\", "\\12", "\\8", "a\tb", "\\\\\\", "a\rb"})
         EXPECT_EQ(Unescape(bad), "(null)") << bad;
     EXPECT_EQ(Unescape("\\055\\\\\\101"), "-\\A");
 }
@@ -33,7 +34,8 @@ TEST(Record, EntryLinesParseOnlyWhenWhole) {
     const std::string good[] = {"E\tmade\tcontent\tf\t4755\t0\t7\t12\t1700000000\t" + D64 + "\t-\t/usr/a b",
         "E\tchanged\tcontent\td\t0755\t0\t0\t-\t-\t-\t-\t/usr/Varen", "E\tkept\tconfig\tf\t0644\t1\t1\t0\t0\t" + D64 +
         "\t-\t/x", "E\tmade\truntime\tf\t0644\t0\t0\t-\t-\t-\t-\t/q\\011db", "E\tmade\tcontent\tl\t0777\t0\t0\t-\t-"
-        "\t-\t\\055\t/l", "E\tmade\truntime\tl\t0777\t4294967295\t0\t-\t-\t-\t../x\\\\y\t/l"};
+        "\t-\t\\055\t/l", "E\tmade\truntime\tl\t0777\t4294967295\t0\t-\t-\t-\t../x\\\\y\t/l",
+        "E\tmade\tcontent\tf\t0644\t0\t0\t0\t-315619200\t" + D64 + "\t-\t/old"};
     for (const std::string &line : good) {
         RecordEntry e;
         ASSERT_TRUE(ParseRecordEntry(line.c_str(), &e)) << line;
@@ -43,7 +45,8 @@ TEST(Record, EntryLinesParseOnlyWhenWhole) {
     // One field of a good line replaced at a time, or a line of other fields: none parses.
     const std::vector<std::string> f = {"E", "made", "content", "f", "0644", "0", "0", "1", "1", D64, "-", "/a"};
     const struct { size_t field; std::string value; } swaps[] = {{0, "F"}, {1, "mine"}, {2, "data"}, {3, "p"},
-        {4, "755"}, {4, "10000"}, {5, "-1"}, {5, "01"}, {6, "4294967296"}, {7, "-"}, {8, ""}, {9, std::string(64, 'A')},
+        {4, "755"}, {4, "10000"}, {5, "-1"}, {5, "01"}, {6, "4294967296"}, {7, "-"}, {7, "-1"}, {8, ""},
+        {9, std::string(64, 'A')},
         {9, D64.substr(1)}, {10, "/t"}, {11, "a"}, {11, "/a\\000"}, {11, "/a\t/b"}, {2, "runtime"}, {3, "d"}, {3, "l"}};
     for (const auto &swap : swaps) {
         std::string line;

@@ -198,6 +198,13 @@ TEST_F(Run, OverlongLinesAreNeverRun) {
     EXPECT_EQ(nullptr, GetCmdResponse(CMD_ECHO, nullptr, "%s", longer.c_str())); // no echo without it
     EXPECT_EQ(2 * EINVAL, SysCmd(CMD_END, MODE_QUIET, "%s", made.c_str()) + SysCmd(-CMD_END, 0, "%s", made.c_str()));
     EXPECT_FALSE(Exists(made));
+    // A removal is no command line: its log line shows an overlong path cut, and the entry goes all the same.
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    WriteFile(made, ""), truncate(LOG, 0), ComList[CMD_RM].pPath = "/bin";
+    EXPECT_EQ(0, RemoveStep(MODE_WARN, fd, "made", longer.c_str(), false));
+    std::string logged = ReadFile(LOG);
+    EXPECT_TRUE(!Exists(made) && logged.size() < 1200 && logged.find("aaa...\n") != std::string::npos) << logged;
+    close(fd);
 }
 // Delay > 0 pauses that many seconds; -1 asks ps once a second until it lists an "echo" process
 // (this one does from its third call on), at most 11 times.
