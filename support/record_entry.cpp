@@ -169,6 +169,25 @@ bool IsDigest(const char *text, size_t len) {
     return true;
 }
 
+// Whether path is absolute and names its entry one way only: no empty, "."
+// or ".." component, no trailing "/" (but for "/" itself).
+bool IsPlainPath(const char *path) {
+    if (path[0] != '/') {
+        return false;
+    }
+    if (path[1] == '\0') {
+        return true;
+    }
+    for (const char *at = path; *at != '\0';) {
+        size_t len = strcspn(at + 1, "/");
+        if (len == 0 || (len == 1 && at[1] == '.') || (len == 2 && at[1] == '.' && at[2] == '.')) {
+            return false;
+        }
+        at += len + 1;
+    }
+    return true;
+}
+
 // Compares two entries by path in byte order, for qsort.
 int ComparePaths(const void *a, const void *b) {
     const RecordEntry *left = static_cast<const RecordEntry *>(a);
@@ -352,7 +371,7 @@ bool ParseRecordEntry(const char *line, RecordEntry *entry) {
         }
     }
     parsed.path = UnescapeRecordField(field[11], len[11]);
-    if (parsed.path == nullptr || parsed.path[0] != '/') {
+    if (parsed.path == nullptr || !IsPlainPath(parsed.path)) {
         PutMem(parsed.path);
         PutMem(parsed.target);
         return false;

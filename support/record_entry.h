@@ -70,7 +70,8 @@ char *UnescapeRecordField(const char *field, size_t len);
 char *FormatRecordEntry(const RecordEntry &entry);
 // Reads one entry line (without its newline) into entry; false, with
 // nothing saved, when the line is not an entry line as FormatRecordEntry
-// writes it: twelve fields, known words, an absolute path, numbers in range,
+// writes it: twelve fields, known words, an absolute path without an empty,
+// "." or ".." component, numbers in range,
 // fields that belong to the type and only those.
 bool ParseRecordEntry(const char *line, RecordEntry *entry);
 // Releases what an entry holds.

@@ -47,7 +47,8 @@ TEST(Record, EntryLinesParseOnlyWhenWhole) {
     const struct { size_t field; std::string value; } swaps[] = {{0, "F"}, {1, "mine"}, {2, "data"}, {3, "p"},
         {4, "755"}, {4, "10000"}, {5, "-1"}, {5, "01"}, {6, "4294967296"}, {7, "-"}, {7, "-1"}, {8, ""},
         {9, std::string(64, 'A')},
-        {9, D64.substr(1)}, {10, "/t"}, {11, "a"}, {11, "/a\\000"}, {11, "/a\t/b"}, {2, "runtime"}, {3, "d"}, {3, "l"}};
+        {9, D64.substr(1)}, {10, "/t"}, {11, "a"}, {11, "/a\\000"}, {11, "/a\t/b"}, {11, "/a/../b"},
+        {11, "/a//b"}, {11, "/a/"}, {11, "/."}, {2, "runtime"}, {3, "d"}, {3, "l"}};
     for (const auto &swap : swaps) {
         std::string line;
         for (size_t i = 0; i < f.size(); i++) line += (i ? "\t" : "") + (i == swap.field ? swap.value : f[i]);
