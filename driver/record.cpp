@@ -167,25 +167,6 @@ void CollectEntries(Inventory *inv, bool digest) {
     InventorySort(inv);
 }
 
-// The earlier record's entry of path, or null.
-const RecordEntry *EarlierEntry(const char *path) {
-    int low = 0;
-    int high = earlier.count - 1;
-    while (low <= high) {
-        int mid = low + (high - low) / 2;
-        int order = strcmp(earlier.entries[mid].path, path);
-        if (order == 0) {
-            return &earlier.entries[mid];
-        }
-        if (order < 0) {
-            low = mid + 1;
-        } else {
-            high = mid - 1;
-        }
-    }
-    return nullptr;
-}
-
 // Whether the suite's tool made or changed e: it was not there before the
 // tool ran, or it is no longer the same inode or type, or (but for a
 // directory, which changes whenever the tool puts a file into it) its
@@ -207,7 +188,7 @@ bool ToRecordEntry(HostEntry *e, RecordEntry *r) {
         return false;
     }
     memset(r, 0, sizeof *r);
-    const RecordEntry *old = EarlierEntry(e->path);
+    const RecordEntry *old = FindRecordEntry(earlier, e->path);
     bool made = (e->flags & NOTE_MADE) != 0 || (old != nullptr && old->how != HOW_CHANGED);
     bool runtime = (e->flags & (NOTE_RUNTIME | INV_OPEN)) != 0 || ChangedByTool(*e);
     // A file root cannot read has no digest: only what can be checked is recorded.

@@ -65,23 +65,9 @@ struct Removal {
     int failed; // entries that could not be removed
 };
 
-// The record's entry at path, or null; the entries are sorted by path.
+// The record's entry at path, or null.
 const RecordEntry *FindEntry(const Removal &r, const char *path) {
-    int low = 0;
-    int high = r.record.count - 1;
-    while (low <= high) {
-        int mid = low + (high - low) / 2;
-        int cmp = strcmp(r.record.entries[mid].path, path);
-        if (cmp == 0) {
-            return &r.record.entries[mid];
-        }
-        if (cmp < 0) {
-            low = mid + 1;
-        } else {
-            high = mid - 1;
-        }
-    }
-    return nullptr;
+    return FindRecordEntry(r.record, path);
 }
 
 // Whether the entry is one the removal takes off (made, or kept before).

@@ -438,6 +438,24 @@ void FreeRecord(Record *record) {
     memset(record, 0, sizeof *record);
 }
 
+RecordEntry *FindRecordEntry(const Record &record, const char *path) {
+    int low = 0;
+    int high = record.count - 1;
+    while (low <= high) {
+        int mid = low + (high - low) / 2;
+        int order = strcmp(record.entries[mid].path, path);
+        if (order == 0) {
+            return &record.entries[mid];
+        }
+        if (order < 0) {
+            low = mid + 1;
+        } else {
+            high = mid - 1;
+        }
+    }
+    return nullptr;
+}
+
 char *FormatRecord(const Record &record) {
     if (record.count > 1) {
         qsort(record.entries, static_cast<size_t>(record.count), sizeof(RecordEntry), ComparePaths);

@@ -85,6 +85,9 @@ void FreeRecordEntry(RecordEntry *entry);
 bool ParseRecord(const char *text, Record *record, int *badLine);
 // Releases what a record holds.
 void FreeRecord(Record *record);
+// The entry of record (sorted by path, as ParseRecord leaves it) at path, or
+// null when it has none.
+RecordEntry *FindRecordEntry(const Record &record, const char *path);
 // The record as text (saved; null when memory runs out): its header lines,
 // then its entries sorted by path in byte order (record's entries are sorted
 // in place), so that a directory comes before what it holds.

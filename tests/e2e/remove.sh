@@ -41,8 +41,8 @@ OUT=$(cat "$R/var/tmp/e2e.out") LOG=$(cat "$R/var/tmp/e2e.log")
 expect_contains "output" "$OUT" "no installation is recorded"
 expect_contains "output" "$OUT" $'nobody is logged in\nYou must become root to run setup\n'
 expect_contains "output" "$OUT" "The removal was stopped as answered; nothing was removed."
-expect_contains "output" "$OUT" "the record describes the installation at /usr/Varen/tvxx, but /usr/Varen/tvxx now leads \
-to /opt/Varen/tvxx: a move was interrupted"
+expect_contains "output" "$OUT" "the record describes the installation at /usr/Varen/tvxx, but /usr/Varen/tvxx \
+now leads to /opt/Varen/tvxx: a move was interrupted"
 expect_contains "log" "$LOG" "stopped with status 4, nothing was removed"
 A=/usr/Varen/tvxx
 for l in "$A/tvxx.cfg is kept: it changed" "$A/lib/e2e.foreign is kept: it is not the suite's" \
@@ -91,7 +91,8 @@ run moved -c "$MOVED"
 expect_eq "statuses" "$OUT" "0 0 0
 9 0 0 3 1 "
 OUT=$(cat "$R/var/tmp/e2e.out") LOG=$(cat "$R/var/tmp/e2e.log")
-expect_eq "killed mid-way" "$(cat "$R/etc/e2e.state"; grep -c "rm -f" "$R/etc/e2e.killed")" $'1\n/opt/Varen/tvxx/tvqadmin\n3'
+expect_eq "killed mid-way" "$(cat "$R/etc/e2e.state"; grep -c "rm -f" "$R/etc/e2e.killed")" \
+    $'1\n/opt/Varen/tvxx/tvqadmin\n3'
 A=/opt/Varen/tvxx
 expect_contains "output" "$OUT" "$A/lib is kept: it changed"
 expect_contains "output" "$OUT" "$A/log/e2e.user is kept: it is not the suite's"
@@ -109,7 +110,8 @@ expect_absent /usr/Varen /var/spool/Varen /var/log/varen-tvxx
 # ---- the application directory on a mount of its own: emptied, the mount point stays
 fresh
 PROGRAM=/bin/bash TIMEOUT=30
-run mounted -c 'mkdir -p /usr/Varen/tvxx && mount -t tmpfs tmpfs /usr/Varen/tvxx && /mnt/cd/setup </dev/null >/dev/null &&
-    /mnt/cd/setup --remove >/dev/null; echo "$? $(ls -A /usr/Varen/tvxx | wc -l)"; /mnt/cd/setup --remove 2>/dev/null; echo $?'
+run mounted -c 'mkdir -p /usr/Varen/tvxx && mount -t tmpfs tmpfs /usr/Varen/tvxx && s=/mnt/cd/setup &&
+    $s </dev/null >/dev/null && $s --remove >/dev/null; echo "$? $(ls -A /usr/Varen/tvxx | wc -l)"
+    $s --remove 2>/dev/null; echo $?'
 expect_eq "a mount point emptied" "$OUT" $'0 0\n5\n'
 finish

@@ -68,6 +68,8 @@ TEST(Record, WholeRecords) {
     EXPECT_EQ(bad, 0);
     EXPECT_EQ(std::string(rec.entries[0].path) + rec.entries[1].path + rec.app + rec.release, "/a/b/a b3.01");
     EXPECT_EQ(Take(FormatRecord(rec)), "release 3.01\nsums -\napp /a b\n" + d + "/a\n" + d + "/b\n");
+    EXPECT_TRUE(FindRecordEntry(rec, "/a") == rec.entries && FindRecordEntry(rec, "/b") == rec.entries + 1);
+    EXPECT_TRUE(FindRecordEntry(rec, "/") == nullptr && FindRecordEntry(rec, "/c") == nullptr);
     FreeRecord(&rec);
     const struct { std::string text; int line; } rows[] = {{d + "/a\n" + d + "/a\n", 2}, {"sums -\nsums -\n", 2},
         {"sums -\n\n", 2}, {"owner root\n", 1}, {"state\n", 1}, {d + "/a\nE\tmade\n", 2}};
