@@ -476,6 +476,37 @@ void RunSuiteClean(const char *app) {
     PutMem(tool);
 }
 
+// The order of a removal: the application directory's entries but the
+// suite's tool (an upgrade copies them again, and makes the directories of
+// newdir lines with their links); then the entries elsewhere (the wrappers,
+// the spool tree, the links); then the tool and the application directory;
+// last the directories above it (/usr/Varen, BASE/Varen).
+enum Phase : int {
+    PHASE_IN_APP = 0,
+    PHASE_ELSEWHERE = 1,
+    PHASE_TOOL_AND_APP = 2,
+    PHASE_ABOVE_APP = 3,
+};
+
+// The phase in which the entry at path goes, app being the recorded
+// application directory (null: everything is elsewhere).
+int PhaseOf(const char *app, const char *path) {
+    if (app == nullptr) {
+        return PHASE_ELSEWHERE;
+    }
+    size_t len = strlen(app);
+    bool within = strncmp(path, app, len) == 0;
+    if (within && path[len] == '\0') {
+        return PHASE_TOOL_AND_APP;
+    }
+    if (within && path[len] == '/') {
+        return strcmp(path + len, "/tvqadmin") == 0 ? PHASE_TOOL_AND_APP : PHASE_IN_APP;
+    }
+    size_t pathLen = strlen(path);
+    bool above = strncmp(app, path, pathLen) == 0 && (app[pathLen] == '/' || strcmp(path, "/") == 0);
+    return above ? PHASE_ABOVE_APP : PHASE_ELSEWHERE;
+}
+
 // Where every installation is found, a directory or a link to one.
 constexpr char FIXED_PLACE[] = "/usr/Varen/tvxx";
 
@@ -592,27 +623,20 @@ void RemoveInstallation(bool purge) {
     if (r.outcome == nullptr) {
         exit(STATUS_REFUSED);
     }
-    // Children before their directory: the entries are sorted by path. The
-    // suite's tool goes last of the application directory's entries, so
+    // Children before their directory (the entries are sorted by path), in
+    // phases: what an upgrade puts back first, the suite's tool last, so
     // that a removal stopped half-way leaves what an installation over it
     // takes for an earlier installation and completes.
-    char *tool = r.record.app != nullptr ? SaveStr("%s/tvqadmin", r.record.app) : nullptr;
-    const RecordEntry *toolEntry = tool != nullptr ? FindEntry(r, tool) : nullptr;
-    int toolAt = toolEntry != nullptr ? static_cast<int>(toolEntry - r.record.entries) : -1;
-    for (int i = r.record.count - 1; i >= 0; i--) {
+    for (int i = 0; i < r.record.count; i++) {
         r.outcome[i] = IsSuites(r.record.entries[i]) ? PENDING : KEPT;
-        bool isApp = r.record.app != nullptr && strcmp(r.record.entries[i].path, r.record.app) == 0;
-        if (isApp && toolAt >= 0 && r.outcome[toolAt] == PENDING) {
-            RemoveRecorded(&r, toolAt);
-        }
-        if (IsSuites(r.record.entries[i]) && i != toolAt) {
-            RemoveRecorded(&r, i);
+    }
+    for (int phase = PHASE_IN_APP; phase <= PHASE_ABOVE_APP; phase++) {
+        for (int i = r.record.count - 1; i >= 0; i--) {
+            if (r.outcome[i] == PENDING && PhaseOf(r.record.app, r.record.entries[i].path) == phase) {
+                RemoveRecorded(&r, i);
+            }
         }
     }
-    if (toolAt >= 0 && r.outcome[toolAt] == PENDING) {
-        RemoveRecorded(&r, toolAt);
-    }
-    PutMem(tool);
     int left = FinishRecord(&r);
     EndDotLine();
     if (left > 0) {

@@ -284,16 +284,25 @@ int Install() {
         createInstallationDirectories(pTargetInstallDir);
         createPrintingSubsystemFile(pAppDir);
         createQueueScripts(spool);
-        MakeOwnDirectory(spool, OwnDirMode());
-        // The download directory is open to all by name: nothing of the
-        // installer's goes into it, and no chain is checked through it.
-        char *download = SaveStr("%s/%s/__tva_download__", spool, PRODUCT);
-        MakeOwnDirectory(download, "777");
-        PutMem(download);
     } else {
         createPrintingSubsystemFile(pAppDir);
         createQueueScripts(spool);
     }
+    // Made by a first installation; an upgrade makes them again when the
+    // suite's spool directory went (an interrupted removal, an
+    // administrator), before the package list copies into it, and leaves
+    // what stands. The download directory is open to all by name: nothing
+    // of the installer's goes into it, and no chain is checked through it.
+    char *own = SaveStr("%s/%s", spool, PRODUCT);
+    char *download = SaveStr("%s/__tva_download__", own);
+    if (first || GetFileType(own) == 0) {
+        if (first || GetFileType(spool) == 0) {
+            MakeOwnDirectory(spool, OwnDirMode());
+        }
+        MakeOwnDirectory(download, "777");
+    }
+    PutMem(download);
+    PutMem(own);
     NoteSuiteDirectories(spool);
     PutMem(spool);
     SecureScriptDirs();

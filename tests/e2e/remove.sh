@@ -4,7 +4,9 @@
 # package's file in /usr/bin, a foreign file in a recorded directory, a changed configuration file
 # and a user's file in an open directory (kept, listed; --purge); after a move to /opt with a link
 # planted in place of a recorded directory and a user's file and link in the 2775 log directory
-# (never followed); a removal killed mid-way and finished by the next one.
+# (never followed); a removal killed mid-way and finished by the next one; a move committed but not
+# recorded (refused); an application directory on a mount of its own; an installation over what an
+# interrupted removal left.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need python3 setpriv
@@ -114,4 +116,22 @@ run mounted -c 'mkdir -p /usr/Varen/tvxx && mount -t tmpfs tmpfs /usr/Varen/tvxx
     $s </dev/null >/dev/null && $s --remove >/dev/null; echo "$? $(ls -A /usr/Varen/tvxx | wc -l)"
     $s --remove 2>/dev/null; echo $?'
 expect_eq "a mount point emptied" "$OUT" $'0 0\n5\n'
+# ---- what an interrupted removal took (the spool tree, the log link, a newdir directory, a wrapper) an
+# installation over it makes again, as a fresh one does; the record then verifies clean
+MEDIUM=$(SRC=$TOP/examples/medium make_medium sample)
+fresh
+PROGRAM=/bin/bash TIMEOUT=60
+run reinstalled -c 's=/mnt/cd/setup; $s </dev/null >/dev/null; sed -i "s/^state complete$/state removing/" $0
+    rm -r /var/spool/Varen /var/log/varen-tvxx /usr/Varen/tvxx/log /usr/bin/tvqadmin && $s </dev/null >/dev/null
+    echo $?; $s --verify; echo $?; find /var/spool/Varen /var/log/varen-tvxx /usr/bin/tvqadmin -maxdepth 2 | sort' \
+    /var/lib/varen-tvxx/installed
+expect_eq "made again" "$OUT" "0
+0
+/usr/bin/tvqadmin
+/var/log/varen-tvxx
+/var/spool/Varen
+/var/spool/Varen/tvxx
+/var/spool/Varen/tvxx/__tva_download__
+/var/spool/Varen/tvxx/forms
+"
 finish
