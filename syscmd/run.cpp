@@ -502,33 +502,58 @@ int SysCmdAppend(int id, int mode, const char *outFile, const char *format, ...)
     return result;
 }
 
+// Starts the log line of a step that root takes itself in place of command
+// id: text gets "SH -c \"PATH/NAME OPTS" followed by what format makes. The
+// row is located first so that the line names the command as a run would.
+static void StepLine(int id, LineText *text, const char *format, ...) __attribute__((format(printf, 3, 4)));
+static void StepLine(int id, LineText *text, const char *format, ...) {
+    RowToRun(id, true);
+    text->buf[0] = '\0';
+    Append(text, "%s/%s -c \"%s/%s %s", ShellDir(), ComList[CMD_SH].pName, ComList[id].pPath, ComList[id].pName,
+           ComList[id].pOpts);
+    va_list ap;
+    va_start(ap, format);
+    AppendV(text, format, ap);
+    va_end(ap);
+}
+
+// Logs a step's line just before the step is taken, unless a stop signal
+// came first.
+static void LogStep(const LineText &text) {
+    StopIfInterrupted();
+    LogShownLine(text.buf, text.len);
+    lastErrorLine[0] = '\0';
+}
+
+// Reports a step that failed with err the way a failed command is reported,
+// and returns err.
+static int StepFailed(int mode, int err, const char *line) {
+    snprintf(lastErrorLine, sizeof lastErrorLine, "%s", strerror(err));
+    ReportFailure(mode, strerror(err), line);
+    return err;
+}
+
 int RenameStep(int mode, const char *from, const char *to, bool canCopy) {
-    RowToRun(CMD_MV, true);
     char line[CMDLINE_SIZE];
-    line[0] = '\0';
     LineText text = {line, sizeof(line), 0, false};
-    Append(&text, "%s/%s -c \"%s/%s %s -T %s %s", ShellDir(), ComList[CMD_SH].pName,
-           ComList[CMD_MV].pPath, ComList[CMD_MV].pName, ComList[CMD_MV].pOpts, from, to);
+    StepLine(CMD_MV, &text, " -T %s %s", from, to);
     if (text.overflow) {
         ReportFailure(mode, strerror(E2BIG), line);
         return E2BIG;
     }
-    StopIfInterrupted();
-    LogShownLine(line, text.len);
-    lastErrorLine[0] = '\0';
+    LogStep(text);
     if (rename(from, to) == 0) {
         StopIfInterrupted();
         return 0;
     }
     int err = errno;
-    snprintf(lastErrorLine, sizeof lastErrorLine, "%s", strerror(err));
     if (err == EXDEV || (err == EPERM && canCopy)) {
         // What mv would have said before it began to copy; the caller copies.
+        snprintf(lastErrorLine, sizeof lastErrorLine, "%s", strerror(err));
         PutLogMsg("rename %s: %s\n", from, strerror(err));
         return err;
     }
-    ReportFailure(mode, strerror(err), line);
-    return err;
+    return StepFailed(mode, err, line);
 }
 
 // Bytes of a removed entry's path that its log line shows when the whole
@@ -537,29 +562,21 @@ constexpr int REMOVED_SHOWN = 1024;
 static_assert(REMOVED_SHOWN < CMDLINE_SIZE / 2, "a cut path fits a log line");
 
 int RemoveStep(int mode, int dirFd, const char *name, const char *path, bool directory) {
-    RowToRun(CMD_RM, true);
     char line[CMDLINE_SIZE];
-    line[0] = '\0';
     LineText text = {line, sizeof(line), 0, false};
-    Append(&text, "%s/%s -c \"%s/%s %s%s %s", ShellDir(), ComList[CMD_SH].pName, ComList[CMD_RM].pPath,
-           ComList[CMD_RM].pName, ComList[CMD_RM].pOpts, directory ? " -d" : "", path);
+    StepLine(CMD_RM, &text, "%s %s", directory ? " -d" : "", path);
     if (text.overflow) {
         // A path too long for a log line is logged cut: the entry is named
         // through its directory's descriptor, never through this line.
         text = {line, sizeof(line), 0, false};
-        Append(&text, "%s/%s -c \"%s/%s %s%s %.*s...", ShellDir(), ComList[CMD_SH].pName, ComList[CMD_RM].pPath,
-               ComList[CMD_RM].pName, ComList[CMD_RM].pOpts, directory ? " -d" : "", REMOVED_SHOWN, path);
+        StepLine(CMD_RM, &text, "%s %.*s...", directory ? " -d" : "", REMOVED_SHOWN, path);
     }
-    StopIfInterrupted();
-    LogShownLine(line, text.len);
-    lastErrorLine[0] = '\0';
+    LogStep(text);
     int err = unlinkat(dirFd, name, directory ? AT_REMOVEDIR : 0) == 0 ? 0 : errno;
     StopIfInterrupted();
     if (err == 0 || err == ENOENT)
         return 0;
-    snprintf(lastErrorLine, sizeof lastErrorLine, "%s", strerror(err));
-    ReportFailure(mode, strerror(err), line);
-    return err;
+    return StepFailed(mode, err, line);
 }
 
 // Copies what fromFd reads (from.st_size bytes) into the new file
@@ -607,26 +624,19 @@ static int CopyFromFd(int fromFd, const struct stat &from, const char *toDir, co
 
 int CopyStep(int mode, int fromFd, const struct stat &from, const char *fromPath, const char *toDir,
              const char *name) {
-    RowToRun(CMD_CP, true);
     char line[CMDLINE_SIZE];
-    line[0] = '\0';
     LineText text = {line, sizeof(line), 0, false};
-    Append(&text, "%s/%s -c \"%s/%s %s %s %s", ShellDir(), ComList[CMD_SH].pName, ComList[CMD_CP].pPath,
-           ComList[CMD_CP].pName, ComList[CMD_CP].pOpts, fromPath, toDir);
+    StepLine(CMD_CP, &text, " %s %s", fromPath, toDir);
     if (text.overflow) {
         ReportFailure(mode, strerror(E2BIG), line);
         return E2BIG;
     }
-    StopIfInterrupted();
-    LogShownLine(line, text.len);
-    lastErrorLine[0] = '\0';
+    LogStep(text);
     int err = CopyFromFd(fromFd, from, toDir, name);
     StopIfInterrupted();
-    if (err != 0) {
-        snprintf(lastErrorLine, sizeof lastErrorLine, "%s", strerror(err));
-        ReportFailure(mode, strerror(err), line);
-    }
-    return err;
+    if (err != 0)
+        return StepFailed(mode, err, line);
+    return 0;
 }
 
 char *GetCmd(int id) {

@@ -50,6 +50,7 @@ A=/usr/Varen/tvxx
 for l in "$A/tvxx.cfg is kept: it changed" "$A/lib/e2e.foreign is kept: it is not the suite's" \
     "$A/queues/e2e.user is kept: it is not the suite's" "The suite is removed but for " "The suite is removed."; do
     expect_contains "output" "$OUT" "$l"; done
+expect_contains "log" "$LOG" $'The suite is removed.\n'
 expect_lacks "output" "$OUT" "e2e.root is kept"
 expect_contains "output" "$OUT" "/var/spool/Varen/tvyy is kept: it is not the suite's"
 expect_exists /etc/e2e.tvyy/job1
@@ -71,7 +72,8 @@ s() { "$@" </dev/null >>/var/tmp/e2e.out 2>&1; echo -n "$? "; cat /tmp/setup.log
 s /mnt/cd/setup && U=/usr/Varen/tvxx/log/e2e.user && echo u >$U && chown lp $U
 s /mnt/cd/setup install /opt && A=/opt/Varen/tvxx && mkdir /etc/e2e.lib && grep -c "$A/log/e2e.user$" /var/lib/v*/inst*
 cp -p $A/lib/forms.txt /etc/e2e.lib && rm -r $A/lib && ln -s /etc/e2e.lib $A/lib && echo s >/etc/e2e.secret
-ln -s /etc/e2e.secret $A/log/e2e.link && chown -h lp $A/log/e2e.link
+ln -s /etc/e2e.secret $A/log/e2e.link && chown -h lp $A/log/e2e.link && mkdir -p $A/log/e2e.d/d
+touch $A/log/e2e.d/d/f && chown -R lp $A/log/e2e.d
 python3 - <<'PY'
 import fcntl, os, subprocess, termios, time
 r, w = os.pipe()
@@ -99,6 +101,9 @@ A=/opt/Varen/tvxx
 expect_contains "output" "$OUT" "$A/lib is kept: it changed"
 expect_contains "output" "$OUT" "$A/log/e2e.user is kept: it is not the suite's"
 expect_contains "output" "$OUT" $'\nERROR: '"$A/lib could not be removed"$'\n'
+expect_contains "log" "$LOG" "WARNING: $A/lib could not be removed"
+expect_lacks "output" "$OUT" "e2e.d could not"
+expect_contains "output" "$OUT" "$A/log/e2e.d is kept: it is not the suite's"
 expect_contains "output" "$OUT" "ERROR: the record of the installation cannot be trusted: $REC/installed"
 expect_eq "what is left" "$(cd "$R" && find opt etc/e2e.lib etc/e2e.secret | sort)" "etc/e2e.lib
 etc/e2e.lib/forms.txt

@@ -26,11 +26,13 @@ once() {   # a command that outlived setup holds the run lock: it ends first
     setsid bash -c 'echo $$ >/var/tmp/e2e.pid; exec /mnt/cd/setup' </dev/null >/dev/null 2>&1 & wait $!; echo -n "$? "
     for _ in $(seq 100); do pgrep -s "$(cat /var/tmp/e2e.pid)" >/dev/null || break; sleep 0.05; done
 }
-touch /var/tmp/e2e.kill && once && once && rm /var/tmp/e2e.kill && once
+touch /var/tmp/e2e.kill && once && once && rm /var/tmp/e2e.kill && once && grep -o "link .* already" /tmp/setup.log
 /mnt/cd/setup </dev/null >/dev/null 2>&1; echo $?
 SCRIPT
 run link_killed_twice -c "$TWICE"
-expect_eq "statuses" "$OUT" $'137 137 0 0\n'
+expect_eq "statuses" "$OUT" "137 137 0 link $L -> $A/log is there already
+0
+"
 expect_link $L $A/log
 expect_nodes $A/log d 2775 $A/vsf f 4755
 expect_absent $A/log/log /usr/Varen/tvxx.first /tmp/VarenInstall
@@ -107,6 +109,14 @@ run readonly_work /mnt/cd
 expect_status 1
 expect_eq "standard output" "$OUT" "ERROR: the work area /mnt/cd/VarenInstall is not this run's own directory: \
 the file system is read-only; nothing is installed.
+"
+# ---- a work area that cannot be made for want of inodes: no reason is made up for it
+fresh
+PRE='mkdir -p /var/tmp/e2e.w && mount -t tmpfs -o nr_inodes=1 tmpfs /var/tmp/e2e.w'
+run inodes_work /var/tmp/e2e.w
+expect_status 1
+expect_eq "standard output" "$OUT" "ERROR: the work area /var/tmp/e2e.w/VarenInstall is not this run's own directory \
+(it could not be created anew, or it is not a directory of this user closed to others); nothing is installed.
 "
 fresh
 SEED='printf "#!/bin/sh\necho \"tar: e2e \\001bro\\177ken\" >&2\nexit 2\n" >/usr/sbin/tar && chmod 755 /usr/sbin/tar'
