@@ -71,6 +71,14 @@ expect_status 0
 expect_contains "log" "$LOG" "found $A.link of an interrupted move: undone"
 expect_eq "queue data" "$(file_text $A/queues/q1)" "queue data"
 expect_absent $A.link /opt/Varen/tvxx.partial
+# ---- a move's link left behind that leads to the fixed place itself: removed, the installation stays
+fresh
+SEED="$(seed_installation /usr); ln -s $A $A.link"
+run link_to_itself
+expect_status 0
+expect_contains "log" "$LOG" "found $A.link of an interrupted move, leading to $A itself: removed"
+expect_absent $A.link
+expect_eq "queue data" "$(file_text $A/queues/q1)" "queue data"
 # ---- a directory without the suite, and a dangling link, at the fixed place: refused, nothing changed
 for seed in "mkdir -p $A && touch $A/mine" "mkdir -p /usr/Varen && ln -s /opt/gone/Varen/tvxx $A"; do
     fresh
@@ -102,6 +110,13 @@ was being copied: the partial copy was removed, the installation in /usr/Varen/t
 "
 expect_absent /opt/Varen/tvxx.partial /opt/Varen/tvxx $A.link $A.old
 expect_exists $A/queues/bulk $A/queues/q1
+# A cp that does not say why it failed: the full file system is found all the same.
+SEED+=$'\n''printf "%s\n" "#!/bin/sh" "/usr/bin/cp \"\$@\" 2>/dev/null || { echo cp: e2e >&2; exit 1; }" >/usr/sbin/cp
+chmod 755 /usr/sbin/cp'
+FULL=$ERR
+run full_opt_quiet_cp install /opt
+expect_status 1
+expect_eq "standard error" "$ERR" "$FULL"
 # ---- the medium's read-only directory as the work area; a command that fails shows its last words
 fresh
 PRE='mount -o remount,ro /mnt/cd'

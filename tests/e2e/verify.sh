@@ -16,7 +16,7 @@ MEDIUM=$(make_medium verify)
 fresh
 PROGRAM=/bin/bash TIMEOUT=60
 IFS= read -r -d '' SCRIPT <<'SCRIPT' || :
-s=/mnt/cd/setup A=/usr/Varen/tvxx
+s=/mnt/cd/setup A=/usr/Varen/tvxx && mkdir -p /var/spool/Varen  # there before: changed, listed all the same
 step() { echo "== $1 $2"; }
 $s </dev/null >/dev/null 2>&1; step install $?
 $s --verify; step fresh $?

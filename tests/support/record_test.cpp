@@ -23,7 +23,8 @@ TEST(Record, EscapingRoundTripsEveryByte) {
     EXPECT_EQ(Unescape(escaped), all);
     const struct { const char *text, *want; } rows[] = {{"-", "\\055"}, {"--", "--"}, {"a b", "a b"},
         {"a\\b", "a\\\\b"}, {"\t\n", "\\011\\012"}, {"\x7f\xe9", "\\177\xe9"}, {"", ""},
-        {"\xc2\x9b" "1A\x9b", "\\302\\2331A\\233"}, {"\xc3\xa9\xe2\x82\xac\xc2\xa0", "\xc3\xa9\xe2\x82\xac\xc2\xa0"}};
+        {"\xc2\x9b" "1A\x9b", "\\302\\2331A\\233"}, {"\xc3\xa9\xe2\x82\xac\xc2\xa0", "\xc3\xa9\xe2\x82\xac\xc2\xa0"},
+        {"\xc2" "A\xe2\x82" "B", "\xc2" "A\xe2\\202B"}};
     for (const auto &r : rows) EXPECT_EQ(Take(EscapeRecordField(r.text)), r.want) << r.text;
     for (const char *bad : {"\\000", "\\400", "\\x", "a\\", "\\12", "\\8", "a\tb", "\\\\\\", "a\rb"})
         EXPECT_EQ(Unescape(bad), "(null)") << bad;
