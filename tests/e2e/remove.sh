@@ -113,14 +113,15 @@ opt/Varen
 opt/Varen/tvxx
 opt/Varen/tvxx/lib"
 expect_link $A/lib /etc/e2e.lib
+expect_log "/usr/bin/rm -f /usr/Varen/tvxx;/usr/bin/rm -f $A/tvqadmin"  # what stands elsewhere goes before the tool
 expect_absent /usr/Varen /var/spool/Varen /var/log/varen-tvxx
 # ---- the application directory on a mount of its own: emptied, the mount point stays
 fresh
 PROGRAM=/bin/bash TIMEOUT=30
 run mounted -c 'mkdir -p /usr/Varen/tvxx && mount -t tmpfs tmpfs /usr/Varen/tvxx && s=/mnt/cd/setup &&
-    $s </dev/null >/dev/null && $s --remove >/dev/null; echo "$? $(ls -A /usr/Varen/tvxx | wc -l)"
+    $s </dev/null >/dev/null && $s --remove >/var/tmp/o; echo "$? $(ls -A /usr/Varen/tvxx | wc -l) $(tail -n 1 /var/tmp/o)"
     $s --remove 2>/dev/null; echo $?'
-expect_eq "a mount point emptied" "$OUT" $'0 0\n5\n'
+expect_eq "a mount point emptied" "$OUT" $'0 0 The suite is removed.\n5\n'
 # ---- what an interrupted removal took (the spool tree, the log link, a newdir directory, a wrapper) an
 # installation over it makes again, as a fresh one does; the record then verifies clean
 MEDIUM=$(SRC=$TOP/examples/medium make_medium sample)
