@@ -119,7 +119,8 @@ expect_absent /usr/Varen /var/spool/Varen /var/log/varen-tvxx
 fresh
 PROGRAM=/bin/bash TIMEOUT=30
 run mounted -c 'mkdir -p /usr/Varen/tvxx && mount -t tmpfs tmpfs /usr/Varen/tvxx && s=/mnt/cd/setup &&
-    $s </dev/null >/dev/null && $s --remove >/var/tmp/o; echo "$? $(ls -A /usr/Varen/tvxx | wc -l) $(tail -n 1 /var/tmp/o)"
+    $s </dev/null >/dev/null && $s --remove >/var/tmp/o
+    echo "$? $(ls -A /usr/Varen/tvxx | wc -l) $(tail -n 1 /var/tmp/o)"
     $s --remove 2>/dev/null; echo $?'
 expect_eq "a mount point emptied" "$OUT" $'0 0 The suite is removed.\n5\n'
 # ---- what an interrupted removal took (the spool tree, the log link, a newdir directory, a wrapper) an
