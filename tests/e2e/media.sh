@@ -136,18 +136,20 @@ src big "head -c 20M /dev/urandom >pkg/big.bin
   printf 't e2e.nul\0 mode 600\n'
   printf 't e2e.mode mode \$(touch\${IFS}/etc/e2e.pwned)\n'
   printf 't ../../../../etc/e2e.dotdot\n'
+  printf 'c big.bin bat ../../etc/e2e.bat\n'
   cat pkg/pkg.list; echo c big.bin; } >pkg/new.list && mv pkg/new.list pkg/pkg.list"
 MEDIUM=$(make_medium big)
 run big_bad_list
 expect_status 3
-expect_eq "standard error" "$ERR" "4 step(s) of the installation failed; the first of them, as logged:
+expect_eq "standard error" "$ERR" "5 step(s) of the installation failed; the first of them, as logged:
   package list $LIST line 1 skipped, longer than the line limit
   package list $LIST line 2 skipped, holds a NUL byte
   package list $LIST line 3 skipped, word not allowed: \$(touch\${IFS}/etc/e2e.pwned)
 $SEE_LOG
 "
 expect_contains "log" "$LOG" "WARNING: package list $LIST line 4 skipped, word not allowed: ../../../../etc/e2e.dotdot"
-expect_absent /etc/e2e.pwned /etc/e2e.dotdot $A/e2e.tail $A/e2e.nul $A/e2e.mode
+expect_contains "log" "$LOG" "WARNING: package list $LIST line 5 skipped, word not allowed: ../../etc/e2e.bat"
+expect_absent /etc/e2e.pwned /etc/e2e.dotdot /etc/e2e.bat $A/e2e.tail $A/e2e.nul $A/e2e.mode
 expect_eq "edited tvxx.cfg" "$(file_text $A/tvxx.cfg)" "level=3.01.67"
 expect_unchanged etc
 expect_eq "pieces" "$(cd "$MEDIUM" && echo pkg_tar.*)" "pkg_tar.001 pkg_tar.002 pkg_tar.003"

@@ -30,6 +30,19 @@ fpr=$(gpg --with-colons -k rev@e2e.test | awk -F: '/^fpr/{print $10; exit}')
 sed 's/^:-----/-----/' "$GNUPGHOME/openpgp-revocs.d/$fpr.rev" | gpg --batch --import 2>/dev/null || fail "no revocation"
 for who in one rev old aged; do gpg --export $who@e2e.test >"$KEYS/$who.gpg"; done
 head -c 40 "$KEYS/one.gpg" >"$KEYS/cut.gpg"
+# one.gpg with its packets' headers in the new format: the first with a five-octet length, the rest one octet.
+python3 - "$KEYS/one.gpg" "$KEYS/new.gpg" <<'PY' || fail "no new-format key"
+import sys
+d, out, i = open(sys.argv[1], "rb").read(), b"", 0
+while i < len(d):
+    n = {0: 1, 1: 2, 2: 4}[d[i] & 3]
+    size = int.from_bytes(d[i + 1:i + 1 + n], "big")
+    head = b"\xff" + size.to_bytes(4, "big") if i == 0 else bytes([size])
+    assert d[i] & 0xc0 == 0x80 and size < 192
+    out += bytes([0xc0 | (d[i] >> 2) & 15]) + head + d[i + 1 + n:i + 1 + n + size]
+    i += 1 + n + size
+open(sys.argv[2], "wb").write(out)
+PY
 WRAP='#!/bin/sh\ntouch /etc/e2e.pwned\nexec /mnt/cd/setup.real "$@"\n'
 { (cd "${M[setup_replaced]}" && mv setup setup.real && printf '%b' "$WRAP" >setup && chmod 755 setup) &&
     (cd "${M[extra]}" && mkdir lost+found && echo x >TRANS.TBL && echo x >README) &&
@@ -78,6 +91,7 @@ sha1|sha1|$TRUST|/mnt/cd/setup|1|~$NOT its digest is weaker than SHA-256 (sign w
 cosigned|cosigned|$TRUST|/mnt/cd/setup|0|
 damaged_key|damaged_key|$TRUST && cp $KEYS/cut.gpg $K|/mnt/cd/setup|0|WARNING: the key file $K/cut.gpg cannot be \
 read as an OpenPGP key; it is skipped and its keys are not trusted
+new_format_key|damaged_key|mkdir -p $K && cp $KEYS/new.gpg $K && $REC|/mnt/cd/setup|0|
 malformed|malformed|$TRUST|/mnt/cd/setup|1|~ERROR: the checksum file /mnt/cd/sha256sums has a malformed line for isize:
 nul|nul|$TRUST|/mnt/cd/setup|1|ERROR: /mnt/cd/sha256sums holds a NUL byte (or gpgv's report on it does), which \
 would hide what follows it; the medium is refused

@@ -46,7 +46,8 @@ TEST(Record, EntryLinesParseOnlyWhenWhole) {
     // One field of a good line replaced at a time, or a line of other fields: none parses.
     const std::vector<std::string> f = {"E", "made", "content", "f", "0644", "0", "0", "1", "1", D64, "-", "/a"};
     const struct { size_t field; std::string value; } swaps[] = {{0, "F"}, {1, "mine"}, {2, "data"}, {3, "p"},
-        {4, "755"}, {4, "10000"}, {5, "-1"}, {5, "01"}, {6, "4294967296"}, {7, "-"}, {7, "-1"}, {8, ""},
+        {4, "755"}, {4, "10000"}, {4, "0789"}, {3, "fd"}, {6, "1a"},
+        {5, "-1"}, {5, "01"}, {6, "4294967296"}, {7, "-"}, {7, "-1"}, {8, ""},
         {9, std::string(64, 'A')},
         {9, D64.substr(1)}, {10, "/t"}, {11, "a"}, {11, "/a\\000"}, {11, "/a\t/b"}, {11, "/a/../b"},
         {11, "/a//b"}, {11, "/a/"}, {11, "/."}, {2, "runtime"}, {3, "d"}, {3, "l"}};
@@ -151,6 +152,8 @@ TEST(Record, InventoryOfATree) {
                     "/t/open/sub/deep f open\n/t/open/via l open ../../out\n");
     EXPECT_FALSE(inv.cut);
     FreeInventory(&inv);
+    EXPECT_TRUE(PathWithin("/a/b", "/a/") && PathWithin("/a", "/a//") && PathWithin("/x", "/"));
+    EXPECT_FALSE(PathWithin("/ab", "/a/") || PathWithin("/ab", "/a"));
     // Root's link on the way is followed; one in a directory others may write is not; a user's entry there is left out.
     Inventory more{};
     EXPECT_TRUE(InventoryAdd(&more, (dir + "/tl/f").c_str(), 0, false, true));
