@@ -87,9 +87,9 @@ expect_eq "standard error" "$ERR" "$STOP"$'\303\251t\303\251 install\303\251.\n'
 expect_contains "log" "$LOG" $'\nstopped with status 4, nothing was installed: '"$ERR"
 expect_eq "old script kept" "$(file_text $A/VarenPrinttvxx)" "old"
 # The running programs: an earlier installation while tvqadmin runs, quit; a first installation
-# while the package list's tvadmin runs 2 s, waited for. The list is shown, the menu never.
+# while the package list's tvadmin runs 8 s, waited for. The list is shown, the menu never.
 LIST=$'\nThe following processes are running.\nThe installer can not continue until these terminate:\n'
-for c in "quit|/usr|tvqadmin 60|--running=quit|4" "wait||tvadmin 2|--running=wait|0"; do
+for c in "quit|/usr|tvqadmin 60|--running=quit|4" "wait||tvadmin 8|--running=wait|0"; do
     IFS='|' read -r name base prog word status <<<"$c"
     fresh
     SEED="$([ -z "$base" ] || seed_installation "$base")
