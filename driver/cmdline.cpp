@@ -350,7 +350,7 @@ static void UseWorkAreaDirectory(const char *arg) {
 static void UseMediumDirectory(const char *arg) {
     char *path = AbsolutePath(arg);
     char resolved[PATH_MAX];
-    struct stat st;
+    struct stat st {};
     if (realpath(path, resolved) == nullptr || stat(resolved, &st) != 0 || !S_ISDIR(st.st_mode)) {
         printf(nlsSetupStrCvt(MSG_CANT_OPEN), path);
         printf("\n\n");

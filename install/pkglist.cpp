@@ -94,7 +94,8 @@ struct PkgLine {
 PkgLine SplitLine(const char *source) {
     PkgLine line{SaveStr("%s", source), SaveStr("%s", source), nullptr, 0};
     int capacity = static_cast<int>(strlen(line.cut) / 2) + 1;
-    line.words = static_cast<char **>(GetMem(capacity * static_cast<int>(sizeof(char *))));
+    // One slot more than words can fill: the list ends with a null pointer.
+    line.words = static_cast<char **>(GetMem((capacity + 1) * static_cast<int>(sizeof(char *))));
     if (line.words == nullptr) {
         return line;
     }
@@ -102,6 +103,7 @@ PkgLine SplitLine(const char *source) {
          word != nullptr && line.count < capacity; word = GetTokenParse(nullptr, WORD_SEPARATORS)) {
         line.words[line.count++] = word;
     }
+    line.words[line.count] = nullptr;
     return line;
 }
 

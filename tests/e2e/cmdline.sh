@@ -31,6 +31,7 @@ base -v
 base /var/tmp/e2e-new -v
 base /var/tmp/e2e-made
 base "/var/tmp/e2e a"
+base --medium /mnt/cd && base --medium /mnt/cd/setup
 ls -d /var/tmp/e2e* /tmp/e2e.pwned /tmp/VarenInstall 2>&1 | sed "s/^ls: //"
 stat -c "lock %A %U %h" /run/VarenInstall.lock
 mkdir -p /usr/Varen /opt/Varen-2026/Varen/tvxx && touch /opt/Varen-2026/Varen/tvxx/tvqadmin
@@ -68,6 +69,8 @@ kept cannot access '\''/run/VarenInstall.lock'\'': No such file or directory
 [/var/tmp/e2e-new][-v] 0 1 version 3.01.67
 [/var/tmp/e2e-made] 1 0 
 [/var/tmp/e2e a] 2 1 refused "/var/tmp/e2e a"
+[--medium][/mnt/cd] 1 0 /usr
+[--medium][/mnt/cd/setup] 2 1 
 cannot access '\''/tmp/e2e.pwned'\'': No such file or directory
 cannot access '\''/tmp/VarenInstall'\'': No such file or directory
 /var/tmp/e2e-new
@@ -85,14 +88,14 @@ pipe 141 cannot access '\''/tmp/VarenInstall'\'': No such file or directory
 '
 # A French installation into a new work-area directory named with the other allowed characters:
 # made, used, removed; commands see the shortened LANG. An existing one, and a made one left holding
-# a file, are kept.
+# a file, are kept. A descriptor 9 setup was started with is not passed on.
 WORKDIR=/var/tmp/e2e.dir_1-2+3,4=5:6@7
 fresh
 SEED='mv /usr/bin/uncompress /usr/bin/uncompress.real && mkdir -p /var/tmp/e2e-keep && touch /var/tmp/e2e-keep/mine
 printf "%s\n" "#!/bin/sh" "N=/var/tmp/e2e-new/theirs; ! [ -d /var/tmp/e2e-new ] || { touch \$N && chown 65534 \$N; }" \
     "exec /usr/bin/uncompress.real \"\$@\"" >/usr/bin/uncompress && chmod 755 /usr/bin/uncompress'
 PROGRAM=/bin/bash
-run workdirs -c "LANG=fr_FR.ISO8859-1 /mnt/cd/setup '$WORKDIR' && cp /tmp/setup.log /tmp/e2e.log1 &&
+run workdirs -c "LANG=fr_FR.ISO8859-1 /mnt/cd/setup '$WORKDIR' 9>/var/tmp/e2e.nine && cp /tmp/setup.log /tmp/e2e.log1 &&
     mv /tmp/tvqadmin.calls /tmp/e2e.calls && /mnt/cd/setup /var/tmp/e2e-keep/ && cp /tmp/setup.log /tmp/e2e.log2 &&
     /mnt/cd/setup /var/tmp/e2e-new"
 expect_status 0

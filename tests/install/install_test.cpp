@@ -198,7 +198,8 @@ TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) {
     EXPECT_EQ(0, RunInChild([&] {
                   return RunList("c\ndirto tree\nv\nv <\nv >= 0 v\ncheckps\nnewdir\nt\nm\nc a mode\n"
                                  "c tool\tmode 755\nc b group\nc e name ../e2\nc f sed s/a/b/ ;touch " +
-                                 root_ + "/x\nc d name name ../e3\nv = 0\n"); // a value that is a word
+                                 root_ + "/x\nc d name name ../e3\nv = 0\n" // a value that is a word
+                                 "v > 0\n");                                  // one that holds
               }).status);
     EXPECT_TRUE(InApp("a") && InApp("b") && InApp("name") && !InApp("tool") && !InApp("f"));
     EXPECT_FALSE(Exists(root_ + "/e2") || Exists(root_ + "/e3") || Exists(root_ + "/x"));
