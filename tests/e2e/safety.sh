@@ -56,9 +56,9 @@ victim: original, won: 0
 owned by nobody: 
 ' ]] || fail "racer runs: $OUT"
 expect_unchanged etc
-# ---- directories others can change, a vendor directory that is a file, a lock that is not root's:
-# each run stops before anything changes, also while a user swaps her directory (words that are
-# files: driver_test). An earlier installation in /usr.
+# ---- directories others can change, a vendor directory that is a file, a lock that is not root's or
+# cannot be made: each run stops before anything changes, also while a user swaps her directory
+# (words that are files: driver_test). An earlier installation in /usr.
 fresh
 SEED="$(seed_installation /usr)"
 IFS= read -r -d '' CHAINS <<'SCRIPT' || :
@@ -90,6 +90,7 @@ mkfifo -m 600 /run/VarenInstall.lock && try lock_fifo && rm /run/VarenInstall.lo
 mkdir /run/VarenInstall.lock && try lock_directory && rmdir /run/VarenInstall.lock
 touch /run/VarenInstall.lock && ln /run/VarenInstall.lock /run/e2e.lock && try lock_two_names && rm /run/e2e.lock
 chown 65534 /run/VarenInstall.lock && try lock_theirs
+rm /run/VarenInstall.lock && mount -t tmpfs -o ro e2e-run /run && try lock_readonly && umount /run
 echo "after: $(ls -A /usr/Varen /usr/Varen/tvxx/queues | tr "\n" " ")$(find /var/tmp/alice /opt/Varen \
     /tmp/e2e.pwned -user root 2>&1)"
 SCRIPT
@@ -111,6 +112,7 @@ lock_fifo: 1 $LOCK prw-------, link count 1)
 lock_directory: 1 $LOCK drwxr-xr-x, link count 2)
 lock_two_names: 1 $LOCK -rw-r--r--, link count 2)
 lock_theirs: 1 ${LOCK/root:root/nobody:root} -rw-r--r--, link count 1)
+lock_readonly: 1 ERROR: the lock file /run/VarenInstall.lock cannot be made or opened (Read-only file system)
 after: /usr/Varen: tvxx  /usr/Varen/tvxx/queues: q1 find: '/opt/Varen': No such file or directory
 find: '/tmp/e2e.pwned': No such file or directory
 "

@@ -5,7 +5,8 @@
 # directory's files are runtime data); a changed content, mode, owner, a removed file and a file
 # replaced by a link each reported in its form; --list against the tree; a move to /opt whose tool
 # failed (status 3, the record incomplete and anew, clean); what another user cannot examine shown
-# as "?"; a record others may write refused; an empty one and none: nothing recorded.
+# as "?"; a record others may write refused; one holding a NUL byte; an empty one and none: nothing
+# recorded.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need setfacl
@@ -41,6 +42,7 @@ setfacl -m u:1:rw $R && { $s --verify; step acl $?; } && setfacl -b $R
 chmod o+w ${R%/*} && { $s --verify; step dir $?; } && chmod o-w ${R%/*}
 printf 'E\tmade\n' >>$R && { $s --verify; step bad-line $?; }
 : >$R && { $s --verify; step empty $?; }
+printf 'state complete\n\0' >$R && { $s --verify; step nul $?; }
 rm $R && { $s --list; step none $?; } && { $s --verify; step none $?; }
 SCRIPT
 run record -c "$SCRIPT"
@@ -79,6 +81,7 @@ S.5....T. c /usr/Varen/tvxx/tvxx.cfg
 == dir 1
 == bad-line 1
 == empty 5
+== nul 1
 == none 5
 == none 5
 "
@@ -91,6 +94,7 @@ ERROR: the record of the installation cannot be trusted: /var/lib/varen-tvxx (ro
 file or directory of root's that nobody else can change; nothing was done
 ERROR: the record /var/lib/varen-tvxx/installed cannot be trusted: its line 28 is no record line; nothing was done
 no installation is recorded
+ERROR: the record /var/lib/varen-tvxx/installed cannot be trusted: its line 1 is no record line; nothing was done
 no installation is recorded
 no installation is recorded
 "

@@ -112,16 +112,20 @@ TEST(Record, Sha256KnownDigests) {
     close(fd);
     Sh("rm -rf " + dir);
 }
-// Notes join their flags, follow a rename, and refuse what is no absolute path.
+// Notes join their flags, follow a rename (the others kept in order), and refuse what is no absolute path.
 TEST(Record, NotedEntries) {
     ForgetNoted();
+    NoteEntry("/a/cfg", NOTE_CONFIG);
     NoteEntry("/usr/bin/tv", NOTE_MADE);
     NoteEntry("relative", NOTE_MADE);
-    NoteEntry("/a/cfg", NOTE_CONFIG);
+    NoteEntry("/a/log", NOTE_TREE);
     NoteEntry("/usr/bin/tv", NOTE_TREE);
     RenameNoted("/a/cfg", "/a/cfg2");
     RenameNoted("/a/none", "/a/x");
-    EXPECT_EQ(NotedCount(), 2);
+    ASSERT_EQ(NotedCount(), 3);
+    EXPECT_STREQ(NotedPath(0), "/usr/bin/tv");
+    EXPECT_STREQ(NotedPath(1), "/a/log");
+    EXPECT_STREQ(NotedPath(2), "/a/cfg2");
     EXPECT_EQ(NotedFlagsOf("/usr/bin/tv"), NOTE_MADE | NOTE_TREE);
     EXPECT_EQ(NotedFlagsOf("/a/cfg2"), NOTE_CONFIG);
     EXPECT_EQ(NotedFlagsOf("/a/cfg"), 0u);
