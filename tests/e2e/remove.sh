@@ -105,6 +105,7 @@ expect_contains "log" "$LOG" "WARNING: $A/lib could not be removed"
 expect_lacks "output" "$OUT" "e2e.d could not"
 expect_contains "output" "$OUT" "$A/log/e2e.d is kept: it is not the suite's"
 expect_contains "output" "$OUT" "ERROR: the record of the installation cannot be trusted: $REC/installed"
+expect_contains "output" "$OUT" "ERROR: $A (owner root:root, mode drwxr-xrwx) can be changed by users other than root"
 expect_eq "what is left" "$(cd "$R" && find opt etc/e2e.lib etc/e2e.secret | sort)" "etc/e2e.lib
 etc/e2e.lib/forms.txt
 etc/e2e.secret
