@@ -44,8 +44,9 @@ expect_status 3
 expect_contains "log" "$LOG" "WARNING: $L is left as it is: it is no link to $A/log"
 expect_eq "what stands there" "$(ls -A "$R$L")" keep
 expect_nodes $A/vsf f 4755
-# ---- the application directory as a volume of its own: a move is refused (and the leftover pending
-# link of an earlier run undone), an empty volume takes a first installation and stays mounted
+# ---- the application directory as a volume of its own (or a bind mount): a move is refused (and the
+# leftover pending link of an earlier run undone), an empty volume takes a first installation and stays
+# mounted
 fresh
 VOLUME='mkfs.ext4 -q -F /var/tmp/e2e.img 8M >/dev/null && mkdir -p /usr/Varen/tvxx &&
     mount -o loop /var/tmp/e2e.img /usr/Varen/tvxx'
@@ -63,6 +64,11 @@ expect_contains "standard error" "$ERR" "ERROR: $A is a mount point"
 expect_contains "log" "$LOG" "found $A.link of an interrupted move: undone"
 expect_absent $A.link
 expect_exists $A/tvqadmin
+# (a bind mount of a directory on the same file system: only the mount table tells)
+PRE="mkdir -p /usr/local/e2e.vol $A && mount --bind /usr/local/e2e.vol $A && /mnt/cd/setup </dev/null >/dev/null"
+run volume_bind install /opt
+expect_status 1
+expect_contains "standard error" "$ERR" "ERROR: $A is a mount point"
 # ---- a move's link left behind, and at its place an empty directory that is no copy of it: undone, nothing lost
 fresh
 SEED="$(seed_installation /usr); mkdir -p /opt/Varen/tvxx.partial /opt/Varen/tvxx; ln -s /opt/Varen/tvxx $A.link"

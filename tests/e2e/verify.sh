@@ -5,8 +5,8 @@
 # directory's files are runtime data); a changed content, mode, owner, a removed file and a file
 # replaced by a link each reported in its form; --list against the tree; a move to /opt whose tool
 # failed (status 3, the record incomplete and anew, clean); what another user cannot examine shown
-# as "?"; a record others may write refused; one holding a NUL byte; an empty one and none: nothing
-# recorded.
+# as "?"; a record closed to that user; a record others may write refused; one holding a NUL byte;
+# an empty one and none: nothing recorded.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need setfacl
@@ -37,6 +37,7 @@ touch /tmp/e2e.tvqadmin-fails && { $s install /opt </dev/null >/dev/null 2>&1; s
 rm /tmp/e2e.tvqadmin-fails && grep -c '^state incomplete$' $R && { $s --verify; step moved $?; }
 $s --list | grep -v ^/opt/Varen/tvxx/
 chmod 700 /opt/Varen/tvxx/lib && { setpriv --reuid=1 --regid=1 --clear-groups $s --verify; step user $?; }
+chmod 600 $R && { setpriv --reuid=1 --regid=1 --clear-groups $s --list; step closed $?; } && chmod 644 $R
 chmod 664 $R && chgrp 1 $R && { $s --list; step group-writable $?; } && chmod 644 $R
 setfacl -m u:1:rw $R && { $s --verify; step acl $?; } && setfacl -b $R
 chmod o+w ${R%/*} && { $s --verify; step dir $?; } && chmod o-w ${R%/*}
@@ -76,6 +77,7 @@ S.5....T. c /usr/Varen/tvxx/tvxx.cfg
 ?????????   /opt/Varen/tvxx/lib/forms.txt
 ?????????   /opt/Varen/tvxx/log/today
 == user 1
+== closed 1
 == group-writable 1
 == acl 1
 == dir 1
@@ -85,7 +87,8 @@ S.5....T. c /usr/Varen/tvxx/tvxx.cfg
 == none 5
 == none 5
 "
-expect_eq "standard error" "$ERR" "ERROR: the record of the installation cannot be trusted: \
+expect_eq "standard error" "$ERR" "ERROR: can't open file, /var/lib/varen-tvxx/installed
+ERROR: the record of the installation cannot be trusted: \
 /var/lib/varen-tvxx/installed (root daemon -rw-rw-r--) is no regular file or directory of root's that nobody else can \
 change; nothing was done
 ERROR: the record of the installation cannot be trusted: /var/lib/varen-tvxx/installed (root daemon -rw-rw-r--+) is \
