@@ -31,7 +31,7 @@ base -v
 base /var/tmp/e2e-new -v
 base /var/tmp/e2e-made
 base "/var/tmp/e2e a"
-base --medium /mnt/cd && base --medium /mnt/cd/setup
+base --medium /mnt/cd && base --medium /mnt/cd/setup && base --medium
 ls -d /var/tmp/e2e* /tmp/e2e.pwned /tmp/VarenInstall 2>&1 | sed "s/^ls: //"
 stat -c "lock %A %U %h" /run/VarenInstall.lock
 mkdir -p /usr/Varen /opt/Varen-2026/Varen/tvxx && touch /opt/Varen-2026/Varen/tvxx/tvqadmin
@@ -71,6 +71,7 @@ kept cannot access '\''/run/VarenInstall.lock'\'': No such file or directory
 [/var/tmp/e2e a] 2 1 refused "/var/tmp/e2e a"
 [--medium][/mnt/cd] 1 0 /usr
 [--medium][/mnt/cd/setup] 2 1 
+[--medium] 2 1 option --medium
 cannot access '\''/tmp/e2e.pwned'\'': No such file or directory
 cannot access '\''/tmp/VarenInstall'\'': No such file or directory
 /var/tmp/e2e-new
