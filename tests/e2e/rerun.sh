@@ -123,6 +123,26 @@ FULL=$ERR
 run full_opt_quiet_cp install /opt
 expect_status 1
 expect_eq "standard error" "$ERR" "$FULL"
+# ---- a move back to /usr measures /usr, not the file system the link at $A leads to
+fresh
+SEED="$(seed_installation /opt)"$'\n'$(cat <<'EOF'
+cat >/usr/bin/df <<'DF'
+#!/bin/sh
+echo Filesystem 1K-blocks Used Available Use% Mounted on
+case $(readlink -f "$1") in
+/usr*) echo "/dev/usr 1000000 0 30 1% /usr" ;;
+*) echo "/dev/root 1000000 0 1000000 1% /" ;;
+esac
+DF
+chmod 755 /usr/bin/df
+EOF
+)
+run usr_short install /usr
+expect_status 1
+expect_contains "standard output" "$OUT" "The install area should be at least"
+expect_eq "standard error" "$ERR" "ERROR: there is not enough free space for the installation; nothing was installed.
+"
+expect_exists /opt/Varen/tvxx/queues/q1 $A
 # ---- the medium's read-only directory as the work area; a command that fails shows its last words
 fresh
 PRE='mount -o remount,ro /mnt/cd'

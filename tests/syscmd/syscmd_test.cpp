@@ -178,9 +178,14 @@ TEST_F(Run, StopSignalEndsACommandThatIgnoresIt) {
     time_t start = time(nullptr);
     ChildRun run = RunInChild([&] {
         signal(SIGHUP, SIG_IGN), CatchInterrupts("stopped by %s (%s)\n"), RemoveOnStop(SaveStr("%s", work.c_str()));
-        return SysCmd(CMD_LINE, MODE_WARN, "trap '' TERM; kill -HUP $PPID; sleep 1; kill -TERM $PPID; sleep 30");
+        return SysCmd(CMD_LINE, MODE_WARN, "trap '' TERM; echo $$ >%s/sh.pid; kill -HUP $PPID; sleep 1; "
+                      "kill -TERM $PPID; sleep 30", dir.c_str());
     });
     EXPECT_TRUE(run.status == 143 && time(nullptr) - start < 15 && !Exists(work)) << run.status << run.err;
+    pid_t sh = static_cast<pid_t>(atoi(ReadFile(dir + "/sh.pid").c_str()));
+    EXPECT_TRUE(sh > 0 && kill(sh, 0) != 0) << "the command outlived the run";
+    if (sh > 0)
+        kill(-sh, SIGKILL);
     EXPECT_EQ("stopped by SIGTERM (setup)\n", run.err);
 }
 // Quiet calls are neither logged nor redirected; an unlocated command ends the run with status 1.
@@ -332,6 +337,14 @@ TEST_F(Log, LastLineCutToFit) {
     char whole[64];
     EXPECT_TRUE(LastLogLine(from, whole, sizeof whole));
     EXPECT_EQ("end", std::string(whole));
+    // A failed command's 300-character last line is kept to 255 characters (in a child, which
+    // keeps the failure).
+    ChildRun run = RunInChild([] {
+        SysCmd(CMD_LINE, MODE_WARN, "sh -c 'printf %%0300d 7 >&2; exit 1'");
+        size_t len = strlen(LastErrorLine());
+        return strspn(LastErrorLine(), "0") == len ? static_cast<int>(len) : 0;
+    });
+    EXPECT_EQ(255, run.status) << run.err;
 }
 // One descriptor for the whole run: a second name, a rename or a new file at the path change
 // nothing. A new run removes its own earlier log, moves anything else at the path aside (said once
