@@ -112,12 +112,12 @@ expect_contains "log" "$LOG" $'spooler: no lpr found\nWARNING: '"$t"
 expect_contains "log" "$LOG" "WARNING: $U is left as it is: it is no link to $A/VarenPrinttvxx"
 expect_eq "$U" "$(file_text $U)" mine
 # ---- LPRng built into /usr/local, a CUPS lpr in /usr/bin: the system's first lpr (/usr/local/bin)
-# decides, not the caller's PATH (the sandbox's lacks /usr/local); the old base's printconf link now
-# names the fixed place.
+# decides, not the caller's PATH (the sandbox's lacks /usr/local); the printconf link of an old
+# installation under / (the shortest base) now names the fixed place.
 fresh
 SEED="$BOTH"$'\nmv /usr/sbin/lpd /usr/local/sbin/ && mv /usr/bin/lpr /usr/local/bin/lpr
 printf "#!/bin/sh\n# libcups\n" >/usr/bin/lpr && chmod 755 /usr/bin/lpr
-mkdir -p /usr/share/printconf/util && ln -s /opt/Varen/tvxx/VarenPrinttvxx '$U
+mkdir -p /usr/share/printconf/util && ln -s /Varen/tvxx/VarenPrinttvxx '$U
 run usr_local
 expect_status 0
 expect_eq ".tv_cfg" "$(file_text $A/.tv_cfg)" " LPRng "
