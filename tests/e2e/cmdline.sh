@@ -7,8 +7,8 @@
 MEDIUM=$(make_medium sized --whole --isize 1000 --tsize 500)
 # Many command lines, each stopped by a too small install area before any change: the words, the
 # status, whether the earlier log was left as it was (1: a run that began none of its work), and the
-# base, refused path or version. Then bases from links, and a user who is not root.
-SEED=$(seed_df 5000 100) PROGRAM=/bin/bash
+# base, refused path or version. Then bases from links, a user who is not root, and root without whoami.
+SEED=$(seed_df 5000 100) PROGRAM=/bin/bash TIMEOUT=60
 IFS= read -r -d '' CASES <<'SCRIPT' || :
 echo kept >/tmp/setup.log
 for w in --help -x; do
@@ -49,6 +49,7 @@ nobody() {
 nobody && rm /usr/bin/whoami && nobody
 (sleep 0.3; exec /mnt/cd/setup) </dev/null 2>/dev/null | true
 echo "pipe ${PIPESTATUS[0]} $(ls -d /tmp/VarenInstall 2>&1 | sed "s/^ls: //")"
+/mnt/cd/setup </dev/null >/dev/null 2>&1; echo "root without whoami $?"
 SCRIPT
 run bases -c "$CASES"
 expect_status 0
@@ -86,6 +87,7 @@ User ID:  65534 is logged in
 You must become root to run setup
 1 644 nobody [] 0
 pipe 141 cannot access '\''/tmp/VarenInstall'\'': No such file or directory
+root without whoami 0
 '
 # A French installation into a new work-area directory named with the other allowed characters:
 # made, used, removed; commands see the shortened LANG. An existing one, and a made one left holding
