@@ -118,11 +118,12 @@ struct Space {
         WriteFile(t + "/bin/du", "#!/bin/sh\ncase \"$2\" in " + t + "/w*) f=w;; *) f=i;; esac\n"
                   "echo \"$(cat " + t + "/du.$f)\t$2\"\n", 0755);
     }
+    // A negative workFree: df prints its header alone, for both areas.
     std::string Say(const char *tsize, int workFree, int instFree, const char *duWork = "0", const char *duInst = "0") {
         const char *fs = workFree == instFree ? "fs" : "other"; // the same figure: one shared file system
         WriteFile(t + "/site/tsize", tsize), WriteFile(t + "/du.w", duWork), WriteFile(t + "/du.i", duInst);
-        WriteFile(t + "/df.w", std::string("fs 1 1 ") + std::to_string(workFree) + " 1% /m\n");
-        WriteFile(t + "/df.i", fs + std::string(" 1 1 ") + std::to_string(instFree) + " 1% /m\n");
+        WriteFile(t + "/df.w", workFree < 0 ? "" : std::string("fs 1 1 ") + std::to_string(workFree) + " 1% /m\n");
+        WriteFile(t + "/df.i", workFree < 0 ? "" : fs + std::string(" 1 1 ") + std::to_string(instFree) + " 1% /m\n");
         ChildRun run = RunInChild([&] {
             unsetenv("LANG"), pPathToSetup = SaveStr("%s/site", t.c_str());
             ComList[CMD_DF].pPath = ComList[CMD_DU].pPath = SaveStr("%s/bin", t.c_str());
@@ -145,6 +146,8 @@ TEST(FreeSpace, SizeFiguresAndOldDirectories) {
     EXPECT_EQ(c.Say("500\n", 1000, 1000, "0", "580"), "passed");
     EXPECT_EQ(c.Say("500\n", 1000, 1000, "0", "579"),
               Msg(MSG_SHARED_TOO_SMALL, c.work.c_str(), c.base.c_str(), 1580.0));
+    // No figures at all: one file system without room, as far as can be told.
+    EXPECT_EQ(c.Say("500\n", -1, -1), Msg(MSG_SHARED_TOO_SMALL, c.work.c_str(), c.base.c_str(), 1580.0));
     mkdir(c.work.c_str(), 0755);
     EXPECT_EQ(c.Say("500\n", 1000, 1000, "1", "579"), "passed");
 }

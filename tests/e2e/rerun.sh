@@ -77,6 +77,16 @@ expect_status 0
 expect_contains "log" "$LOG" "found $A.link of an interrupted move: undone"
 expect_eq "queue data" "$(file_text $A/queues/q1)" "queue data"
 expect_absent $A.link /opt/Varen/tvxx.partial
+# ---- a move's link left behind that names no application directory: undone, nothing named after its
+# text removed
+fresh
+SEED="$(seed_installation /usr); mkdir -p /opt/e2e.other.partial && echo mine >/opt/e2e.other.partial/keep
+ln -s /opt/e2e.other $A.link" AFTER='cp -a --parents /opt/e2e.other.partial "$SANDBOX_OUT/root/"'
+run link_elsewhere
+expect_status 0
+expect_contains "log" "$LOG" "found $A.link of an interrupted move: undone"
+expect_eq "what was there" "$(file_text /opt/e2e.other.partial/keep)" mine
+expect_absent $A.link
 # ---- a move's link left behind that leads to the fixed place itself: removed, the installation stays
 fresh
 SEED="$(seed_installation /usr); ln -s $A $A.link"

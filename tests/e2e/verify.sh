@@ -3,7 +3,7 @@
 # The record of an installation, setup --list and setup --verify, in one sandbox: clean after a first
 # installation and after an upgrade (a file the suite's tool writes, the queue database and the log
 # directory's files are runtime data); a changed content, mode, owner, a removed file and a file
-# replaced by a link each reported in its form; --list against the tree; a move to /opt whose tool
+# replaced by a link each reported in its form; --list against the tree (a dirto copy in it); a move to /opt whose tool
 # failed (status 3, the record incomplete and anew, clean); what another user cannot examine shown
 # as "?"; a record closed to that user; a record others may write refused; one holding a NUL byte;
 # an empty one and none: nothing recorded.
@@ -11,7 +11,8 @@
 . "$(dirname "$0")/lib.sh"
 need setfacl
 SRC=$SCRATCH_ROOT/verify-src && cp -a -- "$FIXTURE_COPY" "$SRC" &&
-    printf '%s\n' 't que.vdb' 'newdir log mode 2775 group lp link /var/log/varen-tvxx' >>"$SRC/pkg/pkg.list" &&
+    printf '%s\n' 't que.vdb' 'newdir log mode 2775 group lp link /var/log/varen-tvxx' 'dirto lib /usr/share' \
+        >>"$SRC/pkg/pkg.list" &&
     echo 'date +%N >>"$(dirname "$0")/tool.state"' >>"$SRC/pkg/tvqadmin"
 MEDIUM=$(make_medium verify)
 fresh
@@ -25,12 +26,12 @@ echo job >>$A/que.vdb && echo line >$A/log/today
 $s </dev/null >/dev/null 2>&1; step upgrade $?
 $s --verify; step upgraded $?
 $s --list >/var/tmp/list; step list $?
-{ find $A /var/spool/Varen; printf '%s\n' /usr/Varen /usr/bin/tvadmin /var/log/varen-tvxx; } | sort |
+{ find $A /var/spool/Varen /usr/share/lib; printf '%s\n' /usr/Varen /usr/bin/tvadmin /var/log/varen-tvxx; } | sort |
     diff - /var/tmp/list
 echo more >>$A/que.vdb && echo line >>$A/log/today && echo x >>$A/tvxx.cfg && touch -d @1000000000 $A/tvxx.cfg
 chmod 700 $A/tvrtvxxtty
 chown 1 $A/tvadmin && rm $A/lib/forms.txt && rm $A/VarenVSF && ln -s /bin/true $A/VarenVSF && chmod 700 $A/log
-$s --verify; step changed $?
+chmod 750 /usr/Varen && { $s --verify; step changed $?; } && chmod 755 /usr/Varen
 R=/var/lib/varen-tvxx/installed
 grep -c $'^E\tmade\truntime\tf' $R; grep -c '^state complete$' $R
 touch /tmp/e2e.tvqadmin-fails && { $s install /opt </dev/null >/dev/null 2>&1; step moved $?; }
@@ -52,6 +53,7 @@ expect_eq "what the runs printed" "$OUT" "== install 0
 == upgrade 0
 == upgraded 0
 == list 0
+.M.......   /usr/Varen
 ?M?....?.   /usr/Varen/tvxx/VarenVSF
 missing   /usr/Varen/tvxx/lib/forms.txt
 .M.......   /usr/Varen/tvxx/log
@@ -69,6 +71,8 @@ S.5....T. c /usr/Varen/tvxx/tvxx.cfg
 /usr/Varen
 /usr/Varen/tvxx
 /usr/bin/tvadmin
+/usr/share/lib
+/usr/share/lib/forms.txt
 /var/log/varen-tvxx
 /var/spool/Varen
 /var/spool/Varen/tvxx
@@ -95,7 +99,7 @@ ERROR: the record of the installation cannot be trusted: /var/lib/varen-tvxx/ins
 no regular file or directory of root's that nobody else can change; nothing was done
 ERROR: the record of the installation cannot be trusted: /var/lib/varen-tvxx (root root drwxr-xrwx) is no regular \
 file or directory of root's that nobody else can change; nothing was done
-ERROR: the record /var/lib/varen-tvxx/installed cannot be trusted: its line 28 is no record line; nothing was done
+ERROR: the record /var/lib/varen-tvxx/installed cannot be trusted: its line 30 is no record line; nothing was done
 no installation is recorded
 ERROR: the record /var/lib/varen-tvxx/installed cannot be trusted: its line 1 is no record line; nothing was done
 no installation is recorded
