@@ -16,7 +16,8 @@ try() {   # try NAME [ARG...]: from a host without the suite: the status and the
     echo "$1: $? $(ls -d /usr/Varen 2>/dev/null | tr "\n" " ")$(grep -m 1 ERROR /tmp/e2e.err | cut -d ";" -f 1)"
 }
 mkdir -p /var/tmp/w /var/tmp/r /var/tmp/d /opt/b /opt/g /opt/share /etc/Varen/trusted.gpg.d
-setfacl -m u:nobody:rwx /var/tmp/w /opt/b /etc/Varen/trusted.gpg.d && setfacl -m g:staff:rwx /opt/g
+setfacl -m u:nobody:-wx /var/tmp/w && setfacl -m u:nobody:rwx /opt/b /etc/Varen/trusted.gpg.d
+setfacl -m g:staff:rw /opt/g
 setfacl -m u:nobody:r-x /var/tmp/r && setfacl -d -m u:nobody:rwx,o::rwx /var/tmp/d
 setfacl -d -m u:nobody:rwx,u:daemon:r-x,g:staff:rwx /opt/share
 try work_acl /var/tmp/w
@@ -69,9 +70,9 @@ expect_status 0
 U="can be changed by users other than root through its ACL entry"
 M="which the installer was making, is not its own: another user made it first or can change it. The installer \
 stopped before putting anything in it. Remove it, or make it root's and closed, and run the installer again."
-expect_eq "runs" "$OUT" "work_acl: 1 ERROR: /var/tmp/w (owner root:root, mode drwxrwxr-x+) $U user:nobody:rwx
+expect_eq "runs" "$OUT" "work_acl: 1 ERROR: /var/tmp/w (owner root:root, mode drwxrwxr-x+) $U user:nobody:-wx
 base_acl: 1 ERROR: /opt/b (owner root:root, mode drwxrwxr-x+) $U user:nobody:rwx
-group_acl: 1 ERROR: /opt/g (owner root:root, mode drwxrwxr-x+) $U group:staff:rwx
+group_acl: 1 ERROR: /opt/g (owner root:root, mode drwxrwxr-x+) $U group:staff:rw-
 keys_acl: 1 ERROR: /etc/Varen/trusted.gpg.d (owner root:root, mode drwxrwxr-x+) $U user:nobody:rwx
 keys_default: 0 /usr/Varen 
 work_read_only: 0 /usr/Varen 

@@ -2,10 +2,12 @@
 #include "support/token.h"
 #include "syscmd/fileops.h"
 #include "testutil.h"
+#include <linux/capability.h>
 #include <malloc.h>
 #include <map>
 #include <random>
 #include <sys/mman.h>
+#include <sys/syscall.h>
 namespace {
 using namespace tu;
 // ---- The block allocator.
@@ -384,6 +386,19 @@ TEST_F(Files, RemoveEntryTellsWhetherTheEntryIsGone) {
     Sh("rm -rf " + dir + "/e");
     // A file that cannot go (where the file system can make it immutable).
     EXPECT_TRUE(Sh("cd " + dir + " && touch i && chattr +i i 2>/dev/null") || !RemoveEntry((dir + "/i").c_str()));
+    // Without CAP_FOWNER another user's link in her sticky directory stays, and the directory it
+    // leads to is never entered.
+    ASSERT_EQ(0, Sh("cd " + dir + " && mkdir -m 1777 sk && mkdir v && touch v/f && ln -s " + dir + "/v sk/l &&"
+                    " chown 65534 sk && chown -h 65534 sk/l"));
+    ChildRun run = RunInChild([&] {
+        __user_cap_header_struct head = {_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct caps[2] = {};
+        if (syscall(SYS_capget, &head, caps) != 0)
+            return 2;
+        caps[0].effective &= ~(1u << CAP_FOWNER);
+        return syscall(SYS_capset, &head, caps) != 0 ? 3 : RemoveEntry((dir + "/sk/l").c_str()) ? 4 : 0;
+    });
+    EXPECT_TRUE(run.status == 0 && Exists(dir + "/v/f") && Exists(dir + "/sk/l")) << run.status;
 }
 // The chain from / down, links followed (their own owners checked too), "." and ".." taken out, a
 // missing end kept as written; the first entry at fault is named; a sticky directory may be open to all.
