@@ -142,6 +142,8 @@ done <<CASES
 signed|--pieces 2 --sign one@e2e.test||$ONE|0|
 signed_upper|--upper --pieces 2 --sign one@e2e.test||$ONE|0|
 unsigned_untrusted|--pieces 2||:|0|
+piece_out|--pieces 2|ln -sf /etc/hostname pkg_tar.002|true|1|ERROR: /mnt/cd/pkg_tar.002 is a symbolic link that leads \
+out of the medium's directory, $NOTREG
 unsigned|--pieces 2||$ONE|1|ERROR: /mnt/cd/sha256sums.sig is missing: this host installs only media whose \
 checksum file is signed by a key in $K
 replaced|--pieces 2 --sign one@e2e.test|head -c 99 /dev/urandom >pkg_tar.002; sha256sum disks pkg_tar.00? \
