@@ -58,6 +58,7 @@ Q="WARNING: the print queue"
 expect_contains "output" "$OUT" "$Q e2eq (/etc/cups/ppd/e2eq.ppd) still uses VarenPrinttvxx;"
 expect_contains "output" "$OUT" "$Q lp1 (/etc/printcap) still uses VarenVSF;"
 expect_eq "queue warnings" "$(grep -c "$Q" <<<"$OUT")" 6
+expect_contains "log" "$LOG" "$Q lp1 (/etc/printcap) still uses VarenVSF"$'\n'
 expect_eq "kept entries" "$(grep -c $'^E\tkept' "$R/etc/e2e.kept")" 6
 expect_contains "kept record" "$(cat "$R/etc/e2e.kept")" $'\nstate removing\n'
 expect_absent /usr/Varen /var/spool/Varen /usr/bin/tvadmin $REC
