@@ -95,6 +95,13 @@ expect_status 0
 expect_contains "log" "$LOG" "found $A.link of an interrupted move, leading to $A itself: removed"
 expect_absent $A.link
 expect_eq "queue data" "$(file_text $A/queues/q1)" "queue data"
+# ---- a move's link left behind that leads to a complete copy: the move is finished, not begun again
+fresh
+SEED="$(seed_installation /usr); mkdir -p /opt/Varen && cp -a $A /opt/Varen/tvxx && ln -s /opt/Varen/tvxx $A.link"
+run link_complete
+expect_status 0
+expect_contains "log" "$LOG" "found $A.link of an interrupted move, /opt/Varen/tvxx complete: the move is finished"
+expect_eq "the fixed place" "$(readlink "$R$A")" /opt/Varen/tvxx
 # ---- a directory without the suite, and a dangling link, at the fixed place: refused, nothing changed
 for seed in "mkdir -p $A && touch $A/mine" "mkdir -p /usr/Varen && ln -s /opt/gone/Varen/tvxx $A"; do
     fresh

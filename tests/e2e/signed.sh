@@ -105,6 +105,9 @@ no_gpgv|no_gpgv|$TRUST && rm /usr/bin/gpgv|/mnt/cd/setup|1|ERROR: this host trus
 to check a signature with (install the Debian package gpgv)
 listed_release|listed_release|$TRUST|/mnt/cd/setup|1|ERROR: release $DMG
 zero|zero|$TRUST|/mnt/cd/setup|1|ERROR: /mnt/cd/release is a symbolic link to a character device, $NOTREG
+nul_status|same|$TRUST && printf '%s\n' '#!/bin/sh' 'printf "x\\0y"' >/usr/bin/gpgv|/mnt/cd/setup|1|ERROR: \
+/mnt/cd/sha256sums.sig holds a NUL byte (or gpgv's report on it does), which would hide what follows it; the \
+medium is refused
 no_self|no_self|$TRUST|/mnt/cd/setup|1|ERROR: disks has no line in the checksum file /mnt/cd/sha256sums, so it \
 cannot be checked
 upper|upper|$TRUST|/mnt/cd/setup|0|

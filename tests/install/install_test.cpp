@@ -119,11 +119,11 @@ TEST_F(PkgListTest, DirectivesAndAttributes) {
     EXPECT_EQ(0, RunList("c a mode 751\n#c b\n# c d\nx e mode 700\n\n"
                          "dir tree owner root group root\ndirto tree " + dest + " mode 750\n"
                          "t stamp\nt fresh mode 600\nm absent mode 700\ns stamp mode 711\n"
-                         "newdir spool mode 777\nc tool name tool2 link " + link + "\n"));
+                         "newdir spool mode 777\nc tool name tool2 link " + link + "\nv >= 0 t q\n"));
     for (auto [name, mode] : {std::pair{"a", 0751}, {"e", 0700}, {"tree", 0750}, {"stamp", 0711},
                               {"fresh", 0600}, {"spool", 0777}, {"b", 0644}, {"tool2", 0644}})
         EXPECT_EQ(mode, ModeOf(app_ + "/" + name)) << name; // dirto's attributes act on APP/NAME
-    EXPECT_FALSE(InApp("d") || InApp("absent") || InApp("tool"));
+    EXPECT_TRUE(!InApp("d") && !InApp("absent") && !InApp("tool") && InApp("q")); // q: a word every 2 characters
     EXPECT_EQ("file a\ninner\ninner\n|" + app_ + "/tool",
               ReadFile(app_ + "/a") + ReadFile(app_ + "/tree/sub/inner") +
                   ReadFile(dest + "/tree/sub/inner") + ReadFile(app_ + "/stamp") + "|" + LinkTarget(link));
@@ -142,6 +142,14 @@ TEST_F(PkgListTest, DirectivesAndAttributes) {
         return freopen((root_ + "/in").c_str(), "r", stdin) ? RunList("checkps ,tvadmin,\nc g\n") : 9;
     });
     EXPECT_TRUE(run.status == 1 && !InApp("g")) << run.out;
+    // A new directory that another user makes first, after the check and before the copy, is refused.
+    std::string shared = root_ + "/shared", taken = shared + "/new";
+    run = RunInChild([&] {
+        FakeCmd(CMD_CP_R, root_, "mkdir -m 777 " + taken + " && chown 65534 " + taken + " && exec /bin/cp \"$@\"");
+        return mkdir(shared.c_str(), 0755) ? 9 : RunList("dirto tree " + taken + "\n");
+    });
+    EXPECT_TRUE(run.status == 1 && (run.out + run.err).find(taken + " (owner nobody") != std::string::npos)
+        << run.status << run.out << run.err;
 }
 // "sed" first takes the rest of the line ("mode 755" are sed's files here), later one word; its
 // temporary file is in the work area, where a link or directory at its name is removed, not used.

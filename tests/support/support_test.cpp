@@ -427,6 +427,18 @@ TEST_F(Files, DirectoryChains) {
     }
     DirChain top;
     EXPECT_TRUE(CheckDirChain("/..", &top) && !strcmp(top.resolved, "/") && top.exists);
+    // Through a relative link to a long path: a resolved path of PATH_MAX - 1 characters fits with its
+    // NUL; one of PATH_MAX does not.
+    std::string target = std::string(100, 'a'), tail;
+    const size_t room = PATH_MAX - dir.size() - 1; // for the target and what follows the link
+    while (room - target.size() > 150)
+        target += "/" + std::string(100, 'a');
+    tail = "/" + std::string(room - target.size() - 1, 'z');
+    DirChain fits, over;
+    ASSERT_EQ(0, symlink(target.c_str(), (dir + "/long").c_str()));
+    EXPECT_TRUE(CheckDirChain((dir + "/long" + tail.substr(0, tail.size() - 1)).c_str(), &fits) &&
+                strlen(fits.resolved) == PATH_MAX - 1);
+    EXPECT_TRUE(!CheckDirChain((dir + "/long" + tail).c_str(), &over) && over.fault == CHAIN_UNREADABLE);
     DirChain chain;
     CheckDirChain((dir + "/st/theirs").c_str(), &chain);
     EXPECT_TRUE(chain.owner == 65534 && chain.group == 0 && chain.mode == (S_IFDIR | 0755)) << chain.mode;
