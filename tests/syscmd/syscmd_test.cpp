@@ -169,6 +169,22 @@ TEST_F(Run, LoggedLinesAndFailuresInEachMode) {
     });
     EXPECT_EQ(127, run.status);
 }
+// A copy has every byte of its source (one beyond a whole 64 KiB read too) and its permission bits.
+TEST_F(Run, CopyStepCopiesEveryByte) {
+    std::string src = dir + "/src", to = dir + "/to";
+    mkdir(to.c_str(), 0755), ComList[CMD_CP].pPath = "/bin"; // the row a copy is logged as
+    for (size_t size : {0, 1, 65536, 65537}) {
+        std::string text(size, '\0');
+        for (size_t i = 0; i < size; i++)
+            text[i] = static_cast<char>(i * 7 + size);
+        WriteFile(src, text, 0640);
+        struct stat st;
+        int fd = open(src.c_str(), O_RDONLY);
+        EXPECT_TRUE(fd >= 0 && fstat(fd, &st) == 0 && CopyStep(MODE_WARN, fd, st, src.c_str(), to.c_str(), "c") == 0);
+        close(fd);
+        EXPECT_TRUE(ReadFile(to + "/c") == text && ModeOf(to + "/c") == 0640) << size;
+    }
+}
 // A stop signal ends the run with 128 + its number even while a command that ignores it runs: the
 // command's group is killed after the grace, never waited for to its end; the work area goes. A
 // stop signal ignored from the start (nohup) stays ignored.
