@@ -49,6 +49,12 @@ inline int ModeOf(const std::string &path) { // permission bits, -1 when missing
     return lstat(path.c_str(), &st) != 0 ? -1 : static_cast<int>(st.st_mode & 07777);
 }
 inline bool Exists(const std::string &path) { return ModeOf(path) >= 0; }
+inline int Count(const std::string &text, const std::string &part) { // occurrences of part in text
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        n++;
+    return n;
+}
 inline std::string LinkTarget(const std::string &path) { // "" for no link
     char buf[4096];
     ssize_t n = readlink(path.c_str(), buf, sizeof(buf));

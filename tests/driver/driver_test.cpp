@@ -65,6 +65,7 @@ TEST(CommandLine, RefusalsBeforeAnyDirectoryIsMade) {
     const struct { std::vector<std::string> args; std::string cwd; int status; std::string out, err; } rows[] = {
         {{"--help"}, "/", 0, usage, ""}, {{"install", "/opt", "-h", first}, "/", 0, usage, ""},
         {{"--version", "-x"}, "/", 0, "", version}, {{"-v", "--help"}, "/", 0, "", version},
+        {{t + "/real", "-v", "-x"}, "/", 0, "", version}, // after a work area too
         {{first, "-x", "-y", "--help"}, "/", 0, usage, ""}, {{first, "-x"}, "/", 2, "", refused("-x")},
         {{"install", "--help"}, "/", 2, "", refused("--help")}, {{"-"}, "/", 2, "", refused("-")},
         {{first, t + "/file"}, "/", 2, "", notDir}, {{first, "install", t + "/file/base"}, "/", 2, "", notDir},

@@ -130,6 +130,7 @@ TEST_F(PkgListTest, DirectivesAndAttributes) {
     std::string a = app_ + "/"; // the order 775, 777 of newdir: install.sh
     EXPECT_TRUE(Logged("chown  -R root " + a + "tree\n") && Logged("chgrp  -R root " + a + "tree\n")) << ReadLog();
     EXPECT_FALSE(Logged("absent"));
+    EXPECT_EQ(3, Count(ReadLog(), "touch ")) << ReadLog(); // t stamp, fresh and q; never dirto's NAME
     chmod((a + "spool").c_str(), 0700), WriteFile("/tmp/setup.log", "");
     EXPECT_EQ(0, RunList("newdir spool mode 777\n"));
     EXPECT_TRUE(ModeOf(a + "spool") == 0700 && ReadLog().empty());
@@ -150,6 +151,10 @@ TEST_F(PkgListTest, DirectivesAndAttributes) {
     });
     EXPECT_TRUE(run.status == 1 && (run.out + run.err).find(taken + " (owner nobody") != std::string::npos)
         << run.status << run.out << run.err;
+    // A destination under a regular file: its directory cannot be made, and the run ends there.
+    run = RunInChild([&] { return RunList("dirto tree " + root_ + "/in/file/tree\n"); }); // "in" is a file
+    EXPECT_EQ("1 ERROR: couldn't make the directory " + root_ + "/in/file\n",
+              std::to_string(run.status) + " " + run.err);
 }
 // "sed" first takes the rest of the line ("mode 755" are sed's files here), later one word; its
 // temporary file is in the work area, where a link or directory at its name is removed, not used.
@@ -207,17 +212,15 @@ TEST_F(PkgListTest, IncompleteLinesOddCountsAndTabs) {
                   return RunList("c\ndirto tree\nv\nv <\nv >= 0 v\ncheckps\nnewdir\nt\nm\nc a mode\n"
                                  "c tool\tmode 755\nc b group\nc e name ../e2\nc f sed s/a/b/ ;touch " +
                                  root_ + "/x\nc d name name ../e3\nv = 0\n" // a value that is a word
-                                 "v > 0\n");                                  // one that holds
+                                 "v > 0\nc h mode 644 sed s/a/b/;id\n");        // one that holds; a later sed
               }).status);
     EXPECT_TRUE(InApp("a") && InApp("b") && InApp("name") && !InApp("tool") && !InApp("f"));
     EXPECT_FALSE(Exists(root_ + "/e2") || Exists(root_ + "/e3") || Exists(root_ + "/x"));
     std::string log = ReadLog();
-    int warnings = 0;
-    for (size_t at = log.find("WARNING: "); at != std::string::npos; at = log.find("WARNING: ", at + 1))
-        warnings++;
-    EXPECT_EQ(12, warnings) << log;
+    EXPECT_EQ(13, Count(log, "WARNING: ")) << log;
     EXPECT_FALSE(Logged("cp -pr") || Logged("chmod") || Logged("chgrp"));
     EXPECT_TRUE(Logged("pkg.list line 11 skipped, word not allowed: tool\\011mode\n"));
+    EXPECT_TRUE(Logged("pkg.list line 18 skipped, word not allowed: s/a/b/;id\n") && !InApp("h"));
 }
 // Skipped lines give back what their warnings took (once the kept failures are full): forty of them
 // leave the allocator as they found it.

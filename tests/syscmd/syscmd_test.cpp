@@ -184,6 +184,18 @@ TEST_F(Run, CopyStepCopiesEveryByte) {
         close(fd);
         EXPECT_TRUE(ReadFile(to + "/c") == text && ModeOf(to + "/c") == 0640) << size;
     }
+    // One that cannot be made (no such directory) is reported and counted as a failed command is.
+    truncate(LOG, 0);
+    ChildRun run = RunInChild([&] {
+        struct stat st;
+        int fd = open(src.c_str(), O_RDONLY), err = 9;
+        if (fd >= 0 && fstat(fd, &st) == 0)
+            err = CopyStep(MODE_WARN, fd, st, src.c_str(), (to + "/no").c_str(), "c");
+        return err + 100 * FailureCount();
+    });
+    EXPECT_EQ(ENOENT + 100, run.status);
+    EXPECT_EQ("/bin/sh -c \"/bin/cp -p " + src + " " + to + "/no\nWARNING_MSG: No such file or directory\n",
+              ReadFile(LOG));
 }
 // A stop signal ends the run with 128 + its number even while a command that ignores it runs: the
 // command's group is killed after the grace, never waited for to its end; the work area goes. A
