@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # shellcheck disable=SC2016 # a literal "$" in the sandbox's bash text
 # setup --remove: with no record (5); while a suite program runs (4); after an upgrade with another
-# package's file in /usr/bin, a foreign file in a recorded directory, a changed configuration file
-# and a user's file in an open directory (kept, listed; --purge); after a move to /opt with a link
+# package's file in /usr/bin, a foreign file in a recorded directory, a changed configuration file, a
+# file changed at its size and a user's file in an open directory (kept, listed; --purge), root's trees
+# there of 64 and 65 levels (the deeper one stays); after a move to /opt with a link
 # planted in place of a recorded directory and a user's file and link in the 2775 log directory
 # (never followed); a removal killed mid-way and finished by the next one; a move committed but not
 # recorded (refused); an application directory on a mount of its own; an installation over what an
@@ -28,12 +29,15 @@ ln -s /opt/Varen/tvxx /usr/Varen/tvxx && s /mnt/cd/setup --remove
 rm /usr/Varen/tvxx && mv /var/tmp/app /usr/Varen/tvxx && rm -r /opt/Varen
 cp /bin/sleep /var/tmp/vsf && { /var/tmp/vsf 20 & } && s /mnt/cd/setup --remove --running=quit && kill $!
 A=/usr/Varen/tvxx && echo other >/usr/bin/e2e.other && echo mine >$A/lib/e2e.foreign && echo x >>$A/tvxx.cfg
+sed -i '1s/^#/@/' $A/tvrtvxxtty  # changed, its size kept
 echo u >$A/queues/e2e.user && chown nobody $A/queues/e2e.user && : >$A/queues/e2e.root && P=/etc/cups/ppd
+mkdir -p $A/queues/e2e.64/$(printf 'd/%.0s' {1..63}) $A/queues/e2e.65/$(printf 'd/%.0s' {1..64})  # levels
 mkdir -p $P && echo "*cupsFilter: \"x 0 $A/VarenPrinttvxx\"" >$P/e2eq.ppd && cp $P/e2eq.ppd $P/e2eu.ppd
 chown nobody $P/e2eu.ppd && ln -s e2eq.ppd $P/e2el.ppd
 printf 'lp1|e2e:\\\n :if=%s:\nlp2:if=/bin/cat:\n' $A/VarenVSF >/etc/printcap
 mkdir /var/spool/Varen/tvyy && echo job >/var/spool/Varen/tvyy/job1
 s /mnt/cd/setup --remove && cp /var/lib/varen-tvxx/installed /etc/e2e.kept
+find $A/queues -path '*/e2e.6*' -type d | wc -l >/etc/e2e.deep && rm -r $A/queues/e2e.65
 s /mnt/cd/setup --remove --purge && rm $A/lib/e2e.foreign && mv /var/spool/Varen/tvyy /etc/e2e.tvyy
 s /mnt/cd/setup --remove && s /mnt/cd/setup --remove
 SCRIPT
@@ -47,11 +51,14 @@ expect_contains "output" "$OUT" "the record describes the installation at /usr/V
 now leads to /opt/Varen/tvxx: a move was interrupted"
 expect_contains "log" "$LOG" "stopped with status 4, nothing was removed"
 A=/usr/Varen/tvxx
-for l in "$A/tvxx.cfg is kept: it changed" "$A/lib/e2e.foreign is kept: it is not the suite's" \
+for l in "$A/tvxx.cfg is kept: it changed" "$A/tvrtvxxtty is kept: it changed" \
+    "$A/lib/e2e.foreign is kept: it is not the suite's" \
     "$A/queues/e2e.user is kept: it is not the suite's" "The suite is removed but for " "The suite is removed."; do
     expect_contains "output" "$OUT" "$l"; done
 expect_contains "log" "$LOG" $'The suite is removed.\n'
 expect_lacks "output" "$OUT" "e2e.root is kept"
+# Root's trees in an open directory are emptied 64 levels deep: a tree of 65 stays whole.
+expect_eq "directories left of the trees of 64 and 65 levels" "$(cat "$R/etc/e2e.deep")" 65
 expect_contains "output" "$OUT" "/var/spool/Varen/tvyy is kept: it is not the suite's"
 expect_exists /etc/e2e.tvyy/job1
 Q="WARNING: the print queue"
@@ -59,7 +66,7 @@ expect_contains "output" "$OUT" "$Q e2eq (/etc/cups/ppd/e2eq.ppd) still uses Var
 expect_contains "output" "$OUT" "$Q lp1 (/etc/printcap) still uses VarenVSF;"
 expect_eq "queue warnings" "$(grep -c "$Q" <<<"$OUT")" 6
 expect_contains "log" "$LOG" "$Q lp1 (/etc/printcap) still uses VarenVSF"$'\n'
-expect_eq "kept entries" "$(grep -c $'^E\tkept' "$R/etc/e2e.kept")" 6
+expect_eq "kept entries" "$(grep -c $'^E\tkept' "$R/etc/e2e.kept")" 7
 expect_contains "kept record" "$(cat "$R/etc/e2e.kept")" $'\nstate removing\n'
 expect_absent /usr/Varen /var/spool/Varen /usr/bin/tvadmin $REC
 expect_exists /usr/bin/e2e.other

@@ -116,7 +116,7 @@ lock_readonly: 1 ERROR: the lock file /run/VarenInstall.lock cannot be made or o
 after: /usr/Varen: tvxx  /usr/Varen/tvxx/queues: q1 find: '/opt/Varen': No such file or directory
 find: '/tmp/e2e.pwned': No such file or directory
 "
-# ---- unsafe install media, two runs at once, closed standard input
+# ---- unsafe install media, two runs at once, closed standard input (and output and errors)
 fresh && PROGRAM=/bin/bash
 IFS= read -r -d '' TOGETHER <<'SCRIPT' || :
 for dir in "/mnt/cd a" "/mnt/x\$(touch /tmp/e2e.pwned)"; do
@@ -143,6 +143,10 @@ printf "#!/bin/sh\nsleep 30\n" >/tmp/tvqadmin && chmod 755 /tmp/tvqadmin && /tmp
 sleep 0.3
 /mnt/cd/setup <&- 2>/tmp/e2e.err | head -c 4000 >/tmp/e2e.out
 echo "menu: ${PIPESTATUS[0]} $(grep -o "Enter a selection" /tmp/e2e.out | wc -l) $(cat /tmp/e2e.err)"
+# With 0, 1 and 2 closed the commands still get an open standard error (never a file they open later).
+P=/usr/bin/ps && mv $P $P.e2e && printf '#!/bin/sh\n[ -e /proc/self/fd/2 ] || echo shut >/tmp/e2e.fd\nexec %s "$@"\n' \
+    $P.e2e >$P && chmod 755 $P && /mnt/cd/setup <&- >&- 2>&-
+echo "closed: $? $(cat /tmp/e2e.fd 2>/dev/null || echo open)"
 SCRIPT
 run together -c "$TOGETHER"
 expect_status 0
@@ -155,6 +159,7 @@ ERROR: another installation is under way (/run/VarenInstall.lock is locked); try
 question: 1 1 $MSG2
 stopped while asked: 143 0
 menu: 1 1 $MSG2
+closed: 1 open
 "
 # A work area that cannot be removed (a file system mounted in it) is never taken over as it stands.
 fresh

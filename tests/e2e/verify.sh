@@ -3,8 +3,8 @@
 # The record of an installation, setup --list and setup --verify, in one sandbox: clean after a first
 # installation and after an upgrade (a file the suite's tool writes, the queue database and the log
 # directory's files are runtime data); a changed content, mode, owner, a removed file and a file
-# replaced by a link each reported in its form; --list against the tree (a dirto copy in it); a move to /opt whose tool
-# failed (status 3, the record incomplete and anew, clean); what another user cannot examine shown
+# replaced by a link each reported in its form (a group too); --list against the tree (a dirto copy in it); a move
+# to /opt whose tool failed (status 3, the record incomplete and anew, clean); what another user cannot examine shown
 # as "?"; a record closed to that user; a record others may write refused; one holding a NUL byte;
 # an empty one and none: nothing recorded.
 # shellcheck source=tests/e2e/lib.sh
@@ -30,7 +30,8 @@ $s --list >/var/tmp/list; step list $?
     diff - /var/tmp/list
 echo more >>$A/que.vdb && echo line >>$A/log/today && echo x >>$A/tvxx.cfg && touch -d @1000000000 $A/tvxx.cfg
 chmod 700 $A/tvrtvxxtty
-chown 1 $A/tvadmin && rm $A/lib/forms.txt && rm $A/VarenVSF && ln -s /bin/true $A/VarenVSF && chmod 700 $A/log
+chown 1 $A/tvadmin && chgrp 1 $A/tvrtvxxtty && rm $A/lib/forms.txt &&
+    rm $A/VarenVSF && ln -s /bin/true $A/VarenVSF && chmod 700 $A/log
 chmod 750 /usr/Varen && { $s --verify; step changed $?; } && chmod 755 /usr/Varen
 R=/var/lib/varen-tvxx/installed
 grep -c $'^E\tmade\truntime\tf' $R; grep -c '^state complete$' $R
@@ -58,7 +59,7 @@ expect_eq "what the runs printed" "$OUT" "== install 0
 missing   /usr/Varen/tvxx/lib/forms.txt
 .M.......   /usr/Varen/tvxx/log
 .....U...   /usr/Varen/tvxx/tvadmin
-.M.......   /usr/Varen/tvxx/tvrtvxxtty
+.M....G..   /usr/Varen/tvxx/tvrtvxxtty
 S.5....T. c /usr/Varen/tvxx/tvxx.cfg
 == changed 1
 3
