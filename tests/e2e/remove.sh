@@ -12,7 +12,8 @@
 . "$(dirname "$0")/lib.sh"
 need python3 setpriv
 SRC=$SCRATCH_ROOT/remove-src && cp -a -- "$FIXTURE_COPY" "$SRC" &&
-    echo "newdir log mode 2775 group lp link /var/log/varen-tvxx" >>"$SRC/pkg/pkg.list"
+    printf '%s\n' "newdir log mode 2775 group lp link /var/log/varen-tvxx" "t e2e.t link /usr/Varen/tv" \
+        >>"$SRC/pkg/pkg.list"
 MEDIUM=$(make_medium logdir)
 REC=/var/lib/varen-tvxx
 KEEP="cp -a --parents $REC /etc/e2e.* /usr/bin/e2e.* /var/log/varen-tvxx \$SANDBOX_OUT/root/ 2>/dev/null || :"
@@ -70,6 +71,8 @@ expect_eq "kept entries" "$(grep -c $'^E\tkept' "$R/etc/e2e.kept")" 7
 expect_contains "kept record" "$(cat "$R/etc/e2e.kept")" $'\nstate removing\n'
 expect_absent /usr/Varen /var/spool/Varen /usr/bin/tvadmin $REC
 expect_exists /usr/bin/e2e.other
+# A link /usr/Varen/tv is no directory above the application directory: it goes before the tool.
+expect_log "/usr/bin/rm -f /usr/Varen/tv;/usr/bin/rm -f $A/tvqadmin"
 expect_log "/usr/bin/rm -f /usr/bin/tvadmin;/usr/bin/rm -f -d $A;/usr/bin/rm -f $REC/installed;/usr/bin/rm -f -d $REC"
 # ---- moved to /opt: a link planted in place of a recorded directory, a user's file (never recorded) and link
 # in the log directory; the removal killed mid-way (its 5th progress dot blocks on a full pipe), finished by a rerun
