@@ -2,10 +2,13 @@
 #include "driver/chains.h"
 #include "driver/checks.h"
 #include "driver/cmdline.h"
+#include "driver/record.h"
 #include "install/sequence.h"
 #include "support/noted.h"
 #include "syscmd/run.h"
 #include "testutil.h"
+#include <linux/capability.h>
+#include <sys/syscall.h>
 namespace {
 using namespace tu;
 // ---- The command line, each parse in a child (it may end the process).
@@ -183,5 +186,29 @@ TEST(Move, ReleasesWhatItTook) {
         return kept && LinkTarget("/usr/Varen/tvxx") == t + "/b3/Varen/tvxx" ? 0 : 1;
     });
     EXPECT_TRUE(run.status == 0 && run.out == "0 0 0 0 0 0 ") << run.status << run.out << run.err;
+}
+// The record written for a first installation and over it (a private /var/lib) gives back every node;
+// a file root cannot read (without the capability to override modes) is recorded without content.
+TEST(Record, WritingReleasesWhatItTook) {
+    std::string t = MakeTempDir(), rec = "/var/lib/varen-tvxx/installed";
+    ChildRun run = RunInChild([&] {
+        __user_cap_header_struct head{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct caps[2];
+        if (unshare(CLONE_NEWNS) != 0 || mount("e", "/var/lib", "tmpfs", 0, "mode=755") != 0 ||
+            syscall(SYS_capget, &head, caps) != 0)
+            return 9;
+        caps[0].effective &= ~(1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH);
+        Sh("mkdir -p " + t + "/app/sub && echo f >" + t + "/app/sub/f && echo s >" + t + "/sums"), InitSysCmdList();
+        WriteFile(t + "/app/secret", "s", 0), pAppDir = SaveStr("%s/app", t.c_str());
+        pVarenInstallDir = SaveStr("%s/work", t.c_str());
+        for (int i = 0; i < 2 && syscall(SYS_capset, &head, caps) == 0; i++) {
+            long before = InUse().first;
+            PrepareRecord(t.c_str(), "sums"), WriteRecord(true);
+            printf("%ld ", InUse().first - before);
+        }
+        std::string text = ReadFile(rec);
+        return printf("%d %d", Count(text, t + "/app/sub/f"), Count(text, "\truntime\tf")) < 0 ? 8 : 0; // secret
+    });
+    EXPECT_TRUE(run.status == 0 && run.out == "0 0 1 1") << run.status << run.out << run.err;
 }
 } // namespace
