@@ -365,14 +365,13 @@ TEST_F(Log, LastLineCutToFit) {
     char whole[64];
     EXPECT_TRUE(LastLogLine(from, whole, sizeof whole));
     EXPECT_EQ("end", std::string(whole));
-    // A failed command's 300-character last line is kept to 255 characters (in a child, which
-    // keeps the failure).
+    // A failed command's 600-character last line: the log's last 511 bytes are read, and the first 255
+    // characters of them kept (in a child, which keeps the failure).
     ChildRun run = RunInChild([] {
-        SysCmd(CMD_LINE, MODE_WARN, "sh -c 'printf %%0300d 7 >&2; exit 1'");
-        size_t len = strlen(LastErrorLine());
-        return strspn(LastErrorLine(), "0") == len ? static_cast<int>(len) : 0;
+        SysCmd(CMD_LINE, MODE_WARN, "sh -c 'printf %%0300d 0 >&2; printf %%0300d 0 | tr 0 7 >&2; exit 1'");
+        return printf("%zu %zu", strspn(LastErrorLine(), "0"), strlen(LastErrorLine())) < 0;
     });
-    EXPECT_EQ(255, run.status) << run.err;
+    EXPECT_EQ(".211 255", run.out) << run.err; // its progress dot first
 }
 // One descriptor for the whole run: a second name, a rename or a new file at the path change
 // nothing. A new run removes its own earlier log, moves anything else at the path aside (said once
