@@ -6,8 +6,8 @@
 # there of 64 and 65 levels (the deeper one stays); after a move to /opt with a link
 # planted in place of a recorded directory and a user's file and link in the 2775 log directory
 # (never followed); a removal killed mid-way and finished by the next one; a move committed but not
-# recorded (refused); an application directory on a mount of its own; an installation over what an
-# interrupted removal left.
+# recorded (refused); an application directory on a mount of its own (read-only first); an
+# installation over what an interrupted removal left.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need python3 setpriv
@@ -131,10 +131,12 @@ expect_absent /usr/Varen /var/spool/Varen /var/log/varen-tvxx
 fresh
 PROGRAM=/bin/bash TIMEOUT=30
 run mounted -c 'mkdir -p /usr/Varen/tvxx && mount -t tmpfs tmpfs /usr/Varen/tvxx && s=/mnt/cd/setup &&
-    $s </dev/null >/dev/null && $s --remove >/var/tmp/o
-    echo "$? $(ls -A /usr/Varen/tvxx | wc -l) $(tail -n 1 /var/tmp/o)"
+    $s </dev/null >/dev/null && mount -o remount,ro /usr/Varen/tvxx && $s --remove >/dev/null 2>/var/tmp/e
+    echo "$? $(grep -c "could not be removed" /var/tmp/e)" && mount -o remount,rw /usr/Varen/tvxx
+    $s --remove >/var/tmp/o; echo "$? $(ls -A /usr/Varen/tvxx | wc -l) $(tail -n 1 /var/tmp/o)"
     $s --remove 2>/dev/null; echo $?'
-expect_eq "a mount point emptied" "$OUT" $'0 0 The suite is removed.\n5\n'
+# Read-only first: every entry there could not be removed (named, status 3); then emptied.
+expect_eq "a mount point emptied" "$OUT" $'3 12\n0 0 The suite is removed.\n5\n'
 # ---- what an interrupted removal took (the spool tree, the log link, a newdir directory, a wrapper) an
 # installation over it makes again, as a fresh one does; the record then verifies clean
 MEDIUM=$(SRC=$TOP/examples/medium make_medium sample)
