@@ -31,7 +31,8 @@ ChildRun Parse(const std::vector<std::string> &args, const std::string &cwd = "/
     });
 }
 // Relative directories are made absolute; the last wins, every missing one is made, never the root;
-// a mkdir that fails and makes nothing ends with status 2, and so does a work area under a file.
+// a mkdir that fails and makes nothing ends with status 2, and so does a work area under a file
+// or a medium that is one.
 TEST(CommandLine, KeywordsAndWorkAreaDirectories) {
     std::string t = MakeTempDir();
     EXPECT_EQ(Parse({"./-V", "Install", "install", "/opt/Varen/tvxx/"}, t).out,
@@ -52,6 +53,8 @@ TEST(CommandLine, KeywordsAndWorkAreaDirectories) {
         return pVarenInstallDir = SaveStr("%s/file/VarenInstall", t.c_str()), CheckRunDirectories(), 0;
     });
     EXPECT_TRUE(run.status == 2 && run.err == Msg(MSG_NOT_DIRECTORY, (t + "/file").c_str())) << run.status << run.err;
+    run = Parse({"--medium", t + "/file"}); // a medium that is no directory, said as a missing work area is
+    EXPECT_TRUE(run.status == 2 && run.out == "ERROR: couldn't open " + t + "/file\n\n") << run.status << run.out;
 }
 // Help and version come before anything is looked at; another word beginning with "-", also as a
 // base, is refused with the usage. Every word is settled before any directory is made: a file or a
