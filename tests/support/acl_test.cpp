@@ -22,12 +22,12 @@ const AclEntry MaskRwx{ACL_TAG_MASK, 7, 0}, MaskRx{ACL_TAG_MASK, 5, 0};
 // A named entry opens the directory only with write that the mask lets through, to someone besides root and this
 // user; group root only while it has other members. Anything that is no version 2 ACL is no answer.
 TEST(Acl, WriteThatReachesSomeoneElse) {
-    const AclEntry nobody{ACL_TAG_USER, 7, 65534}, root{ACL_TAG_USER, 7, 0}, me{ACL_TAG_USER, 7, geteuid()};
+    const AclEntry user1{ACL_TAG_USER, 7, 1}, root{ACL_TAG_USER, 7, 0}, me{ACL_TAG_USER, 7, geteuid()};
     const AclEntry reader{ACL_TAG_USER, 5, 65534}, staff{ACL_TAG_GROUP, 2, 50}, root_group{ACL_TAG_GROUP, 7, 0};
     const struct { std::string acl; char *others; int want; unsigned id; } rows[] = {
         {Acl({Owner, Group, Other}), nullptr, 0, 0},
-        {Acl({Owner, nobody, Group, MaskRwx, Other}), nullptr, 1, 65534},
-        {Acl({Owner, nobody, Group, MaskRx, Other}), nullptr, 0, 0},
+        {Acl({Owner, user1, Group, MaskRwx, Other}), nullptr, 1, 1}, // uid 1: the first after root's
+        {Acl({Owner, user1, Group, MaskRx, Other}), nullptr, 0, 0},
         {Acl({Owner, root, me, Group, MaskRwx, Other}), alice, 0, 0},
         {Acl({Owner, reader, Group, MaskRwx, Other}), alice, 0, 0},
         {Acl({Owner, Group, staff, MaskRwx, Other}), nullptr, 1, 50},

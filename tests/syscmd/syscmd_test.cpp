@@ -180,6 +180,7 @@ TEST_F(Run, CopyStepCopiesEveryByte) {
         WriteFile(src, text, 0640);
         struct stat st;
         int fd = open(src.c_str(), O_RDONLY);
+        errno = EACCES; // a stale error is no failure: each copy after the first replaces the one before
         EXPECT_TRUE(fd >= 0 && fstat(fd, &st) == 0 && CopyStep(MODE_WARN, fd, st, src.c_str(), to.c_str(), "c") == 0);
         close(fd);
         EXPECT_TRUE(ReadFile(to + "/c") == text && ModeOf(to + "/c") == 0640) << size;
