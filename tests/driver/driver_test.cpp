@@ -2,6 +2,7 @@
 #include "driver/chains.h"
 #include "driver/checks.h"
 #include "driver/cmdline.h"
+#include "driver/place.h"
 #include "driver/record.h"
 #include "install/sequence.h"
 #include "support/noted.h"
@@ -159,8 +160,8 @@ TEST(FreeSpace, SizeFiguresAndOldDirectories) {
     EXPECT_EQ(c.Say("500\n", 1000, 1000, "1", "579"), "passed");
 }
 // Moves from /usr (an overlay of the child's own) to another spelling of it, to another base, on
-// within that file system and back, and a first installation's layout under a base, give back every
-// allocator node they took.
+// within that file system and back, a first installation's layout under a base and the search for an
+// earlier installation through its link give back every allocator node they took.
 TEST(Move, ReleasesWhatItTook) {
     std::string t = MakeTempDir(), cur = "/usr";
     ChildRun run = RunInChild([&] {
@@ -186,9 +187,12 @@ TEST(Move, ReleasesWhatItTook) {
         createInstallationDirectories((t + "/b3").c_str());
         ForgetNoted();
         printf("%ld ", InUse().first - before);
+        char *first = nullptr; // and the search for an earlier installation through that link
+        before = InUse().first, PutMem(FindEarlierInstallation(&first)), PutMem(first);
+        printf("%ld ", InUse().first - before);
         return kept && LinkTarget("/usr/Varen/tvxx") == t + "/b3/Varen/tvxx" ? 0 : 1;
     });
-    EXPECT_TRUE(run.status == 0 && run.out == "0 0 0 0 0 0 ") << run.status << run.out << run.err;
+    EXPECT_TRUE(run.status == 0 && run.out == "0 0 0 0 0 0 0 ") << run.status << run.out << run.err;
 }
 // The record written for a first installation and over it (a private /var/lib) gives back every node;
 // a file root cannot read (without the capability to override modes) is recorded without content.

@@ -52,6 +52,7 @@ missing_with_sums|--pieces 2|rm pkg_tar.002|1|ERROR: pkg_tar.002 $SUMS|!cp -p
 damaged_with_sums|--pieces 2|$DAMAGE|1|ERROR: pkg_tar.001 $SUMS|!uncompress
 sums_without_line|--pieces 2|$DAMAGE; sed -i /pkg_tar.001/d sha256sums|1|\
 ERROR: pkg_tar.001 has no line in the checksum file /mnt/cd/sha256sums, so it cannot be checked\n|!cp -p /mnt/cd/pkg
+sums_one_line|--pieces 2|sed -i 1q sha256sums|1|~has no line in the checksum file /mnt/cd/sha256sums|!cp -p /mnt/cd/pkg
 missing_without_sums|--pieces 2|rm pkg_tar.002 sha256sums|1|~failed command: /usr/bin/sh -c "|
 damaged_without_sums|--pieces 2 --damage|rm sha256sums|1|~failed command: /usr/bin/sh -c "|
 damaged_archive|--pieces 2 --damage||1|failed command: /usr/bin/sh -c "$UNC\n\
