@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
@@ -49,6 +51,16 @@ inline int ModeOf(const std::string &path) { // permission bits, -1 when missing
     return lstat(path.c_str(), &st) != 0 ? -1 : static_cast<int>(st.st_mode & 07777);
 }
 inline bool Exists(const std::string &path) { return ModeOf(path) >= 0; }
+// Takes the capabilities of the mask (1 << CAP_...) out of the process's effective set; false when
+// it cannot.
+inline bool DropCapabilities(unsigned mask) {
+    __user_cap_header_struct head{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[2] = {};
+    if (syscall(SYS_capget, &head, caps) != 0)
+        return false;
+    caps[0].effective &= ~mask;
+    return syscall(SYS_capset, &head, caps) == 0;
+}
 inline int Count(const std::string &text, const std::string &part) { // occurrences of part in text
     int n = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))

@@ -1,4 +1,5 @@
-// Unit tests of the driver: the command line, the free-space check and the move to another base.
+// Unit tests of the driver: the command line, the free-space check, the move to another base and the
+// record.
 #include "driver/chains.h"
 #include "driver/checks.h"
 #include "driver/cmdline.h"
@@ -8,8 +9,6 @@
 #include "support/noted.h"
 #include "syscmd/run.h"
 #include "testutil.h"
-#include <linux/capability.h>
-#include <sys/syscall.h>
 namespace {
 using namespace tu;
 // ---- The command line, each parse in a child (it may end the process).
@@ -199,16 +198,12 @@ TEST(Move, ReleasesWhatItTook) {
 TEST(Record, WritingReleasesWhatItTook) {
     std::string t = MakeTempDir(), rec = "/var/lib/varen-tvxx/installed";
     ChildRun run = RunInChild([&] {
-        __user_cap_header_struct head{_LINUX_CAPABILITY_VERSION_3, 0};
-        __user_cap_data_struct caps[2];
-        if (unshare(CLONE_NEWNS) != 0 || mount("e", "/var/lib", "tmpfs", 0, "mode=755") != 0 ||
-            syscall(SYS_capget, &head, caps) != 0)
+        if (unshare(CLONE_NEWNS) != 0 || mount("e", "/var/lib", "tmpfs", 0, "mode=755") != 0)
             return 9;
-        caps[0].effective &= ~(1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH);
         Sh("mkdir -p " + t + "/app/sub && echo f >" + t + "/app/sub/f && echo s >" + t + "/sums"), InitSysCmdList();
         WriteFile(t + "/app/secret", "s", 0), pAppDir = SaveStr("%s/app", t.c_str());
         pVarenInstallDir = SaveStr("%s/work", t.c_str());
-        for (int i = 0; i < 2 && syscall(SYS_capset, &head, caps) == 0; i++) {
+        for (int i = 0; i < 2 && DropCapabilities(1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH); i++) {
             long before = InUse().first;
             PrepareRecord(t.c_str(), "sums"), WriteRecord(true);
             printf("%ld ", InUse().first - before);

@@ -152,8 +152,9 @@ TEST_F(PkgListTest, DirectivesAndAttributes) {
     EXPECT_TRUE(run.status == 1 && (run.out + run.err).find(taken + " (owner nobody") != std::string::npos)
         << run.status << run.out << run.err;
     // A destination under a regular file: its directory cannot be made, and the run ends there.
-    run = RunInChild([&] { return RunList("dirto tree " + root_ + "/in/file/tree\n"); }); // "in" is a file
-    EXPECT_EQ("1 ERROR: couldn't make the directory " + root_ + "/in/file\n",
+    WriteFile(root_ + "/plain", "");
+    run = RunInChild([&] { return RunList("dirto tree " + root_ + "/plain/file/tree\n"); });
+    EXPECT_EQ("1 ERROR: couldn't make the directory " + root_ + "/plain/file\n",
               std::to_string(run.status) + " " + run.err);
 }
 // "sed" first takes the rest of the line ("mode 755" are sed's files here), later one word; its

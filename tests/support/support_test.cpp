@@ -2,12 +2,10 @@
 #include "support/token.h"
 #include "syscmd/fileops.h"
 #include "testutil.h"
-#include <linux/capability.h>
 #include <malloc.h>
 #include <map>
 #include <random>
 #include <sys/mman.h>
-#include <sys/syscall.h>
 namespace {
 using namespace tu;
 // ---- The block allocator.
@@ -391,12 +389,7 @@ TEST_F(Files, RemoveEntryTellsWhetherTheEntryIsGone) {
     ASSERT_EQ(0, Sh("cd " + dir + " && mkdir -m 1777 sk && mkdir v && touch v/f && ln -s " + dir + "/v sk/l &&"
                     " chown 65534 sk && chown -h 65534 sk/l"));
     ChildRun run = RunInChild([&] {
-        __user_cap_header_struct head = {_LINUX_CAPABILITY_VERSION_3, 0};
-        __user_cap_data_struct caps[2] = {};
-        if (syscall(SYS_capget, &head, caps) != 0)
-            return 2;
-        caps[0].effective &= ~(1u << CAP_FOWNER);
-        return syscall(SYS_capset, &head, caps) != 0 ? 3 : RemoveEntry((dir + "/sk/l").c_str()) ? 4 : 0;
+        return !DropCapabilities(1u << CAP_FOWNER) ? 3 : RemoveEntry((dir + "/sk/l").c_str()) ? 4 : 0;
     });
     EXPECT_TRUE(run.status == 0 && Exists(dir + "/v/f") && Exists(dir + "/sk/l")) << run.status;
 }
