@@ -37,6 +37,8 @@ R=/var/lib/varen-tvxx/installed
 grep -c $'^E\tmade\truntime\tf' $R; grep -c '^state complete$' $R
 touch /tmp/e2e.tvqadmin-fails && { $s install /opt </dev/null >/dev/null 2>&1; step moved $?; }
 rm /tmp/e2e.tvqadmin-fails && grep -c '^state incomplete$' $R && { $s --verify; step moved $?; }
+T=$(readlink /usr/Varen/tvxx) && ln -sfn /opt/Varen /usr/Varen/tvxx && { $s --verify; step relinked $?; }
+ln -sfn "$T" /usr/Varen/tvxx
 $s --list | grep -v ^/opt/Varen/tvxx/
 chmod 700 /opt/Varen/tvxx/lib && { setpriv --reuid=1 --regid=1 --clear-groups $s --verify; step user $?; }
 chmod 600 $R && { setpriv --reuid=1 --regid=1 --clear-groups $s --list; step closed $?; } && chmod 644 $R
@@ -67,6 +69,8 @@ S.5....T. c /usr/Varen/tvxx/tvxx.cfg
 == moved 3
 1
 == moved 0
+....L....   /usr/Varen/tvxx
+== relinked 1
 /opt/Varen
 /opt/Varen/tvxx
 /usr/Varen

@@ -171,7 +171,7 @@ TEST_F(PkgListTest, SedValuesAndTheTemporaryFile) {
         return chdir(cwd.c_str()) ? 99
                                   : RunList("m script sed -e s/OLD/NEW/g -e 's/one/two three/'\n"
                                             "m s2 mode 700 sed s/a/b/ mode 751\n"
-                                            "m s3 sed s/OLD/NEW/g mode 755\nm s4 sed -e "
+                                            "m s3 sed \\\ns/OLD/NEW/g mode 755\nm s4 sed -e "
                                             "'s/C:\\\\Varen\\\\tvxx/\\/opt\\/Varen\\/tvxx/' "
                                             "-e 's/\\\\/|/g' \\\n -e 's/q/\\t/'\n");
     });
