@@ -161,7 +161,6 @@ open_dir|--sign one@e2e.test||$ONE && chmod 777 /etc/Varen|1|ERROR: the director
 safe: it and every directory above it must be a directory of root's that nobody else may write (chown root DIR; \
 chmod go-w DIR)
 CASES
-CASES
 gpgconf --kill gpg-agent
 # An empty key to sign with is refused and leaves nothing.
 "$MAKE_MEDIUM" --setup "$SETUP_BIN" --sign "" "$FIXTURE_COPY" "$SCRATCH_ROOT/media/empty" 2>/dev/null
