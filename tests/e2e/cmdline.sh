@@ -108,7 +108,8 @@ expect_exists /var/tmp/e2e-keep/mine /var/tmp/e2e-new/theirs
 expect_absent "$WORKDIR" $W /var/tmp/e2e-keep/VarenInstall /var/tmp/e2e-new/VarenInstall
 LOG=$(file_text /tmp/e2e.log1)
 expect_log "/usr/bin/mkdir -p -m 755 $WORKDIR;/usr/bin/cp -p /mnt/cd/disks $WORKDIR/VarenInstall;\
-/usr/bin/cp -p /mnt/cd/Linuxi386Tvxx.tar.Z $WORKDIR/VarenInstall;/usr/bin/rm -rf  $WORKDIR/VarenInstall"
+/usr/bin/cp -p /mnt/cd/Linuxi386Tvxx.tar.Z $WORKDIR/VarenInstall;/usr/bin/rm -rf  $WORKDIR/VarenInstall;\
+/usr/bin/rm -rf  $WORKDIR"
 expect_nodes $A/vsf f 4755
 expect_eq "tvqadmin calls" "$(file_text /tmp/e2e.calls)" "tvqadmin -upgrade LANG=fr_FR cwd=/usr
 tvqadmin -clean LANG=fr_FR cwd=/usr"

@@ -44,6 +44,13 @@ expect_status 3
 expect_contains "log" "$LOG" "WARNING: $L is left as it is: it is no link to $A/log"
 expect_eq "what stands there" "$(ls -A "$R$L")" keep
 expect_nodes $A/vsf f 4755
+# ---- root's own link there that names the earlier installation's entry, dangling once that moved: replaced
+fresh
+SEED="$(seed_installation /opt)
+mkdir -p ${L%/*} && ln -s /opt/Varen/tvxx/log $L" AFTER=$KEEP_LINK
+run link_own_dangling install /var/tmp
+expect_status 0
+expect_link $L /var/tmp/Varen/tvxx/log
 # ---- the application directory as a volume of its own (or a bind mount): a move is refused (and the
 # leftover pending link of an earlier run undone), an empty volume takes a first installation and stays
 # mounted
