@@ -50,7 +50,7 @@ SCRIPT
 run racer -c "$RACE"
 expect_status 0
 [[ $OUT == 'tmp: '@(refused|installed)'
-vartmp: '@(refused|installed)'
+vartmp: '@(refused|installed|"installed, no log")'
 logonly: installed'@(|", no log")'
 victim: original, won: 0
 owned by nobody: 
