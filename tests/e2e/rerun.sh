@@ -2,9 +2,9 @@
 # shellcheck disable=SC2016 # a literal "$" in the sandbox's bash text
 # Hosts a little less plain, where the next run must still finish: a first installation killed right
 # after its link step twice, then run again; the entry at a link's place that is none of the
-# suite's; an application directory that is a volume of its own (moved away: refused; empty: filled)
-# or holds something else, a dangling link there; a move to a file system too small for it; a
-# read-only work area; a failing command.
+# suite's, and root's own link there left dangling by a move; an application directory that is a
+# volume of its own (moved away: refused; empty: filled) or holds something else, a dangling link
+# there; a move to a file system too small for it; a read-only work area; a failing command.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 need mkfs.ext4

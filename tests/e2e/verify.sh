@@ -4,7 +4,8 @@
 # installation and after an upgrade (a file the suite's tool writes, the queue database and the log
 # directory's files are runtime data); a changed content, mode, owner, a removed file and a file
 # replaced by a link each reported in its form (a group too); --list against the tree (a dirto copy in it); a move
-# to /opt whose tool failed (status 3, the record incomplete and anew, clean); what another user cannot examine shown
+# to /opt whose tool failed (status 3, the record incomplete and anew, clean), then its link pointed elsewhere (L);
+# what another user cannot examine shown
 # as "?"; a record closed to that user; a record others may write refused; one holding a NUL byte;
 # an empty one and none: nothing recorded.
 # shellcheck source=tests/e2e/lib.sh
